@@ -1,0 +1,331 @@
+// XStringW: conversions, comparison, replacement and the Windows-style formatter.
+#include "sdk/XStringW.h"
+#include "sdk/XStringA.h"
+
+#include <platform/winnls.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cwctype>
+#include <string>
+
+namespace Common {
+
+namespace {
+
+std::wstring decode(const char* text, size_t length, unsigned codePage) {
+    if (text == nullptr || length == 0 || length > static_cast<size_t>(INT32_MAX))
+        return {};
+    int n = MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), nullptr, 0);
+    if (n <= 0)
+        return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text, static_cast<int>(length), out.data(), n);
+    return out;
+}
+
+std::string encode(const std::wstring& text, unsigned codePage) {
+    if (text.empty() || text.size() > static_cast<size_t>(INT32_MAX))
+        return {};
+    int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                nullptr);
+    if (n <= 0)
+        return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+// One conversion of a format: %[flags][width][.precision][size]type.
+struct Spec {
+    std::string flags;
+    int width = -1;
+    int precision = -1;
+    std::string size; // as written: "", "h", "hh", "l", "ll", "L", "w", "I", "I32", "I64", "z", "j", "t"
+    wchar_t type = 0;
+    bool leftAlign() const { return flags.find('-') != std::string::npos; }
+};
+
+void pad(std::wstring& out, const std::wstring& text, const Spec& spec) {
+    size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+    size_t fill = width > text.size() ? width - text.size() : 0;
+    if (!spec.leftAlign())
+        out.append(fill, L' ');
+    out += text;
+    if (spec.leftAlign())
+        out.append(fill, L' ');
+}
+
+// Formats one number with the C library into ASCII and widens it.
+template <class T>
+void formatNumber(std::wstring& out, const Spec& spec, const char* length, T value) {
+    std::string f = "%" + spec.flags;
+    if (spec.width >= 0)
+        f += std::to_string(spec.width);
+    if (spec.precision >= 0)
+        f += "." + std::to_string(spec.precision);
+    f += length;
+    f.push_back(static_cast<char>(spec.type));
+    char buffer[512];
+    int n = std::snprintf(buffer, sizeof buffer, f.c_str(), value);
+    if (n < 0)
+        return;
+    std::string text;
+    if (static_cast<size_t>(n) < sizeof buffer) {
+        text.assign(buffer, static_cast<size_t>(n));
+    } else {
+        text.resize(static_cast<size_t>(n) + 1);
+        std::snprintf(text.data(), text.size(), f.c_str(), value);
+        text.resize(static_cast<size_t>(n));
+    }
+    out.append(text.begin(), text.end());
+}
+
+bool isNarrow(const Spec& spec) {
+    // In a wide format, %s and %c are wide; %hs, %hc, %S and %C are narrow (%lS, %wC wide again).
+    bool upper = spec.type == L'S' || spec.type == L'C';
+    if (spec.size == "h")
+        return true;
+    if (spec.size == "l" || spec.size == "w")
+        return false;
+    return upper;
+}
+
+} // namespace
+
+XStringW XStringW::FromMultiByte(const char* text, unsigned codePage) {
+    return text == nullptr ? XStringW() : FromMultiByte(text, std::char_traits<char>::length(text), codePage);
+}
+
+XStringW XStringW::FromMultiByte(const char* text, size_type length, unsigned codePage) {
+    return XStringW(decode(text, length, codePage));
+}
+
+XStringA XStringW::ToMultiByte(unsigned codePage) const {
+    return XStringA(encode(m_text, codePage));
+}
+
+XStringW XStringW::FromUtf8(std::string_view text) {
+    return XStringW(decode(text.data(), text.size(), CP_UTF8));
+}
+
+std::string XStringW::ToUtf8() const {
+    return encode(m_text, CP_UTF8);
+}
+
+int XStringW::compare(const XStringW& other, bool ignoreCase) const {
+    if (!ignoreCase)
+        return m_text.compare(other.m_text) < 0 ? -1 : (m_text == other.m_text ? 0 : 1);
+    size_type n = std::min(m_text.size(), other.m_text.size());
+    for (size_type i = 0; i < n; ++i) {
+        auto a = static_cast<std::uint32_t>(std::towlower(static_cast<wint_t>(m_text[i])));
+        auto b = static_cast<std::uint32_t>(std::towlower(static_cast<wint_t>(other.m_text[i])));
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return m_text.size() == other.m_text.size() ? 0 : (m_text.size() < other.m_text.size() ? -1 : 1);
+}
+
+int XStringW::replace(const XStringW& from, const XStringW& to) {
+    if (from.empty())
+        return 0;
+    int count = 0;
+    std::wstring result;
+    size_type start = 0;
+    for (size_type at = m_text.find(from.m_text); at != npos; at = m_text.find(from.m_text, start)) {
+        result.append(m_text, start, at - start);
+        result += to.m_text;
+        start = at + from.size();
+        ++count;
+    }
+    if (count > 0) {
+        result.append(m_text, start, npos);
+        m_text.swap(result);
+    }
+    return count;
+}
+
+XStringW XStringW::substr(size_type pos, size_type count) const {
+    if (pos >= m_text.size())
+        return XStringW();
+    return XStringW(m_text.substr(pos, count));
+}
+
+XStringW& XStringW::Format(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    FormatV(format, args);
+    va_end(args);
+    return *this;
+}
+
+XStringW& XStringW::FormatV(const wchar_t* format, va_list args) {
+    std::wstring out;
+    if (format == nullptr) {
+        m_text.clear();
+        return *this;
+    }
+    for (const wchar_t* p = format; *p != L'\0'; ++p) {
+        if (*p != L'%') {
+            out.push_back(*p);
+            continue;
+        }
+        const wchar_t* start = p++;
+        if (*p == L'%') {
+            out.push_back(L'%');
+            continue;
+        }
+        Spec spec;
+        while (*p == L'-' || *p == L'+' || *p == L' ' || *p == L'#' || *p == L'0')
+            spec.flags.push_back(static_cast<char>(*p++));
+        if (*p == L'*') {
+            spec.width = va_arg(args, int);
+            if (spec.width < 0) {
+                spec.flags.push_back('-');
+                spec.width = spec.width == INT32_MIN ? INT32_MAX : -spec.width;
+            }
+            ++p;
+        } else {
+            for (; *p >= L'0' && *p <= L'9'; ++p)
+                spec.width = std::min(10000, (spec.width < 0 ? 0 : spec.width) * 10 + (*p - L'0'));
+        }
+        if (*p == L'.') {
+            ++p;
+            spec.precision = 0;
+            if (*p == L'*') {
+                spec.precision = va_arg(args, int);
+                ++p;
+            } else {
+                for (; *p >= L'0' && *p <= L'9'; ++p)
+                    spec.precision = std::min(10000, spec.precision * 10 + (*p - L'0'));
+            }
+        }
+        if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') {
+            spec.size = "ll";
+            p += 3;
+        } else if (p[0] == L'I' && p[1] == L'3' && p[2] == L'2') {
+            p += 3;
+        } else if (p[0] == L'I') {
+            spec.size = "z";
+            ++p;
+        } else if ((p[0] == L'h' && p[1] == L'h') || (p[0] == L'l' && p[1] == L'l')) {
+            spec.size = p[0] == L'h' ? "hh" : "ll";
+            p += 2;
+        } else if (*p == L'h' || *p == L'l' || *p == L'L' || *p == L'w' || *p == L'z' || *p == L'j' ||
+                   *p == L't') {
+            spec.size = static_cast<char>(*p++);
+        }
+        spec.type = *p;
+        switch (spec.type) {
+        case L'd':
+        case L'i': {
+            long long v;
+            if (spec.size == "ll")
+                v = va_arg(args, long long);
+            else if (spec.size == "l")
+                v = va_arg(args, long);
+            else if (spec.size == "z" || spec.size == "t")
+                v = va_arg(args, std::ptrdiff_t);
+            else if (spec.size == "j")
+                v = va_arg(args, std::intmax_t);
+            else
+                v = va_arg(args, int);
+            if (spec.size == "h")
+                v = static_cast<short>(v);
+            else if (spec.size == "hh")
+                v = static_cast<signed char>(v);
+            formatNumber(out, spec, "ll", v);
+            break;
+        }
+        case L'o':
+        case L'u':
+        case L'x':
+        case L'X': {
+            unsigned long long v;
+            if (spec.size == "ll")
+                v = va_arg(args, unsigned long long);
+            else if (spec.size == "l")
+                v = va_arg(args, unsigned long);
+            else if (spec.size == "z" || spec.size == "t")
+                v = va_arg(args, std::size_t);
+            else if (spec.size == "j")
+                v = va_arg(args, std::uintmax_t);
+            else
+                v = va_arg(args, unsigned int);
+            if (spec.size == "h")
+                v = static_cast<unsigned short>(v);
+            else if (spec.size == "hh")
+                v = static_cast<unsigned char>(v);
+            formatNumber(out, spec, "ll", v);
+            break;
+        }
+        case L'e':
+        case L'E':
+        case L'f':
+        case L'F':
+        case L'g':
+        case L'G':
+        case L'a':
+        case L'A':
+            if (spec.size == "L")
+                formatNumber(out, spec, "L", va_arg(args, long double));
+            else
+                formatNumber(out, spec, "", va_arg(args, double));
+            break;
+        case L'p':
+            formatNumber(out, spec, "", va_arg(args, void*));
+            break;
+        case L'c':
+        case L'C': {
+            int c = va_arg(args, int);
+            std::wstring text;
+            if (isNarrow(spec)) {
+                char byte = static_cast<char>(c);
+                text = decode(&byte, 1, CP_ACP);
+            } else {
+                text.assign(1, static_cast<wchar_t>(c));
+            }
+            pad(out, text, spec);
+            break;
+        }
+        case L's':
+        case L'S': {
+            std::wstring text;
+            if (isNarrow(spec)) {
+                const char* s = va_arg(args, const char*);
+                if (s == nullptr) {
+                    text = L"(null)";
+                } else {
+                    size_t n = std::char_traits<char>::length(s);
+                    if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < n)
+                        n = static_cast<size_t>(spec.precision);
+                    text = decode(s, n, CP_ACP);
+                }
+            } else {
+                const wchar_t* s = va_arg(args, const wchar_t*);
+                text = s != nullptr ? s : L"(null)";
+                if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size())
+                    text.resize(static_cast<size_t>(spec.precision));
+            }
+            pad(out, text, spec);
+            break;
+        }
+        case L'n':
+            // Writing back through a pointer is never needed here; the argument is consumed.
+            (void)va_arg(args, void*);
+            break;
+        default:
+            // Not a conversion: keep the text as written and consume nothing.
+            out.append(start, spec.type == L'\0' ? p : p + 1);
+            if (spec.type == L'\0')
+                --p;
+            break;
+        }
+    }
+    m_text.swap(out);
+    return *this;
+}
+
+} // namespace Common
