@@ -1,0 +1,4 @@
+// Placeholder until this part of the Win32 subset lands.
+#pragma once
+
+#include "windef.h"

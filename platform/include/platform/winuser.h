@@ -1,0 +1,5 @@
+// Placeholder until this part of the Win32 subset lands.
+#pragma once
+
+#include "windef.h"
+#include "winuser_draw.h"
