@@ -2,13 +2,13 @@
 #pragma once
 
 #include <compare>
+#include "XStringA.h"
+
 #include <cstdarg>
 #include <string>
 #include <string_view>
 
 namespace Common {
-
-class XStringA;
 
 class XStringW {
 public:
