@@ -60,7 +60,23 @@ typedef SYSTEMTIME* LPSYSTEMTIME;
 #define DLL_THREAD_ATTACH 2
 #define DLL_THREAD_DETACH 3
 
+// A critical section is a recursive lock, as on Windows. The storage is large enough for the
+// platform's mutex; callers treat it as opaque.
+struct CRITICAL_SECTION {
+    alignas(8) unsigned char opaque[64];
+};
+typedef CRITICAL_SECTION* LPCRITICAL_SECTION;
+
 extern "C" {
+
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI EnterCriticalSection(LPCRITICAL_SECTION section);
+BOOL WINAPI TryEnterCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI LeaveCriticalSection(LPCRITICAL_SECTION section);
+void WINAPI DeleteCriticalSection(LPCRITICAL_SECTION section);
+
+LONG WINAPI InterlockedIncrement(LONG volatile* value);
+LONG WINAPI InterlockedDecrement(LONG volatile* value);
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
