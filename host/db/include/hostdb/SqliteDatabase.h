@@ -1,0 +1,48 @@
+// SqliteDatabase: Data::IDatabase over one SQLite file, opened read-only.
+//
+// The file is opened without the right to create or change it, with writes refused by SQLite's
+// query_only setting as well, so that nothing the program does can alter the user's data. Every
+// statement must read only; SQL text crosses as UTF-8.
+#pragma once
+
+#include <hostkernel/RefCounted.h>
+#include <sdk/Data.h>
+#include <sdk/XComPtr.h>
+
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace HostDb {
+
+class SqliteDatabase final : public HostKernel::RefCounted<Data::IDatabase> {
+public:
+    // How long a statement waits for a writer of another process to finish.
+    static constexpr int kBusyTimeoutMs = 3000;
+
+    // Opens an existing SQLite file. A missing, unreadable, empty or non-SQLite file fails here,
+    // with the reason in error, rather than at the first query.
+    static XComPtr<SqliteDatabase> Open(const std::string& path, XStringW& error);
+
+    bool IsOpen() override { return m_db != nullptr; }
+    bool Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) override;
+    bool Query(Data::IStatement** statement, const wchar_t* sql, XStringW& error) override;
+    void GetLastError(XStringW& error) override { error = m_lastError; }
+
+    const std::string& Path() const { return m_path; }
+
+    // Prepares exactly one read-only statement; null with the reason otherwise.
+    sqlite3_stmt* Prepare(const wchar_t* sql, XStringW& error);
+    XStringW ErrorText() const;
+
+private:
+    SqliteDatabase(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+    ~SqliteDatabase() override;
+
+    sqlite3* m_db;
+    std::string m_path;
+    XStringW m_lastError;
+};
+
+} // namespace HostDb

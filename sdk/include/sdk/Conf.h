@@ -1,0 +1,69 @@
+// Configuration and themes.
+//
+// "Out" parameters are T** receiving one owned reference (XComPtr<T>::Receive()); keys are narrow
+// identifiers.
+#pragma once
+
+#include <platform/windef.h>
+#include <sdk/IXUnknown.h>
+#include <sdk/XStringW.h>
+
+namespace Conf {
+
+struct IConfValue : IXUnknown {
+    // The value as a number; 0 when it is not one.
+    virtual double AsDouble() = 0;
+    virtual void AsString(XStringW& text) = 0;
+
+protected:
+    ~IConfValue() = default;
+};
+
+struct IConfKey : IXUnknown {
+    // Null when the key holds no value.
+    virtual bool GetValue(IConfValue** value) = 0;
+
+protected:
+    ~IConfKey() = default;
+};
+
+struct IConfManager : IXUnknown {
+    // A key by its slash path ("/Quenda2/UserConfig/FontSize"); null when absent.
+    virtual bool GetKey(IConfKey** key, const char* path) = 0;
+
+protected:
+    ~IConfManager() = default;
+};
+
+// A font of a theme.
+struct ThemeFont {
+    XStringW face;
+    int size = 0;     // in pixels
+    int weight = 400; // 100 to 900, 400 normal, 700 bold
+    bool italic = false;
+    // The font as header attribute text: font-family="..." font-size="..." font-style="...",
+    // the style being "normal", "bold", "italic" or "bold italic".
+    XStringW attributes;
+};
+
+struct ITheme : IXUnknown {
+    // Leaves colour unchanged and answers false when the theme has no such key.
+    virtual bool GetColor(const char* key, COLORREF& colour) = 0;
+    // Leaves font unchanged and answers false when the theme has no such key.
+    virtual bool GetFont(const char* key, ThemeFont& font) = 0;
+    // 0 when the theme has no such key.
+    virtual int GetNumber(const char* key) = 0;
+    virtual void GetName(XStringW& name) = 0;
+
+protected:
+    ~ITheme() = default;
+};
+
+struct IThemeMgr : IXUnknown {
+    virtual bool GetCurrentTheme(ITheme** theme) = 0;
+
+protected:
+    ~IThemeMgr() = default;
+};
+
+} // namespace Conf
