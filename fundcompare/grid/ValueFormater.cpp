@@ -4,6 +4,7 @@
 #include "grid/ValueFormater.h"
 
 #include <platform/wcrt.h>
+#include <sdk/Data.h>
 
 #include <climits>
 #include <cmath>
@@ -214,6 +215,18 @@ bool ValueFormater<V>::ParseMap(const XStringW& part) {
 }
 
 // ---- Formatting ----------------------------------------------------------------------------------
+
+template <class V>
+XStringW ValueFormater<V>::Format(Data::IDataElement* element) const {
+    if (element == nullptr || element->IsNull())
+        return kNoValue;
+    if constexpr (std::is_same_v<V, double>)
+        return FormatValue(element->AsDouble());
+    else if constexpr (std::is_same_v<V, int>)
+        return FormatValue(element->AsInt());
+    else
+        return FormatValue(element->ToString());
+}
 
 template <class V>
 XStringW ValueFormater<V>::FormatValue(const V& input) const {

@@ -19,6 +19,10 @@
 
 class ColumnFormat;
 
+namespace Data {
+struct IDataElement;
+}
+
 // The locale of the user's environment, made once: numbers in cells use its decimal point and digit
 // grouping. An environment naming a locale that is not installed falls back to the classic locale.
 const std::locale& UserNumberLocale();
@@ -36,6 +40,8 @@ public:
 
     // Parses a format; false (with every field reset) when it is empty or malformed.
     virtual bool Parse(const XStringW& format);
+    // The text of a host cell: "--" for a missing or null element.
+    virtual XStringW Format(Data::IDataElement* element) const;
     // The text of one value (the steps after reading it from the cell).
     XStringW FormatValue(const V& value) const;
 

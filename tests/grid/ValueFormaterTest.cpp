@@ -1,6 +1,10 @@
 // ValueFormater: the format mini-language as the page headers use it, and its failure modes.
 #include "grid/ValueFormater.h"
 
+#include <sdk/Data.h>
+#include <sdk/Kernel.h>
+#include <sdk/XComPtr.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -130,6 +134,31 @@ TEST(ValueFormater, NonFiniteRealsShowAsMissing) {
     EXPECT_EQ(real(L"%.2f:*1e308", 1e10), XStringW(L"--")); // overflow by arithmetic
     // A NaN key cannot be looked up reliably and is refused at parse time.
     parsed<double>(L"%.2f:::nan=x", false);
+}
+
+TEST(ValueFormater, FormatsHostCellsAndShowsNullAsMissing) {
+    XComPtr<IXUnknown> object;
+    object.Attach(createInstance("Data.DataTable"));
+    XComPtr<Data::IDataTable> table = object.As<Data::IDataTable>();
+    ASSERT_NE(table.Get(), nullptr);
+    table->AddColumn(Data::kReal, L"percent");
+    table->AddColumn(Data::kInteger, L"count");
+    table->AddColumn(Data::kText, L"state");
+    table->AddRow();
+    table->AddRow();
+    XComPtr<Data::IDataRow> filled, empty;
+    table->GetRow(filled.Receive(), 0);
+    table->GetRow(empty.Receive(), 1);
+    filled->GetValue(L"percent")->SetDouble(0.1234);
+    filled->GetValue(L"count")->SetInt(56789);
+    filled->GetValue(L"state")->SetText(L"1");
+
+    EXPECT_EQ(parsed<double>(L"%.02f%%:*100").Format(filled->GetValue(L"percent")), XStringW(L"12.34%"));
+    EXPECT_EQ(parsed<int>(L"%d::;10000,万").Format(filled->GetValue(L"count")), XStringW(L"5万"));
+    EXPECT_EQ(parsed<XStringW>(L":::0=暂停;1=开放").Format(filled->GetValue(L"state")), XStringW(L"开放"));
+    EXPECT_EQ(parsed<double>(L"%.02f%%:*100").Format(empty->GetValue(L"percent")), XStringW(L"--"));
+    EXPECT_EQ(parsed<XStringW>(L":::0=暂停").Format(empty->GetValue(L"state")), XStringW(L"--"));
+    EXPECT_EQ(parsed<int>(L"%d").Format(nullptr), XStringW(L"--"));
 }
 
 TEST(ValueFormater, SplitKeepsEmptyPieces) {
