@@ -883,20 +883,26 @@ std::vector<FundSeed> PlanFunds(const Options& options) {
     }
     if (options.funds < 12)
         return plan;
-    // Reassign funds of the commonest kind to the kinds that chance left out.
-    int slot = 0;
-    auto nextEquity = [&]() -> FundSeed& {
-        while (plan[slot].kind != Kind::Equity || plan[slot].deleted || plan[slot].delisted)
-            ++slot;
-        return plan[slot++];
+    // Give the kinds and flags that chance left out to funds whose kind has others to spare.
+    auto donor = [&]() -> FundSeed* {
+        int counts[kKindCount] = {};
+        for (const FundSeed& fund : plan)
+            ++counts[static_cast<int>(fund.kind)];
+        for (FundSeed& fund : plan)
+            if (!fund.deleted && !fund.delisted && counts[static_cast<int>(fund.kind)] > 1)
+                return &fund;
+        return nullptr;
     };
     for (const Profile& profile : kProfiles)
         if (std::none_of(plan.begin(), plan.end(), [&](const FundSeed& f) { return f.kind == profile.kind; }))
-            nextEquity().kind = profile.kind;
+            if (FundSeed* fund = donor())
+                fund->kind = profile.kind;
     if (std::none_of(plan.begin(), plan.end(), [](const FundSeed& f) { return f.deleted; }))
-        nextEquity().deleted = true;
+        if (FundSeed* fund = donor())
+            fund->deleted = true;
     if (std::none_of(plan.begin(), plan.end(), [](const FundSeed& f) { return f.delisted; }))
-        nextEquity().delisted = true;
+        if (FundSeed* fund = donor())
+            fund->delisted = true;
     return plan;
 }
 
