@@ -1,5 +1,6 @@
 // Decoding the module's GB2312 text resources and cell texts into wide text.
 #include <platform/winnls.h>
+#include <sdk/XStringA.h>
 #include <sdk/XStringW.h>
 
 #include <benchmark/benchmark.h>

@@ -1,0 +1,1039 @@
+// The sample-database generator.
+//
+// Sections: 1. calendar  2. fund kinds and their profiles  3. the writer  4. the market (index
+// series)  5. one fund, from its name to its quarterly holdings  6. ratings  7. schema and file
+// handling (Generate).
+//
+// The market is simulated week by week: an index series, and for each fund weekly returns made of
+// a type-dependent share of the index, a yearly excess return and noise. Everything the database
+// holds about a fund's performance (period yields, calendar-year yields, risk figures, ratings, net
+// values, quarterly assets) is derived from that one series, so the tables agree with each other
+// the way real data does.
+#include "SampleDbGenerator.h"
+
+#include "NameParts.h"
+#include "Prng.h"
+#include "Sqlite.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace SampleDb {
+namespace {
+
+// 1. Calendar ======================================================================================
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's civil-day algorithm).
+int DaysFromCivil(int y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::string FormatDate(int days) {
+    const int z = days + 719468;
+    const int era = (z >= 0 ? z : z - 146096) / 146097;
+    const int doe = z - era * 146097;
+    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int mp = (5 * doy + 2) / 153;
+    const int d = doy - (153 * mp + 2) / 5 + 1;
+    const int m = mp + (mp < 10 ? 3 : -9);
+    const int y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+    return text;
+}
+
+int QuarterEndDay(int year, int quarter) {
+    static constexpr int kMonth[] = {3, 6, 9, 12};
+    static constexpr int kDay[] = {31, 30, 30, 31};
+    return DaysFromCivil(year, kMonth[quarter - 1], kDay[quarter - 1]);
+}
+
+// The simulation runs on a grid of 52 weeks per calendar year; week w of year y starts on day
+// 7 (w - 1) of the year, and weeks 13, 26, 39 and 52 close the quarters.
+constexpr int kWeeksPerYear = 52;
+constexpr int kWeeksPerQuarter = 13;
+
+double Round(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+// 2. Fund kinds ====================================================================================
+
+enum class Kind { Equity, Index, Bond, Hybrid, Guaranteed, Qdii, Money, ClosedEnd, Innovative, Collective };
+constexpr int kKindCount = 10;
+
+struct Range {
+    double low, high;
+};
+
+struct Profile {
+    Kind kind;
+    double share;                           // share of all fund rows
+    const char* fundtype;                   // legal form
+    std::array<const char*, 3> investtypes; // chosen at random among the non-null ones
+    std::array<const char*, 4> styles;      // investment styles, likewise
+    Range beta;                             // exposure to the index
+    double alphaMean, alphaSd;              // yearly excess return
+    Range noise;                            // yearly volatility of the fund's own risk
+    Range stock, bond, cash, resale;        // asset weights before normalising
+    double warrantChance;                   // chance of a small warrant position (2005 to 2008)
+    Range leverage;                         // total assets over net assets
+    Range issueLog10;                       // units raised at issue, as a power of ten
+};
+
+constexpr const char* kOpenEnd = "契约型开放式";
+
+// Proportions follow the Chinese fund market around 2010: equity and hybrid funds dominate, bond
+// and index funds follow, money-market, QDII and capital-guaranteed funds are few; the closed forms
+// and the brokers' products are the rows the module must leave out.
+constexpr Profile kProfiles[kKindCount] = {
+    {Kind::Equity,
+     0.300,
+     kOpenEnd,
+     {"股票型"},
+     {"成长型", "价值型", "积极成长型", "稳健成长型"},
+     {0.75, 0.95},
+     0.03,
+     0.05,
+     {0.05, 0.12},
+     {0.80, 0.93},
+     {0.00, 0.08},
+     {0.03, 0.12},
+     {0.00, 0.03},
+     0.3,
+     {1.00, 1.04},
+     {8.5, 10.2}},
+    {Kind::Index,
+     0.110,
+     kOpenEnd,
+     {"指数型"},
+     {"被动指数型", "增强指数型"},
+     {0.95, 1.02},
+     0.005,
+     0.01,
+     {0.02, 0.04},
+     {0.90, 0.96},
+     {0.00, 0.02},
+     {0.02, 0.06},
+     {0.00, 0.00},
+     0.0,
+     {1.00, 1.02},
+     {8.5, 10.0}},
+    {Kind::Bond,
+     0.140,
+     kOpenEnd,
+     {"债券型"},
+     {"收益型", "稳健收益型"},
+     {0.00, 0.12},
+     0.04,
+     0.015,
+     {0.02, 0.04},
+     {0.00, 0.15},
+     {0.70, 0.90},
+     {0.03, 0.15},
+     {0.00, 0.08},
+     0.0,
+     {1.00, 1.25},
+     {8.5, 10.0}},
+    {Kind::Hybrid,
+     0.270,
+     kOpenEnd,
+     {"混合型"},
+     {"平衡型", "积极配置型", "灵活配置型"},
+     {0.45, 0.80},
+     0.03,
+     0.04,
+     {0.04, 0.10},
+     {0.35, 0.75},
+     {0.10, 0.40},
+     {0.05, 0.20},
+     {0.00, 0.05},
+     0.2,
+     {1.00, 1.05},
+     {8.5, 10.2}},
+    {Kind::Guaranteed,
+     0.020,
+     kOpenEnd,
+     {"保本型"},
+     {"保本型"},
+     {0.10, 0.25},
+     0.03,
+     0.01,
+     {0.02, 0.03},
+     {0.05, 0.25},
+     {0.55, 0.80},
+     {0.05, 0.20},
+     {0.00, 0.05},
+     0.0,
+     {1.00, 1.05},
+     {8.7, 9.8}},
+    {Kind::Qdii,
+     0.030,
+     kOpenEnd,
+     {"QDII"},
+     {"全球配置型", "亚太配置型"},
+     {0.20, 0.40},
+     -0.02,
+     0.05,
+     {0.12, 0.20},
+     {0.60, 0.90},
+     {0.00, 0.10},
+     {0.05, 0.30},
+     {0.00, 0.00},
+     0.0,
+     {1.00, 1.02},
+     {9.0, 10.5}},
+    {Kind::Money,
+     0.070,
+     kOpenEnd,
+     {"现金型"},
+     {"货币型"},
+     {0.00, 0.00},
+     0.0,
+     0.0,
+     {0.00, 0.00},
+     {0.00, 0.00},
+     {0.30, 0.60},
+     {0.20, 0.50},
+     {0.05, 0.30},
+     0.0,
+     {1.00, 1.10},
+     {9.0, 10.7}},
+    {Kind::ClosedEnd,
+     0.025,
+     "契约型封闭式",
+     {"股票型", "混合型"},
+     {"成长型", "价值型"},
+     {0.70, 0.90},
+     0.03,
+     0.05,
+     {0.05, 0.10},
+     {0.70, 0.90},
+     {0.05, 0.20},
+     {0.03, 0.10},
+     {0.00, 0.02},
+     0.2,
+     {1.00, 1.03},
+     {8.7, 9.7}},
+    {Kind::Innovative,
+     0.010,
+     "创新型封闭式",
+     {"股票型", "指数型", "债券型"},
+     {"分级型"},
+     {0.40, 0.90},
+     0.02,
+     0.04,
+     {0.04, 0.08},
+     {0.40, 0.90},
+     {0.05, 0.50},
+     {0.03, 0.10},
+     {0.00, 0.02},
+     0.0,
+     {1.00, 1.05},
+     {8.5, 9.7}},
+    {Kind::Collective,
+     0.025,
+     "集合理财产品",
+     {"混合型", "债券型", "股票型"},
+     {"平衡型", "收益型"},
+     {0.30, 0.70},
+     0.02,
+     0.05,
+     {0.05, 0.10},
+     {0.20, 0.70},
+     {0.10, 0.50},
+     {0.05, 0.20},
+     {0.00, 0.05},
+     0.0,
+     {1.00, 1.03},
+     {8.0, 9.7}},
+};
+
+bool IsClosedForm(Kind kind) {
+    return kind == Kind::ClosedEnd || kind == Kind::Innovative || kind == Kind::Collective;
+}
+
+template <std::size_t N>
+const char* PickNonNull(Prng& rng, const std::array<const char*, N>& items) {
+    int count = 0;
+    while (count < static_cast<int>(N) && items[count] != nullptr)
+        ++count;
+    return items[rng.Below(count)];
+}
+
+// 3. The writer ====================================================================================
+
+// One prepared insert per table, kept for the whole load.
+struct Writer {
+    explicit Writer(sqlite3* db)
+        : fund(db, "INSERT INTO tb_fund (code, aliascode, name, pycode, fundtype, investtype, investstyle, "
+                   "companyguid, createdate, peoples, quotient, isdellisting, isdeleted) "
+                   "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+          advisor(db, "INSERT INTO tb_investadvisor (guid, name, shortname, isdeleted) VALUES (?,?,?,?)"),
+          currvalue(db, "INSERT INTO tb_currvalue (code, date, value, totalvalue, daymargin, isdeleted) "
+                        "VALUES (?,?,?,?,?,?)"),
+          yield(db, "INSERT INTO tb_yield (fundcode, fundtype, date, lastweek, lastmonth, lastquarter, "
+                    "lasthalfyear, thisyear, yearavgyield1year, yearavgyield2year, yearavgyield3year, "
+                    "yearavgyield5year, isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
+          history(db, "INSERT INTO tb_yieldhistory (fundcode, exponentcode, yieldtype, year, week, "
+                      "percentvalue, isdeleted) VALUES (?,?,?,?,?,?,?)"),
+          risk(db, "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, "
+                   "isdeleted) VALUES (?,?,?,?,?,?)"),
+          asset(db, "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
+                    "VALUES (?,?,?,?,?,?)"),
+          industry(db, "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, "
+                       "isdeleted) VALUES (?,?,?,?,?,?)"),
+          industryName(db, "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)"),
+          bonus(db, "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)"),
+          issue(db, "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) "
+                    "VALUES (?,?,?,?,?)"),
+          manager(db, "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) "
+                      "VALUES (?,?,?,?,?)"),
+          rating(db, "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) "
+                     "VALUES (?,?,?,?,?)"),
+          state(db,
+                "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)") {}
+
+    std::int64_t Rows() const {
+        return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
+               asset.Rows() + industry.Rows() + industryName.Rows() + bonus.Rows() + issue.Rows() +
+               manager.Rows() + rating.Rows() + state.Rows();
+    }
+
+    Insert fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
+        manager, rating, state;
+};
+
+// 4. The market ====================================================================================
+
+struct Market {
+    int firstYear = 0;            // first calendar year of the weekly grid
+    int weeks = 0;                // length of the grid
+    std::vector<double> index;    // weekly returns of sh000001, as stored
+    std::vector<double> cashRate; // yearly money-market yield, by grid year
+
+    int YearOf(int t) const { return firstYear + t / kWeeksPerYear; }
+    int WeekOf(int t) const { return t % kWeeksPerYear + 1; }
+    int StartDay(int t) const { return DaysFromCivil(YearOf(t), 1, 1) + 7 * (WeekOf(t) - 1); }
+};
+
+Market MakeMarket(const Options& options, Writer& out) {
+    Market market;
+    // The risk page needs five years of weekly index returns however few years the data cover.
+    const int spanYears = std::max(options.years, 6);
+    market.firstYear = kLastYear - spanYears + 1;
+    market.weeks = spanYears * kWeeksPerYear;
+    Prng rng(options.seed, 1);
+    Prng other(options.seed, 2);
+    for (int year = 0; year < spanYears; ++year) {
+        // A-share years swing between deep losses and doubling; volatility follows the mood.
+        const double drift = std::clamp(rng.Normal(0.10, 0.35), -0.6, 1.3);
+        const double volatility = rng.Uniform(0.16, 0.38);
+        market.cashRate.push_back(Round(rng.Uniform(0.015, 0.04), 4));
+        for (int week = 0; week < kWeeksPerYear; ++week) {
+            const double logReturn =
+                rng.Normal(std::log1p(drift) / kWeeksPerYear, volatility / std::sqrt(52.0));
+            const double r = Round(std::expm1(logReturn), 6);
+            market.index.push_back(r);
+            const int t = static_cast<int>(market.index.size()) - 1;
+            out.history.Row(Null{}, "sh000001", 4, market.YearOf(t), market.WeekOf(t), r, 0);
+            // A second index in the same table, which the index-week reader must not pick up.
+            out.history.Row(Null{}, "sz399001", 4, market.YearOf(t), market.WeekOf(t),
+                            Round(1.1 * r + other.Normal(0.0, 0.01), 6), 0);
+        }
+    }
+    // A withdrawn correction of the latest week.
+    out.history.Row(Null{}, "sh000001", 4, kLastYear, kWeeksPerYear, 0.5, 1);
+    return market;
+}
+
+// 5. One fund ======================================================================================
+
+constexpr int kRatingDates = 4; // the quarter ends of the last year
+constexpr int kRatingYears[] = {2, 3, 5};
+
+struct FundSeed {
+    Kind kind = Kind::Equity;
+    bool deleted = false;
+    bool delisted = false;
+};
+
+struct RatingScores {
+    std::string code;
+    std::string investtype;
+    // Sharpe-like score per rating date and horizon; NaN when the fund is not rated there.
+    double score[kRatingDates][3];
+};
+
+// What all funds share while they are made: the market, the companies and the names taken so far.
+struct Context {
+    const Options& options;
+    Writer& out;
+    const Market& market;
+    std::vector<std::string> fundCompanyGuids;
+    std::vector<std::string> brokerGuids;
+    std::vector<std::string> managerPool;
+    std::unordered_set<int> codes;
+    std::unordered_set<std::string> names;
+    std::vector<RatingScores> ratings;
+    int firstReportYear = 0;
+    int lastDay = 0;
+};
+
+int TakeCode(Context& context, Prng& rng, int low, int high) {
+    // Linear probing from a random start always ends, because no range is ever full.
+    const int span = high - low + 1;
+    int code = low + rng.Below(span);
+    while (context.codes.count(code) != 0)
+        code = code == high ? low : code + 1;
+    context.codes.insert(code);
+    return code;
+}
+
+std::string FormatCode(int code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%06d", code);
+    return text;
+}
+
+template <class T, std::size_t N>
+const T& Pick(Prng& rng, const T (&items)[N]) {
+    return items[rng.Below(static_cast<int>(N))];
+}
+
+// The company of a fund: the first companies of the list are the large ones and run more funds.
+int PickCompany(Prng& rng, int count) {
+    double total = 0.0;
+    for (int k = 0; k < count; ++k)
+        total += 1.0 / (k + 4);
+    double u = rng.Uniform() * total;
+    for (int k = 0; k < count; ++k) {
+        u -= 1.0 / (k + 4);
+        if (u < 0.0)
+            return k;
+    }
+    return count - 1;
+}
+
+struct FundName {
+    std::string name;
+    std::string pycode;
+};
+
+FundName ComposeName(Prng& rng, Kind kind, const Company& company, const char* style) {
+    auto join = [](std::initializer_list<NamePart> parts) {
+        FundName result;
+        for (const NamePart& part : parts) {
+            result.name += part.text;
+            result.pycode += part.initials;
+        }
+        return result;
+    };
+    const NamePart house{company.shortName, company.initials};
+    switch (kind) {
+    case Kind::Equity:
+        return join({house, Pick(rng, kThemes), {"股票", "GP"}});
+    case Kind::Hybrid:
+        return join({house, Pick(rng, kThemes), {"混合", "HH"}});
+    case Kind::Bond:
+        return join({house, Pick(rng, kIncomeThemes), {"债券", "ZQ"}});
+    case Kind::Guaranteed:
+        return join({house, Pick(rng, kIncomeThemes), {"保本", "BB"}});
+    case Kind::Money:
+        return join({house, Pick(rng, kIncomeThemes), {"货币", "HB"}});
+    case Kind::Index:
+        return std::strcmp(style, "增强指数型") == 0
+                   ? join({house, Pick(rng, kIndexNames), {"增强", "ZQ"}, {"指数", "ZS"}})
+                   : join({house, Pick(rng, kIndexNames), {"指数", "ZS"}});
+    case Kind::Qdii:
+        return join({house, Pick(rng, kQdiiThemes), {"(QDII)", "QDII"}});
+    case Kind::ClosedEnd:
+        return rng.Chance(0.7) ? join({{"基金", "JJ"}, Pick(rng, kClosedEndNames)})
+                               : join({house, Pick(rng, kThemes), {"封闭", "FB"}});
+    case Kind::Innovative:
+        return join({house, Pick(rng, kThemes), {"分级", "FJ"}});
+    case Kind::Collective:
+        return join({house, rng.Chance(0.5) ? Pick(rng, kThemes) : Pick(rng, kIncomeThemes), {"集合", "JH"}});
+    }
+    return {};
+}
+
+FundName UniqueName(Context& context, Prng& rng, Kind kind, const Company& company, const char* style) {
+    FundName name;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        name = ComposeName(rng, kind, company, style);
+        if (context.names.insert(name.name).second)
+            return name;
+    }
+    // Series numbers, as fund houses do when they launch a second fund of the same name.
+    for (int series = 2;; ++series) {
+        const std::string suffix = std::to_string(series);
+        if (context.names.insert(name.name + suffix + "号").second)
+            return {name.name + suffix + "号", name.pycode + suffix + "H"};
+    }
+}
+
+const std::string& AnyManager(const Context& context, Prng& rng) {
+    return context.managerPool[rng.Below(static_cast<int>(context.managerPool.size()))];
+}
+
+std::optional<double> Compound(const std::vector<double>& r, int from, int to, int firstWeek) {
+    if (from < firstWeek || from >= to)
+        return std::nullopt;
+    double growth = 1.0;
+    for (int t = from; t < to; ++t)
+        growth *= 1.0 + r[t];
+    return growth - 1.0;
+}
+
+std::optional<double> Rounded(std::optional<double> value) {
+    if (value)
+        return Round(*value, 6);
+    return value;
+}
+
+void MakeFund(Context& context, int index, const FundSeed& seed) {
+    Writer& out = context.out;
+    const Market& market = context.market;
+    const Profile& profile = kProfiles[static_cast<int>(seed.kind)];
+    const Kind kind = seed.kind;
+    Prng rng(context.options.seed, 1000 + static_cast<std::uint64_t>(index));
+
+    // Identity.
+    const bool broker = kind == Kind::Collective;
+    const int companyIndex = broker ? rng.Below(static_cast<int>(std::size(kBrokers)))
+                                    : PickCompany(rng, static_cast<int>(std::size(kFundCompanies)));
+    const Company& company = broker ? kBrokers[companyIndex] : kFundCompanies[companyIndex];
+    const std::string& companyGuid =
+        broker ? context.brokerGuids[companyIndex] : context.fundCompanyGuids[companyIndex];
+    const std::string code = FormatCode(kind == Kind::ClosedEnd || kind == Kind::Innovative
+                                            ? TakeCode(context, rng, 150000, 184999)
+                                        : broker ? TakeCode(context, rng, 900000, 999999)
+                                                 : TakeCode(context, rng, 1, 599999));
+    const char* investtype = PickNonNull(rng, profile.investtypes);
+    const char* style = PickNonNull(rng, profile.styles);
+    const FundName name = UniqueName(context, rng, kind, company, style);
+
+    // Inception: a fifth of the funds (most closed-end ones) predate the reported years; the others
+    // were launched during them, more of them recently, as the market grew.
+    const int earliest = DaysFromCivil(1998, 3, 27);
+    const int windowStart = DaysFromCivil(context.firstReportYear, 1, 1);
+    const int latest = context.lastDay - 45;
+    int inception;
+    if (windowStart > earliest && rng.Chance(kind == Kind::ClosedEnd ? 0.8 : 0.2))
+        inception = earliest + rng.Below(windowStart - earliest);
+    else
+        inception = windowStart + static_cast<int>((latest - windowStart) * std::pow(rng.Uniform(), 0.7));
+    if (kind == Kind::Qdii)
+        inception = std::max(inception, DaysFromCivil(2006, 9, 1) + rng.Below(400));
+    if (kind == Kind::Money)
+        inception = std::max(inception, DaysFromCivil(2003, 12, 30) + rng.Below(400));
+    inception = std::min(inception, latest);
+    const bool unknownDate = !IsClosedForm(kind) && rng.Chance(0.004);
+
+    // The first week on the grid in which the fund existed for the whole week.
+    int firstWeek = 0;
+    while (firstWeek < market.weeks && market.StartDay(firstWeek) < inception)
+        ++firstWeek;
+
+    // Weekly returns, net values, shares and dividends.
+    const double beta = rng.Uniform(profile.beta.low, profile.beta.high);
+    const double alpha = rng.Normal(profile.alphaMean, profile.alphaSd) / kWeeksPerYear;
+    const double noise = rng.Uniform(profile.noise.low, profile.noise.high) / std::sqrt(52.0);
+    const double issueShares =
+        std::round(std::pow(10.0, rng.Uniform(profile.issueLog10.low, profile.issueLog10.high)));
+    const bool predates = inception < market.StartDay(0);
+    double nav = predates ? Round(rng.Uniform(0.8, 1.6), 4) : 1.0;
+    double dividends = predates && kind != Kind::Money ? Round(rng.Uniform(0.0, 0.5), 3) : 0.0;
+    double shares = predates ? issueShares * rng.Uniform(0.6, 1.8) : issueShares;
+    const int quarters = market.weeks / kWeeksPerQuarter;
+    std::vector<double> r(market.weeks, 0.0);
+    std::vector<double> navAtQuarter(quarters, 0.0), sharesAtQuarter(quarters, 0.0);
+    double yearGrowth = 1.0;
+    for (int t = firstWeek; t < market.weeks; ++t) {
+        const int year = market.YearOf(t);
+        if (kind == Kind::Money) {
+            r[t] = market.cashRate[year - market.firstYear] / kWeeksPerYear * rng.Uniform(0.8, 1.2);
+        } else {
+            r[t] = std::max(-0.4, alpha + beta * market.index[t] + noise * rng.Normal());
+            nav *= 1.0 + r[t];
+        }
+        yearGrowth *= 1.0 + r[t];
+        if (t % kWeeksPerQuarter == kWeeksPerQuarter - 1) {
+            shares *= std::exp(rng.Normal(-0.005, kind == Kind::Money ? 0.2 : 0.1));
+            navAtQuarter[t / kWeeksPerQuarter] = kind == Kind::Money ? 1.0 : nav;
+            sharesAtQuarter[t / kWeeksPerQuarter] = shares;
+        }
+        if (t % kWeeksPerYear != kWeeksPerYear - 1)
+            continue;
+        // Calendar-year yield, for years the fund lived through whole and that the data cover.
+        if (t - (kWeeksPerYear - 1) >= firstWeek && year >= context.firstReportYear)
+            out.history.Row(code, Null{}, 1, year, Null{}, Round(yearGrowth - 1.0, 6), 0);
+        yearGrowth = 1.0;
+        const std::string payDay = FormatDate(DaysFromCivil(year, 12, 10) + rng.Below(15));
+        if (kind != Kind::Money && kind != Kind::Index && nav > 1.12 && rng.Chance(0.55)) {
+            const double cash = Round((nav - 1.0) * rng.Uniform(0.3, 0.8), 3);
+            if (cash >= 0.01) {
+                nav -= cash;
+                dividends += cash;
+                out.bonus.Row(code, 0, cash, payDay, 0);
+                if (rng.Chance(0.03)) // a withdrawn announcement of the same dividend
+                    out.bonus.Row(code, 0, Round(cash * 2, 3), payDay, 1);
+            }
+        } else if (kind != Kind::Money && nav > 1.6 && rng.Chance(0.05)) {
+            // A unit split brings the value back to 1; it is not a cash dividend.
+            const double ratio = Round(nav, 4);
+            nav = 1.0;
+            shares *= ratio;
+            out.bonus.Row(code, 1, ratio, payDay, 0);
+        }
+    }
+    const bool young = firstWeek >= market.weeks;
+    const int last = market.weeks;
+
+    // The fund row and its facts.
+    const double peoples = std::max(200.0, std::round(shares / rng.Uniform(20000.0, 150000.0)));
+    out.fund.Row(code, code, name.name, name.pycode, profile.fundtype, investtype, style, companyGuid,
+                 unknownDate ? std::string("0001-01-01") : FormatDate(inception),
+                 static_cast<std::int64_t>(peoples), Round(shares, 2), seed.delisted ? 1 : 0,
+                 seed.deleted ? 1 : 0);
+    const std::string issueDate = FormatDate(inception - rng.Between(20, 45));
+    if (kind == Kind::ClosedEnd || kind == Kind::Innovative) // only the closed forms trade on an exchange
+        out.issue.Row(code, issueDate, issueShares, FormatDate(inception + rng.Between(20, 60)), 0);
+    else
+        out.issue.Row(code, issueDate, issueShares, Null{}, 0);
+    if (rng.Chance(0.99)) {
+        int buy = 1, redeem = 1;
+        if (kind == Kind::ClosedEnd || kind == Kind::Innovative) {
+            buy = redeem = 0;
+        } else if (broker) {
+            buy = 0;
+        } else {
+            const double u = rng.Uniform();
+            buy = u < 0.07 ? 0 : u < 0.12 ? 2 : 1;
+            redeem = rng.Chance(0.03) ? 0 : 1;
+        }
+        out.state.Row(code, buy, redeem, 0);
+    }
+
+    // Managers: one or two current ones, and the ones they took over from.
+    const int managerStart = std::max(inception, context.lastDay - 365 * rng.Between(1, 6));
+    for (int k = rng.Chance(0.3) ? 2 : 1; k > 0; --k)
+        out.manager.Row(code, AnyManager(context, rng), FormatDate(managerStart + rng.Below(60)), Null{}, 0);
+    int handover = managerStart;
+    for (int k = rng.Below(3); k > 0 && handover - inception > 180; --k) {
+        const int start = inception + rng.Below(handover - inception - 90);
+        out.manager.Row(code, AnyManager(context, rng), FormatDate(start), FormatDate(handover), 0);
+        handover = start;
+    }
+    if (rng.Chance(0.01))
+        out.manager.Row(code, AnyManager(context, rng), FormatDate(managerStart), Null{}, 1);
+
+    // Latest values.
+    const std::string lastDate = FormatDate(context.lastDay);
+    const double value = kind == Kind::Money ? 1.0 : Round(nav, 4);
+    const double total = kind == Kind::Money ? 1.0 : Round(nav + dividends, 4);
+    std::optional<double> dayMargin;
+    if (!young)
+        dayMargin = kind == Kind::Money
+                        ? Round(market.cashRate.back() / 365.0, 6)
+                        : Round(std::pow(1.0 + r[last - 1], 0.2) - 1.0 + rng.Normal(0.0, noise / 4.0), 6);
+    if (rng.Chance(0.01)) // a withdrawn row of the day before
+        out.currvalue.Row(code, FormatDate(context.lastDay - 1), Round(value * 0.97, 4),
+                          Round(total * 0.97, 4), Round(rng.Normal(0.0, 0.01), 6), 1);
+    out.currvalue.Row(code, lastDate, value, total, dayMargin, 0);
+
+    // Period yields and risk figures, each only over a period the fund lived through.
+    auto cumulative = [&](int weeks) { return Compound(r, last - weeks, last, firstWeek); };
+    auto yearly = [&](int years) -> std::optional<double> {
+        const auto growth = cumulative(years * kWeeksPerYear);
+        if (!growth)
+            return std::nullopt;
+        return std::pow(1.0 + *growth, 1.0 / years) - 1.0;
+    };
+    out.yield.Row(code, profile.fundtype, lastDate, Rounded(cumulative(1)), Rounded(cumulative(4)),
+                  Rounded(cumulative(13)), Rounded(cumulative(26)), Rounded(cumulative(kWeeksPerYear)),
+                  Rounded(yearly(1)), Rounded(yearly(2)), Rounded(yearly(3)), Rounded(yearly(5)), 0);
+    if (rng.Chance(0.003))
+        out.yield.Row(code, profile.fundtype, FormatDate(context.lastDay - 7), 0.5, 0.5, 0.5, 0.5, 0.5, 0.5,
+                      0.5, 0.5, 0.5, 1);
+    for (int years : {1, 2, 3, 5}) {
+        const int from = last - years * kWeeksPerYear;
+        if (from < firstWeek)
+            continue;
+        double mean = 0.0;
+        for (int t = from; t < last; ++t)
+            mean += r[t];
+        mean /= years * kWeeksPerYear;
+        double variance = 0.0;
+        for (int t = from; t < last; ++t)
+            variance += (r[t] - mean) * (r[t] - mean);
+        variance /= years * kWeeksPerYear;
+        out.risk.Row(code, years, lastDate, Round(*yearly(years), 6), Round(std::sqrt(variance * 52.0), 6),
+                     0);
+    }
+
+    // Rating scores, ranked against the fund's peers once every fund is made.
+    RatingScores scores{code, investtype, {}};
+    for (int j = 0; j < kRatingDates; ++j) {
+        const int end = last - kWeeksPerQuarter * (kRatingDates - 1 - j); // one past the quarter's last week
+        for (int h = 0; h < 3; ++h) {
+            const int from = end - kRatingYears[h] * kWeeksPerYear;
+            scores.score[j][h] = std::numeric_limits<double>::quiet_NaN();
+            if (from < firstWeek || kind == Kind::Money || broker || seed.deleted)
+                continue;
+            double mean = 0.0, squares = 0.0;
+            for (int t = from; t < end; ++t) {
+                mean += r[t];
+                squares += r[t] * r[t];
+            }
+            const int n = end - from;
+            mean /= n;
+            const double sd = std::sqrt(std::max(squares / n - mean * mean, 1e-12));
+            scores.score[j][h] = mean / sd;
+        }
+    }
+    context.ratings.push_back(scores);
+
+    // Quarterly balance sheets and industry holdings over the reported years.
+    for (int q = 0; q < quarters; ++q) {
+        const int year = market.firstYear + q / 4;
+        const int quarterEnd = QuarterEndDay(year, q % 4 + 1);
+        const int t = q * kWeeksPerQuarter + kWeeksPerQuarter - 1;
+        if (year < context.firstReportYear || t < firstWeek || quarterEnd < inception + 30)
+            continue;
+        const std::string date = FormatDate(quarterEnd);
+        const auto net =
+            static_cast<std::int64_t>(std::llround(sharesAtQuarter[q] * navAtQuarter[q] * 100.0));
+        const auto gross = static_cast<std::int64_t>(
+            std::llround(net * rng.Uniform(profile.leverage.low, profile.leverage.high)));
+        static const char* const kParts[] = {"股票", "债券", "银行存款", "买入返售证券", "权证", "其它资产"};
+        double weights[6] = {
+            rng.Uniform(profile.stock.low, profile.stock.high),
+            rng.Uniform(profile.bond.low, profile.bond.high),
+            rng.Uniform(profile.cash.low, profile.cash.high),
+            rng.Uniform(profile.resale.low, profile.resale.high),
+            year <= 2008 && rng.Chance(profile.warrantChance) ? rng.Uniform(0.0005, 0.004) : 0.0,
+            rng.Uniform(0.002, 0.02),
+        };
+        double weightSum = 0.0;
+        for (double w : weights)
+            weightSum += w;
+        // Whole fen (cents), with the rounding left-over in cash, so that the parts add up exactly.
+        std::int64_t parts[6];
+        std::int64_t partSum = 0;
+        for (int k = 0; k < 6; ++k) {
+            parts[k] = static_cast<std::int64_t>(gross * (weights[k] / weightSum));
+            partSum += parts[k];
+        }
+        parts[2] += gross - partSum;
+        const double totalYuan = static_cast<double>(gross) / 100.0;
+        for (int k = 0; k < 6; ++k) {
+            // A zero position is usually left out of the report; a zero warrant line sometimes stays.
+            if (parts[k] == 0 && !(k == 4 && rng.Chance(0.5)))
+                continue;
+            const double yuan = static_cast<double>(parts[k]) / 100.0;
+            out.asset.Row(code, date, kParts[k], yuan, gross > 0 ? Round(yuan / totalYuan, 6) : 0.0, 0);
+        }
+        out.asset.Row(code, date, "资产总计", totalYuan, 1.0, 0);
+        out.asset.Row(code, date, "资产净值", static_cast<double>(net) / 100.0,
+                      gross > 0 ? Round(static_cast<double>(net) / gross, 6) : 0.0, 0);
+        if (q == quarters - 1 && rng.Chance(0.01)) // a withdrawn, wrong stock line
+            out.asset.Row(code, date, "股票", totalYuan * 2, 2.0, 1);
+
+        if (parts[0] <= 0)
+            continue;
+        // Industry holdings: the stock position spread over the leaf industries around the market's
+        // weights; index funds follow the market closely, active funds pick and leave out sectors.
+        constexpr int kLeaves = static_cast<int>(std::size(kLeafIndustries));
+        double leafWeights[kLeaves];
+        double leafSum = 0.0;
+        for (int k = 0; k < kLeaves; ++k) {
+            const bool skipped = kind != Kind::Index && rng.Chance(0.25);
+            leafWeights[k] = skipped ? 0.0
+                                     : kLeafIndustries[k].weight *
+                                           std::exp(rng.Normal(0.0, kind == Kind::Index ? 0.15 : 0.8));
+            leafSum += leafWeights[k];
+        }
+        if (leafSum <= 0.0) {
+            leafWeights[9] = 1.0; // machinery, the largest sector
+            leafSum = 1.0;
+        }
+        std::int64_t leafCents[kLeaves];
+        std::int64_t leafTotal = 0;
+        int largest = 0;
+        for (int k = 0; k < kLeaves; ++k) {
+            leafCents[k] = static_cast<std::int64_t>(parts[0] * (leafWeights[k] / leafSum));
+            leafTotal += leafCents[k];
+            if (leafWeights[k] > leafWeights[largest])
+                largest = k;
+        }
+        leafCents[largest] += parts[0] - leafTotal;
+        const double netYuan = static_cast<double>(net) / 100.0;
+        auto share = [&](double yuan) { return net > 0 ? Round(yuan / netYuan, 6) : 0.0; };
+        std::int64_t manufacturing = 0;
+        for (int k = 0; k < kLeaves; ++k)
+            if (IsManufacturing(kLeafIndustries[k].id))
+                manufacturing += leafCents[k];
+        for (int k = 0; k < kLeaves; ++k) {
+            if (kLeafIndustries[k].id == 4 && manufacturing > 0) {
+                const double yuan = static_cast<double>(manufacturing) / 100.0;
+                out.industry.Row(code, date, kManufacturingId, yuan, share(yuan), 0);
+            }
+            if (leafCents[k] == 0)
+                continue;
+            const double yuan = static_cast<double>(leafCents[k]) / 100.0;
+            out.industry.Row(code, date, kLeafIndustries[k].id, yuan, share(yuan), 0);
+        }
+    }
+}
+
+// 6. Ratings =======================================================================================
+
+// Stars by rank among the funds of the same investment type: the top tenth five stars, the next
+// 22.5 % four, the middle 35 % three, then two, and the last tenth one.
+void WriteRatings(Context& context) {
+    const int quarters = context.market.weeks / kWeeksPerQuarter;
+    std::vector<std::vector<std::array<int, 3>>> stars(context.ratings.size(),
+                                                       std::vector<std::array<int, 3>>(kRatingDates));
+    std::vector<std::string> types;
+    for (const RatingScores& fund : context.ratings)
+        if (std::find(types.begin(), types.end(), fund.investtype) == types.end())
+            types.push_back(fund.investtype);
+    for (int j = 0; j < kRatingDates; ++j) {
+        for (int h = 0; h < 3; ++h) {
+            for (const std::string& type : types) {
+                std::vector<std::pair<double, int>> ranked;
+                for (int i = 0; i < static_cast<int>(context.ratings.size()); ++i) {
+                    const RatingScores& fund = context.ratings[i];
+                    if (fund.investtype == type && !std::isnan(fund.score[j][h]))
+                        ranked.emplace_back(fund.score[j][h], i);
+                }
+                std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+                    return a.first != b.first ? a.first > b.first : a.second < b.second;
+                });
+                const double n = static_cast<double>(ranked.size());
+                for (int position = 0; position < static_cast<int>(ranked.size()); ++position) {
+                    const double p = (position + 0.5) / n;
+                    stars[ranked[position].second][j][h] = p < 0.1     ? 5
+                                                           : p < 0.325 ? 4
+                                                           : p < 0.675 ? 3
+                                                           : p < 0.9   ? 2
+                                                                       : 1;
+                }
+            }
+        }
+    }
+    for (std::size_t i = 0; i < context.ratings.size(); ++i)
+        for (int j = 0; j < kRatingDates; ++j) {
+            const int q = quarters - kRatingDates + j;
+            const std::string date = FormatDate(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
+            for (int h = 0; h < 3; ++h)
+                if (stars[i][j][h] > 0)
+                    context.out.rating.Row(context.ratings[i].code, date, kRatingYears[h], stars[i][j][h], 0);
+        }
+}
+
+std::string MakeGuid(Prng& rng) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%08llX-%04llX-%04llX-%04llX-%012llX",
+                  static_cast<unsigned long long>(rng.Next() & 0xFFFFFFFFull),
+                  static_cast<unsigned long long>(rng.Next() & 0xFFFFull),
+                  static_cast<unsigned long long>(rng.Next() & 0xFFFFull),
+                  static_cast<unsigned long long>(rng.Next() & 0xFFFFull),
+                  static_cast<unsigned long long>(rng.Next() & 0xFFFFFFFFFFFFull));
+    return text;
+}
+
+// Every kind, and a deleted and a delisted fund, appear in any database of a dozen funds or more:
+// the exclusions of the module's queries are then always exercised.
+std::vector<FundSeed> PlanFunds(const Options& options) {
+    Prng rng(options.seed, 3);
+    std::vector<FundSeed> plan(options.funds);
+    for (FundSeed& fund : plan) {
+        double u = rng.Uniform();
+        int k = 0;
+        while (k < kKindCount - 1 && u >= kProfiles[k].share) {
+            u -= kProfiles[k].share;
+            ++k;
+        }
+        fund.kind = kProfiles[k].kind;
+        fund.deleted = rng.Chance(0.006);
+        fund.delisted = !fund.deleted && rng.Chance(0.012);
+    }
+    if (options.funds < 12)
+        return plan;
+    // Give the kinds and flags that chance left out to funds whose kind has others to spare.
+    auto donor = [&]() -> FundSeed* {
+        int counts[kKindCount] = {};
+        for (const FundSeed& fund : plan)
+            ++counts[static_cast<int>(fund.kind)];
+        for (FundSeed& fund : plan)
+            if (!fund.deleted && !fund.delisted && counts[static_cast<int>(fund.kind)] > 1)
+                return &fund;
+        return nullptr;
+    };
+    for (const Profile& profile : kProfiles)
+        if (std::none_of(plan.begin(), plan.end(), [&](const FundSeed& f) { return f.kind == profile.kind; }))
+            if (FundSeed* fund = donor())
+                fund->kind = profile.kind;
+    if (std::none_of(plan.begin(), plan.end(), [](const FundSeed& f) { return f.deleted; }))
+        if (FundSeed* fund = donor())
+            fund->deleted = true;
+    if (std::none_of(plan.begin(), plan.end(), [](const FundSeed& f) { return f.delisted; }))
+        if (FundSeed* fund = donor())
+            fund->delisted = true;
+    return plan;
+}
+
+void Populate(sqlite3* db, const Options& options, Summary* summary) {
+    Writer out(db);
+    Prng rng(options.seed, 4);
+
+    for (const Industry& industry : kLeafIndustries) {
+        if (IsManufacturing(industry.id))
+            out.industryName.Row(industry.id, industry.name, kManufacturingId);
+        else
+            out.industryName.Row(industry.id, industry.name, Null{});
+    }
+    out.industryName.Row(kManufacturingId, kManufacturingName, Null{});
+
+    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0};
+    context.firstReportYear = kLastYear - options.years + 1;
+    context.lastDay = DaysFromCivil(kLastYear, 12, 31);
+    for (const Company& company : kFundCompanies) {
+        context.fundCompanyGuids.push_back(MakeGuid(rng));
+        out.advisor.Row(context.fundCompanyGuids.back(), company.fullName, company.shortName, 0);
+    }
+    // The first company's former name, withdrawn when it was renamed.
+    out.advisor.Row(context.fundCompanyGuids.front(), "华夏基金管理公司", kFundCompanies[0].shortName, 1);
+    for (const Company& company : kBrokers) {
+        context.brokerGuids.push_back(MakeGuid(rng));
+        out.advisor.Row(context.brokerGuids.back(), company.fullName, company.shortName, 0);
+    }
+    const int poolSize = std::clamp(options.funds * 3 / 5, 40, 20000);
+    for (int k = 0; k < poolSize; ++k)
+        context.managerPool.push_back(std::string(Pick(rng, kSurnames)) + Pick(rng, kGivenNames));
+
+    const std::vector<FundSeed> plan = PlanFunds(options);
+    context.ratings.reserve(plan.size());
+    for (int i = 0; i < static_cast<int>(plan.size()); ++i)
+        MakeFund(context, i, plan[i]);
+    WriteRatings(context);
+
+    if (summary != nullptr) {
+        summary->funds = out.fund.Rows();
+        summary->rows = out.Rows();
+    }
+}
+
+bool StartsWithCreateIndex(const char* text, const char* end) {
+    // Skip blanks and "--" comments, then compare the first two words case-insensitively.
+    while (text < end) {
+        if (std::isspace(static_cast<unsigned char>(*text))) {
+            ++text;
+        } else if (end - text >= 2 && text[0] == '-' && text[1] == '-') {
+            while (text < end && *text != '\n')
+                ++text;
+        } else {
+            break;
+        }
+    }
+    static constexpr char kPrefix[] = "create index";
+    const std::size_t length = sizeof kPrefix - 1;
+    if (static_cast<std::size_t>(end - text) < length)
+        return false;
+    for (std::size_t k = 0; k < length; ++k)
+        if (std::tolower(static_cast<unsigned char>(text[k])) != kPrefix[k])
+            return false;
+    return true;
+}
+
+} // namespace
+
+void CreateSchema(sqlite3* db, std::string* deferredIndexes) {
+    const char* sql = SchemaSql();
+    const char* end = sql + std::strlen(sql);
+    while (sql < end) {
+        sqlite3_stmt* raw = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db, sql, static_cast<int>(end - sql), &raw, &tail) != SQLITE_OK)
+            throw SqliteError(sqlite3_errmsg(db));
+        StatementHandle statement(raw);
+        if (statement != nullptr) {
+            if (deferredIndexes != nullptr && StartsWithCreateIndex(sql, tail)) {
+                deferredIndexes->append(sql, tail);
+                deferredIndexes->push_back('\n');
+            } else if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+                throw SqliteError(sqlite3_errmsg(db));
+            }
+        }
+        if (tail == nullptr || tail == sql)
+            break;
+        sql = tail;
+    }
+}
+
+std::string Generate(const std::string& path, const Options& options, Summary* summary) {
+    if (options.funds < 1 || options.funds > kMaxFunds)
+        return "the fund count must be between 1 and " + std::to_string(kMaxFunds);
+    if (options.years < 1 || options.years > kMaxYears)
+        return "the number of years must be between 1 and " + std::to_string(kMaxYears);
+    if (path.empty())
+        return "no output file given";
+
+    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+    std::remove(temporary.c_str());
+    try {
+        {
+            SqliteHandle db = OpenDatabase(temporary, true);
+            // The file is private until it is renamed, so durability during the load buys nothing;
+            // it is synced once, whole, below.
+            Exec(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; "
+                           "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;");
+            std::string indexes;
+            CreateSchema(db.get(), &indexes);
+            Exec(db.get(), "BEGIN");
+            Populate(db.get(), options, summary);
+            Exec(db.get(), "COMMIT");
+            Exec(db.get(), indexes);
+            // Statistics for the planner of every reader, so that it prefers the per-fund indexes.
+            Exec(db.get(), "ANALYZE");
+        }
+        const int fd = ::open(temporary.c_str(), O_RDONLY);
+        if (fd < 0 || ::fsync(fd) != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            throw SqliteError("cannot sync " + temporary + ": " + std::strerror(errno));
+        }
+        ::close(fd);
+        if (std::rename(temporary.c_str(), path.c_str()) != 0)
+            throw SqliteError("cannot rename " + temporary + " to " + path + ": " + std::strerror(errno));
+    } catch (const std::exception& error) {
+        std::remove(temporary.c_str());
+        return error.what();
+    }
+    return {};
+}
+
+} // namespace SampleDb

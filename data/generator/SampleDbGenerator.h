@@ -1,0 +1,44 @@
+// The sample fund database: a deterministic, scalable imitation of a Chinese fund market, written
+// through the SQLite C API. Used by make-sample-db, the tests and the benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+
+namespace SampleDb {
+
+struct Options {
+    int funds = 2000;       // fund rows, closed-end forms, products, deleted and delisted ones included
+    int years = 6;          // years of quarterly reports, ratings and calendar-year yields
+    std::uint64_t seed = 1; // the same seed always gives the same content
+};
+
+// Bounds that keep a typo from asking for a database that would fill the disk.
+inline constexpr int kMaxFunds = 200000;
+inline constexpr int kMaxYears = 30;
+
+// Every report in the sample ends on this year's last quarter.
+inline constexpr int kLastYear = 2010;
+
+// Table row counts of a finished database, for the program's summary.
+struct Summary {
+    std::int64_t funds = 0;
+    std::int64_t rows = 0;
+};
+
+// The schema (data/schema.sql), compiled in.
+const char* SchemaSql();
+
+// Creates the schema's tables in an open database, then its indexes; CREATE INDEX statements are
+// returned in `deferredIndexes` instead of run when that is not null, so that a bulk load can build
+// them once at the end.
+void CreateSchema(::sqlite3* db, std::string* deferredIndexes = nullptr);
+
+// Writes a new database to `path`: built in a temporary file beside it and renamed over `path` only
+// when complete, so that a failure or an interruption never leaves a half-written database under the
+// final name. Returns an empty text on success, else the reason; `summary` may be null.
+std::string Generate(const std::string& path, const Options& options, Summary* summary = nullptr);
+
+} // namespace SampleDb

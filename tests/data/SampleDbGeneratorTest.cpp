@@ -1,0 +1,272 @@
+// The sample-database generator: the same seed gives the same content, the data keep the
+// invariants the module's pages rely on, and a failed run never leaves a broken file behind.
+#include "ModuleStatements.h"
+
+#include "SampleDbGenerator.h"
+#include "support/FixtureDb.h"
+#include "support/SqlRows.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+namespace {
+
+using TestSupport::Query;
+
+const char* const kTables[] = {"tb_fund",
+                               "tb_investadvisor",
+                               "tb_currvalue",
+                               "tb_yield",
+                               "tb_yieldhistory",
+                               "tb_riskevaluation",
+                               "tb_assetallocation",
+                               "tb_investindustry",
+                               "tb_industryname",
+                               "tb_bonus",
+                               "tb_issueandlisting",
+                               "tb_manager",
+                               "tb_analyticalindex",
+                               "tb_buyredeemstate"};
+
+// FNV-1a over every cell of every table, with its type, in id order.
+std::uint64_t ContentHash(sqlite3* db) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    auto feed = [&](const std::string& bytes) {
+        for (unsigned char c : bytes) {
+            hash ^= c;
+            hash *= 0x100000001b3ull;
+        }
+    };
+    for (const char* table : kTables) {
+        feed(table);
+        for (const auto& row : Query(db, std::string("SELECT * FROM ") + table + " ORDER BY id").rows)
+            for (const auto& cell : row)
+                feed(std::to_string(cell.type) + ":" + cell.text + "\x1f");
+    }
+    return hash;
+}
+
+TEST(SampleDbGenerator, SameSeedGivesTheSameDatabase) {
+    const TestSupport::GeneratedDb first(SampleDb::Options{120, 6, 42});
+    const TestSupport::GeneratedDb second(SampleDb::Options{120, 6, 42});
+    const TestSupport::GeneratedDb other(SampleDb::Options{120, 6, 43});
+    const std::uint64_t a = ContentHash(first.Open().get());
+    EXPECT_EQ(a, ContentHash(second.Open().get()));
+    EXPECT_NE(a, ContentHash(other.Open().get()));
+}
+
+class GeneratedData : public ::testing::Test {
+protected:
+    void SetUp() override { m_db = DataTests::SmallGeneratedDb().Open(); }
+    TestSupport::Rows Run(const std::string& sql) { return Query(m_db.get(), sql); }
+    SampleDb::SqliteHandle m_db;
+};
+
+TEST_F(GeneratedData, EveryFundFormAndExclusionIsPresent) {
+    std::set<std::string> investtypes, fundtypes;
+    for (const auto& row : Run("select distinct investtype, fundtype from tb_fund").rows) {
+        investtypes.insert(row[0].text);
+        fundtypes.insert(row[1].text);
+    }
+    for (const char* type : {"股票型", "指数型", "债券型", "混合型", "保本型", "QDII", "现金型"})
+        EXPECT_EQ(investtypes.count(type), 1u) << type;
+    for (const char* form : {"契约型开放式", "契约型封闭式", "创新型封闭式", "集合理财产品"})
+        EXPECT_EQ(fundtypes.count(form), 1u) << form;
+    EXPECT_GE(Run("select count(*) from tb_fund where isdeleted").rows[0][0].real, 1.0);
+    EXPECT_GE(Run("select count(*) from tb_fund where isdellisting").rows[0][0].real, 1.0);
+    EXPECT_EQ(Run("select count(*) from tb_fund").rows[0][0].real, 150.0);
+}
+
+TEST_F(GeneratedData, CodesAndSearchInitialsAreWellFormed) {
+    EXPECT_EQ(Run("select count(distinct code) from tb_fund").rows[0][0].real, 150.0);
+    for (const auto& row : Run("select code, pycode, name from tb_fund").rows) {
+        EXPECT_EQ(row[0].text.size(), 6u) << row[0].text;
+        EXPECT_EQ(row[0].text.find_first_not_of("0123456789"), std::string::npos) << row[0].text;
+        EXPECT_FALSE(row[1].text.empty()) << row[2].text;
+        EXPECT_EQ(row[1].text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"), std::string::npos)
+            << row[1].text;
+    }
+    EXPECT_EQ(Run("select count(*) from (select name from tb_fund group by name having count(*) > 1)")
+                  .rows[0][0]
+                  .real,
+              0.0);
+}
+
+TEST_F(GeneratedData, BalanceSheetsAddUpAtEveryQuarterEnd) {
+    // The six parts add up to total assets, to the fen; net assets never exceed them.
+    const auto sums =
+        Run("select code, date,"
+            " sum(case when assettype in ('股票','债券','银行存款','买入返售证券','其它资产','权证')"
+            "     then marketvalue else 0 end),"
+            " sum(case when assettype = '资产总计' then marketvalue end),"
+            " sum(case when assettype = '资产净值' then marketvalue end),"
+            " count(case when assettype = '资产总计' then 1 end)"
+            " from tb_assetallocation where not isdeleted group by code, date");
+    ASSERT_GT(sums.rows.size(), 100u);
+    for (const auto& row : sums.rows) {
+        SCOPED_TRACE(row[0].text + " " + row[1].text);
+        ASSERT_FALSE(row[3].IsNull());
+        ASSERT_FALSE(row[4].IsNull());
+        EXPECT_EQ(row[5].real, 1.0);
+        EXPECT_NEAR(row[2].real, row[3].real, 0.011);
+        EXPECT_LE(row[4].real, row[3].real + 0.001);
+        const std::string monthDay = row[1].text.substr(5);
+        EXPECT_TRUE(monthDay == "03-31" || monthDay == "06-30" || monthDay == "09-30" || monthDay == "12-31");
+    }
+    // Once a fund reports, it reports every quarter up to the latest one.
+    for (const auto& row :
+         Run("select code, count(distinct date), min(date), max(date) from tb_assetallocation"
+             " where not isdeleted group by code")
+             .rows) {
+        const int firstYear = std::stoi(row[2].text.substr(0, 4));
+        const int firstQuarter = std::stoi(row[2].text.substr(5, 2)) / 3;
+        EXPECT_EQ(row[3].text, "2010-12-31") << row[0].text;
+        EXPECT_EQ(row[1].real, (2010 - firstYear) * 4 + (4 - firstQuarter) + 1) << row[0].text;
+    }
+}
+
+TEST_F(GeneratedData, IndustryHoldingsMatchStockAndCategories) {
+    std::set<int> ids;
+    for (const auto& row : Run("select id from tb_industryname").rows)
+        ids.insert(static_cast<int>(row[0].real));
+    std::set<int> expected;
+    for (int id = 1; id <= 24; ++id)
+        if (id != 5)
+            expected.insert(id);
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(Run("select name from tb_industryname where id = 2").rows[0][0].text, "制造业");
+
+    // Leaves add up to the stock position; manufacturing (2) is the sum of its sub-industries.
+    const auto check =
+        Run("select i.code, i.date, sum(case when i.industryid <> 2 then i.marketvalue else 0 end),"
+            " sum(case when i.industryid = 2 then i.marketvalue else 0 end),"
+            " sum(case when i.industryid in (4,6,7,8,9,10,11,12,13,14) then i.marketvalue else 0 end),"
+            " (select marketvalue from tb_assetallocation s where s.code = i.code and s.date = i.date"
+            "  and s.assettype = '股票' and not s.isdeleted)"
+            " from tb_investindustry i where not i.isdeleted group by i.code, i.date");
+    ASSERT_GT(check.rows.size(), 100u);
+    for (const auto& row : check.rows) {
+        SCOPED_TRACE(row[0].text + " " + row[1].text);
+        EXPECT_NEAR(row[2].real, row[5].real, 0.011);
+        EXPECT_NEAR(row[3].real, row[4].real, 0.011);
+    }
+    EXPECT_EQ(
+        Run("select count(*) from tb_investindustry where industryid = 5 or industryid > 24").rows[0][0].real,
+        0.0);
+}
+
+TEST_F(GeneratedData, PerformanceFiguresAgreeAcrossTables) {
+    // The one-year yield of the period table is the one-year return of the risk table.
+    const auto pairs =
+        Run("select y.yearavgyield1year, r.increasepercent from tb_yield y join tb_riskevaluation r"
+            " on r.fundcode = y.fundcode and r.year = 1 and not r.isdeleted where not y.isdeleted");
+    ASSERT_GT(pairs.rows.size(), 50u);
+    for (const auto& row : pairs.rows)
+        EXPECT_DOUBLE_EQ(row[0].real, row[1].real);
+    std::set<int> years;
+    for (const auto& row : Run("select distinct year from tb_riskevaluation").rows)
+        years.insert(static_cast<int>(row[0].real));
+    EXPECT_EQ(years, (std::set<int>{1, 2, 3, 5}));
+    // Yearly yields for every reported year, and money-market funds never lose money.
+    EXPECT_EQ(Run("select min(year), max(year) from tb_yieldhistory where yieldtype = 1").rows[0][0].text,
+              "2005");
+    EXPECT_EQ(Run("select count(*) from tb_yield y join tb_fund f on f.code = y.fundcode"
+                  " where f.investtype = '现金型' and (y.lastweek < 0 or y.thisyear < 0)")
+                  .rows[0][0]
+                  .real,
+              0.0);
+    // Volatility is ordered by type the way investors expect: equity above bond above money.
+    auto meanRisk = [&](const char* type) {
+        return Run(std::string(
+                       "select avg(r.standard) from tb_riskevaluation r join tb_fund f on f.code = r.fundcode"
+                       " where r.year = 1 and f.investtype = '") +
+                   type + "'")
+            .rows[0][0]
+            .real;
+    };
+    EXPECT_GT(meanRisk("股票型"), meanRisk("债券型"));
+    EXPECT_GT(meanRisk("债券型"), meanRisk("现金型"));
+}
+
+TEST_F(GeneratedData, RatingsManagersAndStatesArePlausible) {
+    const auto stars = Run("select min(star), max(star), count(distinct reportdate), count(distinct year)"
+                           " from tb_analyticalindex where not isdeleted");
+    EXPECT_GE(stars.rows[0][0].real, 1.0);
+    EXPECT_LE(stars.rows[0][1].real, 5.0);
+    EXPECT_GE(stars.rows[0][2].real, 2.0);
+    EXPECT_EQ(stars.rows[0][3].real, 3.0);
+    // Every live fund has a current manager.
+    EXPECT_EQ(
+        Run("select count(*) from tb_fund f where not f.isdeleted and not exists (select 1 from tb_manager m"
+            " where m.code = f.code and m.terminatetime is null and not m.isdeleted)")
+            .rows[0][0]
+            .real,
+        0.0);
+    EXPECT_GE(Run("select count(*) from tb_manager where terminatetime is not null").rows[0][0].real, 1.0);
+    EXPECT_EQ(Run("select count(*) from tb_buyredeemstate where buystate not in (0, 1, 2)").rows[0][0].real,
+              0.0);
+}
+
+// Failures ---------------------------------------------------------------------------------------
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(SampleDbGeneratorFailures, BadOptionsAreRefusedAndTheOldFileKept) {
+    TestSupport::TempDbFile file("options");
+    std::ofstream(file.Path()) << "previous";
+    for (const SampleDb::Options& options :
+         {SampleDb::Options{0, 6, 1}, SampleDb::Options{-5, 6, 1}, SampleDb::Options{10, 0, 1},
+          SampleDb::Options{10, SampleDb::kMaxYears + 1, 1},
+          SampleDb::Options{SampleDb::kMaxFunds + 1, 6, 1}}) {
+        EXPECT_FALSE(SampleDb::Generate(file.Path(), options).empty());
+        EXPECT_EQ(FileText(file.Path()), "previous");
+    }
+    EXPECT_FALSE(SampleDb::Generate("", SampleDb::Options{}).empty());
+}
+
+TEST(SampleDbGeneratorFailures, AFailedRunLeavesNoFileBehind) {
+    // The target is a folder, so the final rename fails after a complete build.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("fc-gen-folder-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "target");
+    const std::string error = SampleDb::Generate((folder / "target").string(), SampleDb::Options{12, 1, 1});
+    EXPECT_FALSE(error.empty());
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++entries;
+    EXPECT_EQ(entries, 1u) << "a temporary file was left beside the target";
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "target"));
+    std::filesystem::remove_all(folder);
+
+    EXPECT_FALSE(SampleDb::Generate("/nonexistent-folder/x/sample.db", SampleDb::Options{12, 1, 1}).empty());
+}
+
+TEST(SampleDbGeneratorFailures, RegeneratingReplacesAnExistingDatabase) {
+    TestSupport::TempDbFile file("replace");
+    std::ofstream(file.Path()) << "not a database";
+    SampleDb::Summary summary;
+    ASSERT_EQ(SampleDb::Generate(file.Path(), SampleDb::Options{12, 1, 5}, &summary), "");
+    EXPECT_EQ(summary.funds, 12);
+    SampleDb::SqliteHandle db = TestSupport::OpenReadOnly(file.Path());
+    EXPECT_EQ(Query(db.get(), "select count(*) from tb_fund").rows[0][0].real, 12.0);
+    // One year of reports still carries five years of index weeks for the risk page.
+    EXPECT_GE(Query(db.get(), "select count(*) from tb_yieldhistory where exponentcode = 'sh000001'"
+                              " and yieldtype = 4 and not isdeleted")
+                  .rows[0][0]
+                  .real,
+              260.0);
+}
+
+} // namespace
