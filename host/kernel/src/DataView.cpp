@@ -103,11 +103,13 @@ bool DataView::SetSource(Data::IDataContainer* source) {
         m_sourceView->DetachDownstream(this);
     m_sourceTable = table;
     m_sourceView = view;
+    EndChange();
+    // Attached after this change is complete, so that a change the source has pending reaches
+    // the view as a change of its own, ending when the source's does.
     if (m_sourceTable)
         m_sourceTable->AttachDownstream(this);
     if (m_sourceView)
         m_sourceView->AttachDownstream(this);
-    EndChange();
     return true;
 }
 
