@@ -245,6 +245,7 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
     }
     sqlite3_finalize(statement);
     if (replace != 0) {
+        result->InheritTags(*target);
         target->TakeContents(*result);
         return true;
     }

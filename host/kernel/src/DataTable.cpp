@@ -265,6 +265,14 @@ void DataTable::ReserveLike(const DataTable& other) {
             m_columns[c].pool.reserve(other.m_columns[c].pool.size());
 }
 
+void DataTable::InheritTags(DataTable& other) {
+    for (auto& column : m_columns) {
+        int from = other.GetColumnIndex(column.name.c_str());
+        if (from >= 0)
+            column.item->SetTag(other.TagAt(from));
+    }
+}
+
 int DataTable::AppendRowQuietly() {
     for (auto& column : m_columns) {
         column.nulls.push_back(1);

@@ -73,6 +73,9 @@ public:
     // Reserves room for as many rows and characters as another table holds, column by column: a
     // query that refills a table usually returns about as much as last time.
     void ReserveLike(const DataTable& other);
+    // Gives each column the tag of the other table's column of the same name, so that a table
+    // refilled by a query keeps the sorting choices that were made on its columns.
+    void InheritTags(DataTable& other);
     // Appends a row of null cells without announcing it; returns its index.
     int AppendRowQuietly();
     // Converts a column's values to another kind (numbers to text, integers to reals, ...).
