@@ -321,3 +321,30 @@ TEST_F(DataViewTest, ViewOutlivesNobodyAndDetachesFromItsSource) {
     Add(L"b", 2);
     EXPECT_EQ(view->GetRowCount(), 2);
 }
+
+TEST_F(DataViewTest, ViewAttachedDuringATableUpdateSeesTheCommittedRows) {
+    Add(L"a", 1);
+    XComPtr<Data::IUpdateContext> update;
+    table->BeginUpdate(update.Receive());
+    Add(L"b", 2);
+    auto late = DataView::Create();
+    late->SetSource(table);
+    Add(L"c", 3);
+    update->Commit();
+    EXPECT_EQ(CodesOf(late), (Codes{L"a", L"b", L"c"}));
+    EXPECT_EQ(CodesOf(view), (Codes{L"a", L"b", L"c"}));
+}
+
+TEST_F(DataViewTest, RowsReadInsideABatchAfterClearAreAbsentNotStale) {
+    Add(L"a", 1);
+    Add(L"b", 2);
+    XComPtr<Data::IUpdateContext> update;
+    table->BeginUpdate(update.Receive());
+    table->Clear(1);
+    // The view still lists two rows until the commit, but they no longer exist in the table.
+    EXPECT_EQ(view->GetRowCount(), 2);
+    XComPtr<Data::IDataRow> row;
+    EXPECT_FALSE(view->GetRow(row.Receive(), 0));
+    update->Commit();
+    EXPECT_EQ(view->GetRowCount(), 0);
+}

@@ -163,8 +163,13 @@ TEST_F(DatabaseTest, FailedExecuteLeavesTheTableAsItWas) {
     EXPECT_EQ(t->GetRowCount(), 3);
     EXPECT_EQ(listener->after, 0);
 
-    // A successful refill is one announced change.
+    // A successful refill is one announced change, and keeps the tags of columns it keeps.
+    XComPtr<Data::IColumnItem> item;
+    t->GetColumnItem(item.Receive(), 0);
+    item->SetTag(this);
     EXPECT_TRUE(database->Execute(L"select code from tb_fund where code > '000001'", t, 1, 0));
+    t->GetColumnItem(item.Receive(), 0);
+    EXPECT_EQ(item->GetTag(), this);
     EXPECT_EQ(listener->before, 1);
     EXPECT_EQ(listener->after, 1);
     EXPECT_EQ(view->GetRowCount(), 2);

@@ -194,35 +194,44 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
         result->AddColumn(kind < 0 ? Data::kText : kind, name.c_str());
     }
 
+    if (replace != 0)
+        result->ReserveLike(*target);
+
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        int row = result->AddRow();
+        int row = result->AppendRowQuietly();
         for (int c = 0; c < columns; ++c) {
+            auto u = static_cast<std::size_t>(c);
+            // A text column needs no type test: SQLite answers null for a null value and
+            // renders numbers as text the way it stores them.
+            if (!undecided[u] && result->KindAt(c) == Data::kText) {
+                auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+                if (text != nullptr)
+                    result->PutUtf8(row, c, text,
+                                    static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+                continue;
+            }
             int type = sqlite3_column_type(statement, c);
             if (type == SQLITE_NULL)
                 continue;
-            auto u = static_cast<std::size_t>(c);
             if (undecided[u]) {
                 // Every earlier cell of the column is null, so the conversion costs nothing.
                 result->ConvertColumn(c, KindOfValue(type));
                 undecided[u] = false;
             }
             int kind = result->KindAt(c);
-            if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
-                // Text in a numeric column keeps the column as text rather than losing the value.
+            if (type == SQLITE_TEXT || type == SQLITE_BLOB || kind == Data::kText) {
+                // Text in a numeric column turns the column to text rather than losing the value.
                 if (kind != Data::kText)
                     result->ConvertColumn(c, Data::kText);
-                auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-                result->PutUtf8(row, c, text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
-            } else if (kind == Data::kText) {
                 auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
                 result->PutUtf8(row, c, text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
             } else if (type == SQLITE_INTEGER) {
                 result->PutInteger(row, c, sqlite3_column_int64(statement, c));
             } else {
                 double value = sqlite3_column_double(statement, c);
-                // A fraction (or a value beyond 64 bits) in an integer column widens the column instead of
-                // being rounded away.
+                // A fraction (or a value beyond 64 bits) in an integer column widens the column
+                // instead of being rounded away.
                 if (kind == Data::kInteger && (value != std::trunc(value) || std::fabs(value) >= 9.2e18))
                     result->ConvertColumn(c, Data::kReal);
                 result->PutReal(row, c, value);
@@ -236,6 +245,7 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
     }
     sqlite3_finalize(statement);
     if (replace != 0) {
+        result->InheritTags(*target);
         target->TakeContents(*result);
         return true;
     }

@@ -6,8 +6,13 @@
 namespace HostKernel {
 
 void ChangeNode::AttachDownstream(DataView* view) {
-    if (std::find(m_downstream.begin(), m_downstream.end(), view) == m_downstream.end())
-        m_downstream.push_back(view);
+    if (std::find(m_downstream.begin(), m_downstream.end(), view) != m_downstream.end())
+        return;
+    m_downstream.push_back(view);
+    // A view that joins while this node's change is pending must hear its end too, or it would
+    // keep the rows it derived before the change was made.
+    if (m_pending)
+        view->BeginChange();
 }
 
 void ChangeNode::DetachDownstream(DataView* view) {

@@ -148,8 +148,7 @@ bool DataTable::CopyColumns(Data::IDataContainer* source, int copyRows) {
 
 std::wstring_view DataTable::TextAt(int row, int column) const {
     const Column& col = m_columns[static_cast<std::size_t>(column)];
-    const TextSpan& span = col.spans[static_cast<std::size_t>(row)];
-    return std::wstring_view(col.pool.data() + span.offset, span.length);
+    return ViewOf(col, col.spans[static_cast<std::size_t>(row)]);
 }
 
 void* DataTable::TagAt(int column) const {
@@ -259,6 +258,38 @@ void DataTable::ResizeColumn(Column& column, int rows) {
     }
 }
 
+void DataTable::ReserveLike(const DataTable& other) {
+    ReserveRows(other.m_rowCount);
+    for (std::size_t c = 0; c < m_columns.size() && c < other.m_columns.size(); ++c)
+        if (m_columns[c].kind == Data::kText)
+            m_columns[c].pool.reserve(other.m_columns[c].pool.size());
+}
+
+void DataTable::InheritTags(DataTable& other) {
+    for (auto& column : m_columns) {
+        int from = other.GetColumnIndex(column.name.c_str());
+        if (from >= 0)
+            column.item->SetTag(other.TagAt(from));
+    }
+}
+
+int DataTable::AppendRowQuietly() {
+    for (auto& column : m_columns) {
+        column.nulls.push_back(1);
+        switch (column.kind) {
+        case Data::kReal:
+            column.reals.push_back(0.0);
+            break;
+        case Data::kInteger:
+            column.integers.push_back(0);
+            break;
+        default:
+            column.spans.push_back({});
+        }
+    }
+    return m_rowCount++;
+}
+
 void DataTable::ReserveRows(int rows) {
     if (rows <= 0)
         return;
@@ -272,14 +303,14 @@ void DataTable::ReserveRows(int rows) {
 }
 
 void DataTable::CompactPool(Column& column) {
-    std::wstring pool;
+    CharPool pool;
     pool.reserve(column.pool.size() - column.garbage);
     for (std::size_t r = 0; r < column.spans.size(); ++r) {
         TextSpan& span = column.spans[r];
         if (column.nulls[r] != 0)
             continue;
         std::uint32_t offset = static_cast<std::uint32_t>(pool.size());
-        pool.append(column.pool, span.offset, span.length);
+        pool.append(ViewOf(column, span));
         span.offset = offset;
     }
     column.pool.swap(pool);
@@ -291,7 +322,8 @@ void DataTable::StoreText(Column& column, int row, std::wstring_view text) {
     bool wasNull = column.nulls[static_cast<std::size_t>(row)] != 0;
     if (!wasNull && text.size() <= span.length) {
         // Shorter or equal text is written in place, leaving the rest of the old text as garbage.
-        std::wmemcpy(column.pool.data() + span.offset, text.data(), text.size());
+        if (!text.empty())
+            std::wmemcpy(column.pool.data() + span.offset, text.data(), text.size());
         column.garbage += span.length - text.size();
         span.length = static_cast<std::uint32_t>(text.size());
     } else {
@@ -352,9 +384,9 @@ void DataTable::PutUtf8(int row, int column, const char* text, std::size_t lengt
     if (col.nulls[static_cast<std::size_t>(row)] == 0)
         col.garbage += span.length;
     std::size_t start = col.pool.size();
-    AppendUtf8(col.pool, text, length);
+    col.pool.Truncate(start + DecodeUtf8(col.pool.Grow(length), text, length));
     if (col.pool.size() > UINT32_MAX) {
-        col.pool.resize(start);
+        col.pool.Truncate(start);
         span = {};
         col.nulls[static_cast<std::size_t>(row)] = 1;
         return;
@@ -426,9 +458,7 @@ void DataTable::ConvertColumn(int column, int kind) {
             PutInteger(r, column, converted.integers[i]);
             break;
         default:
-            PutText(r, column,
-                    std::wstring_view(converted.pool.data() + converted.spans[i].offset,
-                                      converted.spans[i].length));
+            PutText(r, column, ViewOf(converted, converted.spans[i]));
         }
     }
 }

@@ -103,11 +103,13 @@ bool DataView::SetSource(Data::IDataContainer* source) {
         m_sourceView->DetachDownstream(this);
     m_sourceTable = table;
     m_sourceView = view;
+    EndChange();
+    // Attached after this change is complete, so that a change the source has pending reaches
+    // the view as a change of its own, ending when the source's does.
     if (m_sourceTable)
         m_sourceTable->AttachDownstream(this);
     if (m_sourceView)
         m_sourceView->AttachDownstream(this);
-    EndChange();
     return true;
 }
 
@@ -322,6 +324,32 @@ void DataView::Sort(DataTable& table, std::vector<int>& rows, std::vector<int>& 
             v = table.IntegerAt(r, first.column);
             return !table.IsNullAt(r, first.column);
         });
+    } else if (keys.size() == 1) {
+        // One text key: the texts are looked up once, not at every comparison.
+        struct Entry {
+            std::wstring_view text;
+            std::uint32_t at;
+        };
+        std::vector<Entry> values;
+        std::vector<std::uint32_t> missing;
+        values.reserve(rows.size());
+        for (std::uint32_t i = 0; i < rows.size(); ++i) {
+            if (IsMissing(table, first, rows[i]))
+                missing.push_back(i);
+            else
+                values.push_back({table.TextAt(rows[i], first.column), i});
+        }
+        auto compare = first.natural ? CompareNatural : CompareCodeUnits;
+        std::sort(values.begin(), values.end(), [&](const Entry& x, const Entry& y) {
+            int c = compare(x.text, y.text);
+            if (c != 0)
+                return first.ascending ? c < 0 : c > 0;
+            return x.at < y.at;
+        });
+        order.reserve(rows.size());
+        for (const Entry& e : values)
+            order.push_back(e.at);
+        order.insert(order.end(), missing.begin(), missing.end());
     } else {
         order.resize(rows.size());
         std::iota(order.begin(), order.end(), 0u);

@@ -27,5 +27,8 @@ bool RealToInteger(double value, std::int64_t& result);
 
 // Appends UTF-8 text decoded to wide characters; malformed bytes become U+FFFD.
 void AppendUtf8(std::wstring& out, const char* text, std::size_t length);
+// Decodes into a buffer of at least `length` characters (a character never takes less than a
+// byte); returns the number written.
+std::size_t DecodeUtf8(wchar_t* out, const char* text, std::size_t length);
 
 } // namespace HostKernel

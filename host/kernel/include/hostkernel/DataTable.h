@@ -8,6 +8,7 @@
 #pragma once
 
 #include <hostkernel/ChangeNode.h>
+#include <hostkernel/CharPool.h>
 #include <hostkernel/ColumnItem.h>
 #include <hostkernel/RefCounted.h>
 #include <sdk/Data.h>
@@ -69,6 +70,14 @@ public:
     void PutReal(int row, int column, double value);
     void PutInteger(int row, int column, std::int64_t value);
     void ReserveRows(int rows);
+    // Reserves room for as many rows and characters as another table holds, column by column: a
+    // query that refills a table usually returns about as much as last time.
+    void ReserveLike(const DataTable& other);
+    // Gives each column the tag of the other table's column of the same name, so that a table
+    // refilled by a query keeps the sorting choices that were made on its columns.
+    void InheritTags(DataTable& other);
+    // Appends a row of null cells without announcing it; returns its index.
+    int AppendRowQuietly();
     // Converts a column's values to another kind (numbers to text, integers to reals, ...).
     void ConvertColumn(int column, int kind);
     // Replaces this table's columns and rows by those of other (which is left empty) as one
@@ -95,11 +104,16 @@ private:
         std::vector<double> reals;
         std::vector<std::int64_t> integers;
         std::vector<TextSpan> spans;
-        std::wstring pool;
+        CharPool pool;
         std::size_t garbage = 0; // pool characters no span refers to any more
     };
 
     DataTable() = default;
+
+    static std::wstring_view ViewOf(const Column& column, const TextSpan& span) {
+        return span.length == 0 ? std::wstring_view()
+                                : std::wstring_view(column.pool.data() + span.offset, span.length);
+    }
 
     void ResizeColumn(Column& column, int rows);
     void StoreText(Column& column, int row, std::wstring_view text);

@@ -1,0 +1,158 @@
+#include <hostconf/Theme.h>
+#include <hostkernel/CellText.h>
+
+#include "XmlText.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace HostConf {
+
+namespace {
+
+bool ParseColour(const char* text, COLORREF& colour) {
+    if (std::strlen(text) != 7 || text[0] != '#')
+        return false;
+    unsigned value = 0;
+    for (int i = 1; i < 7; ++i) {
+        char c = text[i];
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return false;
+        value = value << 4 | digit;
+    }
+    // #RRGGBB to COLORREF 0x00BBGGRR.
+    colour = ((value >> 16) & 0xFF) | (value & 0xFF00) | ((value & 0xFF) << 16);
+    return true;
+}
+
+bool ParseInt(const char* text, int low, int high, int& value) {
+    std::int64_t parsed = 0;
+    std::wstring wide = XStringW::FromUtf8(text).str();
+    // Only whole integers: "12.5" or "12px" are mistakes in a theme, not numbers.
+    if (wide.find_first_of(L".eE") != std::wstring::npos || !HostKernel::ParseInteger(wide, parsed))
+        return false;
+    if (parsed < low || parsed > high)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+} // namespace
+
+XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error) {
+    error.clear();
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_utf8);
+    auto fail = [&](std::ptrdiff_t offset, const std::string& what) {
+        error = Utf8("malformed theme, line " + std::to_string(LineOf(data, size, offset)) + ": " + what);
+        return XComPtr<Theme>();
+    };
+    if (!parsed)
+        return fail(parsed.offset, parsed.description());
+    pugi::xml_node root = doc.document_element();
+    if (std::strcmp(root.name(), "theme") != 0)
+        return fail(root.offset_debug(), "the root element must be <theme>");
+
+    XComPtr<Theme> theme;
+    theme.Attach(new Theme());
+    theme->m_name = Utf8(root.attribute("name").value());
+    for (pugi::xml_node node : root.children()) {
+        if (node.type() != pugi::node_element)
+            continue;
+        std::ptrdiff_t at = node.offset_debug();
+        std::string kind = node.name();
+        std::string key = node.attribute("key").value();
+        if (key.empty())
+            return fail(at, "<" + kind + "> without a key");
+        if (kind == "color") {
+            COLORREF colour = 0;
+            if (!ParseColour(node.attribute("value").value(), colour))
+                return fail(at, "colour '" + key + "' is not #RRGGBB");
+            if (!theme->m_colours.emplace(key, colour).second)
+                return fail(at, "colour '" + key + "' is given twice");
+        } else if (kind == "font") {
+            Conf::ThemeFont font;
+            font.face = Utf8(node.attribute("face").value());
+            if (font.face.empty())
+                return fail(at, "font '" + key + "' has no face");
+            if (!ParseInt(node.attribute("size").value(), 1, 200, font.size))
+                return fail(at, "font '" + key + "' has no size from 1 to 200");
+            if (node.attribute("weight") && !ParseInt(node.attribute("weight").value(), 1, 1000, font.weight))
+                return fail(at, "font '" + key + "' has a weight outside 1 to 1000");
+            std::string style = node.attribute("style") ? node.attribute("style").value() : "normal";
+            if (style != "normal" && style != "italic")
+                return fail(at, "font '" + key + "' has a style other than normal or italic");
+            font.italic = style == "italic";
+            std::wstring shownStyle = font.weight >= 600 ? (font.italic ? L"bold italic" : L"bold")
+                                                         : (font.italic ? L"italic" : L"normal");
+            font.attributes =
+                XStringW(L"font-family=\"" + EscapeAttribute(font.face.str()) + L"\" font-size=\"" +
+                         std::to_wstring(font.size) + L"\" font-style=\"" + shownStyle + L"\"");
+            if (!theme->m_fonts.emplace(key, std::move(font)).second)
+                return fail(at, "font '" + key + "' is given twice");
+        } else if (kind == "number") {
+            int value = 0;
+            if (!ParseInt(node.attribute("value").value(), -1000000, 1000000, value))
+                return fail(at, "number '" + key + "' is not an integer");
+            if (!theme->m_numbers.emplace(key, value).second)
+                return fail(at, "number '" + key + "' is given twice");
+        } else {
+            return fail(at, "unknown element <" + kind + ">");
+        }
+    }
+    return theme;
+}
+
+XComPtr<Theme> Theme::LoadFile(const std::string& path, XStringW& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = Utf8("cannot read the theme file '" + path + "'");
+        return nullptr;
+    }
+    std::stringstream content;
+    content << in.rdbuf();
+    std::string data = content.str();
+    XComPtr<Theme> theme = Parse(data.data(), data.size(), error);
+    if (!theme)
+        error = Utf8(path + ": ") + error;
+    return theme;
+}
+
+bool Theme::GetColor(const char* key, COLORREF& colour) {
+    if (key == nullptr)
+        return false;
+    auto it = m_colours.find(std::string_view(key));
+    if (it == m_colours.end())
+        return false;
+    colour = it->second;
+    return true;
+}
+
+bool Theme::GetFont(const char* key, Conf::ThemeFont& font) {
+    if (key == nullptr)
+        return false;
+    auto it = m_fonts.find(std::string_view(key));
+    if (it == m_fonts.end())
+        return false;
+    font = it->second;
+    return true;
+}
+
+int Theme::GetNumber(const char* key) {
+    if (key == nullptr)
+        return 0;
+    auto it = m_numbers.find(std::string_view(key));
+    return it == m_numbers.end() ? 0 : it->second;
+}
+
+} // namespace HostConf
