@@ -1,5 +1,6 @@
 // XStringA: conversions, comparison, replacement and formatting of narrow text.
 #include "sdk/XStringA.h"
+#include "ReplaceAll.h"
 #include "sdk/XStringW.h"
 
 #include <algorithm>
@@ -26,22 +27,7 @@ int XStringA::compare(const XStringA& other, bool ignoreCase) const {
 }
 
 int XStringA::replace(const XStringA& from, const XStringA& to) {
-    if (from.empty())
-        return 0;
-    int count = 0;
-    std::string result;
-    size_type start = 0;
-    for (size_type at = m_text.find(from.m_text); at != npos; at = m_text.find(from.m_text, start)) {
-        result.append(m_text, start, at - start);
-        result += to.m_text;
-        start = at + from.size();
-        ++count;
-    }
-    if (count > 0) {
-        result.append(m_text, start, npos);
-        m_text.swap(result);
-    }
-    return count;
+    return ReplaceAll(m_text, from.m_text, to.m_text);
 }
 
 XStringA XStringA::substr(size_type pos, size_type count) const {

@@ -1,5 +1,6 @@
 // XStringW: conversions, comparison, replacement and the Windows-style formatter.
 #include "sdk/XStringW.h"
+#include "ReplaceAll.h"
 #include "sdk/XStringA.h"
 
 #include <platform/winnls.h>
@@ -129,22 +130,7 @@ int XStringW::compare(const XStringW& other, bool ignoreCase) const {
 }
 
 int XStringW::replace(const XStringW& from, const XStringW& to) {
-    if (from.empty())
-        return 0;
-    int count = 0;
-    std::wstring result;
-    size_type start = 0;
-    for (size_type at = m_text.find(from.m_text); at != npos; at = m_text.find(from.m_text, start)) {
-        result.append(m_text, start, at - start);
-        result += to.m_text;
-        start = at + from.size();
-        ++count;
-    }
-    if (count > 0) {
-        result.append(m_text, start, npos);
-        m_text.swap(result);
-    }
-    return count;
+    return ReplaceAll(m_text, from.m_text, to.m_text);
 }
 
 XStringW XStringW::substr(size_type pos, size_type count) const {
