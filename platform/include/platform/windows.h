@@ -3,6 +3,7 @@
 
 #include "windef.h"
 #include "winbase.h"
+#include "winmem.h"
 #include "winnls.h"
 #include "winuser.h"
 #include "wingdi.h"

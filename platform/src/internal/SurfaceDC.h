@@ -21,3 +21,13 @@ void DestroySurfaceDC(HDC dc);
 HWND WindowFromSurfaceDC(HDC dc);
 
 } // namespace platform
+
+namespace platform {
+
+// Regions for the window manager (update regions, window clipping): the region behind a handle
+// (owned by the handle, null for a bad handle), and a new region handle holding a copy of
+// `region` (empty when null) that the caller deletes with DeleteObject.
+const cairo_region_t* RegionFromHandle(HRGN region);
+HRGN CreateRegionHandle(const cairo_region_t* region);
+
+} // namespace platform

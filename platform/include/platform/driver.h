@@ -1,0 +1,123 @@
+// The driver: a C++ interface for tests and for the host's scripted runs, over the headless
+// screen.
+//
+// Sections: the screen; input; running the message loop and the clock; pictures and pixels;
+// modal menus and message boxes.
+//
+// Input is queued as real input: it becomes window messages when the message loop retrieves it
+// (GetMessageW/PeekMessageW), so the host's own loop and its pre-message handlers see it.
+// Nothing here dispatches by itself except the Run and Paint calls. Points are screen points.
+//
+// The headless screen has a virtual clock (milliseconds) that moves only when the driver advances
+// it, or when GetMessageW has nothing to do but wait for a timer (it then jumps to the timer's
+// due time instead of sleeping). A GetMessageW with nothing to wait for at all returns FALSE, as
+// if WM_QUIT had come, unless an idle handler supplies more input.
+#pragma once
+
+#include "winuser.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// ---- The screen -------------------------------------------------------------------------------
+
+// Starts a fresh headless screen of the given size: destroys every window (with the usual
+// messages), empties the queue, the timers and the input state, and resets the clock. Window
+// classes stay registered. A 1280 x 800 headless screen exists when nobody started one.
+void PlatformStartHeadless(int width, int height);
+SIZE PlatformScreenSize();
+
+// ---- Input ------------------------------------------------------------------------------------
+
+enum class PlatformMouseButton { Left = 0, Right = 1, Middle = 2 };
+
+void PlatformMouseMove(int x, int y);
+// A press or a release at a point (the mouse moves there first).
+void PlatformMouseDown(int x, int y, PlatformMouseButton button = PlatformMouseButton::Left);
+void PlatformMouseUp(int x, int y, PlatformMouseButton button = PlatformMouseButton::Left);
+// Move, press, release. Two clicks at one place with no clock advance between them are a double
+// click (WM_xBUTTONDBLCLK for CS_DBLCLKS classes), as on Windows within the double-click time.
+void PlatformClick(int x, int y, PlatformMouseButton button = PlatformMouseButton::Left);
+void PlatformDoubleClick(int x, int y, PlatformMouseButton button = PlatformMouseButton::Left);
+// Wheel notches (WHEEL_DELTA each; positive away from the user) with the mouse at a point.
+void PlatformMouseWheel(int x, int y, int notches);
+void PlatformKeyDown(UINT virtualKey);
+void PlatformKeyUp(UINT virtualKey);
+// Down and up.
+void PlatformKeyPress(UINT virtualKey);
+// Characters as WM_CHAR messages to the focus window (as an input method delivers text).
+void PlatformTypeText(const std::wstring& text);
+
+// ---- Running ----------------------------------------------------------------------------------
+
+// Retrieves and handles messages until none is left: posted messages, input, painting and the
+// timers that are due. Returns false when WM_QUIT was retrieved (its exit code in *exitCode);
+// the loop stops there. A loop that never ends (a window that never validates in WM_PAINT) is
+// cut after 100000 messages with a note on stderr.
+bool PlatformRunUntilIdle(int* exitCode = nullptr);
+// Moves the clock forward by `milliseconds`, stopping at every timer and hover delay that falls
+// due on the way to run until idle, so that timers fire in order and at their times.
+void PlatformAdvanceClock(DWORD milliseconds);
+// The virtual clock (what GetMessageTime and the timers speak).
+DWORD PlatformClock();
+// Paints every window that needs it now (WM_PAINT, parents before children) and presents them.
+void PlatformPaintAll();
+
+// How PlatformRunUntilIdle handles one message: TranslateMessage and DispatchMessageW unless a
+// handler is installed (the host installs one that offers messages to its pre-message handlers
+// first). An empty function restores the default.
+void PlatformSetMessageHandler(std::function<void(MSG&)> handler);
+// Called when GetMessageW would wait forever on the headless screen; returns true when it queued
+// something (input, a posted message). The host's scripted runs feed their script through it.
+void PlatformSetIdleHandler(std::function<bool()> handler);
+
+// ---- Pictures and pixels ----------------------------------------------------------------------
+// These show what has been painted so far; run or paint first.
+
+// The whole screen: the visible top-level windows composed in z-order over the desktop colour.
+bool PlatformSaveScreenPng(const std::string& path);
+// One window (its window rectangle, frame included) as drawn on its top-level's surface.
+bool PlatformSaveWindowPng(HWND window, const std::string& path);
+// CLR_INVALID (0xFFFFFFFF) outside the screen or the window.
+COLORREF PlatformScreenPixel(int x, int y);
+// A pixel of a window, in its client coordinates.
+COLORREF PlatformWindowPixel(HWND window, int x, int y);
+
+// ---- Modal menus and message boxes --------------------------------------------------------------
+// TrackPopupMenu and MessageBoxW have no display to show on: they ask these hooks. (The menus and
+// message boxes themselves belong to the standard controls.)
+
+struct PlatformMenuItem {
+    std::wstring caption; // with its '&' marks; empty for a separator
+    UINT id = 0;
+    bool separator = false;
+    bool checked = false;
+    bool grayed = false;
+    ULONG_PTR itemData = 0;
+    std::vector<PlatformMenuItem> subMenu; // items of a pop-up item
+};
+
+// Receives the owner, the screen point and the items of a pop-up menu; returns the id of the item
+// picked, or nothing to cancel. Without a hook every menu is cancelled.
+using PlatformMenuHook =
+    std::function<std::optional<UINT>(HWND owner, POINT point, const std::vector<PlatformMenuItem>& items)>;
+void PlatformSetMenuHook(PlatformMenuHook hook);
+
+// Receives the owner, text, caption and MB_ flags; returns the answer (IDOK, IDYES, ...). Without
+// a hook, the default button's answer is given.
+using PlatformMessageBoxHook =
+    std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags)>;
+void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);
+
+// Every message box shown since the last clearing, oldest first, with its answer.
+struct PlatformMessageBoxRecord {
+    HWND owner = nullptr;
+    std::wstring text;
+    std::wstring caption;
+    UINT flags = 0;
+    int answer = 0;
+};
+const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes();
+void PlatformClearMessageBoxes();

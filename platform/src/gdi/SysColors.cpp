@@ -1,0 +1,155 @@
+// System colours, their shared brushes, and the USER32 rectangle helpers.
+#include "GdiObjects.h"
+
+#include "platform/winuser_draw.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kColorCount = COLOR_MENUBAR + 1;
+
+// The light scheme of current Windows desktops, which the standard controls are drawn to match.
+const COLORREF kSystemColors[kColorCount] = {
+    RGB(200, 200, 200), // COLOR_SCROLLBAR
+    RGB(0, 0, 0),       // COLOR_BACKGROUND
+    RGB(153, 180, 209), // COLOR_ACTIVECAPTION
+    RGB(191, 205, 219), // COLOR_INACTIVECAPTION
+    RGB(240, 240, 240), // COLOR_MENU
+    RGB(255, 255, 255), // COLOR_WINDOW
+    RGB(100, 100, 100), // COLOR_WINDOWFRAME
+    RGB(0, 0, 0),       // COLOR_MENUTEXT
+    RGB(0, 0, 0),       // COLOR_WINDOWTEXT
+    RGB(0, 0, 0),       // COLOR_CAPTIONTEXT
+    RGB(180, 180, 180), // COLOR_ACTIVEBORDER
+    RGB(244, 247, 252), // COLOR_INACTIVEBORDER
+    RGB(171, 171, 171), // COLOR_APPWORKSPACE
+    RGB(0, 120, 215),   // COLOR_HIGHLIGHT
+    RGB(255, 255, 255), // COLOR_HIGHLIGHTTEXT
+    RGB(240, 240, 240), // COLOR_BTNFACE
+    RGB(160, 160, 160), // COLOR_BTNSHADOW
+    RGB(109, 109, 109), // COLOR_GRAYTEXT
+    RGB(0, 0, 0),       // COLOR_BTNTEXT
+    RGB(0, 0, 0),       // COLOR_INACTIVECAPTIONTEXT
+    RGB(255, 255, 255), // COLOR_BTNHIGHLIGHT
+    RGB(105, 105, 105), // COLOR_3DDKSHADOW
+    RGB(227, 227, 227), // COLOR_3DLIGHT
+    RGB(0, 0, 0),       // COLOR_INFOTEXT
+    RGB(255, 255, 225), // COLOR_INFOBK
+    RGB(0, 0, 0),       // 25 has no name
+    RGB(0, 102, 204),   // COLOR_HOTLIGHT
+    RGB(185, 209, 234), // COLOR_GRADIENTACTIVECAPTION
+    RGB(215, 228, 242), // COLOR_GRADIENTINACTIVECAPTION
+    RGB(0, 120, 215),   // COLOR_MENUHILIGHT
+    RGB(240, 240, 240), // COLOR_MENUBAR
+};
+
+} // namespace
+
+extern "C" {
+
+DWORD WINAPI GetSysColor(int index) {
+    return index >= 0 && index < kColorCount ? kSystemColors[index] : 0;
+}
+
+HBRUSH WINAPI GetSysColorBrush(int index) {
+    using namespace platform::gdi;
+    if (index < 0 || index >= kColorCount)
+        return nullptr;
+    static HBRUSH* brushes = [] {
+        auto* made = new HBRUSH[kColorCount];
+        for (int i = 0; i < kColorCount; ++i) {
+            auto brush = std::make_unique<Brush>();
+            brush->color = kSystemColors[i];
+            brush->stock = true;
+            made[i] = static_cast<HBRUSH>(RegisterObject(std::move(brush)));
+        }
+        return made;
+    }();
+    return brushes[index];
+}
+
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
+    if (rect == nullptr)
+        return FALSE;
+    *rect = {left, top, right, bottom};
+    return TRUE;
+}
+
+BOOL WINAPI SetRectEmpty(LPRECT rect) {
+    return SetRect(rect, 0, 0, 0, 0);
+}
+
+BOOL WINAPI CopyRect(LPRECT dest, const RECT* source) {
+    if (dest == nullptr || source == nullptr)
+        return FALSE;
+    *dest = *source;
+    return TRUE;
+}
+
+BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy) {
+    if (rect == nullptr)
+        return FALSE;
+    rect->left -= dx;
+    rect->top -= dy;
+    rect->right += dx;
+    rect->bottom += dy;
+    return TRUE;
+}
+
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
+    if (rect == nullptr)
+        return FALSE;
+    rect->left += dx;
+    rect->top += dy;
+    rect->right += dx;
+    rect->bottom += dy;
+    return TRUE;
+}
+
+BOOL WINAPI IsRectEmpty(const RECT* rect) {
+    return rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top;
+}
+
+BOOL WINAPI PtInRect(const RECT* rect, POINT point) {
+    return rect != nullptr && point.x >= rect->left && point.x < rect->right && point.y >= rect->top &&
+           point.y < rect->bottom;
+}
+
+BOOL WINAPI IntersectRect(LPRECT dest, const RECT* a, const RECT* b) {
+    if (dest == nullptr || a == nullptr || b == nullptr)
+        return FALSE;
+    RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+           std::min(a->bottom, b->bottom)};
+    if (IsRectEmpty(&r)) {
+        *dest = {0, 0, 0, 0};
+        return FALSE;
+    }
+    *dest = r;
+    return TRUE;
+}
+
+BOOL WINAPI UnionRect(LPRECT dest, const RECT* a, const RECT* b) {
+    if (dest == nullptr || a == nullptr || b == nullptr)
+        return FALSE;
+    bool emptyA = IsRectEmpty(a), emptyB = IsRectEmpty(b);
+    if (emptyA && emptyB) {
+        *dest = {0, 0, 0, 0};
+        return FALSE;
+    }
+    if (emptyA)
+        *dest = *b;
+    else if (emptyB)
+        *dest = *a;
+    else
+        *dest = {std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                 std::max(a->bottom, b->bottom)};
+    return TRUE;
+}
+
+BOOL WINAPI EqualRect(const RECT* a, const RECT* b) {
+    return a != nullptr && b != nullptr && a->left == b->left && a->top == b->top && a->right == b->right &&
+           a->bottom == b->bottom;
+}
+
+} // extern "C"
