@@ -1,0 +1,28 @@
+// The host's command line:
+//   fundhost [--db FILE] [--theme NAME] [--zoom X] [--size WxH] [--module FILE] [--headless]
+//            [--script FILE] [--config FILE]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CommandLine {
+    std::string database; // empty: the sample database
+    std::string theme;    // empty: the configured theme, else the default
+    std::optional<double> zoom;
+    int width = 1280;
+    int height = 800;
+    std::string module; // empty: the module next to the executable
+    bool headless = false;
+    std::string script;
+    std::string config; // empty: the user's configuration file
+    bool help = false;
+};
+
+// Parses the arguments after the program name. On a mistake returns nullopt and a message that
+// names the offending argument.
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, std::string& error);
+
+// The usage text printed for --help and after a mistake.
+const char* CommandLineUsage();

@@ -1,0 +1,60 @@
+// Scripts of the host's scripted runs: one action per line, carried out through the same input a
+// person uses (clicks, keys, menu picks). Lines:
+//   add CODE               choose the fund in the picker and press "添加"
+//   remove CODE            remove the fund through the visible page's context menu
+//   clear                  press "清除对比基金"
+//   tab NAME               show a page: its caption (综合对比, 业绩表现, 风险回报, 资产分布, 行业配置,
+//                          基金筛选) or general, performance, risk, asset, industry, fundfilter
+//   date YYYY-MM-DD        choose a report date in the visible page's date box
+//   filter VALUE           tick a value in the visible page's filter menu ("all" shows all)
+//   sort FIELD asc|desc    click the column's header until it sorts that way
+//   horizon N              choose the risk-return horizon of N years (1, 2, 3 or 5)
+//   follow CODE            follow a fund (the followed-funds module)
+//   theme dark|light       switch the colour theme
+//   click X Y              a left click at a screen point
+//   key NAME               a key press (Enter, Escape, Up, Down, ... or a single letter)
+//   type TEXT              text typed into the focus window
+//   wait MS                let the clock run (hover delays, timers)
+//   screenshot FILE.png    save the screen
+//   dump FILE.tsv          the cells of the visible page as displayed, titles first
+//   expect-message TEXT    the last message box shown had this text
+// Blank lines and lines starting with '#' are ignored.
+#pragma once
+
+#include <sdk/XStringW.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ScriptAction {
+    enum class Kind {
+        Add,
+        Remove,
+        Clear,
+        Tab,
+        Date,
+        Filter,
+        Sort,
+        Horizon,
+        Follow,
+        Theme,
+        Click,
+        Key,
+        Type,
+        Wait,
+        Screenshot,
+        Dump,
+        ExpectMessage,
+    };
+    Kind kind = Kind::Clear;
+    int line = 0;  // 1-based, for messages
+    XStringW text; // the code, name, value, file or message
+    bool ascending = true;
+    int number = 0;   // horizon years, wait milliseconds
+    int x = 0, y = 0; // click
+};
+
+// Parses a whole script (UTF-8, a byte-order mark and CR LF line ends allowed). On the first bad
+// line returns nullopt with "line N: reason" in error.
+std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, std::string& error);

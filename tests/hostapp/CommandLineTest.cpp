@@ -1,0 +1,45 @@
+// The host's command line: values, defaults and clear refusals.
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLine, ReadsEveryOption) {
+    std::string error;
+    auto line = ParseCommandLine({"--db", "f.db", "--theme", "light", "--zoom", "1.25", "--size", "1024x768",
+                                  "--module", "m.so", "--headless", "--script", "s.txt", "--config", "c.xml"},
+                                 error);
+    ASSERT_TRUE(line) << error;
+    EXPECT_EQ(line->database, "f.db");
+    EXPECT_EQ(line->theme, "light");
+    EXPECT_DOUBLE_EQ(*line->zoom, 1.25);
+    EXPECT_EQ(line->width, 1024);
+    EXPECT_EQ(line->height, 768);
+    EXPECT_EQ(line->module, "m.so");
+    EXPECT_TRUE(line->headless);
+    EXPECT_EQ(line->script, "s.txt");
+    EXPECT_EQ(line->config, "c.xml");
+
+    auto defaults = ParseCommandLine({}, error);
+    ASSERT_TRUE(defaults);
+    EXPECT_FALSE(defaults->zoom);
+    EXPECT_EQ(defaults->width, 1280);
+    EXPECT_FALSE(defaults->headless);
+}
+
+TEST(CommandLine, RefusesMistakesWithTheArgumentNamed) {
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine({"--db"}, error));
+    EXPECT_EQ(error, "--db needs a value");
+    EXPECT_FALSE(ParseCommandLine({"--frobnicate"}, error));
+    EXPECT_NE(error.find("--frobnicate"), std::string::npos);
+    for (const char* zoom : {"abc", "0", "-1", "nan", "inf", "1.5x", "100"}) {
+        EXPECT_FALSE(ParseCommandLine({"--zoom", zoom}, error)) << zoom;
+        EXPECT_NE(error.find(zoom), std::string::npos);
+    }
+    for (const char* size : {"1024", "x768", "1024x", "10x10", "1024x768x2", "99999x800", "-5x800", "a x b"})
+        EXPECT_FALSE(ParseCommandLine({"--size", size}, error)) << size;
+}
+
+} // namespace

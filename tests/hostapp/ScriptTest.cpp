@@ -1,0 +1,79 @@
+// Host scripts: every action, comments, and the line of the first mistake.
+#include "Script.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = ScriptAction::Kind;
+
+TEST(Script, ParsesEveryActionWithItsArguments) {
+    std::string error;
+    auto actions = ParseScript("\xEF\xBB\xBF# a demo\r\n"
+                               "add 000001\r\n"
+                               "\n"
+                               "tab 业绩表现\n"
+                               "date 2010-06-30\n"
+                               "filter 最近一周\n"
+                               "sort yield desc\n"
+                               "horizon 5\n"
+                               "follow 110022\n"
+                               "theme light\n"
+                               "click 12 34\n"
+                               "key Enter\n"
+                               "type 华夏\n"
+                               "wait 800\n"
+                               "screenshot out/perf.png\n"
+                               "dump out/perf.tsv\n"
+                               "expect-message 基金[000001]华夏成长已存在。\n"
+                               "remove 000001\n"
+                               "clear",
+                               error);
+    ASSERT_TRUE(actions) << error;
+    ASSERT_EQ(actions->size(), 17u);
+    const auto& a = *actions;
+    EXPECT_EQ(a[0].kind, Kind::Add);
+    EXPECT_EQ(a[0].text, XStringW(L"000001"));
+    EXPECT_EQ(a[0].line, 2);
+    EXPECT_EQ(a[1].text, XStringW(L"业绩表现"));
+    EXPECT_EQ(a[1].line, 4);
+    EXPECT_EQ(a[4].text, XStringW(L"yield"));
+    EXPECT_FALSE(a[4].ascending);
+    EXPECT_EQ(a[5].number, 5);
+    EXPECT_EQ(a[8].x, 12);
+    EXPECT_EQ(a[8].y, 34);
+    EXPECT_EQ(a[11].number, 800);
+    EXPECT_EQ(a[14].text, XStringW(L"基金[000001]华夏成长已存在。"));
+    EXPECT_EQ(a[16].kind, Kind::Clear);
+}
+
+TEST(Script, ReportsTheFirstBadLine) {
+    std::string error;
+    struct Case {
+        const char* script;
+        const char* expected;
+    } cases[] = {
+        {"add 1\nfly away", "line 2: unknown action 'fly'"},
+        {"add", "line 1: add wants one fund code"},
+        {"add 1 2", "line 1: add wants one fund code"},
+        {"date 2010/06/30", "line 1: date wants YYYY-MM-DD, not '2010/06/30'"},
+        {"sort yield", "line 1: sort wants FIELD asc|desc"},
+        {"sort yield up", "line 1: sort wants FIELD asc|desc"},
+        {"horizon 4", "line 1: horizon wants 1, 2, 3 or 5 years"},
+        {"horizon 99999999999999", "line 1: horizon wants 1, 2, 3 or 5 years"},
+        {"wait -1", "line 1: wait wants milliseconds, 0 to 600000"},
+        {"click 1", "line 1: click wants X Y"},
+        {"theme blue", "line 1: theme wants dark or light"},
+        {"\n\nscreenshot", "line 3: screenshot wants a value"},
+        {"clear now", "line 1: clear takes nothing after it"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(ParseScript(c.script, error)) << c.script;
+        EXPECT_EQ(error, c.expected);
+    }
+    auto empty = ParseScript("", error);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+}
+
+} // namespace
