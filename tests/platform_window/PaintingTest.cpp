@@ -135,6 +135,31 @@ TEST_F(PaintingTest, ValidateRectUpdateWindowAndRedrawWindow) {
     EXPECT_EQ(Painted(), (std::vector<HWND>{top}));
 }
 
+TEST_F(PaintingTest, RegionsAndInternalPaint) {
+    HWND top = CreateTop(0, 0, 200, 200);
+    PlatformRunUntilIdle();
+    HRGN region = CreateRectRgn(10, 10, 20, 20);
+    HRGN other = CreateRectRgn(50, 50, 60, 70);
+    CombineRgn(region, region, other, RGN_OR);
+    EXPECT_TRUE(InvalidateRgn(top, region, FALSE));
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetUpdateRgn(top, update, FALSE), COMPLEXREGION);
+    EXPECT_TRUE(EqualRgn(update, region));
+    EXPECT_TRUE(ValidateRgn(top, other));
+    RECT box;
+    GetUpdateRect(top, &box, FALSE);
+    EXPECT_EQ(box.right, 20);
+    ValidateRect(top, nullptr);
+    EXPECT_EQ(GetUpdateRgn(top, update, FALSE), NULLREGION);
+    for (HRGN r : {region, other, update})
+        DeleteObject(r);
+    // An internal paint asks for WM_PAINT with an empty update region.
+    Log().Clear();
+    RedrawWindow(top, nullptr, nullptr, RDW_INTERNALPAINT);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Painted(), (std::vector<HWND>{top}));
+}
+
 TEST_F(PaintingTest, HiddenWindowsDoNotPaint) {
     HWND top = CreateTop(0, 0, 200, 200);
     HWND child = CreateChild(top, 1, 10, 10, 50, 50, WS_CHILD);

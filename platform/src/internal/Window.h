@@ -45,6 +45,10 @@ struct Window {
     std::vector<BYTE> extra; // cbWndExtra bytes
     std::wstring text;
     std::map<std::wstring, HANDLE> properties;
+    // The state of a standard control, freed with the record. (A subclassed control may never
+    // see its WM_NCDESTROY: the WGUI shared procedure hands messages after WM_DESTROY to
+    // DefWindowProcW, so controls must not rely on WM_NCDESTROY to free their state.)
+    std::shared_ptr<void> controlData;
 
     Window* parent = nullptr; // the desktop for top-level windows; null for the desktop
     Window* owner = nullptr;  // top-level windows only

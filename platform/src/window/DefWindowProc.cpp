@@ -56,9 +56,9 @@ LRESULT OnNcPaint(Window* window) {
         return 0;
     RECT rect{0, 0, window->windowRect.right - window->windowRect.left,
               window->windowRect.bottom - window->windowRect.top};
-    bool frame = (window->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (window->exStyle & WS_EX_DLGMODALFRAME);
-    if (frame && BorderWidth(window->style & ~(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME),
-                             window->exStyle & ~WS_EX_DLGMODALFRAME, window->IsTopLevel()) < borderWidth(window)) {
+    // The outer line: whatever of the border is not an edge.
+    int edges = ((window->exStyle & WS_EX_STATICEDGE) ? 1 : 0) + ((window->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
+    if (borderWidth(window) > edges) {
         FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
         InflateRect(&rect, -1, -1);
     }

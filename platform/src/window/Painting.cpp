@@ -188,8 +188,6 @@ void invalidate(Window* window, const cairo_region_t* region, UINT flags) {
             if (flags & RDW_ERASE)
                 window->erasePending = true;
         }
-        if (flags & RDW_INTERNALPAINT)
-            window->internalPaint = true;
     } else if (flags & RDW_VALIDATE) {
         if (window->update != nullptr) {
             cairo_region_subtract(window->update, area);
@@ -290,6 +288,9 @@ void redraw(Window* window, const cairo_region_t* region, UINT flags) {
             cairo_region_destroy(area);
         }
     }
+    // An internal paint asks for WM_PAINT without invalidating anything.
+    if ((flags & RDW_INTERNALPAINT) && IsVisibleOnScreen(window))
+        window->internalPaint = true;
     if (window->dead)
         return;
     if (flags & RDW_UPDATENOW)
