@@ -10,7 +10,7 @@ class ToolTipCtrl : public ControlBase {
 public:
     // The module's tooltips: WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, always on top.
     static constexpr DWORD kStyle = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX; // 0x80000003
-    static constexpr DWORD kExStyle = WS_EX_TOPMOST;                      // 8
+    static constexpr DWORD kExStyle = WS_EX_TOPMOST;                         // 8
 
     ToolTipCtrl() = default;
     explicit ToolTipCtrl(HWND window) : ControlBase(window) {}

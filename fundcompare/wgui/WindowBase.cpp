@@ -18,8 +18,9 @@ HWND WindowBase::Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR w
                         HWND parent, HMENU menuOrId, HINSTANCE instance, WindowProc* binder) {
     if (binder != nullptr)
         binder->SetWindow(this);
-    m_hWnd = ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, parent, menuOrId, instance, binder);
+    m_hWnd =
+        ::CreateWindowExW(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
+                          rect.bottom - rect.top, parent, menuOrId, instance, binder);
     return m_hWnd;
 }
 

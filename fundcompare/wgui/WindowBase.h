@@ -31,8 +31,8 @@ public:
     // object first and the binder travels as the creation parameter, so that the shared window
     // procedure binds the new handle on WM_CREATE. Stores and returns the handle (null on
     // failure).
-    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR windowName, const RECT& rect, HWND parent,
-                HMENU menuOrId, HINSTANCE instance, WindowProc* binder);
+    HWND Create(DWORD style, DWORD exStyle, LPCWSTR className, LPCWSTR windowName, const RECT& rect,
+                HWND parent, HMENU menuOrId, HINSTANCE instance, WindowProc* binder);
 
     HWND GetHandle() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }

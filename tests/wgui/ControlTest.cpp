@@ -18,8 +18,10 @@ class ControlTest : public WguiTest {};
 TEST_F(ControlTest, TheRecordHoldsEveryFieldOfThe64BitLayout) {
     static_assert(sizeof(TOOLINFOW) == 72, "TOOLINFOW of 64-bit Windows");
     static_assert(TTTOOLINFOW_V2_SIZE == 64, "without lpReserved");
-    static_assert(TTM_SETMAXTIPWIDTH == 0x0418 && TTM_ADDTOOLW == 0x0432 && TTM_DELTOOLW == 0x0433, "messages");
-    static_assert(WGUI::ToolTipCtrl::kStyle == 0x80000003 && WGUI::ToolTipCtrl::kExStyle == 8, "tooltip styles");
+    static_assert(TTM_SETMAXTIPWIDTH == 0x0418 && TTM_ADDTOOLW == 0x0432 && TTM_DELTOOLW == 0x0433,
+                  "messages");
+    static_assert(WGUI::ToolTipCtrl::kStyle == 0x80000003 && WGUI::ToolTipCtrl::kExStyle == 8,
+                  "tooltip styles");
     SUCCEED();
 }
 
@@ -41,7 +43,8 @@ TEST_F(ControlTest, ToolTipCreationUsesTheModuleInstanceAndAZeroRectangle) {
 
     EXPECT_EQ(tip.SetMaxTipWidth(500), 77);
     auto& log = StandInLog();
-    auto width = std::find_if(log.begin(), log.end(), [](const StandInMessage& m) { return m.message == 0x0418; });
+    auto width =
+        std::find_if(log.begin(), log.end(), [](const StandInMessage& m) { return m.message == 0x0418; });
     ASSERT_NE(width, log.end());
     EXPECT_EQ(width->lParam, 500);
     EXPECT_EQ(width->wParam, 0u);

@@ -88,8 +88,8 @@ void WguiTest::TearDown() {
 }
 
 HWND WguiTest::CreateHost(int x, int y, int width, int height) {
-    return CreateWindowExW(0, L"WguiHost", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"WguiHost", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width,
+                           height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 } // namespace wguitest

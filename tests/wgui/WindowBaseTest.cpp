@@ -18,8 +18,8 @@ public:
     HWND Create(HWND parent) {
         std::wstring name = WGUI::PageClass::Register(L"TestPage");
         RECT empty{0, 0, 0, 0};
-        return WindowBase::Create(WS_CHILD | WS_CLIPCHILDREN, 0, name.c_str(), nullptr, empty, parent, nullptr,
-                                  WGUI::ModuleInstance(), &m_binder);
+        return WindowBase::Create(WS_CHILD | WS_CLIPCHILDREN, 0, name.c_str(), nullptr, empty, parent,
+                                  nullptr, WGUI::ModuleInstance(), &m_binder);
     }
 
     bool HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
@@ -91,8 +91,8 @@ TEST_F(WindowBaseTest, ForwardingOperations) {
     WGUI::WindowBase window;
     EXPECT_FALSE(window.IsWindow());
     RECT rect{5, 6, 105, 56};
-    HWND handle = window.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, WS_EX_CLIENTEDGE, L"WguiHost", L"w", rect, host,
-                                reinterpret_cast<HMENU>(33), GetModuleHandleW(nullptr), nullptr);
+    HWND handle = window.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, WS_EX_CLIENTEDGE, L"WguiHost", L"w", rect,
+                                host, reinterpret_cast<HMENU>(33), GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(handle, nullptr);
     EXPECT_TRUE(window.IsWindow());
     RECT out;

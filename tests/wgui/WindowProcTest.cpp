@@ -24,12 +24,13 @@ class RecordingPage : public WGUI::WindowBase {
 public:
     HWND Create(HWND parent) {
         std::wstring name = WGUI::PageClass::Register(L"RecordingPage");
-        return WindowBase::Create(WS_CHILD | WS_VISIBLE, 0, name.c_str(), nullptr, RECT{0, 0, 300, 200}, parent,
-                                  nullptr, WGUI::ModuleInstance(), &binder);
+        return WindowBase::Create(WS_CHILD | WS_VISIBLE, 0, name.c_str(), nullptr, RECT{0, 0, 300, 200},
+                                  parent, nullptr, WGUI::ModuleInstance(), &binder);
     }
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         own.push_back(Received{message, wParam, lParam});
-        if (message == WM_COMMAND || message == WM_NOTIFY || message == WM_DRAWITEM || message == WM_MEASUREITEM) {
+        if (message == WM_COMMAND || message == WM_NOTIFY || message == WM_DRAWITEM ||
+            message == WM_MEASUREITEM) {
             result = 2;
             return true;
         }
@@ -90,7 +91,8 @@ protected:
 };
 
 TEST_F(WindowProcTest, SubclassInstallsTheSharedProcedureAndKeepsThePrevious) {
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &WGUI::WindowProc::SharedWindowProc);
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)),
+              &WGUI::WindowProc::SharedWindowProc);
     EXPECT_NE(button.binder.GetPreviousProc(), nullptr);
     EXPECT_EQ(WGUI::WindowRegistry::Find(button), &button.binder);
     // Unhandled messages reach the control's own procedure.
@@ -109,7 +111,8 @@ TEST_F(WindowProcTest, UnsubclassRestoresOnlyWhenThereIsSomethingToRestore) {
     EXPECT_EQ(button.binder.GetWindow(), nullptr);
     EXPECT_EQ(button.binder.GetPreviousProc(), nullptr);
     EXPECT_EQ(GetWindowLongW(button, GWL_WNDPROC), static_cast<LONG>(reinterpret_cast<LONG_PTR>(previous)));
-    EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)), &WGUI::WindowProc::SharedWindowProc);
+    EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)),
+              &WGUI::WindowProc::SharedWindowProc);
     EXPECT_FALSE(button.binder.Unsubclass());
     // A page's binder has no previous procedure.
     EXPECT_FALSE(page.binder.Unsubclass());
@@ -139,19 +142,22 @@ TEST_F(WindowProcTest, TheDestructorUnsubclasses) {
 }
 
 TEST_F(WindowProcTest, ACommandFromARegisteredChildIsReflectedFirst) {
-    LRESULT answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(105, BN_CLICKED), reinterpret_cast<LPARAM>(button.GetHandle()));
+    LRESULT answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(105, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(button.GetHandle()));
     EXPECT_EQ(answer, 1);
     EXPECT_EQ(button.reflected, (std::vector<UINT>{WM_COMMAND}));
     EXPECT_EQ(count(page.own, WM_COMMAND), 0u);
     // When the child declines, the parent's own handler runs.
     button.takeReflections = false;
-    answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(105, BN_CLICKED), reinterpret_cast<LPARAM>(button.GetHandle()));
+    answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(105, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(button.GetHandle()));
     EXPECT_EQ(answer, 2);
     EXPECT_EQ(count(page.own, WM_COMMAND), 1u);
 }
 
 TEST_F(WindowProcTest, ACommandFromAnUnregisteredChildFallsThroughToTheParent) {
-    LRESULT answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(106, BN_CLICKED), reinterpret_cast<LPARAM>(plain.GetHandle()));
+    LRESULT answer = SendMessageW(page, WM_COMMAND, MAKEWPARAM(106, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(plain.GetHandle()));
     EXPECT_EQ(answer, 2);
     ASSERT_EQ(count(page.own, WM_COMMAND), 1u);
     EXPECT_TRUE(button.reflected.empty());
@@ -187,7 +193,8 @@ TEST_F(WindowProcTest, AClickThroughTheDriverIsReflectedToTheButton) {
     PlatformClick(50, 25);
     PlatformRunUntilIdle();
     EXPECT_EQ(button.reflected, (std::vector<UINT>{WM_COMMAND}));
-    EXPECT_NE(std::find(button.own.begin(), button.own.end(), static_cast<UINT>(WM_LBUTTONDOWN)), button.own.end());
+    EXPECT_NE(std::find(button.own.begin(), button.own.end(), static_cast<UINT>(WM_LBUTTONDOWN)),
+              button.own.end());
     // The control's own procedure saw the click and sent the notification.
     auto messages = StandInMessages(button);
     EXPECT_NE(std::find(messages.begin(), messages.end(), static_cast<UINT>(WM_LBUTTONUP)), messages.end());
