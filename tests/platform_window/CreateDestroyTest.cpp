@@ -14,7 +14,8 @@ TEST_F(CreateDestroyTest, ChildCreationSendsWin32Sequence) {
     Log().Clear();
     HWND child = CreateChild(parent, 7, 10, 20, 50, 40, WS_CHILD);
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(Log().Messages(child), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}));
+    EXPECT_EQ(Log().Messages(child),
+              (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE, WM_MOVE}));
     auto notes = Log().Find(WM_PARENTNOTIFY, parent);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(LOWORD(notes[0].wParam), WM_CREATE);
@@ -46,15 +47,16 @@ TEST_F(CreateDestroyTest, VisibleChildIsShownBeforeCreateReturns) {
 }
 
 TEST_F(CreateDestroyTest, HiddenOverlappedWindowGetsSizeAtFirstShow) {
-    HWND window = CreateWindowExW(0, TestClass(), L"main", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
-                                  TestInstance(), nullptr);
+    HWND window = CreateWindowExW(0, TestClass(), L"main", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr,
+                                  nullptr, TestInstance(), nullptr);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(Log().Messages(window), (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE}));
+    EXPECT_EQ(Log().Messages(window),
+              (std::vector<UINT>{WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE}));
     Log().Clear();
     EXPECT_FALSE(ShowWindow(window, SW_SHOW));
     EXPECT_EQ(Log().Messages(window),
-              (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE,
-                                 WM_SETFOCUS, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
+              (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_ACTIVATEAPP, WM_NCACTIVATE,
+                                 WM_ACTIVATE, WM_SETFOCUS, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
     EXPECT_EQ(GetActiveWindow(), window);
     EXPECT_EQ(GetFocus(), window);
     Log().Clear();
@@ -100,8 +102,8 @@ TEST_F(CreateDestroyTest, WmCreateMinusOneDestroysTheWindow) {
     Log().Clear();
     EXPECT_EQ(CreateChild(parent, 1, 0, 0, 10, 10), nullptr);
     Log().SetCreationHandler(nullptr);
-    EXPECT_EQ(Log().Messages(created), (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY,
-                                                          WM_NCDESTROY}));
+    EXPECT_EQ(Log().Messages(created),
+              (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}));
     EXPECT_FALSE(IsWindow(created));
     EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
 }
@@ -121,8 +123,9 @@ TEST_F(CreateDestroyTest, NcCreateFalseFailsWithNcDestroyOnly) {
 }
 
 TEST_F(CreateDestroyTest, ChildWithoutParentFails) {
-    EXPECT_EQ(CreateWindowExW(0, TestClass(), L"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, TestInstance(), nullptr),
-              nullptr);
+    EXPECT_EQ(
+        CreateWindowExW(0, TestClass(), L"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, TestInstance(), nullptr),
+        nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TLW_WITH_WSCHILD));
 }
 
@@ -158,8 +161,9 @@ TEST_F(CreateDestroyTest, DestroyingAVisibleChildHidesItAndNotifiesTheParent) {
     Log().Name(child, "child");
     Log().Clear();
     DestroyWindow(child);
-    EXPECT_EQ(Log().Named(), (Names{"top:WM_PARENTNOTIFY", "child:WM_SHOWWINDOW", "child:WM_WINDOWPOSCHANGING",
-                                    "child:WM_WINDOWPOSCHANGED", "child:WM_DESTROY", "child:WM_NCDESTROY"}));
+    EXPECT_EQ(Log().Named(),
+              (Names{"top:WM_PARENTNOTIFY", "child:WM_SHOWWINDOW", "child:WM_WINDOWPOSCHANGING",
+                     "child:WM_WINDOWPOSCHANGED", "child:WM_DESTROY", "child:WM_NCDESTROY"}));
 }
 
 TEST_F(CreateDestroyTest, DestroyReleasesFocusAndCapture) {
@@ -193,7 +197,8 @@ TEST_F(CreateDestroyTest, OwnedPopupsGoWithTheirOwner) {
         if (item.find("DESTROY") != std::string::npos)
             destroys.push_back(item);
     }
-    EXPECT_EQ(destroys, (Names{"popup:WM_DESTROY", "popup:WM_NCDESTROY", "owner:WM_DESTROY", "owner:WM_NCDESTROY"}));
+    EXPECT_EQ(destroys,
+              (Names{"popup:WM_DESTROY", "popup:WM_NCDESTROY", "owner:WM_DESTROY", "owner:WM_NCDESTROY"}));
 }
 
 TEST_F(CreateDestroyTest, DestroyingFromInsideAHandlerIsSafe) {

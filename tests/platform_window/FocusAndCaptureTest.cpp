@@ -45,9 +45,10 @@ TEST_F(FocusAndCaptureTest, FocusIntoAnInactiveWindowActivatesIt) {
     Log().Clear();
     SetFocus(child);
     Names messages = Log().Named();
-    Names expected{"second:WM_NCACTIVATE", "second:WM_ACTIVATE",  "first:WM_WINDOWPOSCHANGING",
+    Names expected{"second:WM_NCACTIVATE",      "second:WM_ACTIVATE",  "first:WM_WINDOWPOSCHANGING",
                    "first:WM_WINDOWPOSCHANGED", "first:WM_NCACTIVATE", "first:WM_ACTIVATE",
-                   "second:WM_KILLFOCUS", "first:WM_SETFOCUS", "first:WM_KILLFOCUS", "child:WM_SETFOCUS"};
+                   "second:WM_KILLFOCUS",       "first:WM_SETFOCUS",   "first:WM_KILLFOCUS",
+                   "child:WM_SETFOCUS"};
     EXPECT_EQ(messages, expected);
     EXPECT_EQ(GetActiveWindow(), first);
     EXPECT_EQ(GetFocus(), child);

@@ -135,6 +135,31 @@ TEST_F(PaintingTest, ValidateRectUpdateWindowAndRedrawWindow) {
     EXPECT_EQ(Painted(), (std::vector<HWND>{top}));
 }
 
+TEST_F(PaintingTest, RegionsAndInternalPaint) {
+    HWND top = CreateTop(0, 0, 200, 200);
+    PlatformRunUntilIdle();
+    HRGN region = CreateRectRgn(10, 10, 20, 20);
+    HRGN other = CreateRectRgn(50, 50, 60, 70);
+    CombineRgn(region, region, other, RGN_OR);
+    EXPECT_TRUE(InvalidateRgn(top, region, FALSE));
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetUpdateRgn(top, update, FALSE), COMPLEXREGION);
+    EXPECT_TRUE(EqualRgn(update, region));
+    EXPECT_TRUE(ValidateRgn(top, other));
+    RECT box;
+    GetUpdateRect(top, &box, FALSE);
+    EXPECT_EQ(box.right, 20);
+    ValidateRect(top, nullptr);
+    EXPECT_EQ(GetUpdateRgn(top, update, FALSE), NULLREGION);
+    for (HRGN r : {region, other, update})
+        DeleteObject(r);
+    // An internal paint asks for WM_PAINT with an empty update region.
+    Log().Clear();
+    RedrawWindow(top, nullptr, nullptr, RDW_INTERNALPAINT);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Painted(), (std::vector<HWND>{top}));
+}
+
 TEST_F(PaintingTest, HiddenWindowsDoNotPaint) {
     HWND top = CreateTop(0, 0, 200, 200);
     HWND child = CreateChild(top, 1, 10, 10, 50, 50, WS_CHILD);
@@ -186,7 +211,8 @@ TEST_F(PaintingTest, MovingAChildRepaintsWhatItUncovers) {
 TEST_F(PaintingTest, ClipSiblingsKeepsALowerSiblingOffAnUpperOne) {
     HWND top = CreateTop(0, 0, 200, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, TestClass(0, blue));
     HWND upper = CreateChild(top, 1, 10, 10, 60, 60, WS_CHILD | WS_VISIBLE, TestClass(0, red));
-    HWND lower = CreateChild(top, 2, 40, 10, 60, 60, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, TestClass(0, green));
+    HWND lower =
+        CreateChild(top, 2, 40, 10, 60, 60, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, TestClass(0, green));
     PlatformRunUntilIdle();
     // The upper sibling (created first) covers the overlap; the lower one clips itself off it.
     EXPECT_EQ(PlatformWindowPixel(top, 50, 30), kRed);
@@ -207,20 +233,20 @@ TEST_F(PaintingTest, BordersArePaintedAsTheNonClientArea) {
 TEST_F(PaintingTest, ScreenshotOfAWindowTree) {
     HWND back = CreateTop(20, 20, 300, 200, WS_POPUP | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
                           TestClass(0, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)));
-    HWND left = CreateChild(back, 1, 10, 10, 130, 170, WS_CHILD | WS_VISIBLE, TestClass(0, blue),
-                            WS_EX_CLIENTEDGE);
+    HWND left =
+        CreateChild(back, 1, 10, 10, 130, 170, WS_CHILD | WS_VISIBLE, TestClass(0, blue), WS_EX_CLIENTEDGE);
     CreateChild(left, 11, 10, 10, 60, 40, WS_CHILD | WS_VISIBLE | WS_BORDER, TestClass(0, yellow));
     CreateChild(back, 2, 150, 10, 130, 80, WS_CHILD | WS_VISIBLE, TestClass(0, green));
     HWND disabled = CreateChild(back, 3, 150, 100, 130, 80, WS_CHILD | WS_VISIBLE, TestClass(0, red));
     EnableWindow(disabled, FALSE);
-    HWND popup = CreateTop(250, 150, 120, 60, WS_POPUP | WS_VISIBLE | WS_BORDER, TestClass(0, yellow),
-                           WS_EX_TOPMOST);
+    HWND popup =
+        CreateTop(250, 150, 120, 60, WS_POPUP | WS_VISIBLE | WS_BORDER, TestClass(0, yellow), WS_EX_TOPMOST);
     PlatformRunUntilIdle();
     std::string screen = OutputPath("platform_window_tree.png");
     std::string window = OutputPath("platform_window_left.png");
     ASSERT_TRUE(PlatformSaveScreenPng(screen));
     ASSERT_TRUE(PlatformSaveWindowPng(left, window));
-    EXPECT_EQ(PlatformScreenPixel(300, 180), kYellow);  // the topmost pop-up covers the back window
+    EXPECT_EQ(PlatformScreenPixel(300, 180), kYellow); // the topmost pop-up covers the back window
     EXPECT_EQ(PlatformScreenPixel(200, 40), kGreen);
     EXPECT_EQ(PlatformScreenPixel(5, 5), GetSysColor(COLOR_DESKTOP));
     (void)popup;

@@ -53,8 +53,8 @@ TEST_F(ShowAndPositionTest, SetWindowPosSendsChangingChangedMoveAndSize) {
         return std::nullopt;
     });
     EXPECT_TRUE(SetWindowPos(child, nullptr, 20, 30, 60, 70, SWP_NOZORDER | SWP_NOACTIVATE));
-    EXPECT_EQ(Log().Messages(child), (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED,
-                                                        WM_MOVE, WM_SIZE}));
+    EXPECT_EQ(Log().Messages(child), (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_NCCALCSIZE,
+                                                        WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}));
     EXPECT_EQ(changing.x, 20);
     EXPECT_EQ(changing.cy, 70);
     EXPECT_EQ(changed.flags & (SWP_NOMOVE | SWP_NOSIZE), 0u);
@@ -143,7 +143,11 @@ TEST_F(ShowAndPositionTest, TreeQueriesFollowZOrder) {
     EXPECT_EQ(GetDlgItem(top, 9), nullptr);
     int count = 0;
     EnumChildWindows(
-        top, [](HWND, LPARAM counter) { ++*reinterpret_cast<int*>(counter); return TRUE; },
+        top,
+        [](HWND, LPARAM counter) {
+            ++*reinterpret_cast<int*>(counter);
+            return TRUE;
+        },
         reinterpret_cast<LPARAM>(&count));
     EXPECT_EQ(count, 4);
 }

@@ -45,7 +45,8 @@ TEST_F(SubclassTest, The32BitFormsCarryFullProcedurePointers) {
     // to 32 bits.
     previousProc = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(GetWindowLongW(top, GWL_WNDPROC)));
     EXPECT_NE(previousProc, nullptr);
-    LONG old = SetWindowLongW(top, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&FirstSubclass)));
+    LONG old =
+        SetWindowLongW(top, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&FirstSubclass)));
     EXPECT_EQ(reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(old)), previousProc);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(top, GWLP_WNDPROC)), &FirstSubclass);
     EXPECT_EQ(SendMessageW(top, WM_USER + 1, 0, 0), 105);

@@ -84,8 +84,8 @@ TEST_F(WindowClassTest, GetClassInfoExReturnsTheRegisteredValues) {
 TEST_F(WindowClassTest, ACreatedWindowUsesItsClassAndBlocksUnregistering) {
     WNDCLASSEXW wc = classInfo(L"ClassInUse", TestInstance());
     ASSERT_NE(RegisterClassExW(&wc), 0);
-    HWND window = CreateWindowExW(0, L"ClassInUse", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(),
-                                  nullptr);
+    HWND window = CreateWindowExW(0, L"ClassInUse", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  TestInstance(), nullptr);
     ASSERT_NE(window, nullptr);
     wchar_t name[32];
     EXPECT_EQ(GetClassNameW(window, name, 32), 10);
@@ -95,8 +95,8 @@ TEST_F(WindowClassTest, ACreatedWindowUsesItsClassAndBlocksUnregistering) {
     DestroyWindow(window);
     EXPECT_TRUE(UnregisterClassW(L"ClassInUse", TestInstance()));
     // A class of another instance is not found.
-    EXPECT_EQ(CreateWindowExW(0, L"ClassInUse", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(),
-                              nullptr),
+    EXPECT_EQ(CreateWindowExW(0, L"ClassInUse", L"t", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              TestInstance(), nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }
@@ -116,8 +116,8 @@ TEST_F(WindowClassTest, SystemAndGlobalClassesAreFoundFromAnyInstance) {
 
     WNDCLASSEXW global = classInfo(L"GlobalClass", otherInstance(), CS_GLOBALCLASS);
     ASSERT_NE(RegisterClassExW(&global), 0);
-    HWND window = CreateWindowExW(0, L"GlobalClass", L"g", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(),
-                                  nullptr);
+    HWND window = CreateWindowExW(0, L"GlobalClass", L"g", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  TestInstance(), nullptr);
     EXPECT_NE(window, nullptr);
     DestroyWindow(window);
     DestroyWindow(system);

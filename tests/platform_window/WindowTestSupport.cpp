@@ -174,16 +174,17 @@ void WindowTest::TearDown() {
     MessageLog::Instance().Reset();
 }
 
-HWND WindowTest::CreateTop(int x, int y, int width, int height, DWORD style, const wchar_t* cls, DWORD exStyle,
-                           HWND owner) {
-    return CreateWindowExW(exStyle, cls != nullptr ? cls : TestClass(), L"top", style, x, y, width, height, owner,
-                           nullptr, TestInstance(), nullptr);
+HWND WindowTest::CreateTop(int x, int y, int width, int height, DWORD style, const wchar_t* cls,
+                           DWORD exStyle, HWND owner) {
+    return CreateWindowExW(exStyle, cls != nullptr ? cls : TestClass(), L"top", style, x, y, width, height,
+                           owner, nullptr, TestInstance(), nullptr);
 }
 
 HWND WindowTest::CreateChild(HWND parent, int id, int x, int y, int width, int height, DWORD style,
                              const wchar_t* cls, DWORD exStyle) {
-    return CreateWindowExW(exStyle, cls != nullptr ? cls : TestClass(), L"child", style, x, y, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), TestInstance(), nullptr);
+    return CreateWindowExW(exStyle, cls != nullptr ? cls : TestClass(), L"child", style, x, y, width, height,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), TestInstance(),
+                           nullptr);
 }
 
 std::string OutputPath(const std::string& name) {

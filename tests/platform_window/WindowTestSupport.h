@@ -76,10 +76,10 @@ protected:
     void TearDown() override;
 
     // A visible top-level pop-up at (x, y), not activated-aware of anything else.
-    HWND CreateTop(int x, int y, int width, int height, DWORD style = WS_POPUP | WS_VISIBLE, const wchar_t* cls = nullptr,
-                   DWORD exStyle = 0, HWND owner = nullptr);
-    HWND CreateChild(HWND parent, int id, int x, int y, int width, int height, DWORD style = WS_CHILD | WS_VISIBLE,
-                     const wchar_t* cls = nullptr, DWORD exStyle = 0);
+    HWND CreateTop(int x, int y, int width, int height, DWORD style = WS_POPUP | WS_VISIBLE,
+                   const wchar_t* cls = nullptr, DWORD exStyle = 0, HWND owner = nullptr);
+    HWND CreateChild(HWND parent, int id, int x, int y, int width, int height,
+                     DWORD style = WS_CHILD | WS_VISIBLE, const wchar_t* cls = nullptr, DWORD exStyle = 0);
 
     MessageLog& Log() { return MessageLog::Instance(); }
 };

@@ -25,7 +25,8 @@
 
 // Starts a fresh headless screen of the given size: destroys every window (with the usual
 // messages), empties the queue, the timers and the input state, and resets the clock. Window
-// classes stay registered. A 1280 x 800 headless screen exists when nobody started one.
+// classes stay registered; the handlers and hooks below stay installed. A 1280 x 800 headless
+// screen exists when nobody started one.
 void PlatformStartHeadless(int width, int height);
 SIZE PlatformScreenSize();
 

@@ -17,8 +17,8 @@
 // libraries. GetWindowLongPtrW(GWLP_WNDPROC) returns the full pointer.
 #pragma once
 
-#include "windef.h"
 #include "winbase.h" // MAKEINTRESOURCEW, IS_INTRESOURCE
+#include "windef.h"
 
 // ---- Types and structures -------------------------------------------------------------------
 
@@ -381,7 +381,8 @@ typedef NMHDR* LPNMHDR;
 #define WS_TILED WS_OVERLAPPED
 #define WS_ICONIC WS_MINIMIZE
 #define WS_SIZEBOX WS_THICKFRAME
-#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW                                                                                  \
+    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
 #define WS_CHILDWINDOW WS_CHILD
 

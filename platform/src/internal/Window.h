@@ -26,8 +26,8 @@ namespace platform {
 struct WindowClass {
     std::wstring name;
     ATOM atom = 0;
-    WNDCLASSEXW info{}; // lpszClassName points into `name`; hInstance is never null
-    bool system = false; // registered by the platform for every instance
+    WNDCLASSEXW info{};      // lpszClassName points into `name`; hInstance is never null
+    bool system = false;     // registered by the platform for every instance
     std::vector<BYTE> extra; // cbClsExtra bytes
     int windowCount = 0;
     bool unregistered = false;
@@ -45,9 +45,13 @@ struct Window {
     std::vector<BYTE> extra; // cbWndExtra bytes
     std::wstring text;
     std::map<std::wstring, HANDLE> properties;
+    // The state of a standard control, freed with the record. (A subclassed control may never
+    // see its WM_NCDESTROY: the WGUI shared procedure hands messages after WM_DESTROY to
+    // DefWindowProcW, so controls must not rely on WM_NCDESTROY to free their state.)
+    std::shared_ptr<void> controlData;
 
-    Window* parent = nullptr; // the desktop for top-level windows; null for the desktop
-    Window* owner = nullptr;  // top-level windows only
+    Window* parent = nullptr;      // the desktop for top-level windows; null for the desktop
+    Window* owner = nullptr;       // top-level windows only
     std::vector<Window*> children; // z-order, topmost first
 
     RECT windowRect{}; // parent's client coordinates
@@ -62,8 +66,8 @@ struct Window {
     bool presentPending = false;        // top-level windows: painted since the backend last saw it
 
     // Life cycle.
-    bool created = false;   // WM_NCCREATE answered and linked into the tree
-    bool needSize = false;  // overlapped windows get WM_SIZE and WM_MOVE at their first showing
+    bool created = false;    // WM_NCCREATE answered and linked into the tree
+    bool needSize = false;   // overlapped windows get WM_SIZE and WM_MOVE at their first showing
     bool destroying = false; // DestroyWindow has begun
     bool dead = false;       // gone from the table; the handle is invalid
 

@@ -53,11 +53,11 @@ struct InputEvent {
     enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Char };
     Kind kind = MouseMove;
     POINT point{0, 0};
-    int button = 0;      // 0 left, 1 right, 2 middle
-    int wheelDelta = 0;  // multiples of WHEEL_DELTA, positive away from the user
-    UINT virtualKey = 0; // key events
+    int button = 0;        // 0 left, 1 right, 2 middle
+    int wheelDelta = 0;    // multiples of WHEEL_DELTA, positive away from the user
+    UINT virtualKey = 0;   // key events
     wchar_t character = 0; // Char events
-    DWORD time = 0;      // 0: the backend's Now()
+    DWORD time = 0;        // 0: the backend's Now()
 };
 
 // Queues raw input; it becomes window messages when the message loop retrieves it, routed by

@@ -22,7 +22,8 @@ LRESULT OnNcCreate(Window* window, LPARAM lParam) {
 }
 
 LRESULT OnNcCalcSize(Window* window, WPARAM wParam, LPARAM lParam) {
-    RECT* rect = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+    RECT* rect =
+        wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
     if (rect == nullptr)
         return 0;
     int border = borderWidth(window);
@@ -56,9 +57,10 @@ LRESULT OnNcPaint(Window* window) {
         return 0;
     RECT rect{0, 0, window->windowRect.right - window->windowRect.left,
               window->windowRect.bottom - window->windowRect.top};
-    bool frame = (window->style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (window->exStyle & WS_EX_DLGMODALFRAME);
-    if (frame && BorderWidth(window->style & ~(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME),
-                             window->exStyle & ~WS_EX_DLGMODALFRAME, window->IsTopLevel()) < borderWidth(window)) {
+    // The outer line: whatever of the border is not an edge.
+    int edges =
+        ((window->exStyle & WS_EX_STATICEDGE) ? 1 : 0) + ((window->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
+    if (borderWidth(window) > edges) {
         FrameRect(dc, &rect, GetSysColorBrush(COLOR_WINDOWFRAME));
         InflateRect(&rect, -1, -1);
     }
@@ -138,7 +140,8 @@ LRESULT OnWindowPosChanged(Window* window, LPARAM lParam) {
         SendTo(window, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
     if (!window->dead && !(position->flags & SWP_NOCLIENTSIZE)) {
         client = window->clientRect;
-        SendTo(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+        SendTo(window, WM_SIZE, SIZE_RESTORED,
+               MAKELPARAM(client.right - client.left, client.bottom - client.top));
     }
     return 0;
 }

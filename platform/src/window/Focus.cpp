@@ -118,7 +118,8 @@ void ActivateOtherWindow(Window* window) {
         next = window->owner;
     if (next == nullptr) {
         for (Window* w : Desktop()->children) {
-            if (canActivate(w, window) && !(w->exStyle & WS_EX_NOACTIVATE) && !(w->exStyle & WS_EX_TOOLWINDOW)) {
+            if (canActivate(w, window) && !(w->exStyle & WS_EX_NOACTIVATE) &&
+                !(w->exStyle & WS_EX_TOOLWINDOW)) {
                 next = w;
                 break;
             }

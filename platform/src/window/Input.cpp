@@ -153,7 +153,8 @@ void updateHoverTracking(Window* target, POINT point, DWORD time) {
     TrackingState& t = input().tracking;
     if (!(t.flags & TME_HOVER) || target == nullptr || target->handle != t.window)
         return;
-    if (std::abs(point.x - t.hoverPoint.x) > kHoverSize / 2 || std::abs(point.y - t.hoverPoint.y) > kHoverSize / 2) {
+    if (std::abs(point.x - t.hoverPoint.x) > kHoverSize / 2 ||
+        std::abs(point.y - t.hoverPoint.y) > kHoverSize / 2) {
         t.hoverPoint = point;
         t.hoverStart = time;
     }
@@ -199,7 +200,8 @@ bool convert(const InputEvent& event, MSG* msg, bool remove, bool* made) {
     msg->time = event.time;
     msg->pt = event.point;
 
-    if (event.kind == InputEvent::KeyDown || event.kind == InputEvent::KeyUp || event.kind == InputEvent::Char) {
+    if (event.kind == InputEvent::KeyDown || event.kind == InputEvent::KeyUp ||
+        event.kind == InputEvent::Char) {
         msg->pt = s.cursor;
         Window* target = keyboardTarget();
         if (target == nullptr)
@@ -281,8 +283,8 @@ bool convert(const InputEvent& event, MSG* msg, bool remove, bool* made) {
     if (remove && event.kind == InputEvent::ButtonDown) {
         auto hold = Hold(target);
         if (target->IsChildStyle())
-            sendParentNotifyForPress(target, message == kDoubleMessages[button] ? kDownMessages[button] : message,
-                                     event.point);
+            sendParentNotifyForPress(
+                target, message == kDoubleMessages[button] ? kDownMessages[button] : message, event.point);
         if (target->dead || !mouseActivate(target, hitTest, message))
             return false;
     }
@@ -301,7 +303,8 @@ bool convert(const InputEvent& event, MSG* msg, bool remove, bool* made) {
 }
 
 bool matches(const MSG& msg, HWND filter, UINT filterMin, UINT filterMax) {
-    if (filter != nullptr && (filter == reinterpret_cast<HWND>(-1) || (msg.hwnd != filter && !IsChild(filter, msg.hwnd))))
+    if (filter != nullptr &&
+        (filter == reinterpret_cast<HWND>(-1) || (msg.hwnd != filter && !IsChild(filter, msg.hwnd))))
         return false;
     return (filterMin == 0 && filterMax == 0) || (msg.message >= filterMin && msg.message <= filterMax);
 }

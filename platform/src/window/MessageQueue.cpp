@@ -117,9 +117,10 @@ bool takeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remov
 bool peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
     MessageQueue& q = queue();
     // Messages of windows that went away are dropped, as Win32 drops them with the window.
-    q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(),
-                                  [](const MSG& m) { return m.hwnd != nullptr && LiveWindow(m.hwnd) == nullptr; }),
-                   q.posted.end());
+    q.posted.erase(
+        std::remove_if(q.posted.begin(), q.posted.end(),
+                       [](const MSG& m) { return m.hwnd != nullptr && LiveWindow(m.hwnd) == nullptr; }),
+        q.posted.end());
     bool found = takePosted(msg, filter, filterMin, filterMax, remove);
     if (!found && q.quit) {
         // WM_QUIT comes once the posted messages are gone, whatever the filter.
@@ -221,9 +222,11 @@ void PostInternal(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void ForgetInQueue(Window* window) {
     MessageQueue& q = queue();
     HWND handle = window->handle;
-    q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [handle](const MSG& m) { return m.hwnd == handle; }),
-                   q.posted.end());
-    q.timers.erase(std::remove_if(q.timers.begin(), q.timers.end(), [handle](const Timer& t) { return t.window == handle; }),
+    q.posted.erase(
+        std::remove_if(q.posted.begin(), q.posted.end(), [handle](const MSG& m) { return m.hwnd == handle; }),
+        q.posted.end());
+    q.timers.erase(std::remove_if(q.timers.begin(), q.timers.end(),
+                                  [handle](const Timer& t) { return t.window == handle; }),
                    q.timers.end());
 }
 
@@ -297,8 +300,7 @@ BOOL WINAPI GetMessageW(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
         DWORD timeout = INFINITE_WAIT;
         if (NextDueTime(&when))
             timeout = when - Backend().Now();
-        if (!Backend().WaitForInput(timeout) && timeout == INFINITE_WAIT && !HasQueuedInput() &&
-            queue().posted.empty() && !queue().quit) {
+        if (!Backend().WaitForInput(timeout) && timeout == INFINITE_WAIT) {
             *msg = makeMessage(nullptr, WM_QUIT, 0, 0);
             return FALSE;
         }
@@ -366,7 +368,8 @@ LONG WINAPI GetMessageTime() {
 
 DWORD WINAPI GetMessagePos() {
     POINT p = queue().lastPoint;
-    return static_cast<DWORD>(MAKELONG(static_cast<WORD>(static_cast<short>(p.x)), static_cast<WORD>(static_cast<short>(p.y))));
+    return static_cast<DWORD>(
+        MAKELONG(static_cast<WORD>(static_cast<short>(p.x)), static_cast<WORD>(static_cast<short>(p.y))));
 }
 
 UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC procedure) {

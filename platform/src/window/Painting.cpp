@@ -115,7 +115,8 @@ cairo_region_t* visibleRegion(const Window* window, bool client) {
 // style is ignored: the parent clips its children, or the window clips children or siblings.
 bool usesParentClipping(const Window* window) {
     return (window->windowClass->info.style & CS_PARENTDC) && window->IsChildStyle() &&
-           !(window->style & (WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) && !(window->parent->style & WS_CLIPCHILDREN);
+           !(window->style & (WS_CLIPCHILDREN | WS_CLIPSIBLINGS)) &&
+           !(window->parent->style & WS_CLIPCHILDREN);
 }
 
 cairo_region_t* clientDrawingRegion(const Window* window) {
@@ -188,8 +189,6 @@ void invalidate(Window* window, const cairo_region_t* region, UINT flags) {
             if (flags & RDW_ERASE)
                 window->erasePending = true;
         }
-        if (flags & RDW_INTERNALPAINT)
-            window->internalPaint = true;
     } else if (flags & RDW_VALIDATE) {
         if (window->update != nullptr) {
             cairo_region_subtract(window->update, area);
@@ -282,7 +281,8 @@ void redraw(Window* window, const cairo_region_t* region, UINT flags) {
         if (!IsVisibleOnScreen(window) && (flags & RDW_INVALIDATE)) {
             // Nothing to paint while hidden; showing the window invalidates it whole.
         } else {
-            cairo_region_t* area = region != nullptr ? cairo_region_copy(region) : regionOf(ClientArea(window));
+            cairo_region_t* area =
+                region != nullptr ? cairo_region_copy(region) : regionOf(ClientArea(window));
             if ((flags & RDW_FRAME) && (flags & RDW_INVALIDATE) && region == nullptr &&
                 BorderWidth(window->style, window->exStyle, window->IsTopLevel()) > 0)
                 window->frameInvalid = true;
@@ -290,6 +290,9 @@ void redraw(Window* window, const cairo_region_t* region, UINT flags) {
             cairo_region_destroy(area);
         }
     }
+    // An internal paint asks for WM_PAINT without invalidating anything.
+    if ((flags & RDW_INTERNALPAINT) && IsVisibleOnScreen(window))
+        window->internalPaint = true;
     if (window->dead)
         return;
     if (flags & RDW_UPDATENOW)
@@ -308,7 +311,8 @@ void SyncSurface(Window* window) {
     int width = std::max(0, static_cast<int>(window->windowRect.right - window->windowRect.left));
     int height = std::max(0, static_cast<int>(window->windowRect.bottom - window->windowRect.top));
     cairo_surface_t* old = window->surface;
-    if (old != nullptr && cairo_image_surface_get_width(old) == width && cairo_image_surface_get_height(old) == height)
+    if (old != nullptr && cairo_image_surface_get_width(old) == width &&
+        cairo_image_surface_get_height(old) == height)
         return;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (old != nullptr) {

@@ -65,7 +65,8 @@ cairo_surface_t* ComposeScreen() {
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, rect.right, rect.bottom);
     cairo_t* cr = cairo_create(image);
     COLORREF desktop = GetSysColor(COLOR_DESKTOP);
-    cairo_set_source_rgb(cr, GetRValue(desktop) / 255.0, GetGValue(desktop) / 255.0, GetBValue(desktop) / 255.0);
+    cairo_set_source_rgb(cr, GetRValue(desktop) / 255.0, GetGValue(desktop) / 255.0,
+                         GetBValue(desktop) / 255.0);
     cairo_paint(cr);
     const auto& tops = Desktop()->children;
     // Bottom to top.

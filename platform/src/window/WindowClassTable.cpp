@@ -143,7 +143,8 @@ std::shared_ptr<WindowClass> LookUpClass(LPCWSTR name, HINSTANCE instance) {
     // instance matches the executable's classes.
     HINSTANCE wanted = instance != nullptr ? instance : ExecutableInstance();
     for (auto& c : classes) {
-        if (!c->system && !(c->info.style & CS_GLOBALCLASS) && c->info.hInstance == wanted && matches(*c, name))
+        if (!c->system && !(c->info.style & CS_GLOBALCLASS) && c->info.hInstance == wanted &&
+            matches(*c, name))
             return c;
     }
     for (auto& c : classes) {

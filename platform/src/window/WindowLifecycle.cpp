@@ -58,7 +58,8 @@ void finalize(Window* window) {
     ClearPaintState(window, false);
     bool topLevel = window->IsTopLevel();
     if (topLevel) {
-        Backend().TopLevelDestroyed(window);
+        if (window->created)
+            Backend().TopLevelDestroyed(window);
         FreeSurface(window);
         for (Window* other : Desktop()->children) {
             if (other->owner == window)
@@ -157,17 +158,20 @@ bool wantsMinMaxInfo(DWORD style) {
 
 void applyMinMaxInfo(Window* window, int& width, int& height) {
     RECT screen = ScreenRect();
-    int border = BorderWidth(window->style, window->exStyle, window->IsTopLevel() || window->parent == nullptr);
+    int border =
+        BorderWidth(window->style, window->exStyle, window->IsTopLevel() || window->parent == nullptr);
     MINMAXINFO info{};
     info.ptMaxSize = POINT{screen.right + 2 * border, screen.bottom + 2 * border};
     info.ptMaxPosition = POINT{-border, -border};
     info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
     info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
     SendTo(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    width = std::clamp(width, static_cast<int>(info.ptMinTrackSize.x),
-                       std::max(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMaxTrackSize.x)));
-    height = std::clamp(height, static_cast<int>(info.ptMinTrackSize.y),
-                        std::max(static_cast<int>(info.ptMinTrackSize.y), static_cast<int>(info.ptMaxTrackSize.y)));
+    width = std::clamp(
+        width, static_cast<int>(info.ptMinTrackSize.x),
+        std::max(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMaxTrackSize.x)));
+    height = std::clamp(
+        height, static_cast<int>(info.ptMinTrackSize.y),
+        std::max(static_cast<int>(info.ptMinTrackSize.y), static_cast<int>(info.ptMaxTrackSize.y)));
 }
 
 } // namespace
@@ -252,12 +256,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     if (!SendTo(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
         if (!window->dead) {
             SendTo(window, WM_NCDESTROY, 0, 0);
-            if (!window->dead) {
-                window->parent = nullptr;
-                --windowClass->windowCount;
-                ForgetInQueue(window);
-                RetireWindow(window);
-            }
+            if (!window->dead)
+                finalize(window);
         }
         return nullptr;
     }
@@ -282,7 +282,8 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
         return nullptr;
     if (!window->needSize) {
         RECT client = window->clientRect;
-        SendTo(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+        SendTo(window, WM_SIZE, SIZE_RESTORED,
+               MAKELPARAM(client.right - client.left, client.bottom - client.top));
         if (window->dead)
             return nullptr;
         client = window->clientRect;

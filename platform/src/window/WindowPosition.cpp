@@ -21,7 +21,8 @@ namespace platform {
 namespace {
 
 // SWP_ flags that say nothing changed.
-constexpr UINT kNoPositionChange = SWP_NOSIZE | SWP_NOMOVE | SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE | SWP_NOZORDER;
+constexpr UINT kNoPositionChange =
+    SWP_NOSIZE | SWP_NOMOVE | SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE | SWP_NOZORDER;
 constexpr UINT kStatusFlags = kNoPositionChange | SWP_FRAMECHANGED | SWP_HIDEWINDOW | SWP_SHOWWINDOW;
 
 RECT offsetRect(RECT rect, POINT by) {
@@ -151,7 +152,8 @@ void invalidateAfterMove(Window* window, bool wasVisible, const RECT& oldRect, U
 int BorderWidth(DWORD style, DWORD exStyle, bool topLevel) {
     int width = 0;
     bool backendFrame = topLevel && ((style & WS_CAPTION) == WS_CAPTION || (style & WS_THICKFRAME));
-    if (!backendFrame && ((style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)))
+    if (!backendFrame &&
+        ((style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)))
         width += 1;
     if (exStyle & WS_EX_STATICEDGE)
         width += 1;
@@ -260,7 +262,8 @@ bool SetWindowPosition(Window* window, HWND insertAfter, int x, int y, int cx, i
     }
 
     // The client area: WM_NCCALCSIZE when the size or the frame changes, else it moves along.
-    RECT newClient = offsetRect(oldClient, POINT{newWindow.left - oldWindow.left, newWindow.top - oldWindow.top});
+    RECT newClient =
+        offsetRect(oldClient, POINT{newWindow.left - oldWindow.left, newWindow.top - oldWindow.top});
     if (!(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED)) {
         WINDOWPOS calcPosition = position;
         calcPosition.x = newWindow.left;
@@ -416,7 +419,8 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
         // Overlapped windows get their first WM_SIZE and WM_MOVE now (see CreateWindowExW).
         window->needSize = false;
         RECT client = window->clientRect;
-        SendTo(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
+        SendTo(window, WM_SIZE, SIZE_RESTORED,
+               MAKELPARAM(client.right - client.left, client.bottom - client.top));
         if (!window->dead) {
             client = window->clientRect;
             SendTo(window, WM_MOVE, 0, MAKELPARAM(client.left, client.top));

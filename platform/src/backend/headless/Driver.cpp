@@ -171,8 +171,10 @@ bool PlatformRunUntilIdle(int* exitCode) {
     DriverState& d = driver();
     for (int count = 0;; ++count) {
         if (count >= kMessageLimit) {
-            std::fprintf(stderr, "PlatformRunUntilIdle: still busy after %d messages; a window that never "
-                                 "validates in WM_PAINT?\n", kMessageLimit);
+            std::fprintf(stderr,
+                         "PlatformRunUntilIdle: still busy after %d messages; a window that never "
+                         "validates in WM_PAINT?\n",
+                         kMessageLimit);
             break;
         }
         MSG msg;
@@ -284,7 +286,8 @@ COLORREF PlatformWindowPixel(HWND handle, int x, int y) {
     POINT origin = WindowOriginOnSurface(window);
     int sx = client.x + x;
     int sy = client.y + y;
-    if (sx < origin.x || sy < origin.y || sx >= origin.x + (window->windowRect.right - window->windowRect.left) ||
+    if (sx < origin.x || sy < origin.y ||
+        sx >= origin.x + (window->windowRect.right - window->windowRect.left) ||
         sy >= origin.y + (window->windowRect.bottom - window->windowRect.top))
         return CLR_INVALID;
     return pixelOf(top->surface, sx, sy);

@@ -1,0 +1,34 @@
+// gdiobj::GdiObject<T>: the owner of one GDI handle (HFONT, HBRUSH), deleted with DeleteObject
+// when the holder goes, unless it is null.
+#pragma once
+
+#include <platform/windows.h>
+
+namespace gdiobj {
+
+template <class T>
+class GdiObject {
+public:
+    GdiObject() = default;
+    // Takes ownership of the handle.
+    explicit GdiObject(T handle) : m_handle(handle) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    virtual ~GdiObject() {
+        if (m_handle != nullptr) {
+            ::DeleteObject(m_handle);
+            m_handle = nullptr;
+        }
+    }
+
+    // Replaces the held handle without deleting the old one (whoever attaches has dealt with it).
+    void Attach(T handle) { m_handle = handle; }
+    T GetHandle() const { return m_handle; }
+    operator T() const { return m_handle; }
+    bool IsNull() const { return m_handle == nullptr; }
+
+private:
+    T m_handle = nullptr;
+};
+
+} // namespace gdiobj

@@ -1,0 +1,25 @@
+// Window classes of the module's pages and panels: "Quenda2_" followed by the page class name,
+// registered once per process under the module instance with the values of Part 6.1 (the shared
+// window procedure, no extra bytes, no icon, the arrow cursor, the system window colour, no
+// menu) and reused afterwards.
+#pragma once
+
+#include <platform/windows.h>
+
+#include <string>
+
+namespace WGUI {
+
+class PageClass {
+public:
+    static constexpr const wchar_t* kPrefix = L"Quenda2_";
+    // CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC = 0x8B.
+    static constexpr UINT kStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
+
+    // Registers the class if this process has not, and returns its full name; empty when the
+    // registration failed. (The record's size is sizeof(WNDCLASSEXW): the "48" of the
+    // specification is that size on 32-bit Windows.)
+    static std::wstring Register(const wchar_t* pageClassName, UINT style = kStyle);
+};
+
+} // namespace WGUI

@@ -1,0 +1,43 @@
+#include "wgui/WindowRegistry.h"
+
+#include <map>
+
+namespace WGUI {
+namespace {
+
+std::map<HWND, WindowProc*>& registry() {
+    static std::map<HWND, WindowProc*> instance;
+    return instance;
+}
+
+} // namespace
+
+void WindowRegistry::Add(HWND window, WindowProc* binder) {
+    registry()[window] = binder;
+}
+
+void WindowRegistry::Remove(HWND window) {
+    registry().erase(window);
+}
+
+void WindowRegistry::RemoveBinder(const WindowProc* binder) {
+    auto& entries = registry();
+    for (auto it = entries.begin(); it != entries.end();) {
+        if (it->second == binder)
+            it = entries.erase(it);
+        else
+            ++it;
+    }
+}
+
+WindowProc* WindowRegistry::Find(HWND window) {
+    auto& entries = registry();
+    auto it = entries.find(window);
+    return it != entries.end() ? it->second : nullptr;
+}
+
+size_t WindowRegistry::Size() {
+    return registry().size();
+}
+
+} // namespace WGUI
