@@ -15,7 +15,7 @@ public:
     ~ControlBase() override;
 
 protected:
-    // The second creation entry of Part 6.1: the class comes from the wrapper, the instance is
+    // The second creation entry, used for tooltips: the class comes from the wrapper, the instance is
     // the module's, a null rectangle means an all-zero one, and `param` is the plain creation
     // parameter (no binder).
     HWND CreateControl(LPCWSTR className, HWND parent, const RECT* rect, LPCWSTR windowName, DWORD style,

@@ -1,5 +1,5 @@
 // Window classes of the module's pages and panels: "Quenda2_" followed by the page class name,
-// registered once per process under the module instance with the values of Part 6.1 (the shared
+// registered once per process under the module instance with the values every page class shares (the shared
 // window procedure, no extra bytes, no icon, the arrow cursor, the system window colour, no
 // menu) and reused afterwards.
 #pragma once
@@ -18,7 +18,7 @@ public:
 
     // Registers the class if this process has not, and returns its full name; empty when the
     // registration failed. (The record's size is sizeof(WNDCLASSEXW): the "48" of the
-    // specification is that size on 32-bit Windows.)
+    // older 32-bit record is 48 bytes; this platform checks the full size.)
     static std::wstring Register(const wchar_t* pageClassName, UINT style = kStyle);
 };
 

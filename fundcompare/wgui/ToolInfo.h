@@ -1,4 +1,4 @@
-// WGUI::ToolInfo: the TOOLINFOW record of a tool, filled by one constructor (spec Part 6.1).
+// WGUI::ToolInfo: the TOOLINFOW record of a tool, filled by one constructor.
 //
 // The size field is 48, the size of the record on 32-bit Windows that the module was written
 // for; the platform's tooltip control accepts it and reads every field of this full record.

@@ -1,5 +1,5 @@
 // WGUI::WindowBase: a view on a window handle that forwards the common USER32 calls and receives
-// the messages of a window that the module owns or has subclassed (spec Part 6.1).
+// the messages of a window that the module owns or has subclassed.
 //
 // A wrapper never destroys its window: whoever created the window destroys it (DestroyWindow,
 // which also clears the handle), or lets the parent's destruction take it.

@@ -1,7 +1,7 @@
 // WGUI::WindowProc: binds a WindowBase to a window and routes the window's messages to it
 // through the shared window procedure, reflecting the notifications that a parent receives
 // (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM) to the wrapper of the child that sent
-// them (spec Part 6.1).
+// them.
 //
 // A binder comes to a window either as the creation parameter of WindowBase::Create with one of
 // the module's own classes (bound on WM_CREATE, no previous procedure), or by subclassing an

@@ -40,7 +40,7 @@ std::string encode(const std::wstring& text, unsigned codePage) {
 }
 
 // One conversion of a format: %[flags][width][.precision][size]type.
-struct Spec {
+struct Conversion {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -49,26 +49,26 @@ struct Spec {
     bool leftAlign() const { return flags.find('-') != std::string::npos; }
 };
 
-void pad(std::wstring& out, const std::wstring& text, const Spec& spec) {
-    size_t width = spec.width > 0 ? static_cast<size_t>(spec.width) : 0;
+void pad(std::wstring& out, const std::wstring& text, const Conversion& conv) {
+    size_t width = conv.width > 0 ? static_cast<size_t>(conv.width) : 0;
     size_t fill = width > text.size() ? width - text.size() : 0;
-    if (!spec.leftAlign())
+    if (!conv.leftAlign())
         out.append(fill, L' ');
     out += text;
-    if (spec.leftAlign())
+    if (conv.leftAlign())
         out.append(fill, L' ');
 }
 
 // Formats one number with the C library into ASCII and widens it.
 template <class T>
-void formatNumber(std::wstring& out, const Spec& spec, const char* length, T value) {
-    std::string f = "%" + spec.flags;
-    if (spec.width >= 0)
-        f += std::to_string(spec.width);
-    if (spec.precision >= 0)
-        f += "." + std::to_string(spec.precision);
+void formatNumber(std::wstring& out, const Conversion& conv, const char* length, T value) {
+    std::string f = "%" + conv.flags;
+    if (conv.width >= 0)
+        f += std::to_string(conv.width);
+    if (conv.precision >= 0)
+        f += "." + std::to_string(conv.precision);
     f += length;
-    f.push_back(static_cast<char>(spec.type));
+    f.push_back(static_cast<char>(conv.type));
     char buffer[512];
     int n = std::snprintf(buffer, sizeof buffer, f.c_str(), value);
     if (n < 0)
@@ -84,12 +84,12 @@ void formatNumber(std::wstring& out, const Spec& spec, const char* length, T val
     out.append(text.begin(), text.end());
 }
 
-bool isNarrow(const Spec& spec) {
+bool isNarrow(const Conversion& conv) {
     // In a wide format, %s and %c are wide; %hs, %hc, %S and %C are narrow (%lS, %wC wide again).
-    bool upper = spec.type == L'S' || spec.type == L'C';
-    if (spec.size == "h")
+    bool upper = conv.type == L'S' || conv.type == L'C';
+    if (conv.size == "h")
         return true;
-    if (spec.size == "l" || spec.size == "w")
+    if (conv.size == "l" || conv.size == "w")
         return false;
     return upper;
 }
@@ -163,66 +163,66 @@ XStringW& XStringW::FormatV(const wchar_t* format, va_list args) {
             out.push_back(L'%');
             continue;
         }
-        Spec spec;
+        Conversion conv;
         while (*p == L'-' || *p == L'+' || *p == L' ' || *p == L'#' || *p == L'0')
-            spec.flags.push_back(static_cast<char>(*p++));
+            conv.flags.push_back(static_cast<char>(*p++));
         if (*p == L'*') {
-            spec.width = va_arg(args, int);
-            if (spec.width < 0) {
-                spec.flags.push_back('-');
-                spec.width = spec.width == INT32_MIN ? INT32_MAX : -spec.width;
+            conv.width = va_arg(args, int);
+            if (conv.width < 0) {
+                conv.flags.push_back('-');
+                conv.width = conv.width == INT32_MIN ? INT32_MAX : -conv.width;
             }
             ++p;
         } else {
             for (; *p >= L'0' && *p <= L'9'; ++p)
-                spec.width = std::min(10000, (spec.width < 0 ? 0 : spec.width) * 10 + (*p - L'0'));
+                conv.width = std::min(10000, (conv.width < 0 ? 0 : conv.width) * 10 + (*p - L'0'));
         }
         if (*p == L'.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             if (*p == L'*') {
-                spec.precision = va_arg(args, int);
+                conv.precision = va_arg(args, int);
                 ++p;
             } else {
                 for (; *p >= L'0' && *p <= L'9'; ++p)
-                    spec.precision = std::min(10000, spec.precision * 10 + (*p - L'0'));
+                    conv.precision = std::min(10000, conv.precision * 10 + (*p - L'0'));
             }
         }
         if (p[0] == L'I' && p[1] == L'6' && p[2] == L'4') {
-            spec.size = "ll";
+            conv.size = "ll";
             p += 3;
         } else if (p[0] == L'I' && p[1] == L'3' && p[2] == L'2') {
             p += 3;
         } else if (p[0] == L'I') {
-            spec.size = "z";
+            conv.size = "z";
             ++p;
         } else if ((p[0] == L'h' && p[1] == L'h') || (p[0] == L'l' && p[1] == L'l')) {
-            spec.size = p[0] == L'h' ? "hh" : "ll";
+            conv.size = p[0] == L'h' ? "hh" : "ll";
             p += 2;
         } else if (*p == L'h' || *p == L'l' || *p == L'L' || *p == L'w' || *p == L'z' || *p == L'j' ||
                    *p == L't') {
-            spec.size = static_cast<char>(*p++);
+            conv.size = static_cast<char>(*p++);
         }
-        spec.type = *p;
-        switch (spec.type) {
+        conv.type = *p;
+        switch (conv.type) {
         case L'd':
         case L'i': {
             long long v;
-            if (spec.size == "ll")
+            if (conv.size == "ll")
                 v = va_arg(args, long long);
-            else if (spec.size == "l")
+            else if (conv.size == "l")
                 v = va_arg(args, long);
-            else if (spec.size == "z" || spec.size == "t")
+            else if (conv.size == "z" || conv.size == "t")
                 v = va_arg(args, std::ptrdiff_t);
-            else if (spec.size == "j")
+            else if (conv.size == "j")
                 v = va_arg(args, std::intmax_t);
             else
                 v = va_arg(args, int);
-            if (spec.size == "h")
+            if (conv.size == "h")
                 v = static_cast<short>(v);
-            else if (spec.size == "hh")
+            else if (conv.size == "hh")
                 v = static_cast<signed char>(v);
-            formatNumber(out, spec, "ll", v);
+            formatNumber(out, conv, "ll", v);
             break;
         }
         case L'o':
@@ -230,21 +230,21 @@ XStringW& XStringW::FormatV(const wchar_t* format, va_list args) {
         case L'x':
         case L'X': {
             unsigned long long v;
-            if (spec.size == "ll")
+            if (conv.size == "ll")
                 v = va_arg(args, unsigned long long);
-            else if (spec.size == "l")
+            else if (conv.size == "l")
                 v = va_arg(args, unsigned long);
-            else if (spec.size == "z" || spec.size == "t")
+            else if (conv.size == "z" || conv.size == "t")
                 v = va_arg(args, std::size_t);
-            else if (spec.size == "j")
+            else if (conv.size == "j")
                 v = va_arg(args, std::uintmax_t);
             else
                 v = va_arg(args, unsigned int);
-            if (spec.size == "h")
+            if (conv.size == "h")
                 v = static_cast<unsigned short>(v);
-            else if (spec.size == "hh")
+            else if (conv.size == "hh")
                 v = static_cast<unsigned char>(v);
-            formatNumber(out, spec, "ll", v);
+            formatNumber(out, conv, "ll", v);
             break;
         }
         case L'e':
@@ -255,47 +255,47 @@ XStringW& XStringW::FormatV(const wchar_t* format, va_list args) {
         case L'G':
         case L'a':
         case L'A':
-            if (spec.size == "L")
-                formatNumber(out, spec, "L", va_arg(args, long double));
+            if (conv.size == "L")
+                formatNumber(out, conv, "L", va_arg(args, long double));
             else
-                formatNumber(out, spec, "", va_arg(args, double));
+                formatNumber(out, conv, "", va_arg(args, double));
             break;
         case L'p':
-            formatNumber(out, spec, "", va_arg(args, void*));
+            formatNumber(out, conv, "", va_arg(args, void*));
             break;
         case L'c':
         case L'C': {
             int c = va_arg(args, int);
             std::wstring text;
-            if (isNarrow(spec)) {
+            if (isNarrow(conv)) {
                 char byte = static_cast<char>(c);
                 text = decode(&byte, 1, CP_ACP);
             } else {
                 text.assign(1, static_cast<wchar_t>(c));
             }
-            pad(out, text, spec);
+            pad(out, text, conv);
             break;
         }
         case L's':
         case L'S': {
             std::wstring text;
-            if (isNarrow(spec)) {
+            if (isNarrow(conv)) {
                 const char* s = va_arg(args, const char*);
                 if (s == nullptr) {
                     text = L"(null)";
                 } else {
                     size_t n = std::char_traits<char>::length(s);
-                    if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < n)
-                        n = static_cast<size_t>(spec.precision);
+                    if (conv.precision >= 0 && static_cast<size_t>(conv.precision) < n)
+                        n = static_cast<size_t>(conv.precision);
                     text = decode(s, n, CP_ACP);
                 }
             } else {
                 const wchar_t* s = va_arg(args, const wchar_t*);
                 text = s != nullptr ? s : L"(null)";
-                if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size())
-                    text.resize(static_cast<size_t>(spec.precision));
+                if (conv.precision >= 0 && static_cast<size_t>(conv.precision) < text.size())
+                    text.resize(static_cast<size_t>(conv.precision));
             }
-            pad(out, text, spec);
+            pad(out, text, conv);
             break;
         }
         case L'n':
@@ -304,8 +304,8 @@ XStringW& XStringW::FormatV(const wchar_t* format, va_list args) {
             break;
         default:
             // Not a conversion: keep the text as written and consume nothing.
-            out.append(start, spec.type == L'\0' ? p : p + 1);
-            if (spec.type == L'\0')
+            out.append(start, conv.type == L'\0' ? p : p + 1);
+            if (conv.type == L'\0')
                 --p;
             break;
         }

@@ -1,5 +1,5 @@
 // WGUI::WindowProc: subclassing, CallDefault, the registry's life cycle and the reflection of
-// WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_MEASUREITEM, with the edge cases of Part 6.1.
+// WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_MEASUREITEM, and the cases where nothing is reflected.
 #include "WguiTestSupport.h"
 
 #include "wgui/Button.h"
