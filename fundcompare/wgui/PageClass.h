@@ -17,8 +17,8 @@ public:
     static constexpr UINT kStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
 
     // Registers the class if this process has not, and returns its full name; empty when the
-    // registration failed. (The record's size is sizeof(WNDCLASSEXW): the "48" of the
-    // older 32-bit record is 48 bytes; this platform checks the full size.)
+    // registration failed. The record's size is sizeof(WNDCLASSEXW): 48 bytes on 32-bit Windows,
+    // more here, and RegisterClassExW checks it.
     static std::wstring Register(const wchar_t* pageClassName, UINT style = kStyle);
 };
 
