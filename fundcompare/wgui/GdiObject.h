@@ -23,6 +23,12 @@ public:
 
     // Replaces the held handle without deleting the old one (whoever attaches has dealt with it).
     void Attach(T handle) { m_handle = handle; }
+    // Deletes the held handle and takes ownership of the new one.
+    void Replace(T handle) {
+        if (m_handle != nullptr && m_handle != handle)
+            ::DeleteObject(m_handle);
+        m_handle = handle;
+    }
     T GetHandle() const { return m_handle; }
     operator T() const { return m_handle; }
     bool IsNull() const { return m_handle == nullptr; }

@@ -30,15 +30,16 @@ IXUnknown* createInstance(const char* classId) {
 namespace {
 
 // Events live until the process ends, so that a subscription made at start-up outlives every
-// local reference to its event.
+// local reference to its event. The registry itself is never destroyed: modules unloaded at exit
+// may still unsubscribe from their destructors, whatever the order of static destruction.
 struct EventRegistry {
     std::mutex lock;
     std::map<std::string, XComPtr<HostKernel::Event>, std::less<>> events;
 };
 
 EventRegistry& Registry() {
-    static EventRegistry registry;
-    return registry;
+    static auto* registry = new EventRegistry;
+    return *registry;
 }
 
 } // namespace

@@ -1,0 +1,83 @@
+// ComparePage: creation, background painting and the page colours.
+#include "pages/common/ComparePage.h"
+
+#include "wgui/ModuleInstance.h"
+#include "wgui/PageClass.h"
+
+ComparePage::ComparePage(const wchar_t* pageClassName) : m_pageClassName(pageClassName) {
+    m_backBrush.Attach(CreateSolidBrush(m_backColour));
+}
+
+ComparePage::~ComparePage() = default;
+
+HWND ComparePage::Create(HWND parent, IXUnknown* host) {
+    m_host = host;
+    std::wstring className = WGUI::PageClass::Register(m_pageClassName);
+    if (className.empty())
+        return nullptr;
+    RECT empty{0, 0, 0, 0};
+    return WindowBase::Create(WS_CHILD | WS_CLIPCHILDREN, 0, className.c_str(), L"", empty, parent, nullptr,
+                              WGUI::ModuleInstance(), &m_binder);
+}
+
+void ComparePage::ApplyTheme(Conf::ITheme* theme) {
+    if (theme == nullptr)
+        return;
+    theme->GetColor("wnd_general_bg", m_backColour);
+    m_backBrush.Replace(CreateSolidBrush(m_backColour));
+}
+
+void ComparePage::Refresh() {
+    if (!IsWindow())
+        return;
+    Invalidate(TRUE);
+    UpdateWindow(m_hWnd);
+}
+
+bool ComparePage::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        // The whole page is painted in WM_PAINT, off screen, so nothing flickers.
+        result = 1;
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void ComparePage::PaintOver(HDC, const RECT&) {}
+
+void ComparePage::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (client.right > 0 && client.bottom > 0) {
+        HDC memory = CreateCompatibleDC(dc);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (memory != nullptr && bitmap != nullptr) {
+            HGDIOBJ old = SelectObject(memory, bitmap);
+            FillRect(memory, &ps.rcPaint, m_backBrush.GetHandle());
+            PaintOver(memory, client);
+            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                   ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+            SelectObject(memory, old);
+        }
+        if (bitmap != nullptr)
+            DeleteObject(bitmap);
+        if (memory != nullptr)
+            DeleteDC(memory);
+    }
+    EndPaint(m_hWnd, &ps);
+}

@@ -1,0 +1,50 @@
+// ComparePage: the outline that every comparison page shares — a hidden child window of the
+// workspace with a class of its own ("Quenda2_" + the page class name), a double-buffered
+// background in the theme's "wnd_general_bg", and the module through which it reaches the host.
+#pragma once
+
+#include "wgui/GdiObject.h"
+#include "wgui/WindowBase.h"
+#include "wgui/WindowProc.h"
+
+#include <sdk/Conf.h>
+#include <sdk/XComPtr.h>
+
+class FundCompareModuleImpl;
+
+class ComparePage : public WGUI::WindowBase {
+public:
+    ~ComparePage() override;
+
+    // Keeps the host object, registers the page class if needed and creates the page window as a
+    // hidden child (WS_CHILD | WS_CLIPCHILDREN) of parent; null when that fails.
+    virtual HWND Create(HWND parent, IXUnknown* host);
+    // Colours of the page itself; pages extend it for their grids and panels. A null theme changes
+    // nothing.
+    virtual void ApplyTheme(Conf::ITheme* theme);
+
+    void SetModule(FundCompareModuleImpl* module) { m_module = module; }
+    FundCompareModuleImpl* Module() const { return m_module; }
+    COLORREF BackgroundColour() const { return m_backColour; }
+
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    explicit ComparePage(const wchar_t* pageClassName);
+
+    // Paints the background into an off-screen bitmap; pages draw their labels on top through
+    // PaintOver, in the bitmap's coordinates.
+    virtual void PaintOver(HDC dc, const RECT& client);
+    // Invalidates with erasing and updates at once, when the window exists.
+    void Refresh();
+
+    const wchar_t* m_pageClassName;
+    WGUI::WindowProc m_binder;
+    XComPtr<IXUnknown> m_host;
+    FundCompareModuleImpl* m_module = nullptr;
+    COLORREF m_backColour = RGB(0, 0, 0);
+    gdiobj::GdiObject<HBRUSH> m_backBrush;
+
+private:
+    void OnPaint();
+};

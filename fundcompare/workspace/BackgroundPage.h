@@ -1,0 +1,84 @@
+// BackgroundPage: the comparison workspace that the module puts into the main frame's fund-filter
+// tab under the title "对比分析". Its top strip holds the fund picker, the add and clear buttons and
+// the page tabs; below the strip one of the five comparison pages fills the window.
+#pragma once
+
+#include "pages/asset/AssetAllocationPage.h"
+#include "pages/general/GeneralComparePage.h"
+#include "pages/industry/IndustryPage.h"
+#include "pages/performance/PerformancePage.h"
+#include "pages/riskreturn/RiskReturnPage.h"
+#include "wgui/GdiObject.h"
+
+#include <sdk/Modules.h>
+
+class FundCompareModuleImpl;
+
+class BackgroundPage : public ITabPage {
+public:
+    // Message by which the page tabs report a new selection: wParam the tab header, lParam the index.
+    static constexpr UINT kTabSelected = 5341;
+    // The top strip above the pages.
+    static constexpr int kStripHeight = 64;
+
+    BackgroundPage();
+    ~BackgroundPage();
+    BackgroundPage(const BackgroundPage&) = delete;
+    BackgroundPage& operator=(const BackgroundPage&) = delete;
+
+    // The workspace lives as long as the module object: references change nothing.
+    unsigned long AddRef() override { return 1; }
+    unsigned long Release() override { return 1; }
+    HWND Create(HWND parent, ITabCtrl* tabCtrl) override;
+    bool IsCreated() override;
+    bool GetTabCtrl(ITabCtrl** tabCtrl) override;
+    void Show() override;
+    void Hide() override;
+    void Invalidate() override;
+    void Move(int x, int y, int width, int height) override;
+    void GetTitle(XStringW& title) override;
+    void OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter* newA, Data::IDataFilter* oldB,
+                         Data::IDataFilter* newB) override;
+    void OnActivated() override {}
+
+    // Hands the module to the workspace and its five pages.
+    void SetModule(FundCompareModuleImpl* module);
+    void ApplyTheme(Conf::ITheme* theme);
+    // The "添加" action: adds the picker's current fund to the comparison.
+    void AddSelectedFund();
+    // True when the window with the keyboard focus is inside the fund picker.
+    bool FocusInPicker() const;
+
+    HWND Window() const { return m_window; }
+    int CurrentTab() const { return m_currentTab; }
+    // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry) and hides
+    // the others; any other index changes nothing.
+    void ShowTab(int index);
+
+    GeneralComparePage& General() { return m_general; }
+    PerformancePage& Performance() { return m_performance; }
+    AssetAllocationPage& Asset() { return m_asset; }
+    IndustryPage& Industry() { return m_industry; }
+    RiskReturnPage& RiskReturn() { return m_riskReturn; }
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate();
+    void OnSize(int width, int height);
+    void OnPaint();
+
+    FundCompareModuleImpl* m_module = nullptr;
+    XComPtr<ITabCtrl> m_tabCtrl;
+    HWND m_window = nullptr;
+    COLORREF m_backColour = RGB(0, 0, 0);
+    gdiobj::GdiObject<HBRUSH> m_backBrush;
+    COLORREF m_labelColour = RGB(255, 255, 255);
+    gdiobj::GdiObject<HFONT> m_labelFont;
+    int m_currentTab = 0;
+    GeneralComparePage m_general;
+    PerformancePage m_performance;
+    AssetAllocationPage m_asset;
+    IndustryPage m_industry;
+    RiskReturnPage m_riskReturn;
+};
