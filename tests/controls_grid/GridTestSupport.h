@@ -27,10 +27,6 @@ public:
     bool alternate = false; // odd rows in kOddColour
     static constexpr COLORREF kOddColour = RGB(20, 40, 60);
 
-    using XDataGrid::GetCellRect;
-    using XDataGrid::GetDataRect;
-    using XDataGrid::GetHeaderRect;
-
 protected:
     int GetRowsCount() override { return static_cast<int>(rows.size()); }
     void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override {

@@ -93,6 +93,11 @@ public:
     int GetScrollX() const { return m_scrollX; }
     // Scrolls so that the row is fully in view.
     void EnsureVisible(int row);
+    // Layout in grid coordinates, valid after the last size change or refresh.
+    RECT GetHeaderRect() const;
+    RECT GetDataRect() const;
+    // The rectangle of a cell (clipped by nothing); empty when the row is not in view.
+    RECT GetCellRect(int row, int column) const;
     // Draws a check box in front of the first column and lets clicks toggle it.
     void SetShowCheckBox(bool show);
 
@@ -197,11 +202,6 @@ protected:
     HFONT GetColumnFont(int column);
     HFONT GetHeaderFontHandle();
     void FillSolid(HDC hdc, const RECT& rect, COLORREF colour);
-    // Layout in grid coordinates, valid after the last size change or refresh.
-    RECT GetHeaderRect() const;
-    RECT GetDataRect() const;
-    // The on-screen rectangle of a cell (clipped by nothing); empty when the row is not in view.
-    RECT GetCellRect(int row, int column) const;
     int ZoomedRowHeight() const;
     int ZoomedHeaderHeight() const;
     int ZoomedWidth(int column) const;
