@@ -199,7 +199,7 @@ void XDataGrid::SetZoom(double zoom) {
     if (!std::isfinite(zoom) || zoom <= 0)
         zoom = 1.0;
     m_zoom = std::clamp(zoom, 0.25, 4.0);
-    for (auto& [spec, font] : m_fonts)
+    for (auto& [key, font] : m_fonts)
         DeleteObject(font);
     m_fonts.clear();
     UpdateLayout();
@@ -256,7 +256,7 @@ void XDataGrid::ReleaseDrawingResource() {
     }
     m_bufferSize = SIZE{0, 0};
     m_frameValid = false;
-    for (auto& [spec, font] : m_fonts)
+    for (auto& [key, font] : m_fonts)
         DeleteObject(font);
     m_fonts.clear();
 }

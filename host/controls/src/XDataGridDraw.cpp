@@ -116,37 +116,35 @@ void XDataGrid::FillSolid(HDC hdc, const RECT& rect, COLORREF colour) {
     FillRect(hdc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-XDataGrid::FontSpec XDataGrid::ZoomedSpec(const FontSpec& spec, bool header) const {
-    FontSpec zoomed = spec;
+XDataGrid::FontKey XDataGrid::ZoomedFont(const FontKey& key) const {
+    FontKey zoomed = key;
     if (zoomed.face.empty())
         zoomed.face = m_headerFont.face;
     if (zoomed.size <= 0)
         zoomed.size = m_headerFont.size;
-    if (!header && spec.face.empty() && spec.size <= 0)
-        zoomed.bold = false; // cells without a font of their own use the header's face, not its weight
     zoomed.size = std::clamp(static_cast<int>(std::lround(zoomed.size * m_zoom)), 1, grid::kMaxFontSize);
     return zoomed;
 }
 
-HFONT XDataGrid::FontFor(const FontSpec& spec) {
-    auto found = m_fonts.find(spec);
+HFONT XDataGrid::FontFor(const FontKey& key) {
+    auto found = m_fonts.find(key);
     if (found != m_fonts.end())
         return found->second;
-    HFONT font = CreateFontW(-spec.size, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, FALSE, FALSE,
+    HFONT font = CreateFontW(-key.size, 0, 0, 0, key.bold ? FW_BOLD : FW_NORMAL, key.italic, FALSE, FALSE,
                              GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                             VARIABLE_PITCH | FF_SWISS, spec.face.c_str());
-    m_fonts.emplace(spec, font);
+                             VARIABLE_PITCH | FF_SWISS, key.face.c_str());
+    m_fonts.emplace(key, font);
     return font;
 }
 
 HFONT XDataGrid::GetColumnFont(int column) {
     if (column < 0 || column >= GetColumnCount())
-        return FontFor(ZoomedSpec(FontSpec{}, false));
-    return FontFor(ZoomedSpec(m_columns[column].font, false));
+        return FontFor(ZoomedFont(FontKey{}));
+    return FontFor(ZoomedFont(m_columns[column].font));
 }
 
 HFONT XDataGrid::GetHeaderFontHandle() {
-    return FontFor(ZoomedSpec(m_headerFont, true));
+    return FontFor(ZoomedFont(m_headerFont));
 }
 
 // ---- The frame --------------------------------------------------------------------------------

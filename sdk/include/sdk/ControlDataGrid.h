@@ -220,16 +220,16 @@ protected:
     COLORREF m_scrollLightColor = RGB(0, 0, 0);
 
 private:
-    struct FontSpec {
+    struct FontKey {
         std::wstring face;
         int size = 0;
         bool bold = false;
         bool italic = false;
-        auto operator<=>(const FontSpec&) const = default;
+        auto operator<=>(const FontKey&) const = default;
     };
     struct Column {
         HeaderInfo2 info;
-        FontSpec font; // size 0 and empty face take the grid's defaults
+        FontKey font; // size 0 and empty face take the grid's defaults
     };
     struct Layout {
         RECT client{};
@@ -275,8 +275,10 @@ private:
     void RepaintRows(const std::set<int>& rows);
     RECT RowRect(int row) const;
     void EnsureBuffer(int width, int height);
-    HFONT FontFor(const FontSpec& spec);
-    FontSpec ZoomedSpec(const FontSpec& spec, bool header) const;
+    HFONT FontFor(const FontKey& key);
+    // Cells without a face or size of their own take the header's face and size, at normal weight
+    // unless their style says bold.
+    FontKey ZoomedFont(const FontKey& key) const;
 
     std::unique_ptr<pugi::xml_document> m_header;
     std::vector<Column> m_columns;
@@ -286,7 +288,7 @@ private:
     double m_zoom = 1.0;
     int m_rowHeight = 23;
     int m_headerRowHeight = 23;
-    FontSpec m_headerFont{L"WenQuanYi Micro Hei", 12, true, false};
+    FontKey m_headerFont{L"WenQuanYi Micro Hei", 12, true, false};
     bool m_hLines = true;
     bool m_vLines = false;
     bool m_scrollLock = false;
@@ -311,7 +313,7 @@ private:
     SIZE m_bufferSize{0, 0};
     bool m_frameValid = false; // the buffer holds the current frame
     RECT m_quickArea{};        // rows redrawn into the buffer since the last paint
-    std::map<FontSpec, HFONT> m_fonts;
+    std::map<FontKey, HFONT> m_fonts;
 };
 
 // The grid the module derives its grids from: the data grid with the drag-out text of a cell.
