@@ -160,6 +160,38 @@ TEST_F(DrawTest, ScrollBarsUseTheirFiveColoursAndOnlyRowsInViewAreDrawn) {
     EXPECT_EQ(Pixel(data.left + 20, data.bottom + 6), kButton);
 }
 
+// The height of the ink of a cell's text: rows of the cell that hold anything but the background.
+int InkHeight(HWND window, RECT cell, COLORREF back) {
+    int top = -1, bottom = -1;
+    for (int y = cell.top; y < cell.bottom - 1; ++y)
+        for (int x = cell.left; x < cell.right - 1; ++x)
+            if (PlatformWindowPixel(window, x, y) != back) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+                break;
+            }
+    return top < 0 ? 0 : bottom - top + 1;
+}
+
+TEST_F(DrawTest, CellFontsFollowTheirAttributesAndTheZoom) {
+    grid.rows = {{L"国国", L"国国", L""}};
+    grid.SetHeader(L"<header><item name='a' width='100' font-size='12'/>"
+                   L"<item name='b' width='100' font-family='WenQuanYi Micro Hei' font-size='24'/></header>");
+    grid.SetRowHight(40);
+    grid.SetDrawGridLine(false, false);
+    grid.SetBkColor(kBack);
+    ASSERT_TRUE(grid.Create(L"grid", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr));
+    PlatformRunUntilIdle();
+    int small = InkHeight(grid, grid.GetCellRect(0, 0), kBack);
+    int large = InkHeight(grid, grid.GetCellRect(0, 1), kBack);
+    EXPECT_GE(small, 8);
+    EXPECT_NEAR(large, 2 * small, 3);
+    grid.SetZoom(2.0);
+    PlatformRunUntilIdle();
+    EXPECT_NEAR(InkHeight(grid, grid.GetCellRect(0, 0), kBack), large, 3);
+}
+
 // Not a check: a picture of the dark theme for a person to judge.
 TEST(GridScreenshot, ChineseFundsInTheDarkTheme) {
     PlatformStartHeadless(900, 420);
