@@ -293,7 +293,9 @@ void XDataGrid::SetMultiSel(bool multi) {
 }
 
 bool XDataGrid::SetCurrSel(int row) {
-    if (row < -1 || row >= GetRowsCount())
+    // The rows may have changed since the last refresh; scrolling to the row needs their count.
+    UpdateLayout();
+    if (row < -1 || row >= m_rowCount)
         return false;
     m_sels.clear();
     m_currSel = row;
