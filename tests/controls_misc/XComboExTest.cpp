@@ -1,0 +1,248 @@
+// The fund picker driven by real input: searching by initials, code and name, moving and choosing
+// with the keyboard and the mouse, the current code and name, a new data source, the edit field
+// as a child window, and a picture of the open list.
+#include "MiscTestSupport.h"
+
+#include <sdk/ControlComboEx.h>
+#include <sdk/Kernel.h>
+#include <sdk/XComPtr.h>
+
+using Common::XStringW;
+using Control::XComboEx;
+using namespace misctest;
+
+namespace {
+
+struct Fund {
+    const wchar_t* code;
+    const wchar_t* alias;
+    const wchar_t* name;
+    const wchar_t* pycode;
+    const wchar_t* type;
+};
+
+const Fund kFunds[] = {
+    {L"F000001", L"000001", L"华夏成长混合", L"HXCZHH", L"混合型"},
+    {L"F110011", L"110011", L"易方达中小盘", L"YFDZXP", L"股票型"},
+    {L"F161005", L"161005", L"富国天惠成长", L"FGTHCZ", L"混合型"},
+    {L"F000051", L"000051", L"华夏沪深300", L"HXHS300", L"指数型"},
+    {L"F217022", L"217022", L"招商恒信债券", L"ZSHXZQ", L"债券型"},
+    {L"F519069", L"519069", L"汇添富价值精选", L"HTFJZJX", L"股票型"},
+};
+
+XComPtr<Data::IDataTable> MakeTable(std::initializer_list<int> rows) {
+    XComPtr<Data::IDataTable> table;
+    table.Attach(dynamic_cast<Data::IDataTable*>(createInstance("Data.DataTable")));
+    for (const wchar_t* column : {L"code", L"aliascode", L"name", L"pycode", L"investtype"})
+        table->AddColumn(Data::kText, column);
+    for (int i : rows) {
+        const Fund& f = kFunds[i];
+        int r = table->AddRow();
+        XComPtr<Data::IDataRow> row;
+        table->GetRow(row.Receive(), r);
+        const wchar_t* values[] = {f.code, f.alias, f.name, f.pycode, f.type};
+        for (int c = 0; c < 5; ++c)
+            row->GetValueAt(c)->SetText(values[c]);
+    }
+    return table;
+}
+
+class XComboExTest : public ControlTest {
+protected:
+    void SetUp() override {
+        ControlTest::SetUp();
+        host = CreateHost(0, 0, 700, 420);
+        ASSERT_TRUE(picker.Create(WS_CHILD | WS_VISIBLE, 140, 8, 220, 23, 7, host));
+        table = MakeTable({0, 1, 2, 3, 4, 5});
+        picker.SetDataSource(table.Get());
+        picker.GetDropDownGrid().SetHeader(
+            L"<Header><item title=\"代码\" font-size=\"9\" align=\"left\" name=\"aliascode\" width=\"50\"/>"
+            L"<item title=\"名称\" font-size=\"9\" align=\"left\" name=\"name\" width=\"160\"/>"
+            L"<item title=\"拼音编码\" font-size=\"9\" align=\"left\" name=\"pycode\" width=\"120\"/>"
+            L"<item title=\"投资风格\" font-size=\"9\" align=\"left\" name=\"investtype\" "
+            L"width=\"100\"/></Header>");
+        picker.SetDataField(L"code", L"aliascode", L"name", L"pycode");
+        picker.GetDropDownGrid().MoveWindow(0, 0, 440, 200, TRUE);
+        SendMessageW(picker, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        PlatformRunUntilIdle();
+    }
+
+    void ClickEdit() {
+        POINT p = ToScreen(picker, 40, 11);
+        PlatformClick(p.x, p.y);
+        PlatformAdvanceClock(1000);
+        PlatformRunUntilIdle();
+    }
+    void Type(const std::wstring& text) {
+        PlatformTypeText(text);
+        PlatformRunUntilIdle();
+    }
+    void Key(UINT key) {
+        PlatformKeyPress(key);
+        PlatformRunUntilIdle();
+    }
+
+    HWND host = nullptr;
+    XComboEx picker;
+    XComPtr<Data::IDataTable> table;
+};
+
+} // namespace
+
+TEST_F(XComboExTest, TypingSearchesInitialsCodesAndNamesAndTheBestMatchIsCurrent) {
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+    EXPECT_TRUE(picker.GetCurrName().empty());
+    ClickEdit();
+    // The keyboard is inside the picker, in a window of its own.
+    EXPECT_EQ(GetFocus(), picker.GetEditWindow());
+    EXPECT_TRUE(IsChild(picker, GetFocus()));
+
+    Type(L"hx");
+    EXPECT_TRUE(picker.IsDroppedDown());
+    EXPECT_EQ(picker.GetDropDownGrid().GetCurrSel(), 0);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000001"));
+    EXPECT_EQ(picker.GetCurrName(), XStringW(L"华夏成长混合"));
+    PlatformSaveScreenPng(OutputPath("combo_search.png"));
+
+    // "hxh" narrows to the index fund; the contained match "ZSHXZQ" went at "hxh".
+    Type(L"h");
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000051"));
+    Key(VK_BACK);
+    Key(VK_BACK);
+    Key(VK_BACK);
+    EXPECT_EQ(picker.GetText(), XStringW(L""));
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+
+    Type(L"0051"); // inside a display code
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000051"));
+    for (int i = 0; i < 4; ++i)
+        Key(VK_BACK);
+    Type(L"价值"); // inside a name
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F519069"));
+    for (int i = 0; i < 2; ++i)
+        Key(VK_BACK);
+    Type(L"qq");
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+}
+
+TEST_F(XComboExTest, TheKeyboardMovesThroughTheListAndChoosesAndEscapeCloses) {
+    ClickEdit();
+    Type(L"HX"); // rows 0 and 3 by prefix, then row 4 ("ZSHXZQ") by containment
+    Key(VK_DOWN);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000051"));
+    Key(VK_NEXT);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F217022"));
+    Key(VK_DOWN); // stays on the last row
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F217022"));
+    Key(VK_PRIOR);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000001"));
+    Key(VK_DOWN);
+    ClearNotices();
+    Key(VK_RETURN);
+    EXPECT_FALSE(picker.IsDroppedDown());
+    EXPECT_EQ(picker.GetText(), XStringW(L"000051 华夏沪深300"));
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000051"));
+    EXPECT_EQ(picker.GetCurrName(), XStringW(L"华夏沪深300"));
+    auto commands = Notices(WM_COMMAND);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].wParam, MAKEWPARAM(7, CBN_SELCHANGE));
+
+    // Down opens the whole list on the chosen fund; Escape closes it and keeps the choice.
+    Key(VK_DOWN);
+    EXPECT_TRUE(picker.IsDroppedDown());
+    EXPECT_EQ(picker.GetDropDownGrid().GetCurrSel(), 3);
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(picker.IsDroppedDown());
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000051"));
+}
+
+TEST_F(XComboExTest, EditingKeysWorkAtTheCaret) {
+    ClickEdit();
+    Type(L"hcz");
+    Key(VK_LEFT);
+    Key(VK_LEFT);
+    Type(L"x"); // h|cz -> hx|cz
+    EXPECT_EQ(picker.GetText(), XStringW(L"hxcz"));
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000001"));
+    Key(VK_HOME);
+    Key(VK_DELETE);
+    EXPECT_EQ(picker.GetText(), XStringW(L"xcz"));
+    Key(VK_END);
+    Key(VK_BACK);
+    Key(VK_RIGHT); // at the end already
+    Type(L"Z");
+    EXPECT_EQ(picker.GetText(), XStringW(L"xcZ"));
+    // Enter and Escape are keys, never text.
+    Key(VK_RETURN);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(picker.GetText().find(L'\r'), XStringW::npos);
+    EXPECT_EQ(picker.GetText().find(static_cast<wchar_t>(0x1B)), XStringW::npos);
+}
+
+TEST_F(XComboExTest, AClickOnARowChoosesItAndKeepsTheFocusInThePicker) {
+    ClickEdit();
+    Type(L"成长");
+    ASSERT_TRUE(picker.IsDroppedDown());
+    HWND list = picker.GetDropDownGrid();
+    RECT listRect;
+    GetWindowRect(list, &listRect);
+    RECT pickerRect;
+    GetWindowRect(picker, &pickerRect);
+    EXPECT_EQ(listRect.left, pickerRect.left);
+    EXPECT_EQ(listRect.top, pickerRect.bottom);
+    EXPECT_EQ(listRect.right - listRect.left, 440);
+
+    // The second row of the list: header row, then rows of the grid's row height.
+    int rowHeight = picker.GetDropDownGrid().GetRowHight();
+    int headerHeight = picker.GetDropDownGrid().GetHeaderRowHight();
+    POINT p{listRect.left + 30, listRect.top + 1 + headerHeight + rowHeight + rowHeight / 2};
+    PlatformClick(p.x, p.y);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(picker.IsDroppedDown());
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F161005"));
+    EXPECT_EQ(picker.GetText(), XStringW(L"161005 富国天惠成长"));
+    EXPECT_TRUE(IsChild(picker, GetFocus()));
+
+    // The drop-down button opens and closes the list.
+    POINT button = ToScreen(picker, 210, 11);
+    PlatformClick(button.x, button.y);
+    PlatformAdvanceClock(1000);
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(picker.IsDroppedDown());
+    PlatformSaveScreenPng(OutputPath("combo_open.png"));
+    PlatformClick(button.x, button.y);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(picker.IsDroppedDown());
+}
+
+TEST_F(XComboExTest, ANewDataSourceReplacesTheListAndKeepsOnlyAChoiceItStillHolds) {
+    ClickEdit();
+    Type(L"yfd");
+    Key(VK_RETURN);
+    ASSERT_EQ(picker.GetCurrCode(), XStringW(L"F110011"));
+
+    // The filtered list still holds the fund: it stays chosen, at its new row.
+    XComPtr<Data::IDataTable> filtered = MakeTable({5, 1});
+    picker.SetDataSource(filtered.Get());
+    EXPECT_EQ(picker.GetCurrRow(), 1);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F110011"));
+    EXPECT_EQ(picker.GetText(), XStringW(L"110011 易方达中小盘"));
+
+    // A list without it: nothing is chosen and the edit no longer claims it.
+    XComPtr<Data::IDataTable> other = MakeTable({0, 3});
+    picker.SetDataSource(other.Get());
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+    EXPECT_TRUE(picker.GetText().empty());
+    Type(L"yfd");
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+
+    // Typed text is searched again in the new list.
+    XComPtr<Data::IDataTable> all = MakeTable({0, 1, 2, 3, 4, 5});
+    picker.SetDataSource(all.Get());
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F110011"));
+
+    // No source at all: an empty list and nothing current.
+    picker.SetDataSource(nullptr);
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+    EXPECT_EQ(picker.GetDropDownGrid().GetCurrSel(), -1);
+}
