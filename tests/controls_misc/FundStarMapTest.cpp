@@ -272,6 +272,39 @@ TEST_F(FundStarMapTest, OnlyASelectableMapSelectsAndTellsTheDelegate) {
     EXPECT_EQ(fake.clicked.size(), 1u);
 }
 
+TEST_F(FundStarMapTest, ASearchableMapRingsTheStarsWhoseLabelOrNameHoldsTheTypedText) {
+    fake.stars = {{L"[110011]", L"易方达中小盘", L"", 10.0, 55.0, 1},
+                  {L"[000051]", L"华夏沪深300", L"", 40.0, -8.0, 2}};
+    map.SetDelegate(&fake);
+    auto ringed = [this](double s, double r) {
+        POINT p;
+        map.ValueToPoint(s, r, p);
+        for (int y = p.y - 11; y <= p.y - 6; ++y)
+            if (Pixel(p.x, y) == RGB(240, 200, 80))
+                return true;
+        return false;
+    };
+    POINT empty = ToScreen(map, 300, 100);
+    PlatformClick(empty.x, empty.y);
+    PlatformTypeText(L"华夏");
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(ringed(10.0, 55.0)); // not searchable yet: typing does nothing
+    EXPECT_FALSE(ringed(40.0, -8.0));
+
+    map.SetSeachable(true);
+    PlatformAdvanceClock(1000);
+    PlatformClick(empty.x, empty.y); // takes the keyboard
+    PlatformTypeText(L"华夏");
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(ringed(10.0, 55.0));
+    EXPECT_TRUE(ringed(40.0, -8.0));
+    PlatformKeyPress(VK_ESCAPE);
+    PlatformTypeText(L"1100");
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(ringed(10.0, 55.0));
+    EXPECT_FALSE(ringed(40.0, -8.0));
+}
+
 TEST_F(FundStarMapTest, BadDelegateAnswersGiveAUsableChart) {
     // A negative count reads nothing; failed and non-finite stars are left out of the drawing.
     fake.countOverride = -5;

@@ -125,6 +125,12 @@ LRESULT XComboEx::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetFocus(*m_edit);
         ShowDropDown(!IsDroppedDown());
         return 0;
+    case WM_SHOWWINDOW:
+    case WM_ENABLE:
+        // A list left open under a hidden or disabled picker would offer choices nobody can make.
+        if (wParam == FALSE)
+            ShowDropDown(false);
+        break;
     case WM_DESTROY:
         if (m_list->IsWindow())
             ::ShowWindow(*m_list, SW_HIDE);
