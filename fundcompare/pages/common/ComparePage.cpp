@@ -25,6 +25,7 @@ void ComparePage::ApplyTheme(Conf::ITheme* theme) {
         return;
     theme->GetColor("wnd_general_bg", m_backColour);
     m_backBrush.Replace(CreateSolidBrush(m_backColour));
+    Refresh();
 }
 
 void ComparePage::Refresh() {

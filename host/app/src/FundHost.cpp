@@ -1,0 +1,234 @@
+// FundHost: start-up, the message loop and shut-down.
+//
+// Sections: start-up; the compare module; the loop; shut-down; paths.
+#include "FundHost.h"
+
+#include <platform/winnls.h>
+
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+std::wstring wide(const std::string& text) {
+    return XStringW::FromUtf8(text).str();
+}
+
+// A database file must exist and start like an SQLite file, so that a wrong path fails at start
+// with a clear message instead of at the first query.
+bool looksLikeSqlite(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open the fund database '" + path + "'";
+        return false;
+    }
+    char header[16] = {};
+    in.read(header, sizeof header);
+    if (in.gcount() < 16 || std::string(header, 15) != "SQLite format 3") {
+        error = "'" + path + "' is not an SQLite fund database";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+FundHost::FundHost() = default;
+
+FundHost::~FundHost() {
+    Stop();
+}
+
+// ---- Start-up -------------------------------------------------------------------------------------
+
+bool FundHost::Start(const CommandLine& line, std::string& error) {
+    m_app.Attach(new HostApp);
+
+    // Configuration: a malformed file is reported and the defaults are used; it is never
+    // overwritten with them.
+    m_config.Attach(new HostConf::ConfManager);
+    XStringW confError;
+    std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
+    if (!m_config->Load(configPath, confError))
+        std::fprintf(stderr, "fundhost: %s\n", confError.ToUtf8().c_str());
+    if (line.zoom) {
+        m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
+        XStringW saveError;
+        if (!m_config->Save(saveError))
+            std::fprintf(stderr, "fundhost: %s\n", saveError.ToUtf8().c_str());
+    }
+    m_app->SetConfManager(m_config);
+
+    // Theme: the command line, else the configured one, else dark.
+    m_themes.Attach(new HostConf::ThemeManager(ProgramFolder() + "/themes"));
+    m_themeName = line.theme;
+    if (m_themeName.empty()) {
+        XComPtr<Conf::IConfKey> key;
+        XComPtr<Conf::IConfValue> value;
+        if (m_config->GetKey(key.Receive(), "/Quenda2/UserConfig/Theme") && key->GetValue(value.Receive())) {
+            XStringW name;
+            value->AsString(name);
+            m_themeName = name.ToUtf8();
+        }
+    }
+    if (m_themeName.empty())
+        m_themeName = "dark";
+    XStringW themeError;
+    if (!m_themes->SelectTheme(m_themeName, themeError)) {
+        std::fprintf(stderr, "fundhost: %s; using the dark theme\n", themeError.ToUtf8().c_str());
+        m_themeName = "dark";
+        if (!m_themes->SelectTheme(m_themeName, themeError)) {
+            error = themeError.ToUtf8();
+            return false;
+        }
+    }
+    m_app->SetThemeMgr(m_themes);
+
+    if (!OpenDatabase(line.database, error))
+        return false;
+
+    m_concern.Attach(new ConcernFundModule(m_config));
+    m_app->RegisterModule(ConcernFundModule::kId, m_concern);
+
+    m_frame.Attach(new MainFrame);
+    m_app->RegisterModule(MainFrame::kId, m_frame);
+    m_frame->AddHostButton(nullptr, "button_fund_filter", L"基金筛选", [this] {
+        if (m_frame->FundFilterTab()->PageCount() > 0)
+            m_frame->FundFilterTab()->Activate(0);
+    });
+    m_frame->SetThemeSwitch([this] { ToggleTheme(); });
+    XComPtr<Conf::ITheme> theme;
+    if (m_themes->GetCurrentTheme(theme.Receive()))
+        m_frame->ApplyTheme(theme);
+    if (!m_frame->Create(line.width, line.height, L"基金分析")) {
+        error = "cannot create the main window";
+        return false;
+    }
+
+    m_frame->SetStatus(L"就绪");
+    LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
+    return true;
+}
+
+bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
+    if (path.empty()) {
+        error = "no fund database given (--db FILE)";
+        return false;
+    }
+    if (!looksLikeSqlite(path, error))
+        return false;
+    m_database.Attach(new HostDb::DatabaseModule);
+    XStringW dbError;
+    if (!m_database->Open(path, dbError)) {
+        error = dbError.ToUtf8();
+        return false;
+    }
+    m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
+    return true;
+}
+
+// ---- The compare module ---------------------------------------------------------------------------
+
+void FundHost::ReportModuleError(const std::wstring& text) {
+    std::fprintf(stderr, "fundhost: %s\n", XStringW(text).ToUtf8().c_str());
+    m_frame->SetStatus(text);
+}
+
+void FundHost::LoadCompareModule(const std::string& path) {
+    m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_library == nullptr) {
+        const char* reason = dlerror();
+        ReportModuleError(L"无法加载基金对比模块：" + wide(reason != nullptr ? reason : path));
+        return;
+    }
+    using Entry = IFundCompareModule* (*)();
+    auto entry = reinterpret_cast<Entry>(dlsym(m_library, "ModuleInstance"));
+    IFundCompareModule* module = entry != nullptr ? entry() : nullptr;
+    if (module == nullptr) {
+        ReportModuleError(L"基金对比模块没有入口：" + wide(path));
+        return;
+    }
+    ModuleInfo info;
+    module->GetInfo(info);
+    module->Load(nullptr, nullptr);
+    XStringW error;
+    if (module->Initialize(m_app, error) != 0) {
+        ReportModuleError(L"基金对比模块初始化失败：" + error.str());
+        return;
+    }
+    m_compare = module;
+    m_app->RegisterModule(info.id.str(), module);
+}
+
+// ---- The loop -------------------------------------------------------------------------------------
+
+void FundHost::HandleMessage(MSG& message) {
+    if (m_app != nullptr && m_app->PreTranslate(&message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+int FundHost::Loop() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        HandleMessage(message);
+    return static_cast<int>(message.wParam);
+}
+
+void FundHost::ToggleTheme() {
+    std::string next = m_themeName == "dark" ? "light" : "dark";
+    XStringW error;
+    if (!m_themes->SelectTheme(next, error)) {
+        m_frame->SetStatus(error.str());
+        return;
+    }
+    m_themeName = next;
+    XComPtr<Conf::ITheme> theme;
+    if (m_themes->GetCurrentTheme(theme.Receive()))
+        m_frame->ApplyTheme(theme);
+    m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
+    m_config->Save(error);
+}
+
+// ---- Shut-down ------------------------------------------------------------------------------------
+
+void FundHost::Stop() {
+    if (m_compare != nullptr) {
+        m_compare->Uninitialize();
+        m_compare = nullptr;
+    }
+    if (m_frame != nullptr)
+        m_frame->Destroy();
+    if (m_app != nullptr)
+        m_app->Clear();
+    m_frame = nullptr;
+    m_concern = nullptr;
+    m_database = nullptr;
+    // The module's library stays loaded: its static module object may still be referenced by the
+    // host's events until the process ends.
+}
+
+// ---- Paths ----------------------------------------------------------------------------------------
+
+std::string FundHost::ProgramFolder() {
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return ".";
+    return std::filesystem::path(std::string(buffer, static_cast<size_t>(n))).parent_path().string();
+}
+
+std::string FundHost::DefaultConfigPath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
+                                 : home != nullptr              ? std::filesystem::path(home) / ".config"
+                                                                : std::filesystem::path(".");
+    std::error_code ignored;
+    std::filesystem::create_directories(base / "fundcompare", ignored);
+    return (base / "fundcompare" / "config.xml").string();
+}

@@ -1,0 +1,63 @@
+// FundHost: the host application's life — configuration, theme, database, sibling modules, the
+// main frame, the fund-comparison module loaded at run time, and the message loop.
+#pragma once
+
+#include "CommandLine.h"
+#include "ConcernFundModule.h"
+#include "HostApp.h"
+#include "MainFrame.h"
+
+#include <hostconf/ConfManager.h>
+#include <hostconf/ThemeManager.h>
+#include <hostdb/DatabaseModule.h>
+
+#include <string>
+
+class FundHost {
+public:
+    // Exit codes of the program.
+    enum ExitCode { kOk = 0, kScriptFailed = 1, kBadStart = 2 };
+
+    FundHost();
+    ~FundHost();
+    FundHost(const FundHost&) = delete;
+    FundHost& operator=(const FundHost&) = delete;
+
+    // Sets everything up. False with the reason when the program cannot run (a bad database, no
+    // theme at all); a module that will not load is reported in a message box and the host goes
+    // on without it.
+    bool Start(const CommandLine& line, std::string& error);
+    // Runs the message loop until the frame closes; returns the exit code of WM_QUIT.
+    int Loop();
+    // Offers a message to the pre-message handlers, then translates and dispatches it.
+    void HandleMessage(MSG& message);
+    // Shuts down in order: module, frame, sibling modules.
+    void Stop();
+
+    HostApp* App() const { return m_app; }
+    MainFrame* Frame() const { return m_frame; }
+    HostConf::ThemeManager* Themes() const { return m_themes; }
+    ConcernFundModule* ConcernFunds() const { return m_concern; }
+    IFundCompareModule* CompareModule() const { return m_compare; }
+    // Switches between the dark and the light theme (the frame's theme button).
+    void ToggleTheme();
+
+    // Where the theme files and the module are looked for by default: next to the executable.
+    static std::string ProgramFolder();
+    static std::string DefaultConfigPath();
+
+private:
+    bool OpenDatabase(const std::string& path, std::string& error);
+    void LoadCompareModule(const std::string& path);
+    void ReportModuleError(const std::wstring& text);
+
+    XComPtr<HostApp> m_app;
+    XComPtr<HostConf::ConfManager> m_config;
+    XComPtr<HostConf::ThemeManager> m_themes;
+    XComPtr<HostDb::DatabaseModule> m_database;
+    XComPtr<ConcernFundModule> m_concern;
+    XComPtr<MainFrame> m_frame;
+    IFundCompareModule* m_compare = nullptr; // lives as long as its library
+    void* m_library = nullptr;
+    std::string m_themeName;
+};

@@ -1,0 +1,172 @@
+// ScriptRunner: one action after another, each through the ordinary input path.
+#include "ScriptRunner.h"
+
+#include <platform/driver.h>
+
+#include <map>
+
+namespace {
+
+// The frame's tab of the comparison workspace and the captions of its page tabs.
+constexpr const wchar_t* kWorkspaceTitle = L"对比分析";
+const std::map<std::wstring, int> kPageTabs = {
+    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1}, {L"风险回报", 2},
+    {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},    {L"行业配置", 4},    {L"industry", 4},
+};
+
+std::string notThereYet(const char* what) {
+    return std::string(what) + " is not there yet in this version of the program";
+}
+
+} // namespace
+
+bool ScriptRunner::Run(const std::vector<ScriptAction>& actions, std::string& error) {
+    Settle();
+    for (const ScriptAction& action : actions) {
+        std::string reason;
+        if (!Perform(action, reason)) {
+            error = "line " + std::to_string(action.line) + ": " + reason;
+            return false;
+        }
+        Settle();
+    }
+    return true;
+}
+
+void ScriptRunner::Settle() {
+    PlatformRunUntilIdle();
+    PlatformPaintAll();
+}
+
+void ScriptRunner::ClickAt(const RECT& frameRect) {
+    POINT p{(frameRect.left + frameRect.right) / 2, (frameRect.top + frameRect.bottom) / 2};
+    ClientToScreen(m_host.Frame()->Window(), &p);
+    PlatformClick(p.x, p.y);
+}
+
+bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
+    using Kind = ScriptAction::Kind;
+    switch (action.kind) {
+    case Kind::Tab:
+        return Tab(action.text, error);
+    case Kind::Theme:
+        return Theme(action.text.ToUtf8(), error);
+    case Kind::Click:
+        PlatformClick(action.x, action.y);
+        return true;
+    case Kind::Key:
+        return Key(action.text.ToUtf8(), error);
+    case Kind::Type:
+        PlatformTypeText(action.text.str());
+        return true;
+    case Kind::Wait:
+        PlatformAdvanceClock(static_cast<DWORD>(action.number));
+        return true;
+    case Kind::Screenshot:
+        Settle();
+        if (!PlatformSaveScreenPng(action.text.ToUtf8())) {
+            error = "cannot write the screenshot '" + action.text.ToUtf8() + "'";
+            return false;
+        }
+        std::printf("screenshot: %s\n", action.text.ToUtf8().c_str());
+        return true;
+    case Kind::ExpectMessage:
+        return ExpectMessage(action.text, error);
+    case Kind::Add:
+    case Kind::Clear:
+        error = notThereYet("the fund picker of the comparison workspace");
+        return false;
+    case Kind::Remove:
+    case Kind::Date:
+    case Kind::Filter:
+    case Kind::Sort:
+    case Kind::Horizon:
+    case Kind::Dump:
+        error = notThereYet("the content of the comparison pages");
+        return false;
+    case Kind::Follow:
+        error = notThereYet("the host's fund-filter page");
+        return false;
+    }
+    return false;
+}
+
+bool ScriptRunner::Tab(const XStringW& name, std::string& error) {
+    MainFrame* frame = m_host.Frame();
+    TabCtrl* tabs = frame->FundFilterTab();
+    auto page = kPageTabs.find(name.str());
+    std::wstring frameTitle = page != kPageTabs.end() ? kWorkspaceTitle : name.str();
+    if (name == XStringW(L"fundfilter"))
+        frameTitle = L"基金筛选";
+    for (int i = 0; i < tabs->PageCount(); ++i) {
+        XStringW title;
+        tabs->Page(i)->GetTitle(title);
+        if (title.str() != frameTitle)
+            continue;
+        ClickAt(frame->TabRect(i));
+        if (page != kPageTabs.end()) {
+            Settle();
+            error = notThereYet("the page tabs of the comparison workspace");
+            return false;
+        }
+        return true;
+    }
+    error = "there is no tab '" + name.ToUtf8() + "'";
+    return false;
+}
+
+bool ScriptRunner::Theme(const std::string& name, std::string& error) {
+    XComPtr<Conf::ITheme> theme;
+    XStringW current;
+    if (m_host.Themes()->GetCurrentTheme(theme.Receive()))
+        theme->GetName(current);
+    if (current.ToUtf8() == name)
+        return true;
+    ClickAt(m_host.Frame()->ThemeSwitchRect());
+    Settle();
+    if (m_host.Themes()->GetCurrentTheme(theme.Receive()))
+        theme->GetName(current);
+    if (current.ToUtf8() != name) {
+        error = "the theme did not switch to " + name;
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::Key(const std::string& name, std::string& error) {
+    static const std::map<std::string, UINT> kKeys = {
+        {"Enter", VK_RETURN},  {"Escape", VK_ESCAPE}, {"Up", VK_UP},     {"Down", VK_DOWN},
+        {"Left", VK_LEFT},     {"Right", VK_RIGHT},   {"Home", VK_HOME}, {"End", VK_END},
+        {"PageUp", VK_PRIOR},  {"PageDown", VK_NEXT}, {"Tab", VK_TAB},   {"Backspace", VK_BACK},
+        {"Delete", VK_DELETE}, {"Space", VK_SPACE},
+    };
+    auto it = kKeys.find(name);
+    UINT key = 0;
+    if (it != kKeys.end()) {
+        key = it->second;
+    } else if (name.size() == 1 &&
+               ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
+        key = static_cast<UINT>(name[0]);
+    } else if (name.size() == 1 && name[0] >= 'a' && name[0] <= 'z') {
+        key = static_cast<UINT>(name[0] - 'a' + 'A');
+    } else {
+        error = "unknown key '" + name + "'";
+        return false;
+    }
+    PlatformKeyPress(key);
+    return true;
+}
+
+bool ScriptRunner::ExpectMessage(const XStringW& text, std::string& error) {
+    const auto& boxes = PlatformMessageBoxes();
+    if (boxes.empty()) {
+        error = "no message box was shown (expected '" + text.ToUtf8() + "')";
+        return false;
+    }
+    if (boxes.back().text != text.str()) {
+        error = "the last message box said '" + XStringW(boxes.back().text).ToUtf8() + "', not '" +
+                text.ToUtf8() + "'";
+        return false;
+    }
+    return true;
+}

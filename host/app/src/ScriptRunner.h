@@ -1,0 +1,29 @@
+// ScriptRunner: carries out a script's actions on a running host through the input a person would
+// give — clicks, keys, typed text — and waits after each until the program is idle.
+#pragma once
+
+#include "FundHost.h"
+#include "Script.h"
+
+#include <string>
+#include <vector>
+
+class ScriptRunner {
+public:
+    explicit ScriptRunner(FundHost& host) : m_host(host) {}
+
+    // Runs every action in order; stops at the first that fails, with "line N: reason" in error.
+    bool Run(const std::vector<ScriptAction>& actions, std::string& error);
+
+private:
+    // Each returns false with the reason in error.
+    bool Perform(const ScriptAction& action, std::string& error);
+    bool Tab(const XStringW& name, std::string& error);
+    bool Theme(const std::string& name, std::string& error);
+    bool Key(const std::string& name, std::string& error);
+    bool ExpectMessage(const XStringW& text, std::string& error);
+    void ClickAt(const RECT& frameRect);
+    void Settle();
+
+    FundHost& m_host;
+};

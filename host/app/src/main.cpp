@@ -1,0 +1,105 @@
+// fundhost: the fund-analysis host with the fund-comparison module.
+#include "CommandLine.h"
+#include "FundHost.h"
+#include "ScriptRunner.h"
+
+#include <SampleDbGenerator.h>
+#include <platform/driver.h>
+#include <platform/gdiplus.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// The sample database of a first run, made once where the user's data lives.
+std::string sampleDatabase() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
+                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
+                                                   : std::filesystem::path(".");
+    std::filesystem::path path = base / "fundcompare" / "sample.db";
+    if (std::filesystem::exists(path))
+        return path.string();
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
+    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
+    if (!error.empty())
+        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+    return path.string();
+}
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    auto line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!line) {
+        std::fprintf(stderr, "fundhost: %s\n%s", error.c_str(), CommandLineUsage());
+        return FundHost::kBadStart;
+    }
+    if (line->help) {
+        std::printf("%s", CommandLineUsage());
+        return FundHost::kOk;
+    }
+
+    std::vector<ScriptAction> actions;
+    if (!line->script.empty()) {
+        std::string text;
+        if (!readFile(line->script, text)) {
+            std::fprintf(stderr, "fundhost: cannot read the script '%s'\n", line->script.c_str());
+            return FundHost::kScriptFailed;
+        }
+        auto parsed = ParseScript(text, error);
+        if (!parsed) {
+            std::fprintf(stderr, "fundhost: %s: %s\n", line->script.c_str(), error.c_str());
+            return FundHost::kScriptFailed;
+        }
+        actions = std::move(*parsed);
+    }
+    if (line->database.empty())
+        line->database = sampleDatabase();
+
+    // The display backend comes with a later version; until then every run is headless.
+    if (!line->headless && line->script.empty()) {
+        std::fprintf(stderr, "fundhost: no display backend yet: run with --headless --script FILE\n");
+        return FundHost::kBadStart;
+    }
+    PlatformStartHeadless(line->width, line->height);
+
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    int code = FundHost::kOk;
+    {
+        FundHost host;
+        if (!host.Start(*line, error)) {
+            std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+            code = FundHost::kBadStart;
+        } else {
+            PlatformSetMessageHandler([&host](MSG& message) { host.HandleMessage(message); });
+            ScriptRunner runner(host);
+            if (!runner.Run(actions, error)) {
+                std::fprintf(stderr, "fundhost: %s: %s\n", line->script.c_str(), error.c_str());
+                code = FundHost::kScriptFailed;
+            }
+            PlatformSetMessageHandler({});
+        }
+        host.Stop();
+    }
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    return code;
+}

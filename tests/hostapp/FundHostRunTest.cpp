@@ -1,0 +1,104 @@
+// The host program run as a person's script runs it: headless, on a fixture database, checking its
+// exit codes, its messages and the screenshots it writes.
+#include "support/FixtureDb.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace {
+
+struct HostRun {
+    int code = -1;
+    std::string output;
+};
+
+HostRun runHost(const std::string& arguments) {
+    std::string command = std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
+    HostRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 512> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
+        run.output += buffer.data();
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string writeScript(const std::filesystem::path& folder, const std::string& text) {
+    std::filesystem::path path = folder / "script.txt";
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+class FundHostRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("fundhost-run-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string common() const {
+        return "--headless --size 1024x700 --db " + db.Path() + " --config " +
+               (folder / "config.xml").string();
+    }
+
+    TestSupport::FixtureDb db{"funds.sql"};
+    std::filesystem::path folder;
+};
+
+TEST_F(FundHostRun, AScriptDrivesTheFrameAndLeavesScreenshots) {
+    std::string shot = (folder / "workspace.png").string();
+    HostRun run =
+        runHost(common() + " --script " +
+                writeScript(folder, "tab 对比分析\nscreenshot " + shot + "\ntheme light\ntheme dark\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+    EXPECT_GT(std::filesystem::file_size(shot), 1000u);
+}
+
+TEST_F(FundHostRun, AFailingLineStopsTheScriptWithItsNumber) {
+    HostRun run =
+        runHost(common() + " --script " + writeScript(folder, "tab 对比分析\nexpect-message 没有这个消息\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("line 2:"), std::string::npos) << run.output;
+
+    run = runHost(common() + " --script " + writeScript(folder, "\n\nlaunch rockets\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("line 3: unknown action 'launch'"), std::string::npos) << run.output;
+}
+
+TEST_F(FundHostRun, AMissingOrForeignDatabaseStopsWithExitCodeTwo) {
+    std::string script = writeScript(folder, "tab 对比分析\n");
+    HostRun run = runHost("--headless --db " + (folder / "none.db").string() + " --script " + script);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.output.find("cannot open the fund database"), std::string::npos) << run.output;
+
+    std::ofstream(folder / "notes.db") << "these are not funds";
+    run = runHost("--headless --db " + (folder / "notes.db").string() + " --script " + script);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.output.find("is not an SQLite fund database"), std::string::npos) << run.output;
+
+    run = runHost("--zoom 9");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.output.find("--zoom"), std::string::npos);
+}
+
+TEST_F(FundHostRun, AModuleThatWillNotLoadIsReportedAndTheHostGoesOn) {
+    std::string shot = (folder / "frame.png").string();
+    HostRun run = runHost(common() + " --module " + (folder / "missing.so").string() + " --script " +
+                      writeScript(folder, "screenshot " + shot + "\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("无法加载基金对比模块"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+} // namespace
