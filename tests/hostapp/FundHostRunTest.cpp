@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace {
@@ -65,6 +66,30 @@ TEST_F(FundHostRun, AScriptDrivesTheFrameAndLeavesScreenshots) {
     EXPECT_GT(std::filesystem::file_size(shot), 1000u);
 }
 
+TEST_F(FundHostRun, FundsAreAddedAndFollowedFromTheFundFilterPage) {
+    std::string shot = (folder / "filter.png").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "tab 基金筛选\n"
+                                              "add 000001\n"
+                                              "add F003\n"
+                                              "add 000001\n"
+                                              "expect-message 基金[000001]华夏成长股票已存在。\n"
+                                              "follow 000004\n"
+                                              "screenshot " +
+                                                  shot + "\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+    // The followed fund is kept in the configuration.
+    std::ifstream config(folder / "config.xml");
+    std::string text((std::istreambuf_iterator<char>(config)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("F004"), std::string::npos) << text;
+
+    // A closed-end fund is not in the list, so it cannot be added.
+    run = runHost(common() + " --script " + writeScript(folder, "add 500001\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("line 1: there is no fund 500001"), std::string::npos) << run.output;
+}
+
 TEST_F(FundHostRun, AFailingLineStopsTheScriptWithItsNumber) {
     HostRun run =
         runHost(common() + " --script " + writeScript(folder, "tab 对比分析\nexpect-message 没有这个消息\n"));
@@ -95,7 +120,7 @@ TEST_F(FundHostRun, AMissingOrForeignDatabaseStopsWithExitCodeTwo) {
 TEST_F(FundHostRun, AModuleThatWillNotLoadIsReportedAndTheHostGoesOn) {
     std::string shot = (folder / "frame.png").string();
     HostRun run = runHost(common() + " --module " + (folder / "missing.so").string() + " --script " +
-                      writeScript(folder, "screenshot " + shot + "\n"));
+                          writeScript(folder, "screenshot " + shot + "\n"));
     EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("无法加载基金对比模块"), std::string::npos) << run.output;
     EXPECT_TRUE(std::filesystem::exists(shot));

@@ -108,6 +108,13 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
         return false;
     }
 
+    // The host's own page comes first in the fund-filter tab; the module's workspace joins it.
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
+    m_filterPage->ApplyTheme(theme);
+    m_frame->FundFilterTab()->AddPage(m_filterPage);
+
     m_frame->SetStatus(L"就绪");
     LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
     return true;
@@ -188,8 +195,11 @@ void FundHost::ToggleTheme() {
     }
     m_themeName = next;
     XComPtr<Conf::ITheme> theme;
-    if (m_themes->GetCurrentTheme(theme.Receive()))
+    if (m_themes->GetCurrentTheme(theme.Receive())) {
         m_frame->ApplyTheme(theme);
+        if (m_filterPage != nullptr)
+            m_filterPage->ApplyTheme(theme);
+    }
     m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
     m_config->Save(error);
 }
@@ -201,8 +211,11 @@ void FundHost::Stop() {
         m_compare->Uninitialize();
         m_compare = nullptr;
     }
+    if (m_filterPage != nullptr)
+        m_filterPage->Destroy();
     if (m_frame != nullptr)
         m_frame->Destroy();
+    m_filterPage = nullptr;
     if (m_app != nullptr)
         m_app->Clear();
     m_frame = nullptr;

@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "ConcernFundModule.h"
+#include "FundFilterPage.h"
 #include "HostApp.h"
 #include "MainFrame.h"
 
@@ -38,6 +39,7 @@ public:
     MainFrame* Frame() const { return m_frame; }
     HostConf::ThemeManager* Themes() const { return m_themes; }
     ConcernFundModule* ConcernFunds() const { return m_concern; }
+    FundFilterPage* FilterPage() const { return m_filterPage; }
     IFundCompareModule* CompareModule() const { return m_compare; }
     // Switches between the dark and the light theme (the frame's theme button).
     void ToggleTheme();
@@ -57,6 +59,7 @@ private:
     XComPtr<HostDb::DatabaseModule> m_database;
     XComPtr<ConcernFundModule> m_concern;
     XComPtr<MainFrame> m_frame;
+    XComPtr<FundFilterPage> m_filterPage;
     IFundCompareModule* m_compare = nullptr; // lives as long as its library
     void* m_library = nullptr;
     std::string m_themeName;

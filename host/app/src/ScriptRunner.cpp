@@ -73,8 +73,15 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::ExpectMessage:
         return ExpectMessage(action.text, error);
     case Kind::Add:
+        return SelectFundOnFilterPage(action.text, error) &&
+               ClickFilterPageButton(FundFilterPage::kAddId, error) &&
+               ClickFilterPageButton(FundFilterPage::kClearId, error);
+    case Kind::Follow:
+        return SelectFundOnFilterPage(action.text, error) &&
+               ClickFilterPageButton(FundFilterPage::kFollowId, error) &&
+               ClickFilterPageButton(FundFilterPage::kClearId, error);
     case Kind::Clear:
-        error = notThereYet("the fund picker of the comparison workspace");
+        error = notThereYet("the clear button of the comparison workspace");
         return false;
     case Kind::Remove:
     case Kind::Date:
@@ -84,11 +91,61 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Dump:
         error = notThereYet("the content of the comparison pages");
         return false;
-    case Kind::Follow:
-        error = notThereYet("the host's fund-filter page");
-        return false;
     }
     return false;
+}
+
+void ScriptRunner::ClickWindow(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    PlatformClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+bool ScriptRunner::ClickFilterPageButton(UINT id, std::string& error) {
+    FundFilterPage* page = m_host.FilterPage();
+    HWND button = page != nullptr ? page->ButtonWindow(id) : nullptr;
+    if (button == nullptr) {
+        error = "the fund-filter page has no such button";
+        return false;
+    }
+    ClickWindow(button);
+    Settle();
+    return true;
+}
+
+bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, std::string& error) {
+    FundFilterPage* page = m_host.FilterPage();
+    if (page == nullptr) {
+        error = "there is no fund-filter page";
+        return false;
+    }
+    TabCtrl* tabs = m_host.Frame()->FundFilterTab();
+    ClickAt(m_host.Frame()->TabRect(tabs->IndexOf(page)));
+    Settle();
+    // Type the code into the search box and narrow the list with it.
+    ClickWindow(page->CompanyPicker());
+    Settle();
+    PlatformKeyPress(VK_END);
+    for (int i = 0; i < 64; ++i)
+        PlatformKeyPress(VK_BACK);
+    PlatformTypeText(code.str());
+    Settle();
+    if (!ClickFilterPageButton(FundFilterPage::kSearchId, error))
+        return false;
+    int row = -1;
+    for (int r = 0; r < page->View()->GetRowCount() && row < 0; ++r)
+        if (page->CellText(r, L"code") == code || page->CellText(r, L"aliascode") == code)
+            row = r;
+    if (row < 0) {
+        error = "there is no fund " + code.ToUtf8() + " in the fund list";
+        return false;
+    }
+    RECT cell = page->Grid().GetCellRect(row, 1);
+    POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(page->Grid(), &p);
+    PlatformClick(p.x, p.y);
+    Settle();
+    return true;
 }
 
 bool ScriptRunner::Tab(const XStringW& name, std::string& error) {

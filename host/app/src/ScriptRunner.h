@@ -23,6 +23,11 @@ private:
     bool Key(const std::string& name, std::string& error);
     bool ExpectMessage(const XStringW& text, std::string& error);
     void ClickAt(const RECT& frameRect);
+    void ClickWindow(HWND window);
+    // Shows the fund-filter page, narrows its list to the fund by typing the code into the search
+    // box, and clicks the fund's row. False when the fund is not in the list.
+    bool SelectFundOnFilterPage(const XStringW& code, std::string& error);
+    bool ClickFilterPageButton(UINT id, std::string& error);
     void Settle();
 
     FundHost& m_host;
