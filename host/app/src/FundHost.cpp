@@ -115,6 +115,18 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_filterPage->ApplyTheme(theme);
     m_frame->FundFilterTab()->AddPage(m_filterPage);
 
+    // The allocation modules open a page of one fund's holdings when the module asks them to.
+    m_assetPage.Attach(new HoldingsPage(L"资产配置", database, &LoadAssetHoldings));
+    m_industryPage.Attach(new HoldingsPage(L"行业配置", database, &LoadIndustryHoldings));
+    m_assetPage->ApplyTheme(theme);
+    m_industryPage->ApplyTheme(theme);
+    m_app->RegisterModule("mod_AssetAllocation",
+                          HostKernel::MakeRef<HoldingsModule<IAssetAllocationModule>>(
+                              "mod_AssetAllocation", m_frame.Get(), m_assetPage.Get()));
+    m_app->RegisterModule("mod_IndustryAllocation",
+                          HostKernel::MakeRef<HoldingsModule<IIndustryAllocationModule>>(
+                              "mod_IndustryAllocation", m_frame.Get(), m_industryPage.Get()));
+
     m_frame->SetStatus(L"就绪");
     LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
     return true;
@@ -197,6 +209,9 @@ void FundHost::ToggleTheme() {
     XComPtr<Conf::ITheme> theme;
     if (m_themes->GetCurrentTheme(theme.Receive())) {
         m_frame->ApplyTheme(theme);
+        for (HoldingsPage* page : {m_assetPage.Get(), m_industryPage.Get()})
+            if (page != nullptr)
+                page->ApplyTheme(theme);
         if (m_filterPage != nullptr)
             m_filterPage->ApplyTheme(theme);
     }
@@ -213,6 +228,11 @@ void FundHost::Stop() {
     }
     if (m_filterPage != nullptr)
         m_filterPage->Destroy();
+    for (HoldingsPage* page : {m_assetPage.Get(), m_industryPage.Get()})
+        if (page != nullptr)
+            page->Destroy();
+    m_assetPage = nullptr;
+    m_industryPage = nullptr;
     if (m_frame != nullptr)
         m_frame->Destroy();
     m_filterPage = nullptr;

@@ -5,6 +5,7 @@
 #include "CommandLine.h"
 #include "ConcernFundModule.h"
 #include "FundFilterPage.h"
+#include "HoldingsModules.h"
 #include "HostApp.h"
 #include "MainFrame.h"
 
@@ -60,6 +61,8 @@ private:
     XComPtr<ConcernFundModule> m_concern;
     XComPtr<MainFrame> m_frame;
     XComPtr<FundFilterPage> m_filterPage;
+    XComPtr<HoldingsPage> m_assetPage;
+    XComPtr<HoldingsPage> m_industryPage;
     IFundCompareModule* m_compare = nullptr; // lives as long as its library
     void* m_library = nullptr;
     std::string m_themeName;
