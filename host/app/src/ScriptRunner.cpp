@@ -2,6 +2,9 @@
 #include "ScriptRunner.h"
 
 #include <platform/driver.h>
+#include <sdk/ControlDataGrid.h>
+
+#include <fstream>
 
 #include <map>
 
@@ -86,9 +89,11 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Remove:
     case Kind::Date:
     case Kind::Filter:
+    case Kind::Dump:
+        Settle();
+        return Dump(action.text.ToUtf8(), error);
     case Kind::Sort:
     case Kind::Horizon:
-    case Kind::Dump:
         error = notThereYet("the content of the comparison pages");
         return false;
     }
@@ -211,6 +216,64 @@ bool ScriptRunner::Key(const std::string& name, std::string& error) {
         return false;
     }
     PlatformKeyPress(key);
+    return true;
+}
+
+namespace {
+
+// Tabs and line breaks inside a cell would break the file's rows and columns.
+std::string cellForTsv(const XStringW& text) {
+    XStringW clean = text;
+    clean.replace(L"\t", L" ");
+    clean.replace(L"\r\n", L" ");
+    clean.replace(L"\n", L" ");
+    return clean.ToUtf8();
+}
+
+BOOL CALLBACK collectGrids(HWND window, LPARAM context) {
+    auto* grids = reinterpret_cast<std::vector<Control::DataGridEx*>*>(context);
+    if (IsWindowVisible(window))
+        if (auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window)))
+            grids->push_back(grid);
+    return TRUE;
+}
+
+} // namespace
+
+bool ScriptRunner::Dump(const std::string& path, std::string& error) {
+    std::vector<Control::DataGridEx*> grids;
+    EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
+    if (grids.empty()) {
+        error = "the visible page shows no list to dump";
+        return false;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        error = "cannot write '" + path + "'";
+        return false;
+    }
+    for (size_t g = 0; g < grids.size(); ++g) {
+        Control::DataGridEx* grid = grids[g];
+        if (g > 0)
+            out << "\n";
+        int columns = grid->GetColumnCount();
+        for (int c = 0; c < columns; ++c)
+            out << (c > 0 ? "\t" : "") << cellForTsv(grid->GetColumn(c)->title);
+        out << "\n";
+        int rows = static_cast<int>(SendMessageW(*grid, Control::DataGridEx::kGetRowCountMessage, 0, 0));
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < columns; ++c) {
+                Control::DataGridEx::CellTextRequest request;
+                request.row = r;
+                request.column = c;
+                SendMessageW(*grid, Control::DataGridEx::kGetCellTextMessage, 0,
+                             reinterpret_cast<LPARAM>(&request));
+                out << (c > 0 ? "\t" : "") << cellForTsv(request.text);
+            }
+            out << "\n";
+        }
+    }
+    std::printf("dump: %s\n", path.c_str());
     return true;
 }
 

@@ -22,6 +22,8 @@ private:
     bool Theme(const std::string& name, std::string& error);
     bool Key(const std::string& name, std::string& error);
     bool ExpectMessage(const XStringW& text, std::string& error);
+    // Writes the cells of every visible grid of the current page, titles first, as shown.
+    bool Dump(const std::string& path, std::string& error);
     void ClickAt(const RECT& frameRect);
     void ClickWindow(HWND window);
     // Shows the fund-filter page, narrows its list to the fund by typing the code into the search
