@@ -101,13 +101,35 @@ struct PlatformMenuItem {
 };
 
 // Receives the owner, the screen point and the items of a pop-up menu; returns the id of the item
-// picked, or nothing to cancel. Without a hook every menu is cancelled.
+// picked, or nothing to cancel. The menu is on the screen (painted) while the hook runs, so a hook
+// may take a picture of it. A pick of a greyed item, a separator or an id the menu does not hold
+// is refused: the menu is cancelled. Without a hook the menu reads the input queued so far (keys,
+// clicks) as a person's input and is cancelled when that runs out.
 using PlatformMenuHook =
     std::function<std::optional<UINT>(HWND owner, POINT point, const std::vector<PlatformMenuItem>& items)>;
 void PlatformSetMenuHook(PlatformMenuHook hook);
+// Ready-made hooks: pick the item with a command id, or the first item whose caption matches
+// (with or without its '&' marks); cancel when there is none.
+PlatformMenuHook PlatformMenuPickId(UINT id);
+PlatformMenuHook PlatformMenuPickCaption(const std::wstring& caption);
 
-// Receives the owner, text, caption and MB_ flags; returns the answer (IDOK, IDYES, ...). Without
-// a hook, the default button's answer is given.
+// Every pop-up menu shown since the last clearing, oldest first: what was offered and what came
+// of it (the id picked, or nothing when cancelled).
+struct PlatformMenuRecord {
+    HWND owner = nullptr;
+    POINT point{0, 0};
+    RECT rect{};    // where the menu stood on the screen
+    UINT flags = 0; // the TPM_ flags
+    std::vector<PlatformMenuItem> items;
+    std::optional<UINT> picked;
+};
+const std::vector<PlatformMenuRecord>& PlatformMenus();
+void PlatformClearMenus();
+
+// Receives the owner, text, caption and MB_ flags; returns the answer (IDOK, IDYES, ...). The box
+// is on the screen (painted) while the hook runs. An answer that none of the box's buttons gives
+// is replaced by the default button's. Without a hook, the default button's answer is given:
+// IDOK for MB_OK and MB_OKCANCEL.
 using PlatformMessageBoxHook =
     std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags)>;
 void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);

@@ -32,6 +32,9 @@ public:
     // The top-level's surface has new content (painted since the last call).
     virtual void Present(Window* /*window*/) {}
     virtual void CursorChanged(HCURSOR /*cursor*/) {}
+    // True when a person sees the windows and gives input: modal menus and message boxes then run
+    // their own message loops instead of asking the driver's hooks.
+    virtual bool HasDisplay() const { return false; }
 };
 
 constexpr DWORD INFINITE_WAIT = 0xFFFFFFFF;

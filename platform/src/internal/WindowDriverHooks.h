@@ -11,5 +11,7 @@ const PlatformMenuHook& MenuHook();
 const PlatformMessageBoxHook& MessageBoxHook();
 // Appends to the record that PlatformMessageBoxes returns.
 void RecordMessageBox(const PlatformMessageBoxRecord& record);
+// Appends to the record that PlatformMenus returns.
+void RecordMenu(const PlatformMenuRecord& record);
 
 } // namespace platform

@@ -6,6 +6,7 @@
 // Input filters: a message filter (window or range) applies to input only at the front of the
 // input queue; input behind a non-matching event waits, which Win32 would not make wait. Nothing
 // in the program filters input.
+#include "internal/Controls.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
 #include "internal/WindowManager.h"
@@ -215,6 +216,15 @@ wchar_t characterOf(UINT key, bool shift, bool control, bool capsLock) {
 
 } // namespace
 
+DispatchWatcher& dispatchWatcher() {
+    static DispatchWatcher watcher = nullptr;
+    return watcher;
+}
+
+void SetDispatchWatcher(DispatchWatcher watcher) {
+    dispatchWatcher() = watcher;
+}
+
 void PostInternal(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     queue().posted.push_back(makeMessage(window, message, wParam, lParam));
 }
@@ -359,6 +369,8 @@ LRESULT WINAPI DispatchMessageW(const MSG* msg) {
     Window* window = CheckWindow(msg->hwnd);
     if (window == nullptr)
         return 0;
+    if (DispatchWatcher watcher = dispatchWatcher())
+        watcher(*msg);
     return SendTo(window, msg->message, msg->wParam, msg->lParam);
 }
 

@@ -19,6 +19,7 @@ struct DriverState {
     PlatformMenuHook menuHook;
     PlatformMessageBoxHook messageBoxHook;
     std::vector<PlatformMessageBoxRecord> messageBoxes;
+    std::vector<PlatformMenuRecord> menus;
 };
 
 DriverState& driver() {
@@ -79,6 +80,10 @@ const PlatformMessageBoxHook& MessageBoxHook() {
 
 void RecordMessageBox(const PlatformMessageBoxRecord& record) {
     driver().messageBoxes.push_back(record);
+}
+
+void RecordMenu(const PlatformMenuRecord& record) {
+    driver().menus.push_back(record);
 }
 
 } // namespace platform
@@ -307,4 +312,50 @@ const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes() {
 
 void PlatformClearMessageBoxes() {
     driver().messageBoxes.clear();
+}
+
+namespace {
+
+// The '&' marks of a caption removed ("&&" stands for one '&').
+std::wstring withoutMarks(const std::wstring& caption) {
+    std::wstring plain;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size())
+            ++i;
+        else if (caption[i] == L'&')
+            continue;
+        plain += caption[i];
+    }
+    return plain;
+}
+
+std::optional<UINT> findCaption(const std::vector<PlatformMenuItem>& items, const std::wstring& caption) {
+    for (const PlatformMenuItem& item : items) {
+        if (!item.separator && item.subMenu.empty() &&
+            (item.caption == caption || withoutMarks(item.caption) == withoutMarks(caption)))
+            return item.id;
+        if (auto inner = findCaption(item.subMenu, caption))
+            return inner;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PlatformMenuHook PlatformMenuPickId(UINT id) {
+    return [id](HWND, POINT, const std::vector<PlatformMenuItem>&) -> std::optional<UINT> { return id; };
+}
+
+PlatformMenuHook PlatformMenuPickCaption(const std::wstring& caption) {
+    return [caption](HWND, POINT, const std::vector<PlatformMenuItem>& items) {
+        return findCaption(items, caption);
+    };
+}
+
+const std::vector<PlatformMenuRecord>& PlatformMenus() {
+    return driver().menus;
+}
+
+void PlatformClearMenus() {
+    driver().menus.clear();
 }
