@@ -39,7 +39,9 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 void registerOnce(const wchar_t* name, WNDPROC procedure, UINT style) {
     WNDCLASSEXW existing{};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &existing))
+    // The platform's own "Button" and friends are found too; the stand-ins are local classes
+    // of the executable, which come first.
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &existing) && existing.lpfnWndProc == procedure)
         return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
