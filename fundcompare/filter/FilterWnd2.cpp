@@ -5,6 +5,8 @@
 // and picks; ticking; buttons and layout.
 #include "filter/FilterWnd2.h"
 
+#include "filter/FilterMenu.h"
+
 #include "grid/GeneralDataGrid.h"
 #include "wgui/ModuleInstance.h"
 #include "wgui/ToolInfo.h"
@@ -338,29 +340,10 @@ void FilterWnd2::OpenMenu(UINT buttonId) {
     DropdownButton* button = found->second->button;
     if (!BuildMenu(buttonId))
         return;
-    HMENU menu = ::CreatePopupMenu();
-    if (menu == nullptr)
-        return;
-    for (const MenuEntry& entry : m_menuEntries) {
-        if (entry.id == 0) {
-            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        ::AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : MF_UNCHECKED), entry.id,
-                      entry.caption.c_str());
-        if (entry.data != 0) {
-            MENUITEMINFOW info{};
-            info.cbSize = sizeof(info);
-            info.fMask = MIIM_DATA;
-            info.dwItemData = entry.data;
-            ::SetMenuItemInfoW(menu, entry.id, FALSE, &info);
-        }
-    }
     RECT rect;
     button->GetWindowRect(&rect);
     // The command comes back to the panel as WM_COMMAND.
-    ::TrackPopupMenu(menu, TPM_VERTICAL | TPM_RIGHTALIGN, rect.right, rect.bottom, 0, m_hWnd, nullptr);
-    ::DestroyMenu(menu);
+    TrackFilterMenu(m_hWnd, m_menuEntries, rect.right, rect.bottom);
 }
 
 void FilterWnd2::PickMenuValue(UINT menuId) {

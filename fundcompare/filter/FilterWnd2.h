@@ -134,6 +134,10 @@ public:
     // filtered.
     bool PickValue(const XStringW& field, const XStringW& key);
 
+    // Builds the menu of a button as its click shows it, kept until the next one is built; the
+    // "show all" and value commands refer to it. False when the id has no condition.
+    bool BuildMenu(UINT buttonId);
+
     // ---- Inspection ----
     const ConditionState* FindState(const XStringW& field) const;
     DropdownButton* FindButton(const XStringW& field) const;
@@ -150,8 +154,6 @@ private:
 
     // ---- Command handlers ----
     void OpenMenu(UINT buttonId);
-    // Fills m_menuEntries and m_menuValues for a button; false when it has no state.
-    bool BuildMenu(UINT buttonId);
     void PickMenuValue(UINT menuId);
     void Pick(const FilterCondition& condition, const FilterValue& value);
     void Tick(ConditionState& state, const FilterValue& value);
