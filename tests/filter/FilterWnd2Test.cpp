@@ -5,6 +5,7 @@
 #include "../grid/GridFixture.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -212,6 +213,43 @@ TEST_F(FilterWnd2Test, ButtonsLineUpFromTheRightNewestFirst) {
     RECT after;
     GetWindowRect(*panel.FindButton(L"code"), &after);
     EXPECT_EQ(after.right, newest.right);
+}
+
+TEST_F(FilterWnd2Test, ClickingAButtonOpensItsMenuAndThePickTicks) {
+    panel.PickValue(L"assettype", L"股票投资");
+    std::vector<PlatformMenuItem> shown;
+    POINT at{};
+    HWND owner = nullptr;
+    PlatformSetMenuHook([&](HWND menuOwner, POINT point, const std::vector<PlatformMenuItem>& items) {
+        owner = menuOwner;
+        at = point;
+        shown = items;
+        std::optional<UINT> pick;
+        for (const PlatformMenuItem& item : items)
+            if (item.caption == L"债券投资")
+                pick = item.id;
+        return pick;
+    });
+    HWND button = *panel.FindButton(L"assettype");
+    RECT rect;
+    GetWindowRect(button, &rect);
+    PlatformClick((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PlatformRunUntilIdle();
+    if (shown.empty())
+        GTEST_SKIP() << "this platform build has no pop-up menus";
+
+    EXPECT_EQ(owner, panel.GetHandle());
+    EXPECT_EQ(at.x, rect.right);
+    EXPECT_EQ(at.y, rect.bottom);
+    ASSERT_EQ(shown.size(), 2 + kLabels.size());
+    EXPECT_EQ(shown[0].caption, L"显示所有(&A)");
+    EXPECT_FALSE(shown[0].checked);
+    EXPECT_EQ(shown[0].itemData, ButtonId(L"assettype"));
+    EXPECT_TRUE(shown[1].separator);
+    EXPECT_TRUE(shown[2].checked);
+    EXPECT_FALSE(shown[3].checked);
+    EXPECT_EQ(Caption(), XStringW(L"投资类型:股票投资，债券投资"));
+    EXPECT_EQ(grid.GetRowsCount(), 4);
 }
 
 TEST_F(FilterWnd2Test, RebindingTheGridKeepsThePanelsFilter) {
