@@ -109,7 +109,7 @@ using PlatformMenuHook =
     std::function<std::optional<UINT>(HWND owner, POINT point, const std::vector<PlatformMenuItem>& items)>;
 void PlatformSetMenuHook(PlatformMenuHook hook);
 // Ready-made hooks: pick the item with a command id, or the first item whose caption matches
-// (with or without its '&' marks); cancel when there is none.
+// (with or without its '&' marks, or without a trailing "(&X)" group); cancel when there is none.
 PlatformMenuHook PlatformMenuPickId(UINT id);
 PlatformMenuHook PlatformMenuPickCaption(const std::wstring& caption);
 

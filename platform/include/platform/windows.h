@@ -1,10 +1,10 @@
 // Everything of the Win32 subset, as <windows.h> gives it on Windows.
 #pragma once
 
-#include "windef.h"
+#include "commctrl.h"
 #include "winbase.h"
+#include "windef.h"
+#include "wingdi.h"
 #include "winmem.h"
 #include "winnls.h"
 #include "winuser.h"
-#include "wingdi.h"
-#include "commctrl.h"

@@ -329,10 +329,20 @@ std::wstring withoutMarks(const std::wstring& caption) {
     return plain;
 }
 
+// A caption without its trailing mnemonic group, "移除(&R)" -> "移除", as Chinese captions mark
+// their mnemonics.
+std::wstring withoutMnemonicGroup(const std::wstring& caption) {
+    size_t n = caption.size();
+    if (n >= 4 && caption[n - 4] == L'(' && caption[n - 3] == L'&' && caption[n - 1] == L')')
+        return caption.substr(0, n - 4);
+    return withoutMarks(caption);
+}
+
 std::optional<UINT> findCaption(const std::vector<PlatformMenuItem>& items, const std::wstring& caption) {
     for (const PlatformMenuItem& item : items) {
         if (!item.separator && item.subMenu.empty() &&
-            (item.caption == caption || withoutMarks(item.caption) == withoutMarks(caption)))
+            (item.caption == caption || withoutMarks(item.caption) == withoutMarks(caption) ||
+             withoutMnemonicGroup(item.caption) == caption))
             return item.id;
         if (auto inner = findCaption(item.subMenu, caption))
             return inner;

@@ -1,0 +1,845 @@
+// Pop-up menus: the menu objects (CreatePopupMenu, AppendMenuW, the item-info calls, checking and
+// enabling) and TrackPopupMenu with its menu window ("#32768").
+//
+// Sections: menu objects; item calls; the menu window; tracking.
+//
+// Tracking is modal. The menu window shows at the point the TPM_ flags say, kept on the screen.
+// On a display (and on the headless screen without a menu hook, where the input queued so far
+// plays the person) a nested message loop holds the mouse capture and reads the keyboard: Up,
+// Down, Home and End move the highlight, Enter picks it, a character picks the item whose
+// mnemonic ('&' mark) it is, Escape or a click outside cancels. On the headless screen with a
+// hook, the hook answers while the menu shows. Greyed items, separators and pop-up items cannot
+// be picked; a pick then arrives as WM_COMMAND posted to the owner, or as the return value with
+// TPM_RETURNCMD.
+#include "internal/Controls.h"
+#include "internal/WindowDriverHooks.h"
+#include "internal/WindowSystemClasses.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr wchar_t kMenuClass[] = L"#32768";
+constexpr int kCheckColumn = 22;
+constexpr int kTextRightMargin = 24;
+constexpr int kSeparatorHeight = 7;
+
+// ---- Menu objects -----------------------------------------------------------------------------
+
+struct MenuItem {
+    UINT type = MFT_STRING;
+    UINT state = 0;
+    UINT id = 0;
+    HMENU subMenu = nullptr;
+    ULONG_PTR data = 0;
+    std::wstring text;
+
+    bool Separator() const { return (type & MFT_SEPARATOR) != 0; }
+    bool Grayed() const { return (state & MFS_GRAYED) != 0; }
+    bool Pickable() const { return !Separator() && !Grayed() && subMenu == nullptr; }
+};
+
+struct Menu {
+    std::vector<MenuItem> items;
+};
+
+struct MenuTable {
+    std::map<HMENU, std::unique_ptr<Menu>> menus;
+    ULONG_PTR next = 0x10000;
+};
+
+MenuTable& table() {
+    static MenuTable* instance = new MenuTable; // menus may be destroyed during static teardown
+    return *instance;
+}
+
+Menu* menuOf(HMENU handle) {
+    auto it = table().menus.find(handle);
+    if (it == table().menus.end()) {
+        SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+HMENU newMenu() {
+    MenuTable& t = table();
+    auto handle = reinterpret_cast<HMENU>(t.next);
+    t.next += 4; // handles are never reused, so a stale one is an error, not another menu
+    t.menus[handle] = std::make_unique<Menu>();
+    return handle;
+}
+
+struct ItemRef {
+    Menu* menu = nullptr;
+    size_t index = 0;
+    MenuItem* operator->() const { return &menu->items[index]; }
+};
+
+// An item by position, or by command id searched through the pop-up items as Windows does.
+bool findItem(Menu* menu, UINT item, bool byPosition, ItemRef* out, int depth = 0) {
+    if (menu == nullptr || depth > 16)
+        return false;
+    if (byPosition) {
+        if (item >= menu->items.size())
+            return false;
+        *out = ItemRef{menu, item};
+        return true;
+    }
+    for (size_t i = 0; i < menu->items.size(); ++i) {
+        MenuItem& m = menu->items[i];
+        if (m.subMenu != nullptr) {
+            auto it = table().menus.find(m.subMenu);
+            if (it != table().menus.end() && findItem(it->second.get(), item, false, out, depth + 1))
+                return true;
+        } else if (!m.Separator() && m.id == item) {
+            *out = ItemRef{menu, i};
+            return true;
+        }
+    }
+    return false;
+}
+
+bool itemFromFlags(MenuItem* item, UINT flags, UINT_PTR id, LPCWSTR text) {
+    if (flags & (MF_BITMAP | MF_OWNERDRAW)) {
+        SetLastError(ERROR_INVALID_PARAMETER); // only text items are drawn here
+        return false;
+    }
+    item->type = flags & (MF_SEPARATOR | MF_MENUBREAK | MF_MENUBARBREAK | MFT_RADIOCHECK);
+    item->state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT | MF_HILITE);
+    if (item->state & (MF_GRAYED | MF_DISABLED))
+        item->state |= MFS_GRAYED;
+    if (flags & MF_POPUP) {
+        auto sub = reinterpret_cast<HMENU>(id);
+        if (menuOf(sub) == nullptr)
+            return false;
+        item->subMenu = sub;
+    } else {
+        item->id = static_cast<UINT>(id);
+    }
+    if (!(flags & MF_SEPARATOR) && text != nullptr)
+        item->text = text;
+    return true;
+}
+
+void destroyMenu(HMENU handle, int depth = 0) {
+    auto it = table().menus.find(handle);
+    if (it == table().menus.end() || depth > 16)
+        return;
+    std::unique_ptr<Menu> menu = std::move(it->second);
+    table().menus.erase(it);
+    for (const MenuItem& item : menu->items) {
+        if (item.subMenu != nullptr)
+            destroyMenu(item.subMenu, depth + 1);
+    }
+}
+
+bool infoSizeValid(const MENUITEMINFOW* info) {
+    if (info == nullptr || info->cbSize < offsetof(MENUITEMINFOW, hbmpItem)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return true;
+}
+
+bool applyInfo(MenuItem* item, const MENUITEMINFOW* info) {
+    UINT mask = info->fMask;
+    if (mask & MIIM_SUBMENU) {
+        if (info->hSubMenu != nullptr && table().menus.count(info->hSubMenu) == 0) {
+            SetLastError(ERROR_INVALID_MENU_HANDLE);
+            return false;
+        }
+        item->subMenu = info->hSubMenu;
+    }
+    if (mask & (MIIM_FTYPE | MIIM_TYPE))
+        item->type = info->fType & ~static_cast<UINT>(MFT_BITMAP | MFT_OWNERDRAW);
+    if ((mask & MIIM_STRING) || ((mask & MIIM_TYPE) && !(info->fType & (MFT_SEPARATOR | MFT_BITMAP))))
+        item->text = info->dwTypeData != nullptr ? std::wstring(info->dwTypeData) : std::wstring();
+    if (mask & MIIM_ID)
+        item->id = info->wID;
+    if (mask & MIIM_STATE)
+        item->state = info->fState;
+    if (mask & MIIM_DATA)
+        item->data = info->dwItemData;
+    return true;
+}
+
+// ---- The menu window ----------------------------------------------------------------------------
+
+struct Tracking {
+    HMENU menu = nullptr;
+    HWND owner = nullptr;
+    UINT flags = 0;
+    std::vector<MenuItem> items; // a snapshot, taken after WM_INITMENUPOPUP
+    std::vector<RECT> rows;      // client coordinates
+    int hot = -1;
+    bool done = false;
+    std::optional<UINT> picked;
+};
+
+Tracking*& activeTracking() {
+    static Tracking* tracking = nullptr;
+    return tracking;
+}
+
+struct MenuWindowState {
+    Tracking* tracking = nullptr;
+};
+
+Tracking* trackingOf(HWND window) {
+    MenuWindowState* state = ControlState<MenuWindowState>(window);
+    return state != nullptr ? state->tracking : nullptr;
+}
+
+std::wstring labelOf(const std::wstring& text) {
+    return text.substr(0, text.find(L'\t'));
+}
+
+std::wstring acceleratorOf(const std::wstring& text) {
+    size_t tab = text.find(L'\t');
+    return tab == std::wstring::npos ? std::wstring() : text.substr(tab + 1);
+}
+
+// Lays the rows out and answers the window size the items need.
+SIZE layOut(Tracking* tracking) {
+    HFONT font = ControlFont(nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    int lineHeight = FontLineHeight(font) + 8;
+    int width = 60;
+    int accelWidth = 0;
+    int y = 2;
+    tracking->rows.clear();
+    for (const MenuItem& item : tracking->items) {
+        int height = item.Separator() ? kSeparatorHeight : lineHeight;
+        tracking->rows.push_back(RECT{2, y, 0, y + height});
+        y += height;
+        if (item.Separator())
+            continue;
+        std::wstring label = labelOf(item.text);
+        RECT r{0, 0, 0, 0};
+        DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+        width = std::max(width, static_cast<int>(r.right));
+        std::wstring accel = acceleratorOf(item.text);
+        if (!accel.empty()) {
+            RECT a{0, 0, 0, 0};
+            DrawTextW(dc, accel.c_str(), static_cast<int>(accel.size()), &a,
+                      DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+            accelWidth = std::max(accelWidth, static_cast<int>(a.right) + 16);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    int total = kCheckColumn + width + accelWidth + kTextRightMargin + 4;
+    for (RECT& r : tracking->rows)
+        r.right = total - 2;
+    return SIZE{total, y + 2};
+}
+
+void drawCheck(HDC dc, const RECT& row, COLORREF color) {
+    HPEN pen = CreatePen(PS_SOLID, 2, color);
+    HGDIOBJ old = SelectObject(dc, pen);
+    int cx = row.left + kCheckColumn / 2;
+    int cy = (row.top + row.bottom) / 2;
+    MoveToEx(dc, cx - 5, cy, nullptr);
+    LineTo(dc, cx - 2, cy + 3);
+    LineTo(dc, cx + 4, cy - 4);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+void paintMenu(HWND window, HDC dc, Tracking* tracking) {
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_MENU));
+    FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
+    HGDIOBJ oldFont = SelectObject(dc, ControlFont(nullptr));
+    SetBkMode(dc, TRANSPARENT);
+    for (size_t i = 0; i < tracking->items.size(); ++i) {
+        const MenuItem& item = tracking->items[i];
+        RECT row = tracking->rows[i];
+        if (item.Separator()) {
+            int y = (row.top + row.bottom) / 2;
+            RECT line{row.left + 2, y, row.right - 2, y + 1};
+            FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
+            continue;
+        }
+        bool hot = static_cast<int>(i) == tracking->hot;
+        if (hot)
+            FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
+        COLORREF color =
+            GetSysColor(item.Grayed() ? COLOR_GRAYTEXT : (hot ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+        SetTextColor(dc, color);
+        if (item.state & MFS_CHECKED)
+            drawCheck(dc, row, color);
+        RECT text{row.left + kCheckColumn, row.top, row.right - kTextRightMargin, row.bottom};
+        std::wstring label = labelOf(item.text);
+        DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        std::wstring accel = acceleratorOf(item.text);
+        if (!accel.empty())
+            DrawTextW(dc, accel.c_str(), static_cast<int>(accel.size()), &text,
+                      DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        if (item.subMenu != nullptr) {
+            // The arrow of a pop-up item.
+            int x = row.right - 12;
+            int cy = (row.top + row.bottom) / 2;
+            for (int k = 0; k < 4; ++k) {
+                RECT bar{x + k, cy - 3 + k, x + k + 1, cy + 4 - k};
+                HBRUSH brush = CreateSolidBrush(color);
+                FillRect(dc, &bar, brush);
+                DeleteObject(brush);
+            }
+        }
+    }
+    SelectObject(dc, oldFont);
+}
+
+int rowAt(const Tracking* tracking, POINT p) {
+    for (size_t i = 0; i < tracking->rows.size(); ++i) {
+        if (PtInRect(&tracking->rows[i], p) && !tracking->items[i].Separator())
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void setHot(HWND window, Tracking* tracking, int hot) {
+    if (tracking->hot == hot)
+        return;
+    tracking->hot = hot;
+    InvalidateRect(window, nullptr, FALSE);
+    if (hot >= 0 && !(tracking->flags & TPM_NONOTIFY) && IsWindow(tracking->owner)) {
+        const MenuItem& item = tracking->items[static_cast<size_t>(hot)];
+        UINT flags = item.state | (item.subMenu != nullptr ? MF_POPUP : 0);
+        SendMessageW(tracking->owner, WM_MENUSELECT,
+                     MAKEWPARAM(item.subMenu != nullptr ? hot : item.id, flags),
+                     reinterpret_cast<LPARAM>(tracking->menu));
+    }
+}
+
+void finish(Tracking* tracking, int index) {
+    tracking->done = true;
+    if (index >= 0 && tracking->items[static_cast<size_t>(index)].Pickable())
+        tracking->picked = tracking->items[static_cast<size_t>(index)].id;
+}
+
+LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Tracking* tracking = trackingOf(window);
+    if (tracking == nullptr)
+        return DefWindowProcW(window, message, wParam, lParam);
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    RECT client;
+    GetClientRect(window, &client);
+    bool rightButton = (tracking->flags & TPM_RIGHTBUTTON) != 0;
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        if (dc != nullptr)
+            paintMenu(window, dc, tracking);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+        if (PtInRect(&client, p))
+            setHot(window, tracking, rowAt(tracking, p));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (!PtInRect(&client, p))
+            finish(tracking, -1);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        if ((message == WM_RBUTTONUP && !rightButton) || !PtInRect(&client, p))
+            return 0;
+        // A release over a greyed item or a separator leaves the menu open, as on Windows.
+        if (int row = rowAt(tracking, p); row >= 0 && tracking->items[static_cast<size_t>(row)].Pickable())
+            finish(tracking, row);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window && !tracking->done)
+            finish(tracking, -1);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+SystemClassRegistration menuClass([] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_SAVEBITS | CS_DBLCLKS;
+    wc.lpfnWndProc = MenuWindowProc;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kMenuClass;
+    RegisterSystemClass(wc);
+});
+
+// ---- Tracking ---------------------------------------------------------------------------------
+
+wchar_t mnemonicOf(const std::wstring& text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == L'&') {
+            if (text[i + 1] != L'&')
+                return static_cast<wchar_t>(std::towupper(text[i + 1]));
+            ++i;
+        }
+    }
+    return 0;
+}
+
+void moveHot(HWND window, Tracking* tracking, int step, int from) {
+    int n = static_cast<int>(tracking->items.size());
+    int index = from;
+    for (int k = 0; k < n; ++k) {
+        index = ((index + step) % n + n) % n;
+        if (!tracking->items[static_cast<size_t>(index)].Separator()) {
+            setHot(window, tracking, index);
+            return;
+        }
+    }
+}
+
+void onCharacter(HWND window, Tracking* tracking, wchar_t c) {
+    wchar_t wanted = static_cast<wchar_t>(std::towupper(c));
+    std::vector<int> matches;
+    for (size_t i = 0; i < tracking->items.size(); ++i) {
+        if (!tracking->items[i].Separator() && mnemonicOf(tracking->items[i].text) == wanted)
+            matches.push_back(static_cast<int>(i));
+    }
+    if (matches.empty())
+        return;
+    if (matches.size() == 1) {
+        setHot(window, tracking, matches[0]);
+        // The only item with the mnemonic is chosen at once; a greyed one only highlights.
+        if (tracking->items[static_cast<size_t>(matches[0])].Pickable())
+            finish(tracking, matches[0]);
+        return;
+    }
+    // Several items share the mnemonic: each press moves to the next of them.
+    auto next = std::upper_bound(matches.begin(), matches.end(), tracking->hot);
+    setHot(window, tracking, next == matches.end() ? matches.front() : *next);
+}
+
+// The keyboard belongs to the menu while it is open.
+bool filterKeys(HWND window, Tracking* tracking, MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        switch (msg.wParam) {
+        case VK_ESCAPE:
+        case VK_MENU:
+        case VK_F10:
+            finish(tracking, -1);
+            break;
+        case VK_UP:
+            moveHot(window, tracking, -1, tracking->hot < 0 ? 0 : tracking->hot);
+            break;
+        case VK_DOWN:
+            moveHot(window, tracking, 1, tracking->hot < 0 ? -1 : tracking->hot);
+            break;
+        case VK_HOME:
+            moveHot(window, tracking, 1, -1);
+            break;
+        case VK_END:
+            moveHot(window, tracking, -1, 0);
+            break;
+        case VK_RETURN:
+            if (tracking->hot >= 0 && tracking->items[static_cast<size_t>(tracking->hot)].Pickable())
+                finish(tracking, tracking->hot);
+            break;
+        default:
+            TranslateMessage(&msg);
+            break;
+        }
+        return true;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        onCharacter(window, tracking, static_cast<wchar_t>(msg.wParam));
+        return true;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<PlatformMenuItem> describe(const std::vector<MenuItem>& items, int depth = 0) {
+    std::vector<PlatformMenuItem> out;
+    for (const MenuItem& item : items) {
+        PlatformMenuItem d;
+        d.caption = item.Separator() ? std::wstring() : item.text;
+        d.id = item.id;
+        d.separator = item.Separator();
+        d.checked = (item.state & MFS_CHECKED) != 0;
+        d.grayed = item.Grayed();
+        d.itemData = item.data;
+        if (item.subMenu != nullptr && depth < 16) {
+            auto it = table().menus.find(item.subMenu);
+            if (it != table().menus.end())
+                d.subMenu = describe(it->second->items, depth + 1);
+        }
+        out.push_back(std::move(d));
+    }
+    return out;
+}
+
+// True when a hook's answer names an item that can be picked, in the menu or its pop-up items.
+bool pickable(const std::vector<MenuItem>& items, UINT id, int depth = 0) {
+    for (const MenuItem& item : items) {
+        if (item.subMenu != nullptr) {
+            auto it = table().menus.find(item.subMenu);
+            if (depth < 16 && it != table().menus.end() && pickable(it->second->items, id, depth + 1))
+                return true;
+        } else if (item.Pickable() && item.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The menu's top-left corner for the TPM_ alignment flags, kept on the screen: a menu that would
+// run off an edge opens to the other side of the point, and is pushed inside when that fails too.
+POINT place(UINT flags, int x, int y, SIZE size) {
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int left = x;
+    if (flags & TPM_RIGHTALIGN)
+        left = x - size.cx;
+    else if (flags & TPM_CENTERALIGN)
+        left = x - size.cx / 2;
+    int top = y;
+    if (flags & TPM_BOTTOMALIGN)
+        top = y - size.cy;
+    else if (flags & TPM_VCENTERALIGN)
+        top = y - size.cy / 2;
+    if (left + size.cx > screenWidth && x - size.cx >= 0)
+        left = x - size.cx;
+    else if (left < 0 && x + size.cx <= screenWidth)
+        left = x;
+    if (top + size.cy > screenHeight && y - size.cy >= 0)
+        top = y - size.cy;
+    else if (top < 0 && y + size.cy <= screenHeight)
+        top = y;
+    left = std::max(0, std::min(left, screenWidth - static_cast<int>(size.cx)));
+    top = std::max(0, std::min(top, screenHeight - static_cast<int>(size.cy)));
+    return POINT{left, top};
+}
+
+BOOL track(HMENU handle, UINT flags, int x, int y, HWND owner) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr)
+        return FALSE;
+    if (!IsWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (activeTracking() != nullptr) {
+        SetLastError(ERROR_POPUP_ALREADY_ACTIVE);
+        return FALSE;
+    }
+    bool notify = !(flags & TPM_NONOTIFY);
+    if (notify) {
+        SendMessageW(owner, WM_ENTERMENULOOP, TRUE, 0);
+        SendMessageW(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(handle), 0);
+        menu = menuOf(handle); // the owner may have destroyed it
+        if (menu == nullptr || !IsWindow(owner))
+            return FALSE;
+    }
+    Tracking tracking;
+    tracking.menu = handle;
+    tracking.owner = owner;
+    tracking.flags = flags;
+    tracking.items = menu->items;
+    SIZE size = layOut(&tracking);
+    POINT at = place(flags, x, y, size);
+
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kMenuClass, L"",
+                                  WS_POPUP, at.x, at.y, size.cx, size.cy, owner, nullptr, nullptr, nullptr);
+    if (window == nullptr)
+        return FALSE;
+    ControlState<MenuWindowState>(window)->tracking = &tracking;
+    activeTracking() = &tracking;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    UpdateWindow(window);
+
+    const PlatformMenuHook& hook = MenuHook();
+    if (!BackendHasDisplay() && hook) {
+        std::optional<UINT> answer = hook(owner, POINT{x, y}, describe(tracking.items));
+        tracking.done = true;
+        if (answer && pickable(tracking.items, *answer))
+            tracking.picked = answer;
+    } else {
+        SetCapture(window);
+        RunModalLoop([&] { return tracking.done || !IsWindow(window); },
+                     [&](MSG& msg) { return filterKeys(window, &tracking, msg); });
+        if (GetCapture() == window) {
+            tracking.done = true; // the capture change that follows is ours
+            ReleaseCapture();
+        }
+    }
+    activeTracking() = nullptr;
+    PlatformMenuRecord record;
+    record.owner = owner;
+    record.point = POINT{x, y};
+    GetWindowRect(window, &record.rect);
+    record.flags = flags;
+    record.items = describe(tracking.items);
+    record.picked = tracking.picked;
+    RecordMenu(record);
+    if (IsWindow(window)) {
+        ControlState<MenuWindowState>(window)->tracking = nullptr;
+        DestroyWindow(window);
+    }
+    if (notify && IsWindow(owner)) {
+        SendMessageW(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(handle), 0);
+        SendMessageW(owner, WM_EXITMENULOOP, TRUE, 0);
+    }
+    if (!tracking.picked)
+        return (flags & TPM_RETURNCMD) ? 0 : TRUE;
+    if (flags & TPM_RETURNCMD)
+        return static_cast<BOOL>(*tracking.picked);
+    if (IsWindow(owner))
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(*tracking.picked, 0), 0);
+    return TRUE;
+}
+
+} // namespace
+} // namespace platform
+
+using namespace platform;
+
+extern "C" {
+
+HMENU WINAPI CreatePopupMenu() {
+    return newMenu();
+}
+
+HMENU WINAPI CreateMenu() {
+    return newMenu();
+}
+
+BOOL WINAPI DestroyMenu(HMENU menu) {
+    if (menuOf(menu) == nullptr)
+        return FALSE;
+    destroyMenu(menu);
+    return TRUE;
+}
+
+BOOL WINAPI IsMenu(HMENU menu) {
+    return table().menus.count(menu) != 0 ? TRUE : FALSE;
+}
+
+BOOL WINAPI InsertMenuW(HMENU handle, UINT position, UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr)
+        return FALSE;
+    MenuItem item;
+    if (!itemFromFlags(&item, flags, idNewItem, newItem))
+        return FALSE;
+    size_t at = menu->items.size();
+    if (flags & MF_BYPOSITION) {
+        at = std::min(static_cast<size_t>(position), menu->items.size());
+    } else if (position != static_cast<UINT>(-1)) {
+        ItemRef ref;
+        if (!findItem(menu, position, false, &ref)) {
+            SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+            return FALSE;
+        }
+        menu = ref.menu;
+        at = ref.index;
+    }
+    menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), item);
+    return TRUE;
+}
+
+BOOL WINAPI AppendMenuW(HMENU menu, UINT flags, UINT_PTR idNewItem, LPCWSTR newItem) {
+    return InsertMenuW(menu, static_cast<UINT>(-1),
+                       (flags & ~static_cast<UINT>(MF_BYPOSITION)) | MF_BYPOSITION, idNewItem, newItem);
+}
+
+BOOL WINAPI InsertMenuItemW(HMENU handle, UINT position, BOOL byPosition, LPCMENUITEMINFOW info) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !infoSizeValid(info))
+        return FALSE;
+    MenuItem item;
+    if (!applyInfo(&item, info))
+        return FALSE;
+    size_t at = menu->items.size();
+    if (byPosition) {
+        at = std::min(static_cast<size_t>(position), menu->items.size());
+    } else {
+        ItemRef ref;
+        if (findItem(menu, position, false, &ref)) {
+            menu = ref.menu;
+            at = ref.index;
+        }
+    }
+    menu->items.insert(menu->items.begin() + static_cast<std::ptrdiff_t>(at), item);
+    return TRUE;
+}
+
+BOOL WINAPI SetMenuItemInfoW(HMENU handle, UINT position, BOOL byPosition, LPCMENUITEMINFOW info) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !infoSizeValid(info))
+        return FALSE;
+    ItemRef ref;
+    if (!findItem(menu, position, byPosition != FALSE, &ref)) {
+        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+        return FALSE;
+    }
+    MenuItem changed = *ref.operator->();
+    if (!applyInfo(&changed, info))
+        return FALSE;
+    *ref.operator->() = changed;
+    return TRUE;
+}
+
+BOOL WINAPI GetMenuItemInfoW(HMENU handle, UINT position, BOOL byPosition, LPMENUITEMINFOW info) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !infoSizeValid(info))
+        return FALSE;
+    ItemRef ref;
+    if (!findItem(menu, position, byPosition != FALSE, &ref)) {
+        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
+        return FALSE;
+    }
+    const MenuItem& item = *ref.operator->();
+    UINT mask = info->fMask;
+    if (mask & (MIIM_FTYPE | MIIM_TYPE))
+        info->fType = item.type;
+    if (mask & MIIM_ID)
+        info->wID = item.id;
+    if (mask & MIIM_STATE)
+        info->fState = item.state;
+    if (mask & MIIM_SUBMENU)
+        info->hSubMenu = item.subMenu;
+    if (mask & MIIM_DATA)
+        info->dwItemData = item.data;
+    if (mask & (MIIM_STRING | MIIM_TYPE)) {
+        // As on Windows: without a buffer only the length is told; with one, as much as fits.
+        if (info->dwTypeData == nullptr || info->cch == 0) {
+            info->cch = static_cast<UINT>(item.text.size());
+        } else {
+            size_t n = std::min(item.text.size(), static_cast<size_t>(info->cch) - 1);
+            item.text.copy(info->dwTypeData, n);
+            info->dwTypeData[n] = L'\0';
+            info->cch = static_cast<UINT>(n);
+        }
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeleteMenu(HMENU handle, UINT position, UINT flags) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, position, (flags & MF_BYPOSITION) != 0, &ref))
+        return FALSE;
+    HMENU sub = ref->subMenu;
+    ref.menu->items.erase(ref.menu->items.begin() + static_cast<std::ptrdiff_t>(ref.index));
+    if (sub != nullptr)
+        destroyMenu(sub);
+    return TRUE;
+}
+
+BOOL WINAPI RemoveMenu(HMENU handle, UINT position, UINT flags) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, position, (flags & MF_BYPOSITION) != 0, &ref))
+        return FALSE;
+    ref.menu->items.erase(ref.menu->items.begin() + static_cast<std::ptrdiff_t>(ref.index));
+    return TRUE;
+}
+
+DWORD WINAPI CheckMenuItem(HMENU handle, UINT id, UINT check) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, id, (check & MF_BYPOSITION) != 0, &ref))
+        return static_cast<DWORD>(-1);
+    DWORD previous = ref->state & MF_CHECKED;
+    ref->state = (ref->state & ~static_cast<UINT>(MF_CHECKED)) | (check & MF_CHECKED);
+    return previous;
+}
+
+BOOL WINAPI EnableMenuItem(HMENU handle, UINT id, UINT enable) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, id, (enable & MF_BYPOSITION) != 0, &ref))
+        return -1;
+    BOOL previous = static_cast<BOOL>(ref->state & MFS_GRAYED);
+    ref->state = (ref->state & ~static_cast<UINT>(MFS_GRAYED)) | (enable & (MF_GRAYED | MF_DISABLED));
+    if (ref->state & (MF_GRAYED | MF_DISABLED))
+        ref->state |= MFS_GRAYED;
+    return previous;
+}
+
+UINT WINAPI GetMenuState(HMENU handle, UINT id, UINT flags) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, id, (flags & MF_BYPOSITION) != 0, &ref))
+        return static_cast<UINT>(-1);
+    return ref->state | ref->type | (ref->subMenu != nullptr ? MF_POPUP : 0);
+}
+
+int WINAPI GetMenuItemCount(HMENU handle) {
+    Menu* menu = menuOf(handle);
+    return menu == nullptr ? -1 : static_cast<int>(menu->items.size());
+}
+
+UINT WINAPI GetMenuItemID(HMENU handle, int position) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || position < 0 || static_cast<size_t>(position) >= menu->items.size())
+        return static_cast<UINT>(-1);
+    const MenuItem& item = menu->items[static_cast<size_t>(position)];
+    return item.subMenu != nullptr ? static_cast<UINT>(-1) : item.id;
+}
+
+HMENU WINAPI GetSubMenu(HMENU handle, int position) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || position < 0 || static_cast<size_t>(position) >= menu->items.size())
+        return nullptr;
+    return menu->items[static_cast<size_t>(position)].subMenu;
+}
+
+int WINAPI GetMenuStringW(HMENU handle, UINT id, LPWSTR text, int maxCount, UINT flags) {
+    ItemRef ref;
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || !findItem(menu, id, (flags & MF_BYPOSITION) != 0, &ref))
+        return 0;
+    const std::wstring& caption = ref->text;
+    if (text == nullptr || maxCount <= 0)
+        return static_cast<int>(caption.size());
+    size_t n = std::min(caption.size(), static_cast<size_t>(maxCount) - 1);
+    caption.copy(text, n);
+    text[n] = L'\0';
+    return static_cast<int>(n);
+}
+
+BOOL WINAPI TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPARAMS) {
+    return track(menu, flags, x, y, owner);
+}
+
+BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+    return track(menu, flags, x, y, owner);
+}
+
+BOOL WINAPI EndMenu() {
+    if (Tracking* tracking = activeTracking())
+        finish(tracking, -1);
+    return TRUE;
+}
+
+} // extern "C"
