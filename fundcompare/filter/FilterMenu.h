@@ -6,5 +6,5 @@
 
 #include <vector>
 
-// False when no menu could be shown (the platform has no pop-up menus, or making one failed).
+// False when no menu could be shown.
 bool TrackFilterMenu(HWND owner, const std::vector<FilterWnd2::MenuEntry>& entries, int x, int y);
