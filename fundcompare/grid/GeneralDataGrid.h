@@ -1,0 +1,93 @@
+// GeneralDataGrid: the grid of funds that every page grid is built on. It binds a host table
+// through two chained views (a sorted one and the displayed one, where the filter panel attaches
+// its filters), shows cells through the column formats of the header document, colours values by
+// their sign or by the followed-funds highlight, sorts by a clicked column and keeps the current
+// fund selected across data changes and sorts.
+//
+// Sections: construction and binding; theme and header; view notifications; the host hooks.
+#pragma once
+
+#include "grid/ColumnFormat.h"
+#include "grid/ThemeDataGrid.h"
+
+#include <sdk/App.h>
+#include <sdk/Modules.h>
+
+#include <map>
+#include <memory>
+
+class GeneralDataGrid : public ThemeDataGrid, public Data::IDataViewEvent {
+public:
+    // The colours of values by sign, shared by every fund grid of the process: the last theme
+    // applied to any of them sets them for all.
+    struct ValueColours {
+        COLORREF zero = RGB(192, 192, 192);
+        COLORREF negative = RGB(0, 200, 0);
+        COLORREF positive = RGB(255, 64, 64);
+    };
+    static const ValueColours& GetValueColours();
+
+    GeneralDataGrid();
+    ~GeneralDataGrid() override;
+
+    // The grid belongs to its page: the views' references to it count for nothing.
+    unsigned long AddRef() override { return 1; }
+    unsigned long Release() override { return 1; }
+
+    // ---- Construction and binding ----
+    void SetApp(IApp* app);
+    IApp* GetApp() const { return m_app; }
+    // Binds the grid to a table. The views and the sorter are made on the first call and kept by
+    // every later one, so that a rebinding keeps the user's sort and the panel's filters.
+    void SetDataSource(Data::IDataTable* table);
+    // A new reference to the view the grid shows (null before the first SetDataSource).
+    XComPtr<Data::IDataView> GetDisplayView() const { return m_displayView; }
+    // The zoom of the user's font-size setting, 1.0 when it is not set.
+    void ApplyUserZoom();
+
+    // ---- Theme and header ----
+    void SetTheme(Conf::ITheme* theme) override;
+    int SetHeader(const wchar_t* xml) override;
+    COLORREF GetHighlightColour() const { return m_highlightColour; }
+    // The formatting record of a column, made from its header item on first use; null when the
+    // header has no item of that name.
+    ColumnFormat* FindOrCreateFormat(const XStringW& name, const pugi::xml_node& item);
+    ColumnFormat* FindOrCreateFormat(const XStringW& name);
+
+    // ---- View notifications ----
+    void OnBeforeChange(Data::IDataView* view) override;
+    void OnAfterChange(Data::IDataView* view) override;
+
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    // ---- Host hooks ----
+    int GetRowsCount() override;
+    void GetItemColor(int row, const HeaderInfo2& item, const XStringW& text, COLORREF& colour) override;
+    void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override;
+    bool sort(const XStringW& name, bool ascending) override;
+
+    // The fund code of a display row; empty when the row has none ("--" counts as none).
+    XStringW GetRowCode(int row);
+    // Notes the code of the current row before the rows change under it.
+    void RememberCurrentFund();
+    // Makes the row of the remembered fund current again; false when it is gone or nothing
+    // was remembered.
+    bool RestoreCurrentFund();
+
+    XComPtr<Data::IDataView> m_sortedView;
+    XComPtr<Data::IDataView> m_displayView;
+    XComPtr<Data::IFieldSorter> m_sorter;
+
+private:
+    // Lets go of the views, the sorter and the application, leaving no view able to call back.
+    void ReleaseData();
+    IConcernFundModule* ConcernFundModule();
+
+    XComPtr<IApp> m_app;
+    XComPtr<IConcernFundModule> m_concernFunds;
+    std::map<XStringW, std::unique_ptr<ColumnFormat>> m_formats;
+    COLORREF m_highlightColour = RGB(255, 255, 0);
+    XStringW m_rememberedCode;
+    bool m_sorting = false;
+};
