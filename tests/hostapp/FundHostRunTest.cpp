@@ -90,6 +90,23 @@ TEST_F(FundHostRun, FundsAreAddedAndFollowedFromTheFundFilterPage) {
     EXPECT_NE(run.output.find("line 1: there is no fund 500001"), std::string::npos) << run.output;
 }
 
+TEST_F(FundHostRun, SortAndDumpShowTheListAsItIsDrawn) {
+    std::string tsv = (folder / "list.tsv").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "tab 基金筛选\nsort aliascode desc\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::ifstream in(tsv);
+    std::string titles, first;
+    std::getline(in, titles);
+    std::getline(in, first);
+    EXPECT_EQ(titles.rfind("代码\t名称\t", 0), 0u) << titles;
+    EXPECT_EQ(first.rfind("000014\t嘉实增长股票\t", 0), 0u) << first;
+
+    run = runHost(common() + " --script " + writeScript(folder, "sort nonsense asc\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("no column 'nonsense'"), std::string::npos) << run.output;
+}
+
 TEST_F(FundHostRun, AFailingLineStopsTheScriptWithItsNumber) {
     HostRun run =
         runHost(common() + " --script " + writeScript(folder, "tab 对比分析\nexpect-message 没有这个消息\n"));

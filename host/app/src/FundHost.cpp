@@ -154,6 +154,7 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
 void FundHost::ReportModuleError(const std::wstring& text) {
     std::fprintf(stderr, "fundhost: %s\n", XStringW(text).ToUtf8().c_str());
     m_frame->SetStatus(text);
+    MessageBoxW(m_frame->Window(), text.c_str(), L"提示", MB_OK | MB_ICONWARNING);
 }
 
 void FundHost::LoadCompareModule(const std::string& path) {
@@ -202,7 +203,7 @@ void FundHost::ToggleTheme() {
     std::string next = m_themeName == "dark" ? "light" : "dark";
     XStringW error;
     if (!m_themes->SelectTheme(next, error)) {
-        m_frame->SetStatus(error.str());
+        MessageBoxW(m_frame->Window(), error.c_str(), L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
     m_themeName = next;

@@ -93,6 +93,7 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         Settle();
         return Dump(action.text.ToUtf8(), error);
     case Kind::Sort:
+        return Sort(action.text, action.ascending, error);
     case Kind::Horizon:
         error = notThereYet("the content of the comparison pages");
         return false;
@@ -275,6 +276,32 @@ bool ScriptRunner::Dump(const std::string& path, std::string& error) {
     }
     std::printf("dump: %s\n", path.c_str());
     return true;
+}
+
+bool ScriptRunner::Sort(const XStringW& field, bool ascending, std::string& error) {
+    std::vector<Control::DataGridEx*> grids;
+    EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
+    for (Control::DataGridEx* grid : grids) {
+        for (int c = 0; c < grid->GetColumnCount(); ++c) {
+            if (grid->GetColumn(c)->name != field)
+                continue;
+            // A click sorts or turns the direction round: two clicks reach either direction.
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                if (grid->GetSortColumn() == field && grid->GetSortAscending() == ascending)
+                    return true;
+                RECT header = grid->GetHeaderRect();
+                RECT cell = grid->GetCellRect(0, c);
+                POINT p{(cell.left + cell.right) / 2, (header.top + header.bottom) / 2};
+                ClientToScreen(*grid, &p);
+                PlatformClick(p.x, p.y);
+                Settle();
+            }
+            error = "the list does not sort by '" + field.ToUtf8() + "'";
+            return false;
+        }
+    }
+    error = "the visible page has no column '" + field.ToUtf8() + "'";
+    return false;
 }
 
 bool ScriptRunner::ExpectMessage(const XStringW& text, std::string& error) {

@@ -24,6 +24,8 @@ private:
     bool ExpectMessage(const XStringW& text, std::string& error);
     // Writes the cells of every visible grid of the current page, titles first, as shown.
     bool Dump(const std::string& path, std::string& error);
+    // Clicks the header of the visible list's column until the list is sorted that way.
+    bool Sort(const XStringW& field, bool ascending, std::string& error);
     void ClickAt(const RECT& frameRect);
     void ClickWindow(HWND window);
     // Shows the fund-filter page, narrows its list to the fund by typing the code into the search
