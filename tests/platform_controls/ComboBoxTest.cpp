@@ -215,6 +215,11 @@ TEST_F(ComboBoxTest, ClosedBoxKeysAndWheelChangeTheSelectionWithNotification) {
     PlatformKeyPress(VK_UP);
     PlatformRunUntilIdle();
     EXPECT_EQ(CommandCodes(parent, combo), std::vector<WORD>{CBN_SELCHANGE});
+    // Typing a letter moves to the next item starting with it.
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Zeta"));
+    PlatformTypeText(L"z");
+    PlatformRunUntilIdle();
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 5);
 }
 
 TEST_F(ComboBoxTest, WheelAndScrollBarScrollTheOpenList) {

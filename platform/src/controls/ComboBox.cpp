@@ -18,6 +18,7 @@
 #include "internal/WindowSystemClasses.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -436,6 +437,29 @@ LRESULT OnKeyDown(HWND combo, ComboState* state, UINT message, WPARAM key) {
     return 0;
 }
 
+// A typed character moves to the next item that starts with it, as a list box's type-ahead does.
+LRESULT OnChar(HWND combo, ComboState* state, WPARAM wParam) {
+    auto typed = static_cast<wchar_t>(wParam);
+    int n = count(state);
+    if (n == 0 || typed < L' ')
+        return 0;
+    int from = state->dropped ? state->hot : state->selection;
+    for (int k = 1; k <= n; ++k) {
+        int i = ((from < 0 ? -1 : from) + k) % n;
+        if (!state->items[i].empty() && towlower(state->items[i][0]) == towlower(typed)) {
+            if (state->dropped) {
+                state->hot = i;
+                ensureVisible(state, i);
+                InvalidateRect(state->list, nullptr, FALSE);
+            } else {
+                setSelection(combo, state, i, true);
+            }
+            break;
+        }
+    }
+    return 0;
+}
+
 LRESULT OnWheel(HWND combo, ComboState* state, WPARAM wParam) {
     int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
     if (notches == 0)
@@ -583,6 +607,8 @@ LRESULT CALLBACK ComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lPara
         return OnKeyDown(combo, state, message, wParam);
     case WM_MOUSEWHEEL:
         return OnWheel(combo, state, wParam);
+    case WM_CHAR:
+        return OnChar(combo, state, wParam);
     case WM_SETFOCUS:
         return OnFocus(combo, state, true);
     case WM_KILLFOCUS:

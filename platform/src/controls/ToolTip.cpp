@@ -288,7 +288,10 @@ bool isMouseMessage(UINT message) {
 void watchDispatch(const MSG& msg) {
     if (!isMouseMessage(msg.message))
         return;
-    std::vector<HWND> windows = tooltips();
+    // Tooltips that went without their WM_DESTROY (a subclass may swallow it) drop out here.
+    auto& all = tooltips();
+    all.erase(std::remove_if(all.begin(), all.end(), [](HWND tip) { return !IsWindow(tip); }), all.end());
+    std::vector<HWND> windows = all;
     for (HWND tip : windows) {
         TipState* state = IsWindow(tip) ? tipOf(tip) : nullptr;
         if (state == nullptr)

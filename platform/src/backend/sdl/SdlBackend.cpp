@@ -1,0 +1,394 @@
+// The display backend over SDL2 (platform/display.h).
+//
+// Each visible top-level window has one SDL window of its window rectangle's size at its screen
+// position; hiding a top-level hides it, destroying destroys it. Presenting converts the
+// top-level's cairo surface (premultiplied ARGB32, opaque in practice) into the SDL window's
+// surface. SDL's events become raw input for the window manager (QueueInput) at screen points, or
+// window calls for moves, resizes (WM_SIZE follows) and close requests (WM_CLOSE is posted).
+//
+// Characters: key presses make their characters through TranslateMessage, as on Windows, so
+// SDL's text events are used only for what no key press gives (an input method's text).
+#include "internal/Window.h"
+#include "internal/WindowBackend.h"
+#include "internal/WindowManager.h"
+
+#include <platform/display.h>
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <map>
+
+namespace platform {
+namespace {
+
+UINT virtualKeyOf(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z)
+        return static_cast<UINT>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9)
+        return static_cast<UINT>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12)
+        return static_cast<UINT>(VK_F1 + (key - SDLK_F1));
+    switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_DOWN:
+        return VK_DOWN;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_HOME:
+        return VK_HOME;
+    case SDLK_END:
+        return VK_END;
+    case SDLK_PAGEUP:
+        return VK_PRIOR;
+    case SDLK_PAGEDOWN:
+        return VK_NEXT;
+    case SDLK_INSERT:
+        return VK_INSERT;
+    case SDLK_DELETE:
+        return VK_DELETE;
+    case SDLK_LSHIFT:
+        return VK_LSHIFT;
+    case SDLK_RSHIFT:
+        return VK_RSHIFT;
+    case SDLK_LCTRL:
+        return VK_LCONTROL;
+    case SDLK_RCTRL:
+        return VK_RCONTROL;
+    case SDLK_LALT:
+        return VK_LMENU;
+    case SDLK_RALT:
+        return VK_RMENU;
+    case SDLK_CAPSLOCK:
+        return VK_CAPITAL;
+    case SDLK_COMMA:
+        return VK_OEM_COMMA;
+    case SDLK_PERIOD:
+        return VK_OEM_PERIOD;
+    case SDLK_MINUS:
+        return VK_OEM_MINUS;
+    case SDLK_EQUALS:
+        return VK_OEM_PLUS;
+    case SDLK_SEMICOLON:
+        return VK_OEM_1;
+    case SDLK_SLASH:
+        return VK_OEM_2;
+    case SDLK_BACKQUOTE:
+        return VK_OEM_3;
+    case SDLK_LEFTBRACKET:
+        return VK_OEM_4;
+    case SDLK_BACKSLASH:
+        return VK_OEM_5;
+    case SDLK_RIGHTBRACKET:
+        return VK_OEM_6;
+    case SDLK_QUOTE:
+        return VK_OEM_7;
+    default:
+        return 0;
+    }
+}
+
+// UTF-8 text of an input method, as UTF-32 characters.
+std::wstring decodeUtf8(const char* text) {
+    std::wstring out;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p != 0) {
+        unsigned c = *p;
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        unsigned value = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : extra == 1 ? c & 0x1F : c;
+        ++p;
+        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p)
+            value = (value << 6) | (*p & 0x3F);
+        out += static_cast<wchar_t>(value);
+    }
+    return out;
+}
+
+class SdlBackend : public WindowBackend {
+public:
+    ~SdlBackend() override {
+        for (auto& [handle, window] : m_windows)
+            SDL_DestroyWindow(window);
+    }
+
+    DWORD Now() override { return SDL_GetTicks(); }
+    bool HasDisplay() const override { return true; }
+
+    bool WaitForInput(DWORD timeout) override {
+        SDL_Event event;
+        int got = timeout == INFINITE_WAIT ? SDL_WaitEvent(&event)
+                                           : SDL_WaitEventTimeout(&event, static_cast<int>(timeout));
+        if (got != 0) {
+            handle(event);
+            while (SDL_PollEvent(&event) != 0)
+                handle(event);
+        }
+        return true; // a display can always bring more input
+    }
+
+    void TopLevelCreated(Window* window) override { sync(window); }
+    void TopLevelChanged(Window* window) override { sync(window); }
+
+    void TopLevelDestroyed(Window* window) override {
+        auto it = m_windows.find(window->handle);
+        if (it == m_windows.end())
+            return;
+        m_byId.erase(SDL_GetWindowID(it->second));
+        SDL_DestroyWindow(it->second);
+        m_windows.erase(it);
+    }
+
+    void Present(Window* window) override {
+        auto it = m_windows.find(window->handle);
+        if (it == m_windows.end() || window->surface == nullptr)
+            return;
+        SDL_Surface* target = SDL_GetWindowSurface(it->second);
+        if (target == nullptr)
+            return;
+        cairo_surface_flush(window->surface);
+        int width = std::min(cairo_image_surface_get_width(window->surface), target->w);
+        int height = std::min(cairo_image_surface_get_height(window->surface), target->h);
+        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888,
+                          cairo_image_surface_get_data(window->surface),
+                          cairo_image_surface_get_stride(window->surface), target->format->format,
+                          target->pixels, target->pitch);
+        SDL_UpdateWindowSurface(it->second);
+    }
+
+    unsigned IdOf(HWND handle) const {
+        auto it = m_windows.find(handle);
+        return it == m_windows.end() ? 0 : SDL_GetWindowID(it->second);
+    }
+
+private:
+    void sync(Window* window) {
+        if (window->dead)
+            return;
+        const RECT& r = window->windowRect;
+        int width = std::max(1, static_cast<int>(r.right - r.left));
+        int height = std::max(1, static_cast<int>(r.bottom - r.top));
+        bool visible = (window->style & WS_VISIBLE) != 0;
+        auto it = m_windows.find(window->handle);
+        if (it == m_windows.end()) {
+            if (!visible)
+                return;
+            Uint32 flags = SDL_WINDOW_HIDDEN;
+            bool decorated = (window->style & WS_CAPTION) == WS_CAPTION;
+            if (!decorated)
+                flags |= SDL_WINDOW_BORDERLESS;
+            if (window->style & WS_THICKFRAME)
+                flags |= SDL_WINDOW_RESIZABLE;
+            if (window->exStyle & WS_EX_TOPMOST)
+                flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+            if (window->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST))
+                flags |= SDL_WINDOW_SKIP_TASKBAR;
+            if (!decorated && (window->exStyle & WS_EX_NOACTIVATE))
+                flags |= SDL_WINDOW_POPUP_MENU;
+            SDL_Window* created =
+                SDL_CreateWindow(utf8(window->text).c_str(), r.left, r.top, width, height, flags);
+            if (created == nullptr) {
+                std::fprintf(stderr, "display: cannot create a window: %s\n", SDL_GetError());
+                return;
+            }
+            it = m_windows.emplace(window->handle, created).first;
+            m_byId[SDL_GetWindowID(created)] = window->handle;
+        }
+        SDL_Window* sdl = it->second;
+        if (!visible) {
+            SDL_HideWindow(sdl);
+            return;
+        }
+        int x = 0;
+        int y = 0;
+        int w = 0;
+        int h = 0;
+        SDL_GetWindowPosition(sdl, &x, &y);
+        SDL_GetWindowSize(sdl, &w, &h);
+        if (x != r.left || y != r.top)
+            SDL_SetWindowPosition(sdl, r.left, r.top);
+        if (w != width || h != height)
+            SDL_SetWindowSize(sdl, width, height);
+        if (!(SDL_GetWindowFlags(sdl) & SDL_WINDOW_SHOWN)) {
+            SDL_ShowWindow(sdl);
+            window->presentPending = true;
+        }
+        if (window->exStyle & WS_EX_TOPMOST)
+            SDL_RaiseWindow(sdl);
+    }
+
+    static std::string utf8(const std::wstring& text) {
+        std::string out;
+        for (wchar_t wc : text) {
+            auto c = static_cast<unsigned>(wc);
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else if (c < 0x800) {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                out += static_cast<char>(0xE0 | (c >> 12));
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                out += static_cast<char>(0xF0 | (c >> 18));
+                out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    }
+
+    Window* windowOf(Uint32 id) const {
+        auto it = m_byId.find(id);
+        return it == m_byId.end() ? nullptr : LiveWindow(it->second);
+    }
+
+    void mouse(InputEvent::Kind kind, Uint32 id, int x, int y, int button = 0) {
+        Window* window = windowOf(id);
+        if (window == nullptr)
+            return;
+        InputEvent event;
+        event.kind = kind;
+        event.point = POINT{window->windowRect.left + x, window->windowRect.top + y};
+        event.button = button;
+        QueueInput(event);
+    }
+
+    void handle(const SDL_Event& e) {
+        switch (e.type) {
+        case SDL_MOUSEMOTION:
+            mouse(InputEvent::MouseMove, e.motion.windowID, e.motion.x, e.motion.y);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            int button = e.button.button == SDL_BUTTON_RIGHT    ? 1
+                         : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                : 0;
+            if (e.button.button > SDL_BUTTON_RIGHT)
+                break;
+            mouse(e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::ButtonDown : InputEvent::ButtonUp,
+                  e.button.windowID, e.button.x, e.button.y, button);
+            break;
+        }
+        case SDL_MOUSEWHEEL: {
+            InputEvent event;
+            event.kind = InputEvent::Wheel;
+            event.point = CursorPosition();
+            int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            event.wheelDelta = notches * WHEEL_DELTA;
+            if (notches != 0)
+                QueueInput(event);
+            break;
+        }
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            UINT key = virtualKeyOf(e.key.keysym.sym);
+            if (key == 0)
+                break;
+            InputEvent event;
+            event.kind = e.type == SDL_KEYDOWN ? InputEvent::KeyDown : InputEvent::KeyUp;
+            event.virtualKey = key;
+            event.point = CursorPosition();
+            QueueInput(event);
+            break;
+        }
+        case SDL_TEXTINPUT:
+            for (wchar_t c : decodeUtf8(e.text.text)) {
+                if (c < 0x80)
+                    continue; // made by TranslateMessage from the key press
+                InputEvent event;
+                event.kind = InputEvent::Char;
+                event.character = c;
+                event.point = CursorPosition();
+                QueueInput(event);
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            windowEvent(e.window);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void windowEvent(const SDL_WindowEvent& e) {
+        Window* window = windowOf(e.windowID);
+        if (window == nullptr)
+            return;
+        HWND handle = window->handle;
+        switch (e.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (e.data1 != window->windowRect.right - window->windowRect.left ||
+                e.data2 != window->windowRect.bottom - window->windowRect.top)
+                SetWindowPos(handle, nullptr, 0, 0, e.data1, e.data2,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            if (e.data1 != window->windowRect.left || e.data2 != window->windowRect.top)
+                SetWindowPos(handle, nullptr, e.data1, e.data2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            Present(window);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            PostMessageW(handle, WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+
+    std::map<HWND, SDL_Window*> m_windows;
+    std::map<Uint32, HWND> m_byId;
+};
+
+SdlBackend* current() {
+    return dynamic_cast<SdlBackend*>(&Backend());
+}
+
+} // namespace
+} // namespace platform
+
+using namespace platform;
+
+bool PlatformStartSdl() {
+    if (current() != nullptr)
+        return true;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "display: SDL cannot start: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_Rect bounds{0, 0, 1280, 800};
+    SDL_GetDisplayBounds(0, &bounds);
+    SetBackend(std::make_unique<SdlBackend>());
+    SetScreenSize(bounds.w, bounds.h);
+    SDL_StartTextInput();
+    for (Window* w : Desktop()->children)
+        Backend().TopLevelChanged(w);
+    return true;
+}
+
+bool PlatformUsesDisplay() {
+    return current() != nullptr;
+}
+
+unsigned PlatformSdlWindowId(HWND window) {
+    SdlBackend* backend = current();
+    return backend != nullptr ? backend->IdOf(window) : 0;
+}

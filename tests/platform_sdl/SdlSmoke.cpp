@@ -1,0 +1,213 @@
+// A small program on the display backend: a window with a push button and a drop-down list,
+// driven by SDL events pushed into SDL's queue (as the display would deliver them), then a
+// screenshot of the X screen checked by pixels. Exits 0 when everything arrived and showed.
+//
+// Usage: sdl_smoke SCREENSHOT.png
+#include <platform/commctrl.h>
+#include <platform/display.h>
+#include <platform/windows.h>
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::pair<WORD, WORD>> commands; // (id, code)
+bool closed = false;
+bool sized = false;
+
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_SIZE:
+        if (LOWORD(lParam) == 420)
+            sized = true;
+        return 0;
+    case WM_CLOSE:
+        closed = true;
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// Runs the message loop for a while; a timer keeps the loop waking up.
+void pump(HWND window, Uint32 milliseconds) {
+    SetTimer(window, 1, 10, nullptr);
+    Uint32 end = SDL_GetTicks() + milliseconds;
+    while (SDL_GetTicks() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        WaitMessage();
+    }
+    KillTimer(window, 1);
+}
+
+void pushButton(Uint32 windowId, int x, int y, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.windowID = windowId;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = x;
+    e.button.y = y;
+    SDL_PushEvent(&e);
+}
+
+void pushKey(SDL_Keycode key) {
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = key;
+        SDL_PushEvent(&e);
+    }
+}
+
+void click(HWND window, int x, int y) {
+    Uint32 id = PlatformSdlWindowId(window);
+    SDL_Event move{};
+    move.type = SDL_MOUSEMOTION;
+    move.motion.windowID = id;
+    move.motion.x = x;
+    move.motion.y = y;
+    SDL_PushEvent(&move);
+    pushButton(id, x, y, true);
+    pushButton(id, x, y, false);
+}
+
+HWND findList() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(w, name, 32);
+            if (std::wstring(name) == L"ComboLBox" && IsWindowVisible(w))
+                *reinterpret_cast<HWND*>(p) = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int failures = 0;
+
+void check(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "sdl_smoke: %s\n", what);
+        ++failures;
+    }
+}
+
+COLORREF pixel(cairo_surface_t* image, int x, int y) {
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    auto argb = *reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(image) + x * 4);
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png\n");
+        return 2;
+    }
+    if (!PlatformStartSdl())
+        return 3;
+    check(PlatformUsesDisplay(), "the display backend is not in use");
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = MainProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"SmokeMain";
+    RegisterClassExW(&wc);
+    HWND main = CreateWindowExW(0, L"SmokeMain", L"smoke", WS_POPUP | WS_VISIBLE, 40, 40, 400, 240, nullptr,
+                                nullptr, nullptr, nullptr);
+    CreateWindowExW(0, WC_BUTTONW, L"添加", WS_CHILD | WS_VISIBLE, 20, 20, 100, 30, main,
+                    reinterpret_cast<HMENU>(16), nullptr, nullptr);
+    HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 20, 70, 160,
+                                 200, main, reinterpret_cast<HMENU>(102), nullptr, nullptr);
+    for (const wchar_t* item : {L"2024-03-31", L"2024-06-30", L"2024-09-30"})
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(combo, CB_SETCURSEL, 0, 0);
+    pump(main, 300);
+    check(PlatformSdlWindowId(main) != 0, "the main window has no SDL window");
+
+    click(main, 70, 35);
+    pump(main, 200);
+    check(!commands.empty() && commands[0] == std::make_pair(WORD(16), WORD(BN_CLICKED)),
+          "the button click did not arrive as BN_CLICKED");
+
+    click(main, 60, 80);
+    pump(main, 300);
+    HWND list = findList();
+    check(list != nullptr && PlatformSdlWindowId(list) != 0, "the drop-down list did not open as a window");
+    if (list != nullptr) {
+        int itemHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+        click(list, 30, 1 + itemHeight * 2 + itemHeight / 2);
+        pump(main, 300);
+    }
+    check(SendMessageW(combo, CB_GETCURSEL, 0, 0) == 2, "the pick in the list did not select the third item");
+    bool selChange = false;
+    for (auto& c : commands)
+        selChange = selChange || (c.first == 102 && c.second == CBN_SELCHANGE);
+    check(selChange, "no CBN_SELCHANGE");
+
+    // Menus and message boxes run their own loops on the display: keys typed ahead answer them.
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 405, L"股票");
+    AppendMenuW(menu, MF_STRING, 407, L"从当前对比中移除(&R)");
+    pushKey(SDLK_r);
+    int picked = TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, main, nullptr);
+    check(picked == 407, "the menu did not pick its mnemonic's item");
+    DestroyMenu(menu);
+    pushKey(SDLK_ESCAPE);
+    int answer = MessageBoxW(main, L"最多只能添加100只基金进行对比！", L"提示", MB_OKCANCEL | MB_ICONWARNING);
+    check(answer == IDCANCEL, "Escape did not cancel the message box");
+
+    // Resize and close requests from the display become WM_SIZE and WM_CLOSE.
+    SDL_Event resize{};
+    resize.type = SDL_WINDOWEVENT;
+    resize.window.windowID = PlatformSdlWindowId(main);
+    resize.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    resize.window.data1 = 420;
+    resize.window.data2 = 240;
+    SDL_PushEvent(&resize);
+    SDL_Event close = resize;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+    pump(main, 300);
+    check(sized, "a resize did not send WM_SIZE");
+    check(closed, "a close request did not send WM_CLOSE");
+
+    std::string command = std::string("import -window root ") + argv[1];
+    check(std::system(command.c_str()) == 0, "the screenshot failed");
+    cairo_surface_t* shot = cairo_image_surface_create_from_png(argv[1]);
+    if (cairo_surface_status(shot) == CAIRO_STATUS_SUCCESS) {
+        // The button's face, the window's background, and the box's field on the display.
+        check(pixel(shot, 40 + 25, 40 + 35) == GetSysColor(COLOR_BTNFACE), "no button face on the screen");
+        check(pixel(shot, 40 + 300, 40 + 200) == GetSysColor(COLOR_WINDOW),
+              "no window background on the screen");
+        bool text = false;
+        for (int x = 40 + 24; x < 40 + 120 && !text; ++x)
+            for (int y = 40 + 73; y < 40 + 88 && !text; ++y)
+                text = pixel(shot, x, y) == RGB(0, 0, 0) || GetRValue(pixel(shot, x, y)) < 80;
+        check(text, "the box's selected text is not on the screen");
+    } else {
+        check(false, "the screenshot cannot be read");
+    }
+    cairo_surface_destroy(shot);
+    DestroyWindow(main);
+    return failures == 0 ? 0 : 1;
+}
