@@ -4,6 +4,7 @@
 #include "ScriptRunner.h"
 
 #include <SampleDbGenerator.h>
+#include <platform/display.h>
 #include <platform/driver.h>
 #include <platform/gdiplus.h>
 
@@ -73,12 +74,15 @@ int main(int argc, char** argv) {
     if (line->database.empty())
         line->database = sampleDatabase();
 
-    // The display backend comes with a later version; until then every run is headless.
-    if (!line->headless && line->script.empty()) {
-        std::fprintf(stderr, "fundhost: no display backend yet: run with --headless --script FILE\n");
+    // Scripts drive the headless screen; a person gets real windows on the display.
+    bool display = !line->headless && line->script.empty();
+    if (display && !PlatformStartSdl()) {
+        std::fprintf(stderr,
+                     "fundhost: no display to show the program on; run it with --headless --script FILE\n");
         return FundHost::kBadStart;
     }
-    PlatformStartHeadless(line->width, line->height);
+    if (!display)
+        PlatformStartHeadless(line->width, line->height);
 
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::GdiplusStartupInput gdiplusInput;
@@ -90,13 +94,17 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "fundhost: %s\n", error.c_str());
             code = FundHost::kBadStart;
         } else {
-            PlatformSetMessageHandler([&host](MSG& message) { host.HandleMessage(message); });
-            ScriptRunner runner(host);
-            if (!runner.Run(actions, error)) {
-                std::fprintf(stderr, "fundhost: %s: %s\n", line->script.c_str(), error.c_str());
-                code = FundHost::kScriptFailed;
+            if (display) {
+                code = host.Loop();
+            } else {
+                PlatformSetMessageHandler([&host](MSG& message) { host.HandleMessage(message); });
+                ScriptRunner runner(host);
+                if (!runner.Run(actions, error)) {
+                    std::fprintf(stderr, "fundhost: %s: %s\n", line->script.c_str(), error.c_str());
+                    code = FundHost::kScriptFailed;
+                }
+                PlatformSetMessageHandler({});
             }
-            PlatformSetMessageHandler({});
         }
         host.Stop();
     }
