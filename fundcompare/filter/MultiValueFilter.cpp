@@ -5,28 +5,19 @@
 
 #include <algorithm>
 
-MultiValueFilter::MultiValueFilter() {
-    InitializeCriticalSection(&m_lock);
-}
+MultiValueFilter::MultiValueFilter() = default;
 
-MultiValueFilter::~MultiValueFilter() {
-    DeleteCriticalSection(&m_lock);
-}
+MultiValueFilter::~MultiValueFilter() = default;
 
 unsigned long MultiValueFilter::AddRef() {
-    EnterCriticalSection(&m_lock);
-    LONG count = ++m_refCount;
-    LeaveCriticalSection(&m_lock);
-    return static_cast<unsigned long>(count);
+    return m_refs.Increment();
 }
 
 unsigned long MultiValueFilter::Release() {
-    EnterCriticalSection(&m_lock);
-    LONG count = --m_refCount;
-    LeaveCriticalSection(&m_lock);
+    unsigned long count = m_refs.Decrement();
     if (count == 0)
         delete this;
-    return static_cast<unsigned long>(count);
+    return count;
 }
 
 void MultiValueFilter::SetField(const wchar_t* name) {

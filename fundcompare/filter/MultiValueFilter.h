@@ -2,6 +2,8 @@
 // accepted texts (several values combine with OR; the view combines filters with AND).
 #pragma once
 
+#include "filter/GuardedRefCount.h"
+
 #include <platform/winbase.h>
 #include <sdk/Data.h>
 
@@ -33,6 +35,5 @@ private:
     XStringW m_fieldName;
     int m_columnIndex = -1;
     std::vector<XStringW> m_acceptedValues;
-    LONG m_refCount = 1;
-    CRITICAL_SECTION m_lock;
+    GuardedRefCount m_refs;
 };

@@ -3,28 +3,19 @@
 
 #include "module/FundCompareModuleImpl.h"
 
-ComparingFundFilter::ComparingFundFilter(FundCompareModuleImpl* module) : m_module(module) {
-    InitializeCriticalSection(&m_lock);
-}
+ComparingFundFilter::ComparingFundFilter(FundCompareModuleImpl* module) : m_module(module) {}
 
-ComparingFundFilter::~ComparingFundFilter() {
-    DeleteCriticalSection(&m_lock);
-}
+ComparingFundFilter::~ComparingFundFilter() = default;
 
 unsigned long ComparingFundFilter::AddRef() {
-    EnterCriticalSection(&m_lock);
-    LONG count = ++m_refCount;
-    LeaveCriticalSection(&m_lock);
-    return static_cast<unsigned long>(count);
+    return m_refs.Increment();
 }
 
 unsigned long ComparingFundFilter::Release() {
-    EnterCriticalSection(&m_lock);
-    LONG count = --m_refCount;
-    LeaveCriticalSection(&m_lock);
+    unsigned long count = m_refs.Decrement();
     if (count == 0)
         delete this;
-    return static_cast<unsigned long>(count);
+    return count;
 }
 
 void ComparingFundFilter::Filter(Data::IDataTable* table, int* rows, int* count) {

@@ -2,6 +2,8 @@
 // so that a host data view can show only the funds under comparison.
 #pragma once
 
+#include "filter/GuardedRefCount.h"
+
 #include <platform/winbase.h>
 #include <sdk/Data.h>
 
@@ -22,6 +24,5 @@ private:
     virtual ~ComparingFundFilter();
 
     FundCompareModuleImpl* m_module; // not owned
-    LONG m_refCount = 1;
-    CRITICAL_SECTION m_lock;
+    GuardedRefCount m_refs;
 };

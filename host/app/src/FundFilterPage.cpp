@@ -97,7 +97,7 @@ void HostFundGrid::OnEnterItem(int) {
 // ---- The page's tab contract ----------------------------------------------------------------------
 
 FundFilterPage::FundFilterPage(IApp* app, Data::IDatabase* database, ConcernFundModule* concern)
-    : m_app(app), m_database(database), m_concern(concern), m_grid(*this) {
+    : HostTabPage(kPageClass), m_app(app), m_database(database), m_concern(concern), m_grid(*this) {
     m_funds = make<Data::IDataTable>("Data.DataTable");
     m_companies = make<Data::IDataTable>("Data.DataTable");
     m_view = make<Data::IDataView>("Data.DataView");
@@ -109,81 +109,7 @@ FundFilterPage::~FundFilterPage() {
         DeleteObject(m_backBrush);
 }
 
-bool FundFilterPage::GetTabCtrl(ITabCtrl** tabCtrl) {
-    if (tabCtrl == nullptr)
-        return false;
-    *tabCtrl = m_tabCtrl;
-    if (*tabCtrl != nullptr)
-        (*tabCtrl)->AddRef();
-    return *tabCtrl != nullptr;
-}
-
-void FundFilterPage::Show() {
-    if (m_window != nullptr)
-        ShowWindow(m_window, SW_SHOW);
-}
-
-void FundFilterPage::Hide() {
-    if (m_window != nullptr)
-        ShowWindow(m_window, SW_HIDE);
-}
-
-void FundFilterPage::Invalidate() {
-    if (m_window != nullptr)
-        InvalidateRect(m_window, nullptr, TRUE);
-}
-
-void FundFilterPage::Move(int x, int y, int width, int height) {
-    if (m_window != nullptr)
-        MoveWindow(m_window, x, y, width, height, TRUE);
-}
-
-HWND FundFilterPage::Create(HWND parent, ITabCtrl* tabCtrl) {
-    m_tabCtrl = tabCtrl;
-    if (m_window != nullptr)
-        return m_window;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(instance, kPageClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = &FundFilterPage::WindowProcedure;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kPageClass;
-        if (RegisterClassExW(&wc) == 0)
-            return nullptr;
-    }
-    return CreateWindowExW(0, kPageClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, nullptr,
-                           instance, this);
-}
-
-void FundFilterPage::Destroy() {
-    if (m_window != nullptr)
-        DestroyWindow(m_window);
-    m_tabCtrl = nullptr;
-}
-
 // ---- The window -----------------------------------------------------------------------------------
-
-LRESULT CALLBACK FundFilterPage::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<FundFilterPage*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_window = window;
-    }
-    auto* self = reinterpret_cast<FundFilterPage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window = nullptr;
-    }
-    return result;
-}
 
 LRESULT FundFilterPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -231,7 +157,7 @@ LRESULT FundFilterPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     default:
         break;
     }
-    return DefWindowProcW(m_window, message, wParam, lParam);
+    return HostTabPage::HandleMessage(message, wParam, lParam);
 }
 
 void FundFilterPage::OnCreate() {

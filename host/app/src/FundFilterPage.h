@@ -6,6 +6,7 @@
 
 #include "ConcernFundModule.h"
 #include "HostFilters.h"
+#include "HostWindow.h"
 
 #include <hostkernel/RefCounted.h>
 #include <platform/windows.h>
@@ -35,27 +36,17 @@ private:
     FundFilterPage& m_page;
 };
 
-class FundFilterPage final : public HostKernel::RefCounted<ITabPage> {
+class FundFilterPage final : public HostTabPage {
 public:
     static constexpr UINT kAddId = 201, kFollowId = 202, kUnfollowId = 203, kSearchId = 204, kClearId = 205;
     static constexpr UINT kTypeBarId = 210, kCompanyId = 211;
 
     FundFilterPage(IApp* app, Data::IDatabase* database, ConcernFundModule* concern);
 
-    HWND Create(HWND parent, ITabCtrl* tabCtrl) override;
-    bool IsCreated() override { return m_window != nullptr; }
-    bool GetTabCtrl(ITabCtrl** tabCtrl) override;
-    void Show() override;
-    void Hide() override;
-    void Invalidate() override;
-    void Move(int x, int y, int width, int height) override;
     void GetTitle(XStringW& title) override { title = L"基金筛选"; }
-    void OnFilterChanged(Data::IDataFilter*, Data::IDataFilter*, Data::IDataFilter*,
-                         Data::IDataFilter*) override {}
-    void OnActivated() override {}
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void ApplyTheme(Conf::ITheme* theme);
-    void Destroy();
 
     // The page's actions, as its buttons run them.
     void SelectType(int index);
@@ -69,7 +60,6 @@ public:
     HostFundGrid& Grid() { return m_grid; }
     Control::XComboEx& CompanyPicker() { return m_company; }
     Control::XTableHeader& TypeBar() { return m_typeBar; }
-    HWND Window() const { return m_window; }
     HWND ButtonWindow(UINT id) const;
     XStringW CellText(int viewRow, const wchar_t* field) const;
     bool IsFollowed(const XStringW& code) const;
@@ -79,8 +69,6 @@ public:
 
 private:
     ~FundFilterPage() override;
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCreate();
     void OnSize(int width, int height);
     void OnPaint();
@@ -93,8 +81,6 @@ private:
     XComPtr<IApp> m_app;
     XComPtr<Data::IDatabase> m_database;
     XComPtr<ConcernFundModule> m_concern;
-    XComPtr<ITabCtrl> m_tabCtrl;
-    HWND m_window = nullptr;
     XComPtr<Data::IDataTable> m_funds;
     XComPtr<Data::IDataTable> m_companies;
     XComPtr<Data::IDataView> m_view;

@@ -103,7 +103,8 @@ void HoldingsPage::HoldingsGrid::GetItemText(int row, const HeaderInfo2& item, X
 // ---- The page -------------------------------------------------------------------------------------
 
 HoldingsPage::HoldingsPage(XStringW title, Data::IDatabase* database, Loader loader)
-    : m_title(std::move(title)), m_database(database), m_loader(std::move(loader)), m_grid(*this) {
+    : HostTabPage(kPageClass), m_title(std::move(title)), m_database(database), m_loader(std::move(loader)),
+      m_grid(*this) {
     XComPtr<IXUnknown> object;
     object.Attach(createInstance("Data.DataTable"));
     m_table = object.As<Data::IDataTable>();
@@ -140,63 +141,6 @@ void HoldingsPage::RebuildHeader() {
     m_grid.Refresh(true, true);
 }
 
-HWND HoldingsPage::Create(HWND parent, ITabCtrl* tabCtrl) {
-    m_tabCtrl = tabCtrl;
-    if (m_window != nullptr)
-        return m_window;
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(instance, kPageClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = &HoldingsPage::WindowProcedure;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kPageClass;
-        if (RegisterClassExW(&wc) == 0)
-            return nullptr;
-    }
-    return CreateWindowExW(0, kPageClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, nullptr,
-                           instance, this);
-}
-
-void HoldingsPage::Destroy() {
-    if (m_window != nullptr)
-        DestroyWindow(m_window);
-    m_tabCtrl = nullptr;
-}
-
-bool HoldingsPage::GetTabCtrl(ITabCtrl** tabCtrl) {
-    if (tabCtrl == nullptr)
-        return false;
-    *tabCtrl = m_tabCtrl;
-    if (*tabCtrl != nullptr)
-        (*tabCtrl)->AddRef();
-    return *tabCtrl != nullptr;
-}
-
-void HoldingsPage::Show() {
-    if (m_window != nullptr)
-        ShowWindow(m_window, SW_SHOW);
-}
-
-void HoldingsPage::Hide() {
-    if (m_window != nullptr)
-        ShowWindow(m_window, SW_HIDE);
-}
-
-void HoldingsPage::Invalidate() {
-    if (m_window != nullptr)
-        InvalidateRect(m_window, nullptr, TRUE);
-}
-
-void HoldingsPage::Move(int x, int y, int width, int height) {
-    if (m_window != nullptr)
-        MoveWindow(m_window, x, y, width, height, TRUE);
-}
-
 void HoldingsPage::ApplyTheme(Conf::ITheme* theme) {
     if (theme == nullptr)
         return;
@@ -207,23 +151,6 @@ void HoldingsPage::ApplyTheme(Conf::ITheme* theme) {
     m_backBrush = CreateSolidBrush(m_back);
     ApplyHostGridTheme(m_grid, theme);
     Invalidate();
-}
-
-LRESULT CALLBACK HoldingsPage::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<HoldingsPage*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_window = window;
-    }
-    auto* self = reinterpret_cast<HoldingsPage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window = nullptr;
-    }
-    return result;
 }
 
 LRESULT HoldingsPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -255,6 +182,6 @@ LRESULT HoldingsPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     }
     default:
-        return DefWindowProcW(m_window, message, wParam, lParam);
+        return HostTabPage::HandleMessage(message, wParam, lParam);
     }
 }

@@ -2,6 +2,7 @@
 // holdings by report date. ShowFund(code) fills the page and shows it in the main frame's tab.
 #pragma once
 
+#include "HostWindow.h"
 #include "MainFrame.h"
 
 #include <hostkernel/RefCounted.h>
@@ -11,7 +12,7 @@
 #include <functional>
 
 // A page with a title line and a grid of one fund's holdings.
-class HoldingsPage final : public HostKernel::RefCounted<ITabPage> {
+class HoldingsPage final : public HostTabPage {
 public:
     // Fills the table for a code; returns the fund's display text ("000001 华夏成长股票").
     using Loader = std::function<XStringW(Data::IDatabase*, const XStringW& code, Data::IDataTable* table)>;
@@ -23,19 +24,9 @@ public:
     Data::IDataTable* Table() const { return m_table; }
     Control::DataGridEx& Grid() { return m_grid; }
     void ApplyTheme(Conf::ITheme* theme);
-    void Destroy();
 
-    HWND Create(HWND parent, ITabCtrl* tabCtrl) override;
-    bool IsCreated() override { return m_window != nullptr; }
-    bool GetTabCtrl(ITabCtrl** tabCtrl) override;
-    void Show() override;
-    void Hide() override;
-    void Invalidate() override;
-    void Move(int x, int y, int width, int height) override;
     void GetTitle(XStringW& title) override { title = m_title; }
-    void OnFilterChanged(Data::IDataFilter*, Data::IDataFilter*, Data::IDataFilter*,
-                         Data::IDataFilter*) override {}
-    void OnActivated() override {}
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     class HoldingsGrid final : public Control::DataGridEx {
@@ -51,17 +42,13 @@ private:
     };
 
     ~HoldingsPage() override;
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RebuildHeader();
 
     XStringW m_title;
     XComPtr<Data::IDatabase> m_database;
     Loader m_loader;
-    XComPtr<ITabCtrl> m_tabCtrl;
     XComPtr<Data::IDataTable> m_table;
     HoldingsGrid m_grid;
-    HWND m_window = nullptr;
     XStringW m_fundText;
     COLORREF m_back = RGB(11, 13, 18), m_text = RGB(200, 204, 212);
     HBRUSH m_backBrush = nullptr;

@@ -3,6 +3,8 @@
 // Sections: the tab control; the frame's module contract; the window and its handlers; painting.
 #include "MainFrame.h"
 
+#include "HostWindow.h"
+
 #include <algorithm>
 
 namespace {
@@ -216,27 +218,15 @@ RECT MainFrame::PageArea() const {
 // ---- The window and its handlers ------------------------------------------------------------------
 
 bool MainFrame::Create(int width, int height, const std::wstring& title) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (!GetClassInfoExW(instance, kFrameClass, &wc)) {
-        wc = WNDCLASSEXW{};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = &MainFrame::WindowProcedure;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kFrameClass;
-        if (RegisterClassExW(&wc) == 0)
-            return false;
-    }
+    if (!RegisterHostClass(kFrameClass, &HostWindowProcedure<MainFrame>, CS_HREDRAW | CS_VREDRAW))
+        return false;
     if (m_toolbarFont == nullptr) {
         m_toolbarFont = Font(L"WenQuanYi Micro Hei", 13, false);
         m_tabFont = Font(L"WenQuanYi Micro Hei", 13, false);
         m_statusFont = Font(L"WenQuanYi Micro Hei", 12, false);
     }
     m_window = CreateWindowExW(0, kFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                               width, height, nullptr, nullptr, instance, this);
+                               width, height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (m_window == nullptr)
         return false;
     LayoutBars();
@@ -255,23 +245,6 @@ void MainFrame::Destroy() {
 void MainFrame::Invalidate() {
     if (m_window != nullptr)
         InvalidateRect(m_window, nullptr, FALSE);
-}
-
-LRESULT CALLBACK MainFrame::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainFrame*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->m_window = window;
-    }
-    auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = self->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->m_window = nullptr;
-    }
-    return result;
 }
 
 LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -83,6 +83,10 @@ public:
 
     void Invalidate();
 
+    // For HostWindowProcedure.
+    void BindWindow(HWND window) { m_window = window; }
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
     ~MainFrame() override;
 
@@ -101,8 +105,6 @@ private:
                  statusText = RGB(170, 176, 186);
     };
 
-    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnLeftButtonUp(int x, int y);
     void OnMouseMove(int x, int y);
