@@ -144,9 +144,9 @@ TEST(Theme, ValuesConvertAndMissingKeysLeaveOutputsAlone) {
     EXPECT_TRUE(font.italic);
     // The face is escaped, so the attribute text stays well-formed inside a header document.
     EXPECT_EQ(font.attributes,
-              L"font-family=\"Sans &quot;Pro&quot; &amp; Co\" font-size=\"14\" font-style=\"bold italic\"");
+              L"font-family=\"Sans &quot;Pro&quot; &amp; Co\" font-size=\"10.5\" font-style=\"bold italic\"");
     ASSERT_TRUE(theme->GetFont("g", font));
-    EXPECT_EQ(font.attributes, L"font-family=\"Serif\" font-size=\"9\" font-style=\"normal\"");
+    EXPECT_EQ(font.attributes, L"font-family=\"Serif\" font-size=\"6.75\" font-style=\"normal\"");
     Conf::ThemeFont untouched;
     untouched.size = 99;
     EXPECT_FALSE(theme->GetFont("missing", untouched));

@@ -13,6 +13,23 @@ namespace HostConf {
 
 namespace {
 
+// A pixel size as a point size for header attributes: exact, with at most two decimals ("9",
+// "9.75", "10.5").
+std::wstring PointsText(int pixels)
+{
+    int hundredths = pixels * 75; // pixels * 0.75 points, in hundredths
+    std::wstring text = std::to_wstring(hundredths / 100);
+    int fraction = hundredths % 100;
+    if (fraction != 0) {
+        text += L'.';
+        text += static_cast<wchar_t>(L'0' + fraction / 10);
+        if (fraction % 10 != 0)
+            text += static_cast<wchar_t>(L'0' + fraction % 10);
+    }
+    return text;
+}
+
+
 bool ParseColour(const char* text, COLORREF& colour) {
     if (std::strlen(text) != 7 || text[0] != '#')
         return false;
@@ -95,9 +112,10 @@ XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error)
             font.italic = style == "italic";
             std::wstring shownStyle = font.weight >= 600 ? (font.italic ? L"bold italic" : L"bold")
                                                          : (font.italic ? L"italic" : L"normal");
+            // Header documents speak points (96 pixels to 72 points); a theme speaks pixels.
             font.attributes =
                 XStringW(L"font-family=\"" + EscapeAttribute(font.face.str()) + L"\" font-size=\"" +
-                         std::to_wstring(font.size) + L"\" font-style=\"" + shownStyle + L"\"");
+                         PointsText(font.size) + L"\" font-style=\"" + shownStyle + L"\"");
             if (!theme->m_fonts.emplace(key, std::move(font)).second)
                 return fail(at, "font '" + key + "' is given twice");
         } else if (kind == "number") {

@@ -76,6 +76,17 @@ XStringW Attr(const pugi::xml_node& node, const char* name) {
 }
 
 // A non-negative decimal integer; anything else (missing, signs, garbage, overflow) counts as absent.
+// font-size is a point size (9 points is 12 pixels on a 96-dpi screen); the fonts are made in
+// pixels. 0 (the grid's default) when absent or not a number.
+int ParsePointSize(const pugi::xml_node& item) {
+    const char* text = item.attribute("font-size").value();
+    char* end = nullptr;
+    double points = std::strtod(text, &end);
+    if (end == text || !(points > 0) || points > grid::kMaxSize)
+        return 0;
+    return static_cast<int>(points * 96.0 / 72.0 + 0.5);
+}
+
 int ParseSize(const pugi::xml_node& node, const char* name, int fallback) {
     const char* text = node.attribute(name).value();
     while (*text == ' ')
@@ -124,7 +135,7 @@ int XDataGrid::SetHeader(const wchar_t* xml) {
                 column.info.width = ParseSize(item, "width", 0);
                 column.info.align = ParseAlign(item);
                 column.font.face = Attr(item, "font-family").str();
-                column.font.size = ParseSize(item, "font-size", 0);
+                column.font.size = ParsePointSize(item);
                 std::string style = item.attribute("font-style").value();
                 column.font.bold = style.find("bold") != std::string::npos;
                 column.font.italic = style.find("italic") != std::string::npos;
