@@ -3,14 +3,33 @@
 // Sections: the tab-page contract; the window procedure and its handlers; theme.
 #include "workspace/BackgroundPage.h"
 
+#include "grid/HeaderText.h"
 #include "module/FundCompareModuleImpl.h"
 #include "wgui/ModuleInstance.h"
+
+#include <sdk/Kernel.h>
 
 namespace {
 
 const wchar_t kClassName[] = L"Quenda2_BackgroundPage";
 const wchar_t kTitle[] = L"对比分析";
 const wchar_t kPrompt[] = L"请选择对比的基金：";
+const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报", L"资产分布", L"行业配置"};
+
+// The columns of the picker's drop-down list, on one line as the picker's grid reads it.
+const wchar_t kPickerHeader[] =
+    L"<Header><item title=\"代码\" font-size=\"9\" align=\"left\" name=\"aliascode\" width=\"50\"/>"
+    L"<item title=\"名称\" font-size=\"9\" align=\"left\" name=\"name\" width=\"160\"/>"
+    L"<item title=\"拼音编码\" font-size=\"9\" align=\"left\" name=\"pycode\" width=\"120\"/>"
+    L"<item title=\"投资风格\" font-size=\"9\" align=\"left\" name=\"investtype\" width=\"100\"/>"
+    L"<item title=\"成立日期\" font-size=\"9\" align=\"left\" name=\"createdate\" width=\"100\"/></Header>";
+
+template <class T>
+XComPtr<T> make(const char* classId) {
+    XComPtr<IXUnknown> object;
+    object.Attach(createInstance(classId));
+    return object.As<T>();
+}
 
 } // namespace
 
@@ -81,8 +100,42 @@ void BackgroundPage::GetTitle(XStringW& title) {
     title = kTitle;
 }
 
-void BackgroundPage::OnFilterChanged(Data::IDataFilter*, Data::IDataFilter*, Data::IDataFilter*,
-                                     Data::IDataFilter*) {}
+void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter* newA,
+                                     Data::IDataFilter* oldB, Data::IDataFilter* newB) {
+    if (m_fundsView == nullptr || m_fundsTable == nullptr)
+        return;
+    XComPtr<Data::IUpdateContext> update;
+    m_fundsView->BeginUpdate(update.Receive());
+    for (Data::IDataFilter* filter : {oldA, oldB})
+        if (filter != nullptr)
+            m_fundsView->RemoveFilter(filter);
+    for (Data::IDataFilter* filter : {newA, newB})
+        if (filter != nullptr)
+            m_fundsView->AddFilter(filter);
+    if (update != nullptr)
+        update->Commit();
+
+    // The picker gets a table of its own with the funds that pass, as text, in view order;
+    // fundsTable stays the view's source for the next change.
+    XComPtr<Data::IDataTable> filtered = make<Data::IDataTable>("Data.DataTable");
+    if (filtered == nullptr)
+        return;
+    filtered->CopyColumns(m_fundsTable, 0);
+    int columns = filtered->GetColumnCount();
+    for (int r = 0; r < m_fundsView->GetRowCount(); ++r) {
+        XComPtr<Data::IDataRow> source, target;
+        if (!m_fundsView->GetRow(source.Receive(), r) ||
+            !filtered->GetRow(target.Receive(), filtered->AddRow()))
+            continue;
+        for (int c = 0; c < columns; ++c) {
+            Data::IDataElement* from = source->GetValueAt(c);
+            Data::IDataElement* to = target->GetValueAt(c);
+            if (from != nullptr && to != nullptr)
+                to->SetText(from->ToString().c_str());
+        }
+    }
+    m_picker.SetDataSource(filtered);
+}
 
 void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_module = module;
@@ -93,22 +146,71 @@ void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_industry.SetModule(module);
 }
 
-void BackgroundPage::AddSelectedFund() {}
+void BackgroundPage::AddSelectedFund() {
+    XStringW code = m_picker.GetCurrCode();
+    if (code.empty()) {
+        MessageBoxW(m_window, L"请选择一只基金！", L"提示", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (m_module == nullptr)
+        return;
+    int result = m_module->AddFund(code);
+    if (result == FundCompareModuleImpl::kPresent) {
+        XStringW text;
+        text.Format(L"基金[%s]%s已存在。", code.c_str(), m_picker.GetCurrName().c_str());
+        MessageBoxW(m_window, text.c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
+    } else if (result == FundCompareModuleImpl::kFull) {
+        MessageBoxW(m_window, L"最多只能添加100只基金进行对比！", L"提示", MB_OK | MB_ICONWARNING);
+    }
+}
 
 bool BackgroundPage::FocusInPicker() const {
-    return false;
+    HWND picker = m_picker;
+    HWND focus = GetFocus();
+    return picker != nullptr && focus != nullptr && (focus == picker || IsChild(picker, focus));
+}
+
+ComparePage* BackgroundPage::PageAt(int index) {
+    switch (index) {
+    case 0:
+        return &m_general;
+    case 1:
+        return &m_performance;
+    case 2:
+        return &m_riskReturn;
+    case 3:
+        return &m_asset;
+    case 4:
+        return &m_industry;
+    default:
+        return nullptr;
+    }
 }
 
 void BackgroundPage::ShowTab(int index) {
-    if (index < 0 || index > 4)
+    ComparePage* shown = PageAt(index);
+    if (shown == nullptr)
         return;
     m_currentTab = index;
-    ComparePage* pages[5] = {&m_general, &m_performance, &m_riskReturn, &m_asset, &m_industry};
     // Hide the others first, so that two pages are never visible together.
     for (int i = 0; i < 5; ++i)
         if (i != index)
-            pages[i]->ShowWindow(SW_HIDE);
-    pages[index]->ShowWindow(SW_SHOW);
+            PageAt(i)->ShowWindow(SW_HIDE);
+    shown->ShowWindow(SW_SHOW);
+}
+
+void BackgroundPage::OnShowWindow(bool shown) {
+    if (!shown)
+        return;
+    // Selecting the current tab again makes the header report it, and the page that reloads when
+    // shown does so.
+    int current = m_header.GetCurrSel();
+    if (current <= 0) {
+        ShowTab(0);
+        return;
+    }
+    m_header.SetCurrSel(0);
+    m_header.SetCurrSel(current);
 }
 
 // ---- The window procedure and its handlers --------------------------------------------------------
@@ -145,14 +247,27 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
         return 1;
     case WM_SHOWWINDOW:
-        // Showing the workspace shows its current page again, which reloads the pages that reload
-        // when shown.
-        if (wParam != 0)
-            ShowTab(m_currentTab);
+        OnShowWindow(wParam != 0);
         break;
     case kTabSelected:
         ShowTab(static_cast<int>(lParam));
         return 0;
+    case WM_CTLCOLORBTN:
+        if (reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_addButton) ||
+            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton))
+            return reinterpret_cast<LRESULT>(m_backBrush.GetHandle());
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kAddButtonId && HIWORD(wParam) == BN_CLICKED) {
+            AddSelectedFund();
+            return 0;
+        }
+        if (LOWORD(wParam) == kClearButtonId && HIWORD(wParam) == BN_CLICKED) {
+            if (m_module != nullptr)
+                m_module->ClearFunds();
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         if (m_tabCtrl != nullptr)
             m_tabCtrl->RemovePage(this);
@@ -164,21 +279,58 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void BackgroundPage::OnCreate() {
+    // 1. The five pages, the general one shown.
     m_general.Create(m_window, nullptr);
     m_performance.Create(m_window, nullptr);
     m_riskReturn.Create(m_window, nullptr);
     m_asset.Create(m_window, nullptr);
     m_industry.Create(m_window, nullptr);
     m_general.ShowWindow(SW_SHOW);
+
+    // 2. The page tabs.
+    m_header.SetFontSize(12);
+    m_header.SetButtonWidth(80);
+    m_header.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_window);
+    for (const wchar_t* caption : kTabCaptions)
+        m_header.AddButton(caption);
+    m_header.SetStyle(Control::TableHeaderStyle(1));
+
+    // 3. All funds, and the view that carries the host's filters.
+    XStringW source = LoadResourceText(WGUI::ModuleInstance(), L"SQL", L"FUNDS_SOURCE");
+    m_fundsTable = make<Data::IDataTable>("Data.DataTable");
+    m_fundsView = make<Data::IDataView>("Data.DataView");
+    if (m_fundsView != nullptr)
+        m_fundsView->SetSource(m_fundsTable);
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database != nullptr && m_fundsTable != nullptr && !source.empty())
+        database->Execute(source.c_str(), m_fundsTable, 1, 0);
+
+    // 4. The fund picker.
+    m_picker.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, m_window);
+    m_picker.SetDataSource(m_fundsTable);
+    m_picker.GetDropDownGrid().SetHeader(kPickerHeader);
+    m_picker.SetDataField(L"code", L"aliascode", L"name", L"pycode");
+    SendMessageW(m_picker, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+
+    // 5. The two buttons.
+    RECT empty{0, 0, 0, 0};
+    m_addButton.Create(m_window, &empty, L"添加", WS_CHILD | WS_VISIBLE, 0,
+                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kAddButtonId)));
+    m_clearButton.Create(m_window, &empty, L"清除对比基金", WS_CHILD | WS_VISIBLE, 0,
+                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClearButtonId)));
+    m_addButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    m_clearButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
 }
 
 void BackgroundPage::OnSize(int width, int height) {
+    ::MoveWindow(m_picker, 140, 8, 220, 23, TRUE);
+    ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
+    m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
+    m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
+    ::MoveWindow(m_header, 5, 44, 445, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};
-    for (ComparePage* page :
-         {static_cast<ComparePage*>(&m_general), static_cast<ComparePage*>(&m_performance),
-          static_cast<ComparePage*>(&m_riskReturn), static_cast<ComparePage*>(&m_asset),
-          static_cast<ComparePage*>(&m_industry)})
-        page->MoveWindow(pageRect, TRUE);
+    for (int i = 0; i < 5; ++i)
+        PageAt(i)->MoveWindow(pageRect, TRUE);
 }
 
 void BackgroundPage::OnPaint() {
@@ -230,6 +382,19 @@ void BackgroundPage::ApplyTheme(Conf::ITheme* theme) {
     theme->GetColor("wnd_general_bg", m_backColour);
     m_backBrush.Replace(CreateSolidBrush(m_backColour));
     theme->GetColor("list_prev_data", m_labelColour);
+
+    COLORREF colour = 0;
+    m_header.SetBkColor(m_backColour);
+    auto set = [&](const char* key, void (Control::XTableHeader::*setter)(COLORREF)) {
+        if (theme->GetColor(key, colour))
+            (m_header.*setter)(colour);
+    };
+    set("tabhdr_normal_bg", &Control::XTableHeader::SetItemBkColor);
+    set("tabhdr_normal_border", &Control::XTableHeader::SetItemBdColor);
+    set("tabhdr_normal_text", &Control::XTableHeader::SetTextColor);
+    set("tabhdr_focus_bg", &Control::XTableHeader::SetItemSelBkColor);
+    set("tabhdr_focus_border", &Control::XTableHeader::SetItemSelBdColor);
+    set("tabhdr_focus_text", &Control::XTableHeader::SetTextSelColor);
 
     if (m_window != nullptr) {
         InvalidateRect(m_window, nullptr, TRUE);

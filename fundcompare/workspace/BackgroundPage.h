@@ -8,8 +8,11 @@
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
+#include "wgui/Button.h"
 #include "wgui/GdiObject.h"
 
+#include <sdk/ControlComboEx.h>
+#include <sdk/ControlTableHeader.h>
 #include <sdk/Modules.h>
 
 class FundCompareModuleImpl;
@@ -20,6 +23,8 @@ public:
     static constexpr UINT kTabSelected = 5341;
     // The top strip above the pages.
     static constexpr int kStripHeight = 64;
+    static constexpr UINT kAddButtonId = 16;
+    static constexpr UINT kClearButtonId = 17;
 
     BackgroundPage();
     ~BackgroundPage();
@@ -55,6 +60,11 @@ public:
     // the others; any other index changes nothing.
     void ShowTab(int index);
 
+    Control::XComboEx& Picker() { return m_picker; }
+    Control::XTableHeader& Header() { return m_header; }
+    Data::IDataTable* FundsTable() const { return m_fundsTable; }
+    Data::IDataView* FundsView() const { return m_fundsView; }
+
     GeneralComparePage& General() { return m_general; }
     PerformancePage& Performance() { return m_performance; }
     AssetAllocationPage& Asset() { return m_asset; }
@@ -67,6 +77,8 @@ private:
     void OnCreate();
     void OnSize(int width, int height);
     void OnPaint();
+    void OnShowWindow(bool shown);
+    ComparePage* PageAt(int index);
 
     FundCompareModuleImpl* m_module = nullptr;
     XComPtr<ITabCtrl> m_tabCtrl;
@@ -76,6 +88,12 @@ private:
     COLORREF m_labelColour = RGB(255, 255, 255);
     gdiobj::GdiObject<HFONT> m_labelFont;
     int m_currentTab = 0;
+    Control::XTableHeader m_header;
+    WGUI::Button m_addButton;
+    WGUI::Button m_clearButton;
+    Control::XComboEx m_picker;
+    XComPtr<Data::IDataTable> m_fundsTable;
+    XComPtr<Data::IDataView> m_fundsView;
     GeneralComparePage m_general;
     PerformancePage m_performance;
     AssetAllocationPage m_asset;

@@ -66,14 +66,17 @@ TEST_F(FundHostRun, AScriptDrivesTheFrameAndLeavesScreenshots) {
     EXPECT_GT(std::filesystem::file_size(shot), 1000u);
 }
 
-TEST_F(FundHostRun, FundsAreAddedAndFollowedFromTheFundFilterPage) {
+TEST_F(FundHostRun, FundsAreAddedThroughThePickerAndFollowedFromTheFundFilterPage) {
     std::string shot = (folder / "filter.png").string();
     HostRun run = runHost(common() + " --script " +
                           writeScript(folder, "tab 基金筛选\n"
                                               "add 000001\n"
-                                              "add F003\n"
+                                              "add 000003\n"
                                               "add 000001\n"
-                                              "expect-message 基金[000001]华夏成长股票已存在。\n"
+                                              "expect-message 基金[F001]华夏成长股票已存在。\n"
+                                              "tab 业绩表现\n"
+                                              "tab 综合对比\n"
+                                              "clear\n"
                                               "follow 000004\n"
                                               "screenshot " +
                                                   shot + "\n"));
@@ -84,8 +87,12 @@ TEST_F(FundHostRun, FundsAreAddedAndFollowedFromTheFundFilterPage) {
     std::string text((std::istreambuf_iterator<char>(config)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("F004"), std::string::npos) << text;
 
-    // A closed-end fund is not in the list, so it cannot be added.
+    // A closed-end fund is not offered, so it cannot be added or followed.
     run = runHost(common() + " --script " + writeScript(folder, "add 500001\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("line 1: the fund picker finds no fund 500001"), std::string::npos)
+        << run.output;
+    run = runHost(common() + " --script " + writeScript(folder, "follow 500001\n"));
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("line 1: there is no fund 500001"), std::string::npos) << run.output;
 }

@@ -2,7 +2,9 @@
 #include "ScriptRunner.h"
 
 #include <platform/driver.h>
+#include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
+#include <sdk/ControlTableHeader.h>
 
 #include <fstream>
 
@@ -76,16 +78,13 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::ExpectMessage:
         return ExpectMessage(action.text, error);
     case Kind::Add:
-        return SelectFundOnFilterPage(action.text, error) &&
-               ClickFilterPageButton(FundFilterPage::kAddId, error) &&
-               ClickFilterPageButton(FundFilterPage::kClearId, error);
+        return AddThroughPicker(action.text, error);
     case Kind::Follow:
         return SelectFundOnFilterPage(action.text, error) &&
                ClickFilterPageButton(FundFilterPage::kFollowId, error) &&
                ClickFilterPageButton(FundFilterPage::kClearId, error);
     case Kind::Clear:
-        error = notThereYet("the clear button of the comparison workspace");
-        return false;
+        return ShowWorkspace(error) && ClickWorkspaceButton(L"清除对比基金", error);
     case Kind::Remove:
     case Kind::Date:
     case Kind::Filter:
@@ -154,6 +153,122 @@ bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, std::string& err
     return true;
 }
 
+HWND ScriptRunner::WorkspaceWindow() const {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumChildWindows(
+        m_host.Frame()->Window(),
+        [](HWND window, LPARAM context) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) != L"Quenda2_BackgroundPage")
+                return TRUE;
+            reinterpret_cast<Search*>(context)->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ScriptRunner::ShowWorkspace(std::string& error) {
+    HWND workspace = WorkspaceWindow();
+    if (workspace != nullptr && IsWindowVisible(workspace))
+        return true;
+    return Tab(XStringW(kWorkspaceTitle), error);
+}
+
+namespace {
+
+// The first child of a window (at any depth) for which test(child) holds.
+template <class Test>
+HWND findChild(HWND parent, Test test) {
+    struct Search {
+        Test* test;
+        HWND found = nullptr;
+    } search{&test};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (!(*s->test)(window))
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+} // namespace
+
+bool ScriptRunner::ClickPageTab(int index, std::string& error) {
+    HWND workspace = WorkspaceWindow();
+    Control::XTableHeader* header = nullptr;
+    if (workspace != nullptr)
+        findChild(workspace, [&](HWND w) {
+            header = dynamic_cast<Control::XTableHeader*>(Control::XWin::FromHandle(w));
+            return header != nullptr;
+        });
+    if (header == nullptr) {
+        error = "the comparison workspace shows no page tabs";
+        return false;
+    }
+    RECT r = header->GetButtonRect(index);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(*header, &p);
+    PlatformClick(p.x, p.y);
+    Settle();
+    return true;
+}
+
+bool ScriptRunner::ClickWorkspaceButton(const wchar_t* caption, std::string& error) {
+    HWND button = findChild(WorkspaceWindow(), [caption](HWND w) {
+        wchar_t text[64] = {};
+        GetWindowTextW(w, text, 64);
+        return std::wstring(text) == caption;
+    });
+    if (button == nullptr) {
+        error = "the comparison workspace has no button '" + XStringW(caption).ToUtf8() + "'";
+        return false;
+    }
+    ClickWindow(button);
+    Settle();
+    return true;
+}
+
+bool ScriptRunner::AddThroughPicker(const XStringW& code, std::string& error) {
+    if (!ShowWorkspace(error))
+        return false;
+    Control::XComboEx* picker = nullptr;
+    findChild(WorkspaceWindow(), [&](HWND w) {
+        picker = dynamic_cast<Control::XComboEx*>(Control::XWin::FromHandle(w));
+        return picker != nullptr;
+    });
+    if (picker == nullptr) {
+        error = "the comparison workspace has no fund picker";
+        return false;
+    }
+    // Type the code into the picker and press Enter there, as a person adds a fund.
+    ClickWindow(*picker);
+    Settle();
+    PlatformKeyPress(VK_END);
+    for (int i = 0; i < 64; ++i)
+        PlatformKeyPress(VK_BACK);
+    PlatformTypeText(code.str());
+    Settle();
+    if (picker->GetCurrCode().empty()) {
+        error = "the fund picker finds no fund " + code.ToUtf8();
+        PlatformKeyPress(VK_ESCAPE);
+        Settle();
+        return false;
+    }
+    PlatformKeyPress(VK_RETURN);
+    Settle();
+    PlatformKeyPress(VK_ESCAPE);
+    return true;
+}
+
 bool ScriptRunner::Tab(const XStringW& name, std::string& error) {
     MainFrame* frame = m_host.Frame();
     TabCtrl* tabs = frame->FundFilterTab();
@@ -167,12 +282,8 @@ bool ScriptRunner::Tab(const XStringW& name, std::string& error) {
         if (title.str() != frameTitle)
             continue;
         ClickAt(frame->TabRect(i));
-        if (page != kPageTabs.end()) {
-            Settle();
-            error = notThereYet("the page tabs of the comparison workspace");
-            return false;
-        }
-        return true;
+        Settle();
+        return page == kPageTabs.end() || ClickPageTab(page->second, error);
     }
     error = "there is no tab '" + name.ToUtf8() + "'";
     return false;

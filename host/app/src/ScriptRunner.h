@@ -31,6 +31,12 @@ private:
     // Shows the fund-filter page, narrows its list to the fund by typing the code into the search
     // box, and clicks the fund's row. False when the fund is not in the list.
     bool SelectFundOnFilterPage(const XStringW& code, std::string& error);
+    // The comparison workspace: its window, and clicks on its page tabs, picker and buttons.
+    HWND WorkspaceWindow() const;
+    bool ShowWorkspace(std::string& error);
+    bool ClickPageTab(int index, std::string& error);
+    bool AddThroughPicker(const XStringW& code, std::string& error);
+    bool ClickWorkspaceButton(const wchar_t* caption, std::string& error);
     bool ClickFilterPageButton(UINT id, std::string& error);
     void Settle();
 

@@ -36,6 +36,11 @@ public:
     // message: nothing was selected that could change).
     int AddButton(const wchar_t* caption);
     int GetButtonCount() const { return static_cast<int>(m_captions.size()); }
+    // A button's caption (empty for an unknown index).
+    Common::XStringW GetButtonText(int index) const {
+        return index >= 0 && index < GetButtonCount() ? m_captions[static_cast<size_t>(index)]
+                                                      : Common::XStringW();
+    }
     void SetStyle(TableHeaderStyle style);
     TableHeaderStyle GetStyle() const { return m_style; }
     // Every button's width in pixels; captions that do not fit end with an ellipsis.
