@@ -19,8 +19,49 @@ const std::map<std::wstring, int> kPageTabs = {
     {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},    {L"行业配置", 4},    {L"industry", 4},
 };
 
-std::string notThereYet(const char* what) {
-    return std::string(what) + " is not there yet in this version of the program";
+} // namespace
+
+namespace {
+
+// Tabs and line breaks inside a cell would break the file's rows and columns.
+std::string cellForTsv(const XStringW& text) {
+    XStringW clean = text;
+    clean.replace(L"\t", L" ");
+    clean.replace(L"\r\n", L" ");
+    clean.replace(L"\n", L" ");
+    return clean.ToUtf8();
+}
+
+BOOL CALLBACK collectGrids(HWND window, LPARAM context) {
+    auto* grids = reinterpret_cast<std::vector<Control::DataGridEx*>*>(context);
+    if (IsWindowVisible(window))
+        if (auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window)))
+            grids->push_back(grid);
+    return TRUE;
+}
+
+} // namespace
+
+namespace {
+
+// The first child of a window (at any depth) for which test(child) holds.
+template <class Test>
+HWND findChild(HWND parent, Test test) {
+    struct Search {
+        Test* test;
+        HWND found = nullptr;
+    } search{&test};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (!(*s->test)(window))
+                return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 } // namespace
@@ -85,17 +126,22 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
                ClickFilterPageButton(FundFilterPage::kClearId, error);
     case Kind::Clear:
         return ShowWorkspace(error) && ClickWorkspaceButton(L"清除对比基金", error);
-    case Kind::Remove:
     case Kind::Date:
+        return ChooseInPageBox(action.text, error);
+    case Kind::Horizon: {
+        static const wchar_t* const labels[] = {L"", L"最近1年(年化)", L"最近2年(年化)", L"最近3年(年化)",
+                                                L"", L"最近5年(年化)"};
+        return ChooseInPageBox(XStringW(labels[action.number]), error);
+    }
     case Kind::Filter:
+        return PickFilterValue(action.text, error);
+    case Kind::Remove:
+        return RemoveFund(action.text, error);
     case Kind::Dump:
         Settle();
         return Dump(action.text.ToUtf8(), error);
     case Kind::Sort:
         return Sort(action.text, action.ascending, error);
-    case Kind::Horizon:
-        error = notThereYet("the content of the comparison pages");
-        return false;
     }
     return false;
 }
@@ -178,30 +224,6 @@ bool ScriptRunner::ShowWorkspace(std::string& error) {
     return Tab(XStringW(kWorkspaceTitle), error);
 }
 
-namespace {
-
-// The first child of a window (at any depth) for which test(child) holds.
-template <class Test>
-HWND findChild(HWND parent, Test test) {
-    struct Search {
-        Test* test;
-        HWND found = nullptr;
-    } search{&test};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (!(*s->test)(window))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-} // namespace
-
 bool ScriptRunner::ClickPageTab(int index, std::string& error) {
     HWND workspace = WorkspaceWindow();
     Control::XTableHeader* header = nullptr;
@@ -269,6 +291,112 @@ bool ScriptRunner::AddThroughPicker(const XStringW& code, std::string& error) {
     return true;
 }
 
+HWND ScriptRunner::VisiblePage() const {
+    HWND workspace = WorkspaceWindow();
+    if (workspace == nullptr || !IsWindowVisible(workspace))
+        return nullptr;
+    return findChild(workspace, [workspace](HWND w) {
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        return GetParent(w) == workspace && IsWindowVisible(w) &&
+               std::wstring(name).rfind(L"Quenda2_", 0) == 0;
+    });
+}
+
+bool ScriptRunner::ChooseInPageBox(const XStringW& item, std::string& error) {
+    HWND page = VisiblePage();
+    HWND box = page != nullptr ? GetDlgItem(page, 102) : nullptr;
+    if (box == nullptr || !IsWindowVisible(box)) {
+        error = "the visible page has no choice box";
+        return false;
+    }
+    LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(item.c_str()));
+    if (index == CB_ERR) {
+        error = "the page's box offers no '" + item.ToUtf8() + "'";
+        return false;
+    }
+    // Open the list with a click, walk to the item with the keys and take it with Enter.
+    ClickWindow(box);
+    Settle();
+    PlatformKeyPress(VK_HOME);
+    for (LRESULT i = 0; i < index; ++i)
+        PlatformKeyPress(VK_DOWN);
+    PlatformKeyPress(VK_RETURN);
+    Settle();
+    if (SendMessageW(box, CB_GETCURSEL, 0, 0) != index) {
+        error = "the page's box did not take '" + item.ToUtf8() + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::PickFilterValue(const XStringW& value, std::string& error) {
+    HWND page = VisiblePage();
+    HWND panel = page != nullptr
+                     ? findChild(page,
+                                 [](HWND w) {
+                                     wchar_t name[64] = {};
+                                     GetClassNameW(w, name, 64);
+                                     return std::wstring(name) == L"Quenda2_FilterWnd2" && IsWindowVisible(w);
+                                 })
+                     : nullptr;
+    HWND button =
+        panel != nullptr ? findChild(panel, [](HWND w) { return IsWindowVisible(w) != FALSE; }) : nullptr;
+    if (button == nullptr) {
+        error = "the visible page has no filter";
+        return false;
+    }
+    std::wstring caption = value == XStringW(L"all") ? L"显示所有(&A)" : value.str();
+    PlatformSetMenuHook(PlatformMenuPickCaption(caption));
+    size_t menusBefore = PlatformMenus().size();
+    ClickWindow(button);
+    Settle();
+    PlatformSetMenuHook({});
+    if (PlatformMenus().size() == menusBefore || !PlatformMenus().back().picked) {
+        error = "the filter offers no '" + value.ToUtf8() + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
+    HWND page = VisiblePage();
+    std::vector<Control::DataGridEx*> grids;
+    if (page != nullptr)
+        EnumChildWindows(page, &collectGrids, reinterpret_cast<LPARAM>(&grids));
+    for (Control::DataGridEx* grid : grids) {
+        int rows = static_cast<int>(SendMessageW(*grid, Control::DataGridEx::kGetRowCountMessage, 0, 0));
+        for (int r = 0; r < rows; ++r) {
+            XStringW alias, own;
+            grid->DragItemToString(r, XStringW(L"aliascode"), alias);
+            grid->DragItemToString(r, XStringW(L"code"), own);
+            if (alias != code && own != code)
+                continue;
+            // Bring the row into view with the wheel, then right-click it and pick the removal.
+            for (int turns = 0; turns < 400 && grid->GetCellRect(r, 0).bottom <= 0; ++turns) {
+                RECT data = grid->GetDataRect();
+                POINT p{(data.left + data.right) / 2, (data.top + data.bottom) / 2};
+                ClientToScreen(*grid, &p);
+                PlatformMouseWheel(p.x, p.y, r < grid->GetTopRow() ? 1 : -1);
+                Settle();
+            }
+            RECT cell = grid->GetCellRect(r, 0);
+            POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+            ClientToScreen(*grid, &p);
+            PlatformClick(p.x, p.y);
+            Settle();
+            PlatformSetMenuHook(PlatformMenuPickCaption(L"从当前对比中移除(&R)"));
+            PlatformClick(p.x, p.y, PlatformMouseButton::Right);
+            Settle();
+            PlatformSetMenuHook({});
+            return true;
+        }
+    }
+    error = "the visible page lists no fund " + code.ToUtf8();
+    return false;
+}
+
 bool ScriptRunner::Tab(const XStringW& name, std::string& error) {
     MainFrame* frame = m_host.Frame();
     TabCtrl* tabs = frame->FundFilterTab();
@@ -330,27 +458,6 @@ bool ScriptRunner::Key(const std::string& name, std::string& error) {
     PlatformKeyPress(key);
     return true;
 }
-
-namespace {
-
-// Tabs and line breaks inside a cell would break the file's rows and columns.
-std::string cellForTsv(const XStringW& text) {
-    XStringW clean = text;
-    clean.replace(L"\t", L" ");
-    clean.replace(L"\r\n", L" ");
-    clean.replace(L"\n", L" ");
-    return clean.ToUtf8();
-}
-
-BOOL CALLBACK collectGrids(HWND window, LPARAM context) {
-    auto* grids = reinterpret_cast<std::vector<Control::DataGridEx*>*>(context);
-    if (IsWindowVisible(window))
-        if (auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window)))
-            grids->push_back(grid);
-    return TRUE;
-}
-
-} // namespace
 
 bool ScriptRunner::Dump(const std::string& path, std::string& error) {
     std::vector<Control::DataGridEx*> grids;

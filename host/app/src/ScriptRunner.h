@@ -37,6 +37,12 @@ private:
     bool ClickPageTab(int index, std::string& error);
     bool AddThroughPicker(const XStringW& code, std::string& error);
     bool ClickWorkspaceButton(const wchar_t* caption, std::string& error);
+    // The visible comparison page's window, or null.
+    HWND VisiblePage() const;
+    // Chooses an item of the visible page's drop-down box (id 102) with the keyboard.
+    bool ChooseInPageBox(const XStringW& item, std::string& error);
+    bool PickFilterValue(const XStringW& value, std::string& error);
+    bool RemoveFund(const XStringW& code, std::string& error);
     bool ClickFilterPageButton(UINT id, std::string& error);
     void Settle();
 
