@@ -1,16 +1,59 @@
 // RiskReturnPage: The third tab, 风险回报: a star map of return against standard deviation.
+//
+// The figures of every fund, the type averages and the index series are read once, on the first
+// show, and kept for the page's life; a change of the compared set or of the horizon only picks
+// the compared funds' stars anew.
 #pragma once
 
 #include "pages/common/ComparePage.h"
+#include "pages/riskreturn/MyNewStarDelegate.h"
+#include "wgui/ComboBox.h"
+
+#include <sdk/ControlStarMap.h>
+
+#include <map>
 
 class RiskReturnPage : public ComparePage {
 public:
+    static constexpr int kHorizonBoxId = 102;
+
     RiskReturnPage();
+    ~RiskReturnPage() override;
+
+    void ApplyTheme(Conf::ITheme* theme) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Rebuilds the page when its window is visible; a hidden page catches up when shown.
     void ReloadIfVisible();
     int ReloadCount() const { return m_reloads; }
 
+    // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and
+    // hands them to the map.
+    void ShowHorizon(int h);
+    void LoadRiskData();
+    void LoadIndexWeeks();
+    void LoadAverages();
+    void BuildStars(int h);
+
+    Control::FundStarMap& StarMap() { return m_starMap; }
+    WGUI::ComboBox& HorizonBox() { return m_horizonBox; }
+    MyNewStarDelegate& Delegate() { return m_delegate; }
+    const std::vector<RiskModel::FundStar>& Stars() const { return m_stars; }
+    const std::vector<RiskModel::AverageEntry>& Averages() const { return m_averages; }
+    const std::vector<double>& IndexWeeks() const { return m_indexWeeks; }
+
 private:
+    void OnCreate();
+    void OnSize(int width, int height);
+    int CurrentHorizon() const;
+
+    WGUI::ComboBox m_horizonBox;
+    Control::FundStarMap m_starMap;
+    MyNewStarDelegate m_delegate;
+    std::vector<RiskModel::RiskFundRecord> m_riskFunds;
+    std::map<XStringW, RiskModel::RiskFundRecord> m_riskByCode;
+    std::vector<double> m_indexWeeks;
+    std::vector<RiskModel::AverageEntry> m_averages;
+    std::vector<RiskModel::FundStar> m_stars;
     int m_reloads = 0;
 };

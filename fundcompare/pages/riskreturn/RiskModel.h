@@ -1,0 +1,73 @@
+// The figures of the risk-return chart: the horizons, the per-fund and per-type records read from
+// the database, and the index entry computed from the weekly returns of the Shanghai index.
+#pragma once
+
+#include <sdk/XStringW.h>
+
+#include <array>
+#include <vector>
+
+namespace RiskModel {
+
+inline constexpr int kHorizonCount = 4;
+
+// One horizon of the horizon box: its label, the years it spans and the two axis captions.
+struct Horizon {
+    const wchar_t* label;
+    int years;
+    const wchar_t* returnCaption;
+    const wchar_t* stdDevCaption;
+};
+
+inline constexpr std::array<Horizon, kHorizonCount> kHorizons{{
+    {L"最近1年(年化)", 1, L"最近一年收益率", L"一年标准差"},
+    {L"最近2年(年化)", 2, L"最近二年收益率", L"二年标准差"},
+    {L"最近3年(年化)", 3, L"最近三年收益率", L"三年标准差"},
+    {L"最近5年(年化)", 5, L"最近五年收益率", L"五年标准差"},
+}};
+
+// The name of the index entry among the averages.
+inline constexpr const wchar_t kIndexName[] = L"上证指数";
+
+// Returns and standard deviations are fractions (0.12 is 12 %); a figure missing in the database
+// reads as 0.
+struct RiskFundRecord {
+    XStringW aliascode, code, name, investtype;
+    std::array<double, kHorizonCount> returns{};
+    std::array<double, kHorizonCount> stdDevs{};
+};
+
+struct FundStar {
+    XStringW aliascode, code, name, investtype;
+    double returnValue = 0.0;
+    double stdDev = 0.0;
+};
+
+// One point of an average entry. `present` is false for a horizon that has no figure to show (the
+// index when its weekly series is shorter than the horizon).
+struct AverageStar {
+    XStringW name;
+    double returnValue = 0.0;
+    double stdDev = 0.0;
+    bool present = true;
+};
+
+// One investment type (or the index): its point for each horizon, in horizon order.
+using AverageEntry = std::array<AverageStar, kHorizonCount>;
+
+// A fund star is drawn only when its return is told apart from zero, which is how a missing
+// figure reads.
+inline constexpr double kMinimumReturn = 0.00001;
+
+// The index entry from the weekly returns, latest week first. Each horizon of s years uses the
+// latest 52 x s weeks: the annualised compound return and the population standard deviation of
+// the weeks scaled by the square root of 52. A horizon with fewer weeks than it spans, or whose
+// figures are not finite (a weekly loss beyond -100 %), is left out rather than computed from a
+// shorter span that would pass for the full one.
+AverageEntry ComputeIndexEntry(const std::vector<double>& weeks);
+
+// The star image of a fund's investment type, compared exactly: 1 QDII, 2 capital-guaranteed,
+// 3 bond, 4 index, 5 hybrid, 6 equity, 7 anything else.
+int FundStarKind(const XStringW& investtype);
+
+} // namespace RiskModel

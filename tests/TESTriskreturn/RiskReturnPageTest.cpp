@@ -1,0 +1,195 @@
+// The risk-return page on the fixture database: which funds become stars at each horizon, the type
+// averages and the index beside them, reloads, failed queries and the drawn chart.
+#include "PageFixture.h"
+
+#include <cmath>
+
+namespace {
+
+class RiskReturnPageTest : public PageFixture {
+protected:
+    RiskReturnPage& page() { return module.Workspace().RiskReturn(); }
+
+    void Show() {
+        HWND window = CreatePage(page());
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOW);
+        PlatformRunUntilIdle();
+    }
+
+    // The stars as the map read them: label (or name) and kind.
+    std::vector<std::pair<std::wstring, int>> MapStars() {
+        std::vector<std::pair<std::wstring, int>> stars;
+        for (const Control::StarInfo& star : page().StarMap().GetStars())
+            stars.emplace_back((star.starLabel.empty() ? star.name : star.starLabel).str(), star.kind);
+        return stars;
+    }
+
+    void PickHorizon(int h) {
+        HWND box = page().HorizonBox().GetHandle();
+        SendMessageW(box, CB_SETCURSEL, h, 0);
+        SendMessageW(page().GetHandle(), WM_COMMAND, MAKEWPARAM(RiskReturnPage::kHorizonBoxId, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(box));
+    }
+};
+
+const std::vector<std::pair<std::wstring, int>> kTypeAverages = {
+    {L"QDII", 8}, {L"债券型", 9}, {L"指数型", 10}, {L"保本型", 11}, {L"混合型", 12}, {L"股票型", 13}};
+
+} // namespace
+
+TEST_F(RiskReturnPageTest, ComparedFundsBecomeStarsBesideTheTypeAverages) {
+    StartModule();
+    module.AddFund(L"F001"); // equity
+    module.AddFund(L"F004"); // bond
+    module.AddFund(L"F008"); // money-market: not part of the chart
+    Show();
+
+    auto expected = std::vector<std::pair<std::wstring, int>>{{L"[F001]", 6}, {L"[F004]", 3}};
+    // The averages come in the database's grouping order; compare them as a set.
+    auto stars = MapStars();
+    ASSERT_EQ(stars.size(), 8u);
+    EXPECT_EQ(std::vector(stars.begin(), stars.begin() + 2), expected);
+    std::vector<std::wstring> averageNames;
+    for (size_t i = 2; i < stars.size(); ++i) {
+        averageNames.push_back(stars[i].first);
+        EXPECT_EQ(stars[i].second, static_cast<int>(6 + i)); // kinds 8, 9, ... in reading order
+    }
+    std::sort(averageNames.begin(), averageNames.end());
+    std::vector<std::wstring> types;
+    for (const auto& type : kTypeAverages)
+        types.push_back(type.first);
+    std::sort(types.begin(), types.end());
+    EXPECT_EQ(averageNames, types);
+
+    const Control::StarInfo& f001 = page().StarMap().GetStars()[0];
+    EXPECT_DOUBLE_EQ(f001.returnValue, 18.0);
+    EXPECT_DOUBLE_EQ(f001.stdDev, 25.0);
+    // The equity average holds F001, F002, F014 and the closed-end F009, which has no figures and
+    // is skipped by avg.
+    for (const Control::StarInfo& star : page().StarMap().GetStars())
+        if (star.name == XStringW(L"股票型") && star.starLabel.empty())
+            EXPECT_NEAR(star.returnValue, (18.0 + 12.0 + 6.0) / 3.0, 1e-9);
+
+    // The index has five weeks: too few for any horizon, so it is among the averages but not drawn.
+    ASSERT_EQ(page().Averages().size(), 7u);
+    EXPECT_EQ(page().Averages().back()[0].name, XStringW(L"上证指数"));
+    EXPECT_EQ(page().IndexWeeks(), (std::vector<double>{-0.01, 0.04, 0.03, -0.02, 0.01}));
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(RiskReturnPageTest, AnotherHorizonMovesTheStarsAndDropsFundsWithoutThatFigure) {
+    StartModule();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    module.AddFund(L"F004");
+    Show();
+    EXPECT_EQ(page().Stars().size(), 3u);
+
+    PickHorizon(1);
+    ASSERT_EQ(page().Stars().size(), 2u); // F004 has no two-year figure
+    EXPECT_EQ(page().Stars()[0].code, XStringW(L"F001"));
+    EXPECT_DOUBLE_EQ(page().Stars()[0].returnValue, 0.10);
+    EXPECT_DOUBLE_EQ(page().Stars()[1].stdDev, 0.18);
+    EXPECT_EQ(page().Delegate().GetReturnCaption(), XStringW(L"最近二年收益率"));
+    EXPECT_EQ(page().Delegate().GetStdDevCaption(), XStringW(L"二年标准差"));
+    EXPECT_DOUBLE_EQ(page().StarMap().GetStars()[0].returnValue, 10.0);
+
+    // The choice survives a change of the compared set, which rebuilds only the stars.
+    module.AddFund(L"F014");
+    EXPECT_EQ(page().ReloadCount(), 1);
+    EXPECT_EQ(page().Stars().size(), 2u); // F014 has only a one-year figure
+    PickHorizon(0);
+    EXPECT_EQ(page().Stars().size(), 4u);
+}
+
+TEST_F(RiskReturnPageTest, AnEmptySetShowsOnlyTheAveragesAndAHiddenPageWaits) {
+    StartModule();
+    HWND window = CreatePage(page());
+    module.AddFund(L"F001");
+    EXPECT_EQ(page().ReloadCount(), 0); // hidden: nothing is loaded yet
+    EXPECT_TRUE(page().Averages().empty());
+    module.ClearFunds();
+    ShowWindow(window, SW_SHOW);
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(page().Stars().empty());
+    EXPECT_EQ(page().StarMap().GetStars().size(), kTypeAverages.size());
+}
+
+TEST_F(RiskReturnPageTest, TheIndexUsesTheLatestYearOfWeeksAndLeavesLongerHorizonsOut) {
+    std::string weeks =
+        "INSERT INTO tb_yieldhistory (exponentcode, yieldtype, year, week, percentvalue, isdeleted) VALUES ";
+    for (int week = 1; week <= 52; ++week)
+        weeks +=
+            (week > 1 ? ",('sh000001',4,2011," : "('sh000001',4,2011,") + std::to_string(week) + ",0.01,0)";
+    Alter(weeks);
+    StartModule();
+    Show();
+    ASSERT_EQ(page().IndexWeeks().size(), 57u);
+    const Control::StarInfo& index = page().StarMap().GetStars().back();
+    EXPECT_EQ(index.name, XStringW(L"上证指数"));
+    EXPECT_EQ(index.subtitle, XStringW(L"年化"));
+    EXPECT_EQ(index.kind, 8 + static_cast<int>(kTypeAverages.size()));
+    EXPECT_NEAR(index.returnValue, (std::pow(1.01, 52) - 1.0) * 100.0, 1e-9);
+    EXPECT_NEAR(index.stdDev, 0.0, 1e-9);
+
+    PickHorizon(1); // 104 weeks are needed; 57 exist
+    EXPECT_NE(page().StarMap().GetStars().back().name, XStringW(L"上证指数"));
+}
+
+TEST_F(RiskReturnPageTest, ALoadThatFindsNoFundIsRepeatedWithoutPilingUpTheOtherLists) {
+    Alter("UPDATE tb_fund SET isdeleted = 1");
+    StartModule();
+    Show();
+    EXPECT_EQ(page().IndexWeeks().size(), 5u);
+    EXPECT_EQ(page().Averages().size(), 1u); // the index alone
+    page().ShowHorizon(0);
+    page().ShowHorizon(2);
+    EXPECT_EQ(page().IndexWeeks().size(), 5u);
+    EXPECT_EQ(page().Averages().size(), 1u);
+    EXPECT_EQ(page().Delegate().Averages().size(), 1u);
+}
+
+TEST_F(RiskReturnPageTest, AFailedQueryIsReportedAndStopsTheLoad) {
+    Alter("DROP TABLE tb_riskevaluation");
+    StartModule();
+    module.AddFund(L"F001");
+    Show();
+    ASSERT_EQ(PlatformMessageBoxes().size(), 1u); // the fund query; the others are skipped
+    const PlatformMessageBoxRecord& box = PlatformMessageBoxes()[0];
+    EXPECT_EQ(box.caption, L"ERROR");
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.flags & 0xF, static_cast<UINT>(MB_OK));
+    EXPECT_NE(box.text.find(L"tb_riskevaluation"), std::wstring::npos);
+    EXPECT_TRUE(page().Averages().empty());
+    EXPECT_TRUE(page().StarMap().GetStars().empty());
+}
+
+TEST_F(RiskReturnPageTest, ThePageLaysOutTheBoxOverTheMapAndPaintsItsTheme) {
+    StartModule();
+    module.AddFund(L"F001");
+    module.AddFund(L"F004");
+    module.AddFund(L"F005");
+    Show();
+    RECT box{}, map{};
+    GetWindowRect(page().HorizonBox().GetHandle(), &box);
+    GetWindowRect(page().StarMap(), &map);
+    RECT client{};
+    GetClientRect(page().GetHandle(), &client);
+    EXPECT_EQ(box.left, client.right - 120);
+    EXPECT_EQ(box.right - box.left, 100);
+    EXPECT_EQ(map.top, 20);
+    EXPECT_EQ(map.bottom - map.top, client.bottom - 50);
+    EXPECT_EQ(page().StarMap().GetParentName(), XStringW(L"compare"));
+
+    PlatformPaintAll();
+    // Below the map the page's own background shows.
+    EXPECT_EQ(PlatformWindowPixel(page().GetHandle(), 5, client.bottom - 5), kBackground);
+    // The hybrid fund's star is drawn with its image: the pixel at its point is not the background.
+    const Control::StarInfo& hybrid = page().StarMap().GetStars()[2];
+    ASSERT_EQ(hybrid.kind, 5);
+    POINT point{};
+    ASSERT_TRUE(page().StarMap().ValueToPoint(hybrid.stdDev, hybrid.returnValue, point));
+    EXPECT_NE(PlatformWindowPixel(page().StarMap(), point.x, point.y), kBackground);
+    ASSERT_TRUE(PlatformSaveWindowPng(page().GetHandle(), "/tmp/riskreturn_page.png"));
+}
