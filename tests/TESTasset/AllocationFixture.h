@@ -14,12 +14,57 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 namespace allocationtest {
+
+// A statement that dies after some rows, the way a read breaks off on a damaged file.
+struct BreakingStatement : HostKernel::RefCounted<Data::IStatement> {
+    XComPtr<Data::IStatement> real;
+    int rowsLeft = 0;
+    bool broken = false;
+    bool Next() override {
+        if (rowsLeft-- <= 0) {
+            broken = true;
+            return false;
+        }
+        return real->Next();
+    }
+    double GetDouble(int column) override { return real->GetDouble(column); }
+    void GetString(XStringW& text, int column) override { real->GetString(text, column); }
+    int GetColumnCount() override { return real->GetColumnCount(); }
+    void GetError(XStringW& error) override {
+        error = broken ? XStringW(L"database disk image is malformed") : XStringW();
+    }
+};
+
+// The fixture database, whose fund queries (the statements over "tb_fund a") can be made to
+// break off after some rows.
+struct SwitchableDatabase : HostKernel::RefCounted<Data::IDatabase> {
+    XComPtr<Data::IDatabase> real;
+    int breakAfterRows = -1; // never
+    bool IsOpen() override { return real && real->IsOpen(); }
+    bool Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) override {
+        return real->Execute(sql, table, replace, reserved);
+    }
+    bool Query(Data::IStatement** statement, const wchar_t* sql, XStringW& error) override {
+        if (!real->Query(statement, sql, error))
+            return false;
+        if (breakAfterRows >= 0 && std::wcsstr(sql, L"tb_fund a") != nullptr) {
+            auto breaking = HostKernel::MakeRef<BreakingStatement>();
+            breaking->real.Attach(*statement);
+            breaking->rowsLeft = breakAfterRows;
+            *statement = breaking.Get();
+            breaking->AddRef();
+        }
+        return true;
+    }
+    void GetLastError(XStringW& error) override { real->GetLastError(error); }
+};
 
 struct RealDbModule : FakeModuleBase<IDbModule> {
     XComPtr<Data::IDatabase> database;
@@ -61,8 +106,9 @@ public:
         XStringW error;
         theme = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/dark.xml", error);
         EXPECT_TRUE(theme) << error.ToUtf8();
-        sqlite = HostDb::SqliteDatabase::Open(db.Path(), error);
-        databaseModule->database = sqlite.Get();
+        XComPtr<HostDb::SqliteDatabase> sqlite = HostDb::SqliteDatabase::Open(db.Path(), error);
+        database->real = sqlite.Get();
+        databaseModule->database = database.Get();
         EXPECT_TRUE(databaseModule->database) << error.ToUtf8();
         app->modules["mod_Database"] = databaseModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
@@ -153,7 +199,7 @@ public:
 
     TestSupport::FixtureDb db;
     XComPtr<HostConf::Theme> theme;
-    XComPtr<HostDb::SqliteDatabase> sqlite;
+    XComPtr<SwitchableDatabase> database = HostKernel::MakeRef<SwitchableDatabase>();
     XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
     XComPtr<RealDbModule> databaseModule = HostKernel::MakeRef<RealDbModule>();
     XComPtr<FakeOpener<IAssetAllocationModule>> assetModule =

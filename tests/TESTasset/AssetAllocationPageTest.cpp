@@ -103,49 +103,52 @@ TEST(AssetAllocationPage, QueriesAgainOnShowANewDateOrASetChangeButNotForTheSame
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 
-TEST(AssetAllocationPage, SortingAFundColumnOrdersFundsWithinEachGroup) {
+// An amount as shown ("8000.00万", "5.00%") as a number; -1 for an empty cell.
+double ShownAmount(const std::wstring& text) {
+    if (text.empty())
+        return -1;
+    double scale = text.find(L"亿") != std::wstring::npos   ? 1e8
+                   : text.find(L"万") != std::wstring::npos ? 1e4
+                                                            : 1;
+    return std::wcstod(text.c_str(), nullptr) * scale;
+}
+
+TEST(AssetAllocationPage, SortingAFundColumnOrdersFundsWithinEachGroupByValue) {
     Fixture f;
     f.AddFunds({L"F001", L"F003", L"F004"});
     f.Show();
     ASSERT_EQ(f.Rows(), 18);
-    RECT header = f.Grid().GetCellRect(0, f.Column(L"marketvalue"));
-    POINT click{(header.left + header.right) / 2, Fixture::kGridTop + 5};
-
-    for (int pass = 0; pass < 2; ++pass) {
-        PlatformClick(click.x, click.y);
+    auto clickHeader = [&](const wchar_t* column) {
+        RECT header = f.Grid().GetCellRect(0, f.Column(column));
+        PlatformClick((header.left + header.right) / 2, Fixture::kGridTop + 5);
         PlatformAdvanceClock(1000);
         PlatformRunUntilIdle();
-        ASSERT_EQ(f.Grid().GetSortColumn(), XStringW(L"marketvalue"));
+        ASSERT_EQ(f.Grid().GetSortColumn(), XStringW(column));
+    };
+
+    // Two clicks on each amount column give both directions.
+    for (const wchar_t* column : {L"marketvalue", L"percent", L"marketvalue", L"percent"}) {
+        clickHeader(column);
         bool ascending = f.Grid().GetSortAscending();
-        // Every type still forms one run of three rows.
         std::vector<std::wstring> types = f.ColumnTexts(L"assettype");
         for (int group = 0; group < 6; ++group) {
-            EXPECT_TRUE(std::all_of(types.begin() + group * 3, types.begin() + group * 3 + 3,
-                                    [&](const std::wstring& t) { return t == types[group * 3]; }));
+            // Every type still forms one run of three rows...
+            for (int row = group * 3; row < group * 3 + 3; ++row)
+                EXPECT_EQ(types[row], types[group * 3]);
             EXPECT_EQ(std::count(types.begin(), types.end(), types[group * 3]), 3);
-        }
-        // Inside a group the amounts run in the clicked direction, by value, empty ones last.
-        for (int group = 0; group < 6; ++group) {
+            // ...whose amounts run in the clicked direction, by value, empty ones last.
             std::vector<double> values;
-            for (int row = group * 3; row < group * 3 + 3; ++row) {
-                std::wstring text = f.Cell(row, L"marketvalue");
-                if (text.empty()) {
-                    values.push_back(-1);
-                    continue;
-                }
-                EXPECT_TRUE(values.empty() || values.back() >= 0) << "an empty cell before a value";
-                double scale = text.find(L"亿") != std::wstring::npos   ? 1e8
-                               : text.find(L"万") != std::wstring::npos ? 1e4
-                                                                        : 1;
-                values.push_back(std::wcstod(text.c_str(), nullptr) * scale);
-            }
-            for (size_t i = 1; i < values.size(); ++i)
+            for (int row = group * 3; row < group * 3 + 3; ++row)
+                values.push_back(ShownAmount(f.Cell(row, column)));
+            for (size_t i = 1; i < values.size(); ++i) {
+                EXPECT_FALSE(values[i - 1] < 0 && values[i] >= 0) << "an empty cell before a value";
                 if (values[i] >= 0)
-                    EXPECT_TRUE(ascending ? values[i - 1] <= values[i] : values[i - 1] >= values[i]);
+                    EXPECT_TRUE(ascending ? values[i - 1] <= values[i] : values[i - 1] >= values[i])
+                        << XStringW(column).ToUtf8() << " in " << XStringW(types[group * 3]).ToUtf8();
+            }
         }
     }
-    // The cash group holds 5, 1 and 5 million (shares 5 %, 5 % and 10 %); equal amounts keep the
-    // order of the funds.
+    // The cash shares 5 %, 5 % and 10 %: as text "0.1" would sort before "0.05".
     int cash = 0;
     while (f.Cell(cash, L"assettype") != L"现金存款")
         ++cash;
@@ -153,7 +156,14 @@ TEST(AssetAllocationPage, SortingAFundColumnOrdersFundsWithinEachGroup) {
                                         f.Cell(cash + 2, L"percent")};
     EXPECT_EQ(shares, f.Grid().GetSortAscending()
                           ? (std::vector<std::wstring>{L"5.00%", L"5.00%", L"10.00%"})
-                          : (std::vector<std::wstring>{L"5.00%", L"10.00%", L"5.00%"}));
+                          : (std::vector<std::wstring>{L"10.00%", L"5.00%", L"5.00%"}));
+
+    // The group column sorts the groups themselves by their captions.
+    clickHeader(L"assettype");
+    std::vector<std::wstring> types = f.ColumnTexts(L"assettype");
+    for (size_t i = 1; i < types.size(); ++i)
+        EXPECT_TRUE(f.Grid().GetSortAscending() ? types[i - 1] <= types[i] : types[i - 1] >= types[i]);
+    EXPECT_NE(types, Repeat(kTypes, 3));
 }
 
 TEST(AssetAllocationPage, TheFilterPanelKeepsTheTickedAssetTypes) {
@@ -301,6 +311,20 @@ TEST(AssetAllocationPage, AFailedQueryIsReportedAndTheListKeptAndCodesReachSqlQu
         EXPECT_EQ(PlatformMessageBoxes()[0].owner, nullptr);
         EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"tb_assetallocation"), std::wstring::npos);
         EXPECT_EQ(f.Rows(), 0);
+    }
+    {
+        // A statement that breaks off mid-way is a failure too, not a shorter list.
+        Fixture f;
+        f.AddFunds({L"F001", L"F003"});
+        f.Show();
+        ASSERT_EQ(f.Rows(), 12);
+        f.database->breakAfterRows = 1;
+        f.SelectDate(1);
+        ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
+        EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
+        EXPECT_EQ(PlatformMessageBoxes()[0].text, L"database disk image is malformed");
+        EXPECT_EQ(f.Rows(), 12);
+        EXPECT_EQ(f.Cell(0, L"marketvalue"), L"8000.00万");
     }
     {
         // A code with quotes in it neither breaks the statement nor matches a fund.
