@@ -235,6 +235,27 @@ void AllocationPage::FillTable() {
     Data::IDataTable* table = m_grid->Table();
     if (table == nullptr)
         return;
+    // Columns by position: a name lookup per cell would cost more than the cell.
+    enum {
+        kIndex,
+        kGroup,
+        kCode,
+        kAliascode,
+        kName,
+        kInvesttype,
+        kBuystate,
+        kMarketvalue,
+        kPercent,
+        kImage,
+        kCount
+    };
+    const wchar_t* names[kCount] = {L"index",      L"",         L"code",        L"aliascode", L"name",
+                                    L"investtype", L"buystate", L"marketvalue", L"percent",   L"image"};
+    names[kGroup] = m_grid->GroupField().c_str();
+    int columns[kCount];
+    for (int i = 0; i < kCount; ++i)
+        columns[i] = table->GetColumnIndex(names[i]);
+
     table->Clear(1);
     XComPtr<Data::IUpdateContext> update;
     table->BeginUpdate(update.Receive());
@@ -243,33 +264,35 @@ void AllocationPage::FillTable() {
             XComPtr<Data::IDataRow> row;
             if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
                 continue;
-            auto set = [&row](const wchar_t* field, const XStringW& text) {
-                if (Data::IDataElement* cell = row->GetValue(field))
-                    cell->SetText(text.c_str());
+            auto cell = [&row, &columns](int field) { return row->GetValueAt(columns[field]); };
+            auto setText = [&cell](int field, const XStringW& text) {
+                if (Data::IDataElement* element = cell(field))
+                    element->SetText(text.c_str());
             };
-            if (Data::IDataElement* cell = row->GetValue(L"index"))
-                cell->SetInt(static_cast<int>(group));
+            auto setDouble = [&cell](int field, double value) {
+                if (Data::IDataElement* element = cell(field))
+                    element->SetDouble(value);
+            };
+            if (Data::IDataElement* element = cell(kIndex))
+                element->SetInt(static_cast<int>(group));
             Holding holding;
             if (group < fund.holdings.size())
                 holding = fund.holdings[group];
-            set(m_grid->GroupField().c_str(), m_groupLabels[group]);
-            set(L"code", fund.code);
-            set(L"aliascode", fund.aliascode);
-            set(L"name", fund.name);
-            set(L"investtype", fund.investtype);
-            set(L"buystate", fund.buystate);
+            setText(kGroup, m_groupLabels[group]);
+            setText(kCode, fund.code);
+            setText(kAliascode, fund.aliascode);
+            setText(kName, fund.name);
+            setText(kInvesttype, fund.investtype);
+            setText(kBuystate, fund.buystate);
             // No holding, a zero and a negative figure all show as empty cells without a bar.
             if (!(holding.marketValue >= AllocationGrid::kNoShare)) {
-                set(L"marketvalue", XStringW());
-                set(L"percent", XStringW());
-                set(L"image", XStringW());
+                for (int field : {kMarketvalue, kPercent, kImage})
+                    setText(field, XStringW());
                 continue;
             }
-            for (const wchar_t* field : {L"percent", L"image"})
-                if (Data::IDataElement* cell = row->GetValue(field))
-                    cell->SetDouble(holding.share);
-            if (Data::IDataElement* cell = row->GetValue(L"marketvalue"))
-                cell->SetDouble(holding.marketValue);
+            setDouble(kMarketvalue, holding.marketValue);
+            setDouble(kPercent, holding.share);
+            setDouble(kImage, holding.share);
         }
     }
     if (update)
