@@ -194,18 +194,23 @@ bool AllocationGrid::sort(const XStringW& name, bool ascending) {
         ~Done() { flag = false; }
     } done{m_sorting};
 
-    m_multiSorter->Clear();
+    if (!IsWindow() || !m_sortedView)
+        return false;
     bool grouped = std::any_of(std::begin(kGroupedSortFields), std::end(kGroupedSortFields),
                                [&name](const wchar_t* field) { return name == XStringW(field); });
     if (!grouped) {
         // The group column: the multi-field sorter is the one the view uses, so it must carry
-        // the key; the base sort then marks the column and re-sorts.
+        // the key; the base sort then marks the column and re-sorts. A column the header marks
+        // unsortable leaves the order as it is.
+        ColumnFormat* format = FindOrCreateFormat(name);
+        if (format == nullptr || !format->Sortable())
+            return false;
+        m_multiSorter->Clear();
         m_multiSorter->AddKey(name.c_str(), ascending);
         m_sorting = false;
         return GeneralDataGrid::sort(name, ascending);
     }
-    if (!IsWindow() || !m_sortedView)
-        return false;
+    m_multiSorter->Clear();
     RememberCurrentFund();
     m_multiSorter->AddKey(L"index", false);
     m_multiSorter->AddKey(name.c_str(), ascending);
