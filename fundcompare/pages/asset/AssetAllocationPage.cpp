@@ -1,24 +1,30 @@
-// AssetAllocationPage.
+// AssetAllocationPage: the asset types and the reading of ASSET_QUERY's rows.
 #include "pages/asset/AssetAllocationPage.h"
 
-#include <sdk/Kernel.h>
+#include "pages/asset/AssetQueries.h"
 
-AssetAllocationPage::AssetAllocationPage() : ComparePage(L"AssetAllocationPage") {
-    XComPtr<IXUnknown> object;
-    object.Attach(createInstance("Data.DataTable"));
-    m_listTable = object.As<Data::IDataTable>();
+AssetAllocationPage::AssetAllocationPage()
+    : AllocationPage(L"AssetAllocationPage", std::make_unique<AssetGrid>(),
+                     Traits{L"投资类型", L"投资类型:", L"ASSET_GRIDHEADER", L"ASSET_QUERY",
+                            kAssetEarliestDateQuery, kAssetLatestDateQuery}) {
+    for (const AssetType& type : kAssetTypes)
+        m_groupLabels.emplace_back(type.label);
 }
 
-void AssetAllocationPage::Reload(bool) {
-    ++m_reloads;
+void AssetAllocationPage::AddFilterValues() {
+    for (const XStringW& label : m_groupLabels)
+        FilterPanel().AddValue(Grid().GroupField(), label, label);
 }
 
-void AssetAllocationPage::ReloadIfVisible() {
-    if (IsWindowVisible())
-        Reload(true);
-}
-
-void AssetAllocationPage::ClearList() {
-    if (m_listTable != nullptr)
-        m_listTable->Clear(0);
+AllocationPage::FundRecord AssetAllocationPage::ReadRecord(Data::IStatement* statement) {
+    FundRecord record;
+    statement->GetString(record.code, 0);
+    statement->GetString(record.aliascode, 1);
+    statement->GetString(record.name, 2);
+    statement->GetString(record.buystate, kBuyStateColumn);
+    statement->GetString(record.investtype, kInvestTypeColumn);
+    for (const AssetType& type : kAssetTypes)
+        record.holdings.push_back({type.label, statement->GetDouble(type.marketValueColumn),
+                                   statement->GetDouble(type.shareColumn)});
+    return record;
 }

@@ -1,24 +1,29 @@
 // AssetAllocationPage: The fourth tab, 资产分布: the asset allocation of the compared funds at a report date.
 #pragma once
 
-#include "pages/common/ComparePage.h"
+#include "pages/asset/AllocationPage.h"
+#include "pages/asset/AssetGrid.h"
 
-#include <sdk/Data.h>
-
-class AssetAllocationPage : public ComparePage {
+class AssetAllocationPage : public AllocationPage {
 public:
+    // The six asset types in list order, with the result columns of their market value and share.
+    struct AssetType {
+        const wchar_t* label;
+        int marketValueColumn;
+        int shareColumn;
+    };
+    static constexpr AssetType kAssetTypes[] = {
+        {L"股票投资", 4, 5},   {L"债券投资", 6, 7}, {L"现金存款", 8, 9},
+        {L"返售证券", 10, 11}, {L"权证", 14, 15},   {L"其他资产", 12, 13},
+    };
+    static constexpr int kBuyStateColumn = 16;
+    static constexpr int kInvestTypeColumn = 17;
+
     AssetAllocationPage();
 
-    // Rebuilds the list for the chosen report date; without force only when the date changed.
-    void Reload(bool force);
-    // Reload(true) when the window is visible.
-    void ReloadIfVisible();
-    int ReloadCount() const { return m_reloads; }
-    // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
-    void ClearList();
-    Data::IDataTable* ListTable() const { return m_listTable; }
+    AssetGrid& Grid() { return static_cast<AssetGrid&>(AllocationPage::Grid()); }
 
-private:
-    XComPtr<Data::IDataTable> m_listTable;
-    int m_reloads = 0;
+protected:
+    void AddFilterValues() override;
+    FundRecord ReadRecord(Data::IStatement* statement) override;
 };

@@ -1,24 +1,21 @@
 // IndustryPage: The fifth tab, 行业配置: the industry allocation of the compared funds at a report date.
 #pragma once
 
-#include "pages/common/ComparePage.h"
+#include "pages/asset/AllocationPage.h"
+#include "pages/industry/IndustryGrid.h"
 
-#include <sdk/Data.h>
-
-class IndustryPage : public ComparePage {
+class IndustryPage : public AllocationPage {
 public:
+    static constexpr int kRowHeight = 18;
+    static constexpr int kFirstValueColumn = 5; // market value of the first industry; its share follows
+
     IndustryPage();
 
-    // Rebuilds the list for the chosen report date; without force only when the date changed.
-    void Reload(bool force);
-    // Reload(true) when the window is visible.
-    void ReloadIfVisible();
-    int ReloadCount() const { return m_reloads; }
-    // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
-    void ClearList();
-    Data::IDataTable* ListTable() const { return m_listTable; }
+    IndustryGrid& Grid() { return static_cast<IndustryGrid&>(AllocationPage::Grid()); }
 
-private:
-    XComPtr<Data::IDataTable> m_listTable;
-    int m_reloads = 0;
+protected:
+    void OnGridCreated() override;
+    void OnThemeApplied(Conf::ITheme* theme) override;
+    bool PrepareReload(Data::IDatabase* database) override;
+    FundRecord ReadRecord(Data::IStatement* statement) override;
 };

@@ -1,0 +1,300 @@
+// AllocationPage: building, layout, painting, theme and the reload of the allocation pages.
+#include "pages/asset/AllocationPage.h"
+
+#include "grid/HeaderText.h"
+#include "module/FundCompareModuleImpl.h"
+#include "pages/common/CalendarDate.h"
+#include "pages/common/SqlCodeList.h"
+#include "wgui/ModuleInstance.h"
+
+#include <platform/gdiplus.h>
+
+namespace {
+
+// The template with every "%s" replaced by the value and every "%%" by "%". The value goes in
+// as it is: the caller has made it safe for the slot.
+XStringW FillTemplate(const XStringW& sqlTemplate, const XStringW& value) {
+    const std::wstring& text = sqlTemplate.str();
+    std::wstring filled;
+    filled.reserve(text.size() + 16 * value.length());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size() && (text[i + 1] == L's' || text[i + 1] == L'%')) {
+            if (text[i + 1] == L's')
+                filled += value.str();
+            else
+                filled += L'%';
+            ++i;
+            continue;
+        }
+        filled += text[i];
+    }
+    return XStringW(std::move(filled));
+}
+
+// The first column of the first row as text: empty when there is no row. False when the
+// statement could not be made, with the reason in error.
+bool QueryFirstText(Data::IDatabase* database, const wchar_t* sql, XStringW& text, XStringW& error) {
+    XComPtr<Data::IStatement> statement;
+    if (!database->Query(statement.Receive(), sql, error) || !statement)
+        return false;
+    text.clear();
+    if (statement->Next())
+        statement->GetString(text, 0);
+    return true;
+}
+
+} // namespace
+
+AllocationPage::AllocationPage(const wchar_t* pageClassName, std::unique_ptr<AllocationGrid> grid,
+                               const Traits& traits)
+    : ComparePage(pageClassName), m_traits(traits), m_grid(std::move(grid)) {
+    m_grid->SetPage(this);
+}
+
+AllocationPage::~AllocationPage() = default;
+
+void AllocationPage::ShowQueryError(const XStringW& error) {
+    MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+}
+
+// ---- Messages ------------------------------------------------------------------------------------
+
+bool AllocationPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        break;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam != 0)
+            Reload(true);
+        else
+            m_grid->ReleaseDrawingResource();
+        break;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kDateBoxId && HIWORD(wParam) == CBN_SELCHANGE &&
+            reinterpret_cast<HWND>(lParam) == m_dateBox.GetHandle())
+            Reload(false);
+        break;
+    default:
+        break;
+    }
+    return ComparePage::HandleMessage(message, wParam, lParam, result);
+}
+
+// ---- Building and layout ---------------------------------------------------------------------------
+
+void AllocationPage::OnCreate() {
+    m_grid->Create(L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, m_hWnd);
+    m_grid->Bind();
+    OnGridCreated();
+
+    RECT empty{0, 0, 0, 0};
+    m_dateBox.Create(m_hWnd, &empty, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kDateBoxId)));
+    m_dateBox.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+
+    m_filter.SetTarget(m_grid.get());
+    m_filter.Create(m_hWnd);
+    FilterCondition condition;
+    condition.field = m_grid->GroupField();
+    condition.title = m_traits.filterTitle;
+    condition.prompt = m_traits.filterPrompt;
+    condition.flags = FilterCondition::kButtonAtOnce | FilterCondition::kMultiple | FilterCondition::kVisible;
+    m_filter.AddCondition(condition);
+    AddFilterValues();
+
+    m_app = m_module != nullptr ? m_module->App() : nullptr;
+    if (m_app)
+        m_grid->SetFundModule(m_app);
+}
+
+void AllocationPage::OnSize(int width, int height) {
+    // A 26-pixel box whose list drops 100 pixels below it.
+    m_dateBox.MoveWindow(RECT{width - 90, 2, width, 128});
+    ::MoveWindow(static_cast<HWND>(*m_grid), 0, 30, width, height - 30, TRUE);
+    if (m_filter.GetHandle() != nullptr)
+        ::MoveWindow(m_filter.GetHandle(), width - 500, 2, 345, 22, TRUE);
+}
+
+void AllocationPage::PaintOver(HDC dc, const RECT& client) {
+    HGDIOBJ oldFont = SelectObject(dc, m_labelFont.IsNull() ? GetStockObject(DEFAULT_GUI_FONT) : m_labelFont);
+    SetTextColor(dc, m_labelColour);
+    SetBkMode(dc, TRANSPARENT);
+    const wchar_t kLabel[] = L"报告日期：";
+    TextOutW(dc, client.right - 150, 6, kLabel, static_cast<int>(std::size(kLabel) - 1));
+    SelectObject(dc, oldFont);
+}
+
+void AllocationPage::ApplyTheme(Conf::ITheme* theme) {
+    if (theme == nullptr)
+        return;
+    m_grid->SetTheme(theme);
+    theme->GetColor("wnd_general_bg", m_backColour);
+    m_backBrush.Replace(CreateSolidBrush(m_backColour));
+    theme->GetColor("list_prev_data", m_labelColour);
+
+    m_grid->SetDrawGridLine(false, true);
+    XStringW header = LoadResourceText(WGUI::ModuleInstance(), L"XML", m_traits.headerResource);
+    m_grid->SetHeader(header.c_str());
+    if (!m_app && m_module != nullptr)
+        m_app = m_module->App();
+    m_grid->SetApp(m_app);
+    m_grid->ApplyUserZoom();
+    OnThemeApplied(theme);
+
+    if (!m_barImage)
+        m_barImage.reset(LoadPngImage(kBarImageId));
+    m_grid->SetBarImage(m_barImage.get());
+    m_filter.ApplyTheme(theme);
+
+    Conf::ThemeFont font;
+    theme->GetFont("default", font);
+    m_labelFont.Replace(nullptr);
+    m_labelFont.Attach(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                   font.face.c_str()));
+    Refresh();
+}
+
+// ---- Reloading ---------------------------------------------------------------------------------------
+
+void AllocationPage::ReloadIfVisible() {
+    if (IsWindowVisible())
+        Reload(true);
+}
+
+void AllocationPage::ClearList() {
+    if (Data::IDataTable* table = m_grid->Table())
+        table->Clear(0);
+}
+
+bool AllocationPage::BuildDateList(Data::IDatabase* database) {
+    XStringW earliest, latest, error;
+    if (!QueryFirstText(database, m_traits.earliestDateQuery, earliest, error) ||
+        !QueryFirstText(database, m_traits.latestDateQuery, latest, error)) {
+        ShowQueryError(error);
+        return false;
+    }
+    for (const XStringW& date : BuildReportDateList(latest, earliest))
+        m_dateBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(date.c_str()));
+    m_dateBox.SendMessage(CB_SETCURSEL, 0, 0);
+    return true;
+}
+
+XStringW AllocationPage::SelectedDate() const {
+    wchar_t buffer[kMaxDateLength + 1] = {};
+    m_dateBox.GetWindowText(buffer, kMaxDateLength);
+    return XStringW(buffer);
+}
+
+void AllocationPage::Reload(bool force) {
+    ++m_reloads;
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database == nullptr || !database->IsOpen() || !m_dateBox.IsWindow())
+        return;
+    if (m_dateBox.SendMessage(CB_GETCOUNT) <= 0 && !BuildDateList(database))
+        return;
+    if (!PrepareReload(database))
+        return;
+
+    XStringW date = SelectedDate();
+    if (date.empty() || m_module->Funds().empty()) {
+        ClearList();
+        return;
+    }
+    if (date == m_lastDate && !force)
+        return;
+    m_lastDate = date;
+
+    XStringW sql = FillTemplate(LoadResourceText(WGUI::ModuleInstance(), L"SQL", m_traits.queryResource),
+                                SqlCodeList::EscapeLiteral(date));
+    sql += SqlCodeList::FundListClause(m_module->Funds());
+    XComPtr<Data::IStatement> statement;
+    XStringW error;
+    if (!database->Query(statement.Receive(), sql.c_str(), error) || !statement) {
+        ShowQueryError(error);
+        return;
+    }
+    std::vector<FundRecord> funds;
+    while (statement->Next())
+        funds.push_back(ReadRecord(statement));
+    // A statement that breaks off mid-way is a failure too: showing its first rows as the whole
+    // list would pass a partial answer off as the result.
+    statement->GetError(error);
+    if (!error.empty()) {
+        ShowQueryError(error);
+        return;
+    }
+    m_funds = std::move(funds);
+    FillTable();
+}
+
+void AllocationPage::FillTable() {
+    Data::IDataTable* table = m_grid->Table();
+    if (table == nullptr)
+        return;
+    // Columns by position: a name lookup per cell would cost more than the cell.
+    enum {
+        kIndex,
+        kGroup,
+        kCode,
+        kAliascode,
+        kName,
+        kInvesttype,
+        kBuystate,
+        kMarketvalue,
+        kPercent,
+        kImage,
+        kCount
+    };
+    const wchar_t* names[kCount] = {L"index",      L"",         L"code",        L"aliascode", L"name",
+                                    L"investtype", L"buystate", L"marketvalue", L"percent",   L"image"};
+    names[kGroup] = m_grid->GroupField().c_str();
+    int columns[kCount];
+    for (int i = 0; i < kCount; ++i)
+        columns[i] = table->GetColumnIndex(names[i]);
+
+    table->Clear(1);
+    XComPtr<Data::IUpdateContext> update;
+    table->BeginUpdate(update.Receive());
+    for (size_t group = 0; group < m_groupLabels.size(); ++group) {
+        for (const FundRecord& fund : m_funds) {
+            XComPtr<Data::IDataRow> row;
+            if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
+                continue;
+            auto cell = [&row, &columns](int field) { return row->GetValueAt(columns[field]); };
+            auto setText = [&cell](int field, const XStringW& text) {
+                if (Data::IDataElement* element = cell(field))
+                    element->SetText(text.c_str());
+            };
+            auto setDouble = [&cell](int field, double value) {
+                if (Data::IDataElement* element = cell(field))
+                    element->SetDouble(value);
+            };
+            if (Data::IDataElement* element = cell(kIndex))
+                element->SetInt(static_cast<int>(group));
+            Holding holding;
+            if (group < fund.holdings.size())
+                holding = fund.holdings[group];
+            setText(kGroup, m_groupLabels[group]);
+            setText(kCode, fund.code);
+            setText(kAliascode, fund.aliascode);
+            setText(kName, fund.name);
+            setText(kInvesttype, fund.investtype);
+            setText(kBuystate, fund.buystate);
+            // No holding, a zero and a negative figure all show as empty cells without a bar.
+            if (!(holding.marketValue >= AllocationGrid::kNoShare)) {
+                for (int field : {kMarketvalue, kPercent, kImage})
+                    setText(field, XStringW());
+                continue;
+            }
+            setDouble(kMarketvalue, holding.marketValue);
+            setDouble(kPercent, holding.share);
+            setDouble(kImage, holding.share);
+        }
+    }
+    if (update)
+        update->Commit();
+}
