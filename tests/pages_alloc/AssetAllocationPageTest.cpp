@@ -303,7 +303,7 @@ TEST(AssetAllocationPage, GroupCaptionsAreDrawnOnceAndBarsAreScaledToTheLargestS
 
 TEST(AssetAllocationPage, AFailedQueryIsReportedAndTheListKeptAndCodesReachSqlQuoted) {
     {
-        Fixture f({"funds.sql", "../TESTasset/no_asset_table.sql"});
+        Fixture f({"funds.sql", "../pages_alloc/no_asset_table.sql"});
         f.AddFunds({L"F001"});
         f.Show();
         ASSERT_FALSE(PlatformMessageBoxes().empty());

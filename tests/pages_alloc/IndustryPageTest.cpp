@@ -77,7 +77,7 @@ TEST(IndustryPage, AnEmptyIndustryTableGivesNoGroupsAndIsAskedAgain) {
 }
 
 TEST(IndustryPage, NamesBeyondTheQuerysValuePairsShowEmptyCells) {
-    Fixture f({"funds.sql", "../TESTasset/extra_industries.sql"});
+    Fixture f({"funds.sql", "../pages_alloc/extra_industries.sql"});
     f.AddFunds({L"F001"});
     f.Show();
     ASSERT_EQ(f.page.GroupLabels().size(), 24u);
