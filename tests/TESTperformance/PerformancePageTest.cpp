@@ -478,4 +478,28 @@ TEST_F(PerformancePageTest, FailedQueriesShowErrorsAndAreTriedAgain) {
     EXPECT_EQ(PlatformMessageBoxes().size(), 3u);
 }
 
+TEST_F(PerformancePageTest, AQueryThatFailsPartWayKeepsNoPartialRanking) {
+    // The return of one fund overflows while the rows are being read, after other funds came.
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture.Path().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "alter table tb_yield rename to tb_yield_stored;"
+                           "create view tb_yield as select fundcode, fundtype, date,"
+                           " case when fundcode = 'F014' then abs(-9223372036854775808) else lastweek end"
+                           " as lastweek, lastmonth, lastquarter, lasthalfyear, thisyear, yearavgyield1year,"
+                           " yearavgyield2year, yearavgyield3year, yearavgyield5year, isdeleted"
+                           " from tb_yield_stored order by fundcode",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    StartOnFixture();
+    module.AddFund(L"F001");
+    ShowPage();
+    ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
+    EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
+    EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"overflow"), std::wstring::npos);
+    EXPECT_TRUE(Page().FundsByCode().empty());
+    EXPECT_EQ(Rows(), 0);
+}
+
 } // namespace
