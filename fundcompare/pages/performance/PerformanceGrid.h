@@ -46,7 +46,6 @@ public:
 
     // ---- Host hooks made public for the page and its tests ----
     bool sort(const XStringW& name, bool ascending) override;
-    void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override;
     void OnAfterChange(Data::IDataView* view) override;
     // Takes the fund of every selected row out of the comparison.
     void RemoveSelectedFunds();
@@ -54,6 +53,7 @@ public:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
+    void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override;
     void DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
                   const RECT& rect) override;
     void OnContextMenu(int x, int y) override;
