@@ -1,20 +1,238 @@
-// PerformancePage.
+// PerformancePage: building the page, layout, theme, loading and ranking the fund universe and
+// filling the list.
 #include "pages/performance/PerformancePage.h"
 
-#include <sdk/Kernel.h>
+#include "grid/HeaderText.h"
+#include "module/FundCompareModuleImpl.h"
+#include "pages/performance/PerformanceQueries.h"
+#include "wgui/ModuleInstance.h"
 
-PerformancePage::PerformancePage() : ComparePage(L"PerformancePage") {
-    XComPtr<IXUnknown> object;
-    object.Attach(createInstance("Data.DataTable"));
-    m_listTable = object.As<Data::IDataTable>();
+#include <platform/gdiplus.h>
+#include <platform/wcrt.h>
+
+#include <cwctype>
+
+namespace {
+
+// The fixed labels of periods 0 to 9; the three calendar years follow from the latest year.
+constexpr const wchar_t* kFixedPeriods[] = {L"最近交易日", L"最近一周", L"最近一月", L"最近一季度",
+                                            L"最近半年",   L"今年以来", L"最近一年", L"最近两年",
+                                            L"最近三年",   L"最近五年"};
+constexpr int kFirstValueColumn = 5;
+constexpr int kValueStride = 3;
+
+void ShowQueryError(const XStringW& error) {
+    MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
 }
+
+} // namespace
+
+PerformancePage::PerformancePage() : ComparePage(L"PerformancePage"), m_grid(this) {}
+
+PerformancePage::~PerformancePage() = default;
+
+XStringW PerformancePage::SafeYear(const XStringW& text) {
+    // The year is written into the query without quotes, so only plain digits may pass.
+    bool digits = text.length() == 4;
+    for (size_t i = 0; digits && i < 4; ++i)
+        digits = text[i] >= L'0' && text[i] <= L'9';
+    if (digits)
+        return text;
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    return XStringW().Format(L"%d", static_cast<int>(now.wYear));
+}
+
+// ---- Messages ----------------------------------------------------------------------------------
+
+bool PerformancePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return false;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_SHOWWINDOW:
+        if (wParam != 0)
+            ShowData();
+        return false;
+    default:
+        return ComparePage::HandleMessage(message, wParam, lParam, result);
+    }
+}
+
+void PerformancePage::OnCreate() {
+    m_grid.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
+    ReadLatestYear();
+    BuildPeriods();
+    m_filter.SetTarget(&m_grid);
+    m_filter.Create(m_hWnd);
+    m_filter.AddCondition({L"distance", L"对比区间", L"对比区间:", 21});
+    for (const XStringW& label : m_periods)
+        m_filter.AddValue(L"distance", label, label);
+}
+
+void PerformancePage::OnSize(int width, int height) {
+    if (m_grid.IsWindow())
+        ::MoveWindow(m_grid, 0, 30, width, height - 30, TRUE);
+    if (m_filter.GetHandle() != nullptr)
+        ::MoveWindow(m_filter.GetHandle(), width - 300, 2, 297, 26, TRUE);
+}
+
+void PerformancePage::ReadLatestYear() {
+    m_latestYear.clear();
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database != nullptr && database->IsOpen()) {
+        XComPtr<Data::IStatement> statement;
+        XStringW error;
+        if (!database->Query(statement.Receive(), kLatestYearQuery, error) || !statement) {
+            ShowQueryError(error);
+        } else {
+            while (statement->Next())
+                statement->GetString(m_latestYear, 0);
+        }
+    }
+    // An empty year table, a failed query or a year that is not four digits all fall back to the
+    // current year, so that the periods are labelled and the query stays well-formed.
+    m_latestYear = SafeYear(m_latestYear);
+}
+
+void PerformancePage::BuildPeriods() {
+    m_periods.clear();
+    for (const wchar_t* label : kFixedPeriods)
+        m_periods.emplace_back(label);
+    int year = _wtoi(m_latestYear.c_str());
+    m_periods.push_back(XStringW().Format(L"%s年", m_latestYear.c_str()));
+    m_periods.push_back(XStringW().Format(L"%d年", year - 1));
+    m_periods.push_back(XStringW().Format(L"%d年", year - 2));
+}
+
+// ---- Theme -----------------------------------------------------------------------------------------
+
+void PerformancePage::ApplyTheme(Conf::ITheme* theme) {
+    if (theme == nullptr)
+        return;
+    m_grid.SetTheme(theme);
+    m_grid.SetDrawGridLine(false, true);
+    m_filter.ApplyTheme(theme);
+    m_gainBar.reset(LoadPngImage(kGainBarImage));
+    m_lossBar.reset(LoadPngImage(kLossBarImage));
+    m_grid.SetBarImages(m_gainBar.get(), m_lossBar.get());
+    m_grid.SetHeader(LoadResourceText(WGUI::ModuleInstance(), L"XML", L"PERFORMANCE_GRIDHEADER").c_str());
+    if (m_module != nullptr)
+        m_grid.SetApp(m_module->App());
+    m_grid.ApplyUserZoom();
+    // The page's own colours last: it repaints the page with everything above in place.
+    ComparePage::ApplyTheme(theme);
+}
+
+// ---- Data --------------------------------------------------------------------------------------------
 
 void PerformancePage::ReloadIfVisible() {
     if (IsWindowVisible())
-        ++m_reloads;
+        ShowData();
+}
+
+void PerformancePage::ShowData() {
+    ++m_reloads;
+    if (m_fundsByCode.empty())
+        LoadAllFunds();
+    FillTable();
 }
 
 void PerformancePage::ClearList() {
-    if (m_listTable != nullptr)
-        m_listTable->Clear(0);
+    if (Data::IDataTable* table = m_grid.Table())
+        table->Clear(0);
+}
+
+bool PerformancePage::LoadAllFunds() {
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database == nullptr || !database->IsOpen())
+        return false;
+    XStringW year = SafeYear(m_latestYear);
+    int y = _wtoi(year.c_str());
+    XStringW sql = XStringW().Format(kAllFundsQuery, year.c_str(), y - 1, y - 2, year.c_str(), y - 1, y - 2);
+    XComPtr<Data::IStatement> statement;
+    XStringW error;
+    if (!database->Query(statement.Receive(), sql.c_str(), error) || !statement) {
+        ShowQueryError(error);
+        return false;
+    }
+    std::vector<PerformanceFundRecord> funds;
+    XStringW text;
+    while (statement->Next()) {
+        PerformanceFundRecord record;
+        statement->GetString(record.code, 0);
+        statement->GetString(record.aliascode, 1);
+        statement->GetString(record.name, 2);
+        statement->GetString(record.investtype, 3);
+        statement->GetString(record.buystate, 4);
+        for (int p = 0; p < kPeriodCount; ++p) {
+            statement->GetString(text, kFirstValueColumn + kValueStride * p);
+            record.values[static_cast<size_t>(p)] = ReadPeriodValue(text);
+        }
+        funds.push_back(std::move(record));
+    }
+    // A statement that stops on an error has not returned every fund; ranks over part of the
+    // universe would look plausible and be wrong, so nothing is kept and the next show tries again.
+    statement->GetError(error);
+    if (!error.empty()) {
+        ShowQueryError(error);
+        return false;
+    }
+    for (int p = 0; p < kPeriodCount; ++p)
+        ComputeRanks(funds, p);
+    m_allFunds = std::move(funds);
+    m_fundsByCode.clear();
+    for (const PerformanceFundRecord& record : m_allFunds)
+        m_fundsByCode.emplace(record.code, record);
+    return true;
+}
+
+void PerformancePage::FillTable() {
+    Data::IDataTable* table = m_grid.Table();
+    if (table == nullptr)
+        return;
+    table->Clear(1);
+    XComPtr<Data::IUpdateContext> update;
+    table->BeginUpdate(update.Receive());
+    // The rank columns always compare in natural order: a refill under a rank sort would otherwise
+    // put "10/120" before "9/120".
+    m_grid.SetRankTags(reinterpret_cast<void*>(1));
+    if (m_module != nullptr) {
+        for (int p = kPeriodCount - 1; p >= 0; --p) {
+            const auto period = static_cast<size_t>(p);
+            for (const XStringW& code : m_module->Funds()) {
+                auto found = m_fundsByCode.find(code);
+                if (found == m_fundsByCode.end())
+                    continue;
+                const PerformanceFundRecord& record = found->second;
+                const PeriodValue& value = record.values[period];
+                XComPtr<Data::IDataRow> row;
+                if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
+                    continue;
+                row->GetValue(L"index")->SetInt(p);
+                row->GetValue(L"distance")
+                    ->SetText(period < m_periods.size() ? m_periods[period].c_str() : L"");
+                row->GetValue(L"code")->SetText(record.code.c_str());
+                row->GetValue(L"aliascode")->SetText(record.aliascode.c_str());
+                row->GetValue(L"name")->SetText(record.name.c_str());
+                row->GetValue(L"investtype")->SetText(record.investtype.c_str());
+                row->GetValue(L"buystate")->SetText(record.buystate.c_str());
+                if (value.missing) {
+                    row->GetValue(L"yield")->SetText(L"");
+                    row->GetValue(L"image")->SetText(L"");
+                } else {
+                    double growth = ShownGrowth(p, value.value);
+                    row->GetValue(L"yield")->SetDouble(growth);
+                    row->GetValue(L"image")->SetDouble(growth);
+                }
+                row->GetValue(L"type_rank")->SetText(value.typeRank.Text().c_str());
+                row->GetValue(L"all_rank")->SetText(value.allRank.Text().c_str());
+            }
+        }
+    }
+    if (update)
+        update->Commit();
 }
