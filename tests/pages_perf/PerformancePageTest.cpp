@@ -468,14 +468,22 @@ TEST_F(PerformancePageTest, FailedQueriesShowErrorsAndAreTriedAgain) {
     EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"tb_yieldhistory"), std::wstring::npos);
     EXPECT_EQ(Page().LatestYear().length(), 4u);
 
+    // The general page reports its own failures; count only what this page asks.
+    auto pageErrors = [] {
+        size_t n = 0;
+        for (const auto& box : PlatformMessageBoxes())
+            if (box.caption == L"ERROR" && box.text.find(L"tb_yield") != std::wstring::npos)
+                ++n;
+        return n;
+    };
+    size_t before = pageErrors();
     module.AddFund(L"F001");
     ShowPage();
-    ASSERT_EQ(PlatformMessageBoxes().size(), 2u);
-    EXPECT_EQ(PlatformMessageBoxes()[1].caption, L"ERROR");
+    EXPECT_EQ(pageErrors(), before + 1);
     EXPECT_EQ(Rows(), 0);
     // Nothing was kept, so the next refill asks again.
     module.AddFund(L"F002");
-    EXPECT_EQ(PlatformMessageBoxes().size(), 3u);
+    EXPECT_EQ(pageErrors(), before + 2);
 }
 
 TEST_F(PerformancePageTest, AQueryThatFailsPartWayKeepsNoPartialRanking) {
