@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -112,6 +113,46 @@ TEST_F(FundHostRun, SortAndDumpShowTheListAsItIsDrawn) {
     run = runHost(common() + " --script " + writeScript(folder, "sort nonsense asc\n"));
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("no column 'nonsense'"), std::string::npos) << run.output;
+}
+
+TEST_F(FundHostRun, PagesAreDrivenByDateFilterHorizonAndRemoval) {
+    std::string before = (folder / "before.tsv").string(), after = (folder / "after.tsv").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "add 000001\n"
+                                              "add 000003\n"
+                                              "tab 资产分布\n"
+                                              "date 2010-06-30\n"
+                                              "filter 股票投资\n"
+                                              "dump " +
+                                                  before +
+                                                  "\n"
+                                                  "remove 000001\n"
+                                                  "dump " +
+                                                  after +
+                                                  "\n"
+                                                  "tab 风险回报\n"
+                                                  "horizon 3\n"
+                                                  "tab 业绩表现\n"
+                                                  "sort yield desc\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    auto lines = [](const std::string& path) {
+        std::ifstream in(path);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    std::vector<std::string> shown = lines(before);
+    ASSERT_EQ(shown.size(), 3u); // titles and the stock rows of the two funds
+    EXPECT_EQ(shown[1].rfind("股票投资\t000001\t", 0), 0u) << shown[1];
+    std::vector<std::string> left = lines(after);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_NE(left[1].find("\t000003\t"), std::string::npos) << left[1];
+
+    run =
+        runHost(common() + " --script " + writeScript(folder, "add 000001\ntab 资产分布\ndate 1999-01-01\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("offers no '1999-01-01'"), std::string::npos) << run.output;
 }
 
 TEST_F(FundHostRun, AFailingLineStopsTheScriptWithItsNumber) {
