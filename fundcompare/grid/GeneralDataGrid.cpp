@@ -1,6 +1,8 @@
 // GeneralDataGrid: binding, cell text and colour, sorting, and keeping the current fund.
 #include "grid/GeneralDataGrid.h"
 
+#include <cmath>
+
 #include <platform/wcrt.h>
 #include <sdk/Kernel.h>
 
@@ -280,4 +282,27 @@ bool GeneralDataGrid::sort(const XStringW& name, bool ascending) {
     m_sortedView->Reapply(0);
     RestoreCurrentFund();
     return true;
+}
+
+XStringW GeneralDataGrid::CellText(int row, const wchar_t* field) {
+    if (!m_displayView)
+        return XStringW();
+    XComPtr<Data::IDataRow> dataRow;
+    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
+        return XStringW();
+    Data::IDataElement* cell = dataRow->GetValue(field);
+    return cell != nullptr ? cell->ToString() : XStringW();
+}
+
+double GeneralDataGrid::CellNumber(int row, const wchar_t* field) {
+    if (!m_displayView)
+        return 0;
+    XComPtr<Data::IDataRow> dataRow;
+    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
+        return 0;
+    Data::IDataElement* cell = dataRow->GetValue(field);
+    if (cell == nullptr || cell->IsNull())
+        return 0;
+    double value = cell->AsDouble();
+    return std::isfinite(value) ? value : 0;
 }

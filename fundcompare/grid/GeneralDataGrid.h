@@ -69,6 +69,10 @@ protected:
 
     // The fund code of a display row; empty when the row has none ("--" counts as none).
     XStringW GetRowCode(int row);
+    // A field of a display row as text, and as a finite number (null, missing and not-a-number
+    // read as 0).
+    XStringW CellText(int row, const wchar_t* field);
+    double CellNumber(int row, const wchar_t* field);
     // Notes the code of the current row before the rows change under it.
     void RememberCurrentFund();
     // Makes the row of the remembered fund current again; false when it is gone or nothing

@@ -58,26 +58,6 @@ void AllocationGrid::Bind() {
         m_sortedView->SetSorter(m_multiSorter);
 }
 
-XStringW AllocationGrid::CellText(int row, const wchar_t* field) {
-    if (!m_displayView)
-        return XStringW();
-    XComPtr<Data::IDataRow> dataRow;
-    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
-        return XStringW();
-    Data::IDataElement* cell = dataRow->GetValue(field);
-    return cell != nullptr ? cell->ToString() : XStringW();
-}
-
-double AllocationGrid::CellValue(int row, const wchar_t* field) {
-    if (!m_displayView)
-        return 0;
-    XComPtr<Data::IDataRow> dataRow;
-    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
-        return 0;
-    Data::IDataElement* cell = dataRow->GetValue(field);
-    return cell != nullptr ? cell->AsDouble() : 0;
-}
-
 std::pair<int, int> AllocationGrid::FindGroup(int row) {
     int count = GetRowsCount();
     if (row < 0 || row >= count)
@@ -99,7 +79,7 @@ void AllocationGrid::OnAfterChange(Data::IDataView* view) {
     m_maxShare = 0;
     int count = GetRowsCount();
     for (int row = 0; row < count; ++row) {
-        double share = std::fabs(CellValue(row, L"percent"));
+        double share = std::fabs(CellNumber(row, L"percent"));
         if (std::isfinite(share))
             m_maxShare = std::max(m_maxShare, share);
     }
@@ -162,7 +142,7 @@ void AllocationGrid::DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& r
     int width = right - left;
     if (width <= 0)
         return;
-    double share = CellValue(row, kImageField);
+    double share = CellNumber(row, kImageField);
     double barWidth = std::fabs(m_maxShare) < kNoShare ? 0 : width * share / m_maxShare;
     // A share above the largest (a view not yet rescaled) or a broken value must not paint
     // outside the cell.
@@ -277,7 +257,7 @@ void AllocationGrid::OnMouseMove(int x, int y) {
     if (HitTest(x, y, row, item) == HitCell && row >= 0 && row < GetRowsCount() &&
         item.name == XStringW(kImageField)) {
         XStringW text;
-        text.Format(L"比例：%.02f%%", CellValue(row, kImageField) * 100);
+        text.Format(L"比例：%.02f%%", CellNumber(row, kImageField) * 100);
         if (text != m_tipText || row != m_tipRow) {
             m_tipText = text;
             m_tipRow = row;

@@ -70,8 +70,6 @@ protected:
     virtual void OpenFund(const XStringW& code) = 0;
 
 private:
-    XStringW CellText(int row, const wchar_t* field);
-    double CellValue(int row, const wchar_t* field);
     void DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& rect);
     void ResetTool(int width, int height);
     void OnMouseMove(int x, int y);

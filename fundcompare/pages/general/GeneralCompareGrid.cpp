@@ -130,9 +130,9 @@ XStringW GeneralCompareGrid::BuildHeaderXml() {
         XComPtr<Data::IDataRow> row;
         if (!m_resultTable->GetRow(row.Receive(), i) || row == nullptr)
             continue;
-        const XStringW code = CellText(row->GetValue(L"code"));
-        const XStringW title = CellText(row->GetValue(L"name")) + XStringW(L"\n(") +
-                               CellText(row->GetValue(L"aliascode")) + XStringW(L")");
+        const XStringW code = ::CellText(row->GetValue(L"code"));
+        const XStringW title = ::CellText(row->GetValue(L"name")) + XStringW(L"\n(") +
+                               ::CellText(row->GetValue(L"aliascode")) + XStringW(L")");
         // Names and codes come from the database; escaped, a name with "&" or a quote still
         // yields a well-formed header instead of a grid without columns. The line feed is kept
         // as a character reference because attribute normalisation would turn it into a blank.
@@ -159,10 +159,10 @@ void GeneralCompareGrid::RebuildValues() {
             Data::IDataElement* cell = row->GetValue(fact.field);
             switch (fact.show) {
             case Show::Text:
-                texts[static_cast<size_t>(r)] = CellText(cell);
+                texts[static_cast<size_t>(r)] = ::CellText(cell);
                 break;
             case Show::State:
-                texts[static_cast<size_t>(r)] = FormatState(CellText(cell));
+                texts[static_cast<size_t>(r)] = FormatState(::CellText(cell));
                 break;
             case Show::Amount:
                 texts[static_cast<size_t>(r)] = FormatAmount(cell);
@@ -174,7 +174,7 @@ void GeneralCompareGrid::RebuildValues() {
                 break;
             }
         }
-        m_values[CellText(row->GetValue(L"code"))] = std::move(texts);
+        m_values[::CellText(row->GetValue(L"code"))] = std::move(texts);
     }
     Refresh(false, true);
     if (IsWindow())

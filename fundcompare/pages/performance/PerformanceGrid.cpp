@@ -76,29 +76,6 @@ void PerformanceGrid::SetRankTags(void* tag) {
     }
 }
 
-XStringW PerformanceGrid::CellText(int row, const wchar_t* field) {
-    if (!m_displayView)
-        return XStringW();
-    XComPtr<Data::IDataRow> dataRow;
-    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
-        return XStringW();
-    Data::IDataElement* cell = dataRow->GetValue(field);
-    return cell != nullptr ? cell->ToString() : XStringW();
-}
-
-double PerformanceGrid::CellNumber(int row, const wchar_t* field) {
-    if (!m_displayView)
-        return 0;
-    XComPtr<Data::IDataRow> dataRow;
-    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
-        return 0;
-    Data::IDataElement* cell = dataRow->GetValue(field);
-    if (cell == nullptr || cell->IsNull())
-        return 0;
-    double value = cell->AsDouble();
-    return std::isfinite(value) ? value : 0;
-}
-
 // ---- Drawing -------------------------------------------------------------------------------------
 
 void PerformanceGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,

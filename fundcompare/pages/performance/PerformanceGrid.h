@@ -61,8 +61,6 @@ protected:
 
 private:
     // The text of a field in a display row, empty when the row or the field is missing.
-    XStringW CellText(int row, const wchar_t* field);
-    double CellNumber(int row, const wchar_t* field);
     void DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
                        const RECT& rect, bool& lastOfGroup);
     void DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& rect);
