@@ -2,6 +2,7 @@
 #include "grid/GeneralDataGrid.h"
 
 #include <cmath>
+#include <set>
 
 #include <platform/wcrt.h>
 #include <sdk/Kernel.h>
@@ -305,4 +306,27 @@ double GeneralDataGrid::CellNumber(int row, const wchar_t* field) {
         return 0;
     double value = cell->AsDouble();
     return std::isfinite(value) ? value : 0;
+}
+
+std::vector<XStringW> GeneralDataGrid::SelectedCodes() {
+    std::set<XStringW> seen;
+    std::vector<XStringW> codes;
+    for (int row : GetCurrSels()) {
+        XStringW code = GetRowCode(row);
+        if (!code.empty() && seen.insert(code).second)
+            codes.push_back(code);
+    }
+    return codes;
+}
+
+void GeneralDataGrid::ShowRemoveMenu(int x, int y, UINT command) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    UINT flags = MF_STRING | (GetCurrSels().empty() ? MF_GRAYED : 0);
+    AppendMenuW(menu, flags, command, L"从当前对比中移除(&R)");
+    POINT point{x, y};
+    ::ClientToScreen(m_hWnd, &point);
+    TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
 }

@@ -7,6 +7,8 @@
 // Sections: construction and binding; theme and header; view notifications; the host hooks.
 #pragma once
 
+#include <vector>
+
 #include "grid/ColumnFormat.h"
 #include "grid/ThemeDataGrid.h"
 
@@ -72,6 +74,11 @@ protected:
     // A field of a display row as text, and as a finite number (null, missing and not-a-number
     // read as 0).
     XStringW CellText(int row, const wchar_t* field);
+    // The distinct fund codes of the selected rows, read before anything changes the rows.
+    std::vector<XStringW> SelectedCodes();
+    // The context menu of a fund list: "从当前对比中移除(&R)" with the command id, greyed when no row
+    // is selected, at a point in grid coordinates; the pick arrives as WM_COMMAND.
+    void ShowRemoveMenu(int x, int y, UINT command);
     double CellNumber(int row, const wchar_t* field);
     // Notes the code of the current row before the rows change under it.
     void RememberCurrentFund();

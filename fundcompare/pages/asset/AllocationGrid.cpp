@@ -276,25 +276,12 @@ void AllocationGrid::OnMouseMove(int x, int y) {
 }
 
 void AllocationGrid::OnContextMenu(int x, int y) {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
-        return;
-    UINT flags = MF_STRING | (GetCurrSels().empty() ? MF_GRAYED : 0);
-    AppendMenuW(menu, flags, kRemoveCommand, L"从当前对比中移除(&R)");
-    POINT point{x, y};
-    ::ClientToScreen(m_hWnd, &point);
-    TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
-    DestroyMenu(menu);
+    ShowRemoveMenu(x, y, kRemoveCommand);
 }
 
 void AllocationGrid::RemoveSelectedFunds() {
     // The codes are read first: the reload that follows the removal replaces the rows.
-    std::vector<XStringW> codes;
-    for (int row : GetCurrSels()) {
-        XStringW code = GetRowCode(row);
-        if (!code.empty())
-            codes.push_back(code);
-    }
+    std::vector<XStringW> codes = SelectedCodes();
     FundCompareModuleImpl* module = m_page != nullptr ? m_page->Module() : nullptr;
     if (module != nullptr && !codes.empty()) {
         for (const XStringW& code : codes)

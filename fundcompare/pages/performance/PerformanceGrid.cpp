@@ -270,30 +270,16 @@ void PerformanceGrid::OnMouseMove(int x, int y) {
 }
 
 void PerformanceGrid::OnContextMenu(int x, int y) {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
-        return;
-    UINT flags = MF_STRING | (GetCurrSels().empty() ? MF_GRAYED : 0);
-    AppendMenuW(menu, flags, kRemoveCommand, L"从当前对比中移除(&R)");
-    POINT point{x, y};
-    ::ClientToScreen(m_hWnd, &point);
-    TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
-    DestroyMenu(menu);
+    ShowRemoveMenu(x, y, kRemoveCommand);
 }
 
 void PerformanceGrid::RemoveSelectedFunds() {
     FundCompareModuleImpl* module = m_page != nullptr ? m_page->Module() : nullptr;
     if (module == nullptr)
         return;
-    // A fund has a row in every period shown, so the same code comes several times; the codes are
-    // read before any removal because the reload rebuilds the rows.
-    std::set<XStringW> codes;
-    for (int row : GetCurrSels()) {
-        XStringW code = GetRowCode(row);
-        if (!code.empty())
-            codes.insert(code);
-    }
-    for (const XStringW& code : codes)
+    // A fund has a row in every period shown; the codes are read before any removal because the
+    // reload rebuilds the rows.
+    for (const XStringW& code : SelectedCodes())
         module->RemoveFund(code);
     module->NotifyFundsChanged(XStringW());
     ClearMultiSel();
