@@ -8,3 +8,5 @@
 #include "winmem.h"
 #include "winnls.h"
 #include "winuser.h"
+#include "winclipboard.h"
+#include "winedit.h"
