@@ -3,6 +3,7 @@
 //
 // Sections: the drop-down button; the panel window and its messages; public operations; menus
 // and picks; ticking; buttons and layout.
+#include <string>
 #include "filter/FilterWnd2.h"
 
 #include "filter/FilterMenu.h"
@@ -277,6 +278,13 @@ void FilterWnd2::ApplyTheme(Conf::ITheme* theme) {
             button->Invalidate(TRUE);
     if (m_hWnd != nullptr)
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+FilterWnd2* FilterWnd2::FromHandle(HWND window) {
+    wchar_t name[64] = {};
+    if (window == nullptr || ::GetClassNameW(window, name, 64) == 0 || std::wstring(name) != kPanelClass)
+        return nullptr;
+    return reinterpret_cast<FilterWnd2*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 bool FilterWnd2::PickValue(const XStringW& field, const XStringW& key) {

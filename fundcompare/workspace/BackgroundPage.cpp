@@ -139,6 +139,7 @@ void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter*
 
 void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_module = module;
+    m_sets.SetModule(module);
     m_general.SetModule(module);
     m_performance.SetModule(module);
     m_riskReturn.SetModule(module);
@@ -197,6 +198,8 @@ void BackgroundPage::ShowTab(int index) {
         if (i != index)
             PageAt(i)->ShowWindow(SW_HIDE);
     shown->ShowWindow(SW_SHOW);
+    if (m_module != nullptr)
+        m_module->OnPageShown(index);
 }
 
 void BackgroundPage::OnShowWindow(bool shown) {
@@ -254,7 +257,8 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_CTLCOLORBTN:
         if (reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_addButton) ||
-            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton))
+            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton) ||
+            reinterpret_cast<HWND>(lParam) == m_sets.Button())
             return reinterpret_cast<LRESULT>(m_backBrush.GetHandle());
         break;
     case WM_COMMAND:
@@ -267,8 +271,19 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 m_module->ClearFunds();
             return 0;
         }
+        if (LOWORD(wParam) == CompareSetsMenu::kButtonId && HIWORD(wParam) == BN_CLICKED) {
+            m_sets.ShowMenu();
+            return 0;
+        }
+        if (LOWORD(wParam) == FundCompareModuleImpl::kUndoCommand && m_module != nullptr) {
+            m_module->UndoClear();
+            return 0;
+        }
         break;
     case WM_DESTROY:
+        // The pages still exist here: what they show is remembered for the next run.
+        if (m_module != nullptr)
+            m_module->OnWorkspaceClosing();
         if (m_tabCtrl != nullptr)
             m_tabCtrl->RemovePage(this);
         break;
@@ -320,6 +335,11 @@ void BackgroundPage::OnCreate() {
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClearButtonId)));
     m_addButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     m_clearButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+
+    // Beside them, the menu of named comparison sets; then what the last run left is restored.
+    m_sets.Create(m_window);
+    if (m_module != nullptr)
+        m_module->OnWorkspaceCreated();
 }
 
 void BackgroundPage::OnSize(int width, int height) {
@@ -327,6 +347,7 @@ void BackgroundPage::OnSize(int width, int height) {
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
+    m_sets.Move(RECT{534, 8, 634, 31});
     ::MoveWindow(m_header, 5, 44, 445, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};
     for (int i = 0; i < 5; ++i)

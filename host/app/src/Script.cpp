@@ -58,6 +58,12 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"screenshot", Kind::Screenshot},
         {"dump", Kind::Dump},
         {"expect-message", Kind::ExpectMessage},
+        {"export", Kind::Export},
+        {"save-as", Kind::SaveAs},
+        {"clipboard", Kind::Clipboard},
+        {"pick", Kind::Pick},
+        {"press", Kind::Press},
+        {"expect-status", Kind::ExpectStatus},
     };
 
     std::string text = utf8;
@@ -110,6 +116,12 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Screenshot:
         case Kind::Dump:
         case Kind::ExpectMessage:
+        case Kind::Export:
+        case Kind::SaveAs:
+        case Kind::Clipboard:
+        case Kind::Pick:
+        case Kind::Press:
+        case Kind::ExpectStatus:
             if (rest.empty())
                 return fail(word + " wants a value");
             break;

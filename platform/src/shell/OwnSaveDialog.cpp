@@ -206,13 +206,13 @@ void fillList(DialogState* state) {
     std::error_code ec;
     std::vector<Entry> folders, files;
     for (std::filesystem::directory_iterator it(state->folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::wstring name = it->path().filename().wstring();
+        std::wstring name = WideOf(it->path().filename());
         if (name.empty() || name[0] == L'.')
             continue;
         std::error_code typeError;
         if (it->is_directory(typeError))
             folders.push_back(Entry{name, true});
-        else if (ext.empty() || it->path().extension().wstring() == L"." + ext)
+        else if (ext.empty() || WideOf(it->path().extension()) == L"." + ext)
             files.push_back(Entry{name, false});
     }
     auto byName = [](const Entry& a, const Entry& b) { return a.name < b.name; };
@@ -220,16 +220,16 @@ void fillList(DialogState* state) {
     std::sort(files.begin(), files.end(), byName);
     ls->entries = folders;
     ls->entries.insert(ls->entries.end(), files.begin(), files.end());
-    SetWindowTextW(item(state, kFolderId), state->folder.wstring().c_str());
+    SetWindowTextW(item(state, kFolderId), WideOf(state->folder).c_str());
     InvalidateRect(list, nullptr, FALSE);
 }
 
 void openFolder(DialogState* state, const std::filesystem::path& folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
-        MessageBoxW(state->window, (L"找不到文件夹“" + folder.wstring() + L"”。").c_str(),
+        MessageBoxW(state->window, (L"找不到文件夹“" + WideOf(folder) + L"”。").c_str(),
                     state->request.title.c_str(), MB_OK | MB_ICONWARNING);
-        SetWindowTextW(item(state, kFolderId), state->folder.wstring().c_str());
+        SetWindowTextW(item(state, kFolderId), WideOf(state->folder).c_str());
         return;
     }
     state->folder = std::filesystem::weakly_canonical(folder, ec);
@@ -241,17 +241,17 @@ void openFolder(DialogState* state, const std::filesystem::path& folder) {
 // Gives the name the chosen type's extension when it carries another type's (or none).
 void matchNameToType(DialogState* state) {
     HWND nameEdit = item(state, kNameId);
-    std::filesystem::path name(textOf(nameEdit));
+    std::filesystem::path name = PathOf(textOf(nameEdit));
     std::wstring ext = currentExtension(state);
     if (ext.empty() || name.empty())
         return;
-    std::wstring current = name.extension().wstring();
+    std::wstring current = WideOf(name.extension());
     bool known = current.empty();
     for (const auto& type : state->request.types)
         known = known || current == L"." + PatternExtension(type.second);
     if (known) {
-        name.replace_extension(ext);
-        SetWindowTextW(nameEdit, name.wstring().c_str());
+        name.replace_extension(PathOf(ext));
+        SetWindowTextW(nameEdit, WideOf(name).c_str());
     }
 }
 
@@ -261,7 +261,7 @@ void accept(DialogState* state) {
         SetFocus(item(state, kNameId));
         return;
     }
-    std::filesystem::path path(name);
+    std::filesystem::path path = PathOf(name);
     if (path.is_relative())
         path = state->folder / path;
     std::error_code ec;
@@ -272,21 +272,21 @@ void accept(DialogState* state) {
         return;
     }
     if (!path.has_extension() && !currentExtension(state).empty())
-        path += L"." + currentExtension(state);
+        path += PathOf(L"." + currentExtension(state)).native();
     if (!std::filesystem::is_directory(path.parent_path(), ec)) {
-        MessageBoxW(state->window, (L"找不到文件夹“" + path.parent_path().wstring() + L"”。").c_str(),
+        MessageBoxW(state->window, (L"找不到文件夹“" + WideOf(path.parent_path()) + L"”。").c_str(),
                     state->request.title.c_str(), MB_OK | MB_ICONWARNING);
         return;
     }
     if (state->overwritePrompt && std::filesystem::exists(path, ec)) {
-        std::wstring question = path.filename().wstring() + L" 已存在。\n要替换它吗？";
+        std::wstring question = WideOf(path.filename()) + L" 已存在。\n要替换它吗？";
         if (MessageBoxW(state->window, question.c_str(), state->request.title.c_str(),
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return;
     }
     SaveChoice choice;
     choice.kind = SaveChoice::Chosen;
-    choice.path = path.wstring();
+    choice.path = WideOf(path);
     choice.typeIndex = state->typeIndex;
     state->answer = choice;
 }
@@ -303,7 +303,7 @@ void openSelected(DialogState* state) {
         return;
     const Entry& entry = ls->entries[static_cast<size_t>(ls->selected)];
     if (entry.folder)
-        openFolder(state, state->folder / entry.name);
+        openFolder(state, state->folder / PathOf(entry.name));
     else
         accept(state);
 }
@@ -465,7 +465,7 @@ bool filterKeys(DialogState* state, const MSG& msg) {
     switch (msg.wParam) {
     case VK_RETURN:
         if (focus == item(state, kFolderId))
-            openFolder(state, std::filesystem::path(textOf(focus)));
+            openFolder(state, PathOf(textOf(focus)));
         else if (focus == item(state, kListId))
             openSelected(state);
         else if (focus == item(state, kUpId))
@@ -505,7 +505,7 @@ SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwrit
     DialogState state;
     state.request = request;
     state.overwritePrompt = overwritePrompt;
-    state.folder = std::filesystem::path(request.folder);
+    state.folder = PathOf(request.folder);
     state.typeIndex = request.types.empty() ? 0 : std::max(1, request.typeIndex);
 
     HWND owner = request.owner != nullptr && IsWindow(request.owner) ? request.owner : nullptr;

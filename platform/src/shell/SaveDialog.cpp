@@ -5,6 +5,7 @@
 
 #include <platform/commdlg.h>
 #include <platform/display.h>
+#include <platform/winnls.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -46,10 +47,29 @@ std::vector<std::pair<std::wstring, std::wstring>> parseFilter(LPCWSTR filter) {
 std::wstring currentFolder() {
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::current_path(ec);
-    return ec ? std::wstring(L"/") : folder.wstring();
+    return ec ? std::wstring(L"/") : WideOf(folder);
 }
 
 } // namespace
+
+std::filesystem::path PathOf(const std::wstring& text) {
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                     nullptr);
+    std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
+                            nullptr);
+    return std::filesystem::path(narrow);
+}
+
+std::wstring WideOf(const std::filesystem::path& path) {
+    const std::string& narrow = path.native();
+    int length = MultiByteToWideChar(CP_UTF8, 0, narrow.c_str(), static_cast<int>(narrow.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, narrow.c_str(), static_cast<int>(narrow.size()), wide.data(), length);
+    return wide;
+}
 
 std::wstring PatternExtension(const std::wstring& patterns) {
     std::wstring first = patterns.substr(0, patterns.find(L';'));
@@ -78,10 +98,10 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
                             ? 0
                             : static_cast<int>(std::clamp<DWORD>(ofn->nFilterIndex, 1,
                                                                  static_cast<DWORD>(request.types.size())));
-    std::filesystem::path proposed(std::wstring(ofn->lpstrFile));
-    request.fileName = proposed.filename().wstring();
+    std::filesystem::path proposed = PathOf(ofn->lpstrFile);
+    request.fileName = WideOf(proposed.filename());
     if (proposed.has_parent_path())
-        request.folder = proposed.parent_path().wstring();
+        request.folder = WideOf(proposed.parent_path());
     else if (ofn->lpstrInitialDir != nullptr && *ofn->lpstrInitialDir != L'\0')
         request.folder = ofn->lpstrInitialDir;
     else
@@ -103,9 +123,9 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
 
     std::filesystem::path path;
     if (choice.kind == SaveChoice::Chosen && !choice.path.empty()) {
-        path = std::filesystem::path(choice.path);
+        path = PathOf(choice.path);
         if (path.is_relative())
-            path = std::filesystem::path(request.folder) / path;
+            path = PathOf(request.folder) / path;
         // A name without an extension takes the chosen type's, else the default one.
         if (!path.has_extension()) {
             int index = choice.typeIndex > 0 ? choice.typeIndex : request.typeIndex;
@@ -115,14 +135,14 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
             if (ext.empty() && ofn->lpstrDefExt != nullptr)
                 ext = ofn->lpstrDefExt;
             if (!ext.empty())
-                path += L"." + ext;
+                path += PathOf(L"." + ext).native();
         }
     }
-    driver().records.push_back(PlatformSaveDialogRecord{request, path.wstring()});
+    driver().records.push_back(PlatformSaveDialogRecord{request, WideOf(path)});
     if (path.empty())
         return FALSE;
 
-    std::wstring full = path.lexically_normal().wstring();
+    std::wstring full = WideOf(path.lexically_normal());
     if (full.size() + 1 > ofn->nMaxFile) {
         g_lastError = FNERR_BUFFERTOOSMALL;
         return FALSE;

@@ -4,6 +4,7 @@
 
 #include <platform/driver.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -26,5 +27,10 @@ SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwrit
 
 // The extension of a pattern such as "*.xlsx" ("xlsx"); empty for "*" or "*.*".
 std::wstring PatternExtension(const std::wstring& patterns);
+
+// Paths of wide text, converted as UTF-8: file names on this system are UTF-8 whatever the
+// program's locale, which the standard library's own wide conversion would follow.
+std::filesystem::path PathOf(const std::wstring& text);
+std::wstring WideOf(const std::filesystem::path& path);
 
 } // namespace platform
