@@ -364,6 +364,12 @@ void FundCompareModuleImpl::OnWorkspaceCreated() {
     }
 }
 
+void FundCompareModuleImpl::ActivateWorkspace() {
+    HWND window = m_workspace.Window();
+    if (m_mainFrame != nullptr && (window == nullptr || !IsWindowVisible(window)))
+        m_mainFrame->ActivatePage(&m_workspace);
+}
+
 void FundCompareModuleImpl::OnPageShown(int index) {
     m_session.OnPageShown(index);
 }

@@ -77,6 +77,8 @@ public:
     // nothing to bring back.
     bool UndoClear();
     bool CanUndo() const { return m_undo.has_value(); }
+    // Brings the workspace's tab forward (without reloading anything) when it is not shown.
+    void ActivateWorkspace();
     // The workspace's hooks: its window was made; a page was shown; its window is closing.
     void OnWorkspaceCreated();
     void OnPageShown(int index);

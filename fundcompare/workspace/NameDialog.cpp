@@ -13,7 +13,8 @@ namespace {
 
 const wchar_t kClassName[] = L"Quenda2_NameDialog";
 constexpr int kWidth = 360, kHeight = 150;
-constexpr int kEditId = 1, kOkId = IDOK, kCancelId = IDCANCEL;
+// The field's id must not be IDOK or IDCANCEL: its notifications would read as the buttons'.
+constexpr int kEditId = 100, kOkId = IDOK, kCancelId = IDCANCEL;
 
 struct DialogState {
     XStringW title;

@@ -122,7 +122,7 @@ bool WorkspaceKeys::MoveFocus(bool backwards) {
 bool WorkspaceKeys::ShowPage(int index) {
     if (index < 0 || index >= m_workspace.PageCount())
         return false;
-    m_module.ShowComparison();
+    m_module.ActivateWorkspace();
     if (m_workspace.Header().GetCurrSel() != index)
         m_workspace.Header().SetCurrSel(index);
     return true;
@@ -158,7 +158,7 @@ bool WorkspaceKeys::Handle(const MSG& message) {
         if (key >= '1' && key <= '9')
             return ShowPage(static_cast<int>(key - '1'));
         if (key == 'F') {
-            m_module.ShowComparison();
+            m_module.ActivateWorkspace();
             if (HWND edit = m_workspace.Picker().GetEditWindow()) {
                 SetFocus(edit);
                 SendMessageW(edit, EM_SETSEL, 0, -1);
@@ -169,7 +169,6 @@ bool WorkspaceKeys::Handle(const MSG& message) {
     if (!FocusInWorkspace())
         return false;
     HWND focus = GetFocus();
-    bool inPicker = m_workspace.FocusInPicker();
     if (key == VK_TAB && !ctrl && !alt)
         return MoveFocus(keyDown(VK_SHIFT));
     if (key == VK_ESCAPE && m_workspace.Picker().IsDroppedDown()) {
@@ -178,12 +177,12 @@ bool WorkspaceKeys::Handle(const MSG& message) {
     }
     if (!ctrl || alt)
         return false;
-    if (key == 'Z' && !inPicker)
+    // The picker's field keeps no undo and no clipboard of its own: these keys always mean the
+    // comparison and its list.
+    if (key == 'Z')
         return m_module.UndoClear();
     if (key != 'S' && key != 'C')
         return false;
-    if (key == 'C' && inPicker)
-        return false; // the picker's own text
     // The list with the focus, else the first list (or chart) of the page shown.
     Control::XWin* target = Control::XWin::FromHandle(focus);
     auto* grid = dynamic_cast<Control::DataGridEx*>(target);

@@ -87,7 +87,7 @@ TEST(ShownNumbers, PercentagesAmountsAndPlainNumbersReadAsTheyAreShown) {
     } cases[] = {
         {L"12.34%", 0.1234, "0.00%"},  {L"-1.20%", -0.012, "0.00%"},           {L"1.23亿", 1.23, "0.00\"亿\""},
         {L"5.68万", 5.68, "0.00\"万\""}, {L"-2.00万", -2.0, "0.00\"万\""},        {L"999.00", 999.0, "0.00"},
-        {L"1,234.5", 1234.5, "#,##0.0"}, {L"0", 0.0, "0"},                       {L"17", 17.0, "0"},
+        {L"1,234.5", 1234.5, "#,##0.0"}, {L"-12,345,678", -12345678.0, "#,##0"}, {L"0", 0.0, "0"},                       {L"17", 17.0, "0"},
         {L"0.5", 0.5, "0.0"},          {L" 3.10 ", 3.1, "0.00"},                 {L"+7", 7.0, "0"},
     };
     for (const Case& c : cases) {
@@ -99,7 +99,7 @@ TEST(ShownNumbers, PercentagesAmountsAndPlainNumbersReadAsTheyAreShown) {
     }
     // Codes, dates, ratings, ranks and placeholders stay text.
     for (const wchar_t* text : {L"000001", L"007", L"--", L"", L"2009-12-31", L"★★★", L"3/120", L"1.", L".5",
-                                L"-", L"%", L"万", L"1.2.3", L",123", L"12,", L"inf", L"nan", L"1e5", L"12.34%%",
+                                L"-", L"%", L"万", L"1.2.3", L",123", L"12,", L"1,23", L"1234,567", L"inf", L"nan", L"1e5", L"12.34%%",
                                 L"1.23亿元"}) {
         double value = 0;
         std::string format;

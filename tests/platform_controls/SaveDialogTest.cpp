@@ -171,6 +171,8 @@ TEST_F(SaveDialogTest, TheHookAnswersOnTheHeadlessScreenAndTheBufferMustHoldTheP
     EXPECT_EQ(ofn.nFilterIndex, 2u);
     EXPECT_TRUE(VisibleWindowsOfClass(L"PlatformSaveDialog").empty());
 
+    PlatformSetSaveDialogHook(
+        [](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(L"/tmp/很长的文件名.xlsx"); });
     std::wstring small(8, L'\0');
     OPENFILENAMEW tight{};
     tight.lStructSize = sizeof tight;

@@ -123,8 +123,8 @@ XlsxSheet ReadXlsx(const std::string& path) {
     if (strings.load_string(stringsXml.c_str()))
         for (pugi::xml_node si : strings.document_element().children("si")) {
             std::string text;
-            for (pugi::xml_node t : si.select_nodes(".//t"))
-                text += t.text().get();
+            for (const pugi::xpath_node& t : si.select_nodes(".//t"))
+                text += t.node().text().get();
             shared.push_back(text);
         }
     // Number formats by style index.

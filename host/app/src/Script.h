@@ -27,7 +27,9 @@
 //                          of a submenu); without the line a menu reads the keys that follow
 //   press CAPTION          clicks the visible button with this caption (with or without its '&')
 //   expect-status TEXT     the status bar's text holds TEXT
-// Keys may carry modifiers: key Ctrl+S, key Shift+Tab, key Alt+G, key Ctrl+1.
+// Keys may carry modifiers: key Ctrl+S, key Shift+Tab, key Alt+G, key Ctrl+1. Key and type lines
+// that follow an input line (press, click, key, type) join its stream: a dialog that the input
+// opens reads them as a person's typing ("press 对比组合", "type 组合A", "key Enter").
 // Blank lines and lines starting with '#' are ignored.
 #pragma once
 

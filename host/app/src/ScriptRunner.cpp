@@ -71,13 +71,23 @@ HWND findChild(HWND parent, Test test) {
 
 bool ScriptRunner::Run(const std::vector<ScriptAction>& actions, std::string& error) {
     Settle();
-    for (const ScriptAction& action : actions) {
+    using Kind = ScriptAction::Kind;
+    auto isInput = [](Kind kind) {
+        return kind == Kind::Press || kind == Kind::Click || kind == Kind::Key || kind == Kind::Type;
+    };
+    for (size_t i = 0; i < actions.size(); ++i) {
+        const ScriptAction& action = actions[i];
         std::string reason;
         if (!Perform(action, reason)) {
             error = "line " + std::to_string(action.line) + ": " + reason;
             return false;
         }
-        Settle();
+        // Keys and text right after an input line join its stream, so that a dialog the input
+        // opens reads them as a person's typing.
+        bool joined = isInput(action.kind) && i + 1 < actions.size() &&
+                      (actions[i + 1].kind == Kind::Key || actions[i + 1].kind == Kind::Type);
+        if (!joined)
+            Settle();
     }
     return true;
 }
@@ -536,7 +546,6 @@ bool ScriptRunner::Press(const XStringW& caption, std::string& error) {
         return false;
     }
     ClickWindow(button);
-    Settle();
     return true;
 }
 

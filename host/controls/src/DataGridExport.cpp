@@ -221,18 +221,21 @@ bool ParseShownNumber(const XStringW& shown, double& value, std::string& format)
     std::string number;
     bool grouping = false;
     int integerDigits = 0;
+    int groupDigits = 0; // digits since the last group separator
     for (; i < text.size() && (std::iswdigit(static_cast<wint_t>(text[i])) || text[i] == L','); ++i) {
         if (text[i] == L',') {
-            // A group separator stands between digits, three of them after it.
-            if (integerDigits == 0)
+            // A group separator follows one to three digits, or exactly three after another one.
+            if (integerDigits == 0 || groupDigits > 3 || (grouping && groupDigits != 3))
                 return false;
             grouping = true;
+            groupDigits = 0;
             continue;
         }
         number += static_cast<char>(text[i]);
         ++integerDigits;
+        ++groupDigits;
     }
-    if (integerDigits == 0)
+    if (integerDigits == 0 || (grouping && groupDigits != 3))
         return false;
     // A leading zero before more digits is an identifier (a fund code), not a number.
     if (text[digitsStart] == L'0' && integerDigits > 1)
