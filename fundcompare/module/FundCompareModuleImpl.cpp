@@ -5,6 +5,9 @@
 
 #include "pages/common/SqlCodeList.h"
 
+#include <sdk/ControlDataGrid.h>
+#include <sdk/ControlStarMap.h>
+
 #include <platform/winuser.h>
 #include <sdk/Kernel.h>
 
@@ -352,7 +355,33 @@ void FundCompareModuleImpl::ShowNote(const Control::StatusNote& note) {
         m_pendingNote = note;
 }
 
+namespace {
+
+// Files and pictures of a page are proposed under the page's tab caption.
+void namePage(HWND page, const XStringW& caption) {
+    struct Names {
+        const XStringW* caption;
+    } names{&caption};
+    EnumChildWindows(
+        page,
+        [](HWND window, LPARAM context) -> BOOL {
+            const XStringW& name = *reinterpret_cast<Names*>(context)->caption;
+            Control::XWin* object = Control::XWin::FromHandle(window);
+            if (auto* grid = dynamic_cast<Control::DataGridEx*>(object))
+                grid->SetExportName(name);
+            else if (auto* chart = dynamic_cast<Control::FundStarMap*>(object))
+                chart->SetPictureName(name.str());
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&names));
+}
+
+} // namespace
+
 void FundCompareModuleImpl::OnWorkspaceCreated() {
+    for (int i = 0; i < m_workspace.PageCount(); ++i)
+        if (ComparePage* page = m_workspace.Page(i))
+            namePage(page->GetHandle(), m_workspace.Header().GetButtonText(i));
     // The general page loads only on a change of the set: a set restored at start is one.
     if (!m_funds.empty())
         m_workspace.General().Reload();

@@ -210,6 +210,8 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     Add(L"000001");
     Add(L"000003");
     EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F003"}));
+    // Files are proposed under the page's caption.
+    EXPECT_EQ(ws().Performance().Grid().GetExportName().str(), L"业绩表现");
     for (int page = 0; page < 5; ++page) {
         Ctrl(static_cast<UINT>('1' + page));
         EXPECT_EQ(ws().CurrentTab(), page);
@@ -218,6 +220,13 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     Ctrl('6');
     EXPECT_EQ(ws().CurrentTab(), 4);
 
+    // Ctrl+F selects the picker's whole text: typing a code replaces the last one.
+    Ctrl('F');
+    PlatformTypeText(L"000004");
+    PlatformRunUntilIdle();
+    Key(VK_RETURN);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(module->Funds().count(L"F004"), 1u);
     // Escape closes the picker's list opened by typing.
     Ctrl('F');
     PlatformTypeText(L"0000");
@@ -237,11 +246,22 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     PlatformRunUntilIdle();
     ASSERT_EQ(grid.GetCurrSels().size(), 1u);
     Key(VK_DELETE);
-    EXPECT_EQ(module->Funds().size(), 1u);
+    EXPECT_EQ(module->Funds().size(), 2u);
     // Nothing selected: Delete does nothing.
     grid.ClearMultiSel();
     Key(VK_DELETE);
-    EXPECT_EQ(module->Funds().size(), 1u);
+    EXPECT_EQ(module->Funds().size(), 2u);
+
+    // Alt+G presses the button that marks G: the sets menu opens (and Escape closes it).
+    PlatformClearMenus();
+    PlatformKeyDown(VK_MENU);
+    PlatformKeyPress('G');
+    PlatformKeyUp(VK_MENU);
+    PlatformKeyPress(VK_ESCAPE);
+    PlatformRunUntilIdle();
+    ASSERT_EQ(PlatformMenus().size(), 1u);
+    EXPECT_FALSE(PlatformMenus()[0].picked.has_value());
+    EXPECT_EQ(PlatformMenus()[0].items[0].caption, L"保存对比组合...(&S)");
 }
 
 TEST_F(Extras, ClearingCanBeUndoneUntilTheSetChangesAgain) {

@@ -26,6 +26,7 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Invalidate(FALSE);
         return 0;
     case WM_KILLFOCUS:
+        m_allSelected = false;
         Invalidate(FALSE);
         m_owner.OnEditLostFocus(reinterpret_cast<HWND>(wParam));
         return 0;
@@ -39,6 +40,12 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
         OnKeyDown(static_cast<UINT>(wParam));
         return 0;
+    case EM_SETSEL:
+        // Only the whole text can be selected (as Ctrl+F asks): typing then replaces it.
+        m_allSelected = wParam == 0 && lParam == -1 && !m_text.empty();
+        m_caret = m_text.size();
+        Invalidate(FALSE);
+        return 0;
     default:
         break;
     }
@@ -48,6 +55,7 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void PickerEdit::SetText(const std::wstring& text) {
     m_text = text.substr(0, kMaxLength);
     m_caret = m_text.size();
+    m_allSelected = false;
     if (IsWindow())
         Invalidate(FALSE);
 }
@@ -58,6 +66,16 @@ void PickerEdit::Edited() {
 }
 
 void PickerEdit::OnChar(wchar_t c) {
+    if (m_allSelected && (c == L'\b' || c >= L' ') && c != 0x7F) {
+        m_allSelected = false;
+        m_text.clear();
+        m_caret = 0;
+        if (c == L'\b') {
+            Edited();
+            return;
+        }
+    }
+    m_allSelected = false;
     if (c == L'\b') {
         if (m_caret > 0) {
             m_text.erase(--m_caret, 1);
@@ -73,6 +91,16 @@ void PickerEdit::OnChar(wchar_t c) {
 }
 
 void PickerEdit::OnKeyDown(UINT key) {
+    if (key == VK_LEFT || key == VK_RIGHT || key == VK_HOME || key == VK_END || key == VK_DELETE) {
+        if (m_allSelected && key == VK_DELETE) {
+            m_allSelected = false;
+            m_text.clear();
+            m_caret = 0;
+            Edited();
+            return;
+        }
+        m_allSelected = false;
+    }
     switch (key) {
     case VK_LEFT:
         m_caret -= m_caret > 0 ? 1 : 0;
@@ -151,6 +179,12 @@ LRESULT PickerEdit::OnPaint() {
             m_scroll = caretX;
         m_scroll = std::max(0, std::min(m_scroll, std::max(0, PrefixWidth(m_text.size()) - inner)));
 
+        if (m_allSelected && ::GetFocus() == m_hWnd) {
+            RECT selected{client.left + kPadding - m_scroll, client.top + 3,
+                          client.left + kPadding - m_scroll + PrefixWidth(m_text.size()), client.bottom - 3};
+            FillRect(dc, &selected, GetSysColorBrush(COLOR_HIGHLIGHT));
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        }
         RECT text{client.left + kPadding - m_scroll, client.top, client.right + 2000, client.bottom};
         RECT clip{client.left + kPadding, client.top, client.right - kPadding + 1, client.bottom};
         int saved = SaveDC(dc);

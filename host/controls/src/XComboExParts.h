@@ -37,6 +37,7 @@ private:
     std::wstring m_text;
     std::size_t m_caret = 0;
     int m_scroll = 0; // pixels of text hidden to the left, so the caret stays in view
+    bool m_allSelected = false; // EM_SETSEL 0, -1: the next character replaces the whole text
     HFONT m_font = nullptr;
 };
 
