@@ -3,8 +3,8 @@
 //
 // Sections: the drop-down button; the panel window and its messages; public operations; menus
 // and picks; ticking; buttons and layout.
-#include <string>
 #include "filter/FilterWnd2.h"
+#include <string>
 
 #include "filter/FilterMenu.h"
 

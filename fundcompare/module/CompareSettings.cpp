@@ -104,14 +104,16 @@ CompareSettings::Session CompareSettings::LoadSession() const {
     std::vector<std::string> names;
     if (m_store->GetChildren((kSession + "/Sort").c_str(), names)) {
         for (const std::string& page : names) {
-            std::vector<XStringW> parts = split(Read(kSession + "/Sort/" + page).value_or(XStringW()).str(), L'\t');
+            std::vector<XStringW> parts =
+                split(Read(kSession + "/Sort/" + page).value_or(XStringW()).str(), L'\t');
             if (parts.size() == 2 && (parts[1] == XStringW(L"asc") || parts[1] == XStringW(L"desc")))
                 session.sorts[page] = {parts[0], parts[1] == XStringW(L"asc")};
         }
     }
     if (m_store->GetChildren((kSession + "/Filter").c_str(), names))
         for (const std::string& page : names)
-            session.filters[page] = split(Read(kSession + "/Filter/" + page).value_or(XStringW()).str(), L'\t');
+            session.filters[page] =
+                split(Read(kSession + "/Filter/" + page).value_or(XStringW()).str(), L'\t');
     return session;
 }
 

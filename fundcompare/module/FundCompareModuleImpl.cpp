@@ -311,7 +311,8 @@ void FundCompareModuleImpl::ReplaceFunds(const std::vector<XStringW>& codes, con
     Control::StatusNote note;
     note.text = XStringW(text.str() + L"（" + std::to_wstring(m_funds.size()) + L"只基金）。");
     if (!dropped.empty())
-        note.text = XStringW(note.text.str() + std::to_wstring(dropped.size()) + L"只已不在数据库中的基金未加入。");
+        note.text =
+            XStringW(note.text.str() + std::to_wstring(dropped.size()) + L"只已不在数据库中的基金未加入。");
     if (m_undo) {
         note.action = L"撤销 (Ctrl+Z)";
         note.target = m_workspace.Window();
@@ -347,7 +348,8 @@ void FundCompareModuleImpl::ShowNote(const Control::StatusNote& note) {
     EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto* s = reinterpret_cast<Search*>(context);
-            s->shown = SendMessageW(window, Control::kStatusNoteMessage, 0, reinterpret_cast<LPARAM>(s->note)) != 0;
+            s->shown =
+                SendMessageW(window, Control::kStatusNoteMessage, 0, reinterpret_cast<LPARAM>(s->note)) != 0;
             return s->shown ? FALSE : TRUE;
         },
         reinterpret_cast<LPARAM>(&search));

@@ -109,7 +109,7 @@ private:
     CompareSettings m_settings;
     WorkspaceSession m_session{m_workspace};
     WorkspaceKeys m_keys{*this, m_workspace};
-    std::optional<std::vector<XStringW>> m_undo; // the funds the last clear took away
+    std::optional<std::vector<XStringW>> m_undo;      // the funds the last clear took away
     std::optional<Control::StatusNote> m_pendingNote; // shown once the frame can take it
     bool m_restored = false;
 };

@@ -9,8 +9,8 @@
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
 #include "wgui/Button.h"
-#include "workspace/CompareSetsMenu.h"
 #include "wgui/GdiObject.h"
+#include "workspace/CompareSetsMenu.h"
 
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlTableHeader.h>

@@ -21,9 +21,11 @@ std::wstring menuText(const XStringW& name) {
 HMENU setsSubMenu(const std::vector<CompareSettings::NamedSet>& sets, UINT first) {
     HMENU menu = CreatePopupMenu();
     if (sets.empty())
-        AppendMenuW(menu, MF_STRING | MF_GRAYED, first + CompareSetsMenu::kMaxSets, L"（没有保存的对比组合）");
+        AppendMenuW(menu, MF_STRING | MF_GRAYED, first + CompareSetsMenu::kMaxSets,
+                    L"（没有保存的对比组合）");
     for (size_t i = 0; i < sets.size() && i < CompareSetsMenu::kMaxSets; ++i) {
-        std::wstring caption = menuText(sets[i].name) + L"（" + std::to_wstring(sets[i].funds.size()) + L"只）";
+        std::wstring caption =
+            menuText(sets[i].name) + L"（" + std::to_wstring(sets[i].funds.size()) + L"只）";
         AppendMenuW(menu, MF_STRING, first + static_cast<UINT>(i), caption.c_str());
     }
     return menu;
@@ -51,14 +53,17 @@ void CompareSetsMenu::ShowMenu() {
     bool available = m_module->Settings().Available();
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING | (available ? 0 : MF_GRAYED), kSaveCommand, L"保存对比组合...(&S)");
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kOpenFirst)), L"打开对比组合(&O)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kOpenFirst)),
+                L"打开对比组合(&O)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kRenameFirst)), L"重命名对比组合(&R)");
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kDeleteFirst)), L"删除对比组合(&D)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kRenameFirst)),
+                L"重命名对比组合(&R)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kDeleteFirst)),
+                L"删除对比组合(&D)");
     RECT r{};
     GetWindowRect(m_button.GetHandle(), &r);
-    UINT picked = static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, r.left,
-                                                   r.bottom, 0, Owner(), nullptr));
+    UINT picked = static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                                   r.left, r.bottom, 0, Owner(), nullptr));
     DestroyMenu(menu);
     if (picked == kSaveCommand)
         SaveCurrent();
@@ -80,7 +85,8 @@ void CompareSetsMenu::SaveCurrent() {
     }
     std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
     if (sets.size() >= static_cast<size_t>(kMaxSets)) {
-        MessageBoxW(Owner(), L"最多只能保存99个对比组合，请先删除不用的组合。", L"提示", MB_OK | MB_ICONWARNING);
+        MessageBoxW(Owner(), L"最多只能保存99个对比组合，请先删除不用的组合。", L"提示",
+                    MB_OK | MB_ICONWARNING);
         return;
     }
     XStringW name(L"对比组合" + std::to_wstring(sets.size() + 1));
@@ -100,7 +106,8 @@ void CompareSetsMenu::SaveCurrent() {
         return;
     }
     Control::StatusNote note;
-    note.text = XStringW(L"已保存对比组合“" + name.str() + L"”（" + std::to_wstring(codes.size()) + L"只基金）");
+    note.text =
+        XStringW(L"已保存对比组合“" + name.str() + L"”（" + std::to_wstring(codes.size()) + L"只基金）");
     m_module->ShowNote(note);
 }
 
@@ -129,7 +136,8 @@ void CompareSetsMenu::Rename(int index) {
     }
     XStringW error;
     if (!m_module->Settings().RenameSet(sets[static_cast<size_t>(index)].key, name, error)) {
-        MessageBoxW(Owner(), (L"重命名对比组合失败：" + error.str()).c_str(), L"提示", MB_OK | MB_ICONWARNING);
+        MessageBoxW(Owner(), (L"重命名对比组合失败：" + error.str()).c_str(), L"提示",
+                    MB_OK | MB_ICONWARNING);
         return;
     }
     Control::StatusNote note;

@@ -26,8 +26,9 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
     case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA,
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
         break;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -43,10 +44,12 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
             RECT titleText{10, 0, client.right - 10, 24};
-            DrawTextW(dc, state->title.c_str(), -1, &titleText, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(dc, state->title.c_str(), -1, &titleText,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
             RECT promptText{14, 34, client.right - 14, 56};
-            DrawTextW(dc, state->prompt.c_str(), -1, &promptText, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawTextW(dc, state->prompt.c_str(), -1, &promptText,
+                      DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectObject(dc, old);
         }
         EndPaint(window, &ps);
@@ -83,9 +86,9 @@ bool registerClass() {
 }
 
 HWND makeChild(HWND parent, const wchar_t* cls, const wchar_t* text, RECT r, int id) {
-    HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 WGUI::ModuleInstance(), nullptr);
+    HWND child = CreateWindowExW(
+        0, cls, text, WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), WGUI::ModuleInstance(), nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return child;
 }
@@ -103,7 +106,8 @@ bool filterKey(HWND dialog, DialogState& state, const MSG& msg) {
         state.confirmed = false;
         return true;
     case VK_TAB: {
-        HWND order[] = {GetDlgItem(dialog, kEditId), GetDlgItem(dialog, kOkId), GetDlgItem(dialog, kCancelId)};
+        HWND order[] = {GetDlgItem(dialog, kEditId), GetDlgItem(dialog, kOkId),
+                        GetDlgItem(dialog, kCancelId)};
         int at = 0;
         for (int i = 0; i < 3; ++i)
             if (order[i] == focus)
@@ -130,8 +134,8 @@ bool PromptForName(HWND owner, const XStringW& title, const XStringW& prompt, XS
     int x = std::max(0, static_cast<int>(area.left + area.right - kWidth) / 2);
     int y = std::max(0, static_cast<int>(area.top + area.bottom - kHeight) / 2);
     HWND previousFocus = GetFocus();
-    HWND dialog = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClassName, title.c_str(), WS_POPUP, x, y,
-                                  kWidth, kHeight, top, nullptr, WGUI::ModuleInstance(), &state);
+    HWND dialog = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClassName, title.c_str(), WS_POPUP, x,
+                                  y, kWidth, kHeight, top, nullptr, WGUI::ModuleInstance(), &state);
     if (dialog == nullptr)
         return false;
     HWND edit = makeChild(dialog, WC_EDITW, name.c_str(), RECT{14, 60, kWidth - 14, 84}, kEditId);

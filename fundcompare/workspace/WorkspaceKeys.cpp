@@ -89,8 +89,8 @@ bool WorkspaceKeys::FocusInWorkspace() const {
 
 std::vector<HWND> WorkspaceKeys::TabOrder() const {
     std::vector<HWND> order;
-    for (HWND w : {static_cast<HWND>(m_workspace.Picker()), m_workspace.AddButton(), m_workspace.ClearButton(),
-                   m_workspace.SetsButton()})
+    for (HWND w : {static_cast<HWND>(m_workspace.Picker()), m_workspace.AddButton(),
+                   m_workspace.ClearButton(), m_workspace.SetsButton()})
         if (usable(w))
             order.push_back(w);
     if (HWND page = VisiblePage()) {
@@ -146,7 +146,8 @@ bool WorkspaceKeys::PressMnemonic(wchar_t letter) {
 bool WorkspaceKeys::Handle(const MSG& message) {
     if (message.message == WM_SYSKEYDOWN) {
         wchar_t letter = static_cast<wchar_t>(message.wParam);
-        return FocusInWorkspace() && ((letter >= L'A' && letter <= L'Z') || (letter >= L'0' && letter <= L'9')) &&
+        return FocusInWorkspace() &&
+               ((letter >= L'A' && letter <= L'Z') || (letter >= L'0' && letter <= L'9')) &&
                PressMnemonic(letter);
     }
     if (message.message != WM_KEYDOWN)

@@ -24,7 +24,8 @@ protected:
     int GetRowsCount() override { return static_cast<int>(rows.size()); }
     void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override {
         text.clear();
-        if (row >= 0 && row < static_cast<int>(rows.size()) && item.index < static_cast<int>(rows[row].size()))
+        if (row >= 0 && row < static_cast<int>(rows.size()) &&
+            item.index < static_cast<int>(rows[row].size()))
             text = rows[row][item.index];
     }
     XStringW GetGroupColumn() override { return XStringW(group); }
@@ -85,10 +86,19 @@ TEST(ShownNumbers, PercentagesAmountsAndPlainNumbersReadAsTheyAreShown) {
         double value;
         const char* format;
     } cases[] = {
-        {L"12.34%", 0.1234, "0.00%"},  {L"-1.20%", -0.012, "0.00%"},           {L"1.23亿", 1.23, "0.00\"亿\""},
-        {L"5.68万", 5.68, "0.00\"万\""}, {L"-2.00万", -2.0, "0.00\"万\""},        {L"999.00", 999.0, "0.00"},
-        {L"1,234.5", 1234.5, "#,##0.0"}, {L"-12,345,678", -12345678.0, "#,##0"}, {L"0", 0.0, "0"},                       {L"17", 17.0, "0"},
-        {L"0.5", 0.5, "0.0"},          {L" 3.10 ", 3.1, "0.00"},                 {L"+7", 7.0, "0"},
+        {L"12.34%", 0.1234, "0.00%"},
+        {L"-1.20%", -0.012, "0.00%"},
+        {L"1.23亿", 1.23, "0.00\"亿\""},
+        {L"5.68万", 5.68, "0.00\"万\""},
+        {L"-2.00万", -2.0, "0.00\"万\""},
+        {L"999.00", 999.0, "0.00"},
+        {L"1,234.5", 1234.5, "#,##0.0"},
+        {L"-12,345,678", -12345678.0, "#,##0"},
+        {L"0", 0.0, "0"},
+        {L"17", 17.0, "0"},
+        {L"0.5", 0.5, "0.0"},
+        {L" 3.10 ", 3.1, "0.00"},
+        {L"+7", 7.0, "0"},
     };
     for (const Case& c : cases) {
         double value = -1;
@@ -98,9 +108,10 @@ TEST(ShownNumbers, PercentagesAmountsAndPlainNumbersReadAsTheyAreShown) {
         EXPECT_EQ(format, c.format) << XStringW(c.text).ToUtf8();
     }
     // Codes, dates, ratings, ranks and placeholders stay text.
-    for (const wchar_t* text : {L"000001", L"007", L"--", L"", L"2009-12-31", L"★★★", L"3/120", L"1.", L".5",
-                                L"-", L"%", L"万", L"1.2.3", L",123", L"12,", L"1,23", L"1234,567", L"inf", L"nan", L"1e5", L"12.34%%",
-                                L"1.23亿元"}) {
+    for (const wchar_t* text :
+         {L"000001",   L"007", L"--",  L"",    L"2009-12-31", L"★★★",     L"3/120", L"1.",
+          L".5",       L"-",   L"%",   L"万",  L"1.2.3",      L",123",    L"12,",   L"1,23",
+          L"1234,567", L"inf", L"nan", L"1e5", L"12.34%%",    L"1.23亿元"}) {
         double value = 0;
         std::string format;
         EXPECT_FALSE(Control::ParseShownNumber(XStringW(text), value, format)) << XStringW(text).ToUtf8();
@@ -167,12 +178,11 @@ TEST_F(GridExport, CsvCarriesAByteOrderMarkAndQuotesWhatWouldBreakAField) {
     std::string csv = read(file);
     ASSERT_GE(csv.size(), 3u);
     EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(csv.substr(3),
-              "期间,代码,增长率,市值\r\n"
-              "最近一周,\"a,b\",12.34%,1.23亿\r\n"
-              "最近一周,\"say \"\"hi\"\"\",-1.20%,5.68万\r\n"
-              "最近一月,\"two\nlines\",0.00%,999.00\r\n"
-              "最近一月,110011,--,\r\n");
+    EXPECT_EQ(csv.substr(3), "期间,代码,增长率,市值\r\n"
+                             "最近一周,\"a,b\",12.34%,1.23亿\r\n"
+                             "最近一周,\"say \"\"hi\"\"\",-1.20%,5.68万\r\n"
+                             "最近一月,\"two\nlines\",0.00%,999.00\r\n"
+                             "最近一月,110011,--,\r\n");
     // A folder that does not exist is reported, not written.
     EXPECT_FALSE(grid.ExportTo(XStringW::FromUtf8((folder / "none" / "x.csv").string()), error));
     EXPECT_FALSE(error.empty());
@@ -256,7 +266,8 @@ TEST_F(GridExport, TheContextMenuExportsThroughTheSaveDialogAndReportsFailures) 
     // A file that cannot be written is reported in a message box, never as done.
     PlatformClearMessageBoxes();
     PlatformSetSaveDialogHook([&](const PlatformSaveDialogRequest&) {
-        return std::optional<std::wstring>(XStringW::FromUtf8((folder / "missing" / "x.xlsx").string()).str());
+        return std::optional<std::wstring>(
+            XStringW::FromUtf8((folder / "missing" / "x.xlsx").string()).str());
     });
     PlatformSetMenuHook(PlatformMenuPickCaption(L"导出..."));
     rightClickHeader();

@@ -81,8 +81,8 @@ protected:
     HostRun run(const std::string& script, const std::string& size = "--size 1024x700") {
         std::filesystem::path path = folder / "script.txt";
         std::ofstream(path) << script;
-        return runHost("--headless " + size + " --db " + db.Path() + " --config " + (folder / "config.xml").string() +
-                       " --script " + path.string());
+        return runHost("--headless " + size + " --db " + db.Path() + " --config " +
+                       (folder / "config.xml").string() + " --script " + path.string());
     }
     std::string file(const std::string& name) const { return (folder / name).string(); }
 
@@ -102,8 +102,8 @@ protected:
                 std::string shown = oneLine(sheet.Shown(r, c));
                 bool captionFill = false;
                 for (const auto& m : sheet.merges)
-                    captionFill = captionFill || (m.firstRow == m.lastRow && r == m.firstRow && c > m.firstColumn &&
-                                                  c <= m.lastColumn);
+                    captionFill = captionFill || (m.firstRow == m.lastRow && r == m.firstRow &&
+                                                  c > m.firstColumn && c <= m.lastColumn);
                 if (captionFill)
                     EXPECT_EQ(dumped, "") << "row " << r << " column " << c;
                 else
@@ -117,15 +117,17 @@ protected:
 };
 
 TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
-    HostRun result = run("add 000001\nadd 000003\nadd 000005\n"
-                         "tab 综合对比\nexport " + file("general.xlsx") + "\ndump " + file("general.tsv") + "\n" +
-                         "tab 业绩表现\nfilter 最近一年\nfilter 最近一周\nsort yield asc\n"
-                         "export " + file("perf.xlsx") + "\nexport " + file("perf.csv") + "\ndump " +
-                         file("perf.tsv") + "\n" +
-                         "tab 资产分布\ndate 2010-06-30\nexport " + file("asset.xlsx") + "\ndump " + file("asset.tsv") +
-                         "\n" + "tab 行业配置\nexport " + file("industry.xlsx") + "\ndump " + file("industry.tsv") +
-                         "\n" + "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " + file("filter.tsv") + "\n" +
-                         "expect-status 已导出到\n");
+    HostRun result =
+        run("add 000001\nadd 000003\nadd 000005\n"
+            "tab 综合对比\nexport " +
+            file("general.xlsx") + "\ndump " + file("general.tsv") + "\n" +
+            "tab 业绩表现\nfilter 最近一年\nfilter 最近一周\nsort yield asc\n"
+            "export " +
+            file("perf.xlsx") + "\nexport " + file("perf.csv") + "\ndump " + file("perf.tsv") + "\n" +
+            "tab 资产分布\ndate 2010-06-30\nexport " + file("asset.xlsx") + "\ndump " + file("asset.tsv") +
+            "\n" + "tab 行业配置\nexport " + file("industry.xlsx") + "\ndump " + file("industry.tsv") + "\n" +
+            "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " + file("filter.tsv") + "\n" +
+            "expect-status 已导出到\n");
     ASSERT_EQ(result.code, 0) << result.output;
     for (const char* page : {"general", "perf", "asset", "industry", "filter"}) {
         SCOPED_TRACE(page);
@@ -161,8 +163,8 @@ TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
 
 TEST_F(ExportRun, TheChartSavesAPictureAtItsSizeAndCtrlCCopiesTheRows) {
     HostRun result = run("add 000001\nadd 000004\ntab 风险回报\nexport " + file("risk.png") + "\n" +
-                         "tab 资产分布\nkey Ctrl+C\nclipboard " + file("clip.tsv") + "\ndump " + file("asset.tsv") +
-                         "\nsave-as " + file("keys.csv") + "\nkey Ctrl+S\n");
+                         "tab 资产分布\nkey Ctrl+C\nclipboard " + file("clip.tsv") + "\ndump " +
+                         file("asset.tsv") + "\nsave-as " + file("keys.csv") + "\nkey Ctrl+S\n");
     ASSERT_EQ(result.code, 0) << result.output;
     std::string png = readText(file("risk.png"));
     ASSERT_GT(png.size(), 24u);
@@ -186,7 +188,8 @@ TEST_F(ExportRun, TheNextRunBringsBackTheFundsPageFilterSortAndWindowSize) {
                         "--size 900x640");
     ASSERT_EQ(first.code, 0) << first.output;
     // No --size: the window comes back at the size it had.
-    HostRun second = run("tab 对比分析\ndump " + file("after.tsv") + "\nscreenshot " + file("after.png") + "\n", "");
+    HostRun second =
+        run("tab 对比分析\ndump " + file("after.tsv") + "\nscreenshot " + file("after.png") + "\n", "");
     ASSERT_EQ(second.code, 0) << second.output;
     EXPECT_EQ(readText(file("after.tsv")), readText(file("before.tsv")));
     std::string png = readText(file("after.png"));
@@ -197,14 +200,17 @@ TEST_F(ExportRun, TheNextRunBringsBackTheFundsPageFilterSortAndWindowSize) {
 }
 
 TEST_F(ExportRun, NamedSetsUndoAndTheKeyboardThroughScriptLines) {
-    HostRun result = run("add 000001\nadd 000002\n"
-                         "pick 保存对比组合...\npress 对比组合\ntype 股票组合\nkey Enter\n"
-                         "expect-status 已保存对比组合“股票组合”（2只基金）\n"
-                         "clear\nexpect-status 已清除2只对比基金\nkey Ctrl+Z\nexpect-status 已恢复2只对比基金\n"
-                         "clear\npick 打开对比组合 > 股票组合\npress 对比组合\n"
-                         "key Ctrl+2\ndump " + file("perf.tsv") + "\n"
-                         "key Alt+G\nkey Escape\n"
-                         "pick 删除对比组合 > 股票组合\npress 对比组合\n");
+    HostRun result =
+        run("add 000001\nadd 000002\n"
+            "pick 保存对比组合...\npress 对比组合\ntype 股票组合\nkey Enter\n"
+            "expect-status 已保存对比组合“股票组合”（2只基金）\n"
+            "clear\nexpect-status 已清除2只对比基金\nkey Ctrl+Z\nexpect-status 已恢复2只对比基金\n"
+            "clear\npick 打开对比组合 > 股票组合\npress 对比组合\n"
+            "key Ctrl+2\ndump " +
+            file("perf.tsv") +
+            "\n"
+            "key Alt+G\nkey Escape\n"
+            "pick 删除对比组合 > 股票组合\npress 对比组合\n");
     ASSERT_EQ(result.code, 0) << result.output;
     auto rows = readDump(file("perf.tsv"));
     ASSERT_FALSE(rows.empty());

@@ -44,7 +44,8 @@ protected:
         return out;
     }
     // Runs the dialog with the input queued beforehand; the answer, or nothing when cancelled.
-    std::optional<std::wstring> Run(const std::wstring& proposed = L"名单.xlsx", DWORD flags = OFN_OVERWRITEPROMPT) {
+    std::optional<std::wstring> Run(const std::wstring& proposed = L"名单.xlsx",
+                                    DWORD flags = OFN_OVERWRITEPROMPT) {
         buffer.assign(1024, L'\0');
         std::copy(proposed.begin(), proposed.end(), buffer.begin());
         initial = wide(folder);
@@ -171,8 +172,9 @@ TEST_F(SaveDialogTest, TheHookAnswersOnTheHeadlessScreenAndTheBufferMustHoldTheP
     EXPECT_EQ(ofn.nFilterIndex, 2u);
     EXPECT_TRUE(VisibleWindowsOfClass(L"PlatformSaveDialog").empty());
 
-    PlatformSetSaveDialogHook(
-        [](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(L"/tmp/很长的文件名.xlsx"); });
+    PlatformSetSaveDialogHook([](const PlatformSaveDialogRequest&) {
+        return std::optional<std::wstring>(L"/tmp/很长的文件名.xlsx");
+    });
     std::wstring small(8, L'\0');
     OPENFILENAMEW tight{};
     tight.lStructSize = sizeof tight;

@@ -14,7 +14,7 @@ struct CommandLine {
     int width = 1280;
     int height = 800;
     bool sizeGiven = false; // --size was given: it wins over the size remembered from the last run
-    std::string module; // empty: the module next to the executable
+    std::string module;     // empty: the module next to the executable
     bool headless = false;
     std::string script;
     std::string config; // empty: the user's configuration file

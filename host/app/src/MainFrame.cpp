@@ -473,12 +473,15 @@ void MainFrame::OnPaint() {
         HGDIOBJ oldFont = SelectObject(memory, m_statusFont);
         SIZE textSize{0, 0}, actionSize{0, 0};
         GetTextExtentPoint32W(memory, m_status.c_str(), static_cast<int>(m_status.size()), &textSize);
-        GetTextExtentPoint32W(memory, m_statusAction.c_str(), static_cast<int>(m_statusAction.size()), &actionSize);
+        GetTextExtentPoint32W(memory, m_statusAction.c_str(), static_cast<int>(m_statusAction.size()),
+                              &actionSize);
         SelectObject(memory, oldFont);
         int left = statusText.left + textSize.cx + 12;
         m_actionRect = RECT{left, status.top + 2, left + actionSize.cx, status.bottom - 2};
-        drawText(memory, m_statusFont, m_colours.tabSelectedText, m_statusAction, m_actionRect, DT_LEFT | DT_VCENTER);
-        RECT underline{m_actionRect.left, m_actionRect.bottom - 2, m_actionRect.right, m_actionRect.bottom - 1};
+        drawText(memory, m_statusFont, m_colours.tabSelectedText, m_statusAction, m_actionRect,
+                 DT_LEFT | DT_VCENTER);
+        RECT underline{m_actionRect.left, m_actionRect.bottom - 2, m_actionRect.right,
+                       m_actionRect.bottom - 1};
         fill(memory, underline, m_colours.tabSelectedText);
     }
     DeleteObject(border);

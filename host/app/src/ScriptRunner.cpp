@@ -490,7 +490,8 @@ bool captionMatches(const std::wstring& caption, const std::wstring& wanted) {
     for (size_t i = 0; i < caption.size(); ++i) {
         if (caption[i] == L'&' && i + 1 < caption.size() && caption[i + 1] != L'&')
             continue;
-        if (caption[i] == L'(' && i + 3 < caption.size() && caption[i + 1] == L'&' && caption[i + 3] == L')') {
+        if (caption[i] == L'(' && i + 3 < caption.size() && caption[i + 1] == L'&' &&
+            caption[i + 3] == L')') {
             i += 3;
             continue;
         }
@@ -499,8 +500,8 @@ bool captionMatches(const std::wstring& caption, const std::wstring& wanted) {
     return plain == wanted || plain.rfind(wanted + L"（", 0) == 0;
 }
 
-std::optional<UINT> findPath(const std::vector<PlatformMenuItem>& items, const std::vector<std::wstring>& path,
-                             size_t at) {
+std::optional<UINT> findPath(const std::vector<PlatformMenuItem>& items,
+                             const std::vector<std::wstring>& path, size_t at) {
     for (const PlatformMenuItem& item : items) {
         if (item.separator || !captionMatches(item.caption, path[at]))
             continue;
@@ -557,7 +558,8 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
     EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
     if (picture) {
         target = findChild(m_host.Frame()->Window(), [](HWND w) {
-            return IsWindowVisible(w) && dynamic_cast<Control::FundStarMap*>(Control::XWin::FromHandle(w)) != nullptr;
+            return IsWindowVisible(w) &&
+                   dynamic_cast<Control::FundStarMap*>(Control::XWin::FromHandle(w)) != nullptr;
         });
     } else if (!grids.empty()) {
         target = *grids.front();
@@ -577,7 +579,8 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
         ClientToScreen(target, &p);
     }
     size_t dialogsBefore = PlatformSaveDialogs().size();
-    PlatformSetSaveDialogHook([path](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(path); });
+    PlatformSetSaveDialogHook(
+        [path](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(path); });
     PlatformSetMenuHook(PlatformMenuPickCaption(picture ? L"保存图片..." : L"导出..."));
     size_t boxesBefore = PlatformMessageBoxes().size();
     PlatformClick(p.x, p.y, PlatformMouseButton::Right);

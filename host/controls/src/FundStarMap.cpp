@@ -2,8 +2,8 @@
 //
 // Sections: messages; reading the delegate; settings; hit testing; drawing (frame, axes, stars,
 // labels, the hover tip).
-#include <sdk/ControlStarMap.h>
 #include <sdk/ControlPicture.h>
+#include <sdk/ControlStarMap.h>
 
 #include "FundStarMapLayout.h"
 #include "HostCtlGdi.h"

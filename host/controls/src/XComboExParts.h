@@ -36,7 +36,7 @@ private:
     XComboEx& m_owner;
     std::wstring m_text;
     std::size_t m_caret = 0;
-    int m_scroll = 0; // pixels of text hidden to the left, so the caret stays in view
+    int m_scroll = 0;           // pixels of text hidden to the left, so the caret stays in view
     bool m_allSelected = false; // EM_SETSEL 0, -1: the next character replaces the whole text
     HFONT m_font = nullptr;
 };

@@ -3,10 +3,10 @@
 
 #include "commctrl.h"
 #include "winbase.h"
+#include "winclipboard.h"
 #include "windef.h"
+#include "winedit.h"
 #include "wingdi.h"
 #include "winmem.h"
 #include "winnls.h"
 #include "winuser.h"
-#include "winclipboard.h"
-#include "winedit.h"

@@ -53,12 +53,12 @@ std::wstring currentFolder() {
 } // namespace
 
 std::filesystem::path PathOf(const std::wstring& text) {
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
     std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
     if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length,
+                            nullptr, nullptr);
     return std::filesystem::path(narrow);
 }
 
