@@ -4,7 +4,6 @@
 // Sections: the drop-down button; the panel window and its messages; public operations; menus
 // and picks; ticking; buttons and layout.
 #include "filter/FilterWnd2.h"
-#include <string>
 
 #include "filter/FilterMenu.h"
 
@@ -13,6 +12,7 @@
 #include "wgui/ToolInfo.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
