@@ -112,6 +112,9 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     int width = line.width, height = line.height;
     std::optional<POINT> place;
     RememberedWindow(width, height, place, !line.sizeGiven);
+    // Never smaller than the frame lets a person make it.
+    width = std::max(width, MainFrame::kMinWidth);
+    height = std::max(height, MainFrame::kMinHeight);
     if (!m_frame->Create(width, height, L"基金分析")) {
         error = "cannot create the main window";
         return false;

@@ -5,7 +5,8 @@
 // platform's own modal dialog shows the folder, the files in it that match the chosen type, the
 // file name and the type. On the headless screen the driver's save-dialog hook answers
 // (PlatformSetSaveDialogHook); without a hook the own dialog reads the input queued so far, as
-// menus and message boxes do.
+// menus and message boxes do. FC_NO_PORTAL in the environment keeps the portal out (the own dialog
+// is used on a display too).
 #pragma once
 
 #include "winuser.h"
