@@ -578,6 +578,13 @@ NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek
                        &daily[from], count);
     }
     const int first = calendar.FirstOnOrAfter(std::max(inception, calendar.days.front()));
+    // The first stored day is the value the fund starts from; its share of the week goes to the
+    // next day of the same week, so that a reader who starts from the first row finds every week
+    // whole (a week has five trading days or more, so the next day is in it).
+    if (first + 1 < static_cast<int>(daily.size()) && calendar.week[first] == calendar.week[first + 1]) {
+        daily[first + 1] += daily[first];
+        daily[first] = 0.0;
+    }
     NetValuePath path = WalkNetValues(calendar, first, daily, startUnit, startDividends, payouts, money);
     if (!WritesHistory(context.options, index))
         return path;

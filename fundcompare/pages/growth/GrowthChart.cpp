@@ -55,6 +55,7 @@ bool GrowthChart::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         ClearHover();
         return false;
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: // the second click of a quick pair toggles again
         OnLButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return false;
     case WM_MOUSEWHEEL: {

@@ -16,6 +16,10 @@ double ReturnAt(const GrowthPanel::Line& line, int p) {
     return line.wealth[static_cast<size_t>(p)] / line.wealth[static_cast<size_t>(p) - 1] - 1.0;
 }
 
+// A standard deviation of daily returns below this is rounding, not movement: a line that rises
+// by the same rate every day has none, and a ratio over it would be noise.
+constexpr double kFlat = 1e-10;
+
 double DailyRate(double yearly) {
     return std::pow(1.0 + yearly, 1.0 / kTradingDaysPerYear) - 1.0;
 }
@@ -78,11 +82,11 @@ Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, doubl
     if (n >= 2) {
         const double sd = std::sqrt(squares / (n - 1));
         f.volatility = sd * std::sqrt(kTradingDaysPerYear);
-        if (sd > 0.0)
+        if (sd > kFlat)
             f.sharpe = excess / sd * std::sqrt(kTradingDaysPerYear);
     }
     const double downsideDeviation = std::sqrt(downside / n);
-    if (downsideDeviation > 0.0)
+    if (downsideDeviation > kFlat)
         f.sortino = excess * kTradingDaysPerYear / (downsideDeviation * std::sqrt(kTradingDaysPerYear));
 
     // Against the index, over the days on which both have a return.
@@ -107,10 +111,11 @@ Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, doubl
         varianceF += a * a;
         varianceI += b * b;
     }
-    if (varianceI > 0.0) {
+    const double flat = kFlat * kFlat * (pairs - 1);
+    if (varianceI > flat) {
         f.beta = covariance / varianceI;
         f.alpha = ((meanF - rf) - f.beta * (meanI - rf)) * kTradingDaysPerYear;
-        if (varianceF > 0.0)
+        if (varianceF > flat)
             f.correlation = std::clamp(covariance / std::sqrt(varianceF * varianceI), -1.0, 1.0);
     }
     return f;
@@ -159,16 +164,18 @@ std::vector<double> CorrelationMatrix(const GrowthPanel& panel, const std::vecto
                 continue;
             const size_t lo = static_cast<size_t>(from), hi = static_cast<size_t>(to) + 1;
             const double sa = a.sum[hi] - a.sum[lo], sb = b.sum[hi] - b.sum[lo];
-            const double qa = a.squares[hi] - a.squares[lo] - sa * sa / count;
-            const double qb = b.squares[hi] - b.squares[lo] - sb * sb / count;
+            const double ssa = a.squares[hi] - a.squares[lo], ssb = b.squares[hi] - b.squares[lo];
+            const double qa = ssa - sa * sa / count, qb = ssb - sb * sb / count;
             double cross = 0.0;
             const double* x = a.r.data();
             const double* y = b.r.data();
             for (size_t p = lo; p < hi; ++p)
                 cross += x[p] * y[p];
             cross -= sa * sb / count;
-            // Below this a line is flat for all practical purposes, and the ratio is noise.
-            if (qa <= 1e-18 || qb <= 1e-18)
+            // The sums of squares come out of a subtraction, which leaves rounding of the size of
+            // the terms; a line that does not move leaves only that.
+            const double flat = kFlat * kFlat * (count - 1);
+            if (qa <= flat + 1e-12 * ssa || qb <= flat + 1e-12 * ssb)
                 continue;
             const double value = std::clamp(cross / std::sqrt(qa * qb), -1.0, 1.0);
             matrix[i * n + j] = value;

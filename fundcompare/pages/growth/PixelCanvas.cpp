@@ -13,7 +13,7 @@ std::uint32_t ToPixel(COLORREF colour) {
 
 // Coordinates this far outside the canvas are clamped before any arithmetic, so that a wild value
 // costs nothing and overflows nothing.
-constexpr float kFar = 1.0e6f;
+constexpr float kFar = 65536.0f;
 
 } // namespace
 
