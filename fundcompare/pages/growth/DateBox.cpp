@@ -105,11 +105,8 @@ void DateBox::OnChar(wchar_t c) {
         if (m_typed.size() == 4 || m_typed.size() == 7)
             m_typed.push_back(L'-');
         Repaint();
-    } else if (c == L'-' && m_editing && (m_typed.size() == 4 || m_typed.size() == 7)) {
-        // The dash came by itself; typing it too is no mistake.
-    } else if (c == L'\b') {
-        // Handled with the key itself.
     }
+    // Anything else is ignored: the dashes come by themselves, and Backspace is handled as a key.
 }
 
 void DateBox::OnKeyDown(UINT key) {

@@ -24,9 +24,17 @@ double DailyRate(double yearly) {
     return std::pow(1.0 + yearly, 1.0 / kTradingDaysPerYear) - 1.0;
 }
 
-} // namespace
+// Absurd data (a wealth of 1e300 after a day of 1e-300) can overflow a figure; such a figure is as
+// good as missing.
+Figures Finite(Figures f) {
+    for (double* value : {&f.totalReturn, &f.annualReturn, &f.volatility, &f.maxDrawdown, &f.sharpe,
+                          &f.sortino, &f.calmar, &f.beta, &f.alpha, &f.correlation})
+        if (!std::isfinite(*value))
+            *value = Figures::kNone;
+    return f;
+}
 
-Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, double riskFreeRate) {
+Figures ComputeRaw(const GrowthPanel& panel, size_t lineIndex, int indexLine, double riskFreeRate) {
     Figures f;
     if (lineIndex >= panel.lines.size())
         return f;
@@ -119,6 +127,12 @@ Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, doubl
             f.correlation = std::clamp(covariance / std::sqrt(varianceF * varianceI), -1.0, 1.0);
     }
     return f;
+}
+
+} // namespace
+
+Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, double riskFreeRate) {
+    return Finite(ComputeRaw(panel, lineIndex, indexLine, riskFreeRate));
 }
 
 std::vector<double> CorrelationMatrix(const GrowthPanel& panel, const std::vector<size_t>& lines) {

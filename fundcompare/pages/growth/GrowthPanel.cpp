@@ -61,5 +61,6 @@ double GrowthPanel::CumulativePercent(size_t line, size_t position) const {
     const Line& l = lines[line];
     if (l.first < 0)
         return std::numeric_limits<double>::quiet_NaN();
-    return (l.wealth[position] / l.wealth[static_cast<size_t>(l.first)] - 1.0) * 100.0;
+    const double percent = (l.wealth[position] / l.wealth[static_cast<size_t>(l.first)] - 1.0) * 100.0;
+    return std::isfinite(percent) ? percent : std::numeric_limits<double>::quiet_NaN();
 }

@@ -21,11 +21,13 @@ void WealthBuilder::AddNetValues(int day, double unit, double total) {
     } else {
         const double growth =
             hasTotal && m_lastTotal > 0.0 ? 1.0 + (total - m_lastTotal) / m_lastUnit : unit / m_lastUnit;
-        // A day that would wipe the fund out, or a number that is no number, is a bad row.
-        if (!Usable(growth))
+        // A day that would wipe the fund out, or a number that is no number, is a bad row; so is
+        // one that takes the wealth beyond what a double holds.
+        const double wealth = m_wealth.back() * growth;
+        if (!Usable(growth) || !Usable(wealth))
             return;
         m_days.push_back(day);
-        m_wealth.push_back(m_wealth.back() * growth);
+        m_wealth.push_back(wealth);
     }
     m_lastUnit = unit;
     m_lastTotal = hasTotal ? total : 0.0;
