@@ -102,6 +102,18 @@ int ThemeNumber(const char* theme, const char* key) {
     return loaded != nullptr ? loaded->GetNumber(key) : 0;
 }
 
+TEST(ChartColours, BothThemesDefineEveryChartKey) {
+    for (const char* theme : {"dark", "light"}) {
+        for (const char* key :
+             {"chart_bg", "chart_text", "chart_axis", "chart_grid", "chart_zero", "chart_cursor",
+              "chart_index", "chart_tip_bg", "chart_tip_text", "chart_tip_border", "chart_legend_hidden",
+              "matrix_negative", "matrix_neutral", "matrix_positive"})
+            ThemeColour(theme, key);
+        EXPECT_GT(ThemeNumber(theme, "chart_line_saturation"), 0) << theme;
+        EXPECT_GT(ThemeNumber(theme, "chart_line_lightness"), 0) << theme;
+    }
+}
+
 TEST(ChartColours, EveryChartTextReadsAtFourAndAHalfToOneInBothThemes) {
     struct Pair {
         const char* text;

@@ -429,19 +429,25 @@ void GrowthChart::DrawOverlay() {
 }
 
 void GrowthChart::DrawTip(HDC dc) {
+    // A long list runs in columns over the whole height of the window; with many columns they
+    // narrow (names are shortened) so that the tip stays inside the window.
     const int count = static_cast<int>(m_tip.size());
-    const int available = m_plot.bottom - m_plot.top - 8;
-    const int rowsPerColumn = std::max(1, (available - kTipRowHeight - 8) / kTipRowHeight);
+    const int available = m_client.bottom - m_client.top - 8;
+    const int rowsPerColumn = std::max(1, (available - kTipRowHeight - 12) / kTipRowHeight);
     const int columns = std::max(1, (count + rowsPerColumn - 1) / rowsPerColumn);
     const int rows = std::max(1, std::min(count, rowsPerColumn));
-    const int width = columns * kTipColumnWidth + 12;
+    const int room = m_client.right - m_plot.left - 14;
+    const int columnWidth = std::clamp(room / columns, kTipColumnWidth * 2 / 3, kTipColumnWidth);
+    const int width = columns * columnWidth + 12;
     const int height = (rows + 1) * kTipRowHeight + 12;
     const int cursor = static_cast<int>(std::floor(m_xs[static_cast<size_t>(m_hover)]));
     int left = cursor + 12;
     if (left + width > m_plot.right)
         left = cursor - 12 - width;
     left = std::max(left, static_cast<int>(m_plot.left) + 2);
-    const RECT box{left, m_plot.top + 4, left + width, m_plot.top + 4 + height};
+    const int top =
+        count > rowsPerColumn / 2 ? static_cast<int>(m_client.top) + 4 : static_cast<int>(m_plot.top) + 4;
+    const RECT box{left, top, left + width, top + height};
 
     PixelCanvas canvas(m_back.Bits(), m_back.Width(), m_back.Height(), m_back.Width());
     canvas.FillRect(box, m_colours.tipBackground);
@@ -452,7 +458,7 @@ void GrowthChart::DrawTip(HDC dc) {
     for (int k = 0; k < count; ++k) {
         const Line& line = m_lines[static_cast<size_t>(m_tip[static_cast<size_t>(k)].line)];
         const int column = k / rowsPerColumn, row = k % rowsPerColumn;
-        const int x = box.left + 6 + column * kTipColumnWidth;
+        const int x = box.left + 6 + column * columnWidth;
         const int y = box.top + 6 + (row + 1) * kTipRowHeight;
         canvas.FillRect(RECT{x, y + 4, x + 8, y + 12}, line.isIndex ? m_colours.index : line.style.colour);
     }
@@ -463,12 +469,12 @@ void GrowthChart::DrawTip(HDC dc) {
     for (int k = 0; k < count; ++k) {
         const TipEntry& entry = m_tip[static_cast<size_t>(k)];
         const int column = k / rowsPerColumn, row = k % rowsPerColumn;
-        const int x = box.left + 6 + column * kTipColumnWidth;
+        const int x = box.left + 6 + column * columnWidth;
         const int y = box.top + 6 + (row + 1) * kTipRowHeight;
-        RECT name{x + 12, y, x + kTipColumnWidth - 70, y + kTipRowHeight};
+        RECT name{x + 12, y, x + columnWidth - 62, y + kTipRowHeight};
         PutText(dc, m_lines[static_cast<size_t>(entry.line)].label, name,
                 DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS, m_colours.tipText);
-        RECT value{x + kTipColumnWidth - 68, y, x + kTipColumnWidth - 8, y + kTipRowHeight};
+        RECT value{x + columnWidth - 62, y, x + columnWidth - 8, y + kTipRowHeight};
         PutText(dc, ChartScale::PercentLabel(entry.value, 2), value, DT_RIGHT | DT_VCENTER,
                 m_colours.tipText);
     }
