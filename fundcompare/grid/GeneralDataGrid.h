@@ -86,6 +86,22 @@ protected:
     // was remembered.
     bool RestoreCurrentFund();
 
+    // ---- Grouped rows ----
+    // Where a row stands in its group: the run of adjacent display rows whose field text equals
+    // the row's. (0, 1) for a row outside the view.
+    struct GroupPlace {
+        int position = 0; // of the row in the group, 0 for the first
+        int span = 1;     // rows in the group
+    };
+    GroupPlace FindGroup(int row, const wchar_t* field);
+    // Draws the part of a group's caption cell that falls in one row. The group reads as one cell
+    // spanning its rows: its background is the grid's own, whatever the stripes and the selection
+    // of the rows, and its caption is centred on the part of the group that is in view, so that
+    // it stays visible while any row of the group is. Every row draws its slice of the same
+    // picture, which keeps a row redrawn on its own (a moving selection) in step with the frame.
+    void DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
+                       const RECT& rect, const GroupPlace& group);
+
     XComPtr<Data::IDataView> m_sortedView;
     XComPtr<Data::IDataView> m_displayView;
     XComPtr<Data::IFieldSorter> m_sorter;
