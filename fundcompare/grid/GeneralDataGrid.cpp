@@ -1,4 +1,5 @@
-// GeneralDataGrid: binding, cell text and colour, sorting, and keeping the current fund.
+// GeneralDataGrid: binding, cell text and colour, sorting, keeping the current fund, and the
+// caption cells of grouped rows.
 #include "grid/GeneralDataGrid.h"
 
 #include <algorithm>
@@ -315,6 +316,7 @@ void GeneralDataGrid::DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int ro
     int shownTop = std::max<int>(groupTop, data.top);
     int shownBottom = std::min<int>(groupBottom, data.bottom);
     if (shownBottom <= shownTop) {
+        // Not a row of the frame: centre on the whole group.
         shownTop = groupTop;
         shownBottom = groupBottom;
     }

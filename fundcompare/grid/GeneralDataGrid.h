@@ -2,9 +2,11 @@
 // through two chained views (a sorted one and the displayed one, where the filter panel attaches
 // its filters), shows cells through the column formats of the header document, colours values by
 // their sign or by the followed-funds highlight, sorts by a clicked column and keeps the current
-// fund selected across data changes and sorts.
+// fund selected across data changes and sorts. Page grids whose rows come in groups draw each
+// group's caption once over the group.
 //
-// Sections: construction and binding; theme and header; view notifications; the host hooks.
+// Sections: construction and binding; theme and header; view notifications; the host hooks;
+// grouped rows.
 #pragma once
 
 #include <vector>

@@ -66,8 +66,8 @@ void PickerEdit::Edited() {
 }
 
 void PickerEdit::OnChar(wchar_t c) {
-    bool text = c == L'\b' || (c >= L' ' && c != 0x7F);
-    if (m_allSelected && text) {
+    bool typed = c == L'\b' || (c >= L' ' && c != 0x7F);
+    if (m_allSelected && typed) {
         // Typing over a selected text replaces it; Backspace only erases it.
         m_allSelected = false;
         m_text.clear();

@@ -22,7 +22,6 @@ public:
     // Selects the whole text: the next character typed replaces it, Backspace or Delete erases
     // it, and a caret key or a click ends the selection.
     void SelectAll();
-    bool AllSelected() const { return m_allSelected; }
     void SetFont(HFONT font) { m_font = font; }
 
     // The longest text the field takes; fund codes and names are far shorter.
