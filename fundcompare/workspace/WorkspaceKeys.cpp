@@ -60,10 +60,10 @@ PageControls controlsOf(HWND page) {
                 return TRUE;
             Control::XWin* object = Control::XWin::FromHandle(window);
             std::wstring cls = classOf(window);
-            if (dynamic_cast<Control::DataGridEx*>(object) != nullptr ||
-                dynamic_cast<Control::FundStarMap*>(object) != nullptr)
+            if (dynamic_cast<Control::DataGridEx*>(object) != nullptr || Control::IsChartWindow(window))
                 controls->lists.push_back(window);
-            else if (cls == WC_COMBOBOXW || cls == WC_BUTTONW)
+            else if (cls == WC_COMBOBOXW || cls == WC_BUTTONW ||
+                     (GetWindowLongW(window, GWL_STYLE) & WS_TABSTOP))
                 controls->boxes.push_back(window);
             return TRUE;
         },
@@ -162,7 +162,8 @@ bool WorkspaceKeys::Handle(const MSG& message) {
             m_module.ActivateWorkspace();
             if (HWND edit = m_workspace.Picker().GetEditWindow()) {
                 SetFocus(edit);
-                SendMessageW(edit, EM_SETSEL, 0, -1);
+                // The whole text selected: a code typed now replaces the last one.
+                m_workspace.Picker().SelectAllText();
             }
             return true;
         }
@@ -184,21 +185,18 @@ bool WorkspaceKeys::Handle(const MSG& message) {
         return m_module.UndoClear();
     if (key != 'S' && key != 'C')
         return false;
-    // The list with the focus, else the first list (or chart) of the page shown.
-    Control::XWin* target = Control::XWin::FromHandle(focus);
-    auto* grid = dynamic_cast<Control::DataGridEx*>(target);
-    Control::FundStarMap* chart = nullptr;
-    if (grid == nullptr) {
+    // The list or chart with the focus, else the first list (or chart) of the page shown.
+    auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(focus));
+    HWND chart = grid == nullptr && Control::IsChartWindow(focus) ? focus : nullptr;
+    if (grid == nullptr && chart == nullptr) {
         HWND page = VisiblePage();
         if (page == nullptr)
             return false;
-        PageControls controls = controlsOf(page);
-        for (HWND list : controls.lists) {
-            Control::XWin* object = Control::XWin::FromHandle(list);
-            if (grid == nullptr && chart == nullptr) {
-                grid = dynamic_cast<Control::DataGridEx*>(object);
-                chart = grid == nullptr ? dynamic_cast<Control::FundStarMap*>(object) : nullptr;
-            }
+        for (HWND list : controlsOf(page).lists) {
+            if (grid != nullptr || chart != nullptr)
+                break;
+            grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(list));
+            chart = grid == nullptr ? list : nullptr;
         }
     }
     if (grid != nullptr) {
@@ -209,7 +207,7 @@ bool WorkspaceKeys::Handle(const MSG& message) {
         return true;
     }
     if (chart != nullptr && key == 'S') {
-        SendMessageW(*chart, WM_COMMAND, Control::kSavePictureCommand, 0);
+        SendMessageW(chart, WM_COMMAND, Control::kSavePictureCommand, 0);
         return true;
     }
     return false;

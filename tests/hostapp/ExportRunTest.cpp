@@ -126,10 +126,11 @@ TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
             file("perf.xlsx") + "\nexport " + file("perf.csv") + "\ndump " + file("perf.tsv") + "\n" +
             "tab 资产分布\ndate 2010-06-30\nexport " + file("asset.xlsx") + "\ndump " + file("asset.tsv") +
             "\n" + "tab 行业配置\nexport " + file("industry.xlsx") + "\ndump " + file("industry.tsv") + "\n" +
-            "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " + file("filter.tsv") + "\n" +
-            "expect-status 已导出到\n");
+            "tab 走势对比\nexport " + file("growth.xlsx") + "\ndump " + file("growth.tsv") + "\nexport " +
+            file("growth.png") + "\n" + "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " +
+            file("filter.tsv") + "\n" + "expect-status 已导出到\n");
     ASSERT_EQ(result.code, 0) << result.output;
-    for (const char* page : {"general", "perf", "asset", "industry", "filter"}) {
+    for (const char* page : {"general", "perf", "asset", "industry", "growth", "filter"}) {
         SCOPED_TRACE(page);
         expectSameAsDump(file(std::string(page) + ".xlsx"), file(std::string(page) + ".tsv"));
     }
@@ -155,6 +156,8 @@ TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
         if (const TestSupport::XlsxCell* cell = perf.Cell(r, 7))
             percentNumber = percentNumber || (cell->number && cell->format == "0.00%");
     EXPECT_TRUE(percentNumber);
+    // The growth page's chart is saved as a picture too.
+    EXPECT_EQ(readText(file("growth.png")).substr(1, 3), "PNG");
     // CSV: the same texts after a byte-order mark.
     std::string csv = readText(file("perf.csv"));
     EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");

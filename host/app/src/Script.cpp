@@ -52,6 +52,7 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"follow", Kind::Follow},
         {"theme", Kind::Theme},
         {"click", Kind::Click},
+        {"move", Kind::Move},
         {"key", Kind::Key},
         {"type", Kind::Type},
         {"wait", Kind::Wait},
@@ -150,11 +151,12 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
             if (!parseInt(rest, 0, 600000, action.number))
                 return fail("wait wants milliseconds, 0 to 600000");
             break;
-        case Kind::Click: {
+        case Kind::Click:
+        case Kind::Move: {
             size_t gap = rest.find_first_of(" \t");
             if (gap == std::string::npos || !parseInt(rest.substr(0, gap), 0, 100000, action.x) ||
                 !parseInt(trim(rest.substr(gap)), 0, 100000, action.y))
-                return fail("click wants X Y");
+                return fail(word + " wants X Y");
             break;
         }
         }

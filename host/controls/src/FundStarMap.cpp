@@ -116,6 +116,7 @@ LRESULT FundStarMap::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnChar(static_cast<wchar_t>(wParam));
     case WM_KEYDOWN:
         if (wParam == 'S' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+            OnMouseLeave();
             SaveWindowPicture(m_hWnd, XStringW(m_pictureName));
             return 0;
         }
@@ -130,8 +131,12 @@ LRESULT FundStarMap::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyMenu(menu);
         return 0;
     }
+    case kCanSavePictureMessage:
+        return 1;
     case WM_COMMAND:
         if (LOWORD(wParam) == kSavePictureCommand) {
+            // The pointer's tip belongs to the moment, not to the picture.
+            OnMouseLeave();
             SaveWindowPicture(m_hWnd, XStringW(m_pictureName));
             return 0;
         }

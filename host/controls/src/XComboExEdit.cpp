@@ -26,7 +26,6 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Invalidate(FALSE);
         return 0;
     case WM_KILLFOCUS:
-        m_allSelected = false;
         Invalidate(FALSE);
         m_owner.OnEditLostFocus(reinterpret_cast<HWND>(wParam));
         return 0;
@@ -39,12 +38,6 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_KEYDOWN:
         OnKeyDown(static_cast<UINT>(wParam));
-        return 0;
-    case EM_SETSEL:
-        // Only the whole text can be selected (as Ctrl+F asks): typing then replaces it.
-        m_allSelected = wParam == 0 && lParam == -1 && !m_text.empty();
-        m_caret = m_text.size();
-        Invalidate(FALSE);
         return 0;
     default:
         break;
@@ -60,13 +53,22 @@ void PickerEdit::SetText(const std::wstring& text) {
         Invalidate(FALSE);
 }
 
+void PickerEdit::SelectAll() {
+    m_allSelected = !m_text.empty();
+    m_caret = m_text.size();
+    if (IsWindow())
+        Invalidate(FALSE);
+}
+
 void PickerEdit::Edited() {
     Invalidate(FALSE);
     m_owner.OnTextChanged();
 }
 
 void PickerEdit::OnChar(wchar_t c) {
-    if (m_allSelected && (c == L'\b' || c >= L' ') && c != 0x7F) {
+    bool typed = c == L'\b' || (c >= L' ' && c != 0x7F);
+    if (m_allSelected && typed) {
+        // Typing over a selected text replaces it; Backspace only erases it.
         m_allSelected = false;
         m_text.clear();
         m_caret = 0;
@@ -75,7 +77,6 @@ void PickerEdit::OnChar(wchar_t c) {
             return;
         }
     }
-    m_allSelected = false;
     if (c == L'\b') {
         if (m_caret > 0) {
             m_text.erase(--m_caret, 1);
@@ -91,15 +92,23 @@ void PickerEdit::OnChar(wchar_t c) {
 }
 
 void PickerEdit::OnKeyDown(UINT key) {
-    if (key == VK_LEFT || key == VK_RIGHT || key == VK_HOME || key == VK_END || key == VK_DELETE) {
-        if (m_allSelected && key == VK_DELETE) {
+    if (m_allSelected) {
+        switch (key) {
+        case VK_DELETE:
             m_allSelected = false;
             m_text.clear();
             m_caret = 0;
             Edited();
             return;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_HOME:
+        case VK_END:
+            m_allSelected = false;
+            break;
+        default:
+            break;
         }
-        m_allSelected = false;
     }
     switch (key) {
     case VK_LEFT:
@@ -142,6 +151,7 @@ int PickerEdit::PrefixWidth(std::size_t count) const {
 void PickerEdit::OnLButtonDown(int x) {
     if (::GetFocus() != m_hWnd)
         ::SetFocus(m_hWnd);
+    m_allSelected = false;
     // The caret goes to the character boundary nearest the click.
     int target = x - kPadding + m_scroll;
     std::size_t best = 0;
@@ -179,20 +189,22 @@ LRESULT PickerEdit::OnPaint() {
             m_scroll = caretX;
         m_scroll = std::max(0, std::min(m_scroll, std::max(0, PrefixWidth(m_text.size()) - inner)));
 
-        if (m_allSelected && ::GetFocus() == m_hWnd) {
-            RECT selected{client.left + kPadding - m_scroll, client.top + 3,
-                          client.left + kPadding - m_scroll + PrefixWidth(m_text.size()), client.bottom - 3};
-            FillRect(dc, &selected, GetSysColorBrush(COLOR_HIGHLIGHT));
-            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-        }
         RECT text{client.left + kPadding - m_scroll, client.top, client.right + 2000, client.bottom};
         RECT clip{client.left + kPadding, client.top, client.right - kPadding + 1, client.bottom};
         int saved = SaveDC(dc);
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+        if (m_allSelected) {
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            int top = (client.top + client.bottom - tm.tmHeight) / 2;
+            RECT marked{text.left, top, text.left + PrefixWidth(m_text.size()), top + tm.tmHeight};
+            FillRect(dc, &marked, GetSysColorBrush(COLOR_HIGHLIGHT));
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        }
         DrawTextW(dc, m_text.c_str(), static_cast<int>(m_text.size()), &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         RestoreDC(dc, saved);
-        if (::GetFocus() == m_hWnd) {
+        if (::GetFocus() == m_hWnd && !m_allSelected) {
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);
             int x = client.left + kPadding + caretX - m_scroll;

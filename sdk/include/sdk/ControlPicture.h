@@ -9,8 +9,16 @@
 
 namespace Control {
 
-// The command of the "保存图片..." menu item.
+// The command of the "保存图片..." menu item; a chart that receives it as WM_COMMAND saves its
+// picture through the save dialog.
 constexpr UINT kSavePictureCommand = 0xE141;
+// Charts answer this message with 1, so that keys and scripts can find the chart of a page without
+// knowing its class.
+constexpr UINT kCanSavePictureMessage = WM_USER + 0x7B1;
+
+inline bool IsChartWindow(HWND window) {
+    return window != nullptr && SendMessageW(window, kCanSavePictureMessage, 0, 0) == 1;
+}
 
 // Appends "保存图片..." to a context menu, behind a separator when the menu holds items already.
 void AppendPictureItems(HMENU menu);
