@@ -393,12 +393,15 @@ TEST_F(FigureTest, TheTablesADatabaseLacksAreNamed) {
     EXPECT_TRUE(missing.empty());
 }
 
-TEST_F(FigureTest, FailedStatementsAreCounted) {
+TEST_F(FigureTest, FailedStatementsAreCountedAndTold) {
+    std::vector<std::string> told;
+    database->SetFailureObserver(
+        [&told](const std::string& sql, const std::string& reason) { told.push_back(sql + " | " + reason); });
     EXPECT_EQ(database->FailureCount(), 0);
     XComPtr<Data::IStatement> statement;
     XStringW error;
-    EXPECT_FALSE(database->Query(statement.Receive(), L"select nothing from f", error));
-    EXPECT_FALSE(database->Execute(L"select nothing from f", DataTable::Create(), 1, 0));
+    EXPECT_FALSE(database->Query(statement.Receive(), L"select nonesuch from f", error));
+    EXPECT_FALSE(database->Execute(L"select nonesuch from f", DataTable::Create(), 1, 0));
     ASSERT_TRUE(database->Query(statement.Receive(),
                                 L"select case when id = 3 then json('{') else id end from f order by id",
                                 error));
@@ -407,6 +410,10 @@ TEST_F(FigureTest, FailedStatementsAreCounted) {
     EXPECT_EQ(database->FailureCount(), 3);
     ASSERT_TRUE(database->Execute(L"select id from f", DataTable::Create(), 1, 0));
     EXPECT_EQ(database->FailureCount(), 3);
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[0], "select nonesuch from f | no such column: nonesuch");
+    EXPECT_EQ(told[1], told[0]);
+    EXPECT_EQ(told[2], "select case when id = 3 then json('{') else id end from f order by id | malformed JSON");
 }
 
 namespace {

@@ -40,7 +40,9 @@ bool QueryFirstText(Data::IDatabase* database, const wchar_t* sql, XStringW& tex
     text.clear();
     if (statement->Next())
         statement->GetString(text, 0);
-    return true;
+    // A step that fails reads as no row; it is a failure to report, not an empty table.
+    statement->GetError(error);
+    return error.empty();
 }
 
 } // namespace

@@ -141,7 +141,7 @@ bool SqliteDatabase::MissingTables(const std::vector<std::string>& names, std::v
             m_db, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE",
             -1, &statement, nullptr) != SQLITE_OK) {
         error = ErrorText();
-        NoteFailure();
+        NoteFailure("sqlite_master", error);
         return false;
     }
     for (const std::string& name : names) {
@@ -152,7 +152,7 @@ bool SqliteDatabase::MissingTables(const std::vector<std::string>& names, std::v
             missing.push_back(name);
         } else if (rc != SQLITE_ROW) {
             error = ErrorText();
-            NoteFailure();
+            NoteFailure(sqlite3_sql(statement), error);
             sqlite3_finalize(statement);
             return false;
         }
@@ -225,10 +225,16 @@ int KindOfValue(int sqliteType) {
 
 } // namespace
 
+void SqliteDatabase::NoteFailure(const std::string& sql, const XStringW& reason) {
+    ++m_failures;
+    if (m_observer)
+        m_observer(sql, reason.ToUtf8());
+}
+
 bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) {
     bool done = Fill(sql, table, replace, reserved);
     if (!done)
-        NoteFailure();
+        NoteFailure(sql != nullptr ? XStringW(sql).ToUtf8() : std::string(), m_lastError);
     return done;
 }
 
@@ -333,7 +339,7 @@ bool SqliteDatabase::Query(Data::IStatement** statement, const wchar_t* sql, XSt
     error.clear();
     sqlite3_stmt* prepared = Prepare(sql, error);
     if (prepared == nullptr) {
-        NoteFailure();
+        NoteFailure(sql != nullptr ? XStringW(sql).ToUtf8() : std::string(), error);
         return false;
     }
     *statement = new SqliteStatement(this, prepared);

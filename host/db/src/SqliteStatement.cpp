@@ -23,7 +23,7 @@ bool SqliteStatement::Next() {
         m_finished = true;
         if (rc != SQLITE_DONE) {
             m_error = m_database->ErrorText();
-            m_database->NoteFailure();
+            m_database->NoteFailure(sqlite3_sql(m_statement), m_error);
         }
     }
     return m_onRow;

@@ -15,6 +15,7 @@
 #include <sdk/Data.h>
 #include <sdk/XComPtr.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,11 @@ public:
     // step that ended in an error, a failed Execute): a measure of a session's trouble that does
     // not depend on who reported what.
     int FailureCount() const { return m_failures; }
-    void NoteFailure() { ++m_failures; }
+    // Told the SQL text and the reason of every statement that fails, as it is counted; for a
+    // host that keeps a log, and for tests that hold each failure against what the user was told.
+    using FailureObserver = std::function<void(const std::string& sql, const std::string& reason)>;
+    void SetFailureObserver(FailureObserver observer) { m_observer = std::move(observer); }
+    void NoteFailure(const std::string& sql, const XStringW& reason);
 
     // Prepares exactly one read-only statement; null with the reason otherwise.
     sqlite3_stmt* Prepare(const wchar_t* sql, XStringW& error);
@@ -63,6 +68,7 @@ private:
     std::string m_path;
     XStringW m_lastError;
     int m_failures = 0;
+    FailureObserver m_observer;
 };
 
 } // namespace HostDb
