@@ -180,7 +180,8 @@ bool RiskReturnPage::LoadIndexWeeks(std::vector<double>& weeks) {
     return ReadToTheEnd(statement);
 }
 
-bool RiskReturnPage::LoadAverages(const std::vector<double>& weeks, std::vector<RiskModel::AverageEntry>& averages) {
+bool RiskReturnPage::LoadAverages(const std::vector<double>& weeks,
+                                  std::vector<RiskModel::AverageEntry>& averages) {
     XComPtr<Data::IStatement> statement = RunQuery(m_module, kAverageQuery);
     if (statement == nullptr)
         return false;

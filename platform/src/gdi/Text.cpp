@@ -268,6 +268,19 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
         cap = std::min<long long>(cap, static_cast<long long>(visibleCharCap(rectWidth)) *
                                            std::clamp<long long>(lines, 1, kMaxLaidOutChars));
     }
+    // A single line laid out plainly needs only a prefix that already overflows the rectangle:
+    // starting from twice what average characters would fill, the prefix doubles until it does.
+    // The probe's layout is the one drawn below (it comes from the layout cache), so an
+    // ordinary text is shaped once and a pathological one costs a few short shapings.
+    if (bounded && singleLine && (format & DT_NOPREFIX) && count > cap / 4) {
+        const size_t limit = std::min(count, cap);
+        const long long average = std::max(font->AveCharWidth(), 1);
+        size_t probe = static_cast<size_t>(
+            std::clamp<long long>(rectWidth / average + 8, 16, static_cast<long long>(limit)));
+        while (probe < limit && font->Layout(text, probe, -1, true)->width <= rectWidth)
+            probe = std::min(limit, probe * 2);
+        cap = probe;
+    }
     const bool cutShort = count > cap;
     count = std::min(count, cap);
 
