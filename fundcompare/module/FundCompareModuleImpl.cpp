@@ -111,9 +111,15 @@ void FundCompareModuleImpl::Uninitialize() {
 }
 
 void FundCompareModuleImpl::ShowComparison() {
+    int shows = m_workspace.ShowCount();
     m_workspace.Performance().ClearList();
     if (m_mainFrame != nullptr)
         m_mainFrame->ActivatePage(&m_workspace);
+    // The list emptied above is refilled by the show message of the workspace. A workspace that
+    // was already on screen gets none, so its page is shown again here as that message would.
+    HWND workspace = m_workspace.Window();
+    if (m_workspace.ShowCount() == shows && workspace != nullptr && IsWindowVisible(workspace))
+        m_workspace.ShowCurrentPageAgain();
 }
 
 // ---- The compared-fund set ------------------------------------------------------------------------
@@ -182,7 +188,7 @@ bool FundCompareModuleImpl::PreTranslateMessage(MSG* message) {
     HWND workspace = m_workspace.Window();
     if (workspace == nullptr || !IsWindowVisible(workspace) || !m_workspace.FocusInPicker())
         return false;
-    m_workspace.AddSelectedFund();
+    m_workspace.AddFromPicker();
     return true;
 }
 

@@ -102,8 +102,15 @@ void BackgroundPage::GetTitle(XStringW& title) {
 
 void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter* newA,
                                      Data::IDataFilter* oldB, Data::IDataFilter* newB) {
-    if (m_fundsView == nullptr || m_fundsTable == nullptr)
+    if (m_fundsView == nullptr || m_fundsTable == nullptr) {
+        // Before the window exists there is no list to narrow. The latest filters are kept and
+        // applied when it is created, so that the picker follows a choice made on the host's
+        // fund-filter page before the comparison was first opened.
+        m_filtersPending = true;
+        m_pendingFilterA = newA;
+        m_pendingFilterB = newB;
         return;
+    }
     XComPtr<Data::IUpdateContext> update;
     m_fundsView->BeginUpdate(update.Receive());
     for (Data::IDataFilter* filter : {oldA, oldB})
@@ -134,7 +141,24 @@ void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter*
                 to->SetText(from->ToString().c_str());
         }
     }
-    m_picker.SetDataSource(filtered);
+    SetPickerSource(filtered);
+}
+
+void BackgroundPage::SetPickerSource(Data::IDataTable* table) {
+    m_pickerTable = table;
+    m_picker.SetDataSource(table);
+}
+
+XStringW BackgroundPage::ShownCode(const XStringW& code) {
+    int row = m_picker.GetCurrRow();
+    XComPtr<Data::IDataRow> dataRow;
+    if (m_pickerTable == nullptr || row < 0 || !m_pickerTable->GetRow(dataRow.Receive(), row) || !dataRow)
+        return code;
+    Data::IDataElement* own = dataRow->GetValue(L"code");
+    Data::IDataElement* shown = dataRow->GetValue(L"aliascode");
+    if (own == nullptr || shown == nullptr || own->ToString() != code || shown->ToString().empty())
+        return code;
+    return shown->ToString();
 }
 
 void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
@@ -156,12 +180,23 @@ void BackgroundPage::AddSelectedFund() {
         return;
     int result = m_module->AddFund(code);
     if (result == FundCompareModuleImpl::kPresent) {
+        // The user knows a fund by the code the picker shows, which need not be its own code.
         XStringW text;
-        text.Format(L"基金[%s]%s已存在。", code.c_str(), m_picker.GetCurrName().c_str());
+        text.Format(L"基金[%s]%s已存在。", ShownCode(code).c_str(), m_picker.GetCurrName().c_str());
         MessageBoxW(m_window, text.c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
     } else if (result == FundCompareModuleImpl::kFull) {
         MessageBoxW(m_window, L"最多只能添加100只基金进行对比！", L"提示", MB_OK | MB_ICONWARNING);
     }
+}
+
+void BackgroundPage::AddFromPicker() {
+    AddSelectedFund();
+    if (!m_picker.IsWindow())
+        return;
+    // The list would otherwise stay open over the page and the code just added would have to be
+    // erased by hand before the next one.
+    m_picker.ShowDropDown(false);
+    m_picker.SelectAllText();
 }
 
 bool BackgroundPage::FocusInPicker() const {
@@ -202,6 +237,11 @@ void BackgroundPage::ShowTab(int index) {
 void BackgroundPage::OnShowWindow(bool shown) {
     if (!shown)
         return;
+    ++m_showCount;
+    ShowCurrentPageAgain();
+}
+
+void BackgroundPage::ShowCurrentPageAgain() {
     // Selecting the current tab again makes the header report it, and the page that reloads when
     // shown does so.
     int current = m_header.GetCurrSel();
@@ -307,10 +347,16 @@ void BackgroundPage::OnCreate() {
 
     // 4. The fund picker.
     m_picker.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, m_window);
-    m_picker.SetDataSource(m_fundsTable);
+    SetPickerSource(m_fundsTable);
     m_picker.GetDropDownGrid().SetHeader(kPickerHeader);
     m_picker.SetDataField(L"code", L"aliascode", L"name", L"pycode");
     SendMessageW(m_picker, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    if (m_filtersPending) {
+        m_filtersPending = false;
+        XComPtr<Data::IDataFilter> filterA = std::move(m_pendingFilterA);
+        XComPtr<Data::IDataFilter> filterB = std::move(m_pendingFilterB);
+        OnFilterChanged(nullptr, filterA, nullptr, filterB);
+    }
 
     // 5. The two buttons.
     RECT empty{0, 0, 0, 0};

@@ -51,8 +51,17 @@ public:
     void ApplyTheme(Conf::ITheme* theme);
     // The "添加" action: adds the picker's current fund to the comparison.
     void AddSelectedFund();
+    // Enter in the fund picker: the same action, then the picker is made ready for the next
+    // code (its list closed, its text selected so that typing replaces it).
+    void AddFromPicker();
     // True when the window with the keyboard focus is inside the fund picker.
     bool FocusInPicker() const;
+    // How often the workspace window has been shown; a show of an already visible window sends
+    // no show message and does not count.
+    int ShowCount() const { return m_showCount; }
+    // What showing the workspace does: the current page is shown again, so that a page that
+    // loads when shown loads.
+    void ShowCurrentPageAgain();
 
     HWND Window() const { return m_window; }
     int CurrentTab() const { return m_currentTab; }
@@ -79,6 +88,11 @@ private:
     void OnPaint();
     void OnShowWindow(bool shown);
     ComparePage* PageAt(int index);
+    // Hands a table to the picker and keeps it for reading the picked fund's other fields.
+    void SetPickerSource(Data::IDataTable* table);
+    // The code the user sees for the picker's current fund (aliascode), or code itself when the
+    // picker has no such field for it.
+    XStringW ShownCode(const XStringW& code);
 
     FundCompareModuleImpl* m_module = nullptr;
     XComPtr<ITabCtrl> m_tabCtrl;
@@ -94,6 +108,12 @@ private:
     Control::XComboEx m_picker;
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;
+    XComPtr<Data::IDataTable> m_pickerTable; // what the picker lists now
+    // The host's filters handed over before the window existed, applied when it is created.
+    bool m_filtersPending = false;
+    XComPtr<Data::IDataFilter> m_pendingFilterA;
+    XComPtr<Data::IDataFilter> m_pendingFilterB;
+    int m_showCount = 0;
     GeneralComparePage m_general;
     PerformancePage m_performance;
     AssetAllocationPage m_asset;

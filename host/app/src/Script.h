@@ -16,7 +16,8 @@
 //   type TEXT              text typed into the focus window
 //   wait MS                let the clock run (hover delays, timers)
 //   screenshot FILE.png    save the screen
-//   dump FILE.tsv          the cells of the visible page as displayed, titles first
+//   dump FILE.tsv          the cells of the visible page as displayed, titles first; on the
+//                          risk-return page its stars as the star map read them
 //   expect-message TEXT    the last message box shown had this text
 // Blank lines and lines starting with '#' are ignored.
 #pragma once
