@@ -176,6 +176,7 @@ TEST(Theme, MalformedFilesNameTheLineAndTheFault) {
              {"<themes/>", "root element must be <theme>"},
              {"<theme>\n<color key=\"a\"", "line 2"},
              {"", "malformed theme"},
+             {"<theme><font key=\"a\" face=\"x&#1;y\" size=\"12\"/></theme>", "character XML cannot hold"},
          }) {
         XStringW error;
         EXPECT_EQ(ParseText(bad.text, error), nullptr) << bad.text;

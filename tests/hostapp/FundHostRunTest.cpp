@@ -335,7 +335,7 @@ TEST_F(FundHostRun, ASettingThatCannotBeSavedIsToldEveryTimeTheSameWay) {
                                                   "\n"
                                                   "add 000001\n"
                                                   "add 000001\n"
-                                                  "expect-message 基金[F001]华夏成长股票已存在。\n"
+                                                  "expect-message 基金[000001]华夏成长股票已存在。\n"
                                                   "theme dark\n"
                                                   "expect-message " +
                                                   told + "\n"));

@@ -628,6 +628,11 @@ bool ScriptRunner::Dump(const std::string& path, std::string& error) {
             return false;
         }
         writeStars(out, *map);
+        out.close();
+        if (out.fail()) {
+            error = "cannot write '" + path + "'";
+            return false;
+        }
         std::printf("dump: %s\n", path.c_str());
         return true;
     }

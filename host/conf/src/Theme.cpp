@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 namespace HostConf {
@@ -99,6 +100,9 @@ XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error)
             font.face = Utf8(node.attribute("face").value());
             if (font.face.empty())
                 return fail(at, "font '" + key + "' has no face");
+            // The face travels on in header documents, which cannot hold such characters.
+            if (!std::all_of(font.face.str().begin(), font.face.str().end(), IsXmlChar))
+                return fail(at, "font '" + key + "' has a face with a character XML cannot hold");
             if (!ParseInt(node.attribute("size").value(), 1, 200, font.size))
                 return fail(at, "font '" + key + "' has no size from 1 to 200");
             if (node.attribute("weight") && !ParseInt(node.attribute("weight").value(), 1, 1000, font.weight))
