@@ -139,6 +139,7 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
         m_workspace.Asset().Reload(true);
     else if (m_workspace.Industry().IsWindowVisible())
         m_workspace.Industry().Reload(true);
+    m_workspace.Growth().ReloadIfVisible();
     FireCompareChanged();
     return kAdded;
 }
@@ -155,6 +156,8 @@ void FundCompareModuleImpl::ClearFunds() {
     m_workspace.Industry().ClearList();
     m_workspace.Asset().ClearList();
     m_workspace.RiskReturn().ReloadIfVisible();
+    m_workspace.Growth().ClearData();
+    m_workspace.Growth().ReloadIfVisible();
 }
 
 bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
@@ -163,6 +166,7 @@ bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
     m_workspace.RiskReturn().ReloadIfVisible();
     m_workspace.Industry().ReloadIfVisible();
     m_workspace.Asset().ReloadIfVisible();
+    m_workspace.Growth().ReloadIfVisible();
     FireCompareChanged();
     return true;
 }

@@ -14,7 +14,8 @@ namespace {
 const wchar_t kClassName[] = L"Quenda2_BackgroundPage";
 const wchar_t kTitle[] = L"对比分析";
 const wchar_t kPrompt[] = L"请选择对比的基金：";
-const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报", L"资产分布", L"行业配置"};
+const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报",
+                                       L"资产分布", L"行业配置", L"走势对比"};
 
 // The columns of the picker's drop-down list, on one line as the picker's grid reads it.
 const wchar_t kPickerHeader[] =
@@ -168,6 +169,7 @@ void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_riskReturn.SetModule(module);
     m_asset.SetModule(module);
     m_industry.SetModule(module);
+    m_growth.SetModule(module);
 }
 
 void BackgroundPage::AddSelectedFund() {
@@ -217,6 +219,8 @@ ComparePage* BackgroundPage::PageAt(int index) {
         return &m_asset;
     case 4:
         return &m_industry;
+    case 5:
+        return &m_growth;
     default:
         return nullptr;
     }
@@ -228,7 +232,7 @@ void BackgroundPage::ShowTab(int index) {
         return;
     m_currentTab = index;
     // Hide the others first, so that two pages are never visible together.
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPageCount; ++i)
         if (i != index)
             PageAt(i)->ShowWindow(SW_HIDE);
     shown->ShowWindow(SW_SHOW);
@@ -325,6 +329,7 @@ void BackgroundPage::OnCreate() {
     m_riskReturn.Create(m_window, nullptr);
     m_asset.Create(m_window, nullptr);
     m_industry.Create(m_window, nullptr);
+    m_growth.Create(m_window, nullptr);
     m_general.ShowWindow(SW_SHOW);
 
     // 2. The page tabs.
@@ -373,9 +378,10 @@ void BackgroundPage::OnSize(int width, int height) {
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
-    ::MoveWindow(m_header, 5, 44, 445, 20, TRUE);
+    // Wide enough for the sixth tab as well: 5 + 6 tabs of 80.
+    ::MoveWindow(m_header, 5, 44, 485, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPageCount; ++i)
         PageAt(i)->MoveWindow(pageRect, TRUE);
 }
 
@@ -415,6 +421,7 @@ void BackgroundPage::ApplyTheme(Conf::ITheme* theme) {
     m_asset.ApplyTheme(theme);
     m_industry.ApplyTheme(theme);
     m_riskReturn.ApplyTheme(theme);
+    m_growth.ApplyTheme(theme);
 
     Conf::ThemeFont font;
     theme->GetFont("default", font);

@@ -1,10 +1,12 @@
 // BackgroundPage: the comparison workspace that the module puts into the main frame's fund-filter
 // tab under the title "对比分析". Its top strip holds the fund picker, the add and clear buttons and
-// the page tabs; below the strip one of the five comparison pages fills the window.
+// the page tabs; below the strip one of the comparison pages fills the window: the five pages,
+// then the growth page.
 #pragma once
 
 #include "pages/asset/AssetAllocationPage.h"
 #include "pages/general/GeneralComparePage.h"
+#include "pages/growth/GrowthPage.h"
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
@@ -25,6 +27,8 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
+    // The five pages and the growth page after them.
+    static constexpr int kPageCount = 6;
 
     BackgroundPage();
     ~BackgroundPage();
@@ -65,8 +69,8 @@ public:
 
     HWND Window() const { return m_window; }
     int CurrentTab() const { return m_currentTab; }
-    // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry) and hides
-    // the others; any other index changes nothing.
+    // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry, 5 growth)
+    // and hides the others; any other index changes nothing.
     void ShowTab(int index);
 
     Control::XComboEx& Picker() { return m_picker; }
@@ -79,6 +83,7 @@ public:
     AssetAllocationPage& Asset() { return m_asset; }
     IndustryPage& Industry() { return m_industry; }
     RiskReturnPage& RiskReturn() { return m_riskReturn; }
+    GrowthPage& Growth() { return m_growth; }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -119,4 +124,5 @@ private:
     AssetAllocationPage m_asset;
     IndustryPage m_industry;
     RiskReturnPage m_riskReturn;
+    GrowthPage m_growth;
 };

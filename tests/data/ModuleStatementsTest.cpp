@@ -337,6 +337,11 @@ TEST(EmptyDatabase, EveryStatementRunsAndReturnsNothingToShow) {
         SCOPED_TRACE(statement.name);
         Rows rows;
         ASSERT_NO_THROW(rows = Query(db.get(), statement.sql));
+        // The growth page's check for its tables reads the schema, which an empty database has too.
+        if (statement.name == "kHistoryTablesQuery") {
+            EXPECT_EQ(rows.rows.size(), 2u);
+            continue;
+        }
         // Aggregates give one row of NULL; everything else gives no row.
         for (const auto& row : rows.rows)
             for (const auto& cell : row)

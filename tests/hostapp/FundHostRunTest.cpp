@@ -523,3 +523,29 @@ TEST_F(FundHostRun, AReportDateThatIsNoDateDoesNotEmptyTheDateBox) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FundHostRun, TheGrowthPageIsReachedByNameAndDumpsItsFiguresAsShown) {
+    const TestSupport::FixtureDb growthDb{"funds.sql", "../pages_growth/growth_history.sql"};
+    const std::string tsv = (folder / "growth.tsv").string(), shot = (folder / "growth.png").string();
+    HostRun run = runHost("--headless --size 1024x700 --config " + (folder / "config.xml").string() +
+                          " --db " + growthDb.Path() + " --script " +
+                          writeScript(folder, "add 000001\ntab growth\nmove 400 300\nscreenshot " + shot +
+                                                  "\ntab 综合对比\ntab 走势对比\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+    std::ifstream in(tsv);
+    std::string titles, fund, index, extra;
+    std::getline(in, titles);
+    std::getline(in, fund);
+    std::getline(in, index);
+    EXPECT_EQ(
+        titles.rfind("代码\t名称\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t", 0), 0u)
+        << titles;
+    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t6.32%\t", 0), 0u) << fund;
+    EXPECT_EQ(index.rfind("sh000001\t上证指数\t6.00%\t", 0), 0u) << index;
+    EXPECT_FALSE(std::getline(in, extra) && !extra.empty()) << extra;
+}
+
+} // namespace

@@ -17,8 +17,9 @@ namespace {
 // The frame's tab of the comparison workspace and the captions of its page tabs.
 constexpr const wchar_t* kWorkspaceTitle = L"对比分析";
 const std::map<std::wstring, int> kPageTabs = {
-    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1}, {L"风险回报", 2},
-    {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},    {L"行业配置", 4},    {L"industry", 4},
+    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1},
+    {L"风险回报", 2}, {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},
+    {L"行业配置", 4}, {L"industry", 4}, {L"走势对比", 5}, {L"growth", 5},
 };
 
 } // namespace
@@ -118,6 +119,9 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return Theme(action.text.ToUtf8(), error);
     case Kind::Click:
         PlatformClick(action.x, action.y);
+        return true;
+    case Kind::Move:
+        PlatformMouseMove(action.x, action.y);
         return true;
     case Kind::Key:
         return Key(action.text.ToUtf8(), error);
@@ -298,9 +302,12 @@ bool ScriptRunner::ShowWorkspace(std::string& error) {
 bool ScriptRunner::ClickPageTab(int index, std::string& error) {
     HWND workspace = WorkspaceWindow();
     Control::XTableHeader* header = nullptr;
+    // The workspace's own tab header, not one inside a page.
     if (workspace != nullptr)
         findChild(workspace, [&](HWND w) {
-            header = dynamic_cast<Control::XTableHeader*>(Control::XWin::FromHandle(w));
+            header = GetParent(w) == workspace
+                         ? dynamic_cast<Control::XTableHeader*>(Control::XWin::FromHandle(w))
+                         : nullptr;
             return header != nullptr;
         });
     if (header == nullptr) {
