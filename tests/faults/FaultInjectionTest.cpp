@@ -38,8 +38,8 @@ constexpr int kFunds = 20;
 // Every fault point is run while there are few; beyond that the first ones are run one by one and
 // the others sampled evenly, so that the suite stays within a couple of minutes under the
 // sanitizers on two cores.
-constexpr std::int64_t kVisitRuns = 64;
-constexpr std::int64_t kStartRuns = 16;
+constexpr std::int64_t kVisitRuns = 48;
+constexpr std::int64_t kStartRuns = 12;
 // A run that takes longer than this is a hang.
 constexpr unsigned kRunSeconds = 120;
 
@@ -47,7 +47,7 @@ constexpr unsigned kRunSeconds = 120;
 // date and, when it cannot, shows its amounts as missing.
 const char* const kSilentStatements[] = {"select max([date]) from tb_assetallocation where not isdeleted"};
 
-const char* const kPages[] = {"综合对比", "业绩表现", "风险回报", "资产分布", "行业配置"};
+const char* const kPages[] = {"综合对比", "业绩表现", "风险回报", "资产分布", "行业配置", "走势对比"};
 
 struct RunReport {
     bool fired = false;
@@ -133,36 +133,51 @@ private:
     std::vector<std::string> m_codes;
 };
 
-// Runs one fault point in a child process and collects its report; a crash or a hang is a
-// problem of its own.
-RunReport RunInChild(Harness& harness, std::int64_t n, const fs::path& dumps) {
+// A run in a child process: its id and the read end of the pipe its report comes through.
+struct Child {
+    pid_t pid = -1;
+    int pipe = -1;
+};
+
+// Forks a child that runs `body` under a time limit and writes its report to the parent.
+template <class Body>
+Child Launch(Body body) {
     int ends[2];
     if (::pipe(ends) != 0)
-        return RunReport{false, 0, 0, 0, "no pipe", {}};
+        return Child{};
     std::fflush(nullptr);
-    pid_t child = ::fork();
-    if (child == 0) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
         ::close(ends[0]);
         ::alarm(kRunSeconds);
-        RunReport report = harness.Run(n, dumps);
+        RunReport report = body();
         std::ostringstream text;
         text << report.fired << ' ' << report.counted << ' ' << report.messages << ' ' << report.reportable
              << ' ' << report.kinds.reads << ' ' << report.kinds.locks << ' ' << report.kinds.opens << ' '
              << report.problems;
         std::string bytes = text.str();
         ssize_t written = ::write(ends[1], bytes.data(), bytes.size());
-        // No destructors and no leak check: the parent still owns the host.
+        // No destructors and no leak check: the parent still owns everything the child copied.
         ::_exit(written == static_cast<ssize_t>(bytes.size()) ? 0 : 3);
     }
     ::close(ends[1]);
+    return Child{pid, ends[0]};
+}
+
+// Waits for a child and reads its report; a crash or a hang is a problem of its own.
+RunReport Collect(const Child& child) {
+    RunReport report;
+    if (child.pid < 0) {
+        report.problems = "no child could be started";
+        return report;
+    }
     std::string bytes;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t got; (got = ::read(child.pipe, buffer, sizeof buffer)) > 0;)
         bytes.append(buffer, static_cast<size_t>(got));
-    ::close(ends[0]);
+    ::close(child.pipe);
     int status = 0;
-    ::waitpid(child, &status, 0);
-    RunReport report;
+    ::waitpid(child.pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         report.problems = WIFSIGNALED(status)
                               ? "the run was killed by signal " + std::to_string(WTERMSIG(status)) +
@@ -175,6 +190,25 @@ RunReport RunInChild(Harness& harness, std::int64_t n, const fs::path& dumps) {
         report.kinds.locks >> report.kinds.opens;
     std::getline(in >> std::ws, report.problems);
     return report;
+}
+
+// Runs `body(n)` for every n in children, two at a time (the machines it runs on have two cores
+// or more), and answers the reports in the order of `points`.
+template <class Body>
+std::vector<RunReport> RunAll(const std::set<std::int64_t>& points, Body body) {
+    constexpr size_t kAtOnce = 2;
+    std::vector<RunReport> reports;
+    std::vector<Child> running;
+    for (std::int64_t n : points) {
+        running.push_back(Launch([&body, n] { return body(n); }));
+        if (running.size() == kAtOnce) {
+            reports.push_back(Collect(running.front()));
+            running.erase(running.begin());
+        }
+    }
+    for (const Child& child : running)
+        reports.push_back(Collect(child));
+    return reports;
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -212,52 +246,27 @@ std::set<std::int64_t> Choose(std::int64_t points, std::int64_t runs) {
     return chosen;
 }
 
-// Starts a host in a child process with the n-th operation failing (0: none). It must start, or
+// Starts a host with the n-th operation failing (0: none), in a child process. It must start, or
 // stop with a reason; either way without a crash or a hang.
-RunReport StartInChild(const CommandLine& line, std::int64_t n) {
-    int ends[2];
-    if (::pipe(ends) != 0)
-        return RunReport{false, 0, 0, 0, "no pipe", {}};
-    std::fflush(nullptr);
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::close(ends[0]);
-        ::alarm(kRunSeconds);
-        PlatformStartHeadless(1280, 800);
-        ULONG_PTR token = 0;
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token, &input, nullptr);
-        FaultVfs::Arm(n);
-        FundHost host;
-        std::string error;
-        bool started = host.Start(line, error);
-        PlatformRunUntilIdle();
-        FaultVfs::Disarm();
-        std::string problem = !started && error.empty() ? "the host stopped without a reason" : "";
-        if (started && (host.Frame() == nullptr || host.CompareModule() == nullptr))
-            problem = "the host started without its frame or module";
-        std::ostringstream text;
-        text << FaultVfs::Fired() << ' ' << FaultVfs::Counted() << " 0 0 " << problem;
-        std::string bytes = text.str();
-        ssize_t written = ::write(ends[1], bytes.data(), bytes.size());
-        ::_exit(written == static_cast<ssize_t>(bytes.size()) ? 0 : 3);
-    }
-    ::close(ends[1]);
-    std::string bytes;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, static_cast<size_t>(got));
-    ::close(ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+RunReport StartHost(const CommandLine& line, std::int64_t n) {
+    PlatformStartHeadless(1280, 800);
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    FaultVfs::Arm(n);
+    FundHost host;
+    std::string error;
+    bool started = host.Start(line, error);
+    PlatformRunUntilIdle();
+    FaultVfs::Disarm();
     RunReport report;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        report.problems = "the start was killed or failed (status " + std::to_string(status) + ")";
-        return report;
-    }
-    std::istringstream in(bytes);
-    in >> report.fired >> report.counted >> report.messages >> report.reportable;
-    std::getline(in >> std::ws, report.problems);
+    report.fired = FaultVfs::Fired();
+    report.counted = FaultVfs::Counted();
+    report.kinds = FaultVfs::CountedByKind();
+    if (!started && error.empty())
+        report.problems = "the host stopped without a reason";
+    if (started && (host.Frame() == nullptr || host.CompareModule() == nullptr))
+        report.problems = "the host started without its frame or module";
     return report;
 }
 
@@ -294,12 +303,17 @@ TEST(FaultInjection, EveryPageSurvivesAFailedReadLockOrOpenAndComesBackRight) {
     line.headless = true;
 
     // Start-up, before this process starts a host of its own.
-    RunReport plainStart = StartInChild(line, 0);
+    auto start = [&line](std::int64_t n) { return StartHost(line, n); };
+    RunReport plainStart = RunAll({0}, start).front();
     ASSERT_TRUE(plainStart.problems.empty()) << plainStart.problems;
     const std::int64_t startPoints = plainStart.counted;
+    const FaultVfs::Kinds startKinds = plainStart.kinds;
     int startsExercised = 0;
-    for (std::int64_t n : Choose(startPoints, kStartRuns)) {
-        RunReport report = StartInChild(line, n);
+    std::set<std::int64_t> startRuns = Choose(startPoints, kStartRuns);
+    std::vector<RunReport> startReports = RunAll(startRuns, start);
+    auto startReport = startReports.begin();
+    for (std::int64_t n : startRuns) {
+        const RunReport& report = *startReport++;
         EXPECT_TRUE(report.problems.empty()) << "start-up fault point " << n << ": " << report.problems;
         EXPECT_EQ(report.fired, n <= startPoints) << "start-up fault point " << n;
         startsExercised += report.fired ? 1 : 0;
@@ -333,7 +347,10 @@ TEST(FaultInjection, EveryPageSurvivesAFailedReadLockOrOpenAndComesBackRight) {
         Harness harness(host, *sqlite, codes);
         // A run in which nothing fails counts the fault points and shows the pages as they are.
         const fs::path reference = folder / "reference";
-        RunReport clean = RunInChild(harness, 0, reference);
+        auto visit = [&harness, &folder, &reference](std::int64_t n) {
+            return harness.Run(n, n == 0 ? reference : folder / ("run-" + std::to_string(n)));
+        };
+        RunReport clean = RunAll({0}, visit).front();
         ASSERT_TRUE(clean.problems.empty()) << clean.problems;
         ASSERT_EQ(clean.messages, 0);
         const std::int64_t points = clean.counted;
@@ -346,9 +363,12 @@ TEST(FaultInjection, EveryPageSurvivesAFailedReadLockOrOpenAndComesBackRight) {
         const FaultVfs::Kinds kinds = clean.kinds;
         int exercised = 0;
         auto started = std::chrono::steady_clock::now();
-        for (std::int64_t n : Choose(points, kVisitRuns)) {
+        std::set<std::int64_t> visitRuns = Choose(points, kVisitRuns);
+        std::vector<RunReport> visitReports = RunAll(visitRuns, visit);
+        auto visitReport = visitReports.begin();
+        for (std::int64_t n : visitRuns) {
             const fs::path dumps = folder / ("run-" + std::to_string(n));
-            RunReport report = RunInChild(harness, n, dumps);
+            const RunReport& report = *visitReport++;
             EXPECT_TRUE(report.problems.empty()) << "fault point " << n << ": " << report.problems;
             std::string changed = Differences(reference, dumps);
             EXPECT_TRUE(changed.empty())
@@ -359,11 +379,12 @@ TEST(FaultInjection, EveryPageSurvivesAFailedReadLockOrOpenAndComesBackRight) {
         }
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf(
-            "fault injection: start-up %d of %lld fault points; visits %d of %lld fault points (%lld reads, "
-            "%lld locks, %lld opens), %.1f s\n",
-            startsExercised, static_cast<long long>(startPoints), exercised, static_cast<long long>(points),
-            static_cast<long long>(kinds.reads), static_cast<long long>(kinds.locks),
-            static_cast<long long>(kinds.opens), seconds);
+            "fault injection: start-up %d of %lld fault points (%lld reads, %lld locks, %lld opens); visits "
+            "%d of %lld fault points (%lld reads, %lld locks, %lld opens); %.1f s for the visits\n",
+            startsExercised, static_cast<long long>(startPoints), static_cast<long long>(startKinds.reads),
+            static_cast<long long>(startKinds.locks), static_cast<long long>(startKinds.opens), exercised,
+            static_cast<long long>(points), static_cast<long long>(kinds.reads),
+            static_cast<long long>(kinds.locks), static_cast<long long>(kinds.opens), seconds);
         ::testing::Test::RecordProperty("start_fault_points", static_cast<int>(startPoints));
         ::testing::Test::RecordProperty("start_exercised", startsExercised);
         ::testing::Test::RecordProperty("visit_fault_points", static_cast<int>(points));
