@@ -4,6 +4,7 @@
 #include "FundHost.h"
 
 #include <platform/display.h>
+#include <hostconf/RegularFile.h>
 #include <platform/winnls.h>
 
 #include <algorithm>
@@ -12,8 +13,9 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -21,22 +23,29 @@ std::wstring wide(const std::string& text) {
     return XStringW::FromUtf8(text).str();
 }
 
-// A database file must exist and start like an SQLite file, so that a wrong path fails at start
-// with a clear message instead of at the first query.
+// A database file must be a file and start like an SQLite file, so that a wrong path fails at
+// start with a clear message instead of at the first query. The first bytes are read without
+// waiting, so a pipe given as the database is refused rather than waited on.
 bool looksLikeSqlite(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open the fund database '" + path + "'";
+    std::string header, reason;
+    if (!HostConf::ReadRegularFileStart(path, 16, header, reason)) {
+        error = "cannot open the fund database: " + reason;
         return false;
     }
-    char header[16] = {};
-    in.read(header, sizeof header);
-    if (in.gcount() < 16 || std::string(header, 15) != "SQLite format 3") {
+    if (header.size() < 16 || header.compare(0, 15, "SQLite format 3") != 0) {
         error = "'" + path + "' is not an SQLite fund database";
         return false;
     }
     return true;
 }
+
+// The tables the module and the host read. A database without them is some other SQLite file.
+const char* const kFundTables[] = {
+    "tb_fund",           "tb_yield",           "tb_yieldhistory",   "tb_currvalue",
+    "tb_buyredeemstate", "tb_assetallocation", "tb_investindustry", "tb_industryname",
+    "tb_riskevaluation", "tb_investadvisor",   "tb_bonus",          "tb_issueandlisting",
+    "tb_manager",        "tb_analyticalindex",
+};
 
 } // namespace
 
@@ -52,17 +61,17 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_app.Attach(new HostApp);
 
     // Configuration: a malformed file is reported and the defaults are used; it is never
-    // overwritten with them.
+    // overwritten with them. A path that is not a file stops the program before anything is
+    // written there.
     m_config.Attach(new HostConf::ConfManager);
     XStringW confError;
     std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
-    if (!m_config->Load(configPath, confError))
+    if (!m_config->Load(configPath, confError)) {
+        if (!m_config->Usable()) {
+            error = confError.ToUtf8();
+            return false;
+        }
         std::fprintf(stderr, "fundhost: %s\n", confError.ToUtf8().c_str());
-    if (line.zoom) {
-        m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
-        XStringW saveError;
-        if (!m_config->Save(saveError))
-            std::fprintf(stderr, "fundhost: %s\n", saveError.ToUtf8().c_str());
     }
     m_app->SetConfManager(m_config);
 
@@ -80,15 +89,19 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     }
     if (m_themeName.empty())
         m_themeName = "dark";
-    XStringW themeError;
-    if (!m_themes->SelectTheme(m_themeName, themeError)) {
-        std::fprintf(stderr, "fundhost: %s; using the dark theme\n", themeError.ToUtf8().c_str());
-        m_themeName = "dark";
-        if (!m_themes->SelectTheme(m_themeName, themeError)) {
-            error = themeError.ToUtf8();
-            return false;
-        }
+    // A theme that will not load gives way to the default and then to any theme that loads, and
+    // the reason of each one passed over is told.
+    std::vector<XStringW> themeFailures;
+    std::string chosen = m_themes->SelectFirstLoadable(m_themeName, "dark", themeFailures);
+    for (const XStringW& failure : themeFailures)
+        std::fprintf(stderr, "fundhost: %s\n", failure.ToUtf8().c_str());
+    if (chosen.empty()) {
+        error = "no theme could be loaded from " + ProgramFolder() + "/themes";
+        return false;
     }
+    if (chosen != m_themeName)
+        std::fprintf(stderr, "fundhost: using the %s theme\n", chosen.c_str());
+    m_themeName = chosen;
     m_app->SetThemeMgr(m_themes);
 
     if (!OpenDatabase(line.database, error))
@@ -112,9 +125,11 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     int width = line.width, height = line.height;
     std::optional<POINT> place;
     RememberedWindow(width, height, place, !line.sizeGiven);
-    // Never smaller than the frame lets a person make it.
-    width = std::max(width, MainFrame::kMinWidth);
-    height = std::max(height, MainFrame::kMinHeight);
+    // Never smaller than the frame lets a person make it, nor larger than the screen it starts on
+    // (a headless screen given by --size may be smaller than that minimum).
+    SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    width = std::max(width, std::min<int>(MainFrame::kMinWidth, screen.cx));
+    height = std::max(height, std::min<int>(MainFrame::kMinHeight, screen.cy));
     if (!m_frame->Create(width, height, L"基金分析")) {
         error = "cannot create the main window";
         return false;
@@ -142,6 +157,11 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
                               "mod_IndustryAllocation", m_frame.Get(), m_industryPage.Get()));
 
     m_frame->SetStatus(L"就绪");
+    if (line.zoom) {
+        // Saved once the frame is there, so that a failure is reported like every other setting's.
+        m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
+        SaveSettings();
+    }
     LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
     return true;
 }
@@ -159,6 +179,22 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = dbError.ToUtf8();
         return false;
     }
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    auto* sqlite = dynamic_cast<HostDb::SqliteDatabase*>(database.Get());
+    std::vector<std::string> wanted(std::begin(kFundTables), std::end(kFundTables));
+    std::vector<std::string> missing;
+    if (sqlite != nullptr && !sqlite->MissingTables(wanted, missing, dbError)) {
+        error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
+        return false;
+    }
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& name : missing)
+            names += (names.empty() ? "" : ", ") + name;
+        error = "'" + path + "' is not a fund database: it has no table " + names;
+        return false;
+    }
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
     return true;
 }
@@ -172,6 +208,12 @@ void FundHost::ReportModuleError(const std::wstring& text) {
 }
 
 void FundHost::LoadCompareModule(const std::string& path) {
+    // Only a file is handed to the loader, which would wait forever on a pipe.
+    HostConf::FileKind kind = HostConf::KindOfPath(path);
+    if (kind != HostConf::FileKind::Regular && kind != HostConf::FileKind::Missing) {
+        ReportModuleError(L"无法加载基金对比模块：" + wide(path) + L" " + wide(HostConf::DescribeKind(kind)));
+        return;
+    }
     m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_library == nullptr) {
         const char* reason = dlerror();
@@ -231,7 +273,17 @@ void FundHost::ToggleTheme() {
             m_filterPage->ApplyTheme(theme);
     }
     m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
-    m_config->Save(error);
+    SaveSettings();
+}
+
+bool FundHost::SaveSettings() {
+    XStringW error;
+    if (m_config == nullptr || m_config->Save(error))
+        return true;
+    // Told every time, in the words and the box the followed funds use for the same failure.
+    MessageBoxW(m_frame != nullptr ? m_frame->Window() : nullptr, error.c_str(), L"提示",
+                MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 // ---- Shut-down ------------------------------------------------------------------------------------

@@ -45,6 +45,8 @@ public:
     IFundCompareModule* CompareModule() const { return m_compare; }
     // Switches between the dark and the light theme (the frame's theme button).
     void ToggleTheme();
+    // Writes the configuration; a failure is reported in a message box, every time.
+    bool SaveSettings();
 
     // Where the theme files and the module are looked for by default: next to the executable.
     static std::string ProgramFolder();

@@ -42,6 +42,24 @@ bool ThemeManager::SelectThemeFile(const std::string& path, XStringW& error) {
     return true;
 }
 
+std::string ThemeManager::SelectFirstLoadable(const std::string& wanted, const std::string& fallback,
+                                              std::vector<XStringW>& failures) {
+    failures.clear();
+    std::vector<std::string> order{wanted};
+    if (fallback != wanted)
+        order.push_back(fallback);
+    for (const std::string& name : ThemeNames())
+        if (std::find(order.begin(), order.end(), name) == order.end())
+            order.push_back(name);
+    for (const std::string& name : order) {
+        XStringW error;
+        if (SelectTheme(name, error))
+            return name;
+        failures.push_back(error);
+    }
+    return {};
+}
+
 bool ThemeManager::GetCurrentTheme(Conf::ITheme** theme) {
     if (theme == nullptr)
         return false;

@@ -22,6 +22,11 @@ public:
     std::vector<std::string> ThemeNames() const;
     bool SelectTheme(const std::string& name, XStringW& error);
     bool SelectThemeFile(const std::string& path, XStringW& error);
+    // Selects the first theme that loads: the wanted one, then the default, then every other
+    // theme of the folder in name order. Returns the name selected (empty when none loads) and,
+    // in `failures`, the reason of every theme tried before it.
+    std::string SelectFirstLoadable(const std::string& wanted, const std::string& fallback,
+                                    std::vector<XStringW>& failures);
 
     bool GetCurrentTheme(Conf::ITheme** theme) override;
 
