@@ -246,3 +246,43 @@ TEST_F(XComboExTest, ANewDataSourceReplacesTheListAndKeepsOnlyAChoiceItStillHold
     EXPECT_TRUE(picker.GetCurrCode().empty());
     EXPECT_EQ(picker.GetDropDownGrid().GetCurrSel(), -1);
 }
+
+TEST_F(XComboExTest, TheWheelScrollsTheOpenListWhileTheKeyboardStaysInTheEdit) {
+    // Enough funds that the list cannot show them all at once.
+    XComPtr<Data::IDataTable> many = MakeTable({});
+    for (int i = 0; i < 60; ++i) {
+        int r = many->AddRow();
+        XComPtr<Data::IDataRow> row;
+        many->GetRow(row.Receive(), r);
+        std::wstring n = std::to_wstring(100000 + i);
+        const std::wstring values[] = {L"F" + n, n, L"基金" + n, L"JJ" + n, L"股票型"};
+        for (int c = 0; c < 5; ++c)
+            row->GetValueAt(c)->SetText(values[c].c_str());
+    }
+    picker.SetDataSource(many.Get());
+    ClickEdit();
+    POINT button = ToScreen(picker, 210, 11);
+    PlatformClick(button.x, button.y);
+    PlatformAdvanceClock(1000);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(picker.IsDroppedDown());
+    Control::XDataGrid& list = picker.GetDropDownGrid();
+    EXPECT_EQ(list.GetTopRow(), 0);
+
+    RECT listRect;
+    GetWindowRect(list, &listRect);
+    POINT over{listRect.left + 60, listRect.top + 80};
+    PlatformMouseWheel(over.x, over.y, -2); // toward the user: later rows
+    PlatformRunUntilIdle();
+    const int scrolled = list.GetTopRow();
+    EXPECT_GT(scrolled, 0);
+    PlatformMouseWheel(over.x, over.y, 1);
+    PlatformRunUntilIdle();
+    EXPECT_LT(list.GetTopRow(), scrolled);
+    EXPECT_GT(list.GetTopRow(), 0);
+
+    // Scrolling is not choosing: the list stays open and typing still goes to the edit field.
+    EXPECT_TRUE(picker.IsDroppedDown());
+    EXPECT_EQ(GetFocus(), picker.GetEditWindow());
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+}
