@@ -69,6 +69,16 @@ public:
 
 // ---- The map window ----------------------------------------------------------------------------
 
+// A label as the map last drew it: the star's reading index, the text box in client coordinates
+// and, for a label moved away from its star, the leader line joining them.
+struct StarLabel {
+    int star = -1;
+    RECT box{0, 0, 0, 0};
+    bool leader = false;
+    POINT leaderFrom{0, 0};
+    POINT leaderTo{0, 0};
+};
+
 class FundStarMap : public XWin {
 public:
     FundStarMap();
@@ -101,6 +111,9 @@ public:
 
     // What the map read at the last SetDelegate, in reading order (for the host and for tests).
     const std::vector<StarInfo>& GetStars() const { return m_stars; }
+    // The labels of the last painting, in the order they were placed; a star without a label in
+    // it had no room for one.
+    const std::vector<StarLabel>& GetLabels() const { return m_labels; }
     // The reading index of the star under the hover tip, -1 when no tip is shown.
     int GetHotStar() const { return m_hot; }
     // The reading index of the selected star, -1 when none is.
@@ -127,6 +140,7 @@ private:
 
     FundStarMapDelegate* m_delegate = nullptr;
     std::vector<StarInfo> m_stars;
+    std::vector<StarLabel> m_labels;
     Common::XStringW m_returnCaption;
     Common::XStringW m_stdDevCaption;
     Common::XStringW m_parentName;
