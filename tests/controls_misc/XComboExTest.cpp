@@ -286,3 +286,33 @@ TEST_F(XComboExTest, TheWheelScrollsTheOpenListWhileTheKeyboardStaysInTheEdit) {
     EXPECT_EQ(GetFocus(), picker.GetEditWindow());
     EXPECT_TRUE(picker.GetCurrCode().empty());
 }
+
+TEST_F(XComboExTest, TheListTakesTheColoursOfThePickersFieldAndFollowsThem) {
+    POINT button = ToScreen(picker, 210, 11);
+    PlatformClick(button.x, button.y);
+    PlatformAdvanceClock(1000);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(picker.IsDroppedDown());
+    HWND list = picker.GetDropDownGrid();
+    RECT client;
+    GetClientRect(list, &client);
+    // Below the six rows the list shows its background: the field's, not a colour of its own.
+    const POINT empty{client.right / 2, client.bottom - 20};
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(PlatformWindowPixel(picker.GetEditWindow(), 2, 2), GetSysColor(COLOR_WINDOW));
+
+    // A dark scheme: the open list and the field change together.
+    const INT which[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT};
+    const COLORREF dark[] = {RGB(11, 13, 18), RGB(230, 232, 236), RGB(39, 48, 66)};
+    SetSysColors(3, which, dark);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), RGB(11, 13, 18));
+    EXPECT_EQ(PlatformWindowPixel(picker.GetEditWindow(), 2, 2), RGB(11, 13, 18));
+
+    // Colours the owner gives the list are its own and stay.
+    picker.GetDropDownGrid().SetBkColor(RGB(1, 2, 3));
+    const COLORREF light[] = {RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 120, 215)};
+    SetSysColors(3, which, light);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), RGB(1, 2, 3));
+}
