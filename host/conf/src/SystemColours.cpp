@@ -2,6 +2,7 @@
 
 #include <platform/windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace HostConf {
@@ -30,12 +31,20 @@ void ApplySystemColours(Conf::ITheme* theme) {
     take("button_text", {COLOR_BTNTEXT, COLOR_MENUTEXT});
     take("button_border", {COLOR_BTNSHADOW});
     take("list_scroll_face", {COLOR_SCROLLBAR});
-    // Disabled text sits halfway between the face and its text.
+    // Shades between the button face and its text: disabled text halfway, the lit edge of a
+    // raised button a quarter of the way, a pressed button's face an eighth.
     COLORREF face = 0, text = 0;
     if (theme->GetColor("button_bg", face) && theme->GetColor("button_text", text)) {
-        indexes.push_back(COLOR_GRAYTEXT);
-        values.push_back(RGB((GetRValue(face) + GetRValue(text)) / 2, (GetGValue(face) + GetGValue(text)) / 2,
-                             (GetBValue(face) + GetBValue(text)) / 2));
+        auto shade = [&](double t) {
+            auto channel = [t](int a, int b) { return static_cast<BYTE>(a + (b - a) * t + 0.5); };
+            return RGB(channel(GetRValue(face), GetRValue(text)), channel(GetGValue(face), GetGValue(text)),
+                       channel(GetBValue(face), GetBValue(text)));
+        };
+        for (auto [index, t] : {std::pair{COLOR_GRAYTEXT, 0.5}, std::pair{COLOR_BTNHIGHLIGHT, 0.25},
+                                std::pair{COLOR_3DLIGHT, 0.12}}) {
+            indexes.push_back(index);
+            values.push_back(shade(t));
+        }
     }
     if (!indexes.empty())
         SetSysColors(static_cast<int>(indexes.size()), indexes.data(), values.data());
