@@ -65,6 +65,12 @@ std::vector<Pair> TextPairs() {
         {"combo_text", "combo_bg"},
         {"combo_text", "button_bg"},
         {"combo_text", "list_sel_bg"},
+        // The growth page: the chart's captions, ticks and legend (a hidden line's name is dimmed,
+        // still readable), and its pointer tip; the correlation matrix writes its labels in the
+        // chart's text colour too.
+        {"chart_text", "chart_bg"},
+        {"chart_legend_hidden", "chart_bg"},
+        {"chart_tip_text", "chart_tip_bg"},
         // Filter strips and the chart, as the theme pairs them.
         {"filter_text", "filter_bg"},
         {"filter_sel_text", "filter_sel_bg"},
