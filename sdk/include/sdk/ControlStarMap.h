@@ -111,8 +111,10 @@ public:
 
     // What the map read at the last SetDelegate, in reading order (for the host and for tests).
     const std::vector<StarInfo>& GetStars() const { return m_stars; }
-    // The labels of the last painting, in the order they were placed; a star without a label in
-    // it had no room for one.
+    // The labels of the last painting. Each stays beside its own star, or is joined to it by a
+    // leader line when it had to move away; the averages and the index (stars without a label of
+    // their own, or read through GetAverageStar) are placed before the funds, so a crowd of funds
+    // cannot take their room. A star without a label here had no room for one.
     const std::vector<StarLabel>& GetLabels() const { return m_labels; }
     // The reading index of the star under the hover tip, -1 when no tip is shown.
     int GetHotStar() const { return m_hot; }
