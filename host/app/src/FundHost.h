@@ -13,6 +13,7 @@
 #include <hostconf/ThemeManager.h>
 #include <hostdb/DatabaseModule.h>
 
+#include <optional>
 #include <string>
 
 class FundHost {
@@ -53,6 +54,9 @@ private:
     bool OpenDatabase(const std::string& path, std::string& error);
     void LoadCompareModule(const std::string& path);
     void ReportModuleError(const std::wstring& text);
+    // The frame's size (when useSize) and place remembered from the last run, and remembering them.
+    void RememberedWindow(int& width, int& height, std::optional<POINT>& place, bool useSize) const;
+    void RememberWindow();
 
     XComPtr<HostApp> m_app;
     XComPtr<HostConf::ConfManager> m_config;

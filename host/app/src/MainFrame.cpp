@@ -176,7 +176,18 @@ bool MainFrame::InsertButton(const char* anchorId, Button button) {
 
 void MainFrame::SetStatus(const std::wstring& text) {
     m_status = text;
+    m_statusAction.clear();
+    m_actionTarget = nullptr;
+    m_actionCommand = 0;
+    m_actionRect = RECT{};
     Invalidate();
+}
+
+void MainFrame::SetStatusNote(const Control::StatusNote& note) {
+    SetStatus(note.text.str());
+    m_statusAction = note.action.str();
+    m_actionTarget = note.target;
+    m_actionCommand = note.command;
 }
 
 RECT MainFrame::ButtonRect(const std::string& buttonId) const {
@@ -250,6 +261,8 @@ void MainFrame::Invalidate() {
 LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
+        if (!IsIconic(m_window))
+            GetWindowRect(m_window, &m_lastRect);
         LayoutBars();
         m_tab->Layout();
         Invalidate();
@@ -272,6 +285,20 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_MOVE:
+        if (!IsIconic(m_window))
+            GetWindowRect(m_window, &m_lastRect);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+        return 0;
+    }
+    case Control::kStatusNoteMessage:
+        if (lParam == 0)
+            return 0;
+        SetStatusNote(*reinterpret_cast<const Control::StatusNote*>(lParam));
+        return 1;
     default:
         return DefWindowProcW(m_window, message, wParam, lParam);
     }
@@ -288,6 +315,15 @@ void MainFrame::Press(const Button& button) {
 }
 
 void MainFrame::OnLeftButtonUp(int x, int y) {
+    if (!m_statusAction.empty() && inside(m_actionRect, x, y)) {
+        // The note's action goes to its window; the note has done its work.
+        HWND target = m_actionTarget;
+        UINT command = m_actionCommand;
+        SetStatus(std::wstring());
+        if (target != nullptr && IsWindow(target))
+            SendMessageW(target, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        return;
+    }
     for (const Button& b : m_buttons)
         if (inside(b.rect, x, y)) {
             Press(b);
@@ -431,6 +467,23 @@ void MainFrame::OnPaint() {
     FillRect(memory, &statusLine, border);
     RECT statusText{status.left + 8, status.top, status.right - 8, status.bottom};
     drawText(memory, m_statusFont, m_colours.statusText, m_status, statusText, DT_LEFT | DT_VCENTER);
+    m_actionRect = RECT{};
+    if (!m_statusAction.empty()) {
+        // The note's action, as a link after the text.
+        HGDIOBJ oldFont = SelectObject(memory, m_statusFont);
+        SIZE textSize{0, 0}, actionSize{0, 0};
+        GetTextExtentPoint32W(memory, m_status.c_str(), static_cast<int>(m_status.size()), &textSize);
+        GetTextExtentPoint32W(memory, m_statusAction.c_str(), static_cast<int>(m_statusAction.size()),
+                              &actionSize);
+        SelectObject(memory, oldFont);
+        int left = statusText.left + textSize.cx + 12;
+        m_actionRect = RECT{left, status.top + 2, left + actionSize.cx, status.bottom - 2};
+        drawText(memory, m_statusFont, m_colours.tabSelectedText, m_statusAction, m_actionRect,
+                 DT_LEFT | DT_VCENTER);
+        RECT underline{m_actionRect.left, m_actionRect.bottom - 2, m_actionRect.right,
+                       m_actionRect.bottom - 1};
+        fill(memory, underline, m_colours.tabSelectedText);
+    }
     DeleteObject(border);
 
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,

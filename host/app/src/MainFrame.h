@@ -7,6 +7,7 @@
 
 #include <hostkernel/RefCounted.h>
 #include <platform/windows.h>
+#include <sdk/ControlStatusNote.h>
 #include <sdk/Modules.h>
 
 #include <functional>
@@ -64,6 +65,16 @@ public:
     void SetThemeSwitch(std::function<void()> action) { m_themeSwitch = std::move(action); }
     void ApplyTheme(Conf::ITheme* theme);
     void SetStatus(const std::wstring& text);
+    // A note with an optional action link after its text (Control::kStatusNoteMessage).
+    void SetStatusNote(const Control::StatusNote& note);
+    const std::wstring& Status() const { return m_status; }
+    const std::wstring& StatusAction() const { return m_statusAction; }
+    // Where the status note's action link is drawn, in frame client coordinates; empty without one.
+    RECT StatusActionRect() const { return m_actionRect; }
+    // The frame's window rectangle as last sized or moved (still known after the window is gone).
+    RECT LastWindowRect() const { return m_lastRect; }
+    // The smallest size the user can give the frame: room for the workspace's strip and a page.
+    static constexpr int kMinWidth = 760, kMinHeight = 520;
 
     // Where a button, a tab or the theme switch is drawn, in frame client coordinates (for the
     // scripted runs, which click them as a person would). Empty when there is none.
@@ -118,6 +129,11 @@ private:
     XComPtr<TabCtrl> m_tab;
     std::function<void()> m_themeSwitch;
     std::wstring m_status;
+    std::wstring m_statusAction;
+    HWND m_actionTarget = nullptr;
+    UINT m_actionCommand = 0;
+    RECT m_actionRect{};
+    RECT m_lastRect{};
     std::wstring m_themeCaption = L"浅色主题";
     Colours m_colours;
     int m_toolbarHeight = 34, m_tabHeight = 28, m_statusHeight = 22;
