@@ -1,7 +1,10 @@
 // Themes: the shipped files, the file format and its errors, and switching themes.
+#include <hostconf/SystemColours.h>
 #include <hostconf/Theme.h>
 #include <hostconf/ThemeManager.h>
 #include <hostconf/XmlEscape.h>
+
+#include <platform/windows.h>
 
 #include <gtest/gtest.h>
 
@@ -267,4 +270,44 @@ TEST(ThemeManager, AttributeTextLeavesOutWhatXmlCannotHold) {
     const wchar_t odd[] = {L'x', 0x0, L'y', 0x1, 0x1F, 0xFFFE, 0xFFFF, 0xD800, L'\t', L'\n', L'z'};
     EXPECT_EQ(EscapeAttribute(std::wstring(odd, std::size(odd))), L"xy&#9;&#10;z");
     EXPECT_EQ(EscapeAttribute(L"基金\u00E9\uFFFD"), L"基金\u00E9\uFFFD");
+}
+
+TEST(ThemeManager, TheStandardControlsTakeTheThemeThroughTheSystemColours) {
+    XComPtr<ThemeManager> manager;
+    manager.Attach(new ThemeManager(kThemes));
+    auto expectColours = [&](const char* name) {
+        XStringW error;
+        ASSERT_TRUE(manager->SelectTheme(name, error)) << error.ToUtf8();
+        XComPtr<Conf::ITheme> theme;
+        ASSERT_TRUE(manager->GetCurrentTheme(theme.Receive()));
+        auto key = [&](const char* k) {
+            COLORREF c = 0;
+            EXPECT_TRUE(theme->GetColor(k, c)) << k;
+            return c;
+        };
+        EXPECT_EQ(GetSysColor(COLOR_WINDOW), key("combo_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), key("combo_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), key("list_sel_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHTTEXT), key("combo_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), key("button_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_BTNTEXT), key("button_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_MENU), key("button_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_MENUTEXT), key("button_text")) << name;
+    };
+    expectColours("light");
+    expectColours("dark");
+    // A theme that cannot be read changes nothing, the system colours included.
+    const COLORREF before = GetSysColor(COLOR_WINDOW);
+    XStringW error;
+    EXPECT_FALSE(manager->SelectTheme("missing", error));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), before);
+    // A theme without the keys leaves those colours alone.
+    XComPtr<Theme> bare =
+        ParseText("<theme name=\"bare\"><color key=\"combo_bg\" value=\"#102030\"/></theme>", error);
+    ASSERT_NE(bare, nullptr);
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    ApplySystemColours(bare.Get());
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), text);
+    ApplySystemColours(nullptr);
 }

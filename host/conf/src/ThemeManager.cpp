@@ -1,5 +1,7 @@
 #include <hostconf/ThemeManager.h>
 
+#include <hostconf/SystemColours.h>
+
 #include "XmlText.h"
 
 #include <algorithm>
@@ -37,6 +39,9 @@ bool ThemeManager::SelectThemeFile(const std::string& path, XStringW& error) {
     if (!theme)
         return false;
     m_current = theme;
+    // The standard controls take the theme through the system colours; they are set before the
+    // windows hear of the change, so that whatever they repaint is in the new colours.
+    ApplySystemColours(theme.Get());
     if (m_changed)
         m_changed->Fire(static_cast<Conf::ITheme*>(theme.Get()));
     return true;

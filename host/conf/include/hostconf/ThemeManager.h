@@ -1,7 +1,7 @@
 // ThemeManager: Conf::IThemeMgr over a folder of theme files ("<name>.xml"). Selecting a theme
 // reads its file again, so an edited theme shows on the next switch; a malformed file is
-// reported and the current theme stays. Each switch fires "event_theme_changed" with the new
-// Conf::ITheme as the argument.
+// reported and the current theme stays. Each switch sets the system colours from the theme
+// (SystemColours.h) and fires "event_theme_changed" with the new Conf::ITheme as the argument.
 #pragma once
 
 #include <hostconf/Theme.h>
