@@ -18,6 +18,8 @@
 #include "DailyHistory.h"
 #include "NameParts.h"
 #include "Prng.h"
+#include "RowLoader.h"
+#include "RowPipe.h"
 #include "Sqlite.h"
 
 #include <fcntl.h>
@@ -33,6 +35,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -288,40 +291,121 @@ const char* PickNonNull(Prng& rng, const std::array<const char*, N>& items) {
 
 // 3. The writer ====================================================================================
 
-// One prepared insert per table, kept for the whole load.
+// The tables the generator fills, by the number a row carries on its way to the inserting thread.
+enum Table {
+    kFundTable,
+    kAdvisorTable,
+    kCurrValueTable,
+    kYieldTable,
+    kYieldHistoryTable,
+    kRiskTable,
+    kAssetTable,
+    kIndustryTable,
+    kIndustryNameTable,
+    kBonusTable,
+    kIssueTable,
+    kManagerTable,
+    kRatingTable,
+    kStateTable,
+    kNetValueTable,
+    kIndexCloseTable,
+    kTableCount
+};
+
+// The INSERT statement of each table, in the order of Table.
+const std::vector<std::string_view>& InsertStatements() {
+    static const std::vector<std::string_view> statements = {
+        "INSERT INTO tb_fund (code, aliascode, name, pycode, fundtype, investtype, investstyle, companyguid, "
+        "createdate, peoples, quotient, isdellisting, isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        "INSERT INTO tb_investadvisor (guid, name, shortname, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_currvalue (code, date, value, totalvalue, daymargin, isdeleted) VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_yield (fundcode, fundtype, date, lastweek, lastmonth, lastquarter, lasthalfyear, "
+        "thisyear, yearavgyield1year, yearavgyield2year, yearavgyield3year, yearavgyield5year, isdeleted) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        "INSERT INTO tb_yieldhistory (fundcode, exponentcode, yieldtype, year, week, percentvalue, "
+        "isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
+        "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)",
+        "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) VALUES "
+        "(?,?,?,?,?)",
+        "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_indexhistory (exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?)",
+    };
+    return statements;
+}
+
+// Thrown on the generating thread when the inserting thread has given up, to unwind the generation.
+struct LoadStopped {};
+
+// Collects the generated rows into batches and hands each full batch to the inserting thread.
+class BatchWriter {
+public:
+    explicit BatchWriter(RowPipe& pipe) : m_pipe(pipe) { m_batch.Reserve(kBatchBytes + 4096); }
+
+    RowBatch& Batch() { return m_batch; }
+    void EndRow() {
+        if (m_batch.Bytes() >= kBatchBytes)
+            Flush();
+    }
+    void Flush() {
+        if (m_batch.Empty())
+            return;
+        if (!m_pipe.Send(std::move(m_batch)))
+            throw LoadStopped{};
+        m_batch = m_pipe.TakeEmpty();
+        m_batch.Reserve(kBatchBytes + 4096);
+    }
+
+private:
+    // Large enough that handing a batch over costs nothing next to inserting it, small enough that
+    // the inserting thread starts early and the batches in flight take little memory.
+    static constexpr std::size_t kBatchBytes = 256 * 1024;
+
+    RowPipe& m_pipe;
+    RowBatch m_batch;
+};
+
+// One table's rows, written as the generator makes them.
+class TableRows {
+public:
+    TableRows(BatchWriter& writer, Table table) : m_writer(writer), m_table(table) {}
+
+    template <class... Values>
+    void Row(const Values&... values) {
+        RowBatch& batch = m_writer.Batch();
+        batch.BeginRow(m_table, static_cast<int>(sizeof...(Values)));
+        (batch.Add(values), ...);
+        m_writer.EndRow();
+        ++m_rows;
+    }
+
+    std::int64_t Rows() const { return m_rows; }
+
+private:
+    BatchWriter& m_writer;
+    Table m_table;
+    std::int64_t m_rows = 0;
+};
+
+// Every table's rows.
 struct Writer {
-    explicit Writer(sqlite3* db)
-        : fund(db, "INSERT INTO tb_fund (code, aliascode, name, pycode, fundtype, investtype, investstyle, "
-                   "companyguid, createdate, peoples, quotient, isdellisting, isdeleted) "
-                   "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-          advisor(db, "INSERT INTO tb_investadvisor (guid, name, shortname, isdeleted) VALUES (?,?,?,?)"),
-          currvalue(db, "INSERT INTO tb_currvalue (code, date, value, totalvalue, daymargin, isdeleted) "
-                        "VALUES (?,?,?,?,?,?)"),
-          yield(db, "INSERT INTO tb_yield (fundcode, fundtype, date, lastweek, lastmonth, lastquarter, "
-                    "lasthalfyear, thisyear, yearavgyield1year, yearavgyield2year, yearavgyield3year, "
-                    "yearavgyield5year, isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-          history(db, "INSERT INTO tb_yieldhistory (fundcode, exponentcode, yieldtype, year, week, "
-                      "percentvalue, isdeleted) VALUES (?,?,?,?,?,?,?)"),
-          risk(db, "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, "
-                   "isdeleted) VALUES (?,?,?,?,?,?)"),
-          asset(db, "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
-                    "VALUES (?,?,?,?,?,?)"),
-          industry(db, "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, "
-                       "isdeleted) VALUES (?,?,?,?,?,?)"),
-          industryName(db, "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)"),
-          bonus(db, "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)"),
-          issue(db, "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) "
-                    "VALUES (?,?,?,?,?)"),
-          manager(db, "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) "
-                      "VALUES (?,?,?,?,?)"),
-          rating(db, "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) "
-                     "VALUES (?,?,?,?,?)"),
-          state(db,
-                "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)"),
-          netValue(db, "INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) "
-                       "VALUES (?,?,?,?,?)"),
-          indexClose(db, "INSERT INTO tb_indexhistory (exponentcode, date, closevalue, isdeleted) "
-                         "VALUES (?,?,?,?)") {}
+    explicit Writer(BatchWriter& writer)
+        : fund(writer, kFundTable), advisor(writer, kAdvisorTable), currvalue(writer, kCurrValueTable),
+          yield(writer, kYieldTable), history(writer, kYieldHistoryTable), risk(writer, kRiskTable),
+          asset(writer, kAssetTable), industry(writer, kIndustryTable),
+          industryName(writer, kIndustryNameTable), bonus(writer, kBonusTable), issue(writer, kIssueTable),
+          manager(writer, kManagerTable), rating(writer, kRatingTable), state(writer, kStateTable),
+          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable) {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
@@ -329,7 +413,7 @@ struct Writer {
                manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows();
     }
 
-    Insert fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
+    TableRows fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
         manager, rating, state, netValue, indexClose;
 };
 
@@ -1008,8 +1092,10 @@ std::vector<FundSeed> PlanFunds(const Options& options) {
     return plan;
 }
 
-void Populate(sqlite3* db, const Options& options, Summary* summary) {
-    Writer out(db);
+// Makes every row of the database, in the order they are inserted, and sends them down `pipe`.
+void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
+    BatchWriter writer(pipe);
+    Writer out(writer);
     Prng rng(options.seed, 4);
 
     for (const Industry& industry : kLeafIndustries) {
@@ -1042,11 +1128,42 @@ void Populate(sqlite3* db, const Options& options, Summary* summary) {
     for (int i = 0; i < static_cast<int>(plan.size()); ++i)
         MakeFund(context, i, plan[i]);
     WriteRatings(context);
+    writer.Flush();
+    summary.funds = out.fund.Rows();
+    summary.rows = out.Rows();
+}
 
-    if (summary != nullptr) {
-        summary->funds = out.fund.Rows();
-        summary->rows = out.Rows();
+// Fills the open database. The rows are made on a worker thread while this one inserts them, so
+// that the numbers are worked out in the time SQLite spends on the rows before them.
+void Populate(sqlite3* db, const Options& options, Summary& summary) {
+    RowLoader loader(db, InsertStatements());
+    // A few batches in flight keep both threads busy; more would only hold memory.
+    RowPipe pipe(4);
+    std::thread maker([&] {
+        try {
+            MakeRows(pipe, options, summary);
+            pipe.Finish();
+        } catch (const LoadStopped&) {
+            pipe.Finish();
+        } catch (...) {
+            pipe.Finish(std::current_exception());
+        }
+    });
+    try {
+        RowBatch batch;
+        while (pipe.Receive(batch)) {
+            loader.Load(batch);
+            pipe.Return(std::move(batch));
+        }
+    } catch (...) {
+        pipe.Stop();
+        maker.join();
+        throw;
     }
+    maker.join();
+    if (loader.Rows() != summary.rows)
+        throw SqliteError("the generator made " + std::to_string(summary.rows) + " rows but stored " +
+                          std::to_string(loader.Rows()));
 }
 
 bool StartsWithCreateIndex(const char* text, const char* end) {
@@ -1108,7 +1225,7 @@ std::string Generate(const std::string& path, const Options& options, Summary* s
     std::remove(temporary.c_str());
     try {
         {
-            SqliteHandle db = OpenDatabase(temporary, true);
+            SqliteHandle db = OpenDatabase(temporary, true, true);
             // The file is private until it is renamed, so durability during the load buys nothing;
             // it is synced once, whole, below.
             Exec(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; "
@@ -1116,7 +1233,10 @@ std::string Generate(const std::string& path, const Options& options, Summary* s
             std::string indexes;
             CreateSchema(db.get(), &indexes);
             Exec(db.get(), "BEGIN");
-            Populate(db.get(), options, summary);
+            Summary made;
+            Populate(db.get(), options, made);
+            if (summary != nullptr)
+                *summary = made;
             Exec(db.get(), "COMMIT");
             Exec(db.get(), indexes);
             // Statistics for the planner of every reader, so that it prefers the per-fund indexes.
