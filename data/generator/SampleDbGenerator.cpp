@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -338,8 +339,8 @@ const std::vector<std::string_view>& InsertStatements() {
         "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) VALUES (?,?,?,?,?)",
         "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) VALUES (?,?,?,?,?)",
         "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)",
-        "INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?)",
-        "INSERT INTO tb_indexhistory (exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_indexhistory (id, exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?,?)",
     };
     return statements;
 }
@@ -454,12 +455,13 @@ void MakeIndexDays(const Options& options, Market& market, Writer& out) {
     if (options.historyFunds == 0)
         return;
     double level = 1250.0;
+    std::int64_t id = 0;
     for (size_t i = 0; i < calendar.days.size(); ++i) {
         level *= std::exp(market.indexDaily[i]);
-        out.indexClose.Row("sh000001", calendar.text[i], Round(level, 2), 0);
+        out.indexClose.Row(++id, "sh000001", calendar.text[i], Round(level, 2), 0);
     }
     // A withdrawn misprint of the latest close.
-    out.indexClose.Row("sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
+    out.indexClose.Row(++id, "sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
 }
 
 Market MakeMarket(const Options& options, Writer& out) {
@@ -512,6 +514,21 @@ struct RatingScores {
     double score[kRatingDates][3];
 };
 
+// What a fund's daily path is made from.
+struct DailyInputs {
+    int index = 0; // the fund's place in the order funds are made
+    Kind kind = Kind::Equity;
+    int firstWeek = 0; // the first whole week of the fund on the grid
+    int inception = 0;
+    std::vector<double> r; // weekly returns, by grid week
+    double beta = 0.0;
+    double noise = 0.0; // weekly volatility of the fund's own part
+    double startUnit = 0.0;
+    double startDividends = 0.0;
+    std::vector<Payout> payouts;
+    std::string code;
+};
+
 // What all funds share while they are made: the market, the companies and the names taken so far.
 struct Context {
     const Options& options;
@@ -525,6 +542,7 @@ struct Context {
     std::vector<RatingScores> ratings;
     int firstReportYear = 0;
     int lastDay = 0;
+    std::vector<DailyInputs> histories; // the funds whose daily rows are still to be written
 };
 
 int TakeCode(Context& context, Prng& rng, int low, int high) {
@@ -639,29 +657,27 @@ std::optional<double> Rounded(std::optional<double> value) {
     return value;
 }
 
+Prng DailyStream(const Options& options, int index) {
+    return Prng(options.seed, (std::uint64_t{1} << 32) + static_cast<std::uint64_t>(index));
+}
+
 // The fund's daily path: each week from its first full week spread over the week's trading days, as
 // beta times the index's day plus the fund's own part; the days before are flat at the starting
-// value. The rows go to the history table when this fund gets one, now and then with a withdrawn
-// misprint beside a day.
-NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek, int inception,
-                           const std::vector<double>& r, double beta, double noise, double startUnit,
-                           double startDividends, const std::vector<Payout>& payouts,
-                           const std::string& code) {
-    const Market& market = context.market;
+// value. Draws from the fund's own daily stream, so the same inputs always give the same path.
+NetValuePath WalkDailyPath(const Market& market, const DailyInputs& fund, Prng& rng) {
     const TradingCalendar& calendar = market.calendar;
-    Prng rng(context.options.seed, (std::uint64_t{1} << 32) + static_cast<std::uint64_t>(index));
-    const bool money = kind == Kind::Money;
+    const bool money = fund.kind == Kind::Money;
     std::vector<double> daily(calendar.days.size(), 0.0);
-    for (int t = firstWeek; t < market.weeks; ++t) {
+    for (int t = fund.firstWeek; t < market.weeks; ++t) {
         const int from = calendar.weekStart[t];
         const int count = calendar.weekStart[t + 1] - from;
         if (money)
-            SpreadWeek(rng, std::log1p(r[t]), nullptr, 0.0, 0.0, &daily[from], count);
+            SpreadWeek(rng, std::log1p(fund.r[t]), nullptr, 0.0, 0.0, &daily[from], count);
         else
-            SpreadWeek(rng, std::log1p(r[t]), &market.indexDaily[from], beta, noise / std::sqrt(5.0),
-                       &daily[from], count);
+            SpreadWeek(rng, std::log1p(fund.r[t]), &market.indexDaily[from], fund.beta,
+                       fund.noise / std::sqrt(5.0), &daily[from], count);
     }
-    const int first = calendar.FirstOnOrAfter(std::max(inception, calendar.days.front()));
+    const int first = calendar.FirstOnOrAfter(std::max(fund.inception, calendar.days.front()));
     // The first stored day is the value the fund starts from; its share of the week goes to the
     // next day of the same week, so that a reader who starts from the first row finds every week
     // whole (a week has five trading days or more, so the next day is in it).
@@ -669,18 +685,35 @@ NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek
         daily[first + 1] += daily[first];
         daily[first] = 0.0;
     }
-    NetValuePath path = WalkNetValues(calendar, first, daily, startUnit, startDividends, payouts, money);
-    if (!WritesHistory(context.options, index))
-        return path;
-    for (size_t k = 0; k < path.unit.size(); ++k)
-        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k], 6),
-                                 Round(path.total[k], 6), 0);
-    if (path.unit.size() > 2 && rng.Chance(0.01)) {
-        const size_t k = static_cast<size_t>(rng.Below(static_cast<int>(path.unit.size())));
-        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k] * 1.1, 6),
-                                 Round(path.total[k] * 1.1, 6), 1);
+    return WalkNetValues(calendar, first, daily, fund.startUnit, fund.startDividends, fund.payouts, money);
+}
+
+// The history table's rows: every fund that has a history, in code order, each fund's days in date
+// order, now and then with a withdrawn misprint right after the day it misprints. That is the order
+// of the table's key, so SQLite fills it by appending. Each path is walked again from its inputs
+// rather than kept from when the fund was made, which would hold every fund's days in memory.
+void WriteNetValues(Context& context) {
+    std::sort(context.histories.begin(), context.histories.end(),
+              [](const DailyInputs& a, const DailyInputs& b) { return a.code < b.code; });
+    const TradingCalendar& calendar = context.market.calendar;
+    std::int64_t id = 0;
+    for (const DailyInputs& fund : context.histories) {
+        Prng rng = DailyStream(context.options, fund.index);
+        const NetValuePath path = WalkDailyPath(context.market, fund, rng);
+        constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+        std::size_t misprint = kNone;
+        if (path.unit.size() > 2 && rng.Chance(0.01))
+            misprint = static_cast<std::size_t>(rng.Below(static_cast<int>(path.unit.size())));
+        for (std::size_t k = 0; k < path.unit.size(); ++k) {
+            const std::string& date = calendar.text[path.first + k];
+            context.out.netValue.Row(++id, fund.code, date, Round(path.unit[k], 6), Round(path.total[k], 6),
+                                     0);
+            if (k == misprint)
+                context.out.netValue.Row(++id, fund.code, date, Round(path.unit[k] * 1.1, 6),
+                                         Round(path.total[k] * 1.1, 6), 1);
+        }
     }
-    return path;
+    context.histories.clear();
 }
 
 void MakeFund(Context& context, int index, const FundSeed& seed) {
@@ -787,9 +820,14 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     const bool young = firstWeek >= market.weeks;
     const int last = market.weeks;
 
-    // The same weeks day by day, from the fund's first trading day (or the grid's first).
-    const NetValuePath path = MakeDailyPath(context, index, kind, firstWeek, inception, r, beta, noise,
-                                            startUnit, startDividends, payouts, code);
+    // The same weeks day by day, from the fund's first trading day (or the grid's first). Its rows
+    // are written once every fund is made.
+    DailyInputs daily{index, kind,      firstWeek,      inception, r,   beta,
+                      noise, startUnit, startDividends, payouts,   code};
+    Prng dailyRng = DailyStream(context.options, index);
+    const NetValuePath path = WalkDailyPath(market, daily, dailyRng);
+    if (WritesHistory(context.options, index))
+        context.histories.push_back(std::move(daily));
 
     // The fund row and its facts.
     const double peoples = std::max(200.0, std::round(shares / rng.Uniform(20000.0, 150000.0)));
@@ -1106,7 +1144,7 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     }
     out.industryName.Row(kManufacturingId, kManufacturingName, Null{});
 
-    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0};
+    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}};
     context.firstReportYear = kLastYear - options.years + 1;
     context.lastDay = DaysFromCivil(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {
@@ -1128,6 +1166,7 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     for (int i = 0; i < static_cast<int>(plan.size()); ++i)
         MakeFund(context, i, plan[i]);
     WriteRatings(context);
+    WriteNetValues(context);
     writer.Flush();
     summary.funds = out.fund.Rows();
     summary.rows = out.Rows();
@@ -1213,6 +1252,78 @@ void CreateSchema(sqlite3* db, std::string* deferredIndexes) {
     }
 }
 
+const char* BuildSettingsSql() {
+    // The file is private until it is renamed, so durability during the build buys nothing: no
+    // journal, no syncs, one lock for the whole build; the file is synced once, whole, at the end.
+    // The sorter that builds the indexes keeps its runs in temporary files rather than in memory,
+    // because SQLite sorts on helper threads only then. The page size stays SQLite's default: larger
+    // pages build faster but make the readers' per-fund lookups slower.
+    return "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
+           " PRAGMA cache_size=-65536;";
+}
+
+void FinishBuild(sqlite3* db, const std::string& deferredIndexes) {
+    // Building an index from a finished table is much cheaper than keeping it up to date row by
+    // row. Two helper threads sort the keys beside this one.
+    Exec(db, "PRAGMA threads=2");
+    Exec(db, deferredIndexes);
+    // Statistics for the planner of every reader, so that it prefers the per-fund indexes. The
+    // daily history tables are only ever read through their key, so a sample of them does; counting
+    // them whole would take longer than building them.
+    std::vector<std::string> tables;
+    StatementHandle names = Prepare(db, "select name from sqlite_master where type = 'table'"
+                                        " and name not like 'sqlite%' order by name");
+    while (sqlite3_step(names.get()) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(names.get(), 0)));
+    names.reset();
+    std::string full, sampled;
+    for (const std::string& table : tables)
+        (table == "tb_netvaluehistory" || table == "tb_indexhistory" ? sampled : full) +=
+            "ANALYZE \"" + table + "\";";
+    Exec(db, full);
+    Exec(db, "PRAGMA analysis_limit=1000;" + sampled + "PRAGMA analysis_limit=0;");
+}
+
+namespace {
+
+// The temporary file of the build in progress, for RemoveUnfinishedFile; a fixed buffer, because a
+// signal handler may read it. Only one build at a time registers: concurrent builds happen only
+// inside test and benchmark programs, which are not stopped by a signal that should clean up.
+char g_unfinished[4096];
+std::atomic<int> g_unfinishedState{0}; // 0 free, 1 being written, 2 holds a path
+
+bool RegisterUnfinished(const std::string& temporary) {
+    int expected = 0;
+    if (temporary.size() >= sizeof g_unfinished || !g_unfinishedState.compare_exchange_strong(expected, 1))
+        return false;
+    std::memcpy(g_unfinished, temporary.c_str(), temporary.size() + 1);
+    g_unfinishedState.store(2);
+    return true;
+}
+
+void UnregisterUnfinished(bool registered) {
+    if (registered)
+        g_unfinishedState.store(0);
+}
+
+// Makes sure that a finished rename survives a crash of the machine too.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return; // the file is complete and in place; only its durability is in doubt
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+void RemoveUnfinishedFile() {
+    if (g_unfinishedState.load() == 2)
+        ::unlink(g_unfinished);
+}
+
 std::string Generate(const std::string& path, const Options& options, Summary* summary) {
     if (options.funds < 1 || options.funds > kMaxFunds)
         return "the fund count must be between 1 and " + std::to_string(kMaxFunds);
@@ -1221,38 +1332,42 @@ std::string Generate(const std::string& path, const Options& options, Summary* s
     if (path.empty())
         return "no output file given";
 
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+    // Beside the target, so that the rename below stays within one file system; unique to this
+    // build, so that two builds of the same target never write into one file.
+    static std::atomic<unsigned> builds{0};
+    const std::string temporary =
+        path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(builds.fetch_add(1));
     std::remove(temporary.c_str());
+    const bool registered = RegisterUnfinished(temporary);
     try {
         {
             SqliteHandle db = OpenDatabase(temporary, true, true);
-            // The file is private until it is renamed, so durability during the load buys nothing;
-            // it is synced once, whole, below.
-            Exec(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; "
-                           "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;");
+            Exec(db.get(), BuildSettingsSql());
             std::string indexes;
             CreateSchema(db.get(), &indexes);
             Exec(db.get(), "BEGIN");
             Summary made;
             Populate(db.get(), options, made);
+            Exec(db.get(), "COMMIT");
             if (summary != nullptr)
                 *summary = made;
-            Exec(db.get(), "COMMIT");
-            Exec(db.get(), indexes);
-            // Statistics for the planner of every reader, so that it prefers the per-fund indexes.
-            Exec(db.get(), "ANALYZE");
+            FinishBuild(db.get(), indexes);
         }
         const int fd = ::open(temporary.c_str(), O_RDONLY);
         if (fd < 0 || ::fsync(fd) != 0) {
+            const std::string reason = std::strerror(errno);
             if (fd >= 0)
                 ::close(fd);
-            throw SqliteError("cannot sync " + temporary + ": " + std::strerror(errno));
+            throw SqliteError("cannot sync " + temporary + ": " + reason);
         }
         ::close(fd);
         if (std::rename(temporary.c_str(), path.c_str()) != 0)
             throw SqliteError("cannot rename " + temporary + " to " + path + ": " + std::strerror(errno));
+        UnregisterUnfinished(registered);
+        SyncFolderOf(path);
     } catch (const std::exception& error) {
         std::remove(temporary.c_str());
+        UnregisterUnfinished(registered);
         return error.what();
     }
     return {};
