@@ -3,6 +3,10 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
+#include "InstallPaths.h"
+#include "SampleData.h"
+
+#include <SampleDbGenerator.h>
 #include <platform/winnls.h>
 
 #include <cstdlib>
@@ -52,6 +56,9 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_config.Attach(new HostConf::ConfManager);
     XStringW confError;
     std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
+    // No configuration yet: the program starts for the first time (for this configuration).
+    std::error_code ignored;
+    const bool firstStart = !std::filesystem::exists(configPath, ignored);
     if (!m_config->Load(configPath, confError))
         std::fprintf(stderr, "fundhost: %s\n", confError.ToUtf8().c_str());
     if (line.zoom) {
@@ -63,7 +70,7 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_app->SetConfManager(m_config);
 
     // Theme: the command line, else the configured one, else dark.
-    m_themes.Attach(new HostConf::ThemeManager(ProgramFolder() + "/themes"));
+    m_themes.Attach(new HostConf::ThemeManager(InstallPaths::ThemeFolder(ProgramFolder())));
     m_themeName = line.theme;
     if (m_themeName.empty()) {
         XComPtr<Conf::IConfKey> key;
@@ -87,8 +94,23 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     }
     m_app->SetThemeMgr(m_themes);
 
-    if (!OpenDatabase(line.database, error))
+    // The database: the command line's, else the configured one, else the sample.
+    std::string databasePath = line.database;
+    bool configured = false;
+    if (databasePath.empty()) {
+        databasePath = ConfiguredText(SampleData::kDatabaseKey);
+        configured = !databasePath.empty();
+    }
+    if (databasePath.empty())
+        databasePath = SampleDatabasePath();
+    if (!OpenDatabase(databasePath, error)) {
+        if (configured)
+            error += " (FundHost/Database in " + configPath + ")";
         return false;
+    }
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    const bool sample = SampleData::IsSample(database);
 
     m_concern.Attach(new ConcernFundModule(m_config));
     m_app->RegisterModule(ConcernFundModule::kId, m_concern);
@@ -103,14 +125,13 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     XComPtr<Conf::ITheme> theme;
     if (m_themes->GetCurrentTheme(theme.Receive()))
         m_frame->ApplyTheme(theme);
-    if (!m_frame->Create(line.width, line.height, L"基金分析")) {
+    const std::wstring title = L"基金分析";
+    if (!m_frame->Create(line.width, line.height, sample ? SampleData::Title(title) : title)) {
         error = "cannot create the main window";
         return false;
     }
 
     // The host's own page comes first in the fund-filter tab; the module's workspace joins it.
-    XComPtr<Data::IDatabase> database;
-    m_database->GetDatabase(database.Receive());
     m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
     m_filterPage->ApplyTheme(theme);
     m_frame->FundFilterTab()->AddPage(m_filterPage);
@@ -127,9 +148,44 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
                           HostKernel::MakeRef<HoldingsModule<IIndustryAllocationModule>>(
                               "mod_IndustryAllocation", m_frame.Get(), m_industryPage.Get()));
 
-    m_frame->SetStatus(L"就绪");
-    LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
+    // The sample's invented funds are never taken for real data, and a newcomer learns at once
+    // how to add a fund.
+    m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
+    if (sample)
+        m_frame->SetStatusNote(SampleData::Notice(configPath));
+    LoadCompareModule(line.module.empty() ? InstallPaths::ModuleFile(ProgramFolder()) : line.module);
+    if (firstStart && sample)
+        ShowFirstFunds();
     return true;
+}
+
+std::string FundHost::ConfiguredText(const char* key) const {
+    XComPtr<Conf::IConfKey> found;
+    XComPtr<Conf::IConfValue> value;
+    if (!m_config->GetKey(found.Receive(), key) || found == nullptr || !found->GetValue(value.Receive()) ||
+        value == nullptr)
+        return {};
+    XStringW text;
+    value->AsString(text);
+    return text.ToUtf8();
+}
+
+void FundHost::ShowFirstFunds() {
+    if (m_compare == nullptr)
+        return;
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    std::vector<XStringW> codes = SampleData::ShowcaseFunds(database);
+    if (codes.empty())
+        return;
+    // The workspace first, so that the funds load into pages that are on screen.
+    m_compare->ShowComparison();
+    for (const XStringW& code : codes)
+        m_compare->AddFund(code);
+    // The configuration file marks the first start as done.
+    XStringW saveError;
+    if (!m_config->Save(saveError))
+        std::fprintf(stderr, "fundhost: %s\n", saveError.ToUtf8().c_str());
 }
 
 bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
@@ -249,11 +305,25 @@ void FundHost::Stop() {
 // ---- Paths ----------------------------------------------------------------------------------------
 
 std::string FundHost::ProgramFolder() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return ".";
-    return std::filesystem::path(std::string(buffer, static_cast<size_t>(n))).parent_path().string();
+    return InstallPaths::ProgramFolder();
+}
+
+std::string FundHost::SampleDatabasePath() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
+                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
+                                                   : std::filesystem::path(".");
+    std::filesystem::path path = base / "fundcompare" / "sample.db";
+    if (std::filesystem::exists(path))
+        return path.string();
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
+    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
+    if (!error.empty())
+        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+    return path.string();
 }
 
 std::string FundHost::DefaultConfigPath() {

@@ -45,14 +45,21 @@ public:
     // Switches between the dark and the light theme (the frame's theme button).
     void ToggleTheme();
 
-    // Where the theme files and the module are looked for by default: next to the executable.
+    // The folder of the executable, from which the module and the themes are found (beside it in
+    // a build tree, in the installation's folders once installed).
     static std::string ProgramFolder();
     static std::string DefaultConfigPath();
+    // The sample database in the user's data folder, made when it is missing.
+    static std::string SampleDatabasePath();
 
 private:
     bool OpenDatabase(const std::string& path, std::string& error);
     void LoadCompareModule(const std::string& path);
     void ReportModuleError(const std::wstring& text);
+    // The text of a configuration key; empty when it is not set.
+    std::string ConfiguredText(const char* key) const;
+    // The first start on the sample database: the comparison tab with sample funds compared.
+    void ShowFirstFunds();
 
     XComPtr<HostApp> m_app;
     XComPtr<HostConf::ConfManager> m_config;

@@ -179,6 +179,11 @@ void MainFrame::SetStatus(const std::wstring& text) {
     Invalidate();
 }
 
+void MainFrame::SetStatusNote(const std::wstring& text) {
+    m_statusNote = text;
+    Invalidate();
+}
+
 RECT MainFrame::ButtonRect(const std::string& buttonId) const {
     for (const Button& b : m_buttons)
         if (b.id == buttonId)
@@ -430,7 +435,17 @@ void MainFrame::OnPaint() {
     RECT statusLine{0, status.top, client.right, status.top + 1};
     FillRect(memory, &statusLine, border);
     RECT statusText{status.left + 8, status.top, status.right - 8, status.bottom};
-    drawText(memory, m_statusFont, m_colours.statusText, m_status, statusText, DT_LEFT | DT_VCENTER);
+    if (!m_statusNote.empty()) {
+        // The note keeps its full width up to the bar's; the status takes what is left of it.
+        int noteWidth = std::min<int>(textWidth(memory, m_statusFont, m_statusNote),
+                                      std::max<int>(0, statusText.right - statusText.left));
+        RECT note{statusText.right - noteWidth, status.top, statusText.right, status.bottom};
+        drawText(memory, m_statusFont, m_colours.statusText, m_statusNote, note,
+                 DT_RIGHT | DT_VCENTER | DT_END_ELLIPSIS);
+        statusText.right = std::max<LONG>(statusText.left, note.left - 24);
+    }
+    drawText(memory, m_statusFont, m_colours.statusText, m_status, statusText,
+             DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
     DeleteObject(border);
 
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,

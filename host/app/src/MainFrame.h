@@ -64,6 +64,11 @@ public:
     void SetThemeSwitch(std::function<void()> action) { m_themeSwitch = std::move(action); }
     void ApplyTheme(Conf::ITheme* theme);
     void SetStatus(const std::wstring& text);
+    // A note at the right end of the status bar that stays while the status changes (where the
+    // data come from); the status gives way to it when the bar is too narrow for both.
+    void SetStatusNote(const std::wstring& text);
+    const std::wstring& Status() const { return m_status; }
+    const std::wstring& StatusNote() const { return m_statusNote; }
 
     // Where a button, a tab or the theme switch is drawn, in frame client coordinates (for the
     // scripted runs, which click them as a person would). Empty when there is none.
@@ -118,6 +123,7 @@ private:
     XComPtr<TabCtrl> m_tab;
     std::function<void()> m_themeSwitch;
     std::wstring m_status;
+    std::wstring m_statusNote;
     std::wstring m_themeCaption = L"浅色主题";
     Colours m_colours;
     int m_toolbarHeight = 34, m_tabHeight = 28, m_statusHeight = 22;

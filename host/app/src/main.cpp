@@ -3,37 +3,15 @@
 #include "FundHost.h"
 #include "ScriptRunner.h"
 
-#include <SampleDbGenerator.h>
 #include <platform/display.h>
 #include <platform/driver.h>
 #include <platform/gdiplus.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace {
-
-// The sample database of a first run, made once where the user's data lives.
-std::string sampleDatabase() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
-                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
-                                                   : std::filesystem::path(".");
-    std::filesystem::path path = base / "fundcompare" / "sample.db";
-    if (std::filesystem::exists(path))
-        return path.string();
-    std::error_code ignored;
-    std::filesystem::create_directories(path.parent_path(), ignored);
-    std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
-    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
-    if (!error.empty())
-        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
-    return path.string();
-}
 
 bool readFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
@@ -56,6 +34,10 @@ int main(int argc, char** argv) {
         std::printf("%s", CommandLineUsage());
         return FundHost::kOk;
     }
+    if (line->version) {
+        std::printf("fundhost %s\n", FC_VERSION);
+        return FundHost::kOk;
+    }
 
     std::vector<ScriptAction> actions;
     if (!line->script.empty()) {
@@ -71,9 +53,6 @@ int main(int argc, char** argv) {
         }
         actions = std::move(*parsed);
     }
-    if (line->database.empty())
-        line->database = sampleDatabase();
-
     // Scripts drive the headless screen; a person gets real windows on the display.
     bool display = !line->headless && line->script.empty();
     if (display && !PlatformStartSdl()) {
