@@ -129,12 +129,14 @@ TEST(StarMapLabels, PlacedLabelsNeverOverlapEachOtherOrOtherStarsAndStayInside) 
         EXPECT_GE(boxes[i]->top, bounds.top);
         EXPECT_LE(boxes[i]->bottom, bounds.bottom);
         for (std::size_t j = 0; j < boxes.size(); ++j) {
-            if (j != i && boxes[j])
+            if (j != i && boxes[j]) {
                 EXPECT_FALSE(Overlap(*boxes[i], *boxes[j])) << i << " and " << j;
+            }
             const POINT c = requests[j].anchor;
-            if (j != i)
+            if (j != i) {
                 EXPECT_FALSE(Overlap(*boxes[i], {c.x - 4, c.y - 4, c.x + 5, c.y + 5}))
                     << i << " over star " << j;
+            }
         }
     }
     // Crowded, but most stars still get their label.
