@@ -39,7 +39,7 @@ bool IsSample(Data::IDatabase* database) {
 }
 
 std::wstring Title(const std::wstring& programTitle) {
-    return programTitle + L" — 示例数据";
+    return programTitle + L" — 示例数据 · 打开自己的数据库：fundhost --db 文件，或设置 FundHost/Database";
 }
 
 std::wstring Notice(const std::string& configPath) {

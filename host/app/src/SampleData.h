@@ -15,7 +15,7 @@ namespace SampleData {
 // SQLite application id). A database that cannot say is taken for the user's own.
 bool IsSample(Data::IDatabase* database);
 
-// The window title on the sample database.
+// The window title on the sample database: that it is the sample, and how to open one's own.
 std::wstring Title(const std::wstring& programTitle);
 
 // The status-bar note on the sample database: that the data are invented, and the two ways to
