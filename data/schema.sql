@@ -2,6 +2,7 @@
 --
 -- Sections: 1. funds and companies  2. prices, yields and risk  3. report-date holdings
 --           4. fund facts (dividends, issue, managers, ratings, trading state)  5. indexes
+--           6. daily net-value history (optional)
 --
 -- Conventions shared by every table:
 --   * `code` (or `fundcode`) is the fund's identity; `aliascode` is the code shown to users.
@@ -203,3 +204,38 @@ CREATE INDEX IF NOT EXISTS ix_manager_code ON tb_manager (code);
 CREATE INDEX IF NOT EXISTS ix_analyticalindex_fund ON tb_analyticalindex (code, year, reportdate);
 CREATE INDEX IF NOT EXISTS ix_analyticalindex_report ON tb_analyticalindex (reportdate) WHERE NOT isdeleted;
 CREATE INDEX IF NOT EXISTS ix_buyredeemstate_code ON tb_buyredeemstate (code);
+
+-- 6. Daily net-value history (optional) -------------------------------------------------------------
+-- A database may lack these two tables; readers check for them first and then say that there is no
+-- history, instead of failing a statement.
+
+-- One row per fund and trading day (Monday to Friday), from the fund's first day to the latest.
+-- `value` is the unit net value. `totalvalue` is the accumulated net value: on every day it grows by
+-- the unit value of the day before times the day's total return, so a cash dividend leaves it where
+-- it was while the unit value drops by the payment (it is the unit value plus the dividends paid),
+-- and a unit split leaves it where it was while the unit value is divided by the ratio. The return
+-- of a day with dividends reinvested on their ex-dividend day is therefore
+--   (totalvalue[d] - totalvalue[d-1]) / value[d-1].
+-- Money-market funds keep a unit value of 1 and pay their income as a daily dividend, which the
+-- accumulated value carries.
+CREATE TABLE IF NOT EXISTS tb_netvaluehistory (
+    id         INTEGER PRIMARY KEY,
+    code       TEXT NOT NULL,
+    date       TEXT NOT NULL,
+    value      REAL,               -- unit net value
+    totalvalue REAL,               -- accumulated net value
+    isdeleted  INTEGER NOT NULL DEFAULT 0
+);
+
+-- The daily close of an index (for example sh000001) on the same trading days.
+CREATE TABLE IF NOT EXISTS tb_indexhistory (
+    id           INTEGER PRIMARY KEY,
+    exponentcode TEXT NOT NULL,
+    date         TEXT NOT NULL,
+    closevalue   REAL,
+    isdeleted    INTEGER NOT NULL DEFAULT 0
+);
+
+-- A fund's or an index's days in date order, read one fund at a time.
+CREATE INDEX IF NOT EXISTS ix_netvaluehistory_fund ON tb_netvaluehistory (code, date);
+CREATE INDEX IF NOT EXISTS ix_indexhistory_index ON tb_indexhistory (exponentcode, date);

@@ -6,6 +6,7 @@
 #include "pages/performance/PerformanceQueries.h"
 
 #include <SampleDbGenerator.h>
+#include <hostconf/Theme.h>
 #include <hostdb/SqliteDatabase.h>
 #include <platform/driver.h>
 
@@ -39,6 +40,7 @@ struct Bench {
     HWND parent = nullptr;
 
     Bench() {
+        PlatformStartHeadless(1280, 800);
         path = (std::filesystem::temp_directory_path() /
                 ("performance_bench_" + std::to_string(::getpid()) + ".db"))
                    .string();
@@ -122,6 +124,34 @@ void BM_RefillHundredFunds(benchmark::State& state) {
     page.DestroyWindow();
 }
 BENCHMARK(BM_RefillHundredFunds)->Unit(benchmark::kMillisecond);
+
+// One full frame of the list with 100 compared funds in the dark theme, scrolled into the middle
+// of a period group of 100 rows, whose label is drawn over the part of the group in view.
+void BM_GroupedFrameHundredFunds(benchmark::State& state) {
+    Bench& bench = Shared();
+    XStringW error;
+    XComPtr<HostConf::Theme> theme = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/dark.xml", error);
+    PerformancePage page;
+    page.SetModule(&bench.module);
+    page.Create(bench.parent, nullptr);
+    page.ApplyTheme(theme);
+    page.LoadAllFunds();
+    CompareHundredFunds(bench, page);
+    ::MoveWindow(page, 0, 0, 1280, 736, TRUE);
+    ::ShowWindow(bench.parent, SW_SHOW);
+    page.ShowWindow(SW_SHOW);
+    PlatformRunUntilIdle();
+    page.Grid().SetTopRow(130);
+    PlatformPaintAll();
+    for (auto _ : state) {
+        page.Grid().Refresh(false, false);
+        PlatformPaintAll();
+    }
+    state.counters["rows"] = static_cast<double>(page.ListTable()->GetRowCount());
+    ::ShowWindow(bench.parent, SW_HIDE);
+    page.DestroyWindow();
+}
+BENCHMARK(BM_GroupedFrameHundredFunds)->Unit(benchmark::kMillisecond);
 
 // The same all-funds statement stepped with SQLite alone, every column read as text.
 void BM_RawAllFundsQuery(benchmark::State& state) {

@@ -4,6 +4,10 @@
 // series)  5. one fund, from its name to its quarterly holdings  6. ratings  7. schema and file
 // handling (Generate).
 //
+// The daily net-value history (DailyHistory.h) spreads every week of a fund over its trading days
+// so that the days compound to the week: the latest net values come from the daily path, and the
+// weekly figures can be recomputed from it.
+//
 // The market is simulated week by week: an index series, and for each fund weekly returns made of
 // a type-dependent share of the index, a yearly excess return and noise. Everything the database
 // holds about a fund's performance (period yields, calendar-year yields, risk figures, ratings, net
@@ -11,6 +15,7 @@
 // the way real data does.
 #include "SampleDbGenerator.h"
 
+#include "DailyHistory.h"
 #include "NameParts.h"
 #include "Prng.h"
 #include "Sqlite.h"
@@ -312,30 +317,66 @@ struct Writer {
           rating(db, "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) "
                      "VALUES (?,?,?,?,?)"),
           state(db,
-                "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)") {}
+                "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)"),
+          netValue(db, "INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) "
+                       "VALUES (?,?,?,?,?)"),
+          indexClose(db, "INSERT INTO tb_indexhistory (exponentcode, date, closevalue, isdeleted) "
+                         "VALUES (?,?,?,?)") {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
                asset.Rows() + industry.Rows() + industryName.Rows() + bonus.Rows() + issue.Rows() +
-               manager.Rows() + rating.Rows() + state.Rows();
+               manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows();
     }
 
     Insert fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
-        manager, rating, state;
+        manager, rating, state, netValue, indexClose;
 };
 
 // 4. The market ====================================================================================
 
+bool WritesHistory(const Options& options, int fundIndex) {
+    return options.historyFunds < 0 || fundIndex < options.historyFunds;
+}
+
 struct Market {
-    int firstYear = 0;            // first calendar year of the weekly grid
-    int weeks = 0;                // length of the grid
-    std::vector<double> index;    // weekly returns of sh000001, as stored
-    std::vector<double> cashRate; // yearly money-market yield, by grid year
+    int firstYear = 0;              // first calendar year of the weekly grid
+    int weeks = 0;                  // length of the grid
+    std::vector<double> index;      // weekly returns of sh000001, as stored
+    std::vector<double> cashRate;   // yearly money-market yield, by grid year
+    std::vector<double> volatility; // yearly volatility of the index, by grid year
+    TradingCalendar calendar;       // the trading days of the grid
+    std::vector<double> indexDaily; // daily log growth of sh000001, by calendar day
 
     int YearOf(int t) const { return firstYear + t / kWeeksPerYear; }
     int WeekOf(int t) const { return t % kWeeksPerYear + 1; }
     int StartDay(int t) const { return DaysFromCivil(YearOf(t), 1, 1) + 7 * (WeekOf(t) - 1); }
 };
+
+// The index day by day: each week of the weekly series spread over its trading days, and its close
+// from a level of 1250 points on the evening before the grid starts. The closes are written only
+// when some fund gets a history.
+void MakeIndexDays(const Options& options, Market& market, Writer& out) {
+    market.calendar = MakeTradingCalendar(market.firstYear, market.weeks / kWeeksPerYear);
+    const TradingCalendar& calendar = market.calendar;
+    market.indexDaily.assign(calendar.days.size(), 0.0);
+    Prng rng(options.seed, 5);
+    for (int t = 0; t < market.weeks; ++t) {
+        const int from = calendar.weekStart[t];
+        const int count = calendar.weekStart[t + 1] - from;
+        const double dailySd = market.volatility[t / kWeeksPerYear] / std::sqrt(260.0);
+        SpreadWeek(rng, std::log1p(market.index[t]), nullptr, 0.0, dailySd, &market.indexDaily[from], count);
+    }
+    if (options.historyFunds == 0)
+        return;
+    double level = 1250.0;
+    for (size_t i = 0; i < calendar.days.size(); ++i) {
+        level *= std::exp(market.indexDaily[i]);
+        out.indexClose.Row("sh000001", calendar.text[i], Round(level, 2), 0);
+    }
+    // A withdrawn misprint of the latest close.
+    out.indexClose.Row("sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
+}
 
 Market MakeMarket(const Options& options, Writer& out) {
     Market market;
@@ -349,6 +390,7 @@ Market MakeMarket(const Options& options, Writer& out) {
         // A-share years swing between deep losses and doubling; volatility follows the mood.
         const double drift = std::clamp(rng.Normal(0.10, 0.35), -0.6, 1.3);
         const double volatility = rng.Uniform(0.16, 0.38);
+        market.volatility.push_back(volatility);
         market.cashRate.push_back(Round(rng.Uniform(0.015, 0.04), 4));
         for (int week = 0; week < kWeeksPerYear; ++week) {
             const double logReturn =
@@ -364,6 +406,7 @@ Market MakeMarket(const Options& options, Writer& out) {
     }
     // A withdrawn correction of the latest week.
     out.history.Row(Null{}, "sh000001", 4, kLastYear, kWeeksPerYear, 0.5, 1);
+    MakeIndexDays(options, market, out);
     return market;
 }
 
@@ -512,6 +555,50 @@ std::optional<double> Rounded(std::optional<double> value) {
     return value;
 }
 
+// The fund's daily path: each week from its first full week spread over the week's trading days, as
+// beta times the index's day plus the fund's own part; the days before are flat at the starting
+// value. The rows go to the history table when this fund gets one, now and then with a withdrawn
+// misprint beside a day.
+NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek, int inception,
+                           const std::vector<double>& r, double beta, double noise, double startUnit,
+                           double startDividends, const std::vector<Payout>& payouts,
+                           const std::string& code) {
+    const Market& market = context.market;
+    const TradingCalendar& calendar = market.calendar;
+    Prng rng(context.options.seed, (std::uint64_t{1} << 32) + static_cast<std::uint64_t>(index));
+    const bool money = kind == Kind::Money;
+    std::vector<double> daily(calendar.days.size(), 0.0);
+    for (int t = firstWeek; t < market.weeks; ++t) {
+        const int from = calendar.weekStart[t];
+        const int count = calendar.weekStart[t + 1] - from;
+        if (money)
+            SpreadWeek(rng, std::log1p(r[t]), nullptr, 0.0, 0.0, &daily[from], count);
+        else
+            SpreadWeek(rng, std::log1p(r[t]), &market.indexDaily[from], beta, noise / std::sqrt(5.0),
+                       &daily[from], count);
+    }
+    const int first = calendar.FirstOnOrAfter(std::max(inception, calendar.days.front()));
+    // The first stored day is the value the fund starts from; its share of the week goes to the
+    // next day of the same week, so that a reader who starts from the first row finds every week
+    // whole (a week has five trading days or more, so the next day is in it).
+    if (first + 1 < static_cast<int>(daily.size()) && calendar.week[first] == calendar.week[first + 1]) {
+        daily[first + 1] += daily[first];
+        daily[first] = 0.0;
+    }
+    NetValuePath path = WalkNetValues(calendar, first, daily, startUnit, startDividends, payouts, money);
+    if (!WritesHistory(context.options, index))
+        return path;
+    for (size_t k = 0; k < path.unit.size(); ++k)
+        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k], 6),
+                                 Round(path.total[k], 6), 0);
+    if (path.unit.size() > 2 && rng.Chance(0.01)) {
+        const size_t k = static_cast<size_t>(rng.Below(static_cast<int>(path.unit.size())));
+        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k] * 1.1, 6),
+                                 Round(path.total[k] * 1.1, 6), 1);
+    }
+    return path;
+}
+
 void MakeFund(Context& context, int index, const FundSeed& seed) {
     Writer& out = context.out;
     const Market& market = context.market;
@@ -569,6 +656,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     const int quarters = market.weeks / kWeeksPerQuarter;
     std::vector<double> r(market.weeks, 0.0);
     std::vector<double> navAtQuarter(quarters, 0.0), sharesAtQuarter(quarters, 0.0);
+    std::vector<Payout> payouts;
+    const double startUnit = nav, startDividends = dividends;
     double yearGrowth = 1.0;
     for (int t = firstWeek; t < market.weeks; ++t) {
         const int year = market.YearOf(t);
@@ -590,12 +679,14 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
         if (t - (kWeeksPerYear - 1) >= firstWeek && year >= context.firstReportYear)
             out.history.Row(code, Null{}, 1, year, Null{}, Round(yearGrowth - 1.0, 6), 0);
         yearGrowth = 1.0;
-        const std::string payDay = FormatDate(DaysFromCivil(year, 12, 10) + rng.Below(15));
+        const int payDayNumber = DaysFromCivil(year, 12, 10) + rng.Below(15);
+        const std::string payDay = FormatDate(payDayNumber);
         if (kind != Kind::Money && kind != Kind::Index && nav > 1.12 && rng.Chance(0.55)) {
             const double cash = Round((nav - 1.0) * rng.Uniform(0.3, 0.8), 3);
             if (cash >= 0.01) {
                 nav -= cash;
                 dividends += cash;
+                payouts.push_back({payDayNumber, false, cash});
                 out.bonus.Row(code, 0, cash, payDay, 0);
                 if (rng.Chance(0.03)) // a withdrawn announcement of the same dividend
                     out.bonus.Row(code, 0, Round(cash * 2, 3), payDay, 1);
@@ -605,11 +696,16 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
             const double ratio = Round(nav, 4);
             nav = 1.0;
             shares *= ratio;
+            payouts.push_back({payDayNumber, true, ratio});
             out.bonus.Row(code, 1, ratio, payDay, 0);
         }
     }
     const bool young = firstWeek >= market.weeks;
     const int last = market.weeks;
+
+    // The same weeks day by day, from the fund's first trading day (or the grid's first).
+    const NetValuePath path = MakeDailyPath(context, index, kind, firstWeek, inception, r, beta, noise,
+                                            startUnit, startDividends, payouts, code);
 
     // The fund row and its facts.
     const double peoples = std::max(200.0, std::round(shares / rng.Uniform(20000.0, 150000.0)));
@@ -649,15 +745,21 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     if (rng.Chance(0.01))
         out.manager.Row(code, AnyManager(context, rng), FormatDate(managerStart), Null{}, 1);
 
-    // Latest values.
+    // Latest values: the last day of the daily path, so that they are what the history ends on.
+    // The weekly model's own guess of the last day is still drawn, to keep the fund's random
+    // numbers where they were.
     const std::string lastDate = FormatDate(context.lastDay);
-    const double value = kind == Kind::Money ? 1.0 : Round(nav, 4);
-    const double total = kind == Kind::Money ? 1.0 : Round(nav + dividends, 4);
+    const double value = path.unit.empty() ? Round(nav, 4) : Round(path.unit.back(), 4);
+    const double total = path.total.empty() ? Round(nav + dividends, 4) : Round(path.total.back(), 4);
     std::optional<double> dayMargin;
-    if (!young)
-        dayMargin = kind == Kind::Money
-                        ? Round(market.cashRate.back() / 365.0, 6)
-                        : Round(std::pow(1.0 + r[last - 1], 0.2) - 1.0 + rng.Normal(0.0, noise / 4.0), 6);
+    if (!young) {
+        if (kind != Kind::Money)
+            rng.Normal(0.0, noise / 4.0);
+        const size_t n = path.unit.size();
+        dayMargin = kind == Kind::Money || n < 2 ? Round(market.cashRate.back() / 365.0, 6)
+                                                 : Round(path.unit[n - 1] / path.unit[n - 2] - 1.0, 6);
+    }
+
     if (rng.Chance(0.01)) // a withdrawn row of the day before
         out.currvalue.Row(code, FormatDate(context.lastDay - 1), Round(value * 0.97, 4),
                           Round(total * 0.97, 4), Round(rng.Normal(0.0, 0.01), 6), 1);

@@ -13,6 +13,8 @@ struct Options {
     int funds = 2000;       // fund rows, closed-end forms, products, deleted and delisted ones included
     int years = 6;          // years of quarterly reports, ratings and calendar-year yields
     std::uint64_t seed = 1; // the same seed always gives the same content
+    int historyFunds =
+        -1; // funds given a daily net-value history, in the order they are made: -1 all, 0 none
 };
 
 // Bounds that keep a typo from asking for a database that would fill the disk.

@@ -1,4 +1,5 @@
-// make-sample-db OUT.db [--funds N] [--years Y] [--seed S]: writes the sample fund database.
+// make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history]: writes the sample fund
+// database.
 #include "SampleDbGenerator.h"
 
 #include <chrono>
@@ -11,10 +12,11 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S]\n"
-                 "  --funds N  fund rows, 1 to %d (default 2000)\n"
-                 "  --years Y  years of reports, 1 to %d (default 6)\n"
-                 "  --seed S   any unsigned 64-bit number (default 1); equal seeds give equal data\n",
+                 "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history]\n"
+                 "  --funds N     fund rows, 1 to %d (default 2000)\n"
+                 "  --years Y     years of reports, 1 to %d (default 6)\n"
+                 "  --seed S      any unsigned 64-bit number (default 1); equal seeds give equal data\n"
+                 "  --no-history  leave out the daily net values of the funds and the index\n",
                  SampleDb::kMaxFunds, SampleDb::kMaxYears);
     return 2;
 }
@@ -37,8 +39,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         unsigned long long value = 0;
-        if (std::strcmp(arg, "--funds") == 0 || std::strcmp(arg, "--years") == 0 ||
-            std::strcmp(arg, "--seed") == 0) {
+        if (std::strcmp(arg, "--no-history") == 0) {
+            options.historyFunds = 0;
+        } else if (std::strcmp(arg, "--funds") == 0 || std::strcmp(arg, "--years") == 0 ||
+                   std::strcmp(arg, "--seed") == 0) {
             if (!ParseNumber(i + 1 < argc ? argv[i + 1] : nullptr, value)) {
                 std::fprintf(stderr, "make-sample-db: %s needs a whole number\n", arg);
                 return Usage();

@@ -1,6 +1,8 @@
-// GeneralDataGrid: binding, cell text and colour, sorting, and keeping the current fund.
+// GeneralDataGrid: binding, cell text and colour, sorting, keeping the current fund, and the
+// caption cells of grouped rows.
 #include "grid/GeneralDataGrid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -283,6 +285,50 @@ bool GeneralDataGrid::sort(const XStringW& name, bool ascending) {
     m_sortedView->Reapply(0);
     RestoreCurrentFund();
     return true;
+}
+
+// ---- Grouped rows -----------------------------------------------------------------------------
+
+GeneralDataGrid::GroupPlace GeneralDataGrid::FindGroup(int row, const wchar_t* field) {
+    int count = GetRowsCount();
+    if (row < 0 || row >= count)
+        return {};
+    XStringW caption = CellText(row, field);
+    int first = row;
+    while (first > 0 && CellText(first - 1, field) == caption)
+        --first;
+    int last = row;
+    while (last + 1 < count && CellText(last + 1, field) == caption)
+        ++last;
+    return GroupPlace{row - first, last - first + 1};
+}
+
+void GeneralDataGrid::DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
+                                    const RECT& rect, const GroupPlace& group) {
+    FillSolid(hdc, rect, m_bkColor);
+    int height = rect.bottom - rect.top;
+    if (height <= 0)
+        return;
+    // The group's rows in grid coordinates, cut to the rows area.
+    RECT data = GetDataRect();
+    int groupTop = rect.top - group.position * height;
+    int groupBottom = groupTop + group.span * height;
+    int shownTop = std::max<int>(groupTop, data.top);
+    int shownBottom = std::min<int>(groupBottom, data.bottom);
+    if (shownBottom <= shownTop) {
+        // Not a row of the frame: centre on the whole group.
+        shownTop = groupTop;
+        shownBottom = groupBottom;
+    }
+    int centredTop = shownTop + (shownBottom - shownTop - height) / 2;
+    RECT centred{rect.left, centredTop, rect.right, centredTop + height};
+    RECT overlap{};
+    if (!IntersectRect(&overlap, &centred, &rect))
+        return;
+    int saved = SaveDC(hdc);
+    IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
+    GeneralDataGrid::DrawItem(hdc, graphics, row, item, centred);
+    RestoreDC(hdc, saved);
 }
 
 XStringW GeneralDataGrid::CellText(int row, const wchar_t* field) {

@@ -2,9 +2,11 @@
 // through two chained views (a sorted one and the displayed one, where the filter panel attaches
 // its filters), shows cells through the column formats of the header document, colours values by
 // their sign or by the followed-funds highlight, sorts by a clicked column and keeps the current
-// fund selected across data changes and sorts.
+// fund selected across data changes and sorts. Page grids whose rows come in groups draw each
+// group's caption once over the group.
 //
-// Sections: construction and binding; theme and header; view notifications; the host hooks.
+// Sections: construction and binding; theme and header; view notifications; the host hooks;
+// grouped rows.
 #pragma once
 
 #include <vector>
@@ -85,6 +87,22 @@ protected:
     // Makes the row of the remembered fund current again; false when it is gone or nothing
     // was remembered.
     bool RestoreCurrentFund();
+
+    // ---- Grouped rows ----
+    // Where a row stands in its group: the run of adjacent display rows whose field text equals
+    // the row's. (0, 1) for a row outside the view.
+    struct GroupPlace {
+        int position = 0; // of the row in the group, 0 for the first
+        int span = 1;     // rows in the group
+    };
+    GroupPlace FindGroup(int row, const wchar_t* field);
+    // Draws the part of a group's caption cell that falls in one row. The group reads as one cell
+    // spanning its rows: its background is the grid's own, whatever the stripes and the selection
+    // of the rows, and its caption is centred on the part of the group that is in view, so that
+    // it stays visible while any row of the group is. Every row draws its slice of the same
+    // picture, which keeps a row redrawn on its own (a moving selection) in step with the frame.
+    void DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
+                       const RECT& rect, const GroupPlace& group);
 
     XComPtr<Data::IDataView> m_sortedView;
     XComPtr<Data::IDataView> m_displayView;

@@ -24,6 +24,34 @@ const std::locale& UserNumberLocale() {
     return locale;
 }
 
+void DropSignOfZero(std::wstring& text) {
+    size_t sign = text.find_first_of(L"-0123456789");
+    if (sign == std::wstring::npos || text[sign] != L'-')
+        return;
+    // The number runs over digits and the separators a locale may put between them.
+    bool digits = false;
+    for (size_t i = sign + 1; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c >= L'1' && c <= L'9')
+            return;
+        if (c == L'0') {
+            digits = true;
+            continue;
+        }
+        if (c == L'.' || c == L',' || c == L'\'' || c == L' ' || c == 0x00A0 || c == 0x202F)
+            continue;
+        break;
+    }
+    if (digits)
+        text.erase(sign, 1);
+}
+
+XStringW DropSignOfZero(const XStringW& text) {
+    std::wstring copy = text.str();
+    DropSignOfZero(copy);
+    return XStringW(std::move(copy));
+}
+
 std::vector<XStringW> SplitKeepingEmpty(const XStringW& text, wchar_t delimiter) {
     std::vector<XStringW> pieces;
     XStringW::size_type start = 0;
@@ -281,9 +309,14 @@ XStringW ValueFormater<V>::FormatValue(const V& input) const {
     out.imbue(UserNumberLocale());
     out << m_prefix.str();
     if constexpr (std::is_same_v<V, double>) {
+        std::wostringstream number;
+        number.imbue(UserNumberLocale());
         if (m_precision != kDefaultNotation)
-            out << std::fixed << std::setprecision(m_precision);
-        out << value;
+            number << std::fixed << std::setprecision(m_precision);
+        number << value;
+        std::wstring written = number.str();
+        DropSignOfZero(written);
+        out << written;
     } else if constexpr (std::is_same_v<V, int>) {
         out << value;
     } else {

@@ -77,6 +77,12 @@ extern template class ValueFormater<XStringW>;
 extern template class ValueFormater<double>;
 extern template class ValueFormater<int>;
 
+// Takes the minus sign off a number whose written digits are all zero ("-0.00%" becomes "0.00%"):
+// a tiny negative that rounds away is no loss, and a sign on a zero would read as one. Only the
+// first number of the text counts, and only when a "-" stands right before its digits.
+void DropSignOfZero(std::wstring& text);
+XStringW DropSignOfZero(const XStringW& text);
+
 // Splits text at every delimiter, keeping empty pieces (before a leading, after a trailing and
 // between two adjacent delimiters); text without the delimiter is one piece.
 std::vector<XStringW> SplitKeepingEmpty(const XStringW& text, wchar_t delimiter);

@@ -111,9 +111,15 @@ void FundCompareModuleImpl::Uninitialize() {
 }
 
 void FundCompareModuleImpl::ShowComparison() {
+    int shows = m_workspace.ShowCount();
     m_workspace.Performance().ClearList();
     if (m_mainFrame != nullptr)
         m_mainFrame->ActivatePage(&m_workspace);
+    // The list emptied above is refilled by the show message of the workspace. A workspace that
+    // was already on screen gets none, so its page is shown again here as that message would.
+    HWND workspace = m_workspace.Window();
+    if (m_workspace.ShowCount() == shows && workspace != nullptr && IsWindowVisible(workspace))
+        m_workspace.ShowCurrentPageAgain();
 }
 
 // ---- The compared-fund set ------------------------------------------------------------------------
@@ -133,6 +139,7 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
         m_workspace.Asset().Reload(true);
     else if (m_workspace.Industry().IsWindowVisible())
         m_workspace.Industry().Reload(true);
+    m_workspace.Growth().ReloadIfVisible();
     FireCompareChanged();
     return kAdded;
 }
@@ -149,6 +156,8 @@ void FundCompareModuleImpl::ClearFunds() {
     m_workspace.Industry().ClearList();
     m_workspace.Asset().ClearList();
     m_workspace.RiskReturn().ReloadIfVisible();
+    m_workspace.Growth().ClearData();
+    m_workspace.Growth().ReloadIfVisible();
 }
 
 bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
@@ -157,6 +166,7 @@ bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
     m_workspace.RiskReturn().ReloadIfVisible();
     m_workspace.Industry().ReloadIfVisible();
     m_workspace.Asset().ReloadIfVisible();
+    m_workspace.Growth().ReloadIfVisible();
     FireCompareChanged();
     return true;
 }
@@ -182,7 +192,7 @@ bool FundCompareModuleImpl::PreTranslateMessage(MSG* message) {
     HWND workspace = m_workspace.Window();
     if (workspace == nullptr || !IsWindowVisible(workspace) || !m_workspace.FocusInPicker())
         return false;
-    m_workspace.AddSelectedFund();
+    m_workspace.AddFromPicker();
     return true;
 }
 

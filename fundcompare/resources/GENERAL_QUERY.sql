@@ -13,10 +13,10 @@ FROM tb_fund fnd
     LEFT JOIN tb_buyredeemstate state ON [fnd].[code]=[state].[code] AND NOT [state].[isdeleted]
     LEFT JOIN tb_manager mgr ON [fnd].[code]=[mgr].[code] AND NOT [mgr].[isdeleted] AND [mgr].[terminatetime] IS NULL
     -- 两年评级
-    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate LIMIT 1) AND year=2 AND NOT isdeleted) rate2 ON [fnd].[code] = [rate2].[code]
+    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate DESC LIMIT 1) AND year=2 AND NOT isdeleted) rate2 ON [fnd].[code] = [rate2].[code]
     -- 三年评级
-    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate LIMIT 1) AND year=3 AND NOT isdeleted) rate3 ON [fnd].[code] = [rate3].[code]
+    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate DESC LIMIT 1) AND year=3 AND NOT isdeleted) rate3 ON [fnd].[code] = [rate3].[code]
     -- 五年评级
-    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate LIMIT 1) AND year=5 AND NOT isdeleted) rate5 ON [fnd].[code] = [rate5].[code]
+    LEFT JOIN (SELECT * FROM tb_analyticalindex WHERE reportdate=(SELECT reportdate FROM tb_analyticalindex WHERE NOT isdeleted ORDER BY reportdate DESC LIMIT 1) AND year=5 AND NOT isdeleted) rate5 ON [fnd].[code] = [rate5].[code]
 WHERE NOT [fnd].[isdellisting] AND NOT [fnd].[isdeleted] AND [fnd].[code] IN (%s)
 GROUP BY [fnd].[code]

@@ -14,7 +14,8 @@ namespace {
 const wchar_t kClassName[] = L"Quenda2_BackgroundPage";
 const wchar_t kTitle[] = L"对比分析";
 const wchar_t kPrompt[] = L"请选择对比的基金：";
-const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报", L"资产分布", L"行业配置"};
+const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报",
+                                       L"资产分布", L"行业配置", L"走势对比"};
 
 // The columns of the picker's drop-down list, on one line as the picker's grid reads it.
 const wchar_t kPickerHeader[] =
@@ -102,8 +103,15 @@ void BackgroundPage::GetTitle(XStringW& title) {
 
 void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter* newA,
                                      Data::IDataFilter* oldB, Data::IDataFilter* newB) {
-    if (m_fundsView == nullptr || m_fundsTable == nullptr)
+    if (m_fundsView == nullptr || m_fundsTable == nullptr) {
+        // Before the window exists there is no list to narrow. The latest filters are kept and
+        // applied when it is created, so that the picker follows a choice made on the host's
+        // fund-filter page before the comparison was first opened.
+        m_filtersPending = true;
+        m_pendingFilterA = newA;
+        m_pendingFilterB = newB;
         return;
+    }
     XComPtr<Data::IUpdateContext> update;
     m_fundsView->BeginUpdate(update.Receive());
     for (Data::IDataFilter* filter : {oldA, oldB})
@@ -134,7 +142,24 @@ void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter*
                 to->SetText(from->ToString().c_str());
         }
     }
-    m_picker.SetDataSource(filtered);
+    SetPickerSource(filtered);
+}
+
+void BackgroundPage::SetPickerSource(Data::IDataTable* table) {
+    m_pickerTable = table;
+    m_picker.SetDataSource(table);
+}
+
+XStringW BackgroundPage::ShownCode(const XStringW& code) {
+    int row = m_picker.GetCurrRow();
+    XComPtr<Data::IDataRow> dataRow;
+    if (m_pickerTable == nullptr || row < 0 || !m_pickerTable->GetRow(dataRow.Receive(), row) || !dataRow)
+        return code;
+    Data::IDataElement* own = dataRow->GetValue(L"code");
+    Data::IDataElement* shown = dataRow->GetValue(L"aliascode");
+    if (own == nullptr || shown == nullptr || own->ToString() != code || shown->ToString().empty())
+        return code;
+    return shown->ToString();
 }
 
 void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
@@ -144,6 +169,7 @@ void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_riskReturn.SetModule(module);
     m_asset.SetModule(module);
     m_industry.SetModule(module);
+    m_growth.SetModule(module);
 }
 
 void BackgroundPage::AddSelectedFund() {
@@ -156,12 +182,23 @@ void BackgroundPage::AddSelectedFund() {
         return;
     int result = m_module->AddFund(code);
     if (result == FundCompareModuleImpl::kPresent) {
+        // The user knows a fund by the code the picker shows, which need not be its own code.
         XStringW text;
-        text.Format(L"基金[%s]%s已存在。", code.c_str(), m_picker.GetCurrName().c_str());
+        text.Format(L"基金[%s]%s已存在。", ShownCode(code).c_str(), m_picker.GetCurrName().c_str());
         MessageBoxW(m_window, text.c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
     } else if (result == FundCompareModuleImpl::kFull) {
         MessageBoxW(m_window, L"最多只能添加100只基金进行对比！", L"提示", MB_OK | MB_ICONWARNING);
     }
+}
+
+void BackgroundPage::AddFromPicker() {
+    AddSelectedFund();
+    if (!m_picker.IsWindow())
+        return;
+    // The list would otherwise stay open over the page and the code just added would have to be
+    // erased by hand before the next one.
+    m_picker.ShowDropDown(false);
+    m_picker.SelectAllText();
 }
 
 bool BackgroundPage::FocusInPicker() const {
@@ -182,6 +219,8 @@ ComparePage* BackgroundPage::PageAt(int index) {
         return &m_asset;
     case 4:
         return &m_industry;
+    case 5:
+        return &m_growth;
     default:
         return nullptr;
     }
@@ -193,7 +232,7 @@ void BackgroundPage::ShowTab(int index) {
         return;
     m_currentTab = index;
     // Hide the others first, so that two pages are never visible together.
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPageCount; ++i)
         if (i != index)
             PageAt(i)->ShowWindow(SW_HIDE);
     shown->ShowWindow(SW_SHOW);
@@ -202,6 +241,11 @@ void BackgroundPage::ShowTab(int index) {
 void BackgroundPage::OnShowWindow(bool shown) {
     if (!shown)
         return;
+    ++m_showCount;
+    ShowCurrentPageAgain();
+}
+
+void BackgroundPage::ShowCurrentPageAgain() {
     // Selecting the current tab again makes the header report it, and the page that reloads when
     // shown does so.
     int current = m_header.GetCurrSel();
@@ -285,6 +329,7 @@ void BackgroundPage::OnCreate() {
     m_riskReturn.Create(m_window, nullptr);
     m_asset.Create(m_window, nullptr);
     m_industry.Create(m_window, nullptr);
+    m_growth.Create(m_window, nullptr);
     m_general.ShowWindow(SW_SHOW);
 
     // 2. The page tabs.
@@ -307,10 +352,16 @@ void BackgroundPage::OnCreate() {
 
     // 4. The fund picker.
     m_picker.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, m_window);
-    m_picker.SetDataSource(m_fundsTable);
+    SetPickerSource(m_fundsTable);
     m_picker.GetDropDownGrid().SetHeader(kPickerHeader);
     m_picker.SetDataField(L"code", L"aliascode", L"name", L"pycode");
     SendMessageW(m_picker, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    if (m_filtersPending) {
+        m_filtersPending = false;
+        XComPtr<Data::IDataFilter> filterA = std::move(m_pendingFilterA);
+        XComPtr<Data::IDataFilter> filterB = std::move(m_pendingFilterB);
+        OnFilterChanged(nullptr, filterA, nullptr, filterB);
+    }
 
     // 5. The two buttons.
     RECT empty{0, 0, 0, 0};
@@ -327,9 +378,10 @@ void BackgroundPage::OnSize(int width, int height) {
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
-    ::MoveWindow(m_header, 5, 44, 445, 20, TRUE);
+    // Wide enough for the sixth tab as well: 5 + 6 tabs of 80.
+    ::MoveWindow(m_header, 5, 44, 485, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < kPageCount; ++i)
         PageAt(i)->MoveWindow(pageRect, TRUE);
 }
 
@@ -369,6 +421,7 @@ void BackgroundPage::ApplyTheme(Conf::ITheme* theme) {
     m_asset.ApplyTheme(theme);
     m_industry.ApplyTheme(theme);
     m_riskReturn.ApplyTheme(theme);
+    m_growth.ApplyTheme(theme);
 
     Conf::ThemeFont font;
     theme->GetFont("default", font);

@@ -1,10 +1,12 @@
 // BackgroundPage: the comparison workspace that the module puts into the main frame's fund-filter
 // tab under the title "对比分析". Its top strip holds the fund picker, the add and clear buttons and
-// the page tabs; below the strip one of the five comparison pages fills the window.
+// the page tabs; below the strip one of the comparison pages fills the window: the five pages,
+// then the growth page.
 #pragma once
 
 #include "pages/asset/AssetAllocationPage.h"
 #include "pages/general/GeneralComparePage.h"
+#include "pages/growth/GrowthPage.h"
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
@@ -25,6 +27,8 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
+    // The five pages and the growth page after them.
+    static constexpr int kPageCount = 6;
 
     BackgroundPage();
     ~BackgroundPage();
@@ -51,13 +55,22 @@ public:
     void ApplyTheme(Conf::ITheme* theme);
     // The "添加" action: adds the picker's current fund to the comparison.
     void AddSelectedFund();
+    // Enter in the fund picker: the same action, then the picker is made ready for the next
+    // code (its list closed, its text selected so that typing replaces it).
+    void AddFromPicker();
     // True when the window with the keyboard focus is inside the fund picker.
     bool FocusInPicker() const;
+    // How often the workspace window has been shown; a show of an already visible window sends
+    // no show message and does not count.
+    int ShowCount() const { return m_showCount; }
+    // What showing the workspace does: the current page is shown again, so that a page that
+    // loads when shown loads.
+    void ShowCurrentPageAgain();
 
     HWND Window() const { return m_window; }
     int CurrentTab() const { return m_currentTab; }
-    // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry) and hides
-    // the others; any other index changes nothing.
+    // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry, 5 growth)
+    // and hides the others; any other index changes nothing.
     void ShowTab(int index);
 
     Control::XComboEx& Picker() { return m_picker; }
@@ -70,6 +83,7 @@ public:
     AssetAllocationPage& Asset() { return m_asset; }
     IndustryPage& Industry() { return m_industry; }
     RiskReturnPage& RiskReturn() { return m_riskReturn; }
+    GrowthPage& Growth() { return m_growth; }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +93,11 @@ private:
     void OnPaint();
     void OnShowWindow(bool shown);
     ComparePage* PageAt(int index);
+    // Hands a table to the picker and keeps it for reading the picked fund's other fields.
+    void SetPickerSource(Data::IDataTable* table);
+    // The code the user sees for the picker's current fund (aliascode), or code itself when the
+    // picker has no such field for it.
+    XStringW ShownCode(const XStringW& code);
 
     FundCompareModuleImpl* m_module = nullptr;
     XComPtr<ITabCtrl> m_tabCtrl;
@@ -94,9 +113,16 @@ private:
     Control::XComboEx m_picker;
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;
+    XComPtr<Data::IDataTable> m_pickerTable; // what the picker lists now
+    // The host's filters handed over before the window existed, applied when it is created.
+    bool m_filtersPending = false;
+    XComPtr<Data::IDataFilter> m_pendingFilterA;
+    XComPtr<Data::IDataFilter> m_pendingFilterB;
+    int m_showCount = 0;
     GeneralComparePage m_general;
     PerformancePage m_performance;
     AssetAllocationPage m_asset;
     IndustryPage m_industry;
     RiskReturnPage m_riskReturn;
+    GrowthPage m_growth;
 };

@@ -179,6 +179,54 @@ TEST_F(XComboExTest, EditingKeysWorkAtTheCaret) {
     EXPECT_EQ(picker.GetText().find(static_cast<wchar_t>(0x1B)), XStringW::npos);
 }
 
+TEST_F(XComboExTest, SelectedTextIsReplacedByTypingAndErasedByBackspaceOrDelete) {
+    ClickEdit();
+    Type(L"0051");
+    picker.ShowDropDown(false);
+    picker.SelectAllText();
+    PlatformPaintAll();
+    // The selection is drawn in the highlight colour.
+    HWND edit = picker.GetEditWindow();
+    auto marked = [edit] {
+        RECT client{};
+        GetClientRect(edit, &client);
+        int count = 0;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; x += 2)
+                count += PlatformWindowPixel(edit, x, y) == GetSysColor(COLOR_HIGHLIGHT);
+        return count;
+    };
+    EXPECT_GT(marked(), 40);
+    Type(L"1");
+    EXPECT_EQ(picker.GetText(), XStringW(L"1"));
+    PlatformPaintAll();
+    EXPECT_EQ(marked(), 0);
+    EXPECT_TRUE(picker.IsDroppedDown()); // the new text is searched
+    Type(L"10");
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F110011"));
+
+    picker.SelectAllText();
+    Key(VK_BACK);
+    EXPECT_TRUE(picker.GetText().empty());
+    Type(L"hx");
+    picker.SelectAllText();
+    Key(VK_DELETE);
+    EXPECT_TRUE(picker.GetText().empty());
+
+    // A caret key ends the selection: typing then adds to the text.
+    Type(L"hx");
+    picker.SelectAllText();
+    Key(VK_END);
+    Type(L"h");
+    EXPECT_EQ(picker.GetText(), XStringW(L"hxh"));
+    // Keys that are not text leave the selection and the text alone.
+    picker.SelectAllText();
+    Key(VK_ESCAPE);
+    EXPECT_EQ(picker.GetText(), XStringW(L"hxh"));
+    Type(L"z");
+    EXPECT_EQ(picker.GetText(), XStringW(L"z"));
+}
+
 TEST_F(XComboExTest, AClickOnARowChoosesItAndKeepsTheFocusInThePicker) {
     ClickEdit();
     Type(L"成长");

@@ -3,6 +3,7 @@
 #include "pages/asset/AssetQueries.h"
 #include "pages/common/SqlCodeList.h"
 #include "pages/general/GeneralQueries.h"
+#include "pages/growth/GrowthQueries.h"
 #include "pages/industry/IndustryQueries.h"
 #include "pages/performance/PerformanceQueries.h"
 #include "pages/riskreturn/RiskReturnQueries.h"
@@ -84,6 +85,14 @@ std::vector<FilledStatement> AllStatements(const XStringW& date, int latestYear,
         {"kIndustryLatestDateQuery", Utf8(kIndustryLatestDateQuery)},
         {"kIndustryNamesQuery", Utf8(kIndustryNamesQuery)},
         {"INDUSTRY_QUERY", IndustryQuery(date, codes)},
+        {"kHistoryTablesQuery", Utf8(kHistoryTablesQuery)},
+        {"kFundHistoryQuery",
+         Utf8(XStringW().Format(
+             kFundHistoryQuery,
+             (XStringW(L"'") + SqlCodeList::EscapeLiteral(codes.at(0)) + XStringW(L"'")).c_str()))},
+        {"kIndexHistoryQuery", Utf8(XStringW().Format(kIndexHistoryQuery, L"'sh000001'"))},
+        {"kFundNamesQuery",
+         Utf8(XStringW().Format(kFundNamesQuery, SqlCodeList::Parenthesized(codes).c_str()))},
     };
 }
 

@@ -19,9 +19,9 @@ using TestSupport::Query;
 
 // The tables that grow with funds times report dates or years; walking one of them row by row for
 // each statement would make the pages slow on a real database.
-const std::set<std::string> kWatchedTables = {"tb_assetallocation", "tb_investindustry",
-                                              "tb_yieldhistory",    "tb_riskevaluation",
-                                              "tb_manager",         "tb_analyticalindex"};
+const std::set<std::string> kWatchedTables = {"tb_assetallocation", "tb_investindustry", "tb_yieldhistory",
+                                              "tb_riskevaluation",  "tb_manager",        "tb_analyticalindex",
+                                              "tb_netvaluehistory", "tb_indexhistory"};
 
 // Alias (or table name) to table name, read from the statement's "tb_xxx alias" pairs.
 std::map<std::string, std::string> TableAliases(const std::string& sql) {

@@ -102,6 +102,29 @@ TEST(MultiValueFilter, UnknownFieldKeepsEverythingAndANewFieldIsResolvedAgain) {
     ref.filter->Filter(f.table, rows, nullptr);
 }
 
+TEST(MultiValueFilter, AFilterMovedToAnotherFieldComparesThatField) {
+    Fixture f{L"股票投资", L"现金存款", L"债券投资"};
+    FilterRef ref;
+    ref.filter->SetField(L"assettype");
+    ref.filter->AddValue(L"现金存款");
+    f.view->AddFilter(ref.filter);
+    EXPECT_EQ(f.visibleCodes(), std::vector<XStringW>{L"000002"});
+
+    // Once a field was found, a new one must be looked up again, not compared in the old column.
+    ref.filter->SetField(L"code");
+    ref.filter->ClearValues();
+    ref.filter->AddValue(L"000003");
+    f.view->Reapply(0);
+    EXPECT_EQ(f.visibleCodes(), std::vector<XStringW>{L"000003"});
+
+    // And back to the first field.
+    ref.filter->SetField(L"assettype");
+    ref.filter->ClearValues();
+    ref.filter->AddValue(L"股票投资");
+    f.view->Reapply(0);
+    EXPECT_EQ(f.visibleCodes(), std::vector<XStringW>{L"000001"});
+}
+
 TEST(MultiValueFilter, ReferenceCountIsSafeAcrossThreads) {
     auto* filter = new MultiValueFilter;
     auto work = [filter] {

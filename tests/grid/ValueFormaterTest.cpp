@@ -127,6 +127,33 @@ TEST(ValueFormater, MapIsCheckedFirstOnTheRawValue) {
     EXPECT_EQ(ranks.FormatValue(4), XStringW(L"4"));
 }
 
+TEST(ValueFormater, ValuesThatRoundToZeroCarryNoSign) {
+    EXPECT_EQ(real(L"%.02f%%:*100", -0.00001), XStringW(L"0.00%"));
+    EXPECT_EQ(real(L"%.02f%%:*100", -0.00004999), XStringW(L"0.00%"));
+    EXPECT_EQ(real(L"%.02f%%:*100", -0.0), XStringW(L"0.00%"));
+    // The smallest negative that still shows keeps its sign.
+    EXPECT_EQ(real(L"%.02f%%:*100", -0.00006), XStringW(L"-0.01%"));
+    EXPECT_EQ(real(L"%.02f::;10000,万;100000000,亿", -0.001), XStringW(L"0.00"));
+    EXPECT_EQ(real(L"%.02f::;10000,万;100000000,亿", -10000.001), XStringW(L"-1.00万"));
+    EXPECT_EQ(real(L"%.0f", -0.4), XStringW(L"0"));
+    EXPECT_EQ(real(L"%f", -0.0), XStringW(L"0"));       // default notation
+    EXPECT_EQ(real(L"%f", -1e-7), XStringW(L"-1e-07")); // not zero, however small
+    // A prefix with a dash is text, not a sign.
+    EXPECT_EQ(real(L"-%.1f", -0.01), XStringW(L"-0.0"));
+
+    std::wstring text = L"涨幅：-0.00%";
+    DropSignOfZero(text);
+    EXPECT_EQ(text, L"涨幅：0.00%");
+    for (const wchar_t* kept : {L"--", L"-", L"-1,000.00", L"-0.001", L"", L"x-1"}) {
+        text = kept;
+        DropSignOfZero(text);
+        EXPECT_EQ(text, kept);
+    }
+    text = L"-0,000.00万";
+    DropSignOfZero(text);
+    EXPECT_EQ(text, L"0,000.00万");
+}
+
 TEST(ValueFormater, NonFiniteRealsShowAsMissing) {
     ValueFormater<double> f = parsed<double>(L"%.02f%%:*100:;1,x:0=zero");
     EXPECT_EQ(f.FormatValue(std::numeric_limits<double>::quiet_NaN()), XStringW(L"--"));

@@ -75,7 +75,7 @@ TEST_F(FundHostRun, FundsAreAddedThroughThePickerAndFollowedFromTheFundFilterPag
                                               "add 000001\n"
                                               "add 000003\n"
                                               "add 000001\n"
-                                              "expect-message 基金[F001]华夏成长股票已存在。\n"
+                                              "expect-message 基金[000001]华夏成长股票已存在。\n"
                                               "tab 业绩表现\n"
                                               "tab 综合对比\n"
                                               "clear\n"
@@ -154,6 +154,44 @@ TEST_F(FundHostRun, PagesAreDrivenByDateFilterHorizonAndRemoval) {
         runHost(common() + " --script " + writeScript(folder, "add 000001\ntab 资产分布\ndate 1999-01-01\n"));
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("offers no '1999-01-01'"), std::string::npos) << run.output;
+}
+
+TEST_F(FundHostRun, TheRiskReturnPageDumpsItsStarsAsTheMapReadThem) {
+    std::string one = (folder / "one.tsv").string(), two = (folder / "two.tsv").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "add 000004\nadd 000001\nadd 000008\nadd 000002\n"
+                                              "tab 风险回报\ndump " +
+                                                  one + "\nhorizon 2\ndump " + two + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    auto lines = [](const std::string& path) {
+        std::ifstream in(path);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);)
+            out.push_back(line);
+        return out;
+    };
+    // Fund stars in code order (the money-market fund 000008 gets none), then the type averages
+    // in the order of the averages query, kinds counted on from 8; the fixture's index series is
+    // too short for a year, so there is no index star.
+    const std::vector<std::string> expected = {
+        "标签\t名称\t说明\t标准差\t收益率\t图标",
+        "[F001]\t华夏成长股票\t股票型\t25.00%\t18.00%\t6",
+        "[F002]\t华夏红利股票\t股票型\t20.00%\t12.00%\t6",
+        "[F004]\t嘉实稳健债券\t债券型\t3.00%\t5.00%\t3",
+        "\tQDII\t平均值\t0.00%\t0.00%\t8",
+        "\t保本型\t平均值\t0.00%\t0.00%\t9",
+        "\t债券型\t平均值\t3.00%\t5.00%\t10",
+        "\t指数型\t平均值\t0.00%\t0.00%\t11",
+        "\t混合型\t平均值\t12.00%\t8.00%\t12",
+        "\t股票型\t平均值\t20.33%\t12.00%\t13",
+    };
+    EXPECT_EQ(lines(one), expected);
+    // Over two years the bond fund has no figures and drops out.
+    std::vector<std::string> second = lines(two);
+    ASSERT_EQ(second.size(), 9u);
+    EXPECT_EQ(second[1], "[F001]\t华夏成长股票\t股票型\t22.00%\t10.00%\t6");
+    EXPECT_EQ(second[2], "[F002]\t华夏红利股票\t股票型\t18.00%\t9.00%\t6");
+    EXPECT_EQ(second[3].rfind("\tQDII\t", 0), 0u) << second[3];
 }
 
 TEST_F(FundHostRun, AFailingLineStopsTheScriptWithItsNumber) {
@@ -249,6 +287,32 @@ TEST_F(FundHostRun, AModuleThatWillNotLoadIsReportedAndTheHostGoesOn) {
     EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("无法加载基金对比模块"), std::string::npos) << run.output;
     EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FundHostRun, TheGrowthPageIsReachedByNameAndDumpsItsFiguresAsShown) {
+    const TestSupport::FixtureDb growthDb{"funds.sql", "../pages_growth/growth_history.sql"};
+    const std::string tsv = (folder / "growth.tsv").string(), shot = (folder / "growth.png").string();
+    HostRun run = runHost("--headless --size 1024x700 --config " + (folder / "config.xml").string() +
+                          " --db " + growthDb.Path() + " --script " +
+                          writeScript(folder, "add 000001\ntab growth\nmove 400 300\nscreenshot " + shot +
+                                                  "\ntab 综合对比\ntab 走势对比\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+    std::ifstream in(tsv);
+    std::string titles, fund, index, extra;
+    std::getline(in, titles);
+    std::getline(in, fund);
+    std::getline(in, index);
+    EXPECT_EQ(
+        titles.rfind("代码\t名称\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t", 0), 0u)
+        << titles;
+    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t6.32%\t", 0), 0u) << fund;
+    EXPECT_EQ(index.rfind("sh000001\t上证指数\t6.00%\t", 0), 0u) << index;
+    EXPECT_FALSE(std::getline(in, extra) && !extra.empty()) << extra;
 }
 
 } // namespace

@@ -77,3 +77,20 @@ TEST(Script, ReportsTheFirstBadLine) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Script, PointerMovesAndTheGrowthPage) {
+    std::string error;
+    auto actions = ParseScript("tab growth\ntab 走势对比\nmove 640 300\n", error);
+    ASSERT_TRUE(actions) << error;
+    ASSERT_EQ(actions->size(), 3u);
+    EXPECT_EQ((*actions)[1].text, XStringW(L"走势对比"));
+    EXPECT_EQ((*actions)[2].kind, Kind::Move);
+    EXPECT_EQ((*actions)[2].x, 640);
+    EXPECT_EQ((*actions)[2].y, 300);
+    EXPECT_FALSE(ParseScript("move 640", error));
+    EXPECT_EQ(error, "line 1: move wants X Y");
+}
+
+} // namespace

@@ -55,6 +55,30 @@ TEST(PerformanceRanking, PeerRanksCountWithinTheInvestmentType) {
     EXPECT_EQ(r[L"B1"].allRank.Text(), XStringW(L"2/3"));
 }
 
+TEST(PerformanceRanking, APeerTieIsATieWithinTheTypeNotWithTheFundRankedJustBefore) {
+    // The bond fund sits between the two equity funds in the overall order and has the second
+    // equity fund's value: that is no tie among equity funds.
+    std::vector<PerformanceFundRecord> funds{fund(L"S1", L"股票型", L"0.20"), fund(L"B1", L"债券型", L"0.10"),
+                                             fund(L"S2", L"股票型", L"0.10")};
+    ComputeRanks(funds, 0);
+    auto r = byCode(funds, 0);
+    EXPECT_EQ(r[L"S1"].typeRank.Text(), XStringW(L"1/2"));
+    EXPECT_EQ(r[L"S2"].typeRank.Text(), XStringW(L"2/2"));
+    EXPECT_EQ(r[L"B1"].typeRank.Text(), XStringW(L"1/1"));
+    // Overall, the two funds of 0.10 do tie.
+    EXPECT_EQ(r[L"B1"].allRank.Text(), XStringW(L"2/3"));
+    EXPECT_EQ(r[L"S2"].allRank.Text(), XStringW(L"2/3"));
+
+    // The same in the other order of the tie: the equity fund ranked before the bond fund.
+    funds = {fund(L"S1", L"股票型", L"0.20"), fund(L"S2", L"股票型", L"0.10"),
+             fund(L"B1", L"债券型", L"0.10"), fund(L"B2", L"债券型", L"0.30")};
+    ComputeRanks(funds, 0);
+    r = byCode(funds, 0);
+    EXPECT_EQ(r[L"S2"].typeRank.Text(), XStringW(L"2/2"));
+    EXPECT_EQ(r[L"B1"].typeRank.Text(), XStringW(L"2/2"));
+    EXPECT_EQ(r[L"B2"].typeRank.Text(), XStringW(L"1/2"));
+}
+
 TEST(PerformanceRanking, UnknownTypesShareOneGroupAndPeerTiesShareRanks) {
     std::vector<PerformanceFundRecord> funds{fund(L"X", L"现金型", L"0.02"), fund(L"Y", L"", L"0.02"),
                                              fund(L"Z", L"其他", L"0.01"), fund(L"Q", L"QDII", L"0.03")};

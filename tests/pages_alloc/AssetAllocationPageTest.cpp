@@ -302,6 +302,111 @@ TEST(AssetAllocationPage, GroupCaptionsAreDrawnOnceAndBarsAreScaledToTheLargestS
     EXPECT_TRUE(PlatformSaveWindowPng(f.parent, OutputPath("asset_page.png")));
 }
 
+// Picks a report date as a person does: a click opens the box, the keys walk to the date and
+// Enter takes it.
+void ChooseDate(Fixture& f, int index) {
+    RECT box{};
+    GetWindowRect(f.page.DateBox(), &box);
+    PlatformClick((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    PlatformRunUntilIdle();
+    PlatformKeyPress(VK_HOME);
+    for (int i = 0; i < index; ++i)
+        PlatformKeyPress(VK_DOWN);
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+}
+
+void ClickPageTab(Fixture& f, int index) {
+    RECT r = f.module.Workspace().Header().GetButtonRect(index);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(f.module.Workspace().Header(), &p);
+    PlatformClick(p.x, p.y);
+    PlatformRunUntilIdle();
+}
+
+TEST(AssetAllocationPage, TheCurrentFundStaysCurrentThroughEveryReload) {
+    Fixture f;
+    f.AddFunds({L"F001", L"F003", L"F004"});
+    f.Show();
+    auto current = [&f] {
+        int row = f.Grid().GetCurrSel();
+        return row < 0 ? std::wstring(L"<none>") : f.Cell(row, L"aliascode");
+    };
+    POINT bond = f.CellCentre(4, L"name"); // F003's bond row
+    PlatformClick(bond.x, bond.y);
+    PlatformRunUntilIdle();
+    ASSERT_EQ(current(), L"000003");
+
+    ChooseDate(f, 1);
+    ASSERT_EQ(f.page.LastDate(), XStringW(L"2010-06-30"));
+    EXPECT_EQ(current(), L"000003") << "after a new report date";
+
+    f.AddFunds({L"F002"});
+    ASSERT_EQ(f.Rows(), 24);
+    EXPECT_EQ(current(), L"000003") << "after an added fund";
+
+    ClickPageTab(f, 0);
+    ClickPageTab(f, 3);
+    ASSERT_TRUE(f.page.IsWindowVisible());
+    EXPECT_EQ(current(), L"000003") << "after the page was shown again";
+
+    // A fund that is gone leaves nothing current.
+    f.module.RemoveFund(L"F003");
+    f.module.NotifyFundsChanged(L"");
+    EXPECT_EQ(current(), L"<none>");
+}
+
+TEST(AssetAllocationPage, AGroupCaptionStaysInViewAndNeitherStripesNorTheSelectionCutThroughIt) {
+    Fixture f;
+    f.AddFunds({L"F001", L"F002", L"F003", L"F004", L"F005", L"F006", L"F007", L"F008", L"F014"});
+    f.Show();
+    ASSERT_EQ(f.Rows(), 54);
+    HWND grid = f.GridWindow();
+    int type = f.Column(L"assettype");
+    int name = f.Column(L"name");
+    const COLORREF back = f.Colour("list_bg");
+    // Only the last four rows of the stock group are left in view, its middle above the view.
+    f.Grid().SetTopRow(5);
+    PlatformPaintAll();
+    auto caption = [&] {
+        std::vector<COLORREF> pixels;
+        int ink = 0;
+        for (int row = 5; row <= 8; ++row) {
+            RECT cell = f.Grid().GetCellRect(row, type);
+            for (int y = cell.top; y < cell.bottom - 1; ++y)
+                for (int x = cell.left; x < cell.right - 1; ++x) {
+                    pixels.push_back(PlatformWindowPixel(grid, x, y));
+                    ink += pixels.back() != back;
+                }
+        }
+        return std::make_pair(pixels, ink);
+    };
+    auto [before, ink] = caption();
+    EXPECT_GT(ink, 20) << "the stock caption is not in view";
+
+    // Even and odd rows alike show the grid's own background in the caption column.
+    for (int row : {5, 6}) {
+        RECT group = f.Grid().GetCellRect(row, type);
+        RECT fund = f.Grid().GetCellRect(row, name);
+        EXPECT_EQ(PlatformWindowPixel(grid, group.left + 2, group.top + 1), back) << row;
+        EXPECT_EQ(PlatformWindowPixel(grid, fund.right - 3, fund.top + 1),
+                  f.Colour(row % 2 == 0 ? "list_bg_oddLine" : "list_bg_evenLine"))
+            << row;
+    }
+
+    // Selecting a row of the group leaves the caption cell as it was.
+    POINT p = f.CellCentre(6, L"name");
+    PlatformClick(p.x, p.y);
+    PlatformRunUntilIdle();
+    PlatformPaintAll();
+    ASSERT_EQ(f.Grid().GetCurrSel(), 6);
+    RECT fund = f.Grid().GetCellRect(6, name);
+    EXPECT_EQ(PlatformWindowPixel(grid, fund.right - 3, fund.top + 1), f.Colour("list_sel_bg"));
+    EXPECT_TRUE(caption().first == before);
+
+    EXPECT_TRUE(PlatformSaveWindowPng(f.parent, OutputPath("asset_page_scrolled.png")));
+}
+
 TEST(AssetAllocationPage, AFailedQueryIsReportedAndTheListKeptAndCodesReachSqlQuoted) {
     {
         Fixture f({"funds.sql", "../pages_alloc/no_asset_table.sql"});

@@ -13,9 +13,11 @@
 
 #include <sqlite3.h>
 
+#include <climits>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -23,6 +25,8 @@ namespace {
 constexpr COLORREF kOddLine = RGB(31, 32, 33);
 constexpr COLORREF kEvenLine = RGB(61, 62, 63);
 constexpr COLORREF kGridLine = RGB(90, 90, 200);
+constexpr COLORREF kListBack = RGB(20, 20, 20);
+constexpr COLORREF kSelection = RGB(70, 80, 110);
 
 // The database module of the host, over a real SQLite file.
 struct SqliteDbModule : FakeModuleBase<IDbModule> {
@@ -63,7 +67,8 @@ protected:
         theme.colours["list_border_inside"] = kGridLine;
         theme.colours["list_column_bg"] = RGB(40, 40, 60);
         theme.colours["list_title"] = RGB(240, 240, 240);
-        theme.colours["list_bg"] = RGB(20, 20, 20);
+        theme.colours["list_bg"] = kListBack;
+        theme.colours["list_sel_bg"] = kSelection;
         theme.colours["list_style"] = RGB(120, 200, 240);
         theme.colours["list_value_positive"] = RGB(255, 64, 64);
         theme.colours["list_value_negative"] = RGB(0, 200, 0);
@@ -353,15 +358,16 @@ TEST_F(PerformancePageTest, GroupCellsAndBarsAreDrawn) {
                 count += PlatformWindowPixel(Grid(), x, y) != back;
         return count;
     };
-    // The label of the first group is drawn once, over its middle row.
-    EXPECT_EQ(differing(0, distance.index, kOddLine), 0);
-    EXPECT_GT(differing(1, distance.index, kEvenLine), 20);
-    EXPECT_EQ(differing(2, distance.index, kOddLine), 0);
+    // The label of the first group is drawn once, over its middle row, on the grid's own
+    // background rather than on the rows' stripes.
+    EXPECT_EQ(differing(0, distance.index, kListBack), 0);
+    EXPECT_GT(differing(1, distance.index, kListBack), 20);
+    EXPECT_EQ(differing(2, distance.index, kListBack), 0);
 
     // Inside a group the period cell has no bottom line; other cells do, and the group's last row
     // has the grey group line.
     RECT first = Grid().GetCellRect(0, distance.index);
-    EXPECT_EQ(PlatformWindowPixel(Grid(), (first.left + first.right) / 2, first.bottom - 1), kOddLine);
+    EXPECT_EQ(PlatformWindowPixel(Grid(), (first.left + first.right) / 2, first.bottom - 1), kListBack);
     RECT firstName = Grid().GetCellRect(0, name.index);
     EXPECT_EQ(PlatformWindowPixel(Grid(), (firstName.left + firstName.right) / 2, firstName.bottom - 1),
               kGridLine);
@@ -394,6 +400,114 @@ TEST_F(PerformancePageTest, GroupCellsAndBarsAreDrawn) {
     cell = Grid().GetCellRect(none, image.index);
     COLORREF back = none % 2 == 0 ? kOddLine : kEvenLine;
     EXPECT_EQ(PlatformWindowPixel(Grid(), cell.left + 6, (cell.top + cell.bottom) / 2), back);
+}
+
+TEST_F(PerformancePageTest, APeriodLabelStaysInViewAndNeitherStripesNorTheSelectionCutThroughIt) {
+    StartOnFixture();
+    // Every ranked fund: groups of nine rows.
+    for (const wchar_t* code :
+         {L"F001", L"F002", L"F003", L"F004", L"F005", L"F006", L"F007", L"F008", L"F014"})
+        module.AddFund(code);
+    ShowPage();
+    ASSERT_EQ(Rows(), 117);
+    Control::XDataGrid::HeaderInfo2 distance, name;
+    ASSERT_TRUE(Grid().GetHeaderInfo(L"distance", distance));
+    ASSERT_TRUE(Grid().GetHeaderInfo(L"name", name));
+    // Scrolled so that only the last four rows of the first group are left in view: the middle
+    // of the whole group is above the view.
+    Grid().SetTopRow(5);
+    PlatformPaintAll();
+    ASSERT_EQ(Cell(8, L"distance"), L"2008年");
+    ASSERT_EQ(Cell(9, L"distance"), L"2009年");
+
+    // The label's pixels in the group column of rows 5 to 8, and where they lie.
+    auto label = [&] {
+        std::vector<COLORREF> pixels;
+        int top = INT_MAX, bottom = INT_MIN;
+        for (int row = 5; row <= 8; ++row) {
+            RECT cell = Grid().GetCellRect(row, distance.index);
+            for (int y = cell.top; y < cell.bottom - 1; ++y)
+                for (int x = cell.left; x < cell.right - 1; ++x) {
+                    COLORREF c = PlatformWindowPixel(Grid(), x, y);
+                    pixels.push_back(c);
+                    if (c != kListBack) {
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+                }
+        }
+        return std::make_tuple(pixels, top, bottom);
+    };
+    auto [before, top, bottom] = label();
+    ASSERT_NE(top, INT_MAX) << "the label of the first group is not in view";
+    // One label, centred on the part of the group in view (rows 5 to 8).
+    int rowHeight = Grid().GetCellRect(6, 0).top - Grid().GetCellRect(5, 0).top;
+    EXPECT_LT(bottom - top, rowHeight);
+    int centre = (Grid().GetCellRect(5, 0).top + Grid().GetCellRect(8, 0).bottom) / 2;
+    EXPECT_LE(top, centre);
+    EXPECT_GE(bottom, centre - 2);
+
+    // The stripes stop at the group column: an even and an odd row show the grid's background
+    // there, and their own stripe beside it.
+    for (int row : {5, 6}) {
+        RECT group = Grid().GetCellRect(row, distance.index);
+        RECT fund = Grid().GetCellRect(row, name.index);
+        EXPECT_EQ(PlatformWindowPixel(Grid(), group.left + 2, group.top + 1), kListBack) << row;
+        EXPECT_EQ(PlatformWindowPixel(Grid(), fund.right - 3, fund.top + 1),
+                  row % 2 == 0 ? kOddLine : kEvenLine)
+            << row;
+    }
+
+    // A click selects a row of the group; the row turns the selection colour, the group cell
+    // does not change at all.
+    ClickGrid(CellCentre(7, L"name"));
+    PlatformPaintAll();
+    ASSERT_EQ(Grid().GetCurrSel(), 7);
+    RECT fund = Grid().GetCellRect(7, name.index);
+    EXPECT_EQ(PlatformWindowPixel(Grid(), fund.right - 3, fund.top + 1), kSelection);
+    auto [after, topAfter, bottomAfter] = label();
+    EXPECT_TRUE(after == before);
+    EXPECT_EQ(topAfter, top);
+
+    // A group whose first rows are the last ones in view, its middle below the view, shows its
+    // label in those rows.
+    RECT data = Grid().GetDataRect();
+    int shown = (data.bottom - data.top) / rowHeight;
+    int group = (shown + 8) / 9;
+    Grid().SetTopRow(9 * group + 4 - shown);
+    PlatformPaintAll();
+    ASSERT_EQ(Grid().GetCellRect(9 * group + 3, 0).bottom <= data.bottom, true);
+    int ink = 0;
+    for (int row = 9 * group; row <= 9 * group + 3; ++row) {
+        RECT cell = Grid().GetCellRect(row, distance.index);
+        for (int y = cell.top; y < cell.bottom - 1; ++y)
+            for (int x = cell.left; x < cell.right - 1; ++x)
+                ink += PlatformWindowPixel(Grid(), x, y) != kListBack;
+    }
+    EXPECT_GT(ink, 20);
+}
+
+TEST_F(PerformancePageTest, AWithdrawnYearDoesNotMoveTheYearGroups) {
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture.Path().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(raw,
+                     "insert into tb_yieldhistory (fundcode, yieldtype, year, percentvalue, isdeleted)"
+                     " values ('F001', 1, 2012, 0.7, 1);"
+                     // A tiny loss on the latest day, too small to show.
+                     "update tb_currvalue set daymargin = -0.00001 where code = 'F002' and not isdeleted;",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    StartOnFixture();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    ShowPage();
+    EXPECT_EQ(Page().LatestYear(), XStringW(L"2010"));
+    EXPECT_EQ(Cell(RowOf(L"000001", L"2010年"), L"yield"), L"21.00%");
+    EXPECT_EQ(Cell(RowOf(L"000001", L"2009年"), L"yield"), L"55.00%");
+    // A value that rounds to nothing shows without a sign.
+    EXPECT_EQ(Cell(RowOf(L"000002", L"最近交易日"), L"yield"), L"0.00%");
 }
 
 // ---- Removing funds ------------------------------------------------------------------------------------

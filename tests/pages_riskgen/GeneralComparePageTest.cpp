@@ -108,8 +108,8 @@ TEST_F(GeneralComparePageTest, FundsBecomeColumnsInQueryOrderWithTheirFacts) {
     EXPECT_EQ(Cell(13, 1), L"9500.00万");
     EXPECT_EQ(Cell(15, 1), L"50.00亿");
     EXPECT_EQ(Cell(17, 1), L"2");
-    EXPECT_EQ(Cell(20, 1), L"★★★★"); // the earliest rating date
-    EXPECT_EQ(Cell(21, 1), L"★★★");
+    EXPECT_EQ(Cell(20, 1), L"★★★★★"); // the latest rating date, 2010-09-30
+    EXPECT_EQ(Cell(21, 1), L"★★★★★");
     EXPECT_EQ(Cell(22, 1), L"★★★★★");
 
     EXPECT_EQ(Cell(5, 2), L"暂停");

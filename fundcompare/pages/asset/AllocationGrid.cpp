@@ -58,20 +58,6 @@ void AllocationGrid::Bind() {
         m_sortedView->SetSorter(m_multiSorter);
 }
 
-std::pair<int, int> AllocationGrid::FindGroup(int row) {
-    int count = GetRowsCount();
-    if (row < 0 || row >= count)
-        return {0, 1};
-    XStringW caption = CellText(row, m_groupField.c_str());
-    int first = row;
-    while (first > 0 && CellText(first - 1, m_groupField.c_str()) == caption)
-        --first;
-    int last = row;
-    while (last + 1 < count && CellText(last + 1, m_groupField.c_str()) == caption)
-        ++last;
-    return {row - first, last - first + 1};
-}
-
 void AllocationGrid::OnAfterChange(Data::IDataView* view) {
     // The sorted view speaks before the display view has followed it.
     if (view != nullptr && view != m_displayView.Get())
@@ -104,22 +90,10 @@ void AllocationGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, con
     bool groupColumn = item.name == m_groupField;
     bool lastOfGroup = true;
     if (groupColumn) {
-        auto [position, span] = FindGroup(row);
-        m_groupSpan = span;
-        lastOfGroup = position == span - 1;
-        // The caption is drawn into a one-row box centred on the whole group; each cell shows
-        // the part of it that falls inside, so the caption appears once, in the group's middle.
-        int height = rect.bottom - rect.top;
-        int groupTop = rect.top - position * height;
-        int centredTop = groupTop + (span * height - height) / 2;
-        RECT centred{rect.left, centredTop, rect.right, centredTop + height};
-        RECT overlap{};
-        if (IntersectRect(&overlap, &centred, &rect)) {
-            int saved = SaveDC(hdc);
-            IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
-            GeneralDataGrid::DrawItem(hdc, graphics, row, item, centred);
-            RestoreDC(hdc, saved);
-        }
+        GroupPlace group = FindGroup(row, m_groupField.c_str());
+        m_groupSpan = group.span;
+        lastOfGroup = group.position == group.span - 1;
+        DrawGroupCell(hdc, graphics, row, item, rect, group);
     } else if (item.name != XStringW(kImageField)) {
         GeneralDataGrid::DrawItem(hdc, graphics, row, item, rect);
     }

@@ -11,8 +11,6 @@
 
 #include <sdk/Data.h>
 
-#include <utility>
-
 namespace Gdiplus {
 class Image;
 }
@@ -48,9 +46,6 @@ public:
     int GroupSpan() const { return m_groupSpan; }
     const XStringW& TooltipText() const { return m_tipText; }
     HWND TooltipWindow() const { return m_tooltip.GetHandle(); }
-    // The run of adjacent view rows whose group caption equals the row's: (position of the row in
-    // it, its length). (0, 1) for a row without a view.
-    std::pair<int, int> FindGroup(int row);
 
     // Removes the funds of the selected rows from the comparison and reloads the pages.
     void RemoveSelectedFunds();

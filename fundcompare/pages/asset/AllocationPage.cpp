@@ -256,9 +256,12 @@ void AllocationPage::FillTable() {
     for (int i = 0; i < kCount; ++i)
         columns[i] = table->GetColumnIndex(names[i]);
 
-    table->Clear(1);
+    // Emptying and refilling is one change of the table: the grid notes the current fund before
+    // it and finds it again after. Emptied on its own, the table would have no current fund left
+    // to note when the refill begins.
     XComPtr<Data::IUpdateContext> update;
     table->BeginUpdate(update.Receive());
+    table->Clear(1);
     for (size_t group = 0; group < m_groupLabels.size(); ++group) {
         for (const FundRecord& fund : m_funds) {
             XComPtr<Data::IDataRow> row;

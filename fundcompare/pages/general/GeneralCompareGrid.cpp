@@ -1,6 +1,8 @@
 // GeneralCompareGrid: the header of fund columns, the display texts and the drawing of group rows.
 #include "pages/general/GeneralCompareGrid.h"
 
+#include "grid/ValueFormater.h"
+
 #include <sdk/Kernel.h>
 
 namespace {
@@ -78,7 +80,7 @@ XStringW GeneralCompareGrid::FormatAmount(Data::IDataElement* cell) {
         text.Format(L"%0.2f万", x / 10000.0);
     else
         text.Format(L"%0.2f", x);
-    return text;
+    return DropSignOfZero(text);
 }
 
 XStringW GeneralCompareGrid::FormatState(const XStringW& state) {

@@ -2,6 +2,7 @@
 // growth, the tooltip and the context menu.
 #include "pages/performance/PerformanceGrid.h"
 
+#include "grid/ValueFormater.h"
 #include "module/FundCompareModuleImpl.h"
 #include "pages/performance/PerformancePage.h"
 #include "wgui/ToolInfo.h"
@@ -83,10 +84,14 @@ void PerformanceGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, co
     bool isGroupCell = item.name == XStringW(L"distance");
     bool isBar = item.name == XStringW(L"image");
     bool lastOfGroup = true;
-    if (isGroupCell)
-        DrawGroupCell(hdc, graphics, row, item, rect, lastOfGroup);
-    else if (!isBar)
+    if (isGroupCell) {
+        GroupPlace group = FindGroup(row, L"distance");
+        m_groupSpan = group.span;
+        lastOfGroup = group.position == group.span - 1;
+        DrawGroupCell(hdc, graphics, row, item, rect, group);
+    } else if (!isBar) {
         GeneralDataGrid::DrawItem(hdc, graphics, row, item, rect);
+    }
 
     // A group cell reads as one merged cell, so only its last row closes it with a line.
     if (!isGroupCell || lastOfGroup)
@@ -96,34 +101,6 @@ void PerformanceGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, co
 
     if (isBar)
         DrawBar(graphics, row, rect);
-}
-
-void PerformanceGrid::DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
-                                    const RECT& rect, bool& lastOfGroup) {
-    XStringW label = CellText(row, L"distance");
-    int rows = GetRowsCount();
-    int first = row;
-    while (first > 0 && CellText(first - 1, L"distance") == label)
-        --first;
-    int last = row;
-    while (last + 1 < rows && CellText(last + 1, L"distance") == label)
-        ++last;
-    int span = last - first + 1;
-    int pos = row - first;
-    m_groupSpan = span;
-    lastOfGroup = row == last;
-
-    int height = rect.bottom - rect.top;
-    RECT merged{rect.left, rect.top - pos * height, rect.right, rect.top + (span - pos) * height};
-    int centreTop = merged.top + (merged.bottom - merged.top - height) / 2;
-    RECT centred{rect.left, centreTop, rect.right, centreTop + height};
-    RECT overlap{};
-    if (!IntersectRect(&overlap, &centred, &rect))
-        return;
-    int saved = SaveDC(hdc);
-    IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
-    GeneralDataGrid::DrawItem(hdc, graphics, row, item, centred);
-    RestoreDC(hdc, saved);
 }
 
 void PerformanceGrid::DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& rect) {
@@ -253,7 +230,7 @@ void PerformanceGrid::OnMouseMove(int x, int y) {
     HeaderInfo2 item;
     int area = HitTest(x, y, row, item);
     if (area == HitCell && row >= 0 && row < GetRowsCount() && item.name == XStringW(L"image")) {
-        XStringW text = XStringW().Format(L"涨幅：%.02f%%", CellNumber(row, L"image") * 100);
+        XStringW text = DropSignOfZero(XStringW().Format(L"涨幅：%.02f%%", CellNumber(row, L"image") * 100));
         if (text != m_tipText || row != m_tipRow) {
             m_tipText = text;
             m_tipRow = row;

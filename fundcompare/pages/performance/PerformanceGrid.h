@@ -60,9 +60,6 @@ protected:
     void OnHeaderChange() override;
 
 private:
-    // The text of a field in a display row, empty when the row or the field is missing.
-    void DrawGroupCell(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
-                       const RECT& rect, bool& lastOfGroup);
     void DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& rect);
     void OnMouseMove(int x, int y);
     void ResetTool(int width, int height);

@@ -2,9 +2,11 @@
 // because the page fills the year slots itself (wide-formatter syntax: %s text, %d integer).
 #pragma once
 
-// The latest calendar year that has fund year returns.
+// The latest calendar year that has fund year returns. Withdrawn rows do not count: a withdrawn
+// return for a year that no live row has reached would label the three year groups with a year
+// for which no fund has a value.
 inline constexpr const wchar_t kLatestYearQuery[] =
-    L"select max(year)  from tb_yieldhistory where yieldtype=1";
+    L"select max(year)  from tb_yieldhistory where yieldtype=1 and not isdeleted";
 
 // Every fund of the return table with its thirteen period returns, the universe that the page ranks.
 // Slots, in order: Y, Y - 1, Y - 2 in the three year-value aliases, then the same years in the

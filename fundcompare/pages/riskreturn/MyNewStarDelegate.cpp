@@ -1,6 +1,8 @@
 // MyNewStarDelegate: what the star map reads.
 #include "pages/riskreturn/MyNewStarDelegate.h"
 
+#include "grid/ValueFormater.h"
+
 #include <algorithm>
 
 void MyNewStarDelegate::SetHorizon(int horizon) {
@@ -68,7 +70,7 @@ bool MyNewStarDelegate::GetAverageStar(int index, Control::StarInfo& info) {
 XStringW MyNewStarDelegate::FormatPercent(double value) {
     XStringW text;
     text.Format(L"%.2f%%", value);
-    return text;
+    return DropSignOfZero(text);
 }
 
 XStringW MyNewStarDelegate::GetReturnCaption() {

@@ -41,23 +41,15 @@ bool isDate(const std::string& s) {
 std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, std::string& error) {
     using Kind = ScriptAction::Kind;
     static const std::map<std::string, Kind> kWords = {
-        {"add", Kind::Add},
-        {"remove", Kind::Remove},
-        {"clear", Kind::Clear},
-        {"tab", Kind::Tab},
-        {"date", Kind::Date},
-        {"filter", Kind::Filter},
-        {"sort", Kind::Sort},
-        {"horizon", Kind::Horizon},
-        {"follow", Kind::Follow},
-        {"theme", Kind::Theme},
-        {"click", Kind::Click},
-        {"key", Kind::Key},
-        {"type", Kind::Type},
-        {"wait", Kind::Wait},
-        {"screenshot", Kind::Screenshot},
-        {"dump", Kind::Dump},
-        {"expect-message", Kind::ExpectMessage},
+        {"add", Kind::Add},       {"remove", Kind::Remove},
+        {"clear", Kind::Clear},   {"tab", Kind::Tab},
+        {"date", Kind::Date},     {"filter", Kind::Filter},
+        {"sort", Kind::Sort},     {"horizon", Kind::Horizon},
+        {"follow", Kind::Follow}, {"theme", Kind::Theme},
+        {"click", Kind::Click},   {"move", Kind::Move},
+        {"key", Kind::Key},       {"type", Kind::Type},
+        {"wait", Kind::Wait},     {"screenshot", Kind::Screenshot},
+        {"dump", Kind::Dump},     {"expect-message", Kind::ExpectMessage},
     };
 
     std::string text = utf8;
@@ -138,11 +130,12 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
             if (!parseInt(rest, 0, 600000, action.number))
                 return fail("wait wants milliseconds, 0 to 600000");
             break;
-        case Kind::Click: {
+        case Kind::Click:
+        case Kind::Move: {
             size_t gap = rest.find_first_of(" \t");
             if (gap == std::string::npos || !parseInt(rest.substr(0, gap), 0, 100000, action.x) ||
                 !parseInt(trim(rest.substr(gap)), 0, 100000, action.y))
-                return fail("click wants X Y");
+                return fail(word + " wants X Y");
             break;
         }
         }

@@ -4,7 +4,8 @@
 //   remove CODE            remove the fund through the visible page's context menu
 //   clear                  press "清除对比基金"
 //   tab NAME               show a page: its caption (综合对比, 业绩表现, 风险回报, 资产分布, 行业配置,
-//                          基金筛选) or general, performance, risk, asset, industry, fundfilter
+//                          走势对比, 基金筛选) or general, performance, risk, asset, industry, growth,
+//                          fundfilter
 //   date YYYY-MM-DD        choose a report date in the visible page's date box
 //   filter VALUE           tick a value in the visible page's filter menu ("all" shows all)
 //   sort FIELD asc|desc    click the column's header until it sorts that way
@@ -12,11 +13,13 @@
 //   follow CODE            follow a fund (the followed-funds module)
 //   theme dark|light       switch the colour theme
 //   click X Y              a left click at a screen point
+//   move X Y               the pointer moved to a screen point (hover)
 //   key NAME               a key press (Enter, Escape, Up, Down, ... or a single letter)
 //   type TEXT              text typed into the focus window
 //   wait MS                let the clock run (hover delays, timers)
 //   screenshot FILE.png    save the screen
-//   dump FILE.tsv          the cells of the visible page as displayed, titles first
+//   dump FILE.tsv          the cells of the visible page as displayed, titles first; on the
+//                          risk-return page its stars as the star map read them
 //   expect-message TEXT    the last message box shown had this text
 // Blank lines and lines starting with '#' are ignored.
 #pragma once
@@ -40,6 +43,7 @@ struct ScriptAction {
         Follow,
         Theme,
         Click,
+        Move,
         Key,
         Type,
         Wait,

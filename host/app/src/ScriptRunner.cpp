@@ -4,6 +4,7 @@
 #include <platform/driver.h>
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
+#include <sdk/ControlStarMap.h>
 #include <sdk/ControlTableHeader.h>
 
 #include <fstream>
@@ -15,8 +16,9 @@ namespace {
 // The frame's tab of the comparison workspace and the captions of its page tabs.
 constexpr const wchar_t* kWorkspaceTitle = L"对比分析";
 const std::map<std::wstring, int> kPageTabs = {
-    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1}, {L"风险回报", 2},
-    {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},    {L"行业配置", 4},    {L"industry", 4},
+    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1},
+    {L"风险回报", 2}, {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},
+    {L"行业配置", 4}, {L"industry", 4}, {L"走势对比", 5}, {L"growth", 5},
 };
 
 } // namespace
@@ -99,6 +101,9 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return Theme(action.text.ToUtf8(), error);
     case Kind::Click:
         PlatformClick(action.x, action.y);
+        return true;
+    case Kind::Move:
+        PlatformMouseMove(action.x, action.y);
         return true;
     case Kind::Key:
         return Key(action.text.ToUtf8(), error);
@@ -227,9 +232,12 @@ bool ScriptRunner::ShowWorkspace(std::string& error) {
 bool ScriptRunner::ClickPageTab(int index, std::string& error) {
     HWND workspace = WorkspaceWindow();
     Control::XTableHeader* header = nullptr;
+    // The workspace's own tab header, not one inside a page.
     if (workspace != nullptr)
         findChild(workspace, [&](HWND w) {
-            header = dynamic_cast<Control::XTableHeader*>(Control::XWin::FromHandle(w));
+            header = GetParent(w) == workspace
+                         ? dynamic_cast<Control::XTableHeader*>(Control::XWin::FromHandle(w))
+                         : nullptr;
             return header != nullptr;
         });
     if (header == nullptr) {
@@ -459,7 +467,47 @@ bool ScriptRunner::Key(const std::string& name, std::string& error) {
     return true;
 }
 
+namespace {
+
+BOOL CALLBACK findStarMap(HWND window, LPARAM context) {
+    auto** map = reinterpret_cast<Control::FundStarMap**>(context);
+    if (IsWindowVisible(window))
+        *map = dynamic_cast<Control::FundStarMap*>(Control::XWin::FromHandle(window));
+    return *map == nullptr;
+}
+
+// The stars of a map as it read them from its delegate, one line each, in its reading order:
+// label, name, subtitle, the two figures in the delegate's own text, and the kind of mark.
+void writeStars(std::ofstream& out, Control::FundStarMap& map) {
+    out << "标签\t名称\t说明\t标准差\t收益率\t图标\n";
+    Control::FundStarMapDelegate* delegate = map.GetDelegate();
+    auto percent = [delegate](double value) {
+        if (delegate != nullptr)
+            return delegate->FormatPercent(value);
+        return XStringW().Format(L"%.2f%%", value);
+    };
+    for (const Control::StarInfo& star : map.GetStars())
+        out << cellForTsv(star.starLabel) << "\t" << cellForTsv(star.name) << "\t"
+            << cellForTsv(star.subtitle) << "\t" << cellForTsv(percent(star.stdDev)) << "\t"
+            << cellForTsv(percent(star.returnValue)) << "\t" << star.kind << "\n";
+}
+
+} // namespace
+
 bool ScriptRunner::Dump(const std::string& path, std::string& error) {
+    // A page that shows a star map (risk and return) is dumped as its stars.
+    Control::FundStarMap* map = nullptr;
+    EnumChildWindows(m_host.Frame()->Window(), &findStarMap, reinterpret_cast<LPARAM>(&map));
+    if (map != nullptr) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            error = "cannot write '" + path + "'";
+            return false;
+        }
+        writeStars(out, *map);
+        std::printf("dump: %s\n", path.c_str());
+        return true;
+    }
     std::vector<Control::DataGridEx*> grids;
     EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
     if (grids.empty()) {

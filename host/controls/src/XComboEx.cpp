@@ -198,6 +198,10 @@ XStringW XComboEx::GetText() const {
     return XStringW(m_edit->Text());
 }
 
+void XComboEx::SelectAllText() {
+    m_edit->SelectAll();
+}
+
 HWND XComboEx::GetEditWindow() const {
     return m_edit->GetSafeHwnd();
 }

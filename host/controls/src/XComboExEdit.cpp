@@ -48,6 +48,14 @@ LRESULT PickerEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void PickerEdit::SetText(const std::wstring& text) {
     m_text = text.substr(0, kMaxLength);
     m_caret = m_text.size();
+    m_allSelected = false;
+    if (IsWindow())
+        Invalidate(FALSE);
+}
+
+void PickerEdit::SelectAll() {
+    m_allSelected = !m_text.empty();
+    m_caret = m_text.size();
     if (IsWindow())
         Invalidate(FALSE);
 }
@@ -58,6 +66,17 @@ void PickerEdit::Edited() {
 }
 
 void PickerEdit::OnChar(wchar_t c) {
+    bool typed = c == L'\b' || (c >= L' ' && c != 0x7F);
+    if (m_allSelected && typed) {
+        // Typing over a selected text replaces it; Backspace only erases it.
+        m_allSelected = false;
+        m_text.clear();
+        m_caret = 0;
+        if (c == L'\b') {
+            Edited();
+            return;
+        }
+    }
     if (c == L'\b') {
         if (m_caret > 0) {
             m_text.erase(--m_caret, 1);
@@ -73,6 +92,24 @@ void PickerEdit::OnChar(wchar_t c) {
 }
 
 void PickerEdit::OnKeyDown(UINT key) {
+    if (m_allSelected) {
+        switch (key) {
+        case VK_DELETE:
+            m_allSelected = false;
+            m_text.clear();
+            m_caret = 0;
+            Edited();
+            return;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_HOME:
+        case VK_END:
+            m_allSelected = false;
+            break;
+        default:
+            break;
+        }
+    }
     switch (key) {
     case VK_LEFT:
         m_caret -= m_caret > 0 ? 1 : 0;
@@ -114,6 +151,7 @@ int PickerEdit::PrefixWidth(std::size_t count) const {
 void PickerEdit::OnLButtonDown(int x) {
     if (::GetFocus() != m_hWnd)
         ::SetFocus(m_hWnd);
+    m_allSelected = false;
     // The caret goes to the character boundary nearest the click.
     int target = x - kPadding + m_scroll;
     std::size_t best = 0;
@@ -155,10 +193,18 @@ LRESULT PickerEdit::OnPaint() {
         RECT clip{client.left + kPadding, client.top, client.right - kPadding + 1, client.bottom};
         int saved = SaveDC(dc);
         IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+        if (m_allSelected) {
+            TEXTMETRICW tm{};
+            GetTextMetricsW(dc, &tm);
+            int top = (client.top + client.bottom - tm.tmHeight) / 2;
+            RECT marked{text.left, top, text.left + PrefixWidth(m_text.size()), top + tm.tmHeight};
+            FillRect(dc, &marked, GetSysColorBrush(COLOR_HIGHLIGHT));
+            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        }
         DrawTextW(dc, m_text.c_str(), static_cast<int>(m_text.size()), &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         RestoreDC(dc, saved);
-        if (::GetFocus() == m_hWnd) {
+        if (::GetFocus() == m_hWnd && !m_allSelected) {
             TEXTMETRICW tm{};
             GetTextMetricsW(dc, &tm);
             int x = client.left + kPadding + caretX - m_scroll;

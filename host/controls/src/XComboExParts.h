@@ -19,6 +19,9 @@ public:
     const std::wstring& Text() const { return m_text; }
     // Replaces the text without telling the picker (the picker sets it itself); caret at the end.
     void SetText(const std::wstring& text);
+    // Selects the whole text: the next character typed replaces it, Backspace or Delete erases
+    // it, and a caret key or a click ends the selection.
+    void SelectAll();
     void SetFont(HFONT font) { m_font = font; }
 
     // The longest text the field takes; fund codes and names are far shorter.
@@ -37,6 +40,7 @@ private:
     std::wstring m_text;
     std::size_t m_caret = 0;
     int m_scroll = 0; // pixels of text hidden to the left, so the caret stays in view
+    bool m_allSelected = false;
     HFONT m_font = nullptr;
 };
 

@@ -60,6 +60,8 @@ public:
     void ShowDropDown(bool show);
     // The edit field's text.
     XStringW GetText() const;
+    // Selects the edit field's whole text, so that what is typed next replaces it.
+    void SelectAllText();
 
 private:
     friend class hostctl::PickerEdit;

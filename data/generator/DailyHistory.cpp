@@ -1,0 +1,136 @@
+// The trading calendar of the weekly grid, the spreading of weeks over days and the walk of net values.
+#include "DailyHistory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace SampleDb {
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's civil-day algorithm).
+int CivilDay(int y, int m, int d) {
+    y -= m <= 2 ? 1 : 0;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::string DayText(int days) {
+    const int z = days + 719468;
+    const int era = (z >= 0 ? z : z - 146096) / 146097;
+    const int doe = z - era * 146097;
+    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int mp = (5 * doy + 2) / 153;
+    const int d = doy - (153 * mp + 2) / 5 + 1;
+    const int m = mp + (mp < 10 ? 3 : -9);
+    const int y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
+    return text;
+}
+
+// 1970-01-01 was a Thursday; Monday is 0.
+int Weekday(int day) {
+    return ((day % 7) + 7 + 3) % 7;
+}
+
+constexpr int kWeeksPerYear = 52;
+
+} // namespace
+
+int TradingCalendar::FirstOnOrAfter(int day) const {
+    return static_cast<int>(std::lower_bound(days.begin(), days.end(), day) - days.begin());
+}
+
+TradingCalendar MakeTradingCalendar(int firstYear, int years) {
+    TradingCalendar calendar;
+    for (int y = firstYear; y < firstYear + years; ++y) {
+        const int yearStart = CivilDay(y, 1, 1);
+        const int nextYear = CivilDay(y + 1, 1, 1);
+        for (int w = 0; w < kWeeksPerYear; ++w) {
+            calendar.weekStart.push_back(static_cast<int>(calendar.days.size()));
+            const int from = yearStart + 7 * w;
+            const int to = w == kWeeksPerYear - 1 ? nextYear : from + 7;
+            for (int day = from; day < to; ++day) {
+                if (Weekday(day) >= 5)
+                    continue;
+                calendar.days.push_back(day);
+                calendar.text.push_back(DayText(day));
+                calendar.week.push_back((y - firstYear) * kWeeksPerYear + w);
+            }
+        }
+    }
+    calendar.weekStart.push_back(static_cast<int>(calendar.days.size()));
+    return calendar;
+}
+
+void SpreadWeek(Prng& rng, double weekly, const double* shared, double beta, double dailySd, double* out,
+                int count) {
+    if (count <= 0)
+        return;
+    double sharedSum = 0.0;
+    if (shared != nullptr)
+        for (int k = 0; k < count; ++k)
+            sharedSum += shared[k];
+    const double rest = (weekly - beta * sharedSum) / count;
+    double noiseMean = 0.0;
+    for (int k = 0; k < count; ++k) {
+        out[k] = dailySd > 0.0 ? dailySd * rng.Normal() : 0.0;
+        noiseMean += out[k];
+    }
+    noiseMean /= count;
+    for (int k = 0; k < count; ++k)
+        out[k] += (shared != nullptr ? beta * shared[k] : 0.0) + rest - noiseMean;
+}
+
+NetValuePath WalkNetValues(const TradingCalendar& calendar, int first, const std::vector<double>& dailyLog,
+                           double startUnit, double startDividends, const std::vector<Payout>& payouts,
+                           bool fixedUnit) {
+    NetValuePath path;
+    const int count = static_cast<int>(calendar.days.size());
+    path.first = std::clamp(first, 0, count);
+    path.unit.reserve(static_cast<size_t>(count - path.first));
+    path.total.reserve(static_cast<size_t>(count - path.first));
+
+    // Each payout lands on the first trading day on or after its date.
+    std::vector<Payout> byIndex = payouts;
+    for (Payout& payout : byIndex)
+        payout.day = calendar.FirstOnOrAfter(payout.day);
+    std::sort(byIndex.begin(), byIndex.end(), [](const Payout& a, const Payout& b) { return a.day < b.day; });
+    size_t next = 0;
+    while (next < byIndex.size() && byIndex[next].day < path.first)
+        ++next;
+
+    double unit = startUnit;
+    double total = startUnit + startDividends;
+    for (int i = path.first; i < count; ++i) {
+        // The starting values are those of the evening before the first day, so the first day
+        // grows too (its growth is 0 when the fund was still being launched).
+        const double growth = std::exp(dailyLog[static_cast<size_t>(i)]);
+        total += unit * (growth - 1.0);
+        if (!fixedUnit)
+            unit *= growth;
+        for (; next < byIndex.size() && byIndex[next].day == i; ++next) {
+            const Payout& payout = byIndex[next];
+            if (fixedUnit)
+                continue;
+            if (payout.split) {
+                if (payout.amount > 0.0)
+                    unit /= payout.amount;
+            } else {
+                // A fund never pays out (nearly) all it is worth; the cap only guards against an
+                // extreme week that the weekly dividend rule could not foresee.
+                unit -= std::min(payout.amount, 0.8 * unit);
+            }
+        }
+        path.unit.push_back(unit);
+        path.total.push_back(total);
+    }
+    return path;
+}
+
+} // namespace SampleDb

@@ -1,0 +1,458 @@
+// GrowthPage: the page around the chart, the figures and the matrix.
+#include "pages/growth/GrowthPage.h"
+
+#include "grid/HeaderText.h"
+#include "module/FundCompareModuleImpl.h"
+#include "pages/growth/GrowthDates.h"
+#include "pages/growth/GrowthSettings.h"
+#include "wgui/ModuleInstance.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int kRangeButtonWidth = 64;
+constexpr int kViewButtonWidth = 84;
+constexpr int kButtonGap = 4; // the table header's gap between flat buttons
+constexpr int kDateBoxWidth = 100;
+
+const wchar_t kChartCaption[] = L"累计收益率（%）：以区间起点为 "
+                                L"0；现金分红按除息日的单位净值再投资（累计净值的日增量除以前一日单位净值）；"
+                                L"虚线为上证指数";
+
+COLORREF ThemeColour(Conf::ITheme* theme, const char* key, COLORREF fallback) {
+    COLORREF colour = fallback;
+    if (theme != nullptr)
+        theme->GetColor(key, colour);
+    return colour;
+}
+
+} // namespace
+
+GrowthPage::GrowthPage() : ComparePage(L"GrowthPage") {}
+
+GrowthPage::~GrowthPage() = default;
+
+// ---- Creation and layout ----------------------------------------------------------------------------
+
+bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return false;
+    case WM_SIZE:
+        OnSize(LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_SHOWWINDOW:
+        if (wParam != 0)
+            Reload();
+        else
+            m_grid.ReleaseDrawingResource();
+        return false;
+    case Control::kTableHeaderSelChange:
+        OnHeaderSelection(reinterpret_cast<HWND>(wParam), static_cast<int>(lParam));
+        result = 0;
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == DateBox::kDateChanged &&
+            (LOWORD(wParam) == kStartBoxId || LOWORD(wParam) == kEndBoxId))
+            SetCustomRange(m_startBox.Date(), m_endBox.Date());
+        return false;
+    default:
+        return ComparePage::HandleMessage(message, wParam, lParam, result);
+    }
+}
+
+void GrowthPage::OnCreate() {
+    if (m_module != nullptr)
+        m_rangeKind = GrowthSettings::Read(m_module->App()).defaultRange;
+
+    m_rangeHeader.SetFontSize(12);
+    m_rangeHeader.SetButtonWidth(kRangeButtonWidth);
+    m_rangeHeader.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
+    for (int kind = 0; kind < GrowthRange::kCount; ++kind)
+        m_rangeHeader.AddButton(GrowthRange::Caption(kind));
+    m_rangeHeader.AddButton(L"自定义");
+    m_rangeHeader.SetStyle(Control::TableHeaderStyleButton);
+
+    m_startBox.Create(m_hWnd, kStartBoxId);
+    m_endBox.Create(m_hWnd, kEndBoxId);
+
+    m_viewHeader.SetFontSize(12);
+    m_viewHeader.SetButtonWidth(kViewButtonWidth);
+    m_viewHeader.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
+    m_viewHeader.AddButton(L"风险指标");
+    m_viewHeader.AddButton(L"相关性矩阵");
+    m_viewHeader.SetStyle(Control::TableHeaderStyleButton);
+
+    m_chart.Create(m_hWnd);
+    m_chart.SetCaption(kChartCaption);
+    m_grid.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
+    m_grid.SetPage(this);
+    m_grid.SetIndexCode(GrowthHistory::kIndexCode);
+    m_grid.Bind();
+    m_matrix.Create(m_hWnd);
+
+    m_selecting = true;
+    m_rangeHeader.SetCurrSel(m_rangeKind);
+    m_selecting = false;
+    if (m_theme != nullptr)
+        ApplyTheme(m_theme);
+}
+
+void GrowthPage::OnSize(int width, int height) {
+    const int rangeWidth = (GrowthRange::kCount + 1) * (kRangeButtonWidth + kButtonGap) - kButtonGap;
+    ::MoveWindow(m_rangeHeader, 8, 4, rangeWidth, 22, TRUE);
+    const int startLeft = 8 + rangeWidth + 12;
+    m_startBox.MoveWindow(RECT{startLeft, 4, startLeft + kDateBoxWidth, 26}, TRUE);
+    m_endBox.MoveWindow(RECT{startLeft + kDateBoxWidth + 24, 4, startLeft + 2 * kDateBoxWidth + 24, 26},
+                        TRUE);
+    const int viewWidth = 2 * kViewButtonWidth + kButtonGap;
+    const int viewLeft = std::max(startLeft + 2 * kDateBoxWidth + 40, width - viewWidth - 8);
+    ::MoveWindow(m_viewHeader, viewLeft, 4, viewWidth, 22, TRUE);
+
+    const int chartHeight = std::max(160, (height - kTopStrip) * 11 / 20);
+    m_chart.MoveWindow(RECT{0, kTopStrip, width, kTopStrip + chartHeight}, TRUE);
+    m_captionRect = RECT{8, kTopStrip + chartHeight, width - 8, kTopStrip + chartHeight + kCaptionHeight};
+    const RECT below{0, m_captionRect.bottom, width,
+                     std::max(static_cast<int>(m_captionRect.bottom), height)};
+    if (m_grid.IsWindow())
+        m_grid.MoveWindow(below.left, below.top, below.right - below.left, below.bottom - below.top, TRUE);
+    m_matrix.MoveWindow(below, TRUE);
+}
+
+// ---- Theme ------------------------------------------------------------------------------------------
+
+void GrowthPage::ApplyTheme(Conf::ITheme* theme) {
+    if (theme == nullptr)
+        return;
+    m_theme = theme;
+    theme->GetColor("wnd_general_bg", m_backColour);
+    m_backBrush.Replace(CreateSolidBrush(m_backColour));
+    theme->GetColor("list_prev_data", m_labelColour);
+    Conf::ThemeFont font;
+    theme->GetFont("default", font);
+    LOGFONTW logFont{};
+    logFont.lfHeight = -12;
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(logFont.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
+    m_labelFont.Replace(CreateFontIndirectW(&logFont));
+
+    for (Control::XTableHeader* header : {&m_rangeHeader, &m_viewHeader}) {
+        header->SetBkColor(m_backColour);
+        COLORREF colour = 0;
+        auto set = [&](const char* key, void (Control::XTableHeader::*setter)(COLORREF)) {
+            if (theme->GetColor(key, colour))
+                (header->*setter)(colour);
+        };
+        set("tabhdr_normal_bg", &Control::XTableHeader::SetItemBkColor);
+        set("tabhdr_normal_border", &Control::XTableHeader::SetItemBdColor);
+        set("tabhdr_normal_text", &Control::XTableHeader::SetTextColor);
+        set("tabhdr_focus_bg", &Control::XTableHeader::SetItemSelBkColor);
+        set("tabhdr_focus_border", &Control::XTableHeader::SetItemSelBdColor);
+        set("tabhdr_focus_text", &Control::XTableHeader::SetTextSelColor);
+    }
+    DateBox::Colours boxColours;
+    boxColours.background = ThemeColour(theme, "combo_bg", RGB(255, 255, 255));
+    boxColours.text = ThemeColour(theme, "combo_text", RGB(0, 0, 0));
+    boxColours.border = ThemeColour(theme, "combo_border", RGB(128, 128, 128));
+    boxColours.focusBorder = ThemeColour(theme, "tabhdr_focus_border", boxColours.text);
+    for (DateBox* box : {&m_startBox, &m_endBox}) {
+        box->SetColours(boxColours);
+        box->SetFontFace(font.face);
+    }
+    ApplyChartTheme();
+
+    m_grid.SetTheme(theme);
+    m_grid.SetDrawGridLine(false, true);
+    m_grid.SetHeader(LoadResourceText(WGUI::ModuleInstance(), L"XML", L"GROWTH_GRIDHEADER").c_str());
+    m_grid.SetApp(m_module != nullptr ? m_module->App() : nullptr);
+    m_grid.ApplyUserZoom();
+    // The fund palette depends on the background.
+    if (m_history.GetStatus() != GrowthHistory::Status::kNotLoaded)
+        Rebuild();
+    Refresh();
+}
+
+void GrowthPage::ApplyChartTheme() {
+    Conf::ITheme* theme = m_theme;
+    if (theme == nullptr)
+        return;
+    // Themes without the chart's keys get colours made from the page's own.
+    const COLORREF background = ThemeColour(theme, "chart_bg", m_backColour);
+    const COLORREF text = ThemeColour(theme, "chart_text", m_labelColour);
+    GrowthChart::Colours c;
+    c.background = background;
+    c.text = text;
+    c.axis = ThemeColour(theme, "chart_axis", LineStyles::Mix(text, background, 0.3));
+    c.grid = ThemeColour(theme, "chart_grid", LineStyles::Mix(background, text, 0.12));
+    c.zero = ThemeColour(theme, "chart_zero", LineStyles::Mix(background, text, 0.5));
+    c.cursor = ThemeColour(theme, "chart_cursor", text);
+    c.index = ThemeColour(theme, "chart_index", text);
+    c.tipBackground = ThemeColour(theme, "chart_tip_bg", LineStyles::Mix(background, text, 0.08));
+    c.tipText = ThemeColour(theme, "chart_tip_text", text);
+    c.tipBorder = ThemeColour(theme, "chart_tip_border", LineStyles::Mix(background, text, 0.35));
+    c.legendHidden = ThemeColour(theme, "chart_legend_hidden", LineStyles::Mix(text, background, 0.3));
+    c.lineSaturation = theme->GetNumber("chart_line_saturation");
+    c.lineLightness = theme->GetNumber("chart_line_lightness");
+    m_chart.SetColours(c);
+    Conf::ThemeFont font;
+    theme->GetFont("default", font);
+    m_chart.SetFontFace(font.face);
+
+    CorrelationMatrixWnd::Colours m;
+    m.background = background;
+    m.text = text;
+    m.grid = c.grid;
+    m.negative = ThemeColour(theme, "matrix_negative", RGB(40, 100, 220));
+    m.neutral = ThemeColour(theme, "matrix_neutral", LineStyles::Mix(background, text, 0.15));
+    m.positive = ThemeColour(theme, "matrix_positive", RGB(220, 50, 50));
+    m.tipBackground = c.tipBackground;
+    m.tipText = c.tipText;
+    m.tipBorder = c.tipBorder;
+    m_matrix.SetColours(m);
+    m_matrix.SetFontFace(font.face);
+}
+
+// ---- Reloading --------------------------------------------------------------------------------------
+
+void GrowthPage::ReloadIfVisible() {
+    if (IsWindowVisible())
+        Reload();
+}
+
+void GrowthPage::Reload() {
+    ++m_reloads;
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database == nullptr || !database->IsOpen())
+        return;
+    m_riskFreePercent = GrowthSettings::Read(m_module->App()).riskFreePercent;
+    const std::vector<XStringW> codes(m_module->Funds().begin(), m_module->Funds().end());
+    XStringW error;
+    if (!m_history.Sync(database, codes, error)) {
+        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        return;
+    }
+    Rebuild();
+}
+
+void GrowthPage::ClearData() {
+    m_panel = GrowthPanel();
+    m_chart.SetData({}, {});
+    m_grid.Clear();
+    m_matrix.SetData({}, {});
+    if (IsWindow())
+        InvalidateRect(m_hWnd, &m_captionRect, FALSE);
+}
+
+void GrowthPage::Rebuild() {
+    if (m_history.GetStatus() == GrowthHistory::Status::kNotLoaded)
+        return;
+    if (IsWindow())
+        InvalidateRect(m_hWnd, &m_captionRect, FALSE);
+    if (m_history.GetStatus() == GrowthHistory::Status::kNoHistory) {
+        ClearData();
+        m_chart.SetNotice(kNoHistoryNotice);
+        m_matrix.SetNotice(kNoHistoryNotice);
+        return;
+    }
+
+    // The compared funds in the set's order, then the index.
+    std::vector<XStringW> codes;
+    if (m_module != nullptr)
+        codes.assign(m_module->Funds().begin(), m_module->Funds().end());
+    std::vector<const GrowthSeries*> series;
+    for (const XStringW& code : codes)
+        series.push_back(m_history.Find(code));
+    const int indexLine = m_history.HasIndex() ? static_cast<int>(series.size()) : -1;
+    if (indexLine >= 0)
+        series.push_back(&m_history.Index());
+
+    int latest = INT_MIN, earliestFund = INT_MAX, earliest = INT_MAX;
+    for (size_t k = 0; k < series.size(); ++k) {
+        const GrowthSeries* s = series[k];
+        if (s == nullptr || s->Empty())
+            continue;
+        latest = std::max(latest, s->days.back());
+        earliest = std::min(earliest, s->days.front());
+        if (static_cast<int>(k) != indexLine)
+            earliestFund = std::min(earliestFund, s->days.front());
+    }
+    if (latest == INT_MIN) {
+        ClearData();
+        m_chart.SetNotice(kNoDataNotice);
+        m_matrix.SetNotice(kMatrixNotice);
+        std::vector<GrowthFiguresGrid::Row> rows;
+        for (size_t k = 0; k < codes.size(); ++k)
+            rows.push_back({codes[k],
+                            series[k] != nullptr ? series[k]->aliascode : codes[k],
+                            series[k] != nullptr ? series[k]->name : XStringW(),
+                            {}});
+        m_grid.Fill(rows);
+        return;
+    }
+    if (earliestFund == INT_MAX)
+        earliestFund = earliest;
+    m_startBox.SetLimits(earliest, latest);
+    m_endBox.SetLimits(earliest, latest);
+    if (m_rangeKind == kCustomRange) {
+        int start = m_startBox.Date() >= 0 ? m_startBox.Date() : GrowthDates::AddYears(latest, -1);
+        int end = m_endBox.Date() >= 0 ? m_endBox.Date() : latest;
+        if (start > end)
+            std::swap(start, end);
+        end = std::clamp(end, earliest, latest);
+        start = std::min(start, end - 1);
+        m_start = start;
+        m_end = end;
+    } else {
+        m_end = latest;
+        m_start = GrowthRange::StartOf(m_rangeKind, latest, earliestFund);
+    }
+    m_startBox.SetDate(m_start);
+    m_endBox.SetDate(m_end);
+    m_panel = GrowthPanel::Build(series, m_start, m_end);
+
+    // The chart.
+    const COLORREF background = ThemeColour(m_theme, "chart_bg", m_backColour);
+    const int saturation = m_theme != nullptr ? m_theme->GetNumber("chart_line_saturation") : 0;
+    const int lightness = m_theme != nullptr ? m_theme->GetNumber("chart_line_lightness") : 0;
+    std::vector<GrowthChart::Line> lines;
+    for (size_t k = 0; k < series.size(); ++k) {
+        GrowthChart::Line line;
+        const GrowthSeries* s = series[k];
+        const bool isIndex = static_cast<int>(k) == indexLine;
+        line.key = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
+        line.isIndex = isIndex;
+        if (isIndex)
+            line.label = GrowthHistory::kIndexName;
+        else
+            line.label = (s != nullptr ? s->aliascode : codes[k]) + XStringW(L" ") +
+                         (s != nullptr ? s->name : XStringW());
+        if (!m_panel.lines[k].HasValues())
+            line.label += XStringW(L"（无净值数据）");
+        line.style = isIndex ? LineStyles::LineStyle{}
+                             : LineStyles::FundStyle(static_cast<int>(k), background, saturation, lightness);
+        line.values.resize(m_panel.days.size());
+        for (size_t p = 0; p < m_panel.days.size(); ++p)
+            line.values[p] = m_panel.CumulativePercent(k, p);
+        lines.push_back(std::move(line));
+    }
+    m_chart.SetNotice(XStringW());
+    m_chart.SetData(m_panel.days, std::move(lines));
+
+    // The figures, the index last.
+    std::vector<GrowthFiguresGrid::Row> rows;
+    const double rate = m_riskFreePercent / 100.0;
+    for (size_t k = 0; k < series.size(); ++k) {
+        GrowthFiguresGrid::Row row;
+        const GrowthSeries* s = series[k];
+        const bool isIndex = static_cast<int>(k) == indexLine;
+        row.code = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
+        row.aliascode = s != nullptr ? s->aliascode : codes[k];
+        row.name = s != nullptr ? s->name : XStringW();
+        row.figures = GrowthFigures::Compute(m_panel, k, indexLine, rate);
+        rows.push_back(std::move(row));
+    }
+    m_grid.Fill(rows);
+
+    // The matrix of the funds that have returns in the range.
+    std::vector<size_t> matrixLines;
+    std::vector<XStringW> names;
+    for (size_t k = 0; k < codes.size(); ++k) {
+        if (!m_panel.lines[k].HasReturns())
+            continue;
+        matrixLines.push_back(k);
+        const GrowthSeries* s = series[k];
+        names.push_back(s != nullptr && !s->name.empty() ? s->name : codes[k]);
+    }
+    if (matrixLines.size() < 2) {
+        m_matrix.SetData({}, {});
+        m_matrix.SetNotice(kMatrixNotice);
+    } else {
+        m_matrix.SetNotice(XStringW());
+        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(m_panel, matrixLines));
+    }
+}
+
+// ---- Ranges and views -------------------------------------------------------------------------------
+
+void GrowthPage::OnHeaderSelection(HWND header, int index) {
+    if (m_selecting)
+        return;
+    if (header == static_cast<HWND>(m_rangeHeader)) {
+        if (index == kCustomRange)
+            SetCustomRange(m_startBox.Date(), m_endBox.Date());
+        else
+            SelectRange(index);
+    } else if (header == static_cast<HWND>(m_viewHeader)) {
+        ShowMatrix(index == 1);
+    }
+}
+
+void GrowthPage::SelectRange(int kind) {
+    if (kind < 0 || kind > kCustomRange)
+        return;
+    m_rangeKind = kind;
+    m_selecting = true;
+    m_rangeHeader.SetCurrSel(kind);
+    m_selecting = false;
+    Rebuild();
+}
+
+void GrowthPage::SetCustomRange(int start, int end) {
+    m_startBox.SetDate(std::min(start, end));
+    m_endBox.SetDate(std::max(start, end));
+    SelectRange(kCustomRange);
+}
+
+void GrowthPage::ShowMatrix(bool matrix) {
+    m_matrixShown = matrix;
+    m_selecting = true;
+    m_viewHeader.SetCurrSel(matrix ? 1 : 0);
+    m_selecting = false;
+    m_grid.ShowWindow(matrix ? SW_HIDE : SW_SHOW);
+    m_matrix.ShowWindow(matrix ? SW_SHOW : SW_HIDE);
+    if (IsWindow())
+        InvalidateRect(m_hWnd, &m_captionRect, FALSE);
+}
+
+XStringW GrowthPage::FiguresCaption() const {
+    const bool hasRange = !m_panel.days.empty();
+    XStringW range;
+    if (hasRange)
+        range = GrowthDates::Format(m_start) + XStringW(L" 至 ") + GrowthDates::Format(m_end);
+    XStringW caption;
+    if (m_matrixShown) {
+        caption = XStringW(L"相关系数矩阵");
+        if (hasRange)
+            caption += XStringW(L"：") + range + XStringW(L"，各基金日收益率两两之间的相关系数");
+        return caption;
+    }
+    caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；按日收益率计算，一年按 252 个交易日年化）",
+                   hasRange ? L"：" : L"", range.c_str(), m_riskFreePercent);
+    return caption;
+}
+
+// ---- Painting ---------------------------------------------------------------------------------------
+
+void GrowthPage::PaintOver(HDC dc, const RECT&) {
+    HGDIOBJ oldFont = SelectObject(dc, m_labelFont.IsNull() ? GetStockObject(DEFAULT_GUI_FONT)
+                                                            : static_cast<HGDIOBJ>(m_labelFont.GetHandle()));
+    SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, m_labelColour);
+    RECT start{};
+    if (m_startBox.IsWindow()) {
+        m_startBox.GetWindowRect(&start);
+        POINT corner{start.right, start.top};
+        ::ScreenToClient(m_hWnd, &corner);
+        RECT to{corner.x, 4, corner.x + 24, 26};
+        DrawTextW(dc, L"至", -1, &to, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    const XStringW caption = FiguresCaption();
+    RECT area = m_captionRect;
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.length()), &area,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+}

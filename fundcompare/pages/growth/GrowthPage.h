@@ -1,0 +1,111 @@
+// GrowthPage: the sixth tab, 走势对比: the growth of the compared funds and the index over a range
+// on one chart, and below it their return and risk figures for the range (or, at the flip of a
+// switch, the correlation matrix of their daily returns).
+//
+// The page follows the compared-fund set and the theme like the other pages and reloads only
+// while it is visible. The history of a fund is read once and kept (GrowthHistory); a change of
+// range or of the set recomputes everything from memory. A database without the history table
+// still shows the page, which then says so.
+//
+// Sections: creation and layout; theme; reloading; ranges and views; painting.
+#pragma once
+
+#include "pages/common/ComparePage.h"
+#include "pages/growth/CorrelationMatrixWnd.h"
+#include "pages/growth/DateBox.h"
+#include "pages/growth/GrowthChart.h"
+#include "pages/growth/GrowthFiguresGrid.h"
+#include "pages/growth/GrowthHistory.h"
+#include "pages/growth/GrowthPanel.h"
+#include "pages/growth/GrowthRange.h"
+
+#include <sdk/ControlTableHeader.h>
+
+class GrowthPage : public ComparePage {
+public:
+    static constexpr int kStartBoxId = 103;
+    static constexpr int kEndBoxId = 104;
+    // The range buttons: the seven ranges, then 自定义 for the dates of the two boxes.
+    static constexpr int kCustomRange = GrowthRange::kCount;
+    static constexpr int kTopStrip = 30;
+    static constexpr int kCaptionHeight = 22;
+
+    static constexpr const wchar_t* kNoHistoryNotice = L"数据库中没有净值历史数据";
+    static constexpr const wchar_t* kNoDataNotice = L"所选区间内没有净值数据";
+    static constexpr const wchar_t* kMatrixNotice = L"至少需要两只有净值数据的基金才能计算相关系数";
+
+    GrowthPage();
+    ~GrowthPage() override;
+
+    void ApplyTheme(Conf::ITheme* theme) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // ---- Reloading ----
+    // Reloads when the page window is visible; a hidden page catches up when it is shown.
+    void ReloadIfVisible();
+    // Brings the history in line with the compared set and recomputes the chart, the figures and
+    // the matrix. A failed statement is reported and leaves the page as it was.
+    void Reload();
+    // Empties the chart, the figures and the matrix (the compared set was cleared).
+    void ClearData();
+    int ReloadCount() const { return m_reloads; }
+
+    // ---- Ranges and views ----
+    // One of GrowthRange's kinds, or kCustomRange for the two boxes' dates.
+    void SelectRange(int kind);
+    // The dates of the two boxes, taken as the range (the order does not matter).
+    void SetCustomRange(int start, int end);
+    int RangeKind() const { return m_rangeKind; }
+    int RangeStart() const { return m_start; }
+    int RangeEnd() const { return m_end; }
+    // Shows the correlation matrix instead of the figures, or the figures again.
+    void ShowMatrix(bool matrix);
+    bool MatrixShown() const { return m_matrixShown; }
+    double RiskFreePercent() const { return m_riskFreePercent; }
+    // The caption above the figures, as painted.
+    XStringW FiguresCaption() const;
+
+    GrowthChart& Chart() { return m_chart; }
+    GrowthFiguresGrid& Grid() { return m_grid; }
+    CorrelationMatrixWnd& Matrix() { return m_matrix; }
+    DateBox& StartBox() { return m_startBox; }
+    DateBox& EndBox() { return m_endBox; }
+    Control::XTableHeader& RangeHeader() { return m_rangeHeader; }
+    Control::XTableHeader& ViewHeader() { return m_viewHeader; }
+    const GrowthHistory& History() const { return m_history; }
+    const GrowthPanel& Panel() const { return m_panel; }
+
+protected:
+    void PaintOver(HDC dc, const RECT& client) override;
+
+private:
+    void OnCreate();
+    void OnSize(int width, int height);
+    void OnHeaderSelection(HWND header, int index);
+    // Works out the range from the kind and the data, then rebuilds the three views.
+    void Rebuild();
+    void ApplyChartTheme();
+
+    Control::XTableHeader m_rangeHeader;
+    Control::XTableHeader m_viewHeader;
+    DateBox m_startBox;
+    DateBox m_endBox;
+    GrowthChart m_chart;
+    GrowthFiguresGrid m_grid;
+    CorrelationMatrixWnd m_matrix;
+    gdiobj::GdiObject<HFONT> m_labelFont;
+    COLORREF m_labelColour = RGB(200, 200, 200);
+    XComPtr<Conf::ITheme> m_theme;
+
+    GrowthHistory m_history;
+    GrowthPanel m_panel;
+    int m_rangeKind = GrowthRange::kOneYear;
+    int m_start = 0;
+    int m_end = 0;
+    bool m_matrixShown = false;
+    bool m_rangeFromSettings = false;
+    double m_riskFreePercent = 1.5;
+    int m_reloads = 0;
+    bool m_selecting = false; // the page itself moves a header's selection
+    RECT m_captionRect{0, 0, 0, 0};
+};

@@ -1,0 +1,367 @@
+// The growth page on the fixture database, driven headless: reading the history, following the
+// compared set only while visible, the figures as displayed, the range buttons and date boxes,
+// the legend, the pointer tip, the matrix switch, the settings, and databases without a history
+// or with a broken one.
+#include "GrowthFixture.h"
+
+#include "pages/growth/GrowthDates.h"
+
+#include <cmath>
+
+namespace {
+
+using GrowthDates::FromCivil;
+
+TEST_F(GrowthFixture, TheHistoryIsReadOncePerFundWithoutWithdrawnRows) {
+    StartModule();
+    GrowthHistory history;
+    XStringW error;
+    Data::IDatabase* database = module.Database();
+    ASSERT_TRUE(history.Sync(database, {L"F001", L"F004"}, error)) << error.ToUtf8();
+    EXPECT_EQ(history.GetStatus(), GrowthHistory::Status::kReady);
+    const GrowthSeries* f001 = history.Find(L"F001");
+    ASSERT_NE(f001, nullptr);
+    EXPECT_EQ(f001->aliascode, XStringW(L"000001"));
+    EXPECT_EQ(f001->name, XStringW(L"华夏成长股票"));
+    ASSERT_EQ(f001->days.size(), 9u); // the withdrawn 9.90 is not among them
+    EXPECT_EQ(f001->days.front(), FromCivil(2010, 9, 20));
+    EXPECT_NEAR(f001->wealth.back(), 1.0632258065, 1e-9); // the dividend reinvested
+    ASSERT_NE(history.Find(L"F004"), nullptr);
+    EXPECT_TRUE(history.Find(L"F004")->Empty());
+    ASSERT_EQ(history.Index().days.size(), 9u);
+    EXPECT_NEAR(history.Index().wealth.back(), 1.06, 1e-12); // not the withdrawn 9999
+    EXPECT_EQ(history.FundReads(), 2);
+
+    // A new set reads only the fund that joined, and forgets the one that left.
+    ASSERT_TRUE(history.Sync(database, {L"F001", L"F002"}, error));
+    EXPECT_EQ(history.FundReads(), 3);
+    EXPECT_EQ(history.Find(L"F004"), nullptr);
+    EXPECT_EQ(history.Find(L"F002")->days.size(), 4u);
+}
+
+TEST_F(GrowthFixture, ThePageFollowsTheSetOnlyWhileVisible) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    EXPECT_EQ(page().ReloadCount(), 0); // hidden
+    Show();
+    EXPECT_EQ(page().ReloadCount(), 1);
+    ASSERT_EQ(chart().Lines().size(), 2u);
+    EXPECT_EQ(chart().Lines()[0].key, XStringW(L"F001"));
+    EXPECT_EQ(chart().Lines()[0].label, XStringW(L"000001 华夏成长股票"));
+    EXPECT_TRUE(chart().Lines()[1].isIndex);
+    EXPECT_EQ(chart().Lines()[1].label, XStringW(L"上证指数"));
+
+    module.AddFund(L"F002");
+    EXPECT_EQ(page().ReloadCount(), 2);
+    EXPECT_EQ(chart().Lines().size(), 3u);
+    EXPECT_EQ(page().History().FundReads(), 2);
+
+    page().ShowWindow(SW_HIDE);
+    module.RemoveFund(L"F001");
+    module.NotifyFundsChanged(XStringW());
+    EXPECT_EQ(page().ReloadCount(), 2);
+    EXPECT_EQ(chart().Lines().size(), 3u); // still the old picture until shown
+    Show();
+    EXPECT_EQ(page().ReloadCount(), 3);
+    ASSERT_EQ(chart().Lines().size(), 2u);
+    EXPECT_EQ(chart().Lines()[0].key, XStringW(L"F002"));
+
+    // Clearing the set leaves the index alone on the chart and in the grid.
+    module.ClearFunds();
+    ASSERT_EQ(chart().Lines().size(), 1u);
+    EXPECT_TRUE(chart().Lines()[0].isIndex);
+    EXPECT_EQ(Cells().size(), 1u);
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F004");
+    module.AddFund(L"F002");
+    module.AddFund(L"F001");
+    Show();
+    // The last day in the data is 2010-09-30; one year back reaches before every series.
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_EQ(page().RangeStart(), FromCivil(2009, 9, 30));
+    const auto rows = Cells();
+    ASSERT_EQ(rows.size(), 4u);
+    // 代码 名称 区间收益 年化收益 年化波动率 最大回撤 回撤峰值日 回撤谷底日 夏普 索提诺 卡玛 贝塔 阿尔法
+    // 相关系数
+    EXPECT_EQ(rows[0][0], L"000001");
+    EXPECT_EQ(rows[0][1], L"华夏成长股票");
+    EXPECT_EQ(rows[0][2], L"6.32%");  // reinvested: the unit value alone would say -4.00%
+    EXPECT_EQ(rows[0][5], L"-1.08%"); // 1.03 on the dividend day to 1.0189 on the next
+    EXPECT_EQ(rows[0][6], L"2010-09-24");
+    EXPECT_EQ(rows[0][7], L"2010-09-27");
+    EXPECT_EQ(rows[1][0], L"000002");
+    EXPECT_EQ(rows[1][2], L"10.00%"); // from its own first day
+    EXPECT_EQ(rows[2][0], L"000004"); // no history: every figure missing
+    for (size_t c = 2; c < rows[2].size(); ++c)
+        EXPECT_EQ(rows[2][c], L"--") << c;
+    EXPECT_EQ(rows[3][0], L"sh000001");
+    EXPECT_EQ(rows[3][1], L"上证指数");
+    EXPECT_EQ(rows[3][2], L"6.00%");
+    EXPECT_EQ(rows[3][11], L"1.00");
+    EXPECT_EQ(rows[3][13], L"1.00");
+    // The fund without history says so in the legend and stays off the chart.
+    EXPECT_EQ(chart().Lines()[2].label, XStringW(L"000004 嘉实稳健债券（无净值数据）"));
+    EXPECT_TRUE(chart().Path(2).empty());
+    EXPECT_NE(page().FiguresCaption().str().find(L"无风险利率 1.50%/年"), std::wstring::npos);
+
+    // Sorting by a figure orders by value, the missing ones last.
+    const RECT header = page().Grid().GetHeaderRect();
+    const RECT cell = page().Grid().GetCellRect(0, 2);
+    ClickIn(page().Grid(), RECT{cell.left, header.top, cell.right, header.bottom});
+    std::vector<std::wstring> order;
+    for (const auto& row : Cells())
+        order.push_back(row[0]);
+    const bool ascending = page().Grid().GetSortAscending();
+    EXPECT_EQ(order, ascending ? (std::vector<std::wstring>{L"sh000001", L"000001", L"000002", L"000004"})
+                               : (std::vector<std::wstring>{L"000002", L"000001", L"sh000001", L"000004"}));
+}
+
+TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    ClickIn(page().RangeHeader(), page().RangeHeader().GetButtonRect(GrowthRange::kOneMonth));
+    EXPECT_EQ(page().RangeKind(), GrowthRange::kOneMonth);
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 8, 30));
+    EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-08-30"));
+
+    // Typing a start date makes the range custom: F001 then starts from its value on 09-22.
+    RECT box{};
+    GetClientRect(page().StartBox(), &box);
+    ClickIn(page().StartBox(), box);
+    PlatformTypeText(L"20100922");
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().StartBox().Text().ToUtf8(), "2010-09-22");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().RangeKind(), GrowthPage::kCustomRange);
+    EXPECT_EQ(page().RangeHeader().GetCurrSel(), GrowthPage::kCustomRange);
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 22));
+    EXPECT_EQ(Cells()[0][2], L"6.32%"); // 1.00 on 09-22, the same as on 09-20
+
+    // A day later with the arrow key; text that is no date leaves the date alone.
+    PlatformKeyPress(VK_UP);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 23));
+    PlatformTypeText(L"20101399");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 23));
+    EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-09-23"));
+
+    // A date after the last day moves to it; the range never runs backwards.
+    page().SetCustomRange(FromCivil(2011, 5, 1), FromCivil(2010, 9, 24));
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 24));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(GrowthFixture, TheLegendHidesLinesAndThePointerShowsEveryVisibleValueHighestFirst) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    Show();
+    page().SelectRange(GrowthRange::kOneMonth);
+    PlatformPaintAll();
+    const HWND window = chart();
+    const RECT plot = chart().PlotRect();
+    // Point at the last day: F002 +10 %, F001 +6.32 %, the index +6 %.
+    const int x = static_cast<int>(chart().XOfDay(FromCivil(2010, 9, 30)));
+    const int y = static_cast<int>(chart().YOfValue(10.0));
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    PlatformMouseMove(p.x, p.y);
+    PlatformRunUntilIdle();
+    ASSERT_EQ(chart().TipEntries().size(), 3u);
+    EXPECT_EQ(chart().TipEntries()[0].line, 1);
+    EXPECT_EQ(chart().TipEntries()[1].line, 0);
+    EXPECT_EQ(chart().TipEntries()[2].line, 2);
+    EXPECT_NEAR(chart().TipEntries()[0].value, 10.0, 1e-9);
+    EXPECT_EQ(chart().HotLine(), 1); // the pointer is on F002's line
+    EXPECT_EQ(chart().Days()[static_cast<size_t>(chart().HoverPosition())], FromCivil(2010, 9, 30));
+
+    // F002's line is drawn in its colour where it ends; hidden, it is gone from the plot and the tip.
+    // The lines are smoothed, so a pixel counts when it is close to the colour.
+    const COLORREF colour = chart().Lines()[1].style.colour;
+    auto near = [](COLORREF a, COLORREF b) {
+        return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                   std::abs(GetBValue(a) - GetBValue(b)) <
+               60;
+    };
+    auto drawn = [&] {
+        PlatformPaintAll();
+        int found = 0;
+        for (int yy = plot.top; yy < plot.bottom; ++yy)
+            for (int xx = plot.right - 40; xx < plot.right; ++xx)
+                found += near(PlatformWindowPixel(window, xx, yy), colour) ? 1 : 0;
+        return found;
+    };
+    PlatformMouseMove(0, 0);
+    PlatformRunUntilIdle();
+    EXPECT_GT(drawn(), 5);
+    const RECT entry = chart().LegendEntryRect(1);
+    ClickIn(window, entry);
+    EXPECT_TRUE(chart().IsLineHidden(1));
+    EXPECT_EQ(drawn(), 0);
+    PlatformMouseMove(p.x, p.y);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(chart().TipEntries().size(), 2u);
+    // The hidden state is kept by fund code across a reload, and a second click shows the line.
+    page().Reload();
+    EXPECT_TRUE(chart().IsLineHidden(1));
+    ClickIn(window, chart().LegendEntryRect(1));
+    EXPECT_FALSE(chart().IsLineHidden(1));
+    // Pointing at a legend entry brings its line to the front.
+    const RECT first = chart().LegendEntryRect(0);
+    POINT q{(first.left + first.right) / 2, (first.top + first.bottom) / 2};
+    ClientToScreen(window, &q);
+    PlatformMouseMove(q.x, q.y);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(chart().HotLine(), 0);
+    EXPECT_EQ(chart().HoverPosition(), -1);
+}
+
+TEST_F(GrowthFixture, TheChartDrawsTheZeroLineTheDashedIndexAndTheTheme) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F002");
+    Show();
+    page().SelectRange(GrowthRange::kOneMonth);
+    PlatformPaintAll();
+    const HWND window = chart();
+    const RECT plot = chart().PlotRect();
+    EXPECT_EQ(PlatformWindowPixel(window, 2, 2), RGB(10, 10, 10)); // chart_bg
+    const int zero = static_cast<int>(std::floor(chart().YOfValue(0.0)));
+    // Along the zero line, left of where F002 starts, only the zero colour and the index cross it.
+    int zeroPixels = 0;
+    for (int x = plot.left + 1; x < plot.left + 40; ++x)
+        zeroPixels += PlatformWindowPixel(window, x, zero) == RGB(120, 0, 120) ? 1 : 0;
+    EXPECT_GT(zeroPixels, 20);
+    // The index runs from 2010-09-20 dashed: along its path there are gaps in the index colour.
+    int on = 0, off = 0;
+    for (int x = static_cast<int>(chart().XOfDay(FromCivil(2010, 9, 20))) + 2; x < plot.right - 2; ++x) {
+        bool lit = false;
+        for (int y = plot.top; y < plot.bottom && !lit; ++y)
+            lit = PlatformWindowPixel(window, x, y) == RGB(250, 250, 250);
+        (lit ? on : off) += 1;
+    }
+    EXPECT_GT(on, 2 * off);
+    EXPECT_GT(off, 20);
+
+    // A theme change recolours the chart at once.
+    FakeTheme& theme = app->themes->theme;
+    theme.colours["chart_bg"] = RGB(240, 240, 240);
+    page().ApplyTheme(&theme);
+    PlatformPaintAll();
+    EXPECT_EQ(PlatformWindowPixel(window, 2, 2), RGB(240, 240, 240));
+}
+
+TEST_F(GrowthFixture, TheSwitchShowsTheCorrelationMatrixInsteadOfTheFigures) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    ClickIn(page().ViewHeader(), page().ViewHeader().GetButtonRect(1));
+    EXPECT_TRUE(page().MatrixShown());
+    EXPECT_FALSE(IsWindowVisible(page().Grid()));
+    EXPECT_TRUE(page().Matrix().IsWindowVisible());
+    // One fund is no matrix.
+    EXPECT_EQ(page().Matrix().Notice(), XStringW(GrowthPage::kMatrixNotice));
+    module.AddFund(L"F002");
+    EXPECT_TRUE(page().Matrix().Notice().empty());
+    ASSERT_EQ(page().Matrix().Size(), 2u);
+    EXPECT_NEAR(page().Matrix().Value(0, 0), 1.0, 1e-12);
+    const double value = page().Matrix().Value(0, 1);
+    EXPECT_TRUE(value >= -1.0 && value <= 1.0);
+    EXPECT_DOUBLE_EQ(value, page().Matrix().Value(1, 0));
+    // The tip names the pair and the value.
+    const RECT cell = page().Matrix().CellRect(0, 1);
+    POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(page().Matrix(), &p);
+    PlatformMouseMove(p.x, p.y);
+    PlatformRunUntilIdle();
+    XStringW expected;
+    expected.Format(L"华夏成长股票 与 华夏红利股票：%.2f", value);
+    EXPECT_EQ(page().Matrix().TipText(), expected);
+    EXPECT_NE(page().FiguresCaption().str().find(L"相关系数矩阵"), std::wstring::npos);
+    ClickIn(page().ViewHeader(), page().ViewHeader().GetButtonRect(0));
+    EXPECT_TRUE(IsWindowVisible(page().Grid()));
+    EXPECT_FALSE(page().Matrix().IsWindowVisible());
+}
+
+TEST_F(GrowthFixture, SettingsComeFromTheirOwnNodeWithDefaultsForBadValues) {
+    app->conf->keys["/Quenda2/GrowthCompare/RiskFreeRate"] = L" 3 ";
+    app->conf->keys["/Quenda2/GrowthCompare/DefaultRange"] = L"0";
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    EXPECT_DOUBLE_EQ(page().RiskFreePercent(), 3.0);
+    EXPECT_EQ(page().RangeKind(), GrowthRange::kOneMonth);
+    EXPECT_NE(page().FiguresCaption().str().find(L"无风险利率 3.00%/年"), std::wstring::npos);
+
+    for (const wchar_t* bad : {L"abc", L"", L"2%", L"75", L"nan"}) {
+        app->conf->keys["/Quenda2/GrowthCompare/RiskFreeRate"] = bad;
+        page().Reload();
+        EXPECT_DOUBLE_EQ(page().RiskFreePercent(), 1.5) << XStringW(bad).ToUtf8();
+    }
+}
+
+TEST_F(GrowthFixture, ADatabaseWithoutHistorySaysSoAndABrokenOneIsReported) {
+    Alter("DROP TABLE tb_netvaluehistory; DROP TABLE tb_indexhistory;");
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    EXPECT_EQ(page().History().GetStatus(), GrowthHistory::Status::kNoHistory);
+    EXPECT_EQ(chart().Notice(), XStringW(GrowthPage::kNoHistoryNotice));
+    EXPECT_TRUE(Cells().empty());
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+    EXPECT_TRUE(page().IsWindowVisible());
+}
+
+TEST_F(GrowthFixture, AFailedStatementIsReportedAndTheChartStaysAsItWas) {
+    // A history table without the accumulated value: the fund statement cannot be prepared.
+    Alter("DROP TABLE tb_netvaluehistory;"
+          "CREATE TABLE tb_netvaluehistory (id INTEGER PRIMARY KEY, code TEXT, date TEXT, value REAL,"
+          " isdeleted INTEGER);");
+    StartModule();
+    CreatePage();
+    Show();
+    ASSERT_EQ(chart().Lines().size(), 1u); // the index alone
+    module.AddFund(L"F001");
+    ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
+    EXPECT_EQ(PlatformMessageBoxes().back().caption, L"ERROR");
+    EXPECT_NE(PlatformMessageBoxes().back().text.find(L"totalvalue"), std::wstring::npos);
+    EXPECT_EQ(chart().Lines().size(), 1u);
+    EXPECT_EQ(page().History().Find(L"F001"), nullptr);
+}
+
+TEST_F(GrowthFixture, TheWorkspaceShowsThePageOnItsSixthTab) {
+    StartModule();
+    ASSERT_NE(module.Workspace().Create(top, frame->tab), nullptr);
+    module.Workspace().Move(0, 0, 1200, 700);
+    module.Workspace().Show();
+    PlatformRunUntilIdle();
+    Control::XTableHeader& header = module.Workspace().Header();
+    ClickIn(header, header.GetButtonRect(5));
+    EXPECT_EQ(module.Workspace().CurrentTab(), 5);
+    EXPECT_TRUE(page().IsWindowVisible());
+    EXPECT_FALSE(module.Workspace().General().IsWindowVisible());
+    EXPECT_EQ(page().ReloadCount(), 1);
+    // Back to the first tab: the growth page hides and no longer follows the set.
+    ClickIn(header, header.GetButtonRect(0));
+    EXPECT_FALSE(page().IsWindowVisible());
+    module.AddFund(L"F001");
+    EXPECT_EQ(page().ReloadCount(), 1);
+}
+
+} // namespace
