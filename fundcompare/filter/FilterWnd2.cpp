@@ -12,6 +12,7 @@
 #include "wgui/ToolInfo.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -277,6 +278,13 @@ void FilterWnd2::ApplyTheme(Conf::ITheme* theme) {
             button->Invalidate(TRUE);
     if (m_hWnd != nullptr)
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+FilterWnd2* FilterWnd2::FromHandle(HWND window) {
+    wchar_t name[64] = {};
+    if (window == nullptr || ::GetClassNameW(window, name, 64) == 0 || std::wstring(name) != kPanelClass)
+        return nullptr;
+    return reinterpret_cast<FilterWnd2*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 bool FilterWnd2::PickValue(const XStringW& field, const XStringW& key) {

@@ -139,6 +139,9 @@ public:
     bool BuildMenu(UINT buttonId);
 
     // ---- Inspection ----
+    // The panel of a panel window, null for any other window.
+    static FilterWnd2* FromHandle(HWND window);
+    const std::vector<FilterCondition>& Conditions() const { return m_conditions; }
     const ConditionState* FindState(const XStringW& field) const;
     DropdownButton* FindButton(const XStringW& field) const;
     const std::vector<MenuEntry>& GetMenuEntries() const { return m_menuEntries; }

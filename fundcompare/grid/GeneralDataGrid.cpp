@@ -194,6 +194,14 @@ LRESULT GeneralDataGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         ReleaseData();
         break;
+    case WM_KEYDOWN:
+        // Delete removes the selected funds by the same command the context menu's item sends.
+        if (wParam == VK_DELETE && RemoveCommand() != 0) {
+            if (!GetCurrSels().empty())
+                SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(RemoveCommand(), 0), 0);
+            return 0;
+        }
+        break;
     default:
         break;
     }
@@ -371,6 +379,7 @@ void GeneralDataGrid::ShowRemoveMenu(int x, int y, UINT command) {
         return;
     UINT flags = MF_STRING | (GetCurrSels().empty() ? MF_GRAYED : 0);
     AppendMenuW(menu, flags, command, L"从当前对比中移除(&R)");
+    AppendExportItems(menu);
     POINT point{x, y};
     ::ClientToScreen(m_hWnd, &point);
     TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);

@@ -79,8 +79,12 @@ protected:
     // The distinct fund codes of the selected rows, read before anything changes the rows.
     std::vector<XStringW> SelectedCodes();
     // The context menu of a fund list: "从当前对比中移除(&R)" with the command id, greyed when no row
-    // is selected, at a point in grid coordinates; the pick arrives as WM_COMMAND.
+    // is selected, then "导出..." behind a separator, at a point in grid coordinates; the pick
+    // arrives as WM_COMMAND.
     void ShowRemoveMenu(int x, int y, UINT command);
+    // The command of the removal item of the grid's context menu, 0 for a grid without one; the
+    // Delete key sends it as the menu does.
+    virtual UINT RemoveCommand() const { return 0; }
     double CellNumber(int row, const wchar_t* field);
     // Notes the code of the current row before the rows change under it.
     void RememberCurrentFund();

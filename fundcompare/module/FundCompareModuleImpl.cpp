@@ -3,6 +3,11 @@
 // Sections: identity and life; initialisation; the compared-fund set; messages and events.
 #include "module/FundCompareModuleImpl.h"
 
+#include "pages/common/SqlCodeList.h"
+
+#include <sdk/ControlDataGrid.h>
+#include <sdk/ControlStarMap.h>
+
 #include <platform/winuser.h>
 #include <sdk/Kernel.h>
 
@@ -103,11 +108,18 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
     m_mainFrame->AddButton("button_fund_filter", "button_compare", button);
 
     app->AddPreMessageHandler(kHandlerPriority, this);
+
+    m_settings.Attach(app);
+    RestoreFunds();
     return 0;
 }
 
 void FundCompareModuleImpl::Uninitialize() {
+    // A workspace still open is remembered now, while its windows exist.
+    if (m_workspace.IsCreated())
+        OnWorkspaceClosing();
     m_tabCtrl = nullptr;
+    m_settings.Detach();
 }
 
 void FundCompareModuleImpl::ShowComparison() {
@@ -131,6 +143,7 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
     if (m_funds.count(code) != 0)
         return kPresent;
     m_funds.insert(code);
+    FundsChanged();
 
     m_workspace.General().Reload();
     m_workspace.Performance().ReloadIfVisible();
@@ -149,7 +162,19 @@ bool FundCompareModuleImpl::RemoveFund(const XStringW& code) {
 }
 
 void FundCompareModuleImpl::ClearFunds() {
+    // Up to a hundred funds should not be lost to one click: the set is kept for Ctrl+Z.
+    std::vector<XStringW> cleared(m_funds.begin(), m_funds.end());
     m_funds.clear();
+    FundsChanged();
+    if (!cleared.empty()) {
+        m_undo = cleared;
+        Control::StatusNote note;
+        note.text = XStringW(L"已清除" + std::to_wstring(cleared.size()) + L"只对比基金。");
+        note.action = L"撤销 (Ctrl+Z)";
+        note.target = m_workspace.Window();
+        note.command = kUndoCommand;
+        ShowNote(note);
+    }
     m_workspace.General().Reload();
     m_workspace.Performance().ClearList();
     m_workspace.Performance().ReloadIfVisible();
@@ -161,6 +186,7 @@ void FundCompareModuleImpl::ClearFunds() {
 }
 
 bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
+    FundsChanged();
     m_workspace.General().Reload();
     m_workspace.Performance().ReloadIfVisible();
     m_workspace.RiskReturn().ReloadIfVisible();
@@ -187,8 +213,10 @@ void FundCompareModuleImpl::FireCompareChanged() {
 // ---- Messages and events --------------------------------------------------------------------------
 
 bool FundCompareModuleImpl::PreTranslateMessage(MSG* message) {
-    if (message == nullptr || message->message != WM_KEYDOWN || message->wParam != VK_RETURN)
+    if (message == nullptr)
         return false;
+    if (message->message != WM_KEYDOWN || message->wParam != VK_RETURN)
+        return m_keys.Handle(*message);
     HWND workspace = m_workspace.Window();
     if (workspace == nullptr || !IsWindowVisible(workspace) || !m_workspace.FocusInPicker())
         return false;
@@ -206,4 +234,190 @@ void FundCompareModuleImpl::OnThemeChanged(void* argument, void* context) {
 
 void FundCompareModuleImpl::OnShowComparison(void*, void* context) {
     static_cast<FundCompareModuleImpl*>(context)->ShowComparison();
+}
+
+// ---- What the comparison remembers, and undoing ---------------------------------------------------
+
+void FundCompareModuleImpl::FundsChanged() {
+    // An undo restores what a clear took; after any other change it would undo the wrong thing.
+    m_undo.reset();
+    if (!m_restored || !m_settings.Available())
+        return;
+    XStringW error;
+    std::vector<XStringW> codes(m_funds.begin(), m_funds.end());
+    m_settings.SaveFunds(codes, error);
+}
+
+std::vector<XStringW> FundCompareModuleImpl::ExistingFunds(const std::vector<XStringW>& codes,
+                                                           std::vector<XStringW>& dropped) {
+    dropped.clear();
+    if (codes.empty() || m_database == nullptr)
+        return codes;
+    XComPtr<IXUnknown> object;
+    object.Attach(createInstance("Data.DataTable"));
+    XComPtr<Data::IDataTable> table = object.As<Data::IDataTable>();
+    XStringW sql(L"select code from tb_fund where not isdeleted and code in (" +
+                 SqlCodeList::JoinQuoted(codes).str() + L")");
+    // A database that cannot answer must not cost the user a fund.
+    if (table == nullptr || !m_database->Execute(sql.c_str(), table, 1, 0))
+        return codes;
+    std::set<XStringW, FundCodeLess> present;
+    for (int r = 0; r < table->GetRowCount(); ++r) {
+        XComPtr<Data::IDataRow> row;
+        if (table->GetRow(row.Receive(), r) && row && row->GetValueAt(0) != nullptr)
+            present.insert(row->GetValueAt(0)->ToString());
+    }
+    std::vector<XStringW> kept;
+    for (const XStringW& code : codes)
+        (present.count(code) != 0 ? kept : dropped).push_back(code);
+    return kept;
+}
+
+void FundCompareModuleImpl::NoteDropped(const std::vector<XStringW>& dropped) {
+    if (dropped.empty())
+        return;
+    std::wstring list;
+    for (size_t i = 0; i < dropped.size() && i < 5; ++i)
+        list += (i > 0 ? L"、" : L"") + dropped[i].str();
+    if (dropped.size() > 5)
+        list += L"等";
+    Control::StatusNote note;
+    note.text = XStringW(std::to_wstring(dropped.size()) + L"只基金已不在数据库中，已从对比中移除：" + list);
+    ShowNote(note);
+}
+
+void FundCompareModuleImpl::RestoreFunds() {
+    m_restored = true;
+    CompareSettings::Session session = m_settings.LoadSession();
+    m_session.SetPending(session);
+    if (!session.funds || session.funds->empty())
+        return;
+    std::vector<XStringW> dropped;
+    std::vector<XStringW> kept = ExistingFunds(*session.funds, dropped);
+    m_funds.clear();
+    for (const XStringW& code : kept)
+        if (m_funds.size() < kMaxFunds)
+            m_funds.insert(code);
+    if (!dropped.empty()) {
+        NoteDropped(dropped);
+        std::vector<XStringW> codes(m_funds.begin(), m_funds.end());
+        XStringW error;
+        m_settings.SaveFunds(codes, error);
+    }
+    FireCompareChanged();
+}
+
+void FundCompareModuleImpl::ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& text) {
+    std::vector<XStringW> dropped;
+    std::vector<XStringW> kept = ExistingFunds(codes, dropped);
+    std::vector<XStringW> previous(m_funds.begin(), m_funds.end());
+    m_funds.clear();
+    for (const XStringW& code : kept)
+        if (m_funds.size() < kMaxFunds)
+            m_funds.insert(code);
+    NotifyFundsChanged(XStringW());
+    if (!previous.empty())
+        m_undo = previous;
+    Control::StatusNote note;
+    note.text = XStringW(text.str() + L"（" + std::to_wstring(m_funds.size()) + L"只基金）。");
+    if (!dropped.empty())
+        note.text =
+            XStringW(note.text.str() + std::to_wstring(dropped.size()) + L"只已不在数据库中的基金未加入。");
+    if (m_undo) {
+        note.action = L"撤销 (Ctrl+Z)";
+        note.target = m_workspace.Window();
+        note.command = kUndoCommand;
+    }
+    ShowNote(note);
+}
+
+bool FundCompareModuleImpl::UndoClear() {
+    if (!m_undo)
+        return false;
+    std::vector<XStringW> codes = std::move(*m_undo);
+    m_undo.reset();
+    m_funds.clear();
+    for (const XStringW& code : codes)
+        if (m_funds.size() < kMaxFunds)
+            m_funds.insert(code);
+    NotifyFundsChanged(XStringW());
+    Control::StatusNote note;
+    note.text = XStringW(L"已恢复" + std::to_wstring(m_funds.size()) + L"只对比基金。");
+    ShowNote(note);
+    return true;
+}
+
+void FundCompareModuleImpl::ShowNote(const Control::StatusNote& note) {
+    if (Control::ShowStatusNote(m_workspace.Window(), note))
+        return;
+    // Before the workspace has a window the note goes to the frame among the top-level windows.
+    struct Search {
+        const Control::StatusNote* note;
+        bool shown = false;
+    } search{&note};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            s->shown =
+                SendMessageW(window, Control::kStatusNoteMessage, 0, reinterpret_cast<LPARAM>(s->note)) != 0;
+            return s->shown ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!search.shown)
+        m_pendingNote = note;
+}
+
+namespace {
+
+// Files and pictures of a page are proposed under the page's tab caption.
+void namePage(HWND page, const XStringW& caption) {
+    struct Names {
+        const XStringW* caption;
+    } names{&caption};
+    EnumChildWindows(
+        page,
+        [](HWND window, LPARAM context) -> BOOL {
+            const XStringW& name = *reinterpret_cast<Names*>(context)->caption;
+            Control::XWin* object = Control::XWin::FromHandle(window);
+            if (auto* grid = dynamic_cast<Control::DataGridEx*>(object))
+                grid->SetExportName(name);
+            else if (auto* chart = dynamic_cast<Control::FundStarMap*>(object))
+                chart->SetPictureName(name.str());
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&names));
+}
+
+} // namespace
+
+void FundCompareModuleImpl::OnWorkspaceCreated() {
+    for (int i = 0; i < m_workspace.PageCount(); ++i)
+        if (ComparePage* page = m_workspace.Page(i))
+            namePage(page->GetHandle(), m_workspace.Header().GetButtonText(i));
+    // The general page loads only on a change of the set: a set restored at start is one.
+    if (!m_funds.empty())
+        m_workspace.General().Reload();
+    m_session.OnWorkspaceCreated();
+    if (m_pendingNote) {
+        Control::StatusNote note = *m_pendingNote;
+        m_pendingNote.reset();
+        ShowNote(note);
+    }
+}
+
+void FundCompareModuleImpl::ActivateWorkspace() {
+    HWND window = m_workspace.Window();
+    if (m_mainFrame != nullptr && (window == nullptr || !IsWindowVisible(window)))
+        m_mainFrame->ActivatePage(&m_workspace);
+}
+
+void FundCompareModuleImpl::OnPageShown(int index) {
+    m_session.OnPageShown(index);
+}
+
+void FundCompareModuleImpl::OnWorkspaceClosing() {
+    if (!m_settings.Available() || !m_workspace.IsCreated())
+        return;
+    XStringW error;
+    m_settings.SaveSession(m_session.Capture(), error);
 }

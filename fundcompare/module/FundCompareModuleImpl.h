@@ -4,12 +4,19 @@
 // key in the fund picker).
 #pragma once
 
+#include "module/CompareSettings.h"
 #include "module/ComparingFundFilter.h"
 #include "workspace/BackgroundPage.h"
+#include "workspace/WorkspaceKeys.h"
+#include "workspace/WorkspaceSession.h"
+
+#include <sdk/ControlStatusNote.h>
 
 #include <sdk/Modules.h>
 
+#include <optional>
 #include <set>
+#include <vector>
 
 namespace Gdiplus {
 class Image;
@@ -23,6 +30,8 @@ struct FundCodeLess {
 class FundCompareModuleImpl : public IFundCompareModule, public IPreMessageHandler {
 public:
     static constexpr size_t kMaxFunds = 100;
+    // The command of the status bar's "撤销" link (sent to the workspace window).
+    static constexpr UINT kUndoCommand = 0xE150;
     enum AddResult { kAdded = 0, kPresent = 1, kFull = 2 };
 
     FundCompareModuleImpl();
@@ -56,9 +65,36 @@ public:
     Data::IDatabase* Database() const { return m_database; }
     BackgroundPage& Workspace() { return m_workspace; }
 
+    // ---- What the comparison remembers, and undoing ----
+    CompareSettings& Settings() { return m_settings; }
+    WorkspaceKeys& Keys() { return m_keys; }
+    // Puts a note in the main frame's status bar.
+    void ShowNote(const Control::StatusNote& note);
+    // Replaces the compared funds with a saved set (the funds no longer in the database left out,
+    // with a note); the set replaced can be brought back with UndoClear.
+    void ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& note);
+    // Brings back the funds that the last clear (or replacement) took away; false when there is
+    // nothing to bring back.
+    bool UndoClear();
+    bool CanUndo() const { return m_undo.has_value(); }
+    // Brings the workspace's tab forward (without reloading anything) when it is not shown.
+    void ActivateWorkspace();
+    // The workspace's hooks: its window was made; a page was shown; its window is closing.
+    void OnWorkspaceCreated();
+    void OnPageShown(int index);
+    void OnWorkspaceClosing();
+
 private:
     void ApplyTheme(Conf::ITheme* theme);
     void FireCompareChanged();
+    // The set changed by the user: it is remembered, and an older undo no longer applies.
+    void FundsChanged();
+    // The codes the database still holds a fund for, in the order given; the others in dropped.
+    // When the check itself fails, every code is kept.
+    std::vector<XStringW> ExistingFunds(const std::vector<XStringW>& codes, std::vector<XStringW>& dropped);
+    // The remembered compared set, given back at start.
+    void RestoreFunds();
+    void NoteDropped(const std::vector<XStringW>& dropped);
     static void OnThemeChanged(void* argument, void* context);
     static void OnShowComparison(void* argument, void* context);
 
@@ -70,6 +106,12 @@ private:
     BackgroundPage m_workspace;
     XComPtr<Kernel::IEvent> m_compareChanged;
     XComPtr<ComparingFundFilter> m_filter;
+    CompareSettings m_settings;
+    WorkspaceSession m_session{m_workspace};
+    WorkspaceKeys m_keys{*this, m_workspace};
+    std::optional<std::vector<XStringW>> m_undo;      // the funds the last clear took away
+    std::optional<Control::StatusNote> m_pendingNote; // shown once the frame can take it
+    bool m_restored = false;
 };
 
 // The module's image of a PNG resource (type "PNG", numeric id), owned by the caller; null when the

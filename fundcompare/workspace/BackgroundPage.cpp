@@ -164,6 +164,7 @@ XStringW BackgroundPage::ShownCode(const XStringW& code) {
 
 void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
     m_module = module;
+    m_sets.SetModule(module);
     m_general.SetModule(module);
     m_performance.SetModule(module);
     m_riskReturn.SetModule(module);
@@ -236,6 +237,8 @@ void BackgroundPage::ShowTab(int index) {
         if (i != index)
             PageAt(i)->ShowWindow(SW_HIDE);
     shown->ShowWindow(SW_SHOW);
+    if (m_module != nullptr)
+        m_module->OnPageShown(index);
 }
 
 void BackgroundPage::OnShowWindow(bool shown) {
@@ -298,7 +301,8 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case WM_CTLCOLORBTN:
         if (reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_addButton) ||
-            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton))
+            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton) ||
+            reinterpret_cast<HWND>(lParam) == m_sets.Button())
             return reinterpret_cast<LRESULT>(m_backBrush.GetHandle());
         break;
     case WM_COMMAND:
@@ -311,8 +315,19 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
                 m_module->ClearFunds();
             return 0;
         }
+        if (LOWORD(wParam) == CompareSetsMenu::kButtonId && HIWORD(wParam) == BN_CLICKED) {
+            m_sets.ShowMenu();
+            return 0;
+        }
+        if (LOWORD(wParam) == FundCompareModuleImpl::kUndoCommand && m_module != nullptr) {
+            m_module->UndoClear();
+            return 0;
+        }
         break;
     case WM_DESTROY:
+        // The pages still exist here: what they show is remembered for the next run.
+        if (m_module != nullptr)
+            m_module->OnWorkspaceClosing();
         if (m_tabCtrl != nullptr)
             m_tabCtrl->RemovePage(this);
         break;
@@ -371,6 +386,11 @@ void BackgroundPage::OnCreate() {
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClearButtonId)));
     m_addButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     m_clearButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+
+    // Beside them, the menu of named comparison sets; then what the last run left is restored.
+    m_sets.Create(m_window);
+    if (m_module != nullptr)
+        m_module->OnWorkspaceCreated();
 }
 
 void BackgroundPage::OnSize(int width, int height) {
@@ -378,6 +398,7 @@ void BackgroundPage::OnSize(int width, int height) {
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
+    m_sets.Move(RECT{534, 8, 634, 31});
     // Wide enough for the sixth tab as well: 5 + 6 tabs of 80.
     ::MoveWindow(m_header, 5, 44, 485, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};

@@ -12,6 +12,7 @@
 #include "pages/riskreturn/RiskReturnPage.h"
 #include "wgui/Button.h"
 #include "wgui/GdiObject.h"
+#include "workspace/CompareSetsMenu.h"
 
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlTableHeader.h>
@@ -68,6 +69,18 @@ public:
     void ShowCurrentPageAgain();
 
     HWND Window() const { return m_window; }
+    HWND AddButton() const { return m_addButton.GetHandle(); }
+    HWND ClearButton() const { return m_clearButton.GetHandle(); }
+    HWND SetsButton() const { return m_sets.Button(); }
+    CompareSetsMenu& Sets() { return m_sets; }
+    // The page of a tab index, null past the last; and how many pages there are.
+    ComparePage* Page(int index) { return PageAt(index); }
+    int PageCount() {
+        int count = 0;
+        while (PageAt(count) != nullptr)
+            ++count;
+        return count;
+    }
     int CurrentTab() const { return m_currentTab; }
     // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry, 5 growth)
     // and hides the others; any other index changes nothing.
@@ -110,6 +123,7 @@ private:
     Control::XTableHeader m_header;
     WGUI::Button m_addButton;
     WGUI::Button m_clearButton;
+    CompareSetsMenu m_sets;
     Control::XComboEx m_picker;
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;

@@ -233,15 +233,15 @@ int generalFunds(const std::string& tsv) {
 TEST_F(FundHostRun, TheFirstStartOnTheSampleComparesThreeFundsOnce) {
     TestSupport::GeneratedDb sample(SampleDb::Options{300, 6, 3});
     const std::string tsv = (folder / "general.tsv").string();
-    const std::string sampleRun = "--headless --db " + sample.Path() + " --config " +
-                                  (folder / "config.xml").string() + " --script " +
-                                  writeScript(folder, "tab 综合对比\ndump " + tsv + "\n");
-    HostRun run = runHost(sampleRun);
+    const std::string sampleRun =
+        "--headless --db " + sample.Path() + " --config " + (folder / "config.xml").string() + " --script ";
+    HostRun run = runHost(sampleRun + writeScript(folder, "tab 综合对比\ndump " + tsv + "\nclear\n"));
     ASSERT_EQ(run.code, 0) << run.output;
     EXPECT_EQ(generalFunds(tsv), 3);
-    // The configuration now exists: the next start is no first start and compares nothing.
+    // The configuration now exists: the next start is no first start, and the comparison the user
+    // left empty stays empty.
     ASSERT_TRUE(std::filesystem::exists(folder / "config.xml"));
-    run = runHost(sampleRun);
+    run = runHost(sampleRun + writeScript(folder, "tab 综合对比\ndump " + tsv + "\n"));
     ASSERT_EQ(run.code, 0) << run.output;
     EXPECT_EQ(generalFunds(tsv), 0);
 

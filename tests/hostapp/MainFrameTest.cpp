@@ -116,14 +116,14 @@ TEST(MainFrame, ButtonsFireTheirEventsAndTabsShowTheirPages) {
     frame->Destroy();
 }
 
-// The note at the right end of the status bar (where the data come from) stays whole, and a long
+// The source note at the right end of the status bar (where the data come from) stays whole, and a long
 // status gives way to it instead of running underneath.
-TEST(MainFrame, TheStatusNoteKeepsTheRightEndOfTheStatusBar) {
+TEST(MainFrame, TheSourceNoteKeepsTheRightEndOfTheStatusBar) {
     PlatformStartHeadless(640, 400);
     XComPtr<MainFrame> frame = HostKernel::MakeRef<MainFrame>();
     ASSERT_TRUE(frame->Create(640, 400, L"测试"));
     frame->SetStatus(std::wstring(80, L'添'));
-    frame->SetStatusNote(L"示例数据");
+    frame->SetSourceNote(L"示例数据");
     PlatformRunUntilIdle();
 
     // Which columns of the bar's middle rows hold text.

@@ -84,9 +84,12 @@ struct FakeApp : HostKernel::RefCounted<IApp> {
         themes->AddRef();
         return true;
     }
+    XComPtr<Conf::IConfManager> conf; // none unless a test gives one
     bool GetConfManager(Conf::IConfManager** manager) override {
-        *manager = nullptr;
-        return false;
+        *manager = conf;
+        if (*manager != nullptr)
+            (*manager)->AddRef();
+        return *manager != nullptr;
     }
     void AddPreMessageHandler(int priority, IPreMessageHandler* handler) override {
         handlers.emplace_back(priority, handler);

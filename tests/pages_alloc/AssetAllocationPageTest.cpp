@@ -211,8 +211,11 @@ TEST(AssetAllocationPage, TheContextMenuRemovesTheSelectedFundsFromTheComparison
     PlatformRunUntilIdle();
 
     ASSERT_EQ(PlatformMenus().size(), 1u);
-    ASSERT_EQ(PlatformMenus()[0].items.size(), 1u);
+    // The removal item first; the list's export follows behind a separator.
+    ASSERT_EQ(PlatformMenus()[0].items.size(), 3u);
     EXPECT_EQ(PlatformMenus()[0].items[0].caption, L"从当前对比中移除(&R)");
+    EXPECT_TRUE(PlatformMenus()[0].items[1].separator);
+    EXPECT_EQ(PlatformMenus()[0].items[2].caption, L"导出...");
     EXPECT_FALSE(PlatformMenus()[0].items[0].grayed);
     EXPECT_EQ(f.module.Funds().size(), 2u);
     EXPECT_EQ(f.module.Funds().count(L"F003"), 0u);

@@ -524,9 +524,12 @@ TEST_F(PerformancePageTest, TheContextMenuRemovesTheSelectedFunds) {
     RECT data = Grid().GetDataRect();
     ClickGrid(POINT{data.left + 50, data.bottom - 3}, PlatformMouseButton::Right);
     ASSERT_FALSE(PlatformMenus().empty());
-    ASSERT_EQ(PlatformMenus().back().items.size(), 1u);
+    // The removal item first; the list's export follows behind a separator and is never greyed.
+    ASSERT_EQ(PlatformMenus().back().items.size(), 3u);
     EXPECT_EQ(PlatformMenus().back().items[0].caption, L"从当前对比中移除(&R)");
     EXPECT_TRUE(PlatformMenus().back().items[0].grayed);
+    EXPECT_TRUE(PlatformMenus().back().items[1].separator);
+    EXPECT_FALSE(PlatformMenus().back().items[2].grayed);
     EXPECT_EQ(module.Funds().size(), 3u);
 
     // A right click on a row of F002 selects it; the item removes the fund from every period.

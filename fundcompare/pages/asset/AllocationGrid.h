@@ -61,6 +61,8 @@ protected:
     bool sort(const XStringW& name, bool ascending) override;
     void OnContextMenu(int x, int y) override;
     void OnEnterItem(int row) override;
+    UINT RemoveCommand() const override { return kRemoveCommand; }
+    XStringW GetGroupColumn() override { return m_groupField; }
     // Hands an entered fund to the sibling module; nothing when there is none.
     virtual void OpenFund(const XStringW& code) = 0;
 

@@ -48,6 +48,9 @@ protected:
     void OnHeaderChange() override {}
     void OnResetHeader() override {}
     void OnEnterItem(int) override {}
+    // Exported as shown: the fund columns hold amounts and figures, the group rows are captions.
+    bool IsNumericColumn(int column) override { return column > 0; }
+    bool IsCaptionRow(int row) override { return IsGroupRow(row); }
 
 private:
     XComPtr<Data::IDataTable> m_resultTable;

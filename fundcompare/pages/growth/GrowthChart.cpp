@@ -5,6 +5,8 @@
 #include "wgui/ModuleInstance.h"
 #include "wgui/PageClass.h"
 
+#include <sdk/ControlPicture.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -37,6 +39,29 @@ HWND GrowthChart::Create(HWND parent) {
 
 bool GrowthChart::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case Control::kCanSavePictureMessage:
+        result = 1;
+        return true;
+    case WM_RBUTTONUP: {
+        // The chart's menu keeps a picture of it, as every chart's does.
+        HMENU menu = CreatePopupMenu();
+        Control::AppendPictureItems(menu);
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(m_hWnd, &point);
+        TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+        DestroyMenu(menu);
+        result = 0;
+        return true;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == Control::kSavePictureCommand) {
+            // The pointer's tip belongs to the moment, not to the picture.
+            ClearHover();
+            Control::SaveWindowPicture(m_hWnd, XStringW(L"走势对比"));
+            result = 0;
+            return true;
+        }
+        return false;
     case WM_SIZE:
         OnSize();
         return false;

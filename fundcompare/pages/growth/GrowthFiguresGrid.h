@@ -39,6 +39,7 @@ public:
 
 protected:
     void OnContextMenu(int x, int y) override;
+    UINT RemoveCommand() const override { return kRemoveCommand; }
 
 private:
     XComPtr<Data::IDataTable> m_table;

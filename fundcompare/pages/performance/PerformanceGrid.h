@@ -58,6 +58,8 @@ protected:
                   const RECT& rect) override;
     void OnContextMenu(int x, int y) override;
     void OnHeaderChange() override;
+    UINT RemoveCommand() const override { return kRemoveCommand; }
+    XStringW GetGroupColumn() override { return XStringW(L"distance"); }
 
 private:
     void DrawBar(Gdiplus::Graphics* graphics, int row, const RECT& rect);

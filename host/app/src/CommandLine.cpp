@@ -122,6 +122,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                 error = "--size wants WIDTHxHEIGHT, each 320 to 8192, not '" + text + "'";
                 return std::nullopt;
             }
+            line.sizeGiven = true;
         } else {
             error = "unknown argument '" + arg + "'";
             return std::nullopt;

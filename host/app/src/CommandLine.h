@@ -13,7 +13,8 @@ struct CommandLine {
     std::optional<double> zoom;
     int width = 1280;
     int height = 800;
-    std::string module; // empty: the module next to the executable
+    bool sizeGiven = false; // --size was given: it wins over the size remembered from the last run
+    std::string module;     // empty: the module next to the executable
     bool headless = false;
     std::string script;
     std::string config; // empty: the user's configuration file

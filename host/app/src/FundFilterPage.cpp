@@ -191,6 +191,7 @@ void FundFilterPage::OnCreate() {
 
     m_grid.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, m_window);
     m_grid.SetMultiSel(true);
+    m_grid.SetExportName(L"基金筛选");
     m_grid.SetHeader(kGridHeader);
     UpdateCount();
 }

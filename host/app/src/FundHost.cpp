@@ -7,7 +7,11 @@
 #include "SampleData.h"
 
 #include <SampleDbGenerator.h>
+#include <platform/display.h>
 #include <platform/winnls.h>
+
+#include <algorithm>
+#include <optional>
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -125,11 +129,21 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     XComPtr<Conf::ITheme> theme;
     if (m_themes->GetCurrentTheme(theme.Receive()))
         m_frame->ApplyTheme(theme);
+    // The window comes back at the size and place it had when the program last closed, unless the
+    // command line gives a size.
+    int width = line.width, height = line.height;
+    std::optional<POINT> place;
+    RememberedWindow(width, height, place, !line.sizeGiven);
+    // Never smaller than the frame lets a person make it.
+    width = std::max(width, MainFrame::kMinWidth);
+    height = std::max(height, MainFrame::kMinHeight);
     const std::wstring title = L"基金分析";
-    if (!m_frame->Create(line.width, line.height, sample ? SampleData::Title(title) : title)) {
+    if (!m_frame->Create(width, height, sample ? SampleData::Title(title) : title)) {
         error = "cannot create the main window";
         return false;
     }
+    if (place && PlatformUsesDisplay())
+        SetWindowPos(m_frame->Window(), nullptr, place->x, place->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     // The host's own page comes first in the fund-filter tab; the module's workspace joins it.
     m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
@@ -152,7 +166,7 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     // how to add a fund.
     m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
     if (sample)
-        m_frame->SetStatusNote(SampleData::Notice(configPath));
+        m_frame->SetSourceNote(SampleData::Notice(configPath));
     LoadCompareModule(line.module.empty() ? InstallPaths::ModuleFile(ProgramFolder()) : line.module);
     if (firstStart && sample)
         ShowFirstFunds();
@@ -283,6 +297,7 @@ void FundHost::Stop() {
         m_compare->Uninitialize();
         m_compare = nullptr;
     }
+    RememberWindow();
     if (m_filterPage != nullptr)
         m_filterPage->Destroy();
     for (HoldingsPage* page : {m_assetPage.Get(), m_industryPage.Get()})
@@ -300,6 +315,57 @@ void FundHost::Stop() {
     m_database = nullptr;
     // The module's library stays loaded: its static module object may still be referenced by the
     // host's events until the process ends.
+}
+
+// ---- The window's size and place -----------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kWindowNode = "/Quenda2/Window";
+
+std::optional<int> configNumber(HostConf::ConfManager* config, const std::string& path) {
+    XComPtr<Conf::IConfKey> key;
+    XComPtr<Conf::IConfValue> value;
+    if (config == nullptr || !config->GetKey(key.Receive(), path.c_str()) || !key->GetValue(value.Receive()))
+        return std::nullopt;
+    double number = value->AsDouble();
+    if (!(number > -100000 && number < 100000))
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
+} // namespace
+
+void FundHost::RememberedWindow(int& width, int& height, std::optional<POINT>& place, bool useSize) const {
+    std::string node = kWindowNode;
+    auto w = configNumber(m_config, node + "/Width");
+    auto h = configNumber(m_config, node + "/Height");
+    SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (useSize && w && h) {
+        // A size from another screen is fitted into this one.
+        width = std::clamp(*w, MainFrame::kMinWidth, std::max<int>(MainFrame::kMinWidth, screen.cx));
+        height = std::clamp(*h, MainFrame::kMinHeight, std::max<int>(MainFrame::kMinHeight, screen.cy));
+    }
+    auto x = configNumber(m_config, node + "/X");
+    auto y = configNumber(m_config, node + "/Y");
+    if (x && y && *x < screen.cx - 40 && *y < screen.cy - 40 && *x > -width + 40 && *y >= 0)
+        place = POINT{*x, *y};
+}
+
+void FundHost::RememberWindow() {
+    if (m_frame == nullptr || m_config == nullptr)
+        return;
+    RECT r = m_frame->LastWindowRect();
+    if (r.right - r.left <= 0 || r.bottom - r.top <= 0)
+        return;
+    std::string node = kWindowNode;
+    m_config->SetValue((node + "/X").c_str(), XStringW(std::to_wstring(r.left)));
+    m_config->SetValue((node + "/Y").c_str(), XStringW(std::to_wstring(r.top)));
+    m_config->SetValue((node + "/Width").c_str(), XStringW(std::to_wstring(r.right - r.left)));
+    m_config->SetValue((node + "/Height").c_str(), XStringW(std::to_wstring(r.bottom - r.top)));
+    XStringW error;
+    if (!m_config->Path().empty() && !m_config->Save(error))
+        std::fprintf(stderr, "fundhost: %s\n", error.ToUtf8().c_str());
 }
 
 // ---- Paths ----------------------------------------------------------------------------------------

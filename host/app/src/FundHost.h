@@ -13,6 +13,7 @@
 #include <hostconf/ThemeManager.h>
 #include <hostdb/DatabaseModule.h>
 
+#include <optional>
 #include <string>
 
 class FundHost {
@@ -60,6 +61,9 @@ private:
     std::string ConfiguredText(const char* key) const;
     // The first start on the sample database: the comparison tab with sample funds compared.
     void ShowFirstFunds();
+    // The frame's size (when useSize) and place remembered from the last run, and remembering them.
+    void RememberedWindow(int& width, int& height, std::optional<POINT>& place, bool useSize) const;
+    void RememberWindow();
 
     XComPtr<HostApp> m_app;
     XComPtr<HostConf::ConfManager> m_config;

@@ -176,12 +176,23 @@ bool MainFrame::InsertButton(const char* anchorId, Button button) {
 
 void MainFrame::SetStatus(const std::wstring& text) {
     m_status = text;
+    m_statusAction.clear();
+    m_actionTarget = nullptr;
+    m_actionCommand = 0;
+    m_actionRect = RECT{};
     Invalidate();
 }
 
-void MainFrame::SetStatusNote(const std::wstring& text) {
-    m_statusNote = text;
+void MainFrame::SetSourceNote(const std::wstring& text) {
+    m_sourceNote = text;
     Invalidate();
+}
+
+void MainFrame::SetStatusNote(const Control::StatusNote& note) {
+    SetStatus(note.text.str());
+    m_statusAction = note.action.str();
+    m_actionTarget = note.target;
+    m_actionCommand = note.command;
 }
 
 RECT MainFrame::ButtonRect(const std::string& buttonId) const {
@@ -255,6 +266,8 @@ void MainFrame::Invalidate() {
 LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
+        if (!IsIconic(m_window))
+            GetWindowRect(m_window, &m_lastRect);
         LayoutBars();
         m_tab->Layout();
         Invalidate();
@@ -277,6 +290,20 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
+    case WM_MOVE:
+        if (!IsIconic(m_window))
+            GetWindowRect(m_window, &m_lastRect);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+        return 0;
+    }
+    case Control::kStatusNoteMessage:
+        if (lParam == 0)
+            return 0;
+        SetStatusNote(*reinterpret_cast<const Control::StatusNote*>(lParam));
+        return 1;
     default:
         return DefWindowProcW(m_window, message, wParam, lParam);
     }
@@ -293,6 +320,15 @@ void MainFrame::Press(const Button& button) {
 }
 
 void MainFrame::OnLeftButtonUp(int x, int y) {
+    if (!m_statusAction.empty() && inside(m_actionRect, x, y)) {
+        // The note's action goes to its window; the note has done its work.
+        HWND target = m_actionTarget;
+        UINT command = m_actionCommand;
+        SetStatus(std::wstring());
+        if (target != nullptr && IsWindow(target))
+            SendMessageW(target, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+        return;
+    }
     for (const Button& b : m_buttons)
         if (inside(b.rect, x, y)) {
             Press(b);
@@ -435,17 +471,34 @@ void MainFrame::OnPaint() {
     RECT statusLine{0, status.top, client.right, status.top + 1};
     FillRect(memory, &statusLine, border);
     RECT statusText{status.left + 8, status.top, status.right - 8, status.bottom};
-    if (!m_statusNote.empty()) {
-        // The note keeps its full width up to the bar's; the status takes what is left of it.
-        int noteWidth = std::min<int>(textWidth(memory, m_statusFont, m_statusNote),
+    if (!m_sourceNote.empty()) {
+        // The source note keeps its full width up to the bar's; the status takes what is left.
+        int noteWidth = std::min<int>(textWidth(memory, m_statusFont, m_sourceNote),
                                       std::max<int>(0, statusText.right - statusText.left));
         RECT note{statusText.right - noteWidth, status.top, statusText.right, status.bottom};
-        drawText(memory, m_statusFont, m_colours.statusText, m_statusNote, note,
+        drawText(memory, m_statusFont, m_colours.statusText, m_sourceNote, note,
                  DT_RIGHT | DT_VCENTER | DT_END_ELLIPSIS);
         statusText.right = std::max<LONG>(statusText.left, note.left - 24);
     }
-    drawText(memory, m_statusFont, m_colours.statusText, m_status, statusText,
+    // The action link stays whole; the text before it is cut short when space runs out.
+    const int actionWidth = m_statusAction.empty() ? 0 : textWidth(memory, m_statusFont, m_statusAction);
+    RECT text = statusText;
+    if (actionWidth > 0)
+        text.right = std::max<LONG>(text.left, text.right - actionWidth - 12);
+    drawText(memory, m_statusFont, m_colours.statusText, m_status, text,
              DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
+    m_actionRect = RECT{};
+    if (!m_statusAction.empty()) {
+        // The note's action, as a link after the text.
+        int shown = std::min<int>(textWidth(memory, m_statusFont, m_status), text.right - text.left);
+        int left = statusText.left + shown + 12;
+        m_actionRect = RECT{left, status.top + 2, left + actionWidth, status.bottom - 2};
+        drawText(memory, m_statusFont, m_colours.tabSelectedText, m_statusAction, m_actionRect,
+                 DT_LEFT | DT_VCENTER);
+        RECT underline{m_actionRect.left, m_actionRect.bottom - 2, m_actionRect.right,
+                       m_actionRect.bottom - 1};
+        fill(memory, underline, m_colours.tabSelectedText);
+    }
     DeleteObject(border);
 
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,

@@ -7,6 +7,7 @@
 
 #include <hostkernel/RefCounted.h>
 #include <platform/windows.h>
+#include <sdk/ControlStatusNote.h>
 #include <sdk/Modules.h>
 
 #include <functional>
@@ -64,11 +65,20 @@ public:
     void SetThemeSwitch(std::function<void()> action) { m_themeSwitch = std::move(action); }
     void ApplyTheme(Conf::ITheme* theme);
     void SetStatus(const std::wstring& text);
-    // A note at the right end of the status bar that stays while the status changes (where the
-    // data come from); the status gives way to it when the bar is too narrow for both.
-    void SetStatusNote(const std::wstring& text);
+    // A note at the right end of the status bar that stays while the status changes: where the
+    // data come from. The status gives way to it when the bar is too narrow for both.
+    void SetSourceNote(const std::wstring& text);
+    const std::wstring& SourceNote() const { return m_sourceNote; }
+    // A note with an optional action link after its text (Control::kStatusNoteMessage).
+    void SetStatusNote(const Control::StatusNote& note);
     const std::wstring& Status() const { return m_status; }
-    const std::wstring& StatusNote() const { return m_statusNote; }
+    const std::wstring& StatusAction() const { return m_statusAction; }
+    // Where the status note's action link is drawn, in frame client coordinates; empty without one.
+    RECT StatusActionRect() const { return m_actionRect; }
+    // The frame's window rectangle as last sized or moved (still known after the window is gone).
+    RECT LastWindowRect() const { return m_lastRect; }
+    // The smallest size the user can give the frame: room for the workspace's strip and a page.
+    static constexpr int kMinWidth = 760, kMinHeight = 520;
 
     // Where a button, a tab or the theme switch is drawn, in frame client coordinates (for the
     // scripted runs, which click them as a person would). Empty when there is none.
@@ -123,7 +133,12 @@ private:
     XComPtr<TabCtrl> m_tab;
     std::function<void()> m_themeSwitch;
     std::wstring m_status;
-    std::wstring m_statusNote;
+    std::wstring m_sourceNote;
+    std::wstring m_statusAction;
+    HWND m_actionTarget = nullptr;
+    UINT m_actionCommand = 0;
+    RECT m_actionRect{};
+    RECT m_lastRect{};
     std::wstring m_themeCaption = L"浅色主题";
     Colours m_colours;
     int m_toolbarHeight = 34, m_tabHeight = 28, m_statusHeight = 22;

@@ -41,15 +41,30 @@ bool isDate(const std::string& s) {
 std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, std::string& error) {
     using Kind = ScriptAction::Kind;
     static const std::map<std::string, Kind> kWords = {
-        {"add", Kind::Add},       {"remove", Kind::Remove},
-        {"clear", Kind::Clear},   {"tab", Kind::Tab},
-        {"date", Kind::Date},     {"filter", Kind::Filter},
-        {"sort", Kind::Sort},     {"horizon", Kind::Horizon},
-        {"follow", Kind::Follow}, {"theme", Kind::Theme},
-        {"click", Kind::Click},   {"move", Kind::Move},
-        {"key", Kind::Key},       {"type", Kind::Type},
-        {"wait", Kind::Wait},     {"screenshot", Kind::Screenshot},
-        {"dump", Kind::Dump},     {"expect-message", Kind::ExpectMessage},
+        {"add", Kind::Add},
+        {"remove", Kind::Remove},
+        {"clear", Kind::Clear},
+        {"tab", Kind::Tab},
+        {"date", Kind::Date},
+        {"filter", Kind::Filter},
+        {"sort", Kind::Sort},
+        {"horizon", Kind::Horizon},
+        {"follow", Kind::Follow},
+        {"theme", Kind::Theme},
+        {"click", Kind::Click},
+        {"move", Kind::Move},
+        {"key", Kind::Key},
+        {"type", Kind::Type},
+        {"wait", Kind::Wait},
+        {"screenshot", Kind::Screenshot},
+        {"dump", Kind::Dump},
+        {"expect-message", Kind::ExpectMessage},
+        {"export", Kind::Export},
+        {"save-as", Kind::SaveAs},
+        {"clipboard", Kind::Clipboard},
+        {"pick", Kind::Pick},
+        {"press", Kind::Press},
+        {"expect-status", Kind::ExpectStatus},
     };
 
     std::string text = utf8;
@@ -102,6 +117,12 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Screenshot:
         case Kind::Dump:
         case Kind::ExpectMessage:
+        case Kind::Export:
+        case Kind::SaveAs:
+        case Kind::Clipboard:
+        case Kind::Pick:
+        case Kind::Press:
+        case Kind::ExpectStatus:
             if (rest.empty())
                 return fail(word + " wants a value");
             break;

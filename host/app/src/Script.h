@@ -21,6 +21,18 @@
 //   dump FILE.tsv          the cells of the visible page as displayed, titles first; on the
 //                          risk-return page its stars as the star map read them
 //   expect-message TEXT    the last message box shown had this text
+//   export FILE            "导出..." from the visible list's context menu (a chart's "保存图片..."
+//                          for FILE.png), answering the save dialog with FILE; the type follows the
+//                          extension (.xlsx, .csv, .png)
+//   save-as FILE           the next save dialog is answered with FILE (then, for example, key Ctrl+S)
+//   clipboard FILE         writes the text last put on the clipboard to FILE (UTF-8)
+//   pick CAPTION           the next pop-up menu picks the item with this caption ("A > B" for an item
+//                          of a submenu); without the line a menu reads the keys that follow
+//   press CAPTION          clicks the visible button with this caption (with or without its '&')
+//   expect-status TEXT     the status bar's text holds TEXT
+// Keys may carry modifiers: key Ctrl+S, key Shift+Tab, key Alt+G, key Ctrl+1. Key and type lines
+// that follow an input line (press, click, key, type) join its stream: a dialog that the input
+// opens reads them as a person's typing ("press 对比组合", "type 组合A", "key Enter").
 // Blank lines and lines starting with '#' are ignored.
 #pragma once
 
@@ -50,6 +62,12 @@ struct ScriptAction {
         Screenshot,
         Dump,
         ExpectMessage,
+        Export,
+        SaveAs,
+        Clipboard,
+        Pick,
+        Press,
+        ExpectStatus,
     };
     Kind kind = Kind::Clear;
     int line = 0;  // 1-based, for messages

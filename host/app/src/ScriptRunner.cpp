@@ -4,12 +4,15 @@
 #include <platform/driver.h>
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
+#include <sdk/ControlPicture.h>
 #include <sdk/ControlStarMap.h>
 #include <sdk/ControlTableHeader.h>
 
 #include <fstream>
 
 #include <map>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -70,13 +73,23 @@ HWND findChild(HWND parent, Test test) {
 
 bool ScriptRunner::Run(const std::vector<ScriptAction>& actions, std::string& error) {
     Settle();
-    for (const ScriptAction& action : actions) {
+    using Kind = ScriptAction::Kind;
+    auto isInput = [](Kind kind) {
+        return kind == Kind::Press || kind == Kind::Click || kind == Kind::Key || kind == Kind::Type;
+    };
+    for (size_t i = 0; i < actions.size(); ++i) {
+        const ScriptAction& action = actions[i];
         std::string reason;
         if (!Perform(action, reason)) {
             error = "line " + std::to_string(action.line) + ": " + reason;
             return false;
         }
-        Settle();
+        // Keys and text right after an input line join its stream, so that a dialog the input
+        // opens reads them as a person's typing.
+        bool joined = isInput(action.kind) && i + 1 < actions.size() &&
+                      (actions[i + 1].kind == Kind::Key || actions[i + 1].kind == Kind::Type);
+        if (!joined)
+            Settle();
     }
     return true;
 }
@@ -147,6 +160,39 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return Dump(action.text.ToUtf8(), error);
     case Kind::Sort:
         return Sort(action.text, action.ascending, error);
+    case Kind::Export:
+        return Export(action.text, error);
+    case Kind::SaveAs: {
+        // One answer, for the next dialog only.
+        auto answer = std::make_shared<std::optional<std::wstring>>(action.text.str());
+        PlatformSetSaveDialogHook([answer](const PlatformSaveDialogRequest&) {
+            std::optional<std::wstring> given = *answer;
+            answer->reset();
+            return given;
+        });
+        return true;
+    }
+    case Kind::Clipboard: {
+        std::ofstream out(action.text.ToUtf8(), std::ios::binary | std::ios::trunc);
+        out << XStringW(PlatformClipboardText()).ToUtf8();
+        if (!out) {
+            error = "cannot write '" + action.text.ToUtf8() + "'";
+            return false;
+        }
+        return true;
+    }
+    case Kind::Pick:
+        PlatformSetMenuHook(PickPath(action.text.str()));
+        return true;
+    case Kind::Press:
+        return Press(action.text, error);
+    case Kind::ExpectStatus:
+        if (m_host.Frame()->Status().find(action.text.str()) == std::wstring::npos) {
+            error = "the status bar says '" + XStringW(m_host.Frame()->Status()).ToUtf8() + "', not '" +
+                    action.text.ToUtf8() + "'";
+            return false;
+        }
+        return true;
     }
     return false;
 }
@@ -443,7 +489,153 @@ bool ScriptRunner::Theme(const std::string& name, std::string& error) {
     return true;
 }
 
+namespace {
+
+// A caption as the script names it: without '&' marks and without a trailing "(&X)" group, and a
+// named set's item also by its name alone (its caption adds the fund count in brackets).
+bool captionMatches(const std::wstring& caption, const std::wstring& wanted) {
+    std::wstring plain;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size() && caption[i + 1] != L'&')
+            continue;
+        if (caption[i] == L'(' && i + 3 < caption.size() && caption[i + 1] == L'&' &&
+            caption[i + 3] == L')') {
+            i += 3;
+            continue;
+        }
+        plain += caption[i];
+    }
+    return plain == wanted || plain.rfind(wanted + L"（", 0) == 0;
+}
+
+std::optional<UINT> findPath(const std::vector<PlatformMenuItem>& items,
+                             const std::vector<std::wstring>& path, size_t at) {
+    for (const PlatformMenuItem& item : items) {
+        if (item.separator || !captionMatches(item.caption, path[at]))
+            continue;
+        if (at + 1 == path.size()) {
+            if (item.subMenu.empty())
+                return item.id;
+        } else if (auto inner = findPath(item.subMenu, path, at + 1)) {
+            return inner;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PlatformMenuHook ScriptRunner::PickPath(const std::wstring& text) {
+    std::vector<std::wstring> path;
+    size_t start = 0;
+    for (;;) {
+        size_t gap = text.find(L" > ", start);
+        path.push_back(text.substr(start, gap == std::wstring::npos ? std::wstring::npos : gap - start));
+        if (gap == std::wstring::npos)
+            break;
+        start = gap + 3;
+    }
+    // One menu only: the hook removes itself once it has answered.
+    return [path](HWND, POINT, const std::vector<PlatformMenuItem>& items) {
+        std::optional<UINT> picked = findPath(items, path, 0);
+        PlatformSetMenuHook({});
+        return picked;
+    };
+}
+
+bool ScriptRunner::Press(const XStringW& caption, std::string& error) {
+    HWND button = findChild(m_host.Frame()->Window(), [&](HWND w) {
+        wchar_t name[64] = {}, text[128] = {};
+        GetClassNameW(w, name, 64);
+        GetWindowTextW(w, text, 128);
+        return std::wstring(name) == L"Button" && IsWindowVisible(w) && captionMatches(text, caption.str());
+    });
+    if (button == nullptr) {
+        error = "there is no visible button '" + caption.ToUtf8() + "'";
+        return false;
+    }
+    ClickWindow(button);
+    return true;
+}
+
+bool ScriptRunner::Export(const XStringW& file, std::string& error) {
+    std::wstring path = file.str();
+    bool picture = path.size() > 4 && path.substr(path.size() - 4) == L".png";
+    HWND target = nullptr;
+    std::vector<Control::DataGridEx*> grids;
+    EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
+    if (picture) {
+        target = findChild(m_host.Frame()->Window(),
+                           [](HWND w) { return IsWindowVisible(w) && Control::IsChartWindow(w); });
+    } else if (!grids.empty()) {
+        target = *grids.front();
+    }
+    if (target == nullptr) {
+        error = picture ? "the visible page shows no chart" : "the visible page shows no list to export";
+        return false;
+    }
+    // A right click on the list's header (or anywhere on a chart) opens the menu without touching
+    // the selection; the save dialog is answered with the file.
+    RECT r{};
+    GetWindowRect(target, &r);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (!picture) {
+        RECT header = grids.front()->GetHeaderRect();
+        p = POINT{(header.left + header.right) / 2, (header.top + header.bottom) / 2};
+        ClientToScreen(target, &p);
+    }
+    size_t dialogsBefore = PlatformSaveDialogs().size();
+    PlatformSetSaveDialogHook(
+        [path](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(path); });
+    PlatformSetMenuHook(PlatformMenuPickCaption(picture ? L"保存图片..." : L"导出..."));
+    size_t boxesBefore = PlatformMessageBoxes().size();
+    PlatformClick(p.x, p.y, PlatformMouseButton::Right);
+    Settle();
+    PlatformSetMenuHook({});
+    PlatformSetSaveDialogHook({});
+    if (PlatformSaveDialogs().size() == dialogsBefore) {
+        error = "the list's menu offered no export";
+        return false;
+    }
+    if (PlatformMessageBoxes().size() > boxesBefore) {
+        error = "the export failed: " + XStringW(PlatformMessageBoxes().back().text).ToUtf8();
+        return false;
+    }
+    std::printf("export: %s\n", file.ToUtf8().c_str());
+    return true;
+}
+
 bool ScriptRunner::Key(const std::string& name, std::string& error) {
+    // Modifiers before the key: Ctrl+S, Shift+Tab, Alt+G, Ctrl+Shift+Tab.
+    std::vector<UINT> modifiers;
+    std::string rest = name;
+    for (;;) {
+        size_t plus = rest.find('+');
+        if (plus == std::string::npos || plus + 1 >= rest.size())
+            break;
+        std::string modifier = rest.substr(0, plus);
+        if (modifier == "Ctrl")
+            modifiers.push_back(VK_CONTROL);
+        else if (modifier == "Shift")
+            modifiers.push_back(VK_SHIFT);
+        else if (modifier == "Alt")
+            modifiers.push_back(VK_MENU);
+        else
+            break;
+        rest = rest.substr(plus + 1);
+    }
+    if (!modifiers.empty()) {
+        std::string inner;
+        if (!Key(rest, inner, modifiers)) {
+            error = inner.empty() ? "unknown key '" + name + "'" : inner;
+            return false;
+        }
+        return true;
+    }
+    return Key(name, error, {});
+}
+
+bool ScriptRunner::Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers) {
     static const std::map<std::string, UINT> kKeys = {
         {"Enter", VK_RETURN},  {"Escape", VK_ESCAPE}, {"Up", VK_UP},     {"Down", VK_DOWN},
         {"Left", VK_LEFT},     {"Right", VK_RIGHT},   {"Home", VK_HOME}, {"End", VK_END},
@@ -463,7 +655,11 @@ bool ScriptRunner::Key(const std::string& name, std::string& error) {
         error = "unknown key '" + name + "'";
         return false;
     }
+    for (UINT modifier : modifiers)
+        PlatformKeyDown(modifier);
     PlatformKeyPress(key);
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m)
+        PlatformKeyUp(*m);
     return true;
 }
 
@@ -520,23 +716,16 @@ bool ScriptRunner::Dump(const std::string& path, std::string& error) {
         return false;
     }
     for (size_t g = 0; g < grids.size(); ++g) {
-        Control::DataGridEx* grid = grids[g];
+        // The same reading of the list as its export, so that a dump shows what a file holds.
+        Control::DataGridEx::Sheet sheet = grids[g]->ReadSheet(false);
         if (g > 0)
             out << "\n";
-        int columns = grid->GetColumnCount();
-        for (int c = 0; c < columns; ++c)
-            out << (c > 0 ? "\t" : "") << cellForTsv(grid->GetColumn(c)->title);
+        for (size_t c = 0; c < sheet.columns.size(); ++c)
+            out << (c > 0 ? "\t" : "") << cellForTsv(sheet.columns[c].title);
         out << "\n";
-        int rows = static_cast<int>(SendMessageW(*grid, Control::DataGridEx::kGetRowCountMessage, 0, 0));
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < columns; ++c) {
-                Control::DataGridEx::CellTextRequest request;
-                request.row = r;
-                request.column = c;
-                SendMessageW(*grid, Control::DataGridEx::kGetCellTextMessage, 0,
-                             reinterpret_cast<LPARAM>(&request));
-                out << (c > 0 ? "\t" : "") << cellForTsv(request.text);
-            }
+        for (const auto& row : sheet.rows) {
+            for (size_t c = 0; c < row.size(); ++c)
+                out << (c > 0 ? "\t" : "") << cellForTsv(row[c]);
             out << "\n";
         }
     }

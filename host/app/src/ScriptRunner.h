@@ -5,6 +5,8 @@
 #include "FundHost.h"
 #include "Script.h"
 
+#include <platform/driver.h>
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,11 @@ private:
     bool Tab(const XStringW& name, std::string& error);
     bool Theme(const std::string& name, std::string& error);
     bool Key(const std::string& name, std::string& error);
+    bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
+    bool Export(const XStringW& file, std::string& error);
+    bool Press(const XStringW& caption, std::string& error);
+    // A menu hook that picks the item of a caption path ("打开对比组合 > 组合A") once.
+    static PlatformMenuHook PickPath(const std::wstring& path);
     bool ExpectMessage(const XStringW& text, std::string& error);
     // Writes the cells of every visible grid of the current page, titles first, as shown.
     bool Dump(const std::string& path, std::string& error);

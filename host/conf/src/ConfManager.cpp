@@ -98,6 +98,40 @@ ConfManager::ConfManager() : m_document(new Document) {
 
 ConfManager::~ConfManager() = default;
 
+namespace {
+
+// The element of a slash path, or an empty node when the path names none.
+pugi::xml_node FindNode(pugi::xml_document& xml, const char* path) {
+    std::vector<std::string> names = SplitPath(path);
+    pugi::xml_node node = xml.document_element();
+    if (names.empty() || names[0] != node.name())
+        return pugi::xml_node();
+    for (std::size_t i = 1; i < names.size() && node; ++i)
+        node = node.child(names[i].c_str());
+    return node;
+}
+
+} // namespace
+
+bool ConfManager::RemoveKey(const char* path) {
+    pugi::xml_node node = FindNode(m_document->xml, path);
+    // The root holds every setting: it is never removed.
+    if (!node || node == m_document->xml.document_element())
+        return false;
+    return node.parent().remove_child(node);
+}
+
+bool ConfManager::GetChildren(const char* path, std::vector<std::string>& names) {
+    names.clear();
+    pugi::xml_node node = FindNode(m_document->xml, path);
+    if (!node)
+        return false;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        if (child.type() == pugi::node_element)
+            names.emplace_back(child.name());
+    return true;
+}
+
 bool ConfManager::GetKey(Conf::IConfKey** key, const char* path) {
     if (key == nullptr)
         return false;

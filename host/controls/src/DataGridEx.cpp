@@ -1,5 +1,6 @@
 // Control::DataGridEx: the grid that module grids derive from. It adds the text a cell carries
-// when it leaves the grid (dragged out, or asked for by the host's scripted runs).
+// when it leaves the grid (dragged out, or asked for by the host's scripted runs), and the keys
+// and the command that export and copy the list (DataGridExport.cpp).
 #include <sdk/ControlDataGrid.h>
 
 #include <sdk/XComPtr.h>
@@ -22,6 +23,25 @@ LRESULT DataGridEx::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case kGetRowCountMessage:
         return GetRowsCount();
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kExportCommand) {
+            ExportWithDialog();
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+        // Ctrl+S saves the list to a file and Ctrl+C copies its rows, wherever the list lives.
+        if ((GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0) {
+            if (wParam == 'S') {
+                ExportWithDialog();
+                return 0;
+            }
+            if (wParam == 'C') {
+                CopyRows();
+                return 0;
+            }
+        }
+        break;
     default:
         break;
     }

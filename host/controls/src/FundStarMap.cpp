@@ -2,6 +2,7 @@
 //
 // Sections: messages; reading the delegate; settings; hit testing; drawing (frame, axes, stars,
 // labels, the hover tip).
+#include <sdk/ControlPicture.h>
 #include <sdk/ControlStarMap.h>
 
 #include "FundStarMapLayout.h"
@@ -114,7 +115,32 @@ LRESULT FundStarMap::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR:
         return OnChar(static_cast<wchar_t>(wParam));
     case WM_KEYDOWN:
+        if (wParam == 'S' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
+            OnMouseLeave();
+            SaveWindowPicture(m_hWnd, XStringW(m_pictureName));
+            return 0;
+        }
         return OnKeyDown(static_cast<UINT>(wParam));
+    case WM_RBUTTONUP: {
+        // The chart's menu: keep a picture of it.
+        HMENU menu = CreatePopupMenu();
+        AppendPictureItems(menu);
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(m_hWnd, &point);
+        TrackPopupMenu(menu, TPM_LEFTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+        DestroyMenu(menu);
+        return 0;
+    }
+    case kCanSavePictureMessage:
+        return 1;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kSavePictureCommand) {
+            // The pointer's tip belongs to the moment, not to the picture.
+            OnMouseLeave();
+            SaveWindowPicture(m_hWnd, XStringW(m_pictureName));
+            return 0;
+        }
+        break;
     default:
         break;
     }

@@ -107,6 +107,16 @@ void XDataGrid::HeaderClicked(int column) {
     Repaint();
 }
 
+bool XDataGrid::SortBy(const XStringW& name, bool ascending) {
+    if (name.empty() || !sort(name, ascending))
+        return false;
+    m_sortName = name;
+    m_sortAscending = ascending;
+    UpdateLayout();
+    Repaint();
+    return true;
+}
+
 void XDataGrid::OnLButtonDown(int x, int y, WPARAM keys, bool doubleClick) {
     if (::GetFocus() != m_hWnd)
         ::SetFocus(m_hWnd);

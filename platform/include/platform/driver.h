@@ -144,3 +144,33 @@ struct PlatformMessageBoxRecord {
 };
 const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes();
 void PlatformClearMessageBoxes();
+
+// ---- The clipboard and the save dialog ----------------------------------------------------------
+
+// The text put on the clipboard last (CF_UNICODETEXT, without its terminating zero), and how many
+// times text was put there since the process started; empty and 0 before the first time.
+std::wstring PlatformClipboardText();
+int PlatformClipboardWrites();
+
+// What GetSaveFileNameW asks: the dialog's title, the proposed name, the folder, and the types
+// offered as (caption, patterns) pairs with the 1-based index of the one shown first.
+struct PlatformSaveDialogRequest {
+    HWND owner = nullptr;
+    std::wstring title;
+    std::wstring fileName;
+    std::wstring folder;
+    std::vector<std::pair<std::wstring, std::wstring>> types;
+    int typeIndex = 1;
+};
+// Receives the request; returns the path chosen, or nothing to cancel. A relative path is taken
+// from the request's folder. Without a hook, the platform's own dialog reads the input queued so
+// far (keys, clicks, typed text) and is cancelled when that runs out.
+using PlatformSaveDialogHook = std::function<std::optional<std::wstring>(const PlatformSaveDialogRequest&)>;
+void PlatformSetSaveDialogHook(PlatformSaveDialogHook hook);
+// Every save dialog shown since the process started, oldest first, with the path it answered
+// (empty when cancelled).
+struct PlatformSaveDialogRecord {
+    PlatformSaveDialogRequest request;
+    std::wstring answer;
+};
+const std::vector<PlatformSaveDialogRecord>& PlatformSaveDialogs();

@@ -255,6 +255,8 @@ public:
     Status GetLastStatus() const { return m_lastStatus; }
     ImageType GetType() const { return m_surface != nullptr ? ImageTypeBitmap : ImageTypeUnknown; }
     Image* Clone();
+    // Writes the image to a file; only the PNG encoder (PngEncoderClsid) is offered.
+    Status Save(const WCHAR* filename, const CLSID* encoder, const void* parameters = nullptr);
 
     // For Graphics: the pixels, or null.
     _cairo_surface* Surface() const { return m_surface; }
@@ -273,10 +275,17 @@ public:
     Bitmap(INT width, INT height, PixelFormat format = PixelFormat32bppARGB);
     explicit Bitmap(IStream* stream, BOOL useEmbeddedColorManagement = FALSE);
     static Bitmap* FromStream(IStream* stream, BOOL useEmbeddedColorManagement = FALSE);
+    // A copy of a GDI bitmap's pixels, opaque; the palette is not used (bitmaps here are 32-bit).
+    Bitmap(HBITMAP bitmap, HPALETTE palette);
+    static Bitmap* FromHBITMAP(HBITMAP bitmap, HPALETTE palette) { return new Bitmap(bitmap, palette); }
 
     Status GetPixel(INT x, INT y, Color* color);
     Status SetPixel(INT x, INT y, const Color& color);
 };
+
+// The class id of GDI+'s PNG encoder ({557CF406-1A04-11D3-9A73-0000F81EF32E}), which Win32 callers
+// find with GetImageEncoders under the MIME type "image/png".
+const CLSID& PngEncoderClsid();
 
 // ---- Graphics ----------------------------------------------------------------------------------
 

@@ -3,7 +3,9 @@
 
 #include "commctrl.h"
 #include "winbase.h"
+#include "winclipboard.h"
 #include "windef.h"
+#include "winedit.h"
 #include "wingdi.h"
 #include "winmem.h"
 #include "winnls.h"

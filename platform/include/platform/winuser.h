@@ -1102,6 +1102,10 @@ BOOL WINAPI EndMenu();
 
 // Message boxes: modal on a display; answered by the driver's hook on the headless screen.
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
+// Paints a window now and copies what it shows into a DC (the client area with PW_CLIENTONLY).
+#define PW_CLIENTONLY 0x00000001
+BOOL WINAPI PrintWindow(HWND window, HDC target, UINT flags);
 }
 
 // FillRect, FrameRect, DrawTextW, the rectangle helpers, the system colours and their brushes:

@@ -8,6 +8,9 @@
 #include <sdk/IXUnknown.h>
 #include <sdk/XStringW.h>
 
+#include <string>
+#include <vector>
+
 namespace Conf {
 
 struct IConfValue : IXUnknown {
@@ -33,6 +36,25 @@ struct IConfManager : IXUnknown {
 
 protected:
     ~IConfManager() = default;
+};
+
+// The writable side of the configuration. The host's configuration manager offers it besides
+// IConfManager (reach it with XComPtr::As): a module keeps the settings it adds under one node of
+// its own, and saves through the host, which writes the file safely.
+struct IConfStore : IConfManager {
+    // Sets the text of a key, creating the keys above it. False for a path that is not a slash path
+    // of XML names under the root.
+    virtual bool SetValue(const char* path, const XStringW& value) = 0;
+    // Removes a key with every key below it; false when there is no such key.
+    virtual bool RemoveKey(const char* path) = 0;
+    // The names of the keys directly below a key, in the order they were made; false when there is
+    // no such key.
+    virtual bool GetChildren(const char* path, std::vector<std::string>& names) = 0;
+    // Writes the configuration to its file; false with the reason.
+    virtual bool Save(XStringW& error) = 0;
+
+protected:
+    ~IConfStore() = default;
 };
 
 // A font of a theme.

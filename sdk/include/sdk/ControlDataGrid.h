@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace Control {
@@ -85,6 +86,7 @@ public:
     void SetDrawGridLine(bool horizontal, bool vertical);
     // With the lock on, the first column stays in place when the grid scrolls sideways.
     void SetScrollLock(bool lock);
+    bool GetScrollLock() const { return m_scrollLock; }
     // Frees the back buffer, fonts and brushes; they are made again on the next paint.
     void ReleaseDrawingResource();
     // Rows shown: the first row in view and the horizontal scroll offset in pixels.
@@ -132,6 +134,9 @@ public:
     // Grid (client) coordinates. Returns a HitArea; row is -1 outside the rows, and item is the
     // column under the point (index -1 when none).
     int HitTest(int x, int y, int& row, HeaderInfo2& item) const;
+    // Sorts by a column as a click on its header does, and puts the sort mark there when the grid
+    // sorted; for restoring a sort the user chose earlier. False when the grid did not sort.
+    bool SortBy(const XStringW& name, bool ascending);
     // The name and direction of the column the sort mark is on; empty when there is none.
     const XStringW& GetSortColumn() const { return m_sortName; }
     bool GetSortAscending() const { return m_sortAscending; }
@@ -341,6 +346,78 @@ public:
     virtual bool DragItemToString(int row, const XStringW& name, Data::IDataContainer* source,
                                   XStringW& text);
     virtual bool DragItemToString(int row, const XStringW& name, XStringW& text);
+
+    // ---- Leaving the program: export and copy ----
+    // The list as it is shown, for a file or the clipboard: the columns with their captions and
+    // widths on screen, and the cell texts of the rows in the grid's order (the texts the scripted
+    // runs' dump reads). Cells that the grid draws once over several rows or across a row are
+    // described as merged ranges.
+    struct Sheet {
+        struct Column {
+            XStringW title;
+            int width = 0;        // pixels on screen (zoom applied)
+            bool numeric = false; // cells that read as numbers are written as numbers
+        };
+        struct Merge {
+            int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0; // inclusive, data rows
+        };
+        XStringW name; // the sheet's name (SetExportName)
+        std::vector<Column> columns;
+        std::vector<std::vector<XStringW>> rows;
+        std::vector<Merge> merges;
+        bool lockFirstColumn = false; // the first column stays in view when scrolling sideways
+    };
+    // The command of the context menus' "导出..." item; WM_COMMAND with it exports through the save
+    // dialog.
+    static constexpr UINT kExportCommand = 0xE140;
+
+    // Every row, or only the selected ones (all rows when none is selected).
+    Sheet ReadSheet(bool selectedOnly);
+    // Appends "导出..." to a context menu, behind a separator when the menu holds items already.
+    void AppendExportItems(HMENU menu);
+    // Asks for a file in the save dialog and writes the list there. False when cancelled or failed
+    // (a failure is reported in a message box, a success in the frame's status bar).
+    bool ExportWithDialog();
+    // Writes the list to a file: CSV for a ".csv" name, else an Excel workbook. False with the reason.
+    bool ExportTo(const XStringW& path, XStringW& error);
+    // Puts the selected rows (all rows when none is selected), with the header row, on the clipboard
+    // as tab-separated text.
+    bool CopyRows();
+    // The name proposed for the file and given to the sheet.
+    void SetExportName(const XStringW& name) { m_exportName = name; }
+    const XStringW& GetExportName() const { return m_exportName; }
+
+protected:
+    // ---- What the export asks of derived grids ----
+    // True when the column's cells may be written as numbers; by default the columns whose header
+    // item has a data_type of real ("d...") or integer ("i...").
+    virtual bool IsNumericColumn(int column);
+    // The column whose runs of equal texts are drawn as one cell; empty when there is none.
+    virtual XStringW GetGroupColumn();
+    // A row whose first cell is a caption drawn across the whole row.
+    virtual bool IsCaptionRow(int row);
+    // Shows "导出..." (the base grid has no other items).
+    void OnContextMenu(int x, int y) override;
+
+private:
+    XStringW m_exportName = L"导出";
 };
+
+// Writers of a sheet. The path is UTF-8 text; false with the reason in error.
+// CSV: UTF-8 with a byte-order mark (so spreadsheet programs read Chinese text), CR LF line ends,
+// fields quoted where they hold a comma, a quote or a line break.
+bool WriteSheetCsv(const DataGridEx::Sheet& sheet, const std::string& path, XStringW& error);
+// Excel workbook: numbers as numbers in the format they are shown in (percentages as percentages),
+// merged ranges merged, the header row frozen (and the first column where it stays in view),
+// column widths as on screen.
+bool WriteSheetXlsx(const DataGridEx::Sheet& sheet, const std::string& path, XStringW& error);
+// Tab-separated text with the header row, one line per row; tabs and line breaks in a cell become
+// blanks.
+XStringW SheetToTsv(const DataGridEx::Sheet& sheet);
+
+// How a shown text reads as a number: the value and the spreadsheet number format that shows it the
+// same way ("12.34%" is 0.1234 in "0.00%", "1.23亿" is 1.23 in 0.00"亿"). False for anything else,
+// and for texts with a leading zero such as fund codes.
+bool ParseShownNumber(const XStringW& text, double& value, std::string& format);
 
 } // namespace Control

@@ -12,6 +12,7 @@
 #include <sdk/XStringW.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Gdiplus {
@@ -92,6 +93,8 @@ public:
     // The name of the page that holds the map; kept for the host, which tells maps apart by it.
     void SetParentName(LPCWSTR name);
     const Common::XStringW& GetParentName() const { return m_parentName; }
+    // The name proposed for a saved picture of the chart ("保存图片...", Ctrl+S).
+    void SetPictureName(const std::wstring& name) { m_pictureName = name; }
     // The chart background; lines and text take colours that stand out from it.
     void SetDGColor(const Gdiplus::Color& color);
     // Appends an image: a star of kind k is drawn with the k-th image added. The map keeps its own
@@ -133,6 +136,7 @@ private:
     Common::XStringW m_search;
     // Ranges in effect, percent: [x0, x1] horizontally and [y0, y1] vertically.
     double m_x0 = 0.0, m_x1 = 1.0, m_y0 = 0.0, m_y1 = 1.0;
+    std::wstring m_pictureName = L"星图";
     bool m_drawCross = false;
     bool m_searchable = false;
     bool m_selectable = false;

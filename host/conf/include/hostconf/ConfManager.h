@@ -17,7 +17,7 @@
 
 namespace HostConf {
 
-class ConfManager final : public HostKernel::RefCounted<Conf::IConfManager> {
+class ConfManager final : public HostKernel::RefCounted<Conf::IConfStore> {
 public:
     static constexpr const char* kRootName = "Quenda2";
 
@@ -32,8 +32,10 @@ public:
 
     // Sets the text of a key, creating its elements. False for a path that is not a slash path
     // of XML names under the root.
-    bool SetValue(const char* path, const XStringW& value);
-    bool Save(XStringW& error);
+    bool SetValue(const char* path, const XStringW& value) override;
+    bool RemoveKey(const char* path) override;
+    bool GetChildren(const char* path, std::vector<std::string>& names) override;
+    bool Save(XStringW& error) override;
     const std::string& Path() const { return m_path; }
 
 private:

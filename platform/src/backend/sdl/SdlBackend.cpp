@@ -205,6 +205,14 @@ private:
                 return;
             }
             it = m_windows.emplace(window->handle, created).first;
+            if (flags & SDL_WINDOW_RESIZABLE) {
+                // The display enforces the smallest size the window accepts while the user drags.
+                MINMAXINFO info{};
+                info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+                SendMessageW(window->handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+                if (info.ptMinTrackSize.x > 0 && info.ptMinTrackSize.y > 0)
+                    SDL_SetWindowMinimumSize(created, info.ptMinTrackSize.x, info.ptMinTrackSize.y);
+            }
             m_byId[SDL_GetWindowID(created)] = window->handle;
         }
         SDL_Window* sdl = it->second;

@@ -1,0 +1,82 @@
+// Pictures of windows: PrintWindow into a bitmap of the window's size, written with GDI+'s PNG
+// encoder.
+#include <sdk/ControlPicture.h>
+#include <sdk/ControlStatusNote.h>
+
+#include <platform/commdlg.h>
+#include <platform/gdiplus.h>
+
+#include <vector>
+
+namespace Control {
+
+void AppendPictureItems(HMENU menu) {
+    if (menu == nullptr)
+        return;
+    if (GetMenuItemCount(menu) > 0)
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kSavePictureCommand, L"保存图片...");
+}
+
+bool WriteWindowPng(HWND window, const std::string& path, XStringW& error) {
+    RECT client{};
+    if (!IsWindow(window) || !GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) {
+        error = L"the window has nothing to show";
+        return false;
+    }
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BOOL printed = PrintWindow(window, memory, PW_CLIENTONLY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    bool ok = false;
+    if (printed) {
+        Gdiplus::Bitmap picture(bitmap, nullptr);
+        XStringW wide = XStringW::FromUtf8(path);
+        ok = picture.GetLastStatus() == Gdiplus::Ok &&
+             picture.Save(wide.c_str(), &Gdiplus::PngEncoderClsid()) == Gdiplus::Ok;
+        if (!ok)
+            error = XStringW::FromUtf8("cannot write the picture '" + path + "'");
+    } else {
+        error = L"the window could not be drawn";
+    }
+    DeleteObject(bitmap);
+    return ok;
+}
+
+bool SaveWindowPicture(HWND window, const XStringW& name) {
+    std::wstring proposed = (name.empty() ? std::wstring(L"图片") : name.str()) + L".png";
+    for (wchar_t& c : proposed)
+        if (c == L'/' || c == L'\\' || c < 0x20)
+            c = L'_';
+    std::vector<wchar_t> file(4096, L'\0');
+    std::copy(proposed.begin(), proposed.end(), file.begin());
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = window;
+    ofn.lpstrFilter = L"PNG 图片 (*.png)\0*.png\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = L"保存图片";
+    ofn.lpstrDefExt = L"png";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (!GetSaveFileNameW(&ofn))
+        return false;
+    XStringW path(file.data());
+    XStringW error;
+    if (!WriteWindowPng(window, path.ToUtf8(), error)) {
+        std::wstring text = L"保存图片失败：" + error.str();
+        MessageBoxW(window, text.c_str(), L"提示", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    StatusNote note;
+    note.text = XStringW(L"图片已保存到 " + path.str());
+    ShowStatusNote(window, note);
+    return true;
+}
+
+} // namespace Control

@@ -1,0 +1,230 @@
+// The program run headless on a fixture database, as a person's script drives it: lists exported
+// to workbooks and CSV files read back and compared with the dump of the same page, the chart's
+// picture, Ctrl+C, named sets and the keyboard through script lines, and what the next run
+// brings back (compared funds, page, filter, sort, window size).
+#include "support/FixtureDb.h"
+#include "support/XlsxReader.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct HostRun {
+    int code = -1;
+    std::string output;
+};
+
+HostRun runHost(const std::string& arguments) {
+    std::string command = std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
+    HostRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 512> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
+        run.output += buffer.data();
+    int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The lines of a dump, split at tabs.
+std::vector<std::vector<std::string>> readDump(const std::filesystem::path& path) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        size_t start = 0;
+        for (;;) {
+            size_t tab = line.find('\t', start);
+            cells.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::string oneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n')
+            c = ' ';
+    return text;
+}
+
+class ExportRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("export-run-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    HostRun run(const std::string& script, const std::string& size = "--size 1024x700") {
+        std::filesystem::path path = folder / "script.txt";
+        std::ofstream(path) << script;
+        return runHost("--headless " + size + " --db " + db.Path() + " --config " +
+                       (folder / "config.xml").string() + " --script " + path.string());
+    }
+    std::string file(const std::string& name) const { return (folder / name).string(); }
+
+    // Every cell of the workbook shows what the dump shows; merged ranges show their first cell
+    // over the rows of a group, and a caption row's other cells are empty in the dump.
+    void expectSameAsDump(const std::string& workbook, const std::string& dump) {
+        TestSupport::XlsxSheet sheet = TestSupport::ReadXlsx(workbook);
+        ASSERT_TRUE(sheet.ok) << sheet.error;
+        auto rows = readDump(dump);
+        ASSERT_FALSE(rows.empty());
+        ASSERT_EQ(sheet.rows, static_cast<int>(rows.size()));
+        ASSERT_EQ(sheet.columns, static_cast<int>(rows[0].size()));
+        EXPECT_EQ(sheet.frozenRows, 1);
+        for (int r = 0; r < sheet.rows; ++r) {
+            for (int c = 0; c < sheet.columns; ++c) {
+                std::string dumped = rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+                std::string shown = oneLine(sheet.Shown(r, c));
+                bool captionFill = false;
+                for (const auto& m : sheet.merges)
+                    captionFill = captionFill || (m.firstRow == m.lastRow && r == m.firstRow &&
+                                                  c > m.firstColumn && c <= m.lastColumn);
+                if (captionFill)
+                    EXPECT_EQ(dumped, "") << "row " << r << " column " << c;
+                else
+                    EXPECT_EQ(shown, dumped) << "row " << r << " column " << c;
+            }
+        }
+    }
+
+    TestSupport::FixtureDb db{"funds.sql"};
+    std::filesystem::path folder;
+};
+
+TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
+    HostRun result =
+        run("add 000001\nadd 000003\nadd 000005\n"
+            "tab 综合对比\nexport " +
+            file("general.xlsx") + "\ndump " + file("general.tsv") + "\n" +
+            "tab 业绩表现\nfilter 最近一年\nfilter 最近一周\nsort yield asc\n"
+            "export " +
+            file("perf.xlsx") + "\nexport " + file("perf.csv") + "\ndump " + file("perf.tsv") + "\n" +
+            "tab 资产分布\ndate 2010-06-30\nexport " + file("asset.xlsx") + "\ndump " + file("asset.tsv") +
+            "\n" + "tab 行业配置\nexport " + file("industry.xlsx") + "\ndump " + file("industry.tsv") + "\n" +
+            "tab 走势对比\nexport " + file("growth.xlsx") + "\ndump " + file("growth.tsv") + "\nexport " +
+            file("growth.png") + "\n" + "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " +
+            file("filter.tsv") + "\n" + "expect-status 已导出到\n");
+    ASSERT_EQ(result.code, 0) << result.output;
+    for (const char* page : {"general", "perf", "asset", "industry", "growth", "filter"}) {
+        SCOPED_TRACE(page);
+        expectSameAsDump(file(std::string(page) + ".xlsx"), file(std::string(page) + ".tsv"));
+    }
+    // The general page is the transposed table as displayed: facts down, funds across, group rows
+    // merged across the row, the label column frozen with the header.
+    TestSupport::XlsxSheet general = TestSupport::ReadXlsx(file("general.xlsx"));
+    EXPECT_EQ(general.rows, 24);
+    EXPECT_EQ(general.columns, 4);
+    EXPECT_EQ(general.frozenColumns, 1);
+    EXPECT_EQ(general.Shown(1, 0), "基金概况");
+    int captionMerges = 0;
+    for (const auto& m : general.merges)
+        captionMerges += m.firstRow == m.lastRow && m.lastColumn == 3 ? 1 : 0;
+    EXPECT_EQ(captionMerges, 4);
+    // On the performance page the two periods kept are groups of three, merged down; growth is a
+    // number in percent.
+    TestSupport::XlsxSheet perf = TestSupport::ReadXlsx(file("perf.xlsx"));
+    EXPECT_EQ(perf.rows, 7);
+    ASSERT_EQ(perf.merges.size(), 2u);
+    EXPECT_EQ(perf.merges[0].lastRow - perf.merges[0].firstRow, 2);
+    bool percentNumber = false;
+    for (int r = 1; r < perf.rows; ++r)
+        if (const TestSupport::XlsxCell* cell = perf.Cell(r, 7))
+            percentNumber = percentNumber || (cell->number && cell->format == "0.00%");
+    EXPECT_TRUE(percentNumber);
+    // The growth page's chart is saved as a picture too.
+    EXPECT_EQ(readText(file("growth.png")).substr(1, 3), "PNG");
+    // CSV: the same texts after a byte-order mark.
+    std::string csv = readText(file("perf.csv"));
+    EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(csv.find("对比区间,代码,名称"), std::string::npos);
+}
+
+TEST_F(ExportRun, TheChartSavesAPictureAtItsSizeAndCtrlCCopiesTheRows) {
+    HostRun result = run("add 000001\nadd 000004\ntab 风险回报\nexport " + file("risk.png") + "\n" +
+                         "tab 资产分布\nkey Ctrl+C\nclipboard " + file("clip.tsv") + "\ndump " +
+                         file("asset.tsv") + "\nsave-as " + file("keys.csv") + "\nkey Ctrl+S\n");
+    ASSERT_EQ(result.code, 0) << result.output;
+    std::string png = readText(file("risk.png"));
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    auto be32 = [&](size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    // The star map fills the page's width under the frame's bars.
+    EXPECT_EQ(be32(16), 1024u);
+    EXPECT_GT(be32(20), 300u);
+    // Nothing selected: every row, with the header, exactly as the dump shows them.
+    EXPECT_EQ(readText(file("clip.tsv")), readText(file("asset.tsv")));
+    // Ctrl+S goes through the same save dialog as the menu.
+    EXPECT_NE(readText(file("keys.csv")).find("投资类别,代码"), std::string::npos);
+}
+
+TEST_F(ExportRun, TheNextRunBringsBackTheFundsPageFilterSortAndWindowSize) {
+    HostRun first = run("add 000001\nadd 000003\ntab 业绩表现\nfilter 最近一月\nsort yield asc\ndump " +
+                            file("before.tsv") + "\n",
+                        "--size 900x640");
+    ASSERT_EQ(first.code, 0) << first.output;
+    // No --size: the window comes back at the size it had.
+    HostRun second =
+        run("tab 对比分析\ndump " + file("after.tsv") + "\nscreenshot " + file("after.png") + "\n", "");
+    ASSERT_EQ(second.code, 0) << second.output;
+    EXPECT_EQ(readText(file("after.tsv")), readText(file("before.tsv")));
+    std::string png = readText(file("after.png"));
+    ASSERT_GT(png.size(), 24u);
+    std::string config = readText(folder / "config.xml");
+    EXPECT_NE(config.find("<Width>900</Width>"), std::string::npos) << config;
+    EXPECT_NE(config.find("<Funds>F001,F003</Funds>"), std::string::npos) << config;
+}
+
+TEST_F(ExportRun, NamedSetsUndoAndTheKeyboardThroughScriptLines) {
+    HostRun result =
+        run("add 000001\nadd 000002\n"
+            "pick 保存对比组合...\npress 对比组合\ntype 股票组合\nkey Enter\n"
+            "expect-status 已保存对比组合“股票组合”（2只基金）\n"
+            "clear\nexpect-status 已清除2只对比基金\nkey Ctrl+Z\nexpect-status 已恢复2只对比基金\n"
+            "clear\npick 打开对比组合 > 股票组合\npress 对比组合\n"
+            "key Ctrl+2\ndump " +
+            file("perf.tsv") +
+            "\n"
+            "key Alt+G\nkey Escape\n"
+            "pick 删除对比组合 > 股票组合\npress 对比组合\n");
+    ASSERT_EQ(result.code, 0) << result.output;
+    auto rows = readDump(file("perf.tsv"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0][0], "对比区间");
+    EXPECT_EQ(rows.size(), 1u + 13u * 2u);
+    std::string config = readText(folder / "config.xml");
+    EXPECT_EQ(config.find("股票组合"), std::string::npos) << config;
+    // An unknown menu item or button is a failing line, not a silent success.
+    HostRun bad = run("press 没有这个按钮\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.output.find("no visible button"), std::string::npos) << bad.output;
+}
+
+} // namespace
