@@ -97,6 +97,12 @@ void FilterWnd2::DropdownButton::DrawOverFace() {
     ::GetClientRect(m_hWnd, &client);
     HGDIOBJ oldFont = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
     int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    // The caption and the triangle are written in the button text colour of the face under them;
+    // the black a fresh DC starts with vanishes on a dark face.
+    const COLORREF ink = ::GetSysColor(COLOR_BTNTEXT);
+    COLORREF oldColour = ::SetTextColor(dc, ink);
+    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc, ink);
     RECT text = client;
     text.left += kTextMargin;
     text.right -= kTextMargin;
@@ -111,6 +117,8 @@ void FilterWnd2::DropdownButton::DrawOverFace() {
         ::MoveToEx(dc, right - 16 + line, middle - 1 + line, nullptr);
         ::LineTo(dc, right - 7 - line, middle - 1 + line);
     }
+    ::SelectObject(dc, oldPen);
+    ::SetTextColor(dc, oldColour);
     ::SetBkMode(dc, oldMode);
     ::SelectObject(dc, oldFont);
     ::ReleaseDC(m_hWnd, dc);

@@ -24,12 +24,6 @@ HWND notifyingChild(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// The truncation is what the module does: SetWindowLongW carries 32 bits, and the platform
-// restores the full procedure from them (see platform/winuser.h).
-LONG procedureAsLong(WNDPROC procedure) {
-    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(procedure));
-}
-
 } // namespace
 
 WindowProc::~WindowProc() {
@@ -42,15 +36,17 @@ void WindowProc::Subclass(WindowBase* window) {
     HWND handle = window != nullptr ? window->m_hWnd : nullptr;
     if (handle != nullptr && ::IsWindow(handle))
         WindowRegistry::Add(handle, this);
-    m_previous = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(::GetWindowLongW(handle, GWL_WNDPROC)));
-    ::SetWindowLongW(handle, GWL_WNDPROC, procedureAsLong(&WindowProc::SharedWindowProc));
+    // Procedures go through the pointer-sized window longs: on a 64-bit build a LONG would cut
+    // the address in half.
+    m_previous = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(handle, GWLP_WNDPROC));
+    ::SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc::SharedWindowProc));
 }
 
 bool WindowProc::Unsubclass() {
     if (m_previous == nullptr || m_window == nullptr || !::IsWindow(m_window->m_hWnd))
         return false;
     HWND handle = m_window->m_hWnd;
-    ::SetWindowLongW(handle, GWL_WNDPROC, procedureAsLong(m_previous));
+    ::SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previous));
     WindowRegistry::Remove(handle);
     m_window = nullptr;
     m_previous = nullptr;

@@ -24,8 +24,8 @@ public:
     virtual ~WindowProc();
 
     // Binds the window; registers (handle, this) when the handle is a live window; saves the
-    // window's procedure (GetWindowLongW(GWL_WNDPROC)) and installs the shared one
-    // (SetWindowLongW(GWL_WNDPROC)).
+    // window's procedure (GetWindowLongPtrW(GWLP_WNDPROC)) and installs the shared one
+    // (SetWindowLongPtrW(GWLP_WNDPROC)).
     void Subclass(WindowBase* window);
     // Only with a saved procedure, a bound window and a live handle: restores the procedure,
     // leaves the registry, clears the window and the procedure, and returns true. Otherwise

@@ -6,6 +6,7 @@
 #include <hostconf/Theme.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace gridtest {
@@ -112,6 +113,58 @@ TEST_F(DrawTest, RowsAlternateAndGridLinesFallOnTheLastPixelOfRowsAndColumns) {
     EXPECT_EQ(Pixel(header.left + 3, header.top + 2), kHeaderBack);
     EXPECT_EQ(Pixel(header.left + 3, header.bottom - 1), kBorder);
     EXPECT_EQ(Pixel(310, header.top + 2), kHeaderBack) << "the header runs on past the last column";
+}
+
+// The strongest contrast any pixel of a rectangle has with a background: the ink of the text in it.
+double InkContrast(HWND window, RECT r, COLORREF background) {
+    auto luminance = [](COLORREF c) {
+        auto linear = [](int v) {
+            double x = v / 255.0;
+            return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    double back = luminance(background), best = 1.0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            double l = luminance(PlatformWindowPixel(window, x, y));
+            best = std::max(best, (std::max(l, back) + 0.05) / (std::min(l, back) + 0.05));
+        }
+    return best;
+}
+
+TEST_F(DrawTest, TextWithoutAChosenColourReadsOnEveryRowBackground) {
+    // A light grid whose odd rows are dark, and a pale selection: no single ink fits them all.
+    for (int i = 0; i < 3; ++i)
+        grid.rows.push_back({L"WWWWWW", L"", L""});
+    grid.alternate = true; // odd rows in kOddColour, a dark blue
+    grid.SetHeader(kThreeColumns);
+    grid.SetRowHight(20);
+    grid.SetHeaderRowHight(24);
+    grid.SetBkColor(RGB(255, 255, 255));
+    grid.SetSelColor(RGB(207, 224, 247));
+    ASSERT_TRUE(grid.Create(L"grid", WS_POPUP | WS_VISIBLE, 0, 0, 320, 150, nullptr));
+    grid.SetCurrSel(2);
+    PlatformRunUntilIdle();
+    const COLORREF backs[] = {RGB(255, 255, 255), TestGrid::kOddColour, RGB(207, 224, 247)};
+    for (int row = 0; row < 3; ++row) {
+        RECT cell = grid.GetCellRect(row, 0);
+        EXPECT_GE(InkContrast(grid, cell, backs[row]), 4.5) << "row " << row;
+    }
+    // A colour the caller chose is kept as it is, on every background: the reddest pixel of each
+    // cell is that red (up to the smoothing of the glyph edges).
+    grid.SetTextColor(RGB(200, 0, 0));
+    PlatformRunUntilIdle();
+    for (int row = 0; row < 3; ++row) {
+        RECT cell = grid.GetCellRect(row, 0);
+        int reddest = -1000;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.right; ++x) {
+                COLORREF c = Pixel(x, y);
+                reddest = std::max(reddest, GetRValue(c) - (GetGValue(c) + GetBValue(c)) / 2);
+            }
+        EXPECT_GE(reddest, 150) << "row " << row;
+    }
 }
 
 TEST_F(DrawTest, HeaderShowsTitlesAndTheSortMarkOnlyAfterASuccessfulSort) {

@@ -203,6 +203,33 @@ TEST_F(InputTest, WheelAndScrollBarsScrollWithinTheRows) {
     EXPECT_EQ(grid.GetCurrSel(), 20);
 }
 
+TEST_F(InputTest, TheWheelScrollsTheGridUnderTheCursorWithoutAClickFirst) {
+    Show(40);
+    TestGrid other;
+    for (int i = 0; i < 40; ++i)
+        other.rows.push_back({std::to_wstring(i), L"Other", L"0"});
+    other.SetHeader(kThreeColumns);
+    other.SetRowHight(20);
+    other.SetHeaderRowHight(24);
+    ASSERT_TRUE(other.Create(L"other", WS_POPUP | WS_VISIBLE, 400, 0, 320, 200, nullptr));
+    other.Refresh(false, false);
+    PlatformRunUntilIdle();
+
+    // The keyboard is in the first grid; the wheel turns over the second.
+    Click(Cell(0, 0));
+    ASSERT_EQ(GetFocus(), static_cast<HWND>(grid));
+    PlatformMouseWheel(400 + 50, 80, -1);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(other.GetTopRow(), 3);
+    EXPECT_EQ(grid.GetTopRow(), 0);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(grid)) << "scrolling does not move the keyboard";
+    // And back over the first grid, the first one scrolls.
+    PlatformMouseWheel(50, 80, -1);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(grid.GetTopRow(), 3);
+    EXPECT_EQ(other.GetTopRow(), 3);
+}
+
 TEST_F(InputTest, RefreshDropsSelectionsThatNoLongerNameRows) {
     Show(10);
     grid.SetMultiSel(true);

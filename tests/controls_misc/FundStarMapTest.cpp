@@ -384,3 +384,98 @@ TEST_F(FundStarMapTest, PictureOfARiskReturnChart) {
     EXPECT_EQ(chart.GetHotStar(), 1);
     EXPECT_TRUE(PlatformSaveWindowPng(chart, OutputPath("starmap.png")));
 }
+
+namespace {
+
+double Luminance(COLORREF c) {
+    auto linear = [](int v) {
+        double x = v / 255.0;
+        return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+    double x = Luminance(a), y = Luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+} // namespace
+
+TEST_F(FundStarMapTest, LabelsReadOnLightAndDarkBackgrounds) {
+    // The module gives the map the page background: white-ish in the light theme, near black in
+    // the dark one. The averages' gold must not fade into white.
+    fake.stars = {{L"[000001]", L"华夏成长", L"混合型", 20.0, 40.0, 1},
+                  {L"", L"股票型", L"平均值", 30.0, 20.0, 2}};
+    for (COLORREF back : {RGB(255, 255, 255), RGB(244, 245, 247), kBackground, RGB(128, 128, 128)}) {
+        map.SetDGColor(Gdiplus::Color(255, GetRValue(back), GetGValue(back), GetBValue(back)));
+        map.SetDelegate(&fake);
+        PlatformRunUntilIdle();
+        ASSERT_EQ(map.GetLabels().size(), 2u);
+        // The strongest pixel of the text: small glyphs are smoothed, so it may fall a little short
+        // of the colour's own 4.5:1 (checked exactly in StarMapPalette), never far.
+        for (const Control::StarLabel& label : map.GetLabels()) {
+            double best = 1.0;
+            for (int y = label.box.top; y < label.box.bottom; ++y)
+                for (int x = label.box.left; x < label.box.right; ++x)
+                    best = std::max(best, Contrast(Pixel(x, y), back));
+            EXPECT_GE(best, 3.8) << "star " << label.star << " on " << std::hex << back;
+        }
+    }
+}
+
+TEST_F(FundStarMapTest, AHundredFundsKeepTheReferenceLabelsAndEveryLabelBesideItsStar) {
+    const wchar_t* types[] = {L"QDII", L"保本型", L"债券型", L"指数型", L"混合型", L"股票型", L"其他"};
+    const double centres[][2] = {{17.2, 4.1},  {3.9, 4.4},   {3.6, 5.2},  {25.8, 24.9},
+                                 {21.4, 30.2}, {24.6, 35.7}, {12.0, 10.0}};
+    std::srand(11);
+    auto jitter = [](double spread) { return (std::rand() / static_cast<double>(RAND_MAX) - 0.5) * spread; };
+    fake.stars.clear();
+    for (int i = 0; i < 100; ++i) {
+        const int t = i % 7;
+        std::wstring code = L"[" + std::to_wstring(100000 + i) + L"]";
+        fake.stars.push_back(
+            {code, L"基金", types[t], centres[t][0] + jitter(8.0), centres[t][1] + jitter(16.0), 1});
+    }
+    for (int t = 0; t < 7; ++t)
+        fake.stars.push_back({L"", types[t], L"平均值", centres[t][0], centres[t][1], 2});
+    fake.stars.push_back({L"", L"上证指数", L"年化", 22.9, 18.4, 2});
+
+    for (SIZE size : {SIZE{1180, 640}, SIZE{600, 400}, SIZE{420, 280}}) {
+        SCOPED_TRACE(testing::Message() << size.cx << " x " << size.cy);
+        map.MoveWindow(0, 0, size.cx, size.cy, TRUE);
+        map.SetDelegate(&fake);
+        PlatformRunUntilIdle();
+        int references = 0;
+        for (const Control::StarLabel& label : map.GetLabels()) {
+            const StarInfo& star = map.GetStars()[static_cast<std::size_t>(label.star)];
+            POINT own;
+            ASSERT_TRUE(map.ValueToPoint(star.stdDev, star.returnValue, own));
+            references += star.starLabel.empty();
+            if (label.leader) {
+                // A label away from its star is joined to it by a line from its marker's edge.
+                EXPECT_LE(std::hypot(label.leaderFrom.x - own.x, label.leaderFrom.y - own.y), 10.0);
+                continue;
+            }
+            // Beside its star, and clearly nearer to it than to any other star.
+            auto distance = [&](POINT p) {
+                double dx = std::max(
+                    {0L, static_cast<long>(label.box.left - p.x), static_cast<long>(p.x - label.box.right)});
+                double dy = std::max(
+                    {0L, static_cast<long>(label.box.top - p.y), static_cast<long>(p.y - label.box.bottom)});
+                return std::hypot(dx, dy);
+            };
+            const double mine = distance(own);
+            EXPECT_LE(mine, 12.0) << "label of star " << label.star;
+            for (std::size_t j = 0; j < map.GetStars().size(); ++j) {
+                POINT other;
+                if (static_cast<int>(j) == label.star ||
+                    !map.ValueToPoint(map.GetStars()[j].stdDev, map.GetStars()[j].returnValue, other))
+                    continue;
+                EXPECT_GT(distance(other), mine) << "label of star " << label.star << " beside star " << j;
+            }
+        }
+        if (size.cx == 1180)
+            EXPECT_EQ(references, 8);
+    }
+}

@@ -294,3 +294,73 @@ TEST_F(XComboExTest, ANewDataSourceReplacesTheListAndKeepsOnlyAChoiceItStillHold
     EXPECT_TRUE(picker.GetCurrCode().empty());
     EXPECT_EQ(picker.GetDropDownGrid().GetCurrSel(), -1);
 }
+
+TEST_F(XComboExTest, TheWheelScrollsTheOpenListWhileTheKeyboardStaysInTheEdit) {
+    // Enough funds that the list cannot show them all at once.
+    XComPtr<Data::IDataTable> many = MakeTable({});
+    for (int i = 0; i < 60; ++i) {
+        int r = many->AddRow();
+        XComPtr<Data::IDataRow> row;
+        many->GetRow(row.Receive(), r);
+        std::wstring n = std::to_wstring(100000 + i);
+        const std::wstring values[] = {L"F" + n, n, L"基金" + n, L"JJ" + n, L"股票型"};
+        for (int c = 0; c < 5; ++c)
+            row->GetValueAt(c)->SetText(values[c].c_str());
+    }
+    picker.SetDataSource(many.Get());
+    ClickEdit();
+    POINT button = ToScreen(picker, 210, 11);
+    PlatformClick(button.x, button.y);
+    PlatformAdvanceClock(1000);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(picker.IsDroppedDown());
+    Control::XDataGrid& list = picker.GetDropDownGrid();
+    EXPECT_EQ(list.GetTopRow(), 0);
+
+    RECT listRect;
+    GetWindowRect(list, &listRect);
+    POINT over{listRect.left + 60, listRect.top + 80};
+    PlatformMouseWheel(over.x, over.y, -2); // toward the user: later rows
+    PlatformRunUntilIdle();
+    const int scrolled = list.GetTopRow();
+    EXPECT_GT(scrolled, 0);
+    PlatformMouseWheel(over.x, over.y, 1);
+    PlatformRunUntilIdle();
+    EXPECT_LT(list.GetTopRow(), scrolled);
+    EXPECT_GT(list.GetTopRow(), 0);
+
+    // Scrolling is not choosing: the list stays open and typing still goes to the edit field.
+    EXPECT_TRUE(picker.IsDroppedDown());
+    EXPECT_EQ(GetFocus(), picker.GetEditWindow());
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+}
+
+TEST_F(XComboExTest, TheListTakesTheColoursOfThePickersFieldAndFollowsThem) {
+    POINT button = ToScreen(picker, 210, 11);
+    PlatformClick(button.x, button.y);
+    PlatformAdvanceClock(1000);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(picker.IsDroppedDown());
+    HWND list = picker.GetDropDownGrid();
+    RECT client;
+    GetClientRect(list, &client);
+    // Below the six rows the list shows its background: the field's, not a colour of its own.
+    const POINT empty{client.right / 2, client.bottom - 20};
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(PlatformWindowPixel(picker.GetEditWindow(), 2, 2), GetSysColor(COLOR_WINDOW));
+
+    // A dark scheme: the open list and the field change together.
+    const INT which[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT};
+    const COLORREF dark[] = {RGB(11, 13, 18), RGB(230, 232, 236), RGB(39, 48, 66)};
+    SetSysColors(3, which, dark);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), RGB(11, 13, 18));
+    EXPECT_EQ(PlatformWindowPixel(picker.GetEditWindow(), 2, 2), RGB(11, 13, 18));
+
+    // Colours the owner gives the list are its own and stay.
+    picker.GetDropDownGrid().SetBkColor(RGB(1, 2, 3));
+    const COLORREF light[] = {RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 120, 215)};
+    SetSysColors(3, which, light);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), RGB(1, 2, 3));
+}

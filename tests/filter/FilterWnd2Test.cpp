@@ -267,9 +267,23 @@ TEST_F(FilterWnd2Test, PanelPaintsItsBackgroundAndTheButtonTriangle) {
     RECT button;
     GetClientRect(*panel.FindButton(L"assettype"), &button);
     int middle = button.bottom / 2;
-    // The widest line of the triangle, drawn with the default black pen.
+    // The widest line of the triangle, in the button text colour (black in the default scheme).
     EXPECT_EQ(PlatformWindowPixel(*panel.FindButton(L"assettype"), button.right - 12, middle - 1),
               RGB(0, 0, 0));
+    // On a dark face the triangle and the caption turn light with the button text.
+    const INT which[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+    const COLORREF dark[] = {RGB(30, 35, 45), RGB(230, 232, 236)};
+    SetSysColors(2, which, dark);
+    PlatformPaintAll();
+    EXPECT_EQ(PlatformWindowPixel(*panel.FindButton(L"assettype"), button.right - 12, middle - 1),
+              RGB(230, 232, 236));
+    bool lightCaption = false;
+    for (int x = 10; x < button.right - 20 && !lightCaption; ++x)
+        for (int y = 4; y < button.bottom - 4 && !lightCaption; ++y)
+            lightCaption = GetRValue(PlatformWindowPixel(*panel.FindButton(L"assettype"), x, y)) > 160;
+    EXPECT_TRUE(lightCaption);
+    const COLORREF light[] = {RGB(240, 240, 240), RGB(0, 0, 0)};
+    SetSysColors(2, which, light);
     const char* dir = std::getenv("FC_TEST_OUTPUT_DIR");
     std::filesystem::path out = dir != nullptr ? dir : std::filesystem::temp_directory_path();
     panel.PickValue(L"assettype", L"股票投资");

@@ -7,6 +7,14 @@
 #include <fstream>
 #include <sstream>
 
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace HostConf;
 
 namespace {
@@ -114,4 +122,148 @@ TEST_F(ConfManagerTest, MalformedFileIsReportedAndNeverOverwritten) {
     Write("<Settings/>");
     EXPECT_FALSE(conf->Load(path, error));
     EXPECT_NE(error.ToUtf8().find("root element must be <Quenda2>"), std::string::npos);
+}
+
+namespace {
+
+// A listening socket file at a path: something that is neither a file nor a folder.
+void MakeSocket(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(ConfManagerTest, APathThatIsNoFileIsNeitherReadNorMovedNorReplaced) {
+    // A folder of documents, a pipe without a writer and a socket: each is refused at once (a
+    // pipe is never waited on) and stays exactly as it was, whatever is saved afterwards.
+    std::filesystem::path folder = dir / "documents";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "letter.txt") << "dear";
+    std::string pipe = (dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string socketPath = (dir / "sock").string();
+    MakeSocket(socketPath);
+
+    for (const std::string& target : {folder.string(), pipe, socketPath}) {
+        XComPtr<ConfManager> manager;
+        manager.Attach(new ConfManager());
+        XStringW error;
+        EXPECT_FALSE(manager->Load(target, error)) << target;
+        EXPECT_FALSE(manager->Usable());
+        EXPECT_NE(error.ToUtf8().find("not a file"), std::string::npos) << error.ToUtf8();
+        ASSERT_TRUE(manager->SetValue("/Quenda2/UserConfig/FontSize", L"2"));
+        EXPECT_FALSE(manager->Save(error));
+        EXPECT_NE(error.ToUtf8().find("not saved"), std::string::npos) << error.ToUtf8();
+        EXPECT_FALSE(std::filesystem::exists(target + ".bad")) << target;
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(Read((folder / "letter.txt").string()), "dear");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_TRUE(std::filesystem::is_socket(socketPath));
+    // Nothing but what the test made is in the folder: no temporary file was left beside them.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++entries;
+    EXPECT_EQ(entries, 3);
+
+    // A configuration that turns into a folder after it was read is not replaced either.
+    Write("<Quenda2/>");
+    XStringW error;
+    ASSERT_TRUE(conf->Load(path, error));
+    std::filesystem::remove(path);
+    std::filesystem::create_directories(path);
+    EXPECT_FALSE(conf->Save(error));
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(ConfManagerTest, ALinkedConfigurationIsWrittenThroughToItsTarget) {
+    std::filesystem::path real = dir / "dotfiles" / "fundcompare.xml";
+    std::filesystem::create_directories(real.parent_path());
+    std::ofstream(real) << "<Quenda2><UserConfig><FontSize>1.5</FontSize></UserConfig></Quenda2>";
+    std::filesystem::create_symlink(std::filesystem::path("dotfiles") / "fundcompare.xml", path);
+
+    XStringW error;
+    ASSERT_TRUE(conf->Load(path, error)) << error.ToUtf8();
+    EXPECT_EQ(Number("/Quenda2/UserConfig/FontSize"), 1.5);
+    ASSERT_TRUE(conf->SetValue("/Quenda2/UserConfig/FontSize", L"2.5"));
+    ASSERT_TRUE(conf->Save(error)) << error.ToUtf8();
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_NE(Read(real.string()).find("2.5"), std::string::npos);
+
+    // A malformed target is kept beside the target, and the link still leads to the new file.
+    std::ofstream(real) << "<Quenda2>";
+    EXPECT_FALSE(conf->Load(path, error));
+    EXPECT_TRUE(conf->Usable());
+    ASSERT_TRUE(conf->Save(error)) << error.ToUtf8();
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(Read(real.string() + ".bad"), "<Quenda2>");
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
+
+    // A link to a file not made yet is a first run; the first save makes the target.
+    std::filesystem::path later = dir / "later.xml";
+    std::string link = (dir / "link.xml").string();
+    std::filesystem::create_symlink(later, link);
+    XComPtr<ConfManager> fresh;
+    fresh.Attach(new ConfManager());
+    ASSERT_TRUE(fresh->Load(link, error));
+    ASSERT_TRUE(fresh->SetValue("/Quenda2/UserConfig/Theme", L"light"));
+    ASSERT_TRUE(fresh->Save(error)) << error.ToUtf8();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(Read(later.string()).find("light"), std::string::npos);
+}
+
+TEST_F(ConfManagerTest, AFailedSaveLeavesTheOldFileIntact) {
+    const std::string original = "<Quenda2><UserConfig><FontSize>1.25</FontSize></UserConfig></Quenda2>";
+    Write(original);
+    XStringW error;
+    ASSERT_TRUE(conf->Load(path, error));
+    ASSERT_TRUE(conf->SetValue("/Quenda2/Concern/Funds", XStringW(std::wstring(4000, L'1'))));
+
+    // The disk takes no more than 64 bytes of any file: the new text cannot be written. Saving
+    // straight over the old file would have cut it to those 64 bytes.
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit limit{}, saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    limit = saved;
+    limit.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    bool saved1 = conf->Save(error);
+    XStringW firstError = error;
+    bool saved2 = conf->Save(error);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_FALSE(saved1);
+    EXPECT_FALSE(saved2); // reported again, not only the first time
+    EXPECT_NE(firstError.ToUtf8().find("cannot save the configuration"), std::string::npos)
+        << firstError.ToUtf8();
+    EXPECT_EQ(Read(path), original);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++entries;
+    EXPECT_EQ(entries, 1); // no temporary file left behind
+
+    // A folder that cannot hold files at all (a component of the path is a file) fails the same way.
+    std::ofstream(dir / "plain") << "x";
+    XComPtr<ConfManager> nowhere;
+    nowhere.Attach(new ConfManager());
+    ASSERT_TRUE(nowhere->Load((dir / "plain" / "config.xml").string(), error));
+    EXPECT_FALSE(nowhere->Save(error));
+    EXPECT_NE(error.ToUtf8().find("cannot save the configuration"), std::string::npos) << error.ToUtf8();
+
+    // Once writing works again the save goes through and keeps the file's permissions.
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(conf->Save(error)) << error.ToUtf8();
+    EXPECT_NE(Read(path).find(std::string(4000, '1')), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
 }

@@ -247,6 +247,19 @@ TEST_F(DataViewTest, TaggedTextColumnSortsInNaturalOrder) {
     EXPECT_EQ(CodesOf(view), (Codes{L"9/120", L"9/12", L"100/120", L"10/120", L"1/120", L""}));
 }
 
+TEST_F(DataViewTest, NaturalOrderPutsFewerLeadingZerosFirstAmongEqualNumbers) {
+    // Inserted with the zero-padded forms first, so that a tie left to the stable order fails.
+    for (const wchar_t* code : {L"a001", L"a01", L"a10", L"a1", L"a9", L"a010"})
+        Add(code, 0);
+    XComPtr<Data::IColumnItem> item;
+    ASSERT_TRUE(view->GetColumnItem(item.Receive(), 0));
+    item->SetTag(this);
+    SortBy(L"code", true);
+    EXPECT_EQ(CodesOf(view), (Codes{L"a1", L"a01", L"a001", L"a9", L"a10", L"a010"}));
+    SortBy(L"code", false);
+    EXPECT_EQ(CodesOf(view), (Codes{L"a010", L"a10", L"a9", L"a001", L"a01", L"a1"}));
+}
+
 TEST_F(DataViewTest, MultiFieldSorterUsesKeysInOrder) {
     Add(L"a", 1, L"y");
     Add(L"b", 2, L"x");
@@ -261,6 +274,47 @@ TEST_F(DataViewTest, MultiFieldSorterUsesKeysInOrder) {
     sorter->Clear();
     view->Reapply(0);
     EXPECT_EQ(CodesOf(view), (Codes{L"a", L"b", L"c", L"d"}));
+}
+
+TEST_F(DataViewTest, MultiFieldSortKeepsMissingValuesLastInEveryKeyAndDirection) {
+    // Two groups by type, each with values, a null, a NaN and a tie on the second key; the rank
+    // (the row number) is the third key.
+    Add(L"x-null", 0, L"x", true);
+    Add(L"x-1", 1, L"x");
+    Add(L"y-nan", std::numeric_limits<double>::quiet_NaN(), L"y");
+    Add(L"x-3", 3, L"x");
+    Add(L"y-2", 2, L"y");
+    Add(L"empty", 5, L"");
+    Add(L"x-nan", std::numeric_limits<double>::quiet_NaN(), L"x");
+    Add(L"y-null", 0, L"y", true);
+    Add(L"x-3b", 3, L"x");
+
+    auto sorter = MakeRef<MultiFieldSorter>();
+    sorter->AddKey(L"type", true);
+    sorter->AddKey(L"yield", false);
+    sorter->AddKey(L"rank", false);
+    view->SetSorter(sorter);
+    // Descending yields inside each type, ties by descending rank; null and NaN after the values
+    // of their group, among themselves by the third key; the empty type after every type.
+    EXPECT_EQ(CodesOf(view),
+              (Codes{L"x-3b", L"x-3", L"x-1", L"x-nan", L"x-null", L"y-2", L"y-null", L"y-nan", L"empty"}));
+
+    sorter->Clear();
+    sorter->AddKey(L"type", false);
+    sorter->AddKey(L"yield", true);
+    sorter->AddKey(L"rank", true);
+    view->Reapply(0);
+    EXPECT_EQ(CodesOf(view),
+              (Codes{L"y-2", L"y-nan", L"y-null", L"x-1", L"x-3", L"x-3b", L"x-null", L"x-nan", L"empty"}));
+
+    // A missing first key still leaves the order to the keys after it.
+    table->SetCellText(0, 3, L"");
+    sorter->Clear();
+    sorter->AddKey(L"type", false);
+    sorter->AddKey(L"yield", false);
+    view->Reapply(0);
+    EXPECT_EQ(CodesOf(view).back(), L"x-null");
+    EXPECT_EQ(CodesOf(view)[CodesOf(view).size() - 2], L"empty");
 }
 
 TEST_F(DataViewTest, ChainedViewsRederiveTopDownAndEachNotifiesOnce) {

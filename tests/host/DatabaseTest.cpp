@@ -9,10 +9,15 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace HostDb;
 using HostKernel::DataTable;
@@ -238,4 +243,247 @@ TEST_F(DatabaseTest, NothingCanWriteTheFile) {
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
     EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+}
+
+namespace {
+
+// A database of figures written the ways a careless feed writes them.
+class FigureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("hostdb_fig_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        path = (dir / "figures.db").string();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        const char* sql =
+            "CREATE TABLE f(id INTEGER, kind TEXT, value REAL, count INTEGER, grade NUMERIC, name TEXT);"
+            "INSERT INTO f VALUES(1, 'a', 0.25, 3, 'A', 'plain');"
+            "INSERT INTO f VALUES(2, 'a', 'abc', 'abc', 'B', 'letters');"
+            "INSERT INTO f VALUES(3, 'a', '-', '-', 1, 'dash');"
+            "INSERT INTO f VALUES(4, 'a', '１２', '１２', 2, 'full-width');"
+            "INSERT INTO f VALUES(5, 'a', '0x10', '0x10', 3, 'hex');"
+            "INSERT INTO f VALUES(6, 'b', 1e999, 7, 4, 'infinite');"
+            "INSERT INTO f VALUES(7, 'b', -1e999, 8, 5, 'minus infinite');"
+            "INSERT INTO f VALUES(8, 'b', '', '', 6, 'empty');"
+            "INSERT INTO f VALUES(9, 'b', x'3132', x'3132', 7, 'blob');"
+            "INSERT INTO f VALUES(10, 'b', ' 1.5 ', '12', 8, 'spaced');"
+            "INSERT INTO f VALUES(11, 'c', NULL, NULL, NULL, 'nul' || char(0) || 'led');"
+            "INSERT INTO f VALUES(12, 'c', -0.5, -2, 9, 'negative');";
+        char* message = nullptr;
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK) << message;
+        sqlite3_close(db);
+        XStringW error;
+        database = SqliteDatabase::Open(path, error);
+        ASSERT_NE(database, nullptr) << error.ToUtf8();
+    }
+    void TearDown() override {
+        database = nullptr;
+        std::filesystem::remove_all(dir);
+    }
+
+    std::filesystem::path dir;
+    std::string path;
+    XComPtr<SqliteDatabase> database;
+};
+
+} // namespace
+
+TEST_F(FigureTest, AFigureThatIsNoPlainNumberReadsAsMissing) {
+    // Only ids 1, 10 and 12 hold numbers in `value`, only 1, 6, 7, 10 and 12 in `count`.
+    const std::vector<int> numbers = {1, 10, 12};
+    const std::vector<int> counts = {1, 6, 7, 10, 12};
+    auto contains = [](const std::vector<int>& list, int id) {
+        return std::find(list.begin(), list.end(), id) != list.end();
+    };
+
+    XComPtr<DataTable> t = DataTable::Create();
+    ASSERT_TRUE(database->Execute(L"select id, value, count, grade, name from f order by id", t, 1, 0));
+    ASSERT_EQ(t->GetRowCount(), 12);
+    EXPECT_EQ(t->KindAt(1), Data::kReal);
+    EXPECT_EQ(t->KindAt(2), Data::kInteger);
+    for (int row = 0; row < 12; ++row) {
+        int id = row + 1;
+        EXPECT_EQ(t->CellIsNull(row, 1), !contains(numbers, id)) << "value of " << id;
+        EXPECT_EQ(t->CellIsNull(row, 2), !contains(counts, id)) << "count of " << id;
+    }
+    EXPECT_EQ(t->CellText(9, 1), L"1.5");
+    EXPECT_EQ(t->CellText(11, 2), L"-2");
+    // A column without a numeric type keeps its text: a grade 'A' is a grade, not a figure.
+    EXPECT_EQ(t->CellText(0, 3), L"A");
+    EXPECT_EQ(t->CellText(1, 3), L"B");
+
+    // A statement reads the same: no text, 0 as a number.
+    XComPtr<Data::IStatement> statement;
+    XStringW error;
+    ASSERT_TRUE(database->Query(statement.Receive(), L"select id, value, count from f order by id", error));
+    XStringW text;
+    while (statement->Next()) {
+        int id = static_cast<int>(statement->GetDouble(0));
+        statement->GetString(text, 1);
+        EXPECT_EQ(text.empty(), !contains(numbers, id)) << "value of " << id << ": " << text.ToUtf8();
+        if (!contains(numbers, id))
+            EXPECT_EQ(statement->GetDouble(1), 0) << id;
+        statement->GetString(text, 2);
+        EXPECT_EQ(text.empty(), !contains(counts, id)) << "count of " << id << ": " << text.ToUtf8();
+    }
+    statement->GetError(error);
+    EXPECT_TRUE(error.empty());
+}
+
+TEST_F(FigureTest, AveragesAndSumsPassOverWhatIsNoNumber) {
+    XComPtr<DataTable> t = DataTable::Create();
+    ASSERT_TRUE(database->Execute(L"select kind, avg(value) as a, sum(value) as s, avg(count) as ac, "
+                                  L"sum(count) as sc, count(value) as n"
+                                  L" from f group by kind order by kind",
+                                  t, 1, 0));
+    ASSERT_EQ(t->GetRowCount(), 3);
+    // Kind a: only 0.25 is a number (not 0.25 + 0 + 0 + 0 + 16 over five).
+    EXPECT_EQ(t->CellText(0, 1), L"0.25");
+    EXPECT_EQ(t->CellText(0, 2), L"0.25");
+    EXPECT_EQ(t->CellText(0, 3), L"3");
+    EXPECT_EQ(t->CellText(0, 4), L"3");
+    // Kind b: two infinities, an empty text and a blob are passed over; the average is not infinite.
+    EXPECT_EQ(t->CellText(1, 1), L"1.5");
+    EXPECT_EQ(t->CellText(1, 3), L"9");
+    EXPECT_EQ(t->CellText(1, 4), L"27"); // integers stay an integer sum
+    // Kind c: a null and one number.
+    EXPECT_EQ(t->CellText(2, 1), L"-0.5");
+    EXPECT_EQ(t->CellText(2, 2), L"-0.5");
+    EXPECT_EQ(t->CellText(2, 5), L"1");
+
+    // Nothing to average is null, as in SQLite; a text column of decimals still averages.
+    ASSERT_TRUE(
+        database->Execute(L"select avg(value) as a, sum(value) as s from f where id in (2, 3)", t, 1, 0));
+    EXPECT_TRUE(t->CellIsNull(0, 0));
+    EXPECT_TRUE(t->CellIsNull(0, 1));
+    ASSERT_TRUE(database->Execute(L"select avg(x) from (select '1.5' as x union all select '2.5')", t, 1, 0));
+    EXPECT_EQ(t->CellText(0, 0), L"2");
+    // As window functions over a moving frame, with the bad figures still passed over.
+    ASSERT_TRUE(
+        database->Execute(L"select id, sum(count) over (order by id rows between 1 preceding and current"
+                          L" row) as s from f where id between 5 and 7 order by id",
+                          t, 1, 0));
+    EXPECT_TRUE(t->CellIsNull(0, 1));
+    EXPECT_EQ(t->CellText(1, 1), L"7");
+    EXPECT_EQ(t->CellText(2, 1), L"15");
+}
+
+TEST_F(FigureTest, TextReadsWholeWithoutItsNulCharacters) {
+    XComPtr<DataTable> t = DataTable::Create();
+    ASSERT_TRUE(database->Execute(L"select name, length(cast(name as blob)) from f where id = 11", t, 1, 0));
+    EXPECT_EQ(t->CellText(0, 0), L"nulled");
+    EXPECT_EQ(t->CellText(0, 1), L"7");
+    XComPtr<Data::IStatement> statement;
+    XStringW error, text;
+    ASSERT_TRUE(database->Query(statement.Receive(), L"select name from f where id = 11", error));
+    ASSERT_TRUE(statement->Next());
+    statement->GetString(text, 0);
+    EXPECT_EQ(text.str(), L"nulled");
+}
+
+TEST_F(FigureTest, TheTablesADatabaseLacksAreNamed) {
+    std::vector<std::string> missing;
+    XStringW error;
+    ASSERT_TRUE(database->MissingTables({"f", "tb_fund", "sqlite_master", "tb_yield"}, missing, error));
+    EXPECT_EQ(missing, (std::vector<std::string>{"tb_fund", "sqlite_master", "tb_yield"}));
+    ASSERT_TRUE(database->MissingTables({"F"}, missing, error)); // SQLite names ignore case
+    EXPECT_TRUE(missing.empty());
+}
+
+TEST_F(FigureTest, FailedStatementsAreCountedAndTold) {
+    std::vector<std::string> told;
+    database->SetFailureObserver(
+        [&told](const std::string& sql, const std::string& reason) { told.push_back(sql + " | " + reason); });
+    EXPECT_EQ(database->FailureCount(), 0);
+    XComPtr<Data::IStatement> statement;
+    XStringW error;
+    EXPECT_FALSE(database->Query(statement.Receive(), L"select nonesuch from f", error));
+    EXPECT_FALSE(database->Execute(L"select nonesuch from f", DataTable::Create(), 1, 0));
+    ASSERT_TRUE(database->Query(statement.Receive(),
+                                L"select case when id = 3 then json('{') else id end from f order by id",
+                                error));
+    while (statement->Next()) {
+    }
+    EXPECT_EQ(database->FailureCount(), 3);
+    ASSERT_TRUE(database->Execute(L"select id from f", DataTable::Create(), 1, 0));
+    EXPECT_EQ(database->FailureCount(), 3);
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[0], "select nonesuch from f | no such column: nonesuch");
+    EXPECT_EQ(told[1], told[0]);
+    EXPECT_EQ(told[2], "select case when id = 3 then json('{') else id end from f order by id | malformed JSON");
+}
+
+namespace {
+
+// Copies a database with a journal left behind by a writer that stopped half-way: the journal
+// holds the pages as they were, the file the half-written change.
+void MakeHotJournal(const std::string& source, const std::string& copy) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(source.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=DELETE; PRAGMA cache_size=1; CREATE TABLE t(x);"
+                     "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+                     " INSERT INTO t SELECT randomblob(300) FROM n;",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    ASSERT_TRUE(std::filesystem::exists(source + "-journal"));
+    std::filesystem::copy_file(source, copy);
+    std::filesystem::copy_file(source + "-journal", copy + "-journal");
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+TEST_F(FigureTest, AJournalOrALogThatBarsReadingIsNamed) {
+    std::string hot = (dir / "hot.db").string();
+    MakeHotJournal((dir / "source.db").string(), hot);
+    XStringW error;
+    EXPECT_EQ(SqliteDatabase::Open(hot, error), nullptr);
+    EXPECT_NE(error.ToUtf8().find("hot journal"), std::string::npos) << error.ToUtf8();
+    EXPECT_TRUE(std::filesystem::exists(hot + "-journal")); // left for its owner to roll back
+
+    // A database in write-ahead-log mode, in a folder its reader may not write to, without the
+    // log's index file. Root may write anywhere, so the reading is done by an unprivileged child.
+    std::filesystem::path readOnly = dir / "readonly";
+    std::filesystem::create_directories(readOnly);
+    std::string wal = (readOnly / "wal.db").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(wal.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES(1);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_FALSE(std::filesystem::exists(wal + "-shm"));
+    ::chmod(dir.c_str(), 0755);
+    ::chmod(readOnly.c_str(), 0555);
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        XStringW childError;
+        XComPtr<SqliteDatabase> opened = SqliteDatabase::Open(wal, childError);
+        std::string text = opened != nullptr ? std::string("opened") : childError.ToUtf8();
+        ssize_t written = ::write(pipeEnds[1], text.data(), text.size());
+        ::_exit(written == static_cast<ssize_t>(text.size()) ? 0 : 4);
+    }
+    ::close(pipeEnds[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<size_t>(n));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(readOnly.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(said.find("write-ahead log"), std::string::npos) << said;
+    EXPECT_NE(said.find("wal.db-shm"), std::string::npos) << said;
 }

@@ -1,6 +1,10 @@
 // Themes: the shipped files, the file format and its errors, and switching themes.
+#include <hostconf/SystemColours.h>
 #include <hostconf/Theme.h>
 #include <hostconf/ThemeManager.h>
+#include <hostconf/XmlEscape.h>
+
+#include <platform/windows.h>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace HostConf;
 
@@ -173,6 +179,7 @@ TEST(Theme, MalformedFilesNameTheLineAndTheFault) {
              {"<themes/>", "root element must be <theme>"},
              {"<theme>\n<color key=\"a\"", "line 2"},
              {"", "malformed theme"},
+             {"<theme><font key=\"a\" face=\"x&#1;y\" size=\"12\"/></theme>", "character XML cannot hold"},
          }) {
         XStringW error;
         EXPECT_EQ(ParseText(bad.text, error), nullptr) << bad.text;
@@ -215,4 +222,92 @@ TEST(ThemeManager, SwitchingFiresTheEventAndBadThemesKeepTheCurrentOne) {
 
     changed->Unsubscribe(OnThemeChanged, &received);
     std::filesystem::remove_all(folder);
+}
+
+TEST(ThemeManager, AThemeThatWillNotLoadGivesWayToOneThatDoes) {
+    auto folder = std::filesystem::temp_directory_path() / ("themes_fallback_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(kThemes + "/light.xml", folder / "light.xml");
+    XComPtr<ThemeManager> manager;
+    manager.Attach(new ThemeManager(folder.string()));
+
+    // dark.xml is missing: the wanted theme and the default fail, named, and light is taken.
+    std::vector<XStringW> failures;
+    EXPECT_EQ(manager->SelectFirstLoadable("dark", "dark", failures), "light");
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].ToUtf8().find("dark.xml"), std::string::npos) << failures[0].ToUtf8();
+    XComPtr<Conf::ITheme> current;
+    ASSERT_TRUE(manager->GetCurrentTheme(current.Receive()));
+    XStringW name;
+    current->GetName(name);
+    EXPECT_EQ(name, L"light");
+
+    // A wanted theme that loads is taken without complaint; an unknown one falls to the default.
+    EXPECT_EQ(manager->SelectFirstLoadable("light", "dark", failures), "light");
+    EXPECT_TRUE(failures.empty());
+    std::filesystem::copy_file(kThemes + "/dark.xml", folder / "dark.xml");
+    EXPECT_EQ(manager->SelectFirstLoadable("purple", "dark", failures), "dark");
+    EXPECT_EQ(failures.size(), 1u);
+
+    // A theme "file" that is a folder or a pipe is refused at once, never waited on; with nothing
+    // that loads, nothing is selected and every failure is told.
+    std::filesystem::remove(folder / "dark.xml");
+    std::filesystem::create_directories(folder / "dark.xml");
+    std::filesystem::remove(folder / "light.xml");
+    ASSERT_EQ(::mkfifo((folder / "light.xml").c_str(), 0600), 0);
+    EXPECT_EQ(manager->SelectFirstLoadable("dark", "dark", failures), "");
+    ASSERT_EQ(failures.size(), 1u); // neither is a regular file, so neither is listed as a theme
+    EXPECT_NE(failures[0].ToUtf8().find("a directory"), std::string::npos) << failures[0].ToUtf8();
+    XStringW error;
+    EXPECT_FALSE(manager->SelectTheme("light", error));
+    EXPECT_NE(error.ToUtf8().find("pipe"), std::string::npos) << error.ToUtf8();
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ThemeManager, AttributeTextLeavesOutWhatXmlCannotHold) {
+    EXPECT_EQ(EscapeAttribute(L"A&B \"C\" <D>"), L"A&amp;B &quot;C&quot; &lt;D&gt;");
+    const wchar_t odd[] = {L'x', 0x0, L'y', 0x1, 0x1F, 0xFFFE, 0xFFFF, 0xD800, L'\t', L'\n', L'z'};
+    EXPECT_EQ(EscapeAttribute(std::wstring(odd, std::size(odd))), L"xy&#9;&#10;z");
+    EXPECT_EQ(EscapeAttribute(L"基金\u00E9\uFFFD"), L"基金\u00E9\uFFFD");
+}
+
+TEST(ThemeManager, TheStandardControlsTakeTheThemeThroughTheSystemColours) {
+    XComPtr<ThemeManager> manager;
+    manager.Attach(new ThemeManager(kThemes));
+    auto expectColours = [&](const char* name) {
+        XStringW error;
+        ASSERT_TRUE(manager->SelectTheme(name, error)) << error.ToUtf8();
+        XComPtr<Conf::ITheme> theme;
+        ASSERT_TRUE(manager->GetCurrentTheme(theme.Receive()));
+        auto key = [&](const char* k) {
+            COLORREF c = 0;
+            EXPECT_TRUE(theme->GetColor(k, c)) << k;
+            return c;
+        };
+        EXPECT_EQ(GetSysColor(COLOR_WINDOW), key("combo_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), key("combo_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHT), key("list_sel_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_HIGHLIGHTTEXT), key("combo_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), key("button_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_BTNTEXT), key("button_text")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_MENU), key("button_bg")) << name;
+        EXPECT_EQ(GetSysColor(COLOR_MENUTEXT), key("button_text")) << name;
+    };
+    expectColours("light");
+    expectColours("dark");
+    // A theme that cannot be read changes nothing, the system colours included.
+    const COLORREF before = GetSysColor(COLOR_WINDOW);
+    XStringW error;
+    EXPECT_FALSE(manager->SelectTheme("missing", error));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), before);
+    // A theme without the keys leaves those colours alone.
+    XComPtr<Theme> bare =
+        ParseText("<theme name=\"bare\"><color key=\"combo_bg\" value=\"#102030\"/></theme>", error);
+    ASSERT_NE(bare, nullptr);
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    ApplySystemColours(bare.Get());
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), text);
+    ApplySystemColours(nullptr);
 }

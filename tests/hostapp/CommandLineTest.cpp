@@ -40,6 +40,11 @@ TEST(CommandLine, RefusesMistakesWithTheArgumentNamed) {
     }
     for (const char* size : {"1024", "x768", "1024x", "10x10", "1024x768x2", "99999x800", "-5x800", "a x b"})
         EXPECT_FALSE(ParseCommandLine({"--size", size}, error)) << size;
+    // An empty file name (an unset shell variable) is a mistake, not a request for the default.
+    for (const char* option : {"--db", "--script", "--config", "--module"}) {
+        EXPECT_FALSE(ParseCommandLine({"--headless", option, ""}, error)) << option;
+        EXPECT_EQ(error, std::string(option) + " needs a file name, not an empty one");
+    }
 }
 
 } // namespace

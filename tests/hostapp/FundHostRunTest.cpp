@@ -10,8 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <sys/wait.h>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,8 +25,11 @@ struct HostRun {
     std::string output;
 };
 
-HostRun runHost(const std::string& arguments) {
-    std::string command = std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
+// Runs the program with a time limit: a run that hangs ends with code 124 instead of holding up
+// the suite.
+HostRun runHost(const std::string& arguments, const std::string& environment = "") {
+    std::string command =
+        environment + " timeout -s KILL 120 " + std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
     HostRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -32,6 +40,24 @@ HostRun runHost(const std::string& arguments) {
     int status = pclose(pipe);
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+// Changes a test database before the program opens it (read-only) for a run.
+void alter(const std::string& path, const std::string& sql) {
+    SampleDb::Exec(SampleDb::OpenDatabase(path, true).get(), sql);
+}
+
+std::vector<std::string> linesOf(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> out;
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::string writeScript(const std::filesystem::path& folder, const std::string& text) {
@@ -287,6 +313,272 @@ TEST_F(FundHostRun, AModuleThatWillNotLoadIsReportedAndTheHostGoesOn) {
     EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("无法加载基金对比模块"), std::string::npos) << run.output;
     EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+TEST_F(FundHostRun, EveryFileTheProgramReadsMustBeAFile) {
+    std::string script = writeScript(folder, "tab 对比分析\n");
+    std::string pipe = (folder / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string config = " --config " + (folder / "config.xml").string();
+
+    // A folder or a pipe as the script: refused with the reason, never a crash or a wait.
+    for (const std::string& bad : {folder.string(), pipe}) {
+        HostRun run = runHost("--headless --db " + db.Path() + config + " --script " + bad);
+        EXPECT_EQ(run.code, 1) << bad << "\n" << run.output;
+        EXPECT_NE(run.output.find("cannot read the script: '" + bad + "' is a"), std::string::npos)
+            << run.output;
+    }
+    // A pipe or a folder as the database stops the program at once.
+    for (const std::string& bad : {pipe, folder.string()}) {
+        HostRun run = runHost("--headless --db " + bad + config + " --script " + script);
+        EXPECT_EQ(run.code, 2) << bad << "\n" << run.output;
+        EXPECT_NE(run.output.find("cannot open the fund database: '" + bad + "' is a"), std::string::npos)
+            << run.output;
+    }
+    // An empty name is a mistake, not the sample database.
+    HostRun run = runHost("--headless --db ''" + config + " --script " + script);
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(run.output.find("--db needs a file name"), std::string::npos) << run.output;
+    // A module that is a pipe is reported like any module that will not load; the host goes on.
+    run = runHost(common() + " --module " + pipe + " --script " + writeScript(folder, "tab 基金筛选\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("无法加载基金对比模块"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+TEST_F(FundHostRun, AConfigurationPathThatIsNoFileIsLeftAlone) {
+    std::string script = writeScript(folder, "tab 对比分析\n");
+    std::filesystem::path documents = folder / "documents";
+    std::filesystem::create_directories(documents);
+    std::ofstream(documents / "letter.txt") << "dear";
+    std::string pipe = (folder / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& bad : {documents.string(), pipe}) {
+        HostRun run =
+            runHost("--headless --zoom 2 --db " + db.Path() + " --config " + bad + " --script " + script);
+        EXPECT_EQ(run.code, 2) << bad << "\n" << run.output;
+        EXPECT_NE(run.output.find("the configuration '" + bad + "' is a"), std::string::npos) << run.output;
+        EXPECT_FALSE(std::filesystem::exists(bad + ".bad"));
+    }
+    EXPECT_EQ(readAll(documents / "letter.txt"), "dear");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+
+    // A configuration reached through a link is written at the link's target.
+    std::filesystem::path target = folder / "kept" / "settings.xml";
+    std::filesystem::create_directories(target.parent_path());
+    std::ofstream(target) << "<Quenda2/>";
+    std::filesystem::path link = folder / "config-link.xml";
+    std::filesystem::create_symlink(target, link);
+    HostRun run = runHost("--headless --zoom 2 --db " + db.Path() + " --config " + link.string() +
+                          " --script " + writeScript(folder, "theme light\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    std::string saved = readAll(target);
+    EXPECT_NE(saved.find("<FontSize>2"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<Theme>light</Theme>"), std::string::npos) << saved;
+}
+
+TEST_F(FundHostRun, ASettingThatCannotBeSavedIsToldEveryTimeTheSameWay) {
+    // The configuration's folder is a file: nothing can be written there.
+    std::ofstream(folder / "plain") << "x";
+    std::string config = (folder / "plain" / "config.xml").string();
+    std::string told = "cannot save the configuration '" + config + "': Not a directory";
+    std::string options = "--headless --size 1024x700 --db " + db.Path() + " --config " + config;
+
+    HostRun run = runHost(options + " --zoom 1.5 --script " +
+                          writeScript(folder, "expect-message " + told +
+                                                  "\n"
+                                                  "theme light\n"
+                                                  "expect-message " +
+                                                  told +
+                                                  "\n"
+                                                  "add 000001\n"
+                                                  "add 000001\n"
+                                                  "expect-message 基金[000001]华夏成长股票已存在。\n"
+                                                  "theme dark\n"
+                                                  "expect-message " +
+                                                  told + "\n"));
+    EXPECT_EQ(run.code, 0) << run.output;
+
+    // Following a fund is refused the same way, and the line says the fund is not followed.
+    run = runHost(options + " --script " + writeScript(folder, "follow 000004\n"));
+    EXPECT_EQ(run.code, 1) << run.output;
+    EXPECT_NE(run.output.find("line 1: the fund 000004 is not followed: " + told), std::string::npos)
+        << run.output;
+}
+
+TEST_F(FundHostRun, AForeignDatabaseStopsWithTheMissingTablesNamed) {
+    TestSupport::TempDbFile foreign("foreign");
+    alter(foreign.Path(), "CREATE TABLE tb_fund(code TEXT); CREATE TABLE notes(text TEXT);"
+                          "CREATE VIEW tb_manager AS SELECT 1 AS code;");
+    HostRun run = runHost("--headless --db " + foreign.Path() + " --config " + (folder / "c.xml").string() +
+                          " --script " + writeScript(folder, "tab 对比分析\n"));
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(
+        run.output.find("is not a fund database: it has no table tb_yield, tb_yieldhistory, tb_currvalue, "
+                        "tb_buyredeemstate, tb_assetallocation, tb_investindustry, tb_industryname, "
+                        "tb_riskevaluation, tb_investadvisor, tb_bonus, tb_issueandlisting, "
+                        "tb_analyticalindex\n"),
+        std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("no such table"), std::string::npos) << run.output;
+}
+
+TEST_F(FundHostRun, WithoutADisplayTheProgramSaysSoAndStops) {
+    HostRun run = runHost("--db " + db.Path() + " --config " + (folder / "c.xml").string(),
+                          "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER");
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(
+        run.output.find("fundhost: no display to show the program on; run it with --headless --script FILE"),
+        std::string::npos)
+        << run.output;
+    // A display named but not there is no display either.
+    run = runHost("--db " + db.Path() + " --config " + (folder / "c.xml").string(),
+                  "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:97");
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(run.output.find("no display to show the program on"), std::string::npos) << run.output;
+}
+
+TEST_F(FundHostRun, AMissingThemeGivesWayToOneThatLoads) {
+    // A copy of the program whose theme folder lacks dark.xml; its libraries are the build's.
+    std::filesystem::path bin = folder / "bin";
+    std::filesystem::path built = std::filesystem::path(FUNDHOST_PATH).parent_path();
+    std::filesystem::create_directories(bin / "themes");
+    std::filesystem::copy_file(FUNDHOST_PATH, bin / "fundhost");
+    std::filesystem::copy_file(built / "themes" / "light.xml", bin / "themes" / "light.xml");
+    for (const auto& entry : std::filesystem::directory_iterator(built))
+        if (entry.path().extension() == ".so")
+            std::filesystem::create_symlink(entry.path(), bin / entry.path().filename());
+    std::string shot = (folder / "light.png").string();
+    std::string command = (bin / "fundhost").string() + " " + common() + " --script " +
+                          writeScript(folder, "tab 对比分析\nscreenshot " + shot + "\n") + " 2>&1";
+    FILE* pipe = popen(("timeout -s KILL 120 " + command).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    std::array<char, 512> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
+        output += buffer.data();
+    int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("themes/dark.xml': No such file or directory"), std::string::npos) << output;
+    EXPECT_NE(output.find("using the light theme"), std::string::npos) << output;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+TEST_F(FundHostRun, ARemovalBringsItsRowIntoViewAndIsChecked) {
+    // Sorted by code downwards, the first row of 000001 is the ninth: on these short screens it
+    // is cut by the bottom of the list, or below it.
+    std::string before = (folder / "before.tsv").string(), after = (folder / "after.tsv").string();
+    std::string adds;
+    for (const char* code :
+         {"000001", "000002", "000003", "000004", "000005", "000006", "000007", "000008", "000014"})
+        adds += std::string("add ") + code + "\n";
+    for (int height : {340, 404}) {
+        HostRun run = runHost("--headless --size 1024x" + std::to_string(height) + " --db " + db.Path() +
+                              " --config " + (folder / "c.xml").string() + " --script " +
+                              writeScript(folder, adds + "tab 业绩表现\nsort aliascode desc\ndump " + before +
+                                                      "\nremove 000001\ndump " + after + "\n"));
+        ASSERT_EQ(run.code, 0) << height << "\n" << run.output;
+        std::vector<std::string> shown = linesOf(before), left = linesOf(after);
+        auto count = [](const std::vector<std::string>& lines, const std::string& code) {
+            return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.find("\t" + code + "\t") != std::string::npos;
+            });
+        };
+        ASSERT_GE(shown.size(), 10u);
+        EXPECT_NE(shown[9].find("\t000001\t"), std::string::npos) << shown[9];
+        EXPECT_EQ(count(left, "000001"), 0) << height;
+        EXPECT_EQ(count(left, "000014"), 13) << height;
+        EXPECT_EQ(left.size() + 13, shown.size()) << height;
+    }
+
+    // A fund the list does not show fails the line.
+    HostRun run =
+        runHost(common() + " --script " + writeScript(folder, "add 000001\ntab 业绩表现\nremove 000002\n"));
+    EXPECT_EQ(run.code, 1) << run.output;
+    EXPECT_NE(run.output.find("line 3: the visible page lists no fund 000002"), std::string::npos)
+        << run.output;
+}
+
+TEST_F(FundHostRun, DumpAndScreenshotFailWhenTheFileCannotBeWritten) {
+    for (const std::string& action : {std::string("screenshot /dev/full"), std::string("dump /dev/full"),
+                                      "screenshot " + (folder / "none" / "shot.png").string(),
+                                      "dump " + (folder / "none" / "list.tsv").string()}) {
+        HostRun run =
+            runHost(common() + " --script " + writeScript(folder, "tab 基金筛选\n" + action + "\n"));
+        EXPECT_EQ(run.code, 1) << action << "\n" << run.output;
+        EXPECT_NE(run.output.find("line 2: cannot write"), std::string::npos) << run.output;
+    }
+}
+
+TEST_F(FundHostRun, DatabaseTextThatXmlCannotHoldKeepsTheGeneralPageWhole) {
+    // A NUL inside one fund's name and control characters in another's.
+    alter(db.Path(), "UPDATE tb_fund SET name = '华夏' || char(0) || '成长股票' WHERE code = 'F001';"
+                     "UPDATE tb_fund SET name = '嘉实' || char(1) || '沪深' || char(65534) || '300指数' "
+                     "WHERE code = 'F003';");
+    std::string tsv = (folder / "general.tsv").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "add 000001\nadd 000003\ntab 综合对比\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::vector<std::string> lines = linesOf(tsv);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines[0].find("华夏成长股票 (000001)"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("嘉实沪深300指数 (000003)"), std::string::npos) << lines[0];
+}
+
+TEST_F(FundHostRun, FiguresThatAreNoNumbersShowAsMissingAndAreNotRanked) {
+    // Last week's returns: F001 0.02 and F014 0.01 stay, F007 has none; the others are text of
+    // every kind, or infinite.
+    alter(db.Path(), "UPDATE tb_yield SET lastweek = 'abc' WHERE fundcode = 'F002' AND NOT isdeleted;"
+                     "UPDATE tb_yield SET lastweek = '-' WHERE fundcode = 'F003';"
+                     "UPDATE tb_yield SET lastweek = '１２' WHERE fundcode = 'F004';"
+                     "UPDATE tb_yield SET lastweek = '0x10' WHERE fundcode = 'F005';"
+                     "UPDATE tb_yield SET lastweek = 1e999 WHERE fundcode = 'F006';"
+                     "UPDATE tb_yield SET lastweek = NULL WHERE fundcode = 'F007';");
+    std::string tsv = (folder / "week.tsv").string();
+    std::string adds;
+    for (const char* code : {"000001", "000002", "000003", "000004", "000005", "000006", "000007", "000014"})
+        adds += std::string("add ") + code + "\n";
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, adds + "tab 业绩表现\nfilter 最近一周\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::map<std::string, std::vector<std::string>> rows; // by display code
+    for (const std::string& line : linesOf(tsv)) {
+        std::vector<std::string> cells;
+        std::stringstream split(line);
+        for (std::string cell; std::getline(split, cell, '\t');)
+            cells.push_back(cell);
+        cells.resize(9);
+        rows[cells[1]] = cells;
+    }
+    ASSERT_EQ(rows.size(), 9u) << readAll(tsv); // the titles and eight funds
+    // Columns: period, code, name, type, state, type rank, overall rank, growth, bar. A figure
+    // that is no number shows as the missing one does: no rank, no growth, no bar.
+    const std::vector<std::string> missing(rows["000007"].begin() + 5, rows["000007"].end());
+    EXPECT_EQ(missing[2], "--");
+    for (const char* bad : {"000002", "000003", "000004", "000005", "000006"})
+        EXPECT_EQ(std::vector<std::string>(rows[bad].begin() + 5, rows[bad].end()), missing) << bad;
+    // F001 and F014 rank among the equity funds as if the text were not there.
+    EXPECT_EQ(rows["000001"][7], "2.00%");
+    EXPECT_EQ(rows["000001"][5], "1/2");
+    EXPECT_EQ(rows["000014"][5], "2/2");
+}
+
+TEST_F(FundHostRun, AReportDateThatIsNoDateDoesNotEmptyTheDateBox) {
+    alter(db.Path(),
+          "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) VALUES"
+          " ('F001', 'zz-garbage', '股票', 1, 1, 0), ('F001', '0000-00-00', '股票', 1, 1, 0);"
+          "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, isdeleted) VALUES"
+          " ('F001', '9999-99-99', 1, 1, 1, 0);");
+    std::string tsv = (folder / "asset.tsv").string();
+    HostRun run = runHost(common() + " --script " +
+                          writeScript(folder, "add 000001\ntab 资产分布\ndate 2010-06-30\ndump " + tsv +
+                                                  "\ntab 行业配置\ndate 2010-09-30\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::vector<std::string> lines = linesOf(tsv);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("股票投资\t000001\t", 0), 0u) << lines[1];
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // The host's own pages on a fixture database: the fund-filter page hands its filters to every page
 // of the tab, and the allocation modules open a fund's holdings.
+#include "ConcernFundModule.h"
 #include "FundFilterPage.h"
 #include "HoldingsModules.h"
 #include "MainFrame.h"
 #include "support/FixtureDb.h"
 
+#include <hostconf/ConfManager.h>
+#include <hostconf/Theme.h>
 #include <hostdb/SqliteDatabase.h>
 #include <platform/driver.h>
 
@@ -86,6 +89,40 @@ TEST_F(HostPages, TheFundFilterPageListsOpenFundsAndHandsItsFiltersToTheOtherPag
     EXPECT_EQ(page->View()->GetRowCount(), 9);
     EXPECT_EQ(recorder->calls.back()[1], nullptr);
     EXPECT_EQ(recorder->calls.back()[3], nullptr);
+    page->Destroy();
+}
+
+TEST_F(HostPages, AFollowedFundIsHighlightedInTheThemesColourOnTheFundFilterPage) {
+    auto conf = HostKernel::MakeRef<HostConf::ConfManager>();
+    XStringW error;
+    const char settings[] = "<Quenda2><ConcernFund><Codes>F001</Codes></ConcernFund></Quenda2>";
+    ASSERT_TRUE(conf->Parse(settings, sizeof settings - 1, error)) << error.ToUtf8();
+    auto concern = HostKernel::MakeRef<ConcernFundModule>(conf);
+    auto page = HostKernel::MakeRef<FundFilterPage>(nullptr, database, concern);
+    frame->FundFilterTab()->AddPage(page);
+    PlatformRunUntilIdle();
+    XComPtr<HostConf::Theme> light =
+        HostConf::Theme::LoadFile(std::string(FC_SOURCE_DIR) + "/host/themes/light.xml", error);
+    ASSERT_NE(light, nullptr) << error.ToUtf8();
+    page->ApplyTheme(light);
+    PlatformRunUntilIdle();
+    COLORREF highlight = 0;
+    ASSERT_TRUE(light->GetColor("list_highlight", highlight));
+    const int row = page->RowOfCode(L"F001");
+    ASSERT_GE(row, 0);
+    // The followed row's code is written in the theme's highlight, which reads on the light rows:
+    // its strongest pixel is that colour, up to the smoothing of the glyph edges.
+    RECT cell = page->Grid().GetCellRect(row, 0);
+    int nearest = 1 << 30;
+    for (int y = cell.top; y < cell.bottom; ++y)
+        for (int x = cell.left; x < cell.right; ++x) {
+            COLORREF c = PlatformWindowPixel(page->Grid(), x, y);
+            int d = std::abs(GetRValue(c) - GetRValue(highlight)) +
+                    std::abs(GetGValue(c) - GetGValue(highlight)) +
+                    std::abs(GetBValue(c) - GetBValue(highlight));
+            nearest = std::min(nearest, d);
+        }
+    EXPECT_LE(nearest, 30);
     page->Destroy();
 }
 

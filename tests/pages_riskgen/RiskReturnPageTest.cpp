@@ -194,3 +194,22 @@ TEST_F(RiskReturnPageTest, ThePageLaysOutTheBoxOverTheMapAndPaintsItsTheme) {
     EXPECT_NE(PlatformWindowPixel(page().StarMap(), point.x, point.y), kBackground);
     ASSERT_TRUE(PlatformSaveWindowPng(page().GetHandle(), "/tmp/riskreturn_page.png"));
 }
+
+TEST_F(RiskReturnPageTest, OneFigureThatIsNoNumberLeavesItsTypeAverageInPlace) {
+    // One equity fund's one-year return is infinite and another's deviation is text: the equity
+    // average is made of the figures that are numbers, and stays on the map.
+    Alter("UPDATE tb_riskevaluation SET increasepercent = 1e999 WHERE fundcode = 'F014' AND year = 1;"
+          "UPDATE tb_riskevaluation SET standard = 'n/a' WHERE fundcode = 'F002' AND year = 1;");
+    StartModule();
+    module.AddFund(L"F001");
+    Show();
+    const Control::StarInfo* equity = nullptr;
+    for (const Control::StarInfo& star : page().StarMap().GetStars())
+        if (star.name == XStringW(L"股票型") && star.starLabel.empty())
+            equity = &star;
+    ASSERT_NE(equity, nullptr);
+    EXPECT_NEAR(equity->returnValue, (18.0 + 12.0) / 2.0, 1e-9);
+    EXPECT_NEAR(equity->stdDev, (25.0 + 16.0) / 2.0, 1e-9);
+    EXPECT_EQ(MapStars().size(), 1 + kTypeAverages.size());
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}

@@ -279,6 +279,40 @@ TEST_F(ComboBoxTest, DrawsTheSelectionAndTheHighlightedItem) {
     EXPECT_EQ(PlatformWindowPixel(combo, 100, client.bottom / 2), GetSysColor(COLOR_WINDOW));
 }
 
+TEST_F(ComboBoxTest, SystemColoursSetByTheProgramRepaintTheBoxAndItsParent) {
+    Fill(3);
+    SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    PlatformRunUntilIdle();
+    Log().Clear();
+    const INT which[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, 999};
+    const COLORREF dark[] = {RGB(11, 13, 18), RGB(230, 232, 236), RGB(1, 2, 3)};
+    ASSERT_TRUE(SetSysColors(3, which, dark)); // the unknown index is skipped
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(11, 13, 18));
+    // The shared brush follows, and the top-level window hears of the change.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    RECT all{0, 0, 4, 4};
+    FillRect(memory, &all, GetSysColorBrush(COLOR_WINDOW));
+    EXPECT_EQ(GetPixel(memory, 1, 1), RGB(11, 13, 18));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(Log().Find(WM_SYSCOLORCHANGE, parent).size(), 1u);
+    // Without being told anything else, the box is drawn in the new colours.
+    PlatformRunUntilIdle();
+    RECT client;
+    GetClientRect(combo, &client);
+    EXPECT_EQ(PlatformWindowPixel(combo, 100, client.bottom / 2), RGB(11, 13, 18));
+    EXPECT_TRUE(AnyPixel(combo, RECT{4, 3, 60, client.bottom - 3}, RGB(230, 232, 236), 40));
+    // A new screen starts from the default colours again.
+    PlatformStartHeadless(800, 600);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
+    EXPECT_FALSE(SetSysColors(1, nullptr, dark));
+}
+
 TEST_F(ComboBoxTest, DestroyingTheBoxTakesItsOpenListAlong) {
     Fill(3);
     HWND list = OpenByClick();

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -109,6 +111,73 @@ TEST(Text, EndEllipsisShortensToTheRectangle) {
     RECT wide{0, 0, 1000, 30};
     DrawTextW(canvas.dc, text, -1, &wide, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
     EXPECT_EQ(measure.right, wide.right);
+}
+
+namespace {
+
+// The pixels of a canvas, to compare two drawings.
+std::vector<COLORREF> pixelsOf(const DibCanvas& canvas) {
+    std::vector<COLORREF> out;
+    for (int y = 0; y < canvas.h; ++y)
+        for (int x = 0; x < canvas.w; ++x)
+            out.push_back(GetPixel(canvas.dc, x, y));
+    return out;
+}
+
+} // namespace
+
+TEST(Text, EllipsisKeepsTheLongestPrefixThatFitsWithTheDots) {
+    // Characters of different widths, so that keeping one too many or one too few shows.
+    const std::wstring text = L"Wil1mW.iW:lmWWi1l.mWiWl:1mWiWl";
+    for (int width : {37, 52, 81, 120}) {
+        // The expected drawing: the longest prefix whose width with "..." fits, drawn as it is.
+        std::wstring expected;
+        for (size_t keep = 0; keep < text.size(); ++keep) {
+            FontCanvas probe(10, 10);
+            std::wstring candidate = text.substr(0, keep) + L"...";
+            RECT measure{0, 0, 0, 0};
+            DrawTextW(probe.dc, candidate.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+            if (measure.right <= width)
+                expected = candidate;
+        }
+        FontCanvas wanted(200, 24), shown(200, 24);
+        RECT a{0, 0, width, 24}, b{0, 0, width, 24};
+        DrawTextW(wanted.dc, expected.c_str(), -1, &a, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(shown.dc, text.c_str(), -1, &b, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        EXPECT_EQ(pixelsOf(wanted), pixelsOf(shown)) << "width " << width << ", expected " << expected.size();
+    }
+}
+
+TEST(Text, AVeryLongTextDrawsLikeItsVisibleStart) {
+    // Thirty thousand characters in a cell: what shows is the start with the ellipsis, exactly as
+    // for a text that is merely too long, and in every alignment.
+    std::wstring huge;
+    while (huge.size() < 30000)
+        huge += L"华夏成长混合型证券投资基金ABC123";
+    const std::wstring start = huge.substr(0, 300);
+    for (UINT align : {DT_LEFT, DT_CENTER, DT_RIGHT}) {
+        FontCanvas a(220, 24), b(220, 24);
+        RECT ra{10, 0, 210, 24}, rb{10, 0, 210, 24};
+        UINT format = align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
+        DrawTextW(a.dc, start.c_str(), static_cast<int>(start.size()), &ra, format);
+        DrawTextW(b.dc, huge.c_str(), static_cast<int>(huge.size()), &rb, format);
+        EXPECT_EQ(pixelsOf(a), pixelsOf(b)) << "alignment " << align;
+        RECT ink = inkBox(b);
+        EXPECT_GE(ink.left, 10);
+        EXPECT_LE(ink.right, 210);
+    }
+
+    // A long text that is only clipped shows its start too, and a wrapped one fills the lines.
+    FontCanvas a(220, 60), b(220, 60);
+    RECT ra{0, 0, 200, 60}, rb{0, 0, 200, 60};
+    DrawTextW(a.dc, start.c_str(), -1, &ra, DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(b.dc, huge.c_str(), -1, &rb, DT_WORDBREAK | DT_NOPREFIX);
+    EXPECT_EQ(pixelsOf(a), pixelsOf(b));
+
+    // Measuring never shapes more than a screen line's worth, and still answers a width.
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32W(a.dc, huge.c_str(), static_cast<int>(huge.size()), &size));
+    EXPECT_GT(size.cx, 2000);
 }
 
 TEST(Text, CalcRectReportsLinesAndWordBreaks) {

@@ -20,6 +20,15 @@ namespace {
 std::vector<std::pair<WORD, WORD>> commands; // (id, code)
 bool closed = false;
 bool sized = false;
+int wheelDelta = 0; // what the wheel panel heard
+
+LRESULT CALLBACK WheelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEWHEEL) {
+        wheelDelta += GET_WHEEL_DELTA_WPARAM(wParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -141,6 +150,12 @@ int main(int argc, char** argv) {
     for (const wchar_t* item : {L"2024-03-31", L"2024-06-30", L"2024-09-30"})
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
+    WNDCLASSEXW wheelClass = wc;
+    wheelClass.lpfnWndProc = WheelProc;
+    wheelClass.lpszClassName = L"SmokeWheel";
+    RegisterClassExW(&wheelClass);
+    CreateWindowExW(0, L"SmokeWheel", L"", WS_CHILD | WS_VISIBLE, 260, 120, 120, 80, main, nullptr, nullptr,
+                    nullptr);
     pump(main, 300);
     check(PlatformSdlWindowId(main) != 0, "the main window has no SDL window");
 
@@ -163,6 +178,30 @@ int main(int argc, char** argv) {
     for (auto& c : commands)
         selChange = selChange || (c.first == 102 && c.second == CBN_SELCHANGE);
     check(selChange, "no CBN_SELCHANGE");
+
+    // The wheel turns the window under the mouse, though the keyboard is in the box.
+    {
+        Uint32 id = PlatformSdlWindowId(main);
+        SDL_Event move{};
+        move.type = SDL_MOUSEMOTION;
+        move.motion.windowID = id;
+        move.motion.x = 300;
+        move.motion.y = 150;
+        SDL_PushEvent(&move);
+        SDL_Event wheel{};
+        wheel.type = SDL_MOUSEWHEEL;
+        wheel.wheel.windowID = id;
+        wheel.wheel.y = -1;
+        wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+#if SDL_VERSION_ATLEAST(2, 26, 0)
+        wheel.wheel.mouseX = 300;
+        wheel.wheel.mouseY = 150;
+#endif
+        SDL_PushEvent(&wheel);
+        pump(main, 200);
+        check(GetFocus() == combo, "the box lost the keyboard");
+        check(wheelDelta == -WHEEL_DELTA, "the wheel did not reach the window under the mouse");
+    }
 
     // Menus and message boxes run their own loops on the display: keys typed ahead answer them.
     HMENU menu = CreatePopupMenu();

@@ -104,19 +104,69 @@ TEST_F(InputRoutingTest, DoubleClicksOnlyForClassesThatAskForThem) {
     EXPECT_EQ(Log().Find(WM_LBUTTONDBLCLK, dbl).size(), 0u);
 }
 
-TEST_F(InputRoutingTest, WheelGoesToTheFocusAndUpToTheParent) {
+TEST_F(InputRoutingTest, WheelGoesToTheWindowUnderTheCursorAndUpItsParents) {
+    // The focus elsewhere does not matter: the panel is under the cursor, not the leaf.
     SetFocus(leaf);
     PlatformRunUntilIdle();
     Log().Clear();
     PlatformMouseWheel(300, 300, -2);
     PlatformRunUntilIdle();
-    auto leafWheel = Log().Find(WM_MOUSEWHEEL, leaf);
-    ASSERT_EQ(leafWheel.size(), 1u);
-    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(leafWheel[0].wParam), -240);
-    EXPECT_EQ(GET_X_LPARAM(leafWheel[0].lParam), 300);
-    // DefWindowProc passes the wheel up the chain of parents.
+    EXPECT_TRUE(Log().Find(WM_MOUSEWHEEL, leaf).empty());
+    auto panelWheel = Log().Find(WM_MOUSEWHEEL, panel);
+    ASSERT_EQ(panelWheel.size(), 1u);
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(panelWheel[0].wParam), -240);
+    EXPECT_EQ(GET_X_LPARAM(panelWheel[0].lParam), 300); // screen coordinates
+    EXPECT_EQ(GET_Y_LPARAM(panelWheel[0].lParam), 300);
+    // DefWindowProc passes it up the chain of parents.
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, top).size(), 1u);
+
+    // Over the leaf, without any focus, it starts at the leaf.
+    SetFocus(nullptr);
+    Log().Clear();
+    PlatformMouseWheel(140, 150, 1);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, leaf).size(), 1u);
     EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, panel).size(), 1u);
     EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, top).size(), 1u);
+
+    // A parent that uses the wheel keeps it from its own parents.
+    Log().SetHandler(panel, [](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (message == WM_MOUSEWHEEL)
+            return 0;
+        return std::nullopt;
+    });
+    Log().Clear();
+    PlatformMouseWheel(141, 150, 1);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, leaf).size(), 1u);
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, panel).size(), 1u);
+    EXPECT_TRUE(Log().Find(WM_MOUSEWHEEL, top).empty());
+}
+
+TEST_F(InputRoutingTest, WheelPassesDisabledWindowsAndFollowsTheCapture) {
+    // A disabled window does not swallow the wheel: its enabled parent scrolls.
+    EnableWindow(leaf, FALSE);
+    Log().Clear();
+    PlatformMouseWheel(140, 150, 1);
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(Log().Find(WM_MOUSEWHEEL, leaf).empty());
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, panel).size(), 1u);
+    EnableWindow(leaf, TRUE);
+
+    // The capture window takes it wherever the cursor is.
+    SetCapture(leaf);
+    Log().Clear();
+    PlatformMouseWheel(300, 300, 1);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Log().Find(WM_MOUSEWHEEL, leaf).size(), 1u);
+    ReleaseCapture();
+
+    // Outside every window nobody hears it.
+    Log().Clear();
+    PlatformMouseWheel(700, 700, 1);
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(Log().Find(WM_MOUSEWHEEL, top).empty());
+    EXPECT_TRUE(Log().Find(WM_MOUSEWHEEL, panel).empty());
 }
 
 TEST_F(InputRoutingTest, KeysGoToTheFocusAndBecomeCharacters) {

@@ -150,4 +150,24 @@ TEST_F(MessageLoopTest, TheMessageHandlerSeesEveryMessageFirst) {
     EXPECT_EQ(Log().Find(WM_KEYUP, top).size(), 1u);
 }
 
+TEST_F(MessageLoopTest, TheTranslatedCharacterIsReadBeforeMessagesPostedEarlier) {
+    HWND top = CreateTop(0, 0, 50, 50);
+    PlatformRunUntilIdle();
+    PostMessageW(top, WM_USER + 1, 0, 0);
+    PostMessageW(top, WM_USER + 2, 0, 0);
+    // A key-down as the loop would have taken it from the queue: its character is read the next
+    // time the loop asks, ahead of what was already waiting.
+    MSG key{top, WM_KEYDOWN, 'K', 1, 0, {0, 0}};
+    EXPECT_TRUE(TranslateMessage(&key));
+    std::vector<UINT> order;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_CHAR || msg.message >= WM_USER)
+            order.push_back(msg.message);
+        if (msg.message == WM_CHAR)
+            EXPECT_EQ(msg.wParam, static_cast<WPARAM>(L'k'));
+    }
+    EXPECT_EQ(order, (std::vector<UINT>{WM_CHAR, WM_USER + 1, WM_USER + 2}));
+}
+
 } // namespace

@@ -1,4 +1,4 @@
-// Window procedures: subclassing through the 32-bit and pointer-sized window longs,
+// Window procedures: subclassing through the pointer-sized window longs,
 // CallWindowProcW chains, user data, extra bytes, styles and window text.
 #include "WindowTestSupport.h"
 
@@ -32,7 +32,7 @@ protected:
     }
 };
 
-TEST_F(SubclassTest, The32BitFormsCarryFullProcedurePointers) {
+TEST_F(SubclassTest, ProceduresGoThroughThePointerSizedFormsOnly) {
     HWND top = CreateTop(0, 0, 100, 100);
     Log().SetHandler(top, [](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (message == WM_USER + 1) {
@@ -41,18 +41,26 @@ TEST_F(SubclassTest, The32BitFormsCarryFullProcedurePointers) {
         }
         return std::nullopt;
     });
-    // The module's way: GetWindowLongW for the old procedure, SetWindowLongW with the new one cut
-    // to 32 bits.
-    previousProc = reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(GetWindowLongW(top, GWL_WNDPROC)));
-    EXPECT_NE(previousProc, nullptr);
-    LONG old =
-        SetWindowLongW(top, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&FirstSubclass)));
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(static_cast<LONG_PTR>(old)), previousProc);
+    // The 32-bit forms refuse the procedure index, as 64-bit Windows does, and leave the
+    // window's procedure alone.
+    SetLastError(0);
+    EXPECT_EQ(GetWindowLongW(top, GWLP_WNDPROC), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+    SetLastError(0);
+    EXPECT_EQ(
+        SetWindowLongW(top, GWLP_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&FirstSubclass))), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(top, GWLP_WNDPROC)), &LoggingProc);
+    EXPECT_EQ(SendMessageW(top, WM_USER + 1, 0, 0), 5);
+
+    // The pointer-sized forms carry the full address, two levels deep.
+    calls.clear();
+    previousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FirstSubclass)));
+    EXPECT_EQ(previousProc, &LoggingProc);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(top, GWLP_WNDPROC)), &FirstSubclass);
     EXPECT_EQ(SendMessageW(top, WM_USER + 1, 0, 0), 105);
     EXPECT_EQ(calls, (std::vector<std::string>{"first", "original"}));
-
-    // A second level through the pointer-sized form.
     secondPrevious = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SecondSubclass)));
     EXPECT_EQ(secondPrevious, &FirstSubclass);
@@ -60,16 +68,14 @@ TEST_F(SubclassTest, The32BitFormsCarryFullProcedurePointers) {
     EXPECT_EQ(SendMessageW(top, WM_USER + 1, 0, 0), 105);
     EXPECT_EQ(calls, (std::vector<std::string>{"second", "first", "original"}));
 
-    // Restoring through the token handed out earlier.
-    SetWindowLongW(top, GWL_WNDPROC, static_cast<LONG>(reinterpret_cast<LONG_PTR>(previousProc)));
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(top, GWLP_WNDPROC)), &LoggingProc);
+    // Restoring hands back exactly the procedure that was saved.
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(
+                  SetWindowLongPtrW(top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc))),
+              &SecondSubclass);
     calls.clear();
     EXPECT_EQ(SendMessageW(top, WM_USER + 1, 0, 0), 5);
     EXPECT_EQ(calls, (std::vector<std::string>{"original"}));
-    // A zero-extended token works as well.
-    LONG token = GetWindowLongW(top, GWL_WNDPROC);
-    auto zeroExtended = reinterpret_cast<WNDPROC>(static_cast<ULONG_PTR>(static_cast<DWORD>(token)));
-    EXPECT_EQ(CallWindowProcW(zeroExtended, top, WM_USER + 1, 0, 0), 5);
+    EXPECT_EQ(CallWindowProcW(previousProc, top, WM_USER + 1, 0, 0), 5);
 }
 
 TEST_F(SubclassTest, UserDataIdAndExtraBytes) {
@@ -78,7 +84,8 @@ TEST_F(SubclassTest, UserDataIdAndExtraBytes) {
     int value = 0;
     EXPECT_EQ(SetWindowLongPtrW(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&value)), 0);
     EXPECT_EQ(GetWindowLongPtrW(child, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&value));
-    EXPECT_EQ(SetWindowLongW(child, GWL_USERDATA, -7), static_cast<LONG>(reinterpret_cast<LONG_PTR>(&value)));
+    EXPECT_EQ(SetWindowLongW(child, GWLP_USERDATA, -7),
+              static_cast<LONG>(reinterpret_cast<LONG_PTR>(&value)));
     EXPECT_EQ(GetWindowLongPtrW(child, GWLP_USERDATA), -7);
     EXPECT_EQ(GetWindowLongW(child, GWL_ID), 12);
     EXPECT_EQ(SetWindowLongPtrW(child, GWLP_ID, 13), 12);

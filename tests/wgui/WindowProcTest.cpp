@@ -110,7 +110,7 @@ TEST_F(WindowProcTest, UnsubclassRestoresOnlyWhenThereIsSomethingToRestore) {
     EXPECT_EQ(WGUI::WindowRegistry::Find(button), nullptr);
     EXPECT_EQ(button.binder.GetWindow(), nullptr);
     EXPECT_EQ(button.binder.GetPreviousProc(), nullptr);
-    EXPECT_EQ(GetWindowLongW(button, GWL_WNDPROC), static_cast<LONG>(reinterpret_cast<LONG_PTR>(previous)));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)), previous);
     EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(button, GWLP_WNDPROC)),
               &WGUI::WindowProc::SharedWindowProc);
     EXPECT_FALSE(button.binder.Unsubclass());

@@ -40,7 +40,9 @@ bool QueryFirstText(Data::IDatabase* database, const wchar_t* sql, XStringW& tex
     text.clear();
     if (statement->Next())
         statement->GetString(text, 0);
-    return true;
+    // A step that fails reads as no row; it is a failure to report, not an empty table.
+    statement->GetError(error);
+    return error.empty();
 }
 
 } // namespace
@@ -176,6 +178,31 @@ bool AllocationPage::BuildDateList(Data::IDatabase* database) {
         !QueryFirstText(database, m_traits.latestDateQuery, latest, error)) {
         ShowQueryError(error);
         return false;
+    }
+    // A value that is no date (text, or "9999-99-99", sorting after every real date) must not
+    // leave the box empty: the list then runs between the latest and the earliest valid dates.
+    CalendarDate probe;
+    if (!probe.Parse(latest) || !probe.Parse(earliest)) {
+        XComPtr<Data::IStatement> statement;
+        if (!database->Query(statement.Receive(), m_traits.reportDatesQuery, error) || !statement) {
+            ShowQueryError(error);
+            return false;
+        }
+        latest.clear();
+        XStringW date;
+        while (statement->Next()) {
+            statement->GetString(date, 0);
+            if (!probe.Parse(date))
+                continue;
+            if (latest.empty())
+                latest = date;
+            earliest = date;
+        }
+        statement->GetError(error);
+        if (!error.empty()) {
+            ShowQueryError(error);
+            return false;
+        }
     }
     for (const XStringW& date : BuildReportDateList(latest, earliest))
         m_dateBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(date.c_str()));

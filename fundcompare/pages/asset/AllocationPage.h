@@ -68,6 +68,7 @@ protected:
         const wchar_t* queryResource;  // type "SQL"
         const wchar_t* earliestDateQuery;
         const wchar_t* latestDateQuery;
+        const wchar_t* reportDatesQuery; // every date, latest first
     };
     AllocationPage(const wchar_t* pageClassName, std::unique_ptr<AllocationGrid> grid, const Traits& traits);
 

@@ -6,7 +6,7 @@
 AssetAllocationPage::AssetAllocationPage()
     : AllocationPage(L"AssetAllocationPage", std::make_unique<AssetGrid>(),
                      Traits{L"投资类型", L"投资类型:", L"ASSET_GRIDHEADER", L"ASSET_QUERY",
-                            kAssetEarliestDateQuery, kAssetLatestDateQuery}) {
+                            kAssetEarliestDateQuery, kAssetLatestDateQuery, kAssetReportDatesQuery}) {
     for (const AssetType& type : kAssetTypes)
         m_groupLabels.emplace_back(type.label);
 }

@@ -101,6 +101,12 @@ XStringW GeneralCompareGrid::FormatStars(Data::IDataElement* cell) {
 XStringW GeneralCompareGrid::EscapeXmlAttribute(const XStringW& text) {
     std::wstring escaped;
     for (wchar_t c : text.str()) {
+        // A character XML cannot hold (a NUL, another control character, U+FFFE) would make the
+        // whole header malformed and blank the page; it is left out.
+        const auto u = static_cast<unsigned long>(c);
+        if ((u < 0x20 && c != L'\t' && c != L'\n' && c != L'\r') || (u >= 0xD800 && u <= 0xDFFF) ||
+            u == 0xFFFE || u == 0xFFFF || u > 0x10FFFF)
+            continue;
         switch (c) {
         case L'&':
             escaped += L"&amp;";

@@ -6,7 +6,8 @@
 IndustryPage::IndustryPage()
     : AllocationPage(L"IndustryPage", std::make_unique<IndustryGrid>(),
                      Traits{L"行业类型", L"行业类型:", L"INDUSTRY_GRIDHEADER", L"INDUSTRY_QUERY",
-                            kIndustryEarliestDateQuery, kIndustryLatestDateQuery}) {}
+                            kIndustryEarliestDateQuery, kIndustryLatestDateQuery,
+                            kIndustryReportDatesQuery}) {}
 
 void IndustryPage::OnGridCreated() {
     Grid().SetRowHight(kRowHeight);

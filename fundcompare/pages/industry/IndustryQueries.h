@@ -7,6 +7,9 @@ inline constexpr const wchar_t kIndustryEarliestDateQuery[] =
     L"select  min(date) from tb_investindustry where  not isdeleted ";
 inline constexpr const wchar_t kIndustryLatestDateQuery[] =
     L"select  max(date) from tb_investindustry where  not isdeleted";
+// Every report date, latest first: read only when the earliest or latest one is not a date.
+inline constexpr const wchar_t kIndustryReportDatesQuery[] =
+    L"select distinct date from tb_investindustry where not isdeleted order by date desc";
 
 // The industry names in id order, which is the order of INDUSTRY_QUERY's value pairs. Id 2 is the
 // parent category of the manufacturing sub-industries, so its holdings would count them twice.

@@ -32,6 +32,16 @@ XComPtr<Data::IStatement> RunQuery(FundCompareModuleImpl* module, const wchar_t*
     return statement;
 }
 
+// True when the statement read to its end; otherwise the error that stopped it is reported.
+bool ReadToTheEnd(Data::IStatement* statement) {
+    XStringW error;
+    statement->GetError(error);
+    if (error.empty())
+        return true;
+    ReportQueryError(error);
+    return false;
+}
+
 } // namespace
 
 RiskReturnPage::RiskReturnPage() : ComparePage(L"RiskReturnPage") {}
@@ -133,8 +143,7 @@ void RiskReturnPage::LoadRiskData() {
         return;
     // A load that found no fund is repeated on the next show, so every list starts afresh rather
     // than piling a second copy of the index series and the averages onto the first.
-    m_riskFunds.clear();
-    m_riskByCode.clear();
+    std::vector<RiskModel::RiskFundRecord> funds;
     while (statement->Next()) {
         RiskModel::RiskFundRecord record;
         statement->GetString(record.aliascode, 0);
@@ -145,28 +154,38 @@ void RiskReturnPage::LoadRiskData() {
             record.returns[static_cast<size_t>(k)] = statement->GetDouble(4 + k);
             record.stdDevs[static_cast<size_t>(k)] = statement->GetDouble(8 + k);
         }
-        m_riskFunds.push_back(std::move(record));
+        funds.push_back(std::move(record));
     }
+    // Part of the funds, or figures without their averages, would pass for the whole chart.
+    std::vector<double> weeks;
+    std::vector<RiskModel::AverageEntry> averages;
+    if (!ReadToTheEnd(statement) || !LoadIndexWeeks(weeks) || !LoadAverages(weeks, averages))
+        return;
+    m_riskFunds = std::move(funds);
+    m_riskByCode.clear();
     for (const RiskModel::RiskFundRecord& record : m_riskFunds)
         m_riskByCode.emplace(record.code, record);
-    LoadIndexWeeks();
-    LoadAverages();
+    m_indexWeeks = std::move(weeks);
+    m_averages = std::move(averages);
+    m_delegate.SetAverages(m_averages);
 }
 
-void RiskReturnPage::LoadIndexWeeks() {
+bool RiskReturnPage::LoadIndexWeeks(std::vector<double>& weeks) {
     XComPtr<Data::IStatement> statement = RunQuery(m_module, kIndexWeeksQuery);
     if (statement == nullptr)
-        return;
-    m_indexWeeks.clear();
+        return false;
+    weeks.clear();
     while (statement->Next())
-        m_indexWeeks.push_back(statement->GetDouble(1));
+        weeks.push_back(statement->GetDouble(1));
+    return ReadToTheEnd(statement);
 }
 
-void RiskReturnPage::LoadAverages() {
+bool RiskReturnPage::LoadAverages(const std::vector<double>& weeks,
+                                  std::vector<RiskModel::AverageEntry>& averages) {
     XComPtr<Data::IStatement> statement = RunQuery(m_module, kAverageQuery);
     if (statement == nullptr)
-        return;
-    m_averages.clear();
+        return false;
+    averages.clear();
     while (statement->Next()) {
         RiskModel::AverageEntry entry;
         XStringW name;
@@ -177,11 +196,13 @@ void RiskReturnPage::LoadAverages() {
             star.returnValue = statement->GetDouble(1 + 2 * k);
             star.stdDev = statement->GetDouble(2 + 2 * k);
         }
-        m_averages.push_back(std::move(entry));
+        averages.push_back(std::move(entry));
     }
-    if (!m_indexWeeks.empty())
-        m_averages.push_back(RiskModel::ComputeIndexEntry(m_indexWeeks));
-    m_delegate.SetAverages(m_averages);
+    if (!ReadToTheEnd(statement))
+        return false;
+    if (!weeks.empty())
+        averages.push_back(RiskModel::ComputeIndexEntry(weeks));
+    return true;
 }
 
 void RiskReturnPage::BuildStars(int h) {

@@ -12,6 +12,7 @@
 #include <sdk/ControlStarMap.h>
 
 #include <map>
+#include <vector>
 
 class RiskReturnPage : public ComparePage {
 public:
@@ -30,9 +31,11 @@ public:
     // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and
     // hands them to the map.
     void ShowHorizon(int h);
+    // Reads the funds' figures, the index weeks and the type averages. They are kept only when all
+    // three statements read to their end, so that a show after any failure loads them again.
     void LoadRiskData();
-    void LoadIndexWeeks();
-    void LoadAverages();
+    bool LoadIndexWeeks(std::vector<double>& weeks);
+    bool LoadAverages(const std::vector<double>& weeks, std::vector<RiskModel::AverageEntry>& averages);
     void BuildStars(int h);
 
     Control::FundStarMap& StarMap() { return m_starMap; }

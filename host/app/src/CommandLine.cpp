@@ -84,6 +84,17 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
             out = arguments[++i];
             return true;
         };
+        // A file option given an empty name is a mistake (often an unset shell variable), not a
+        // request for the default.
+        auto file = [&](std::string& out) {
+            if (!value(out))
+                return false;
+            if (out.empty()) {
+                error = arg + " needs a file name, not an empty one";
+                return false;
+            }
+            return true;
+        };
         std::string text;
         if (arg == "--help" || arg == "-h") {
             line.help = true;
@@ -92,19 +103,19 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
         } else if (arg == "--headless") {
             line.headless = true;
         } else if (arg == "--db") {
-            if (!value(line.database))
+            if (!file(line.database))
                 return std::nullopt;
         } else if (arg == "--theme") {
             if (!value(line.theme))
                 return std::nullopt;
         } else if (arg == "--module") {
-            if (!value(line.module))
+            if (!file(line.module))
                 return std::nullopt;
         } else if (arg == "--script") {
-            if (!value(line.script))
+            if (!file(line.script))
                 return std::nullopt;
         } else if (arg == "--config") {
-            if (!value(line.config))
+            if (!file(line.config))
                 return std::nullopt;
         } else if (arg == "--zoom") {
             double zoom = 1.0;

@@ -71,8 +71,9 @@ void HostFundGrid::GetItemText(int row, const HeaderInfo2& item, XStringW& text)
 
 void HostFundGrid::GetItemColor(int row, const HeaderInfo2& item, const XStringW& text, COLORREF& colour) {
     XDataGrid::GetItemColor(row, item, text, colour);
+    // The theme's highlight, chosen to read on its rows; a fixed yellow vanishes on light ones.
     if (m_page.IsFollowed(m_page.CellText(row, L"code")))
-        colour = RGB(255, 214, 0);
+        colour = m_page.HighlightColour();
 }
 
 bool HostFundGrid::sort(const XStringW& name, bool ascending) {

@@ -63,6 +63,7 @@ public:
     HWND ButtonWindow(UINT id) const;
     XStringW CellText(int viewRow, const wchar_t* field) const;
     bool IsFollowed(const XStringW& code) const;
+    COLORREF HighlightColour() const { return m_highlight; }
     const std::vector<XStringW>& Types() const { return m_types; }
     // The view row of a fund code, -1 when the filters hide it.
     int RowOfCode(const XStringW& code) const;

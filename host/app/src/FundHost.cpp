@@ -7,6 +7,7 @@
 #include "SampleData.h"
 
 #include <SampleDbGenerator.h>
+#include <hostconf/RegularFile.h>
 #include <platform/display.h>
 #include <platform/winnls.h>
 
@@ -16,8 +17,9 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -25,22 +27,29 @@ std::wstring wide(const std::string& text) {
     return XStringW::FromUtf8(text).str();
 }
 
-// A database file must exist and start like an SQLite file, so that a wrong path fails at start
-// with a clear message instead of at the first query.
+// A database file must be a file and start like an SQLite file, so that a wrong path fails at
+// start with a clear message instead of at the first query. The first bytes are read without
+// waiting, so a pipe given as the database is refused rather than waited on.
 bool looksLikeSqlite(const std::string& path, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open the fund database '" + path + "'";
+    std::string header, reason;
+    if (!HostConf::ReadRegularFileStart(path, 16, header, reason)) {
+        error = "cannot open the fund database: " + reason;
         return false;
     }
-    char header[16] = {};
-    in.read(header, sizeof header);
-    if (in.gcount() < 16 || std::string(header, 15) != "SQLite format 3") {
+    if (header.size() < 16 || header.compare(0, 15, "SQLite format 3") != 0) {
         error = "'" + path + "' is not an SQLite fund database";
         return false;
     }
     return true;
 }
+
+// The tables the module and the host read. A database without them is some other SQLite file.
+const char* const kFundTables[] = {
+    "tb_fund",           "tb_yield",           "tb_yieldhistory",   "tb_currvalue",
+    "tb_buyredeemstate", "tb_assetallocation", "tb_investindustry", "tb_industryname",
+    "tb_riskevaluation", "tb_investadvisor",   "tb_bonus",          "tb_issueandlisting",
+    "tb_manager",        "tb_analyticalindex",
+};
 
 } // namespace
 
@@ -56,20 +65,20 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_app.Attach(new HostApp);
 
     // Configuration: a malformed file is reported and the defaults are used; it is never
-    // overwritten with them.
+    // overwritten with them. A path that is not a file stops the program before anything is
+    // written there.
     m_config.Attach(new HostConf::ConfManager);
     XStringW confError;
     std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
     // No configuration yet: the program starts for the first time (for this configuration).
     std::error_code ignored;
     const bool firstStart = !std::filesystem::exists(configPath, ignored);
-    if (!m_config->Load(configPath, confError))
+    if (!m_config->Load(configPath, confError)) {
+        if (!m_config->Usable()) {
+            error = confError.ToUtf8();
+            return false;
+        }
         std::fprintf(stderr, "fundhost: %s\n", confError.ToUtf8().c_str());
-    if (line.zoom) {
-        m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
-        XStringW saveError;
-        if (!m_config->Save(saveError))
-            std::fprintf(stderr, "fundhost: %s\n", saveError.ToUtf8().c_str());
     }
     m_app->SetConfManager(m_config);
 
@@ -87,15 +96,19 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     }
     if (m_themeName.empty())
         m_themeName = "dark";
-    XStringW themeError;
-    if (!m_themes->SelectTheme(m_themeName, themeError)) {
-        std::fprintf(stderr, "fundhost: %s; using the dark theme\n", themeError.ToUtf8().c_str());
-        m_themeName = "dark";
-        if (!m_themes->SelectTheme(m_themeName, themeError)) {
-            error = themeError.ToUtf8();
-            return false;
-        }
+    // A theme that will not load gives way to the default and then to any theme that loads, and
+    // the reason of each one passed over is told.
+    std::vector<XStringW> themeFailures;
+    std::string chosen = m_themes->SelectFirstLoadable(m_themeName, "dark", themeFailures);
+    for (const XStringW& failure : themeFailures)
+        std::fprintf(stderr, "fundhost: %s\n", failure.ToUtf8().c_str());
+    if (chosen.empty()) {
+        error = "no theme could be loaded from " + InstallPaths::ThemeFolder(ProgramFolder());
+        return false;
     }
+    if (chosen != m_themeName)
+        std::fprintf(stderr, "fundhost: using the %s theme\n", chosen.c_str());
+    m_themeName = chosen;
     m_app->SetThemeMgr(m_themes);
 
     // The database: the command line's, else the configured one, else the sample.
@@ -134,9 +147,11 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     int width = line.width, height = line.height;
     std::optional<POINT> place;
     RememberedWindow(width, height, place, !line.sizeGiven);
-    // Never smaller than the frame lets a person make it.
-    width = std::max(width, MainFrame::kMinWidth);
-    height = std::max(height, MainFrame::kMinHeight);
+    // Never smaller than the frame lets a person make it, nor larger than the screen it starts on
+    // (a headless screen given by --size may be smaller than that minimum).
+    SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    width = std::max(width, std::min<int>(MainFrame::kMinWidth, screen.cx));
+    height = std::max(height, std::min<int>(MainFrame::kMinHeight, screen.cy));
     const std::wstring title = L"基金分析";
     if (!m_frame->Create(width, height, sample ? SampleData::Title(title) : title)) {
         error = "cannot create the main window";
@@ -167,6 +182,11 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
     if (sample)
         m_frame->SetSourceNote(SampleData::Notice(configPath));
+    if (line.zoom) {
+        // Saved once the frame is there, so that a failure is reported like every other setting's.
+        m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
+        SaveSettings();
+    }
     LoadCompareModule(line.module.empty() ? InstallPaths::ModuleFile(ProgramFolder()) : line.module);
     if (firstStart && sample)
         ShowFirstFunds();
@@ -197,9 +217,7 @@ void FundHost::ShowFirstFunds() {
     for (const XStringW& code : codes)
         m_compare->AddFund(code);
     // The configuration file marks the first start as done.
-    XStringW saveError;
-    if (!m_config->Save(saveError))
-        std::fprintf(stderr, "fundhost: %s\n", saveError.ToUtf8().c_str());
+    SaveSettings();
 }
 
 bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
@@ -215,6 +233,22 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = dbError.ToUtf8();
         return false;
     }
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    auto* sqlite = dynamic_cast<HostDb::SqliteDatabase*>(database.Get());
+    std::vector<std::string> wanted(std::begin(kFundTables), std::end(kFundTables));
+    std::vector<std::string> missing;
+    if (sqlite != nullptr && !sqlite->MissingTables(wanted, missing, dbError)) {
+        error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
+        return false;
+    }
+    if (!missing.empty()) {
+        std::string names;
+        for (const std::string& name : missing)
+            names += (names.empty() ? "" : ", ") + name;
+        error = "'" + path + "' is not a fund database: it has no table " + names;
+        return false;
+    }
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
     return true;
 }
@@ -228,6 +262,12 @@ void FundHost::ReportModuleError(const std::wstring& text) {
 }
 
 void FundHost::LoadCompareModule(const std::string& path) {
+    // Only a file is handed to the loader, which would wait forever on a pipe.
+    HostConf::FileKind kind = HostConf::KindOfPath(path);
+    if (kind != HostConf::FileKind::Regular && kind != HostConf::FileKind::Missing) {
+        ReportModuleError(L"无法加载基金对比模块：" + wide(path) + L" " + wide(HostConf::DescribeKind(kind)));
+        return;
+    }
     m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (m_library == nullptr) {
         const char* reason = dlerror();
@@ -287,7 +327,17 @@ void FundHost::ToggleTheme() {
             m_filterPage->ApplyTheme(theme);
     }
     m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
-    m_config->Save(error);
+    SaveSettings();
+}
+
+bool FundHost::SaveSettings() {
+    XStringW error;
+    if (m_config == nullptr || m_config->Save(error))
+        return true;
+    // Told every time, in the words and the box the followed funds use for the same failure.
+    MessageBoxW(m_frame != nullptr ? m_frame->Window() : nullptr, error.c_str(), L"提示",
+                MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 // ---- Shut-down ------------------------------------------------------------------------------------

@@ -45,6 +45,8 @@ public:
     IFundCompareModule* CompareModule() const { return m_compare; }
     // Switches between the dark and the light theme (the frame's theme button).
     void ToggleTheme();
+    // Writes the configuration; a failure is reported in a message box, every time.
+    bool SaveSettings();
 
     // The folder of the executable, from which the module and the themes are found (beside it in
     // a build tree, in the installation's folders once installed).

@@ -1,8 +1,11 @@
 // The holdings pages of the asset- and industry-allocation modules.
 #include "HoldingsModules.h"
 
+#include <hostconf/XmlEscape.h>
+
 #include "HostGridTheme.h"
 
+#include <hostkernel/CellText.h>
 #include <sdk/Kernel.h>
 
 #include <cmath>
@@ -35,10 +38,9 @@ XStringW fundText(Data::IDatabase* database, const XStringW& code) {
 
 // Amounts as the fund reports show them: 亿 above a hundred million, 万 above ten thousand.
 XStringW amountText(const XStringW& raw) {
-    if (raw.empty())
-        return XStringW(L"--");
-    double v = std::wcstod(raw.c_str(), nullptr);
-    if (!std::isfinite(v))
+    // Only a plain decimal number is an amount: text such as "abc" or "0x10" shows as missing.
+    double v = 0;
+    if (raw.empty() || !HostKernel::ParseReal(raw.str(), v) || !std::isfinite(v))
         return XStringW(L"--");
     if (std::fabs(v) >= 100000000)
         return XStringW().Format(L"%.2f亿", v / 100000000);
@@ -132,8 +134,11 @@ void HoldingsPage::RebuildHeader() {
         if (m_table->GetColumnItem(item.Receive(), c) && item != nullptr)
             item->GetName(name);
         bool first = c == 0;
+        // Column names are asset types and industry names from the database: escaped, a name
+        // with a quote or "&" still gives a well-formed header.
+        XStringW escaped(HostConf::EscapeAttribute(name.str()));
         header += XStringW().Format(L"<item title=\"%s\" name=\"%s\" width=\"%d\" align=\"%s\"/>",
-                                    first ? L"报告日期" : name.c_str(), name.c_str(), first ? 100 : 110,
+                                    first ? L"报告日期" : escaped.c_str(), escaped.c_str(), first ? 100 : 110,
                                     first ? L"center" : L"right");
     }
     header += L"</header>";

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -67,6 +68,23 @@ HWND findChild(HWND parent, Test test) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The text of the last message box shown after `before` boxes had been, for a failing line to
+// quote; empty when none was shown.
+std::string messageSince(size_t before) {
+    const auto& boxes = PlatformMessageBoxes();
+    if (boxes.size() <= before)
+        return {};
+    return ": " + XStringW(boxes.back().text).ToUtf8();
+}
+
+// A PNG file starts with its eight-byte signature; a write that went nowhere leaves none.
+bool isPngFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char signature[8] = {};
+    in.read(signature, sizeof signature);
+    return in.gcount() == 8 && std::string(signature, 8) == "\x89PNG\r\n\x1a\n";
 }
 
 } // namespace
@@ -128,7 +146,8 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return true;
     case Kind::Screenshot:
         Settle();
-        if (!PlatformSaveScreenPng(action.text.ToUtf8())) {
+        // Read back, because a device such as /dev/full takes the bytes and keeps none.
+        if (!PlatformSaveScreenPng(action.text.ToUtf8()) || !isPngFile(action.text.ToUtf8())) {
             error = "cannot write the screenshot '" + action.text.ToUtf8() + "'";
             return false;
         }
@@ -139,11 +158,9 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Add:
         return AddThroughPicker(action.text, error);
     case Kind::Follow:
-        return SelectFundOnFilterPage(action.text, error) &&
-               ClickFilterPageButton(FundFilterPage::kFollowId, error) &&
-               ClickFilterPageButton(FundFilterPage::kClearId, error);
+        return Follow(action.text, error);
     case Kind::Clear:
-        return ShowWorkspace(error) && ClickWorkspaceButton(L"清除对比基金", error);
+        return Clear(error);
     case Kind::Date:
         return ChooseInPageBox(action.text, error);
     case Kind::Horizon: {
@@ -215,7 +232,7 @@ bool ScriptRunner::ClickFilterPageButton(UINT id, std::string& error) {
     return true;
 }
 
-bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, std::string& error) {
+bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, XStringW& fundCode, std::string& error) {
     FundFilterPage* page = m_host.FilterPage();
     if (page == nullptr) {
         error = "there is no fund-filter page";
@@ -242,12 +259,65 @@ bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, std::string& err
         error = "there is no fund " + code.ToUtf8() + " in the fund list";
         return false;
     }
-    RECT cell = page->Grid().GetCellRect(row, 1);
+    fundCode = page->CellText(row, L"code");
+    RECT cell{};
+    if (!BringRowIntoView(page->Grid(), row, cell)) {
+        error = "cannot bring the fund " + code.ToUtf8() + " into view in the fund list";
+        return false;
+    }
     POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ClientToScreen(page->Grid(), &p);
     PlatformClick(p.x, p.y);
     Settle();
     return true;
+}
+
+bool ScriptRunner::Follow(const XStringW& code, std::string& error) {
+    XStringW fundCode;
+    size_t boxes = PlatformMessageBoxes().size();
+    if (!SelectFundOnFilterPage(code, fundCode, error) ||
+        !ClickFilterPageButton(FundFilterPage::kFollowId, error))
+        return false;
+    bool followed = m_host.ConcernFunds() != nullptr && m_host.ConcernFunds()->IsConcerned(fundCode);
+    std::string said = messageSince(boxes);
+    if (!ClickFilterPageButton(FundFilterPage::kClearId, error))
+        return false;
+    if (!followed) {
+        error = "the fund " + code.ToUtf8() + " is not followed" + said;
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::BringRowIntoView(Control::XDataGrid& grid, int row, RECT& cell) {
+    // The wheel turns towards the row until its cell lies wholly in the rows' area; the cell of
+    // the first column that shows is the one to click.
+    auto visibleCell = [&](RECT& out) {
+        RECT data = grid.GetDataRect();
+        for (int c = 0; c < grid.GetColumnCount(); ++c) {
+            RECT r = grid.GetCellRect(row, c);
+            int middle = (r.left + r.right) / 2;
+            if (r.top >= data.top && r.bottom <= data.bottom && r.bottom > r.top && middle >= data.left &&
+                middle < data.right) {
+                out = r;
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int turns = 0; turns < 1000; ++turns) {
+        if (visibleCell(cell))
+            return true;
+        RECT data = grid.GetDataRect();
+        int top = grid.GetTopRow();
+        POINT p{(data.left + data.right) / 2, (data.top + data.bottom) / 2};
+        ClientToScreen(grid, &p);
+        PlatformMouseWheel(p.x, p.y, row < top ? 1 : -1);
+        Settle();
+        if (grid.GetTopRow() == top)
+            break; // the list scrolls no further
+    }
+    return visibleCell(cell);
 }
 
 HWND ScriptRunner::WorkspaceWindow() const {
@@ -291,10 +361,20 @@ bool ScriptRunner::ClickPageTab(int index, std::string& error) {
         return false;
     }
     RECT r = header->GetButtonRect(index);
+    RECT client{};
+    GetClientRect(*header, &client);
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (r.right <= r.left || !PtInRect(&client, p)) {
+        error = "the comparison workspace does not show page tab " + std::to_string(index + 1);
+        return false;
+    }
     ClientToScreen(*header, &p);
     PlatformClick(p.x, p.y);
     Settle();
+    if (header->GetCurrSel() != index || VisiblePage() == nullptr) {
+        error = "the page of tab " + std::to_string(index + 1) + " did not show";
+        return false;
+    }
     return true;
 }
 
@@ -333,15 +413,54 @@ bool ScriptRunner::AddThroughPicker(const XStringW& code, std::string& error) {
         PlatformKeyPress(VK_BACK);
     PlatformTypeText(code.str());
     Settle();
-    if (picker->GetCurrCode().empty()) {
+    XStringW fundCode = picker->GetCurrCode();
+    if (fundCode.empty()) {
         error = "the fund picker finds no fund " + code.ToUtf8();
         PlatformKeyPress(VK_ESCAPE);
         Settle();
         return false;
     }
+    size_t boxes = PlatformMessageBoxes().size();
     PlatformKeyPress(VK_RETURN);
     Settle();
     PlatformKeyPress(VK_ESCAPE);
+    // A fund already compared is refused with a message and is still compared: that passes. A
+    // fund that is not compared afterwards was not added, whatever the program said.
+    IFundCompareModule* module = m_host.CompareModule();
+    if (module == nullptr || !module->IsCompared(fundCode)) {
+        error = "the fund " + code.ToUtf8() + " was not added" + messageSince(boxes);
+        return false;
+    }
+    m_touched.insert(fundCode);
+    return true;
+}
+
+bool ScriptRunner::Clear(std::string& error) {
+    if (!ShowWorkspace(error))
+        return false;
+    // The funds that may be compared: those added here, and those the general page shows as
+    // columns (named by their codes), whoever added them.
+    std::set<XStringW> candidates = m_touched;
+    HWND general = findChild(WorkspaceWindow(), [](HWND w) {
+        wchar_t name[64] = {};
+        GetClassNameW(w, name, 64);
+        return std::wstring(name) == L"Quenda2_GeneralComparePage";
+    });
+    if (general != nullptr)
+        findChild(general, [&](HWND w) {
+            if (auto* grid = dynamic_cast<Control::XDataGrid*>(Control::XWin::FromHandle(w)))
+                for (int c = 0; c < grid->GetColumnCount(); ++c)
+                    candidates.insert(grid->GetColumn(c)->name);
+            return false;
+        });
+    if (!ClickWorkspaceButton(L"清除对比基金", error))
+        return false;
+    IFundCompareModule* module = m_host.CompareModule();
+    for (const XStringW& code : candidates)
+        if (module == nullptr || module->IsCompared(code)) {
+            error = "the fund " + code.ToUtf8() + " is still compared after clearing";
+            return false;
+        }
     return true;
 }
 
@@ -427,23 +546,30 @@ bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
             grid->DragItemToString(r, XStringW(L"code"), own);
             if (alias != code && own != code)
                 continue;
-            // Bring the row into view with the wheel, then right-click it and pick the removal.
-            for (int turns = 0; turns < 400 && grid->GetCellRect(r, 0).bottom <= 0; ++turns) {
-                RECT data = grid->GetDataRect();
-                POINT p{(data.left + data.right) / 2, (data.top + data.bottom) / 2};
-                ClientToScreen(*grid, &p);
-                PlatformMouseWheel(p.x, p.y, r < grid->GetTopRow() ? 1 : -1);
-                Settle();
+            // Bring the row into view, then right-click it and pick the removal.
+            RECT cell{};
+            if (!BringRowIntoView(*grid, r, cell)) {
+                error = "cannot bring the fund " + code.ToUtf8() + " into view";
+                return false;
             }
-            RECT cell = grid->GetCellRect(r, 0);
             POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
             ClientToScreen(*grid, &p);
             PlatformClick(p.x, p.y);
             Settle();
+            size_t menus = PlatformMenus().size();
             PlatformSetMenuHook(PlatformMenuPickCaption(L"从当前对比中移除(&R)"));
             PlatformClick(p.x, p.y, PlatformMouseButton::Right);
             Settle();
             PlatformSetMenuHook({});
+            if (PlatformMenus().size() == menus || !PlatformMenus().back().picked) {
+                error = "the list's menu offers no removal of " + code.ToUtf8();
+                return false;
+            }
+            IFundCompareModule* module = m_host.CompareModule();
+            if (module == nullptr || module->IsCompared(own)) {
+                error = "the fund " + code.ToUtf8() + " is still compared after its removal";
+                return false;
+            }
             return true;
         }
     }
@@ -465,6 +591,10 @@ bool ScriptRunner::Tab(const XStringW& name, std::string& error) {
             continue;
         ClickAt(frame->TabRect(i));
         Settle();
+        if (tabs->Current() != i) {
+            error = "the tab '" + XStringW(frameTitle).ToUtf8() + "' did not show";
+            return false;
+        }
         return page == kPageTabs.end() || ClickPageTab(page->second, error);
     }
     error = "there is no tab '" + name.ToUtf8() + "'";
@@ -701,6 +831,11 @@ bool ScriptRunner::Dump(const std::string& path, std::string& error) {
             return false;
         }
         writeStars(out, *map);
+        out.close();
+        if (out.fail()) {
+            error = "cannot write '" + path + "'";
+            return false;
+        }
         std::printf("dump: %s\n", path.c_str());
         return true;
     }
@@ -728,6 +863,13 @@ bool ScriptRunner::Dump(const std::string& path, std::string& error) {
                 out << (c > 0 ? "\t" : "") << cellForTsv(row[c]);
             out << "\n";
         }
+    }
+    // The file is closed before the line passes, so that a write the disk refused (a full disk,
+    // /dev/full) fails the line instead of leaving a short file behind a success.
+    out.close();
+    if (out.fail()) {
+        error = "cannot write '" + path + "'";
+        return false;
     }
     std::printf("dump: %s\n", path.c_str());
     return true;

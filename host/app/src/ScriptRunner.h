@@ -7,6 +7,9 @@
 
 #include <platform/driver.h>
 
+#include <sdk/ControlDataGrid.h>
+
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,8 +39,15 @@ private:
     void ClickAt(const RECT& frameRect);
     void ClickWindow(HWND window);
     // Shows the fund-filter page, narrows its list to the fund by typing the code into the search
-    // box, and clicks the fund's row. False when the fund is not in the list.
-    bool SelectFundOnFilterPage(const XStringW& code, std::string& error);
+    // box, and clicks the fund's row, answering the fund's own code. False when the fund is not in
+    // the list.
+    bool SelectFundOnFilterPage(const XStringW& code, XStringW& fundCode, std::string& error);
+    // Follows a fund and checks that it is followed.
+    bool Follow(const XStringW& code, std::string& error);
+    // Presses the clear button and checks that no fund is compared any more.
+    bool Clear(std::string& error);
+    // Scrolls a grid with the wheel until the row shows whole; answers the cell to click.
+    bool BringRowIntoView(Control::XDataGrid& grid, int row, RECT& cell);
     // The comparison workspace: its window, and clicks on its page tabs, picker and buttons.
     HWND WorkspaceWindow() const;
     bool ShowWorkspace(std::string& error);
@@ -54,4 +64,5 @@ private:
     void Settle();
 
     FundHost& m_host;
+    std::set<XStringW> m_touched; // codes this script added, for checking a clear
 };

@@ -3,21 +3,32 @@
 #include "FundHost.h"
 #include "ScriptRunner.h"
 
+#include <hostconf/RegularFile.h>
 #include <platform/display.h>
 #include <platform/driver.h>
 #include <platform/gdiplus.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 
 namespace {
 
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+constexpr const char* kNoDisplayMessage =
+    "no display to show the program on; run it with --headless --script FILE";
+
+// A person at the program needs a display to see it. SDL would otherwise fall back to drawing
+// off-screen, and the program would run unseen until it is killed; so only the display servers
+// are allowed, unless the user chose a video driver.
+bool displayAvailable() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (set("SDL_VIDEODRIVER"))
+        return true;
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY"))
         return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    ::setenv("SDL_VIDEODRIVER", "x11,wayland", 0);
     return true;
 }
 
@@ -41,9 +52,9 @@ int main(int argc, char** argv) {
 
     std::vector<ScriptAction> actions;
     if (!line->script.empty()) {
-        std::string text;
-        if (!readFile(line->script, text)) {
-            std::fprintf(stderr, "fundhost: cannot read the script '%s'\n", line->script.c_str());
+        std::string text, reason;
+        if (!HostConf::ReadRegularFile(line->script, text, reason)) {
+            std::fprintf(stderr, "fundhost: cannot read the script: %s\n", reason.c_str());
             return FundHost::kScriptFailed;
         }
         auto parsed = ParseScript(text, error);
@@ -55,9 +66,8 @@ int main(int argc, char** argv) {
     }
     // Scripts drive the headless screen; a person gets real windows on the display.
     bool display = !line->headless && line->script.empty();
-    if (display && !PlatformStartSdl()) {
-        std::fprintf(stderr,
-                     "fundhost: no display to show the program on; run it with --headless --script FILE\n");
+    if (display && (!displayAvailable() || !PlatformStartSdl())) {
+        std::fprintf(stderr, "fundhost: %s\n", kNoDisplayMessage);
         return FundHost::kBadStart;
     }
     if (!display)

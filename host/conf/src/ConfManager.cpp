@@ -1,5 +1,6 @@
 // Sections: keys and values; loading; changing and saving.
 #include <hostconf/ConfManager.h>
+#include <hostconf/RegularFile.h>
 #include <hostkernel/CellText.h>
 
 #include "XmlText.h"
@@ -8,11 +9,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -183,24 +185,28 @@ bool ConfManager::Load(const std::string& path, XStringW& error) {
     error.clear();
     m_path = path;
     m_userFileMalformed = false;
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        m_document = std::make_unique<Document>();
-        m_document->xml.append_child(kRootName);
-        return true;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    if (in)
-        content << in.rdbuf();
-    if (!in) {
-        m_userFileMalformed = true;
-        m_document = std::make_unique<Document>();
-        m_document->xml.append_child(kRootName);
-        error = Utf8("cannot read the configuration file '" + path + "'");
+    m_refused = false;
+    m_document = std::make_unique<Document>();
+    m_document->xml.append_child(kRootName);
+    const std::string target = ResolveLinks(path);
+    FileKind kind = KindOfPath(target);
+    if (kind == FileKind::Missing)
+        return true; // a first run
+    if (kind != FileKind::Regular) {
+        m_refused = true;
+        error = Utf8("the configuration '" + path + "' is " + DescribeKind(kind) +
+                     ", not a file; it is neither read nor changed");
         return false;
     }
-    std::string data = content.str();
+    std::string data, reason;
+    if (!ReadRegularFile(target, data, reason)) {
+        // A file that cannot be read is kept from being replaced as if it were malformed; one
+        // that turned into something else in the meantime is refused.
+        m_refused = KindOfPath(target) != FileKind::Regular;
+        m_userFileMalformed = true;
+        error = Utf8("cannot read the configuration file: " + reason);
+        return false;
+    }
     if (!Parse(data.data(), data.size(), error)) {
         m_userFileMalformed = true;
         error = Utf8(path + ": ") + error;
@@ -231,51 +237,102 @@ bool ConfManager::SetValue(const char* path, const XStringW& value) {
     return true;
 }
 
+namespace {
+
+// Writes all of data to a new file beside `target`, flushed to the disk. Returns its path, or
+// empty with the reason. Nothing else is touched, so a failure here leaves the old file as it was.
+std::string WriteTemporary(const std::string& target, const std::string& data, std::string& reason) {
+    std::string temporary = target + ".XXXXXX";
+    int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return {};
+    }
+    int failure = 0;
+    auto fail = [&failure] {
+        if (failure == 0)
+            failure = errno != 0 ? errno : EIO;
+    };
+    // The replacement keeps the permissions of the file it replaces; a new file gets the usual.
+    struct stat old {};
+    mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0)
+        fail();
+    std::size_t written = 0;
+    while (failure == 0 && written < data.size()) {
+        errno = 0;
+        ssize_t n = ::write(fd, data.data() + written, data.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            fail();
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (failure == 0 && ::fsync(fd) != 0)
+        fail();
+    if (::close(fd) != 0)
+        fail();
+    if (failure != 0) {
+        reason = std::strerror(failure);
+        std::remove(temporary.c_str());
+        return {};
+    }
+    return temporary;
+}
+
+// A free name beside the file for keeping a malformed configuration; empty when ten are taken.
+std::string BackupName(const std::string& target) {
+    std::error_code ec;
+    for (int i = 0; i < 10; ++i) {
+        std::string candidate = target + ".bad" + (i == 0 ? "" : "." + std::to_string(i));
+        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)))
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
 bool ConfManager::Save(XStringW& error) {
     error.clear();
     if (m_path.empty()) {
         error = L"the configuration has no file";
         return false;
     }
-    std::error_code ec;
-    if (m_userFileMalformed && std::filesystem::exists(m_path, ec)) {
+    // The link is followed at every save, so that the file written is the one the link names now.
+    const std::string target = ResolveLinks(m_path);
+    FileKind kind = KindOfPath(target);
+    if (m_refused || (kind != FileKind::Regular && kind != FileKind::Missing)) {
+        error =
+            Utf8("the configuration '" + m_path + "' is " + DescribeKind(kind) + ", not a file; not saved");
+        return false;
+    }
+
+    std::ostringstream out;
+    m_document->xml.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    std::string reason;
+    std::string temporary = WriteTemporary(target, out.str(), reason);
+    if (temporary.empty()) {
+        error = Utf8("cannot save the configuration '" + m_path + "': " + reason);
+        return false;
+    }
+    if (m_userFileMalformed && kind == FileKind::Regular) {
         // Keep what the user wrote: it may hold settings worth repairing by hand.
-        std::string backup;
-        for (int i = 0; i < 10 && backup.empty(); ++i) {
-            std::string candidate = m_path + ".bad" + (i == 0 ? "" : "." + std::to_string(i));
-            if (!std::filesystem::exists(candidate, ec))
-                backup = candidate;
-        }
-        if (backup.empty() || std::rename(m_path.c_str(), backup.c_str()) != 0) {
+        std::string backup = BackupName(target);
+        if (backup.empty() || std::rename(target.c_str(), backup.c_str()) != 0) {
+            std::remove(temporary.c_str());
             error = Utf8("cannot move the malformed configuration '" + m_path + "' aside; not saved");
             return false;
         }
     }
-    m_userFileMalformed = false;
-
-    std::ostringstream out;
-    m_document->xml.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
-    std::string data = out.str();
-    std::string temporary = m_path + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0;
-    std::size_t written = 0;
-    while (ok && written < data.size()) {
-        ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        written += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temporary.c_str(), m_path.c_str()) == 0;
-    if (!ok) {
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         error = Utf8("cannot save the configuration '" + m_path + "': " + std::strerror(errno));
         std::remove(temporary.c_str());
         return false;
     }
+    m_userFileMalformed = false;
     return true;
 }
 

@@ -1,3 +1,4 @@
+#include <hostconf/RegularFile.h>
 #include <hostconf/Theme.h>
 #include <hostkernel/CellText.h>
 
@@ -5,9 +6,8 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace HostConf {
 
@@ -15,8 +15,7 @@ namespace {
 
 // A pixel size as a point size for header attributes: exact, with at most two decimals ("9",
 // "9.75", "10.5").
-std::wstring PointsText(int pixels)
-{
+std::wstring PointsText(int pixels) {
     int hundredths = pixels * 75; // pixels * 0.75 points, in hundredths
     std::wstring text = std::to_wstring(hundredths / 100);
     int fraction = hundredths % 100;
@@ -28,7 +27,6 @@ std::wstring PointsText(int pixels)
     }
     return text;
 }
-
 
 bool ParseColour(const char* text, COLORREF& colour) {
     if (std::strlen(text) != 7 || text[0] != '#')
@@ -102,6 +100,9 @@ XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error)
             font.face = Utf8(node.attribute("face").value());
             if (font.face.empty())
                 return fail(at, "font '" + key + "' has no face");
+            // The face travels on in header documents, which cannot hold such characters.
+            if (!std::all_of(font.face.str().begin(), font.face.str().end(), IsXmlChar))
+                return fail(at, "font '" + key + "' has a face with a character XML cannot hold");
             if (!ParseInt(node.attribute("size").value(), 1, 200, font.size))
                 return fail(at, "font '" + key + "' has no size from 1 to 200");
             if (node.attribute("weight") && !ParseInt(node.attribute("weight").value(), 1, 1000, font.weight))
@@ -132,14 +133,11 @@ XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error)
 }
 
 XComPtr<Theme> Theme::LoadFile(const std::string& path, XStringW& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = Utf8("cannot read the theme file '" + path + "'");
+    std::string data, reason;
+    if (!ReadRegularFile(path, data, reason)) {
+        error = Utf8(reason);
         return nullptr;
     }
-    std::stringstream content;
-    content << in.rdbuf();
-    std::string data = content.str();
     XComPtr<Theme> theme = Parse(data.data(), data.size(), error);
     if (!theme)
         error = Utf8(path + ": ") + error;

@@ -1,5 +1,7 @@
 #include <hostconf/ThemeManager.h>
 
+#include <hostconf/SystemColours.h>
+
 #include "XmlText.h"
 
 #include <algorithm>
@@ -37,9 +39,30 @@ bool ThemeManager::SelectThemeFile(const std::string& path, XStringW& error) {
     if (!theme)
         return false;
     m_current = theme;
+    // The standard controls take the theme through the system colours; they are set before the
+    // windows hear of the change, so that whatever they repaint is in the new colours.
+    ApplySystemColours(theme.Get());
     if (m_changed)
         m_changed->Fire(static_cast<Conf::ITheme*>(theme.Get()));
     return true;
+}
+
+std::string ThemeManager::SelectFirstLoadable(const std::string& wanted, const std::string& fallback,
+                                              std::vector<XStringW>& failures) {
+    failures.clear();
+    std::vector<std::string> order{wanted};
+    if (fallback != wanted)
+        order.push_back(fallback);
+    for (const std::string& name : ThemeNames())
+        if (std::find(order.begin(), order.end(), name) == order.end())
+            order.push_back(name);
+    for (const std::string& name : order) {
+        XStringW error;
+        if (SelectTheme(name, error))
+            return name;
+        failures.push_back(error);
+    }
+    return {};
 }
 
 bool ThemeManager::GetCurrentTheme(Conf::ITheme** theme) {

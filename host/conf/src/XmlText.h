@@ -1,6 +1,7 @@
 // Small helpers shared by the configuration and theme readers.
 #pragma once
 
+#include <hostconf/XmlEscape.h>
 #include <sdk/XStringW.h>
 
 #include <cstddef>
@@ -10,9 +11,6 @@ namespace HostConf {
 
 // The 1-based line of a byte offset in a document.
 int LineOf(const char* data, std::size_t size, std::ptrdiff_t offset);
-
-// Text made safe for an XML attribute value in double quotes.
-std::wstring EscapeAttribute(const std::wstring& text);
 
 inline XStringW Utf8(const std::string& text) {
     return XStringW::FromUtf8(text);

@@ -6,6 +6,7 @@
 #include <sdk/ControlStarMap.h>
 
 #include "FundStarMapLayout.h"
+#include "FundStarMapPalette.h"
 #include "HostCtlGdi.h"
 
 #include <platform/gdiplus.h>
@@ -32,6 +33,15 @@ constexpr COLORREF kDotColours[] = {RGB(230, 80, 70),   RGB(90, 170, 250),  RGB(
                                     RGB(120, 210, 120), RGB(200, 120, 230), RGB(240, 140, 60),
                                     RGB(160, 170, 180)};
 
+// The half size of the dot drawn for a kind without an image.
+constexpr int kDotRadius = 4;
+
+// The averages and the index (read through GetAverageStar, or written without a label of their
+// own) rather than a fund.
+bool IsReference(const StarInfo& s) {
+    return s.reserved2 != 0 || s.starLabel.empty();
+}
+
 bool Finite(const StarInfo& s) {
     return std::isfinite(s.stdDev) && std::isfinite(s.returnValue);
 }
@@ -50,10 +60,7 @@ void DrawTextAt(HDC dc, const XStringW& text, RECT box, UINT format) {
 } // namespace
 
 // The drawing objects and images of one map; the colours follow the background.
-struct FundStarMap::Resources {
-    COLORREF background = RGB(11, 13, 18);
-    COLORREF grid = 0, axis = 0, tickText = 0, caption = 0, label = 0, averageLabel = 0, cross = 0;
-    COLORREF tipBack = 0, tipBorder = 0, tipText = 0, tipDim = 0, highlight = 0;
+struct FundStarMap::Resources : StarMapLayout::Palette {
     GdiObject<HFONT> tickFont{hostctl::MakeFont(11, FW_NORMAL)};
     GdiObject<HFONT> captionFont{hostctl::MakeFont(12, FW_BOLD)};
     GdiObject<HFONT> labelFont{hostctl::MakeFont(11, FW_NORMAL)};
@@ -61,23 +68,19 @@ struct FundStarMap::Resources {
     GdiObject<HFONT> tipFont{hostctl::MakeFont(12, FW_NORMAL)};
     std::vector<std::unique_ptr<Gdiplus::Image>> images;
 
-    Resources() { SetBackground(background); }
+    // The label placement of the last painting: placing is the costly part of a frame and depends
+    // only on the stars, their images and the plot, so a repaint for the hover tip reuses it.
+    struct {
+        bool valid = false;
+        RECT plot{0, 0, 0, 0};
+        std::vector<std::size_t> requestStar;
+        std::vector<std::optional<StarMapLayout::PlacedLabel>> placed;
+    } labels;
+
+    Resources() { SetBackground(RGB(11, 13, 18)); }
 
     void SetBackground(COLORREF bg) {
-        background = bg;
-        COLORREF ink = hostctl::IsDark(bg) ? RGB(232, 236, 242) : RGB(24, 28, 36);
-        grid = Mix(bg, ink, 0.10);
-        axis = Mix(bg, ink, 0.45);
-        tickText = Mix(bg, ink, 0.62);
-        caption = Mix(bg, ink, 0.85);
-        label = Mix(bg, ink, 0.80);
-        averageLabel = Mix(bg, RGB(232, 180, 60), 0.85);
-        cross = Mix(bg, RGB(232, 180, 60), 0.70);
-        tipBack = Mix(bg, ink, 0.08);
-        tipBorder = Mix(bg, ink, 0.40);
-        tipText = ink;
-        tipDim = Mix(bg, ink, 0.65);
-        highlight = RGB(240, 200, 80);
+        static_cast<StarMapLayout::Palette&>(*this) = StarMapLayout::MakePalette(bg);
     }
 };
 
@@ -235,6 +238,7 @@ void FundStarMap::SetDelegate(FundStarMapDelegate* delegate) {
 }
 
 void FundStarMap::ReadStars() {
+    m_res->labels.valid = false;
     m_stars.clear();
     m_returnCaption.clear();
     m_stdDevCaption.clear();
@@ -321,6 +325,7 @@ void FundStarMap::AddCustomStar(Gdiplus::Image* image) {
     if (image != nullptr && image->GetLastStatus() == Gdiplus::Ok && image->Surface() != nullptr)
         copy.reset(image->Clone());
     m_res->images.push_back(std::move(copy));
+    m_res->labels.valid = false; // markers of that kind now have their image's size
     if (IsWindow())
         Invalidate(FALSE);
 }
@@ -459,22 +464,46 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
                       plot.right + kMaxImageSide / 2, plot.bottom + kMaxImageSide / 2);
     std::vector<POINT> points(m_stars.size());
     std::vector<bool> shown(m_stars.size(), false);
-    std::vector<StarMapLayout::LabelRequest> requests;
-    std::vector<std::size_t> requestStar;
-    {
+    std::vector<SIZE> drawn(m_stars.size(), SIZE{0, 0}); // the size each star's image is drawn at
+    for (std::size_t i = 0; i < m_stars.size(); ++i) {
+        if (!Finite(m_stars[i]))
+            continue;
+        shown[i] = true;
+        points[i] = {px(m_stars[i].stdDev), py(m_stars[i].returnValue)};
+        const int kind = m_stars[i].kind;
+        Gdiplus::Image* image = kind >= 1 && static_cast<std::size_t>(kind) <= r.images.size()
+                                    ? r.images[static_cast<std::size_t>(kind) - 1].get()
+                                    : nullptr;
+        if (image != nullptr) {
+            int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
+            if (w > kMaxImageSide || h > kMaxImageSide) {
+                double scale = static_cast<double>(kMaxImageSide) / std::max(w, h);
+                w = std::max(1, static_cast<int>(std::lround(w * scale)));
+                h = std::max(1, static_cast<int>(std::lround(h * scale)));
+            }
+            drawn[i] = {w, h};
+        }
+    }
+    // Every star shown keeps labels off its marker, as large as it is drawn; the averages and the
+    // index are placed first, so that the chart keeps its bearings when funds crowd it.
+    if (!r.labels.valid || !EqualRect(&r.labels.plot, &plot)) {
+        std::vector<StarMapLayout::LabelRequest> requests;
+        r.labels.requestStar.clear();
         Selected font(dc, r.labelFont);
         for (std::size_t i = 0; i < m_stars.size(); ++i) {
-            if (!Finite(m_stars[i]))
+            if (!shown[i])
                 continue;
-            shown[i] = true;
-            points[i] = {px(m_stars[i].stdDev), py(m_stars[i].returnValue)};
-            const XStringW& text = m_stars[i].starLabel.empty() ? m_stars[i].name : m_stars[i].starLabel;
-            if (text.empty())
-                continue;
+            const StarInfo& s = m_stars[i];
+            const XStringW& text = s.starLabel.empty() ? s.name : s.starLabel;
             SIZE size = TextSize(dc, text);
-            requests.push_back({points[i], kMaxImageSide / 4 + 1, {size.cx + 2, size.cy}});
-            requestStar.push_back(i);
+            const int radius = drawn[i].cx > 0 ? (std::max(drawn[i].cx, drawn[i].cy) + 1) / 2 : kDotRadius;
+            requests.push_back(
+                {points[i], radius, text.empty() ? SIZE{0, 0} : SIZE{size.cx + 2, size.cy}, IsReference(s)});
+            r.labels.requestStar.push_back(i);
         }
+        r.labels.placed = StarMapLayout::PlaceLabels(requests, plot);
+        r.labels.plot = plot;
+        r.labels.valid = true;
     }
     {
         Gdiplus::Graphics graphics(dc);
@@ -484,24 +513,17 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
                 continue;
             const StarInfo& s = m_stars[i];
             const POINT p = points[i];
-            Gdiplus::Image* image = nullptr;
-            if (s.kind >= 1 && static_cast<std::size_t>(s.kind) <= r.images.size())
-                image = r.images[static_cast<std::size_t>(s.kind) - 1].get();
-            if (image != nullptr) {
-                int w = static_cast<int>(image->GetWidth()), h = static_cast<int>(image->GetHeight());
-                if (w > kMaxImageSide || h > kMaxImageSide) {
-                    double scale = static_cast<double>(kMaxImageSide) / std::max(w, h);
-                    w = std::max(1, static_cast<int>(std::lround(w * scale)));
-                    h = std::max(1, static_cast<int>(std::lround(h * scale)));
-                }
-                graphics.DrawImage(image, Gdiplus::Rect(p.x - w / 2, p.y - h / 2, w, h));
+            if (drawn[i].cx > 0) {
+                const int w = drawn[i].cx, h = drawn[i].cy;
+                graphics.DrawImage(r.images[static_cast<std::size_t>(s.kind) - 1].get(),
+                                   Gdiplus::Rect(p.x - w / 2, p.y - h / 2, w, h));
             } else {
                 COLORREF colour =
                     kDotColours[static_cast<std::size_t>(std::abs(s.kind)) % std::size(kDotColours)];
                 GdiObject<HBRUSH> dot(CreateSolidBrush(colour));
                 GdiObject<HPEN> rim(CreatePen(PS_SOLID, 1, Mix(colour, r.background, 0.4)));
                 Selected b(dc, dot), pn(dc, rim);
-                Ellipse(dc, p.x - 4, p.y - 4, p.x + 5, p.y + 5);
+                Ellipse(dc, p.x - kDotRadius, p.y - kDotRadius, p.x + kDotRadius + 1, p.y + kDotRadius + 1);
             }
         }
     }
@@ -516,15 +538,24 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
             Ellipse(dc, p.x - 9, p.y - 9, p.x + 10, p.y + 10);
         }
     }
+    m_labels.clear();
     {
         Selected font(dc, r.labelFont);
-        std::vector<std::optional<RECT>> boxes = StarMapLayout::PlaceLabels(requests, plot);
-        for (std::size_t k = 0; k < boxes.size(); ++k) {
-            if (!boxes[k])
+        GdiObject<HPEN> leaderPen(CreatePen(PS_SOLID, 1, r.leader));
+        for (std::size_t k = 0; k < r.labels.placed.size(); ++k) {
+            if (!r.labels.placed[k])
                 continue;
-            const StarInfo& s = m_stars[requestStar[k]];
-            SetTextColor(dc, s.reserved2 != 0 || s.starLabel.empty() ? r.averageLabel : r.label);
-            DrawTextAt(dc, s.starLabel.empty() ? s.name : s.starLabel, *boxes[k], DT_CENTER | DT_VCENTER);
+            const StarMapLayout::PlacedLabel& l = *r.labels.placed[k];
+            const std::size_t star = r.labels.requestStar[k];
+            const StarInfo& s = m_stars[star];
+            if (l.leader) {
+                Selected pen(dc, leaderPen);
+                MoveToEx(dc, l.leaderFrom.x, l.leaderFrom.y, nullptr);
+                LineTo(dc, l.leaderTo.x, l.leaderTo.y);
+            }
+            SetTextColor(dc, IsReference(s) ? r.averageLabel : r.label);
+            DrawTextAt(dc, s.starLabel.empty() ? s.name : s.starLabel, l.box, DT_CENTER | DT_VCENTER);
+            m_labels.push_back({static_cast<int>(star), l.box, l.leader, l.leaderFrom, l.leaderTo});
         }
     }
     RestoreDC(dc, saved);

@@ -38,18 +38,44 @@ constexpr int kPlotTop = 36;
 constexpr int kPlotBottom = 44;
 RECT PlotArea(const RECT& client);
 
-// A label to place: the star it belongs to (its centre and the half size of its marker) and the
-// size of its text box.
+// A label to place: the star it belongs to (its centre and the half size of its marker), the size
+// of its text box (zero for a star without a label, whose marker still keeps other labels off), and
+// whether it goes before the others when space runs out (the averages and the index, which give
+// the chart its bearings).
 struct LabelRequest {
     POINT anchor{0, 0};
     int markerRadius = 4;
     SIZE size{0, 0};
+    bool preferred = false;
 };
 
-// Places labels in order. Each takes the first of the positions right, left, above, below and
-// then the four corners, that stays inside `bounds` and covers neither a label already placed
-// nor another star's marker. A label that fits nowhere is left out (the hover tip still names
-// its star).
-std::vector<std::optional<RECT>> PlaceLabels(const std::vector<LabelRequest>& requests, const RECT& bounds);
+// Where a label went. A label moved away from its star is joined to it by a leader line from
+// `leaderFrom` (the edge of the star's marker) to `leaderTo` (the nearest point of the box).
+struct PlacedLabel {
+    RECT box{0, 0, 0, 0};
+    bool leader = false;
+    POINT leaderFrom{0, 0};
+    POINT leaderTo{0, 0};
+};
+
+// The gap between a marker and a label beside it.
+constexpr int kLabelGap = 2;
+// A label beside its star keeps every other star at least this much farther than its own, so that
+// nobody reads it as the other star's; a label on a leader keeps other stars this far off.
+constexpr int kLabelClearance = 6;
+
+// Places the preferred labels first, then the others, each in request order. A label first tries
+// the positions right, left, above, below and the four corners beside its star; a position counts
+// when it stays inside `bounds`, covers no label, leader line or marker, and leaves no other star
+// nearly as close as its own. When none counts, the label moves out in steps, in sixteen
+// directions, with a leader line that crosses no other marker or label; the box then keeps every
+// other star `kLabelClearance` away. A preferred label goes farther, and as a last resort its line
+// may pass over the markers of labels that are not preferred. A label that fits nowhere is left
+// out (the hover tip still names its star). Results are in request order.
+std::vector<std::optional<PlacedLabel>> PlaceLabels(const std::vector<LabelRequest>& requests,
+                                                    const RECT& bounds);
+
+// The distance between the nearest points of two rectangles (0 when they touch or overlap).
+double RectDistance(const RECT& a, const RECT& b);
 
 } // namespace Control::StarMapLayout

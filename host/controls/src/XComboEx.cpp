@@ -80,19 +80,8 @@ BOOL XComboEx::Create(DWORD style, int x, int y, int width, int height, UINT id,
         DestroyWindow(m_hWnd);
         return FALSE;
     }
-    // Quiet colours of a dark terminal list until the caller sets its own.
-    m_list->SetBkColor(RGB(16, 19, 26));
-    m_list->SetTextColor(RGB(212, 216, 224));
-    m_list->SetGridColor(RGB(34, 40, 52));
-    m_list->SetBdColor(RGB(74, 82, 96));
-    m_list->SetHeaderBkColor(RGB(28, 33, 44));
-    m_list->SetHeaderColor(RGB(196, 202, 212));
-    m_list->SetSelColor(RGB(44, 70, 120));
-    m_list->SetScrollFaceColor(RGB(24, 28, 38));
-    m_list->SetScrollButtonColor(RGB(52, 60, 74));
-    m_list->SetScrollArrowColor(RGB(170, 176, 188));
-    m_list->SetScrollDarkColor(RGB(16, 19, 26));
-    m_list->SetScrollLightColor(RGB(70, 78, 92));
+    // The list matches the picker's field until the caller gives it colours of its own.
+    m_list->ApplySystemPalette();
     Layout();
     return TRUE;
 }

@@ -1,6 +1,7 @@
 // The fund picker's edit field.
 #include "XComboExParts.h"
 
+#include "Contrast.h"
 #include "HostCtlGdi.h"
 
 #include <algorithm>
@@ -220,10 +221,43 @@ LRESULT PickerEdit::OnPaint() {
 
 // ---- The drop-down list -------------------------------------------------------------------------
 
+PickerList::Palette PickerList::Current() const {
+    return {m_bkColor,           m_textColor,       m_gridColor,       m_bdColor,
+            m_headerBkColor,     m_headerColor,     m_selColor,        m_scrollArrowColor,
+            m_scrollButtonColor, m_scrollFaceColor, m_scrollDarkColor, m_scrollLightColor};
+}
+
+void PickerList::ApplySystemPalette() {
+    const COLORREF back = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+    SetBkColor(back);
+    SetTextColor(text);
+    SetGridColor(Mix(back, text, 0.10));
+    SetBdColor(Mix(back, text, 0.45));
+    SetHeaderBkColor(Mix(back, text, 0.08));
+    SetHeaderColor(text);
+    // The chosen row is written in the same text colour, so the highlight is faded toward the
+    // field as far as the text needs.
+    COLORREF selection = GetSysColor(COLOR_HIGHLIGHT);
+    for (double t = 0.9; t > 0.15 && ContrastRatio(text, selection) < kTextContrast; t -= 0.1)
+        selection = Mix(back, GetSysColor(COLOR_HIGHLIGHT), t);
+    SetSelColor(selection);
+    SetScrollArrowColor(Mix(back, text, 0.60));
+    SetScrollButtonColor(Mix(back, text, 0.18));
+    SetScrollFaceColor(Mix(back, text, 0.04));
+    SetScrollDarkColor(Mix(back, text, 0.30));
+    SetScrollLightColor(Mix(back, text, 0.10));
+    m_applied = Current();
+}
+
 LRESULT PickerList::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_SYSCOLORCHANGE:
+        // Colours the owner chose stay; the ones taken from the system follow it.
+        if (Current() == m_applied)
+            ApplySystemPalette();
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         int row = -1;

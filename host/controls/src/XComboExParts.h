@@ -45,12 +45,16 @@ private:
 };
 
 // The drop-down: a data grid over the picker's matches. It never takes the activation, and a
-// click on a row chooses it at once.
+// click on a row chooses it at once. It is drawn in the system colours of boxes and lists, as the
+// picker's own field is, and follows them when they change (WM_SYSCOLORCHANGE) unless its owner
+// gave it colours of its own.
 class PickerList : public XDataGrid {
 public:
     explicit PickerList(XComboEx& owner) : m_owner(owner) {}
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Takes the colours from the system colours of the moment.
+    void ApplySystemPalette();
 
 protected:
     int GetRowsCount() override;
@@ -58,7 +62,15 @@ protected:
     void OnEnterItem(int row) override;
 
 private:
+    struct Palette {
+        COLORREF back, text, grid, border, headerBack, headerText, selection, scrollArrow, scrollButton,
+            scrollFace, scrollDark, scrollLight;
+        bool operator==(const Palette&) const = default;
+    };
+    Palette Current() const;
+
     XComboEx& m_owner;
+    Palette m_applied{}; // what ApplySystemPalette set last
 };
 
 } // namespace Control::hostctl

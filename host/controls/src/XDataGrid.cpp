@@ -282,7 +282,6 @@ XDG_COLOUR_SETTER(SetBdColor, m_bdColor)
 XDG_COLOUR_SETTER(SetGridColor, m_gridColor)
 XDG_COLOUR_SETTER(SetHeaderBkColor, m_headerBkColor)
 XDG_COLOUR_SETTER(SetHeaderColor, m_headerColor)
-XDG_COLOUR_SETTER(SetTextColor, m_textColor)
 XDG_COLOUR_SETTER(SetSelColor, m_selColor)
 XDG_COLOUR_SETTER(SetScrollArrowColor, m_scrollArrowColor)
 XDG_COLOUR_SETTER(SetScrollButtonColor, m_scrollButtonColor)
@@ -290,6 +289,12 @@ XDG_COLOUR_SETTER(SetScrollFaceColor, m_scrollFaceColor)
 XDG_COLOUR_SETTER(SetScrollDarkColor, m_scrollDarkColor)
 XDG_COLOUR_SETTER(SetScrollLightColor, m_scrollLightColor)
 #undef XDG_COLOUR_SETTER
+
+void XDataGrid::SetTextColor(COLORREF colour) {
+    m_textColor = colour;
+    m_textColorSet = true;
+    Repaint();
+}
 
 // ---- Selection --------------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // shows a half-drawn grid; only the rows in view are asked for their text.
 #include <sdk/ControlDataGrid.h>
 
+#include "Contrast.h"
 #include "GridMetrics.h"
 
 #include <algorithm>
@@ -336,6 +337,13 @@ void XDataGrid::DrawItem(HDC hdc, Gdiplus::Graphics*, int row, const HeaderInfo2
     if (text.empty())
         return;
     COLORREF colour = m_textColor;
+    if (!m_textColorSet) {
+        // Nobody chose a text colour: a fixed one would vanish on some row background, so the ink
+        // follows the row's own.
+        COLORREF back = m_bkColor;
+        GetRowBackColor(row, m_sels.count(row) != 0, back);
+        colour = hostctl::InkFor(back);
+    }
     GetItemColor(row, item, text, colour);
     SelectObject(hdc, GetColumnFont(item.index));
     ::SetTextColor(hdc, colour);

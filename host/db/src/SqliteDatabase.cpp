@@ -3,6 +3,7 @@
 #include <hostkernel/CellText.h>
 #include <hostkernel/DataTable.h>
 
+#include "Figures.h"
 #include "SqliteStatement.h"
 
 #include <sqlite3.h>
@@ -23,6 +24,48 @@ XStringW Wide(const std::string& utf8) {
 
 XStringW Describe(const std::string& path, const std::string& reason) {
     return Wide("cannot open the database '" + path + "': " + reason);
+}
+
+// The reason a read-only open failed, in words that name the cause when it is one a reader of
+// the database can act on: a journal left behind by a writer, or a write-ahead log that SQLite
+// cannot read in a folder it may not write to.
+std::string ReasonOf(sqlite3* db, const std::string& path) {
+    const int code = sqlite3_extended_errcode(db);
+    std::string text = sqlite3_errmsg(db);
+    switch (code) {
+    case SQLITE_NOTADB:
+        return "not a SQLite database (" + text + ")";
+    case SQLITE_READONLY_ROLLBACK:
+        return "a hot journal ('" + path +
+               "-journal') left by a program that stopped in the middle of a change must be rolled back "
+               "before the data can be read, and a read-only open cannot do that; open the database once "
+               "with a program that may write to it (" +
+               text + ")";
+    case SQLITE_READONLY_DIRECTORY:
+    case SQLITE_READONLY_CANTINIT:
+    case SQLITE_READONLY_RECOVERY:
+    case SQLITE_READONLY_CANTLOCK:
+    case SQLITE_CANTOPEN:
+        break;
+    default:
+        return text;
+    }
+    // The write-ahead-log cases: the file's header says whether the database uses the log.
+    unsigned char header[20] = {};
+    FILE* file = std::fopen(path.c_str(), "rb");
+    bool wal = false;
+    if (file != nullptr) {
+        wal = std::fread(header, 1, sizeof header, file) == sizeof header && header[18] == 2;
+        std::fclose(file);
+    }
+    if (!wal)
+        return text;
+    return "the database uses a write-ahead log ('" + path +
+           "-wal'), which cannot be read without its index file ('" + path +
+           "-shm'), and that file can neither be read nor made where the database lies (a read-only "
+           "folder); copy the database to a folder that may be written, or turn its log off there with "
+           "PRAGMA journal_mode=DELETE (" +
+           text + ")";
 }
 
 } // namespace
@@ -47,6 +90,8 @@ XComPtr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, XStringW& 
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (db != nullptr)
+        sqlite3_extended_result_codes(db, 1);
     if (rc != SQLITE_OK) {
         error = Describe(path, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
@@ -54,6 +99,11 @@ XComPtr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, XStringW& 
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_exec(db, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+    if (!InstallFigureAggregates(db)) {
+        error = Describe(path, sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return nullptr;
+    }
 
     // SQLite reads the header lazily; one cheap query makes a bad file fail now.
     sqlite3_stmt* probe = nullptr;
@@ -62,10 +112,7 @@ XComPtr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, XStringW& 
     if (rc == SQLITE_OK)
         rc = sqlite3_step(probe);
     if (rc != SQLITE_ROW) {
-        std::string reason = sqlite3_errmsg(db);
-        if (sqlite3_errcode(db) == SQLITE_NOTADB)
-            reason = "not a SQLite database (" + reason + ")";
-        error = Describe(path, reason);
+        error = Describe(path, ReasonOf(db, path));
         sqlite3_finalize(probe);
         sqlite3_close(db);
         return nullptr;
@@ -84,6 +131,34 @@ XComPtr<SqliteDatabase> SqliteDatabase::Open(const std::string& path, XStringW& 
 
 SqliteDatabase::~SqliteDatabase() {
     sqlite3_close(m_db);
+}
+
+bool SqliteDatabase::MissingTables(const std::vector<std::string>& names, std::vector<std::string>& missing,
+                                   XStringW& error) {
+    missing.clear();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(
+            m_db, "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 COLLATE NOCASE",
+            -1, &statement, nullptr) != SQLITE_OK) {
+        error = ErrorText();
+        NoteFailure("sqlite_master", error);
+        return false;
+    }
+    for (const std::string& name : names) {
+        sqlite3_reset(statement);
+        sqlite3_bind_text(statement, 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+        int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) {
+            missing.push_back(name);
+        } else if (rc != SQLITE_ROW) {
+            error = ErrorText();
+            NoteFailure(sqlite3_sql(statement), error);
+            sqlite3_finalize(statement);
+            return false;
+        }
+    }
+    sqlite3_finalize(statement);
+    return true;
 }
 
 // ---- preparing -------------------------------------------------------------------------------
@@ -137,25 +212,6 @@ sqlite3_stmt* SqliteDatabase::Prepare(const wchar_t* sql, XStringW& error) {
 
 namespace {
 
-// A column's kind from its declared type, by SQLite's affinity rules; -1 when the values decide
-// (no declared type, NUMERIC and the like).
-int KindOfDeclaredType(const char* declared) {
-    if (declared == nullptr)
-        return -1;
-    std::string type(declared);
-    for (char& c : type)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (type.find("INT") != std::string::npos)
-        return Data::kInteger;
-    if (type.find("CHAR") != std::string::npos || type.find("CLOB") != std::string::npos ||
-        type.find("TEXT") != std::string::npos)
-        return Data::kText;
-    if (type.find("REAL") != std::string::npos || type.find("FLOA") != std::string::npos ||
-        type.find("DOUB") != std::string::npos)
-        return Data::kReal;
-    return -1;
-}
-
 int KindOfValue(int sqliteType) {
     switch (sqliteType) {
     case SQLITE_INTEGER:
@@ -169,7 +225,20 @@ int KindOfValue(int sqliteType) {
 
 } // namespace
 
-bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int /*reserved*/) {
+void SqliteDatabase::NoteFailure(const std::string& sql, const XStringW& reason) {
+    ++m_failures;
+    if (m_observer)
+        m_observer(sql, reason.ToUtf8());
+}
+
+bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) {
+    bool done = Fill(sql, table, replace, reserved);
+    if (!done)
+        NoteFailure(sql != nullptr ? XStringW(sql).ToUtf8() : std::string(), m_lastError);
+    return done;
+}
+
+bool SqliteDatabase::Fill(const wchar_t* sql, Data::IDataTable* table, int replace, int /*reserved*/) {
     m_lastError.clear();
     auto* target = dynamic_cast<HostKernel::DataTable*>(table);
     if (target == nullptr) {
@@ -185,9 +254,11 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
     XComPtr<HostKernel::DataTable> result = HostKernel::DataTable::Create();
     const int columns = sqlite3_column_count(statement);
     std::vector<bool> undecided(static_cast<std::size_t>(columns));
+    std::vector<int> declared(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c) {
-        int kind = KindOfDeclaredType(sqlite3_column_decltype(statement, c));
+        int kind = DeclaredKindOf(statement, c);
         undecided[static_cast<std::size_t>(c)] = kind < 0;
+        declared[static_cast<std::size_t>(c)] = kind;
         std::wstring name;
         const char* utf8 = sqlite3_column_name(statement, c);
         HostKernel::AppendUtf8(name, utf8, utf8 != nullptr ? std::strlen(utf8) : 0);
@@ -197,6 +268,11 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
     if (replace != 0)
         result->ReserveLike(*target);
 
+    std::string buffer;
+    auto putText = [&](int row, int c) {
+        std::string_view text = CellText(statement, c, buffer);
+        result->PutUtf8(row, c, text.data(), text.size());
+    };
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         int row = result->AppendRowQuietly();
@@ -205,14 +281,12 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
             // A text column needs no type test: SQLite answers null for a null value and
             // renders numbers as text the way it stores them.
             if (!undecided[u] && result->KindAt(c) == Data::kText) {
-                auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-                if (text != nullptr)
-                    result->PutUtf8(row, c, text,
-                                    static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+                if (sqlite3_column_type(statement, c) != SQLITE_NULL)
+                    putText(row, c);
                 continue;
             }
             int type = sqlite3_column_type(statement, c);
-            if (type == SQLITE_NULL)
+            if (type == SQLITE_NULL || IsBadFigure(statement, c, declared[u]))
                 continue;
             if (undecided[u]) {
                 // Every earlier cell of the column is null, so the conversion costs nothing.
@@ -221,11 +295,11 @@ bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int re
             }
             int kind = result->KindAt(c);
             if (type == SQLITE_TEXT || type == SQLITE_BLOB || kind == Data::kText) {
-                // Text in a numeric column turns the column to text rather than losing the value.
+                // Text in a column whose values decide its kind turns the column to text rather
+                // than losing the value.
                 if (kind != Data::kText)
                     result->ConvertColumn(c, Data::kText);
-                auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-                result->PutUtf8(row, c, text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)));
+                putText(row, c);
             } else if (type == SQLITE_INTEGER) {
                 result->PutInteger(row, c, sqlite3_column_int64(statement, c));
             } else {
@@ -264,8 +338,10 @@ bool SqliteDatabase::Query(Data::IStatement** statement, const wchar_t* sql, XSt
     *statement = nullptr;
     error.clear();
     sqlite3_stmt* prepared = Prepare(sql, error);
-    if (prepared == nullptr)
+    if (prepared == nullptr) {
+        NoteFailure(sql != nullptr ? XStringW(sql).ToUtf8() : std::string(), error);
         return false;
+    }
     *statement = new SqliteStatement(this, prepared);
     return true;
 }

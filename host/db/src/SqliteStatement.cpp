@@ -1,5 +1,7 @@
 #include "SqliteStatement.h"
 
+#include "Figures.h"
+
 #include <hostkernel/CellText.h>
 
 #include <sqlite3.h>
@@ -19,8 +21,10 @@ bool SqliteStatement::Next() {
     m_onRow = rc == SQLITE_ROW;
     if (!m_onRow) {
         m_finished = true;
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE) {
             m_error = m_database->ErrorText();
+            m_database->NoteFailure(sqlite3_sql(m_statement), m_error);
+        }
     }
     return m_onRow;
 }
@@ -29,30 +33,38 @@ bool SqliteStatement::HasCell(int column) const {
     return m_onRow && column >= 0 && column < sqlite3_column_count(m_statement);
 }
 
+bool SqliteStatement::ReadsAsNull(int column) {
+    if (m_declared.empty()) {
+        int count = sqlite3_column_count(m_statement);
+        m_declared.resize(static_cast<std::size_t>(count));
+        for (int c = 0; c < count; ++c)
+            m_declared[static_cast<std::size_t>(c)] = DeclaredKindOf(m_statement, c);
+    }
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL ||
+           IsBadFigure(m_statement, column, m_declared[static_cast<std::size_t>(column)]);
+}
+
 double SqliteStatement::GetDouble(int column) {
-    if (!HasCell(column))
+    if (!HasCell(column) || ReadsAsNull(column))
         return 0;
-    switch (sqlite3_column_type(m_statement, column)) {
-    case SQLITE_NULL:
-        return 0;
-    case SQLITE_TEXT: {
+    if (sqlite3_column_type(m_statement, column) == SQLITE_TEXT) {
         std::wstring text;
-        HostKernel::AppendUtf8(text, reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column)),
-                               static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
+        std::string buffer;
+        std::string_view utf8 = CellText(m_statement, column, buffer);
+        HostKernel::AppendUtf8(text, utf8.data(), utf8.size());
         return HostKernel::LeadingNumber(text);
     }
-    default:
-        return sqlite3_column_double(m_statement, column);
-    }
+    return sqlite3_column_double(m_statement, column);
 }
 
 void SqliteStatement::GetString(XStringW& text, int column) {
     text.clear();
-    if (!HasCell(column) || sqlite3_column_type(m_statement, column) == SQLITE_NULL)
+    if (!HasCell(column) || ReadsAsNull(column))
         return;
-    const char* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    std::string buffer;
+    std::string_view utf8 = CellText(m_statement, column, buffer);
     std::wstring wide;
-    HostKernel::AppendUtf8(wide, utf8, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
+    HostKernel::AppendUtf8(wide, utf8.data(), utf8.size());
     text = XStringW(std::move(wide));
 }
 

@@ -3,6 +3,8 @@
 
 #include <hostdb/SqliteDatabase.h>
 
+#include <vector>
+
 namespace HostDb {
 
 class SqliteStatement final : public HostKernel::RefCounted<Data::IStatement> {
@@ -19,12 +21,15 @@ public:
 private:
     ~SqliteStatement() override;
     bool HasCell(int column) const;
+    // True when the cell must read as null: a null, or a figure that is not a plain number.
+    bool ReadsAsNull(int column);
 
     XComPtr<SqliteDatabase> m_database; // the connection outlives its statements
     sqlite3_stmt* m_statement;
     bool m_onRow = false;
     bool m_finished = false;
     XStringW m_error;
+    std::vector<int> m_declared; // the declared kind of each column, read on the first row
 };
 
 } // namespace HostDb

@@ -7,14 +7,9 @@
 // Behaviour follows Win32's documentation and message order for every call declared here; the
 // differences that a caller can notice are listed next to the call. Wide (W) calls only.
 //
-// 32-bit window longs and window procedures: the module subclasses with
-// SetWindowLongW(GWL_WNDPROC), whose LONG cannot carry a 64-bit procedure pointer. Here
-// GetWindowLongW/SetWindowLongW(GWL_WNDPROC) return a 32-bit procedure token (a small value
-// with the high 16 bits set, sign-extended to 0xFFFFFFFFFFFFxxxx when cast to a pointer) that
-// stands for the full pointer; SetWindowLongW and CallWindowProcW accept such a token, and
-// SetWindowLongW also accepts a procedure pointer truncated to 32 bits, which it restores from
-// the procedures it has seen and, failing that, from the executable segments of the loaded
-// libraries. GetWindowLongPtrW(GWLP_WNDPROC) returns the full pointer.
+// Window longs follow 64-bit Windows: window procedures are read and replaced only through
+// GetWindowLongPtrW/SetWindowLongPtrW(GWLP_WNDPROC). GetWindowLongW and SetWindowLongW refuse
+// the procedure index (0, ERROR_INVALID_INDEX), since a LONG cannot carry a procedure address.
 #pragma once
 
 #include "winbase.h" // MAKEINTRESOURCEW, IS_INTRESOURCE
@@ -475,20 +470,16 @@ typedef NMHDR* LPNMHDR;
 #define GA_ROOT 2
 #define GA_ROOTOWNER 3
 
-// Window longs. The 32-bit names are defined too (Win64 headers leave them out) because the
-// module uses them; GWL_WNDPROC through the 32-bit calls uses procedure tokens (see the top).
+// Window longs. As in the 64-bit headers, the 32-bit names of pointer-sized values (GWL_WNDPROC,
+// GWL_HINSTANCE, GWL_HWNDPARENT, GWL_USERDATA) are left out: use the GWLP_ names.
 #define GWLP_WNDPROC (-4)
 #define GWLP_HINSTANCE (-6)
 #define GWLP_HWNDPARENT (-8)
 #define GWLP_ID (-12)
 #define GWLP_USERDATA (-21)
-#define GWL_WNDPROC (-4)
-#define GWL_HINSTANCE (-6)
-#define GWL_HWNDPARENT (-8)
 #define GWL_ID (-12)
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
-#define GWL_USERDATA (-21)
 
 // Class longs.
 #define GCLP_MENUNAME (-8)

@@ -87,8 +87,12 @@
 extern "C" {
 
 DWORD WINAPI GetSysColor(int index);
-// The brushes are shared and never freed; DeleteObject on them does nothing.
+// The brushes are shared and never freed; DeleteObject on them does nothing. They follow
+// SetSysColors.
 HBRUSH WINAPI GetSysColorBrush(int index);
+// Sets system colours for the whole process (there is no other program to share them with);
+// every top-level window gets WM_SYSCOLORCHANGE and is drawn again. Unknown indexes are skipped.
+BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values);
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int WINAPI FrameRect(HDC dc, const RECT* rect, HBRUSH brush);

@@ -108,4 +108,7 @@ bool SystemColorFromBrushValue(HBRUSH brush, COLORREF* color);
 // Makes a bitmap with zeroed pixels; null when the size is unreasonable or memory runs out.
 std::unique_ptr<Bitmap> MakeBitmap(int width, int height, int bitsPerPixel, bool bottomUp);
 
+// Back to the default system colours (a new headless screen).
+void ResetSystemColors();
+
 } // namespace platform::gdi

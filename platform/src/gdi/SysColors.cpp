@@ -1,16 +1,19 @@
 // System colours, their shared brushes, and the USER32 rectangle helpers.
 #include "GdiObjects.h"
 
+#include "platform/winuser.h"
 #include "platform/winuser_draw.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr int kColorCount = COLOR_MENUBAR + 1;
 
-// The light scheme of current Windows desktops, which the standard controls are drawn to match.
-const COLORREF kSystemColors[kColorCount] = {
+// The light scheme of current Windows desktops, which the standard controls are drawn to match
+// until the program sets its own (SetSysColors).
+const COLORREF kDefaultColors[kColorCount] = {
     RGB(200, 200, 200), // COLOR_SCROLLBAR
     RGB(0, 0, 0),       // COLOR_BACKGROUND
     RGB(153, 180, 209), // COLOR_ACTIVECAPTION
@@ -44,29 +47,82 @@ const COLORREF kSystemColors[kColorCount] = {
     RGB(240, 240, 240), // COLOR_MENUBAR
 };
 
+// The colours in effect and their shared brushes, which follow them.
+struct SystemColors {
+    COLORREF colors[kColorCount];
+    HBRUSH brushes[kColorCount];
+    platform::gdi::Brush* brushObjects[kColorCount];
+};
+
+SystemColors& systemColors() {
+    using namespace platform::gdi;
+    static SystemColors* instance = [] {
+        auto* made = new SystemColors;
+        for (int i = 0; i < kColorCount; ++i) {
+            made->colors[i] = kDefaultColors[i];
+            auto brush = std::make_unique<Brush>();
+            brush->color = kDefaultColors[i];
+            brush->stock = true;
+            made->brushObjects[i] = brush.get();
+            made->brushes[i] = static_cast<HBRUSH>(RegisterObject(std::move(brush)));
+        }
+        return made;
+    }();
+    return *instance;
+}
+
 } // namespace
+
+namespace platform::gdi {
+
+void ResetSystemColors() {
+    SystemColors& s = systemColors();
+    for (int i = 0; i < kColorCount; ++i) {
+        s.colors[i] = kDefaultColors[i];
+        s.brushObjects[i]->color = kDefaultColors[i];
+    }
+}
+
+} // namespace platform::gdi
 
 extern "C" {
 
 DWORD WINAPI GetSysColor(int index) {
-    return index >= 0 && index < kColorCount ? kSystemColors[index] : 0;
+    return index >= 0 && index < kColorCount ? systemColors().colors[index] : 0;
 }
 
 HBRUSH WINAPI GetSysColorBrush(int index) {
-    using namespace platform::gdi;
     if (index < 0 || index >= kColorCount)
         return nullptr;
-    static HBRUSH* brushes = [] {
-        auto* made = new HBRUSH[kColorCount];
-        for (int i = 0; i < kColorCount; ++i) {
-            auto brush = std::make_unique<Brush>();
-            brush->color = kSystemColors[i];
-            brush->stock = true;
-            made[i] = static_cast<HBRUSH>(RegisterObject(std::move(brush)));
-        }
-        return made;
-    }();
-    return brushes[index];
+    return systemColors().brushes[index];
+}
+
+BOOL WINAPI SetSysColors(int count, const INT* elements, const COLORREF* values) {
+    if (count < 0 || (count > 0 && (elements == nullptr || values == nullptr)))
+        return FALSE;
+    SystemColors& s = systemColors();
+    for (int i = 0; i < count; ++i) {
+        if (elements[i] < 0 || elements[i] >= kColorCount)
+            continue;
+        s.colors[elements[i]] = values[i] & 0x00FFFFFF;
+        s.brushObjects[elements[i]]->color = values[i] & 0x00FFFFFF;
+    }
+    // Every top-level window hears of it and is drawn again, with its children, as in Win32.
+    std::vector<HWND> tops;
+    EnumWindows(
+        [](HWND w, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tops));
+    for (HWND w : tops) {
+        if (!IsWindow(w))
+            continue;
+        SendMessageW(w, WM_SYSCOLORCHANGE, 0, 0);
+        if (IsWindow(w))
+            RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    return TRUE;
 }
 
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {

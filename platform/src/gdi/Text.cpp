@@ -35,6 +35,21 @@ void showLine(cairo_t* cr, const TextLayout* layout, int line, double x, double 
     pango_cairo_show_layout_line(cr, layout->Line(line));
 }
 
+// No call lays out more than this many characters. Shaping costs time in proportion to the text,
+// and a text this long cannot be read on one screen line anyway; what lies beyond is cut before it
+// reaches pango, so that a pathological value (a name of tens of thousands of characters in the
+// database) costs no more than a long line.
+constexpr size_t kMaxLaidOutChars = 2048;
+
+// The characters a clipped line `width` pixels wide could ever show: a character that takes room
+// takes at least a pixel, and the margin keeps combining marks and other zero-width characters of
+// the visible part.
+size_t visibleCharCap(long long width) {
+    constexpr size_t kZeroWidthMargin = 64;
+    return static_cast<size_t>(std::clamp<long long>(width, 0, static_cast<long long>(kMaxLaidOutChars))) +
+           kZeroWidthMargin;
+}
+
 bool lengthOf(LPCWSTR text, int length, size_t* out) {
     if (length < 0) {
         if (text == nullptr)
@@ -99,6 +114,7 @@ BOOL WINAPI GetTextExtentPoint32W(HDC handle, LPCWSTR text, int length, LPSIZE s
     if (dc == nullptr || size == nullptr || !lengthOf(text, length, &count))
         return FALSE;
     FontInstance* font = currentFont(dc);
+    count = std::min(count, kMaxLaidOutChars);
     size->cx = count == 0 ? 0 : font->Layout(text, count, -1, true)->width;
     size->cy = font->Height();
     return TRUE;
@@ -154,6 +170,7 @@ BOOL WINAPI ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect
     DeviceContext* dc = LookupDC(handle);
     if (dc == nullptr || (text == nullptr && length > 0))
         return FALSE;
+    length = std::min<UINT>(length, static_cast<UINT>(kMaxLaidOutChars));
     FontInstance* font = currentFont(dc);
     cairo_t* cr = dc->Prepare();
     cairo_save(cr);
@@ -235,6 +252,37 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
         return 0;
     FontInstance* font = currentFont(dc);
     const bool singleLine = (format & DT_SINGLELINE) != 0;
+    const bool ellipsis = (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) != 0;
+    const bool wrap = (format & DT_WORDBREAK) && !singleLine;
+    const long long rectWidth = static_cast<long long>(rect->right) - rect->left;
+    const int lineHeight = font->Height();
+
+    // Only what the rectangle can show is laid out: a clipped or ellipsised single line shows at
+    // most a rectangle's width of characters, a wrapped text that many per visible line.
+    size_t cap = kMaxLaidOutChars;
+    const bool bounded = !(format & DT_CALCRECT) && (!(format & DT_NOCLIP) || ellipsis);
+    if (bounded && singleLine) {
+        cap = std::min(cap, visibleCharCap(rectWidth));
+    } else if (bounded && wrap) {
+        long long lines = (static_cast<long long>(rect->bottom) - rect->top) / std::max(lineHeight, 1) + 1;
+        cap = std::min<long long>(cap, static_cast<long long>(visibleCharCap(rectWidth)) *
+                                           std::clamp<long long>(lines, 1, kMaxLaidOutChars));
+    }
+    // A single line laid out plainly needs only a prefix that already overflows the rectangle:
+    // starting from twice what average characters would fill, the prefix doubles until it does.
+    // The probe's layout is the one drawn below (it comes from the layout cache), so an
+    // ordinary text is shaped once and a pathological one costs a few short shapings.
+    if (bounded && singleLine && (format & DT_NOPREFIX) && count > cap / 4) {
+        const size_t limit = std::min(count, cap);
+        const long long average = std::max(font->AveCharWidth(), 1);
+        size_t probe = static_cast<size_t>(
+            std::clamp<long long>(rectWidth / average + 8, 16, static_cast<long long>(limit)));
+        while (probe < limit && font->Layout(text, probe, -1, true)->width <= rectWidth)
+            probe = std::min(limit, probe * 2);
+        cap = probe;
+    }
+    const bool cutShort = count > cap;
+    count = std::min(count, cap);
 
     // Prefix processing: "&x" underlines x, "&&" is a literal "&". Single-line text shows no
     // line breaks at all.
@@ -258,9 +306,6 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
         shown.push_back(c);
     }
 
-    const long long rectWidth = static_cast<long long>(rect->right) - rect->left;
-    const int lineHeight = font->Height();
-    const bool wrap = (format & DT_WORDBREAK) && !singleLine;
     const TextLayout* layout =
         font->Layout(shown.data(), shown.size(),
                      wrap ? static_cast<int>(std::clamp<long long>(rectWidth, 1, 1 << 20)) : -1, singleLine);
@@ -275,7 +320,6 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
     };
     std::vector<Row> rows;
     rows.reserve(static_cast<size_t>(layout->lineCount));
-    const bool ellipsis = (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) != 0;
     std::wstring cut;
     for (int i = 0; i < layout->lineCount; ++i) {
         PangoLayoutLine* line = layout->Line(i);
@@ -286,8 +330,11 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
             std::lower_bound(offsets.begin(), offsets.end(), line->start_index + line->length) -
             offsets.begin());
         int width = layout->LineWidth(i);
-        if (ellipsis && width > rectWidth) {
+        // The last line of a text cut short goes on beyond what was laid out.
+        const bool continues = cutShort && i + 1 == layout->lineCount;
+        if (ellipsis && (width > rectWidth || continues)) {
             // Keep as many characters as fit together with "...", measured on the shaped line.
+            // Prefix widths grow with the prefix, so the longest that fits is found by halving.
             const TextLayout* dots = font->Layout(L"...", 3, -1, true);
             long long room = rectWidth - dots->width;
             auto prefixWidth = [&](size_t end) {
@@ -295,9 +342,15 @@ int WINAPI DrawTextW(HDC handle, LPCWSTR text, int length, LPRECT rect, UINT for
                 int x = layout->CharX(end, &lineOfChar);
                 return lineOfChar == i ? x : width;
             };
-            size_t keep = last > first ? last - 1 : first;
-            while (keep > first && prefixWidth(keep) > room)
-                --keep;
+            size_t keep = first;
+            size_t high = last;
+            while (keep < high) {
+                size_t middle = keep + (high - keep + 1) / 2;
+                if (prefixWidth(middle) <= room)
+                    keep = middle;
+                else
+                    high = middle - 1;
+            }
             cut.assign(shown, first, keep - first);
             cut += L"...";
             const TextLayout* truncated = font->Layout(cut.data(), cut.size(), -1, true);

@@ -9,10 +9,6 @@ namespace platform {
 
 // Calls the window's current procedure; 0 for a dead window.
 LRESULT SendTo(Window* window, UINT message, WPARAM wParam, LPARAM lParam);
-// The full procedure behind a procedure token of the 32-bit window-long calls, or the pointer.
-WNDPROC ResolveProcedure(WNDPROC procedure);
-// Notes a full procedure pointer, so that SetWindowLongW can restore it from its low 32 bits.
-void RememberProcedure(WNDPROC procedure);
 
 // ---- Classes (WindowClassTable.cpp) -----------------------------------------------------------
 

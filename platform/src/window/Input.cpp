@@ -9,7 +9,9 @@
 //   distance, on the same window, is WM_xBUTTONDBLCLK when the class has CS_DBLCLKS. A press on
 //   a window of an inactive top-level sends WM_MOUSEACTIVATE first and activates as answered;
 //   children tell their parents with WM_PARENTNOTIFY.
-// - wheel: the focus window, else the active window (WM_MOUSEWHEEL, screen coordinates).
+// - wheel: the capture window, else the window under the cursor, as current Windows delivers it
+//   by default (a disabled window passes it to its nearest enabled ancestor); DefWindowProc then
+//   hands it up the parents until one uses it. WM_MOUSEWHEEL carries screen coordinates.
 // - keys and characters: the focus window, else the active window; keys with Alt held (and
 //   F10) are WM_SYSKEYDOWN/WM_SYSKEYUP.
 #include "internal/Window.h"
@@ -137,6 +139,20 @@ Window* keyboardTarget() {
     return ActiveWindow();
 }
 
+// The wheel turns what lies under the cursor, not what has the keyboard, so that a list scrolls
+// without being clicked first.
+Window* wheelTarget(POINT screenPoint) {
+    if (Window* capture = CaptureWindow())
+        return capture;
+    int hitTest = HTNOWHERE;
+    Window* target = WindowForInput(screenPoint, &hitTest);
+    while (target != nullptr && (target->style & WS_DISABLED) && target->IsChildStyle())
+        target = target->parent;
+    if (target == nullptr || (target->style & WS_DISABLED))
+        return nullptr;
+    return target;
+}
+
 // Leave tracking: the tracked window hears WM_MOUSELEAVE once the mouse is elsewhere.
 void updateLeaveTracking(Window* target, int hitTest) {
     TrackingState& t = input().tracking;
@@ -233,7 +249,7 @@ bool convert(const InputEvent& event, MSG* msg, bool remove, bool* made) {
     }
 
     if (event.kind == InputEvent::Wheel) {
-        Window* target = keyboardTarget();
+        Window* target = wheelTarget(event.point);
         if (target == nullptr)
             return false;
         msg->hwnd = target->handle;

@@ -73,7 +73,6 @@ std::shared_ptr<WindowClass> makeClass(const WNDCLASSEXW& wc, HINSTANCE instance
     c->info.lpszClassName = c->name.c_str();
     c->system = system;
     c->extra.assign(static_cast<size_t>(wc.cbClsExtra > 0 ? wc.cbClsExtra : 0), 0);
-    RememberProcedure(wc.lpfnWndProc);
     return c;
 }
 

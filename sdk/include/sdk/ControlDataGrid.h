@@ -109,6 +109,8 @@ public:
     void SetGridColor(COLORREF colour);
     void SetHeaderBkColor(COLORREF colour);
     void SetHeaderColor(COLORREF colour);
+    // The colour of cell text. Until it is set, cells are written in a dark or a light ink,
+    // whichever reads on the row's own background.
     void SetTextColor(COLORREF colour);
     void SetSelColor(COLORREF colour);
     void SetScrollArrowColor(COLORREF colour);
@@ -217,6 +219,7 @@ protected:
     COLORREF m_headerBkColor = RGB(0, 0, 0);
     COLORREF m_headerColor = RGB(255, 255, 255);
     COLORREF m_textColor = RGB(220, 220, 220);
+    bool m_textColorSet = false; // SetTextColor was called
     COLORREF m_selColor = RGB(43, 52, 71);
     COLORREF m_scrollArrowColor = RGB(0, 0, 0);
     COLORREF m_scrollButtonColor = RGB(0, 0, 0);

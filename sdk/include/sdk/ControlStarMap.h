@@ -70,6 +70,16 @@ public:
 
 // ---- The map window ----------------------------------------------------------------------------
 
+// A label as the map last drew it: the star's reading index, the text box in client coordinates
+// and, for a label moved away from its star, the leader line joining them.
+struct StarLabel {
+    int star = -1;
+    RECT box{0, 0, 0, 0};
+    bool leader = false;
+    POINT leaderFrom{0, 0};
+    POINT leaderTo{0, 0};
+};
+
 class FundStarMap : public XWin {
 public:
     FundStarMap();
@@ -104,6 +114,11 @@ public:
 
     // What the map read at the last SetDelegate, in reading order (for the host and for tests).
     const std::vector<StarInfo>& GetStars() const { return m_stars; }
+    // The labels of the last painting. Each stays beside its own star, or is joined to it by a
+    // leader line when it had to move away; the averages and the index (stars without a label of
+    // their own, or read through GetAverageStar) are placed before the funds, so a crowd of funds
+    // cannot take their room. A star without a label here had no room for one.
+    const std::vector<StarLabel>& GetLabels() const { return m_labels; }
     // The reading index of the star under the hover tip, -1 when no tip is shown.
     int GetHotStar() const { return m_hot; }
     // The reading index of the selected star, -1 when none is.
@@ -130,6 +145,7 @@ private:
 
     FundStarMapDelegate* m_delegate = nullptr;
     std::vector<StarInfo> m_stars;
+    std::vector<StarLabel> m_labels;
     Common::XStringW m_returnCaption;
     Common::XStringW m_stdDevCaption;
     Common::XStringW m_parentName;

@@ -5,7 +5,13 @@
 // A missing file is a first run: the settings start empty and Save creates the file. A malformed
 // file is reported, the settings start empty, and the first Save moves the user's file aside
 // (to "<file>.bad") instead of overwriting it. Saving writes a temporary file and renames it over
-// the old one, so that a crash never leaves half a file.
+// the old one, so that a crash or a full disk never leaves half a file: a save that fails leaves
+// the old file as it was.
+//
+// Only a regular file, or a path where nothing is yet, is ever read, moved aside or replaced. A
+// path naming a directory, a device, a pipe or a socket is refused: the settings start empty and
+// every save fails, so that nothing at that path is changed. A configuration reached through a
+// symbolic link is read and written at the link's target; the link stays.
 #pragma once
 
 #include <hostkernel/RefCounted.h>
@@ -23,8 +29,12 @@ public:
 
     ConfManager();
 
-    // False with the reason for a malformed or unreadable file; the settings are then empty.
+    // False with the reason for a malformed or unreadable file, or a path that is not a file; the
+    // settings are then empty.
     bool Load(const std::string& path, XStringW& error);
+    // False when the path given to Load names something other than a file, which saving must
+    // never replace.
+    bool Usable() const { return !m_refused; }
     // Parses a document held in memory; false with the reason when it is malformed.
     bool Parse(const char* data, std::size_t size, XStringW& error);
 
@@ -45,6 +55,7 @@ private:
     std::unique_ptr<Document> m_document;
     std::string m_path;
     bool m_userFileMalformed = false;
+    bool m_refused = false;
 };
 
 } // namespace HostConf

@@ -1,7 +1,7 @@
 // ThemeManager: Conf::IThemeMgr over a folder of theme files ("<name>.xml"). Selecting a theme
 // reads its file again, so an edited theme shows on the next switch; a malformed file is
-// reported and the current theme stays. Each switch fires "event_theme_changed" with the new
-// Conf::ITheme as the argument.
+// reported and the current theme stays. Each switch sets the system colours from the theme
+// (SystemColours.h) and fires "event_theme_changed" with the new Conf::ITheme as the argument.
 #pragma once
 
 #include <hostconf/Theme.h>
@@ -22,6 +22,11 @@ public:
     std::vector<std::string> ThemeNames() const;
     bool SelectTheme(const std::string& name, XStringW& error);
     bool SelectThemeFile(const std::string& path, XStringW& error);
+    // Selects the first theme that loads: the wanted one, then the default, then every other
+    // theme of the folder in name order. Returns the name selected (empty when none loads) and,
+    // in `failures`, the reason of every theme tried before it.
+    std::string SelectFirstLoadable(const std::string& wanted, const std::string& fallback,
+                                    std::vector<XStringW>& failures);
 
     bool GetCurrentTheme(Conf::ITheme** theme) override;
 

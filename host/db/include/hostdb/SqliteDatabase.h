@@ -3,13 +3,21 @@
 // The file is opened without the right to create or change it, with writes refused by SQLite's
 // query_only setting as well, so that nothing the program does can alter the user's data. Every
 // statement must read only; SQL text crosses as UTF-8.
+//
+// Figures: a cell that stands where a number belongs but is not a plain finite number (text or a
+// blob in a column declared REAL or INTEGER, an infinite real) reads as null, and the aggregates
+// avg and sum pass over such values as they pass over nulls (see Figures.h). Text reads up to the
+// end of the cell; a NUL inside it is dropped, since wide text crosses every interface as a
+// NUL-terminated string and would otherwise be cut there.
 #pragma once
 
 #include <hostkernel/RefCounted.h>
 #include <sdk/Data.h>
 #include <sdk/XComPtr.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -32,17 +40,35 @@ public:
 
     const std::string& Path() const { return m_path; }
 
+    // Which of the named tables (or views) the database lacks, in the order given. False with the
+    // reason when the schema cannot be read.
+    bool MissingTables(const std::vector<std::string>& names, std::vector<std::string>& missing,
+                       XStringW& error);
+
+    // How many statements have failed since the database was opened (a failed preparation, a
+    // step that ended in an error, a failed Execute): a measure of a session's trouble that does
+    // not depend on who reported what.
+    int FailureCount() const { return m_failures; }
+    // Told the SQL text and the reason of every statement that fails, as it is counted; for a
+    // host that keeps a log, and for tests that hold each failure against what the user was told.
+    using FailureObserver = std::function<void(const std::string& sql, const std::string& reason)>;
+    void SetFailureObserver(FailureObserver observer) { m_observer = std::move(observer); }
+    void NoteFailure(const std::string& sql, const XStringW& reason);
+
     // Prepares exactly one read-only statement; null with the reason otherwise.
     sqlite3_stmt* Prepare(const wchar_t* sql, XStringW& error);
     XStringW ErrorText() const;
 
 private:
     SqliteDatabase(sqlite3* db, std::string path) : m_db(db), m_path(std::move(path)) {}
+    bool Fill(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved);
     ~SqliteDatabase() override;
 
     sqlite3* m_db;
     std::string m_path;
     XStringW m_lastError;
+    int m_failures = 0;
+    FailureObserver m_observer;
 };
 
 } // namespace HostDb

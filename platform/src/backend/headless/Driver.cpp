@@ -1,5 +1,6 @@
 // The driver API (platform/driver.h) over the headless screen.
 #include "backend/headless/HeadlessBackend.h"
+#include "gdi/GdiObjects.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
 #include "internal/WindowDriverHooks.h"
@@ -101,6 +102,7 @@ void PlatformStartHeadless(int width, int height) {
     ResetQueue();
     ResetInput();
     ResetFocus();
+    gdi::ResetSystemColors();
     SetBackend(CreateHeadlessBackend());
     SetScreenSize(width, height);
 }

@@ -297,6 +297,13 @@ private:
             InputEvent event;
             event.kind = InputEvent::Wheel;
             event.point = CursorPosition();
+#if SDL_VERSION_ATLEAST(2, 26, 0)
+            // The wheel turns what is under the mouse, so the point is the event's own rather
+            // than the last motion the queue has handed out.
+            if (Window* window = windowOf(e.wheel.windowID))
+                event.point =
+                    POINT{window->windowRect.left + e.wheel.mouseX, window->windowRect.top + e.wheel.mouseY};
+#endif
             int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
             event.wheelDelta = notches * WHEEL_DELTA;
             if (notches != 0)
