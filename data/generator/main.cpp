@@ -81,8 +81,11 @@ int main(int argc, char** argv) {
     if (out.empty())
         return Usage();
 
+    // A signal that the program was started with ignored (Ctrl+C for a background job) stays
+    // ignored.
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signal, OnStopSignal);
+        if (std::signal(signal, OnStopSignal) == SIG_IGN)
+            std::signal(signal, SIG_IGN);
     const auto start = std::chrono::steady_clock::now();
     SampleDb::Summary summary;
     const std::string error = SampleDb::Generate(out, options, &summary);
