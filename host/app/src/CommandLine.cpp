@@ -48,7 +48,7 @@ bool parseZoom(const std::string& text, double& zoom) {
 
 const char* CommandLineUsage() {
     return "usage: fundhost [--db FILE] [--theme dark|light] [--zoom X] [--size WxH] [--module FILE]\n"
-           "                [--headless] [--script FILE] [--config FILE]\n"
+           "                [--headless] [--script FILE] [--config FILE] [--timings FILE]\n"
            "  --db FILE       the fund database (default: the sample database, made on first use)\n"
            "  --theme NAME    the colour theme (default: the configured one, else dark)\n"
            "  --zoom X        the grid zoom, 0.5 to 4 (saved as the user's font size)\n"
@@ -56,7 +56,9 @@ const char* CommandLineUsage() {
            "  --module FILE   the fund-comparison module (default: next to the program)\n"
            "  --headless      no display: run off-screen (with --script to do something)\n"
            "  --script FILE   run the actions of a script, one per line, then exit\n"
-           "  --config FILE   the configuration file (default: ~/.config/fundcompare/config.xml)\n";
+           "  --config FILE   the configuration file (default: ~/.config/fundcompare/config.xml)\n"
+           "  --timings FILE  write when the first frame was shown and, for a script, how long each\n"
+           "                  line kept the program busy (for the benchmarks)\n";
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
@@ -101,6 +103,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                 return std::nullopt;
         } else if (arg == "--config") {
             if (!file(line.config))
+                return std::nullopt;
+        } else if (arg == "--timings") {
+            if (!file(line.timings))
                 return std::nullopt;
         } else if (arg == "--zoom") {
             double zoom = 1.0;

@@ -3,8 +3,8 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
-#include <platform/display.h>
 #include <hostconf/RegularFile.h>
+#include <platform/display.h>
 #include <platform/winnls.h>
 
 #include <algorithm>
@@ -188,6 +188,10 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
         return false;
     }
+    // The comparison module reads the universes ahead on a worker thread with a connection of its
+    // own, so that no page waits for them on the user-interface thread.
+    if (sqlite != nullptr)
+        sqlite->OfferConnections(true);
     if (!missing.empty()) {
         std::string names;
         for (const std::string& name : missing)

@@ -118,9 +118,29 @@ std::wstring decodeUtf8(const char* text) {
     return out;
 }
 
+// A message posted from another thread wakes SDL_WaitEvent with an event of this type; the loop
+// then finds the message in the queue. SDL_PushEvent may be called from any thread.
+Uint32& wakeEventType() {
+    static Uint32 type = static_cast<Uint32>(-1);
+    return type;
+}
+
+void wakeDisplayLoop() {
+    if (wakeEventType() == static_cast<Uint32>(-1))
+        return;
+    SDL_Event event{};
+    event.type = wakeEventType();
+    SDL_PushEvent(&event);
+}
+
 class SdlBackend : public WindowBackend {
 public:
+    SdlBackend() {
+        wakeEventType() = SDL_RegisterEvents(1);
+        SetCrossThreadWake(&wakeDisplayLoop);
+    }
     ~SdlBackend() override {
+        SetCrossThreadWake(nullptr);
         for (auto& [handle, window] : m_windows)
             SDL_DestroyWindow(window);
     }
