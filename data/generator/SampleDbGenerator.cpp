@@ -61,7 +61,7 @@ std::string FormatDate(int days) {
     const int d = doy - (153 * mp + 2) / 5 + 1;
     const int m = mp + (mp < 10 ? 3 : -9);
     const int y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char text[16];
+    char text[40]; // room for any int, so that no compiler sees a truncation
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
     return text;
 }
@@ -1028,7 +1028,9 @@ void Populate(sqlite3* db, const Options& options, Summary* summary) {
         out.advisor.Row(context.fundCompanyGuids.back(), company.fullName, company.shortName, 0);
     }
     // The first company's former name, withdrawn when it was renamed.
-    out.advisor.Row(context.fundCompanyGuids.front(), "华夏基金管理公司", kFundCompanies[0].shortName, 1);
+    out.advisor.Row(context.fundCompanyGuids.front(),
+                    std::string(kFundCompanies[0].shortName) + "基金管理公司", kFundCompanies[0].shortName,
+                    1);
     for (const Company& company : kBrokers) {
         context.brokerGuids.push_back(MakeGuid(rng));
         out.advisor.Row(context.brokerGuids.back(), company.fullName, company.shortName, 0);
@@ -1113,6 +1115,7 @@ std::string Generate(const std::string& path, const Options& options, Summary* s
             // it is synced once, whole, below.
             Exec(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; "
                            "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;");
+            Exec(db.get(), "PRAGMA application_id=" + std::to_string(kApplicationId));
             std::string indexes;
             CreateSchema(db.get(), &indexes);
             Exec(db.get(), "BEGIN");

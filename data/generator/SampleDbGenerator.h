@@ -21,6 +21,11 @@ struct Options {
 inline constexpr int kMaxFunds = 200000;
 inline constexpr int kMaxYears = 30;
 
+// Every database the generator writes carries this SQLite application id (a field of the file
+// header, read with "PRAGMA application_id"), so that a program can tell the sample's invented
+// funds from a user's own data without a table of its own.
+inline constexpr std::int32_t kApplicationId = 0x46435344; // "FCSD"
+
 // Every report in the sample ends on this year's last quarter.
 inline constexpr int kLastYear = 2010;
 

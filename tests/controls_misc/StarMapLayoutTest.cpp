@@ -131,12 +131,14 @@ TEST(StarMapLabels, PlacedLabelsNeverOverlapEachOtherOrOtherStarsAndStayInside) 
         EXPECT_GE(boxes[i]->box.top, bounds.top);
         EXPECT_LE(boxes[i]->box.bottom, bounds.bottom);
         for (std::size_t j = 0; j < boxes.size(); ++j) {
-            if (j != i && boxes[j])
+            if (j != i && boxes[j]) {
                 EXPECT_FALSE(Overlap(boxes[i]->box, boxes[j]->box)) << i << " and " << j;
+            }
             const POINT c = requests[j].anchor;
-            if (j != i)
+            if (j != i) {
                 EXPECT_FALSE(Overlap(boxes[i]->box, {c.x - 4, c.y - 4, c.x + 5, c.y + 5}))
                     << i << " over star " << j;
+            }
         }
     }
     // Crowded, but most stars still get their label.

@@ -60,7 +60,7 @@ std::string DateOf(int year, int dayOfYear) {
         day -= length;
         ++month;
     }
-    char text[16];
+    char text[40]; // room for any int, so that no compiler sees a truncation
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month + 1, day + 1);
     return text;
 }
@@ -74,9 +74,10 @@ TEST_F(History, PeriodAndYearlyYieldsComeOutOfTheDailyValues) {
         if (row[1].IsNull() || m_days.count(code) == 0)
             continue;
         EXPECT_NEAR(Growth(code, "2009-12-31", "2010-12-31") - 1.0, row[1].real, 2e-6) << code;
-        if (!row[2].IsNull())
+        if (!row[2].IsNull()) {
             EXPECT_NEAR(std::pow(Growth(code, "2007-12-31", "2010-12-31"), 1.0 / 3) - 1.0, row[2].real, 2e-6)
                 << code;
+        }
         ++checked;
     }
     EXPECT_GT(checked, 80);

@@ -66,12 +66,15 @@ TEST(GeneratedDatabase, EveryStatementRunsAndFindsData) {
         ASSERT_NO_THROW(rows = Query(db.get(), statement.sql));
         ASSERT_FALSE(rows.rows.empty());
         EXPECT_FALSE(rows.rows[0][0].IsNull());
-        if (statement.name == "kIndexWeeksQuery")
+        if (statement.name == "kIndexWeeksQuery") {
             EXPECT_GE(rows.rows.size(), 260u);
-        if (statement.name == "kIndustryNamesQuery")
+        }
+        if (statement.name == "kIndustryNamesQuery") {
             EXPECT_EQ(rows.rows.size(), 22u);
-        if (statement.name == "kLatestYearQuery")
+        }
+        if (statement.name == "kLatestYearQuery") {
             EXPECT_EQ(rows.rows[0][0].text, "2010");
+        }
     }
 }
 

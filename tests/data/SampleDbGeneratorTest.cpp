@@ -2,6 +2,7 @@
 // invariants the module's pages rely on, and a failed run never leaves a broken file behind.
 #include "ModuleStatements.h"
 
+#include "NameParts.h"
 #include "SampleDbGenerator.h"
 #include "support/FixtureDb.h"
 #include "support/SqlRows.h"
@@ -214,6 +215,91 @@ TEST_F(GeneratedData, RatingsManagersAndStatesArePlausible) {
     EXPECT_GE(Run("select count(*) from tb_manager where terminatetime is not null").rows[0][0].real, 1.0);
     EXPECT_EQ(Run("select count(*) from tb_buyredeemstate where buystate not in (0, 1, 2)").rows[0][0].real,
               0.0);
+}
+
+// Invented names ---------------------------------------------------------------------------------
+
+// Names of real fund companies, securities firms, first-generation closed-end funds and well-known
+// fund managers. The sample's figures are made up, so none of these may appear next to them.
+const char* const kRealCompanies[] = {
+    "华夏",     "嘉实",     "易方达",   "南方",       "博时",         "广发",           "大成",
+    "富国",     "华安",     "鹏华",     "银华",       "融通",         "长盛",           "国泰",
+    "招商",     "景顺长城", "工银瑞信", "交银施罗德", "上投摩根",     "摩根",           "汇添富",
+    "兴业全球", "兴全",     "兴证全球", "光大保德信", "诺安",         "长城",           "华宝",
+    "国投瑞银", "海富通",   "中银",     "建信",       "申万菱信",     "申万巴黎",       "信达澳银",
+    "信澳",     "东方",     "天弘",     "宝盈",       "万家",         "泰达宏利",       "宏利",
+    "农银汇理", "民生加银", "中海",     "银河",       "长信",         "金鹰",           "国联安",
+    "华富",     "东吴",     "新华",     "中邮",       "浦银安盛",     "汇丰晋信",       "诺德",
+    "华泰柏瑞", "益民",     "泰信",     "天治",       "国海富兰克林", "摩根士丹利华鑫", "中欧",
+    "兴业",     "前海开源", "永赢",     "平安",       "华商",         "红土创新",       "安信",
+    "圆信永丰", "鑫元",     "财通",     "方正富邦",   "德邦",         "英大",           "华润元大",
+    "中加",     "西部利得", "九泰",     "中融",       "国金",         "浙商",           "北信瑞丰",
+    "东海",     "江信",     "泓德",     "金信",       "新沃",         "国寿安保",       "上银",
+    "创金合信", "太平",     "长安",     "华宸未来",   "中信保诚",     "信诚",           "嘉合",
+    "富荣",     "恒生前海", "格林",     "博道",       "明亚",         "先锋",           "惠升",
+    "中航",     "凯石",     "百嘉",     "人保",       "鹏扬",         "国融",           "华融",
+    "中金",     "湘财",     "朱雀",     "达诚",       "睿远",         "蜂巢",           "汇泉",
+    "同泰",     "淳厚",     "东兴",     "南华",       "中庚",         "弘毅远方",       "尚正",
+    "博远",     "兴银",     "前海联合", "汇安",       "华泰保兴",     "泰康",           "中科沃土",
+    "金元顺安", "易米",     "贝莱德",   "富达",       "路博迈",       "施罗德",         "联博",
+    "瑞银",     "中信",     "国泰君安", "光大",       "华泰",         "海通",           "申银万国",
+    "申万宏源", "国信",     "长江",     "方正",       "国元",         "西南",           "华西",
+    "中泰",     "东北",     "天风",     "太平洋",     "国海",         "华林",           "红塔",
+    "南京",     "华鑫",     "中原",     "东莞",       "首创",         "华创",           "信达",
+    "民生",     "第一创业", "万联",     "开源",       "国盛",         "中山",           "财达",
+    "国联",     "渤海",     "山西",     "中信建投"};
+const char* const kRealClosedEnd[] = {
+    "开元", "泰和", "安信", "汉盛", "裕阳", "普惠", "同益", "景宏", "裕隆", "金泰", "兴华", "安顺",
+    "汉兴", "普丰", "同盛", "景福", "科瑞", "金鑫", "兴和", "久嘉", "通乾", "裕元", "鸿阳", "丰和",
+    "银丰", "科汇", "久富", "融鑫", "景业", "汉鼎", "天元", "金盛", "兴安", "汉博", "安久", "天华",
+    "同智", "景阳", "普润", "裕泽", "兴科", "金元", "鸿飞", "融华", "景博", "安瑞", "同德", "丰华"};
+const char* const kRealManagers[] = {
+    "张坤",   "葛兰",   "萧楠",   "刘彦春", "朱少醒", "谢治宇", "傅鹏博", "董承非", "周蔚文", "刘格菘",
+    "蔡嵩松", "冯明远", "赵诣",   "邱杰",   "袁芳",   "丘栋荣", "曹名长", "王亚伟", "胡昕炜", "焦巍",
+    "王宗合", "陈皓",   "李晓星", "周应波", "杨锐文", "归凯",   "杨金金", "韩创",   "崔宸龙", "何帅",
+    "刘畅畅", "张宇帆", "林英睿", "杨东",   "邬传雁", "陈光明", "王崇",   "曲扬",   "劳杰男", "朱璘",
+    "余广",   "孙伟",   "姜诚",   "金梓才", "谭丽",   "郑澄然", "鄢耀",   "朱红裕", "徐彦",   "侯昊",
+    "李少君", "王培",   "李巍",   "乔迁",   "梁浩",   "杨宇"};
+
+bool StartsWithRealCompany(const std::string& name) {
+    for (const char* company : kRealCompanies)
+        if (name.rfind(company, 0) == 0)
+            return true;
+    return false;
+}
+
+TEST(SampleNames, NoRealCompanyFundOrManagerNameIsUsed) {
+    // Every piece a name is made from, whatever the seed picks.
+    for (const auto& company : SampleDb::kFundCompanies)
+        EXPECT_FALSE(StartsWithRealCompany(company.shortName)) << company.shortName;
+    for (const auto& broker : SampleDb::kBrokers)
+        EXPECT_FALSE(StartsWithRealCompany(broker.shortName)) << broker.shortName;
+    for (const auto& part : SampleDb::kClosedEndNames)
+        for (const char* real : kRealClosedEnd)
+            EXPECT_NE(std::string(part.text), real);
+    std::set<std::string> managers;
+    for (const char* surname : SampleDb::kSurnames)
+        for (const char* given : SampleDb::kGivenNames)
+            managers.insert(std::string(surname) + given);
+    for (const char* real : kRealManagers)
+        EXPECT_EQ(managers.count(real), 0u) << real;
+}
+
+TEST_F(GeneratedData, NamesInTheDatabaseAreInventedAndTheFileSaysItIsASample) {
+    // Also the names that the generator writes other than from the lists (a former company name).
+    for (const auto& row : Run("select name, shortname from tb_investadvisor").rows) {
+        EXPECT_FALSE(StartsWithRealCompany(row[0].text)) << row[0].text;
+        EXPECT_FALSE(StartsWithRealCompany(row[1].text)) << row[1].text;
+    }
+    for (const auto& row : Run("select name from tb_fund").rows) {
+        EXPECT_FALSE(StartsWithRealCompany(row[0].text)) << row[0].text;
+        for (const char* real : kRealClosedEnd)
+            EXPECT_NE(row[0].text, std::string("基金") + real);
+    }
+    for (const auto& row : Run("select distinct name from tb_manager").rows)
+        for (const char* real : kRealManagers)
+            EXPECT_NE(row[0].text, real);
+    EXPECT_EQ(Run("PRAGMA application_id").rows[0][0].real, SampleDb::kApplicationId);
 }
 
 // Failures ---------------------------------------------------------------------------------------

@@ -247,6 +247,65 @@ TEST_F(FundHostRun, AMissingOrForeignDatabaseStopsWithExitCodeTwo) {
     EXPECT_NE(run.output.find("--zoom"), std::string::npos);
 }
 
+// The number of funds the general page shows: its columns after the row titles.
+int generalFunds(const std::string& tsv) {
+    std::ifstream in(tsv);
+    std::string titles;
+    if (!std::getline(in, titles))
+        return -1;
+    return static_cast<int>(std::count(titles.begin(), titles.end(), '\t'));
+}
+
+TEST_F(FundHostRun, TheFirstStartOnTheSampleComparesThreeFundsOnce) {
+    TestSupport::GeneratedDb sample(SampleDb::Options{300, 6, 3});
+    const std::string tsv = (folder / "general.tsv").string();
+    const std::string sampleRun =
+        "--headless --db " + sample.Path() + " --config " + (folder / "config.xml").string() + " --script ";
+    HostRun run = runHost(sampleRun + writeScript(folder, "tab 综合对比\ndump " + tsv + "\nclear\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(generalFunds(tsv), 3);
+    // The configuration now exists: the next start is no first start, and the comparison the user
+    // left empty stays empty.
+    ASSERT_TRUE(std::filesystem::exists(folder / "config.xml"));
+    run = runHost(sampleRun + writeScript(folder, "tab 综合对比\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(generalFunds(tsv), 0);
+
+    // A first start on the user's own data adds nothing to the comparison.
+    std::filesystem::remove(folder / "config.xml");
+    run = runHost(common() + " --script " + writeScript(folder, "tab 综合对比\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(generalFunds(tsv), 0);
+}
+
+TEST_F(FundHostRun, VersionAndTheConfiguredDatabase) {
+    HostRun run = runHost("--version");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.output.rfind("fundhost ", 0), 0u) << run.output;
+    EXPECT_NE(run.output.find_first_of("0123456789"), std::string::npos) << run.output;
+
+    // Without --db the configured database is opened; a configured file that is missing is named
+    // with the setting that points at it.
+    const std::string config = (folder / "config.xml").string();
+    std::ofstream(config) << "<Quenda2><FundHost><Database>" << db.Path()
+                          << "</Database></FundHost></Quenda2>";
+    const std::string tsv = (folder / "list.tsv").string();
+    run = runHost("--headless --config " + config + " --script " +
+                  writeScript(folder, "tab 基金筛选\nsort aliascode desc\ndump " + tsv + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::ifstream in(tsv);
+    std::string titles, first;
+    std::getline(in, titles);
+    std::getline(in, first);
+    EXPECT_EQ(first.rfind("000014\t", 0), 0u) << first;
+
+    std::ofstream(config) << "<Quenda2><FundHost><Database>" << (folder / "gone.db").string()
+                          << "</Database></FundHost></Quenda2>";
+    run = runHost("--headless --config " + config + " --script " + writeScript(folder, "tab 基金筛选\n"));
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.output.find("FundHost/Database"), std::string::npos) << run.output;
+}
+
 TEST_F(FundHostRun, AModuleThatWillNotLoadIsReportedAndTheHostGoesOn) {
     std::string shot = (folder / "frame.png").string();
     HostRun run = runHost(common() + " --module " + (folder / "missing.so").string() + " --script " +

@@ -116,4 +116,38 @@ TEST(MainFrame, ButtonsFireTheirEventsAndTabsShowTheirPages) {
     frame->Destroy();
 }
 
+// The source note at the right end of the status bar (where the data come from) stays whole, and a long
+// status gives way to it instead of running underneath.
+TEST(MainFrame, TheSourceNoteKeepsTheRightEndOfTheStatusBar) {
+    PlatformStartHeadless(640, 400);
+    XComPtr<MainFrame> frame = HostKernel::MakeRef<MainFrame>();
+    ASSERT_TRUE(frame->Create(640, 400, L"测试"));
+    frame->SetStatus(std::wstring(80, L'添'));
+    frame->SetSourceNote(L"示例数据");
+    PlatformRunUntilIdle();
+
+    // Which columns of the bar's middle rows hold text.
+    RECT client{};
+    GetClientRect(frame->Window(), &client);
+    const COLORREF background = PlatformScreenPixel(1, client.bottom - 3);
+    std::vector<bool> inked(static_cast<size_t>(client.right), false);
+    for (int x = 0; x < client.right; ++x)
+        for (int y = client.bottom - 17; y < client.bottom - 4; ++y)
+            if (PlatformScreenPixel(x, y) != background)
+                inked[static_cast<size_t>(x)] = true;
+    int rightmost = client.right - 1;
+    while (rightmost > 0 && !inked[static_cast<size_t>(rightmost)])
+        --rightmost;
+    EXPECT_GT(rightmost, client.right - 20) << "the note ends at the bar's right end";
+    EXPECT_TRUE(inked[20]) << "the status starts at the left";
+    // Between the two: a clear gap, the status cut short before the note.
+    int longestGap = 0;
+    for (int x = 20, gap = 0; x < rightmost; ++x) {
+        gap = inked[static_cast<size_t>(x)] ? 0 : gap + 1;
+        longestGap = std::max(longestGap, gap);
+    }
+    EXPECT_GE(longestGap, 16);
+    frame->Destroy();
+}
+
 } // namespace

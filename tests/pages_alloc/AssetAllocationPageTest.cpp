@@ -142,9 +142,10 @@ TEST(AssetAllocationPage, SortingAFundColumnOrdersFundsWithinEachGroupByValue) {
                 values.push_back(ShownAmount(f.Cell(row, column)));
             for (size_t i = 1; i < values.size(); ++i) {
                 EXPECT_FALSE(values[i - 1] < 0 && values[i] >= 0) << "an empty cell before a value";
-                if (values[i] >= 0)
+                if (values[i] >= 0) {
                     EXPECT_TRUE(ascending ? values[i - 1] <= values[i] : values[i - 1] >= values[i])
                         << XStringW(column).ToUtf8() << " in " << XStringW(types[group * 3]).ToUtf8();
+                }
             }
         }
     }

@@ -90,8 +90,9 @@ COLORREF ThemeColour(const char* theme, const char* key) {
         HostConf::Theme::LoadFile(std::string(FC_SOURCE_DIR) + "/host/themes/" + theme + ".xml", error);
     COLORREF colour = RGB(1, 2, 3);
     EXPECT_NE(loaded, nullptr) << error.ToUtf8();
-    if (loaded != nullptr)
+    if (loaded != nullptr) {
         EXPECT_TRUE(loaded->GetColor(key, colour)) << theme << " lacks " << key;
+    }
     return colour;
 }
 

@@ -68,8 +68,9 @@ TEST_F(RiskReturnPageTest, ComparedFundsBecomeStarsBesideTheTypeAverages) {
     // The equity average holds F001, F002, F014 and the closed-end F009, which has no figures and
     // is skipped by avg.
     for (const Control::StarInfo& star : page().StarMap().GetStars())
-        if (star.name == XStringW(L"股票型") && star.starLabel.empty())
+        if (star.name == XStringW(L"股票型") && star.starLabel.empty()) {
             EXPECT_NEAR(star.returnValue, (18.0 + 12.0 + 6.0) / 3.0, 1e-9);
+        }
 
     // The index has five weeks: too few for any horizon, so it is among the averages but not drawn.
     ASSERT_EQ(page().Averages().size(), 7u);

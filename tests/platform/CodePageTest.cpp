@@ -16,9 +16,10 @@ const char kTitleUtf8[] = "\xE5\x9F\xBA\xE9\x87\x91\xE5\xAF\xB9\xE6\xAF\x94\xE6\
 std::wstring toWide(UINT codePage, const std::string& bytes, DWORD flags = 0) {
     int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-    if (n > 0)
+    if (n > 0) {
         EXPECT_EQ(n, MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
                                          out.data(), n));
+    }
     return out;
 }
 
@@ -26,9 +27,10 @@ std::string toBytes(UINT codePage, const std::wstring& text) {
     int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                 nullptr);
     std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-    if (n > 0)
+    if (n > 0) {
         EXPECT_EQ(n, WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
                                          n, nullptr, nullptr));
+    }
     return out;
 }
 

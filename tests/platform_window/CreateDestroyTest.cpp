@@ -34,8 +34,9 @@ TEST_F(CreateDestroyTest, VisibleChildIsShownBeforeCreateReturns) {
     HWND parent = CreateTop(0, 0, 200, 200);
     Log().Clear();
     Log().SetCreationHandler([](HWND window, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message == WM_CREATE)
+        if (message == WM_CREATE) {
             EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE);
+        }
         return std::nullopt;
     });
     HWND child = CreateChild(parent, 1, 0, 0, 50, 40);

@@ -49,16 +49,30 @@ bool parseZoom(const std::string& text, double& zoom) {
 const char* CommandLineUsage() {
     return "usage: fundhost [--db FILE] [--theme dark|light] [--zoom X] [--size WxH] [--module FILE]\n"
            "                [--headless] [--script FILE] [--config FILE] [--timings FILE]\n"
-           "  --db FILE       the fund database (default: the sample database, made on first use)\n"
+           "                [--help] [--version]\n"
+           "  --db FILE       the fund database (default: the one configured, else the sample\n"
+           "                  database of invented funds, made on first use)\n"
            "  --theme NAME    the colour theme (default: the configured one, else dark)\n"
            "  --zoom X        the grid zoom, 0.5 to 4 (saved as the user's font size)\n"
            "  --size WxH      the window or headless screen size (default 1280x800)\n"
-           "  --module FILE   the fund-comparison module (default: next to the program)\n"
+           "  --module FILE   the fund-comparison module (default: the one installed with the program)\n"
            "  --headless      no display: run off-screen (with --script to do something)\n"
            "  --script FILE   run the actions of a script, one per line, then exit\n"
            "  --config FILE   the configuration file (default: ~/.config/fundcompare/config.xml)\n"
            "  --timings FILE  write when the first frame was shown and, for a script, how long each\n"
-           "                  line kept the program busy (for the benchmarks)\n";
+           "                  line kept the program busy (for the benchmarks)\n"
+           "  --help          print this help and exit\n"
+           "  --version       print the version and exit\n"
+           "\n"
+           "Files:\n"
+           "  ~/.config/fundcompare/config.xml     the settings; <FundHost><Database> inside\n"
+           "                                       <Quenda2> names your own fund database\n"
+           "  ~/.local/share/fundcompare/sample.db  the sample database of invented funds\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the program or its script ran to the end\n"
+           "  1  a script line failed, or the script could not be read\n"
+           "  2  the program could not start (arguments, database, theme or window)\n";
 }
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, std::string& error) {
@@ -87,6 +101,8 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
         std::string text;
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
         } else if (arg == "--headless") {
             line.headless = true;
         } else if (arg == "--db") {

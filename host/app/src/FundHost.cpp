@@ -3,6 +3,10 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
+#include "InstallPaths.h"
+#include "SampleData.h"
+
+#include <SampleDbGenerator.h>
 #include <hostconf/RegularFile.h>
 #include <platform/display.h>
 #include <platform/winnls.h>
@@ -66,6 +70,9 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_config.Attach(new HostConf::ConfManager);
     XStringW confError;
     std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
+    // No configuration yet: the program starts for the first time (for this configuration).
+    std::error_code ignored;
+    const bool firstStart = !std::filesystem::exists(configPath, ignored);
     if (!m_config->Load(configPath, confError)) {
         if (!m_config->Usable()) {
             error = confError.ToUtf8();
@@ -76,7 +83,7 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_app->SetConfManager(m_config);
 
     // Theme: the command line, else the configured one, else dark.
-    m_themes.Attach(new HostConf::ThemeManager(ProgramFolder() + "/themes"));
+    m_themes.Attach(new HostConf::ThemeManager(InstallPaths::ThemeFolder(ProgramFolder())));
     m_themeName = line.theme;
     if (m_themeName.empty()) {
         XComPtr<Conf::IConfKey> key;
@@ -96,7 +103,7 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     for (const XStringW& failure : themeFailures)
         std::fprintf(stderr, "fundhost: %s\n", failure.ToUtf8().c_str());
     if (chosen.empty()) {
-        error = "no theme could be loaded from " + ProgramFolder() + "/themes";
+        error = "no theme could be loaded from " + InstallPaths::ThemeFolder(ProgramFolder());
         return false;
     }
     if (chosen != m_themeName)
@@ -104,8 +111,23 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     m_themeName = chosen;
     m_app->SetThemeMgr(m_themes);
 
-    if (!OpenDatabase(line.database, error))
+    // The database: the command line's, else the configured one, else the sample.
+    std::string databasePath = line.database;
+    bool configured = false;
+    if (databasePath.empty()) {
+        databasePath = ConfiguredText(SampleData::kDatabaseKey);
+        configured = !databasePath.empty();
+    }
+    if (databasePath.empty())
+        databasePath = SampleDatabasePath();
+    if (!OpenDatabase(databasePath, error)) {
+        if (configured)
+            error += " (FundHost/Database in " + configPath + ")";
         return false;
+    }
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    const bool sample = SampleData::IsSample(database);
 
     m_concern.Attach(new ConcernFundModule(m_config));
     m_app->RegisterModule(ConcernFundModule::kId, m_concern);
@@ -130,7 +152,8 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     width = std::max(width, std::min<int>(MainFrame::kMinWidth, screen.cx));
     height = std::max(height, std::min<int>(MainFrame::kMinHeight, screen.cy));
-    if (!m_frame->Create(width, height, L"基金分析")) {
+    const std::wstring title = L"基金分析";
+    if (!m_frame->Create(width, height, sample ? SampleData::Title(title) : title)) {
         error = "cannot create the main window";
         return false;
     }
@@ -138,8 +161,6 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
         SetWindowPos(m_frame->Window(), nullptr, place->x, place->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
     // The host's own page comes first in the fund-filter tab; the module's workspace joins it.
-    XComPtr<Data::IDatabase> database;
-    m_database->GetDatabase(database.Receive());
     m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
     m_filterPage->ApplyTheme(theme);
     m_frame->FundFilterTab()->AddPage(m_filterPage);
@@ -156,14 +177,47 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
                           HostKernel::MakeRef<HoldingsModule<IIndustryAllocationModule>>(
                               "mod_IndustryAllocation", m_frame.Get(), m_industryPage.Get()));
 
-    m_frame->SetStatus(L"就绪");
+    // The sample's invented funds are never taken for real data, and a newcomer learns at once
+    // how to add a fund.
+    m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
+    if (sample)
+        m_frame->SetSourceNote(SampleData::Notice(configPath));
     if (line.zoom) {
         // Saved once the frame is there, so that a failure is reported like every other setting's.
         m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
         SaveSettings();
     }
-    LoadCompareModule(line.module.empty() ? ProgramFolder() + "/libfundcompare.so" : line.module);
+    LoadCompareModule(line.module.empty() ? InstallPaths::ModuleFile(ProgramFolder()) : line.module);
+    if (firstStart && sample)
+        ShowFirstFunds();
     return true;
+}
+
+std::string FundHost::ConfiguredText(const char* key) const {
+    XComPtr<Conf::IConfKey> found;
+    XComPtr<Conf::IConfValue> value;
+    if (!m_config->GetKey(found.Receive(), key) || found == nullptr || !found->GetValue(value.Receive()) ||
+        value == nullptr)
+        return {};
+    XStringW text;
+    value->AsString(text);
+    return text.ToUtf8();
+}
+
+void FundHost::ShowFirstFunds() {
+    if (m_compare == nullptr)
+        return;
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+    std::vector<XStringW> codes = SampleData::ShowcaseFunds(database);
+    if (codes.empty())
+        return;
+    // The workspace first, so that the funds load into pages that are on screen.
+    m_compare->ShowComparison();
+    for (const XStringW& code : codes)
+        m_compare->AddFund(code);
+    // The configuration file marks the first start as done.
+    SaveSettings();
 }
 
 bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
@@ -371,11 +425,25 @@ void FundHost::RememberWindow() {
 // ---- Paths ----------------------------------------------------------------------------------------
 
 std::string FundHost::ProgramFolder() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return ".";
-    return std::filesystem::path(std::string(buffer, static_cast<size_t>(n))).parent_path().string();
+    return InstallPaths::ProgramFolder();
+}
+
+std::string FundHost::SampleDatabasePath() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
+                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
+                                                   : std::filesystem::path(".");
+    std::filesystem::path path = base / "fundcompare" / "sample.db";
+    if (std::filesystem::exists(path))
+        return path.string();
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
+    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
+    if (!error.empty())
+        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+    return path.string();
 }
 
 std::string FundHost::DefaultConfigPath() {

@@ -48,14 +48,21 @@ public:
     // Writes the configuration; a failure is reported in a message box, every time.
     bool SaveSettings();
 
-    // Where the theme files and the module are looked for by default: next to the executable.
+    // The folder of the executable, from which the module and the themes are found (beside it in
+    // a build tree, in the installation's folders once installed).
     static std::string ProgramFolder();
     static std::string DefaultConfigPath();
+    // The sample database in the user's data folder, made when it is missing.
+    static std::string SampleDatabasePath();
 
 private:
     bool OpenDatabase(const std::string& path, std::string& error);
     void LoadCompareModule(const std::string& path);
     void ReportModuleError(const std::wstring& text);
+    // The text of a configuration key; empty when it is not set.
+    std::string ConfiguredText(const char* key) const;
+    // The first start on the sample database: the comparison tab with sample funds compared.
+    void ShowFirstFunds();
     // The frame's size (when useSize) and place remembered from the last run, and remembering them.
     void RememberedWindow(int& width, int& height, std::optional<POINT>& place, bool useSize) const;
     void RememberWindow();

@@ -183,6 +183,11 @@ void MainFrame::SetStatus(const std::wstring& text) {
     Invalidate();
 }
 
+void MainFrame::SetSourceNote(const std::wstring& text) {
+    m_sourceNote = text;
+    Invalidate();
+}
+
 void MainFrame::SetStatusNote(const Control::StatusNote& note) {
     SetStatus(note.text.str());
     m_statusAction = note.action.str();
@@ -466,18 +471,28 @@ void MainFrame::OnPaint() {
     RECT statusLine{0, status.top, client.right, status.top + 1};
     FillRect(memory, &statusLine, border);
     RECT statusText{status.left + 8, status.top, status.right - 8, status.bottom};
-    drawText(memory, m_statusFont, m_colours.statusText, m_status, statusText, DT_LEFT | DT_VCENTER);
+    if (!m_sourceNote.empty()) {
+        // The source note keeps its full width up to the bar's; the status takes what is left.
+        int noteWidth = std::min<int>(textWidth(memory, m_statusFont, m_sourceNote),
+                                      std::max<int>(0, statusText.right - statusText.left));
+        RECT note{statusText.right - noteWidth, status.top, statusText.right, status.bottom};
+        drawText(memory, m_statusFont, m_colours.statusText, m_sourceNote, note,
+                 DT_RIGHT | DT_VCENTER | DT_END_ELLIPSIS);
+        statusText.right = std::max<LONG>(statusText.left, note.left - 24);
+    }
+    // The action link stays whole; the text before it is cut short when space runs out.
+    const int actionWidth = m_statusAction.empty() ? 0 : textWidth(memory, m_statusFont, m_statusAction);
+    RECT text = statusText;
+    if (actionWidth > 0)
+        text.right = std::max<LONG>(text.left, text.right - actionWidth - 12);
+    drawText(memory, m_statusFont, m_colours.statusText, m_status, text,
+             DT_LEFT | DT_VCENTER | DT_END_ELLIPSIS);
     m_actionRect = RECT{};
     if (!m_statusAction.empty()) {
         // The note's action, as a link after the text.
-        HGDIOBJ oldFont = SelectObject(memory, m_statusFont);
-        SIZE textSize{0, 0}, actionSize{0, 0};
-        GetTextExtentPoint32W(memory, m_status.c_str(), static_cast<int>(m_status.size()), &textSize);
-        GetTextExtentPoint32W(memory, m_statusAction.c_str(), static_cast<int>(m_statusAction.size()),
-                              &actionSize);
-        SelectObject(memory, oldFont);
-        int left = statusText.left + textSize.cx + 12;
-        m_actionRect = RECT{left, status.top + 2, left + actionSize.cx, status.bottom - 2};
+        int shown = std::min<int>(textWidth(memory, m_statusFont, m_status), text.right - text.left);
+        int left = statusText.left + shown + 12;
+        m_actionRect = RECT{left, status.top + 2, left + actionWidth, status.bottom - 2};
         drawText(memory, m_statusFont, m_colours.tabSelectedText, m_statusAction, m_actionRect,
                  DT_LEFT | DT_VCENTER);
         RECT underline{m_actionRect.left, m_actionRect.bottom - 2, m_actionRect.right,

@@ -65,6 +65,10 @@ public:
     void SetThemeSwitch(std::function<void()> action) { m_themeSwitch = std::move(action); }
     void ApplyTheme(Conf::ITheme* theme);
     void SetStatus(const std::wstring& text);
+    // A note at the right end of the status bar that stays while the status changes: where the
+    // data come from. The status gives way to it when the bar is too narrow for both.
+    void SetSourceNote(const std::wstring& text);
+    const std::wstring& SourceNote() const { return m_sourceNote; }
     // A note with an optional action link after its text (Control::kStatusNoteMessage).
     void SetStatusNote(const Control::StatusNote& note);
     const std::wstring& Status() const { return m_status; }
@@ -129,6 +133,7 @@ private:
     XComPtr<TabCtrl> m_tab;
     std::function<void()> m_themeSwitch;
     std::wstring m_status;
+    std::wstring m_sourceNote;
     std::wstring m_statusAction;
     HWND m_actionTarget = nullptr;
     UINT m_actionCommand = 0;

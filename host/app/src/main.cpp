@@ -3,7 +3,6 @@
 #include "FundHost.h"
 #include "ScriptRunner.h"
 
-#include <SampleDbGenerator.h>
 #include <hostconf/RegularFile.h>
 #include <platform/display.h>
 #include <platform/driver.h>
@@ -11,31 +10,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
 constexpr const char* kNoDisplayMessage =
     "no display to show the program on; run it with --headless --script FILE";
-
-// The sample database of a first run, made once where the user's data lives.
-std::string sampleDatabase() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
-                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
-                                                   : std::filesystem::path(".");
-    std::filesystem::path path = base / "fundcompare" / "sample.db";
-    if (std::filesystem::exists(path))
-        return path.string();
-    std::error_code ignored;
-    std::filesystem::create_directories(path.parent_path(), ignored);
-    std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
-    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
-    if (!error.empty())
-        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
-    return path.string();
-}
 
 // A person at the program needs a display to see it. SDL would otherwise fall back to drawing
 // off-screen, and the program would run unseen until it is killed; so only the display servers
@@ -66,6 +45,10 @@ int main(int argc, char** argv) {
         std::printf("%s", CommandLineUsage());
         return FundHost::kOk;
     }
+    if (line->version) {
+        std::printf("fundhost %s\n", FC_VERSION);
+        return FundHost::kOk;
+    }
 
     std::vector<ScriptAction> actions;
     if (!line->script.empty()) {
@@ -87,8 +70,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "fundhost: %s\n", kNoDisplayMessage);
         return FundHost::kBadStart;
     }
-    if (line->database.empty())
-        line->database = sampleDatabase();
     if (!display)
         PlatformStartHeadless(line->width, line->height);
 

@@ -266,11 +266,15 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wide
     if (codePage == CP_UTF8) {
         ok = encodeUtf8(wide, n, (flags & WC_ERR_INVALID_CHARS) != 0, out);
     } else {
-        // The default character is one character of the code page: at most two bytes.
-        std::string fallback = "?";
-        if (defaultChar != nullptr && defaultChar[0] != '\0')
-            fallback.assign(defaultChar, defaultChar[1] != '\0' ? 2 : 1);
-        ok = encodeGbk(wide, n, fallback.c_str(), usedDefault, out);
+        // The default character is one character of the code page: at most two bytes. A plain
+        // array rather than a string: GCC 12 at -O3 takes the short string's copy for a read of
+        // uninitialised bytes.
+        char fallback[3] = {'?', '\0', '\0'};
+        if (defaultChar != nullptr && defaultChar[0] != '\0') {
+            fallback[0] = defaultChar[0];
+            fallback[1] = defaultChar[1]; // '\0' after a one-byte character
+        }
+        ok = encodeGbk(wide, n, fallback, usedDefault, out);
     }
     if (!ok)
         return fail(ERROR_NO_UNICODE_TRANSLATION);
