@@ -85,28 +85,38 @@ std::vector<std::string> ComparedCodes(const std::string& path, int count) {
     return codes;
 }
 
+namespace {
+
+void ParseCounts(const char* program, const char* text, std::vector<int>& counts) {
+    for (const char* p = text; *p != '\0';) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p || n < 1 || n > SampleDb::kMaxFunds || (*end != ',' && *end != '\0')) {
+            std::fprintf(stderr, "%s: --funds takes fund counts separated by commas\n", program);
+            std::exit(2);
+        }
+        counts.push_back(static_cast<int>(n));
+        p = *end == ',' ? end + 1 : end;
+    }
+}
+
+} // namespace
+
 std::vector<int> TakeFundCounts(int& argc, char** argv, std::vector<int> fallback) {
     constexpr const char kFlag[] = "--funds=";
     std::vector<int> counts;
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], kFlag, sizeof kFlag - 1) != 0) {
+        if (std::strncmp(argv[i], kFlag, sizeof kFlag - 1) != 0)
             argv[kept++] = argv[i];
-            continue;
-        }
-        for (const char* p = argv[i] + sizeof kFlag - 1; *p != '\0';) {
-            char* end = nullptr;
-            const long n = std::strtol(p, &end, 10);
-            if (end == p || n < 1 || n > SampleDb::kMaxFunds || (*end != ',' && *end != '\0')) {
-                std::fprintf(stderr, "%s: --funds takes fund counts separated by commas\n", argv[0]);
-                std::exit(2);
-            }
-            counts.push_back(static_cast<int>(n));
-            p = *end == ',' ? end + 1 : end;
-        }
+        else
+            ParseCounts(argv[0], argv[i] + sizeof kFlag - 1, counts);
     }
     argc = kept;
     argv[argc] = nullptr;
+    const char* chosen = std::getenv("FC_BENCH_FUNDS");
+    if (counts.empty() && chosen != nullptr && *chosen != '\0')
+        ParseCounts(argv[0], chosen, counts);
     return counts.empty() ? fallback : counts;
 }
 

@@ -36,7 +36,9 @@ std::string CachedDatabase(const DatabaseSpec& spec);
 std::vector<std::string> ComparedCodes(const std::string& path, int count);
 
 // The fund counts named by "--funds=3000,12000,48000" among the arguments, which is taken out of
-// them; `fallback` when there is none. Exits with a message on a count that is not a number.
+// them, else by $FC_BENCH_FUNDS in the same form (scripts/bench passes it to every program, which
+// only these take); `fallback` when neither names any. Exits with a message on a count that is not
+// a number.
 std::vector<int> TakeFundCounts(int& argc, char** argv, std::vector<int> fallback);
 
 } // namespace BenchSupport

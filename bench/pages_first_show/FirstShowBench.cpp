@@ -14,6 +14,7 @@
 // at each size show how a first show grows with the fund universe.
 #include "BenchDatabase.h"
 #include "RawStatements.h"
+#include "Summary.h"
 #include "module/FakeHost.h"
 #include "module/FundCompareModuleImpl.h"
 
@@ -27,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -149,8 +151,14 @@ double Median(std::vector<double> values) {
     return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// Each page's processor time by fund count, for the growth rows of the summary.
+std::map<std::string, std::map<int, double>>& ShowTimes() {
+    static std::map<std::string, std::map<int, double>> times;
+    return times;
+}
+
 template <class Page>
-void FirstShow(benchmark::State& state, int funds) {
+void FirstShow(benchmark::State& state, const std::string& name, int funds) {
     Fixture& fixture = FixtureFor(funds);
     sqlite3* db = fixture.database->Handle();
     std::vector<std::string> statements;
@@ -196,11 +204,37 @@ void FirstShow(benchmark::State& state, int funds) {
     state.counters["funds"] = funds;
     state.counters["statements"] = static_cast<double>(statements.size());
     state.counters["values"] = static_cast<double>(values);
+    if (iterations > 0) {
+        ShowTimes()[name][funds] = pageCpu * 1000 / iterations;
+        BenchSupport::SummaryRatioRow(
+            "first show " + name + ", " + std::to_string(funds) + " funds, vs sqlite3_step",
+            pageCpu * 1000 / iterations, rawCpu * 1000 / iterations, Median(ratios), kBudget, "ms");
+    }
+}
+
+// How each page's first show grew from one fund count to the next, against how the fund count grew:
+// a ratio above 1 is a cost that grows faster than the work.
+void SummariseGrowth() {
+    for (const auto& [name, times] : ShowTimes()) {
+        for (auto next = times.begin(); next != times.end(); ++next) {
+            if (next == times.begin())
+                continue;
+            const auto previous = std::prev(next);
+            if (previous->second <= 0)
+                continue;
+            const double grew = next->second / previous->second;
+            const double work = static_cast<double>(next->first) / previous->first;
+            BenchSupport::SummaryRatioRow("first show " + name + " growth, " +
+                                              std::to_string(previous->first) + " to " +
+                                              std::to_string(next->first) + " funds, vs funds",
+                                          grew, work, grew / work, 1.0, "x");
+        }
+    }
 }
 
 struct PageKind {
     const char* name;
-    void (*run)(benchmark::State&, int);
+    void (*run)(benchmark::State&, const std::string&, int);
 };
 
 const PageKind kPages[] = {
@@ -218,7 +252,7 @@ int main(int argc, char** argv) {
         for (const PageKind& kind : kPages) {
             std::string name = std::string("BM_FirstShow/") + kind.name + "/" + std::to_string(funds);
             auto* bench = benchmark::RegisterBenchmark(
-                name.c_str(), [kind, funds](benchmark::State& state) { kind.run(state, funds); });
+                name.c_str(), [kind, funds](benchmark::State& state) { kind.run(state, kind.name, funds); });
             // Fewer rounds on the larger universes keep the whole run within minutes.
             bench->UseManualTime()
                 ->Unit(benchmark::kMillisecond)
@@ -231,6 +265,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     benchmark::RunSpecifiedBenchmarks();
+    SummariseGrowth();
     benchmark::Shutdown();
     return 0;
 }

@@ -19,6 +19,7 @@
 //
 // The fund counts come from --funds=3000,12000,48000 (12,000 when not given).
 #include "BenchDatabase.h"
+#include "Summary.h"
 
 #include <benchmark/benchmark.h>
 
@@ -244,13 +245,14 @@ Figures& FiguresFor(int funds) {
     return found->second;
 }
 
-void Report(benchmark::State& state, const std::vector<double>& values, const std::vector<double>& cpu,
-            double budget, int funds) {
+void Report(benchmark::State& state, const std::string& figure, const std::vector<double>& values,
+            const std::vector<double>& cpu, double budget, const char* unit, int funds) {
     if (values.empty()) {
         state.SkipWithError("the program did not run");
         return;
     }
     const double median = Median(values);
+    BenchSupport::SummaryRow(figure + ", " + std::to_string(funds) + " funds", median, unit, budget);
     for (auto _ : state)
         state.SetIterationTime(median / 1000.0);
     state.counters["budget"] = budget;
@@ -286,25 +288,27 @@ int main(int argc, char** argv) {
         const std::string size = "/" + std::to_string(funds);
         settings(
             benchmark::RegisterBenchmark(("BM_Start/fresh" + size).c_str(), [funds](benchmark::State& state) {
-                Report(state, FiguresFor(funds).startFresh, FiguresFor(funds).startFreshCpu, kStartBudgetMs,
-                       funds);
+                Report(state, "launch to first frame, first start", FiguresFor(funds).startFresh,
+                       FiguresFor(funds).startFreshCpu, kStartBudgetMs, "ms", funds);
             }));
         settings(benchmark::RegisterBenchmark(
             ("BM_Start/restored" + size).c_str(), [funds](benchmark::State& state) {
-                Report(state, FiguresFor(funds).startRestored, FiguresFor(funds).startRestoredCpu,
-                       kStartBudgetMs, funds);
+                Report(state, "launch to first frame, 99 funds given back", FiguresFor(funds).startRestored,
+                       FiguresFor(funds).startRestoredCpu, kStartBudgetMs, "ms", funds);
             }));
         for (const Step& step : SessionSteps("")) {
             const std::string name = step.name;
             settings(benchmark::RegisterBenchmark(
                 ("BM_Stall/" + name + size).c_str(), [funds, name](benchmark::State& state) {
                     Figures& figures = FiguresFor(funds);
-                    Report(state, figures.stallWall[name], figures.stallCpu[name], kStallBudgetMs, funds);
+                    Report(state, "longest loop stall, " + name, figures.stallWall[name],
+                           figures.stallCpu[name], kStallBudgetMs, "ms", funds);
                 }));
         }
         settings(
             benchmark::RegisterBenchmark(("BM_PeakMemory" + size).c_str(), [funds](benchmark::State& state) {
-                Report(state, FiguresFor(funds).memory, {}, kMemoryBudgetMb, funds);
+                Report(state, "peak resident memory after every page", FiguresFor(funds).memory, {},
+                       kMemoryBudgetMb, "MB", funds);
             }));
     }
     benchmark::Initialize(&argc, argv);
