@@ -4,7 +4,21 @@
 
 #include <platform/windows.h>
 
+#include <cwchar>
+
 namespace gdiobj {
+
+// The pages' text font: 12 pixels, normal weight, in the theme's face (the default face when the
+// theme names none).
+inline HFONT CreateTextFont(const wchar_t* face) {
+    LOGFONTW logFont{};
+    logFont.lfHeight = -12;
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(logFont.lfFaceName, face != nullptr && face[0] != 0 ? face : L"WenQuanYi Micro Hei",
+            LF_FACESIZE - 1);
+    return CreateFontIndirectW(&logFont);
+}
 
 template <class T>
 class GdiObject {

@@ -446,12 +446,7 @@ void BackgroundPage::ApplyTheme(Conf::ITheme* theme) {
 
     Conf::ThemeFont font;
     theme->GetFont("default", font);
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
-    m_labelFont.Replace(CreateFontIndirectW(&logFont));
+    m_labelFont.Replace(gdiobj::CreateTextFont(font.face.c_str()));
 
     theme->GetColor("wnd_general_bg", m_backColour);
     m_backBrush.Replace(CreateSolidBrush(m_backColour));

@@ -91,6 +91,13 @@ TEST_F(XTableHeaderTest, TheSelectedButtonIsDrawnInTheSelectedColours) {
     EXPECT_EQ(Fill(0), kSel);
     EXPECT_EQ(Fill(1), kItem);
     EXPECT_EQ(PlatformWindowPixel(header, 430, 5), kBack); // beyond the five tabs
+    // The base line runs under every unselected tab and on beyond them; the selected tab opens
+    // into it.
+    RECT client{};
+    GetClientRect(header, &client);
+    for (int x : {static_cast<int>(header.GetButtonRect(1).left) + 10, 420})
+        EXPECT_EQ(PlatformWindowPixel(header, x, client.bottom - 1), RGB(198, 40, 40)) << x;
+    EXPECT_EQ(PlatformWindowPixel(header, 2, client.bottom - 1), kSel);
     PlatformSaveWindowPng(host, OutputPath("tableheader_tabs.png"));
 
     header.SetCurrSel(3);

@@ -25,10 +25,14 @@ struct FakeModuleBase : HostKernel::RefCounted<Interface> {
     void Uninitialize() override {}
 };
 
+// The database module: hands out the database the test gives it, or none.
 struct FakeDbModule : FakeModuleBase<IDbModule> {
-    bool GetDatabase(Data::IDatabase** database) override {
-        *database = nullptr;
-        return false;
+    XComPtr<Data::IDatabase> database;
+    bool GetDatabase(Data::IDatabase** out) override {
+        *out = database;
+        if (*out != nullptr)
+            (*out)->AddRef();
+        return *out != nullptr;
     }
 };
 

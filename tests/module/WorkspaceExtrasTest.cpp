@@ -21,16 +21,6 @@ namespace {
 // Each run gets a module object of its own, as each start of the program does.
 struct TestModule final : FundCompareModuleImpl {};
 
-struct DbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (*out != nullptr)
-            (*out)->AddRef();
-        return *out != nullptr;
-    }
-};
-
 // The frame stand-in: a top-level window whose status bar is a list of the notes it was given.
 std::vector<Control::StatusNote> g_notes;
 
@@ -77,7 +67,7 @@ protected:
         config->Load((folder / "config.xml").string(), error);
         app = HostKernel::MakeRef<FakeApp>();
         frame = HostKernel::MakeRef<FakeMainFrame>();
-        auto db = HostKernel::MakeRef<DbModule>();
+        auto db = HostKernel::MakeRef<FakeDbModule>();
         db->database = database;
         app->modules["mod_Database"] = db.Get();
         app->modules["mod_MainFrame"] = frame.Get();

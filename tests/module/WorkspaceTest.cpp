@@ -12,16 +12,6 @@
 
 namespace {
 
-struct RealDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (*out != nullptr)
-            (*out)->AddRef();
-        return *out != nullptr;
-    }
-};
-
 struct Workspace : ::testing::Test {
     TestSupport::FixtureDb fixture{"funds.sql"};
     FundCompareModuleImpl module;
@@ -31,7 +21,7 @@ struct Workspace : ::testing::Test {
 
     void SetUp() override {
         PlatformStartHeadless(1024, 700);
-        auto db = HostKernel::MakeRef<RealDbModule>();
+        auto db = HostKernel::MakeRef<FakeDbModule>();
         XStringW error;
         XComPtr<HostDb::SqliteDatabase> opened = HostDb::SqliteDatabase::Open(fixture.Path(), error);
         db->database = opened.Get();

@@ -15,16 +15,6 @@
 #include <map>
 #include <string>
 
-struct GrowthDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database != nullptr)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // Keys and their texts, as the host's configuration file would hold them.
 struct FakeConfValue : HostKernel::RefCounted<Conf::IConfValue> {
     XStringW text;
@@ -82,7 +72,7 @@ protected:
         PlatformStartHeadless(1280, 800);
         PlatformClearMessageBoxes();
         XStringW error;
-        auto databaseModule = HostKernel::MakeRef<GrowthDbModule>();
+        auto databaseModule = HostKernel::MakeRef<FakeDbModule>();
         XComPtr<HostDb::SqliteDatabase> database = HostDb::SqliteDatabase::Open(fixture.Path(), error);
         ASSERT_NE(database, nullptr) << error.ToUtf8();
         databaseModule->database = database.Get();

@@ -11,16 +11,6 @@
 
 #include <gtest/gtest.h>
 
-struct FixtureDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database != nullptr)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 class PageFixture : public ::testing::Test {
 protected:
     static constexpr COLORREF kBackground = RGB(16, 24, 40);
@@ -42,7 +32,7 @@ protected:
         PlatformStartHeadless(1000, 700);
         PlatformClearMessageBoxes();
         XStringW error;
-        auto databaseModule = HostKernel::MakeRef<FixtureDbModule>();
+        auto databaseModule = HostKernel::MakeRef<FakeDbModule>();
         XComPtr<HostDb::SqliteDatabase> database = HostDb::SqliteDatabase::Open(fixture.Path(), error);
         ASSERT_NE(database, nullptr) << error.ToUtf8();
         databaseModule->database = database.Get();

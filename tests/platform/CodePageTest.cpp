@@ -2,6 +2,8 @@
 #include <platform/winbase.h>
 #include <platform/winnls.h>
 
+#include "internal/Utf8.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -170,6 +172,30 @@ TEST(CodePage, EmbeddedNulIsAnOrdinaryCharacterWithAnExplicitLength) {
     const std::string bytes("a\0b", 3);
     EXPECT_EQ(toWide(936, bytes), std::wstring(L"a\0b", 3));
     EXPECT_EQ(toBytes(CP_UTF8, std::wstring(L"a\0b", 3)), bytes);
+}
+
+// The UTF-8 that the platform hands to pango, cairo, SDL and the portal: never a broken string,
+// and offsets that let a caret or a hit test map bytes back to wide characters.
+TEST(LibraryUtf8Test, PairsAreOneCharacterAndBrokenTextBecomesReplacementCharacters) {
+    EXPECT_EQ(kTitleUtf8, platform::Utf8(kTitle));
+    EXPECT_EQ("\xF0\x9F\x98\x80", platform::Utf8(std::wstring(1, static_cast<wchar_t>(0x1F600))));
+
+    const wchar_t pair[] = {L'a', static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), L'b'};
+    platform::Utf8Text text = platform::ToUtf8(pair, 4);
+    EXPECT_EQ("a\xF0\x9F\x98\x80"
+              "b",
+              text.bytes);
+    EXPECT_EQ((std::vector<int>{0, 1, 5, 5, 6}), text.offsets);
+
+    const wchar_t broken[] = {static_cast<wchar_t>(0xDC00), L'\0', static_cast<wchar_t>(0x110000),
+                              static_cast<wchar_t>(0xD800)};
+    EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
+              platform::Utf8(std::wstring_view(broken, 4)));
+
+    EXPECT_EQ(kTitle, platform::FromUtf8(kTitleUtf8));
+    EXPECT_EQ(L"x\xFFFDy", platform::FromUtf8("x\xE5\x9Fy"));
+    EXPECT_EQ(L"", platform::FromUtf8(nullptr));
+    EXPECT_EQ(L"", platform::FromUtf8(""));
 }
 
 } // namespace

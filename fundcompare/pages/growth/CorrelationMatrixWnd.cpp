@@ -91,12 +91,7 @@ void CorrelationMatrixWnd::SetColours(const Colours& colours) {
 void CorrelationMatrixWnd::SetFontFace(const XStringW& face) {
     if (!face.empty())
         m_fontFace = face;
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, m_fontFace.c_str(), LF_FACESIZE - 1);
-    m_font.Replace(CreateFontIndirectW(&logFont));
+    m_font.Replace(gdiobj::CreateTextFont(m_fontFace.c_str()));
     Changed();
 }
 

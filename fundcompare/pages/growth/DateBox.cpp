@@ -66,12 +66,7 @@ void DateBox::SetColours(const Colours& colours) {
 }
 
 void DateBox::SetFontFace(const XStringW& face) {
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, face.empty() ? L"WenQuanYi Micro Hei" : face.c_str(), LF_FACESIZE - 1);
-    m_font.Replace(CreateFontIndirectW(&logFont));
+    m_font.Replace(gdiobj::CreateTextFont(face.c_str()));
     Repaint();
 }
 

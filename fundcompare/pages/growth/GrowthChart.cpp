@@ -109,12 +109,7 @@ void GrowthChart::SetColours(const Colours& colours) {
 void GrowthChart::SetFontFace(const XStringW& face) {
     if (!face.empty())
         m_fontFace = face;
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, m_fontFace.c_str(), LF_FACESIZE - 1);
-    m_font.Replace(CreateFontIndirectW(&logFont));
+    m_font.Replace(gdiobj::CreateTextFont(m_fontFace.c_str()));
     Changed(true);
 }
 

@@ -2,10 +2,10 @@
 // "导出...", Ctrl+S and Ctrl+C, the save dialog, the clipboard, and the tab-separated text.
 //
 // Sections: reading the sheet; the commands; numbers as shown; tab-separated text.
+#include "SaveFileAsk.h"
+
 #include <sdk/ControlDataGrid.h>
 #include <sdk/ControlStatusNote.h>
-
-#include <platform/commdlg.h>
 
 #include <cmath>
 #include <cstring>
@@ -14,16 +14,6 @@
 namespace Control {
 
 namespace {
-
-// A file name from the list's name: characters that paths or file systems refuse become '_'.
-std::wstring safeFileName(const XStringW& name) {
-    std::wstring out = name.str();
-    for (wchar_t& c : out)
-        if (c == L'/' || c == L'\\' || c == L':' || c == L'*' || c == L'?' || c == L'"' || c == L'<' ||
-            c == L'>' || c == L'|' || c < 0x20)
-            c = L'_';
-    return out.empty() ? std::wstring(L"导出") : out;
-}
 
 bool endsWithNoCase(const std::wstring& text, const std::wstring& tail) {
     if (text.size() < tail.size())
@@ -141,25 +131,20 @@ bool DataGridEx::ExportTo(const XStringW& path, XStringW& error) {
 
 bool DataGridEx::ExportWithDialog() {
     static const wchar_t kTypes[] = L"Excel 工作簿 (*.xlsx)\0*.xlsx\0CSV UTF-8 (逗号分隔) (*.csv)\0*.csv\0";
-    std::wstring proposed = safeFileName(m_exportName) + L".xlsx";
-    std::vector<wchar_t> file(4096, L'\0');
-    std::copy(proposed.begin(), proposed.end(), file.begin());
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = kTypes;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = L"导出";
-    ofn.lpstrDefExt = L"xlsx";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&ofn))
+    SaveFileAsk ask;
+    ask.owner = m_hWnd;
+    ask.name = m_exportName;
+    ask.fallbackName = L"导出";
+    ask.types = kTypes;
+    ask.extension = L"xlsx";
+    ask.title = L"导出";
+    XStringW path;
+    DWORD filterIndex = 1;
+    if (!AskSaveFileName(ask, path, filterIndex))
         return false;
-    XStringW path(file.data());
     // A name whose extension names neither type gets the one of the type chosen in the dialog.
     if (!endsWithNoCase(path.str(), L".csv") && !endsWithNoCase(path.str(), L".xlsx"))
-        path = XStringW(path.str() + (ofn.nFilterIndex == 2 ? L".csv" : L".xlsx"));
+        path = XStringW(path.str() + (filterIndex == 2 ? L".csv" : L".xlsx"));
     XStringW error;
     if (!ExportTo(path, error)) {
         std::wstring text = L"导出失败：" + error.str();

@@ -1,12 +1,11 @@
 // Pictures of windows: PrintWindow into a bitmap of the window's size, written with GDI+'s PNG
 // encoder.
+#include "SaveFileAsk.h"
+
 #include <sdk/ControlPicture.h>
 #include <sdk/ControlStatusNote.h>
 
-#include <platform/commdlg.h>
 #include <platform/gdiplus.h>
-
-#include <vector>
 
 namespace Control {
 
@@ -48,25 +47,17 @@ bool WriteWindowPng(HWND window, const std::string& path, XStringW& error) {
 }
 
 bool SaveWindowPicture(HWND window, const XStringW& name) {
-    std::wstring proposed = (name.empty() ? std::wstring(L"图片") : name.str()) + L".png";
-    for (wchar_t& c : proposed)
-        if (c == L'/' || c == L'\\' || c < 0x20)
-            c = L'_';
-    std::vector<wchar_t> file(4096, L'\0');
-    std::copy(proposed.begin(), proposed.end(), file.begin());
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = window;
-    ofn.lpstrFilter = L"PNG 图片 (*.png)\0*.png\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = L"保存图片";
-    ofn.lpstrDefExt = L"png";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&ofn))
+    SaveFileAsk ask;
+    ask.owner = window;
+    ask.name = name;
+    ask.fallbackName = L"图片";
+    ask.types = L"PNG 图片 (*.png)\0*.png\0";
+    ask.extension = L"png";
+    ask.title = L"保存图片";
+    XStringW path;
+    DWORD filterIndex = 1;
+    if (!AskSaveFileName(ask, path, filterIndex))
         return false;
-    XStringW path(file.data());
     XStringW error;
     if (!WriteWindowPng(window, path.ToUtf8(), error)) {
         std::wstring text = L"保存图片失败：" + error.str();

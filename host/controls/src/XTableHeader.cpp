@@ -215,8 +215,9 @@ void XTableHeader::Render(HDC dc, const RECT& client) {
             text = Mix(text, m_textSelColor, 0.6);
         }
         if (tabs) {
-            // Unselected tabs sit a little lower, so the selected one stands out in front.
-            RECT tab{r.left, r.top + (selected ? 0 : 2), r.right - 1, r.bottom - (selected ? 0 : 1)};
+            // Unselected tabs sit a little lower and stand on the line, so the selected one
+            // stands out in front and runs into it.
+            RECT tab{r.left, r.top + (selected ? 0 : 2), r.right - 1, r.bottom - (selected ? 0 : 2)};
             GdiObject<HBRUSH> fillBrush(CreateSolidBrush(fill));
             GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, border));
             hostctl::Selected p(dc, pen), b(dc, fillBrush);

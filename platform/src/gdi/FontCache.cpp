@@ -13,24 +13,6 @@ constexpr const char* kDefaultFace = "WenQuanYi Micro Hei";
 // Enough for every cell of a few full grids; beyond it the cache starts afresh.
 constexpr size_t kMaxLayoutsPerFont = 4096;
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string faceToUtf8(const WCHAR* face) {
     size_t length = 0;
     while (length < LF_FACESIZE && face[length] != 0)
@@ -44,32 +26,6 @@ std::string faceToUtf8(const WCHAR* face) {
 }
 
 } // namespace
-
-Utf8Text ToUtf8(const wchar_t* text, size_t length) {
-    Utf8Text out;
-    out.bytes.reserve(length * 3);
-    out.offsets.reserve(length + 1);
-    for (size_t i = 0; i < length; ++i) {
-        out.offsets.push_back(static_cast<int>(out.bytes.size()));
-        auto c = static_cast<char32_t>(text[i]);
-        // A UTF-16 surrogate pair (text that came through a 16-bit path) is one character; the
-        // second half then adds no bytes. Lone surrogates, NULs and values beyond Unicode are
-        // not valid UTF-8 and become U+FFFD.
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && static_cast<char32_t>(text[i + 1]) >= 0xDC00 &&
-            static_cast<char32_t>(text[i + 1]) <= 0xDFFF) {
-            char32_t low = static_cast<char32_t>(text[i + 1]);
-            appendUtf8(out.bytes, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-            out.offsets.push_back(static_cast<int>(out.bytes.size()));
-            ++i;
-            continue;
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0)
-            c = 0xFFFD;
-        appendUtf8(out.bytes, c);
-    }
-    out.offsets.push_back(static_cast<int>(out.bytes.size()));
-    return out;
-}
 
 TextLayout::~TextLayout() {
     if (layout != nullptr)

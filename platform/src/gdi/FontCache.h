@@ -4,19 +4,13 @@
 #pragma once
 
 #include "GdiObjects.h"
+#include "internal/Utf8.h"
 
 #include <pango/pangocairo.h>
 #include <string>
 #include <unordered_map>
 
 namespace platform::gdi {
-
-// Wide text as UTF-8, with the byte offset of every wide character (and one past the end).
-struct Utf8Text {
-    std::string bytes;
-    std::vector<int> offsets;
-};
-Utf8Text ToUtf8(const wchar_t* text, size_t length);
 
 // A shaped text. Lines come from pango; their heights are the font's, as GDI spaces lines by
 // tmHeight whatever fallback fonts were used.

@@ -3,38 +3,12 @@
 #include "platform/gdiplus.h"
 
 #include "gdi/GdiObjects.h"
+#include "internal/Utf8.h"
 
 #include <cairo.h>
 #include <string>
 
 namespace Gdiplus {
-
-namespace {
-
-std::string utf8(const WCHAR* text) {
-    std::string out;
-    for (; *text != 0; ++text) {
-        auto c = static_cast<unsigned>(*text);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 const CLSID& PngEncoderClsid() {
     static const CLSID png{0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
@@ -69,7 +43,7 @@ Status Image::Save(const WCHAR* filename, const CLSID* encoder, const void*) {
     if (m_surface == nullptr)
         return InvalidParameter;
     cairo_surface_flush(m_surface);
-    cairo_status_t status = cairo_surface_write_to_png(m_surface, utf8(filename).c_str());
+    cairo_status_t status = cairo_surface_write_to_png(m_surface, platform::Utf8(filename).c_str());
     return status == CAIRO_STATUS_SUCCESS ? Ok : Win32Error;
 }
 

@@ -1,6 +1,8 @@
 // The clipboard: one opener at a time, one text kept. On a display the text also goes to the
 // desktop's clipboard through SDL, so that other programs can paste it; reading prefers the
 // desktop's text there, since another program may have put something newer on it.
+#include "internal/Utf8.h"
+
 #include <platform/display.h>
 #include <platform/driver.h>
 #include <platform/windows.h>
@@ -24,39 +26,6 @@ struct ClipboardState {
 ClipboardState& state() {
     static ClipboardState s;
     return s;
-}
-
-std::string toUtf8(const std::wstring& text) {
-    std::string out;
-    for (wchar_t wc : text) {
-        auto c = static_cast<unsigned>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring fromUtf8(const char* text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (length <= 1)
-        return std::wstring();
-    std::wstring out(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), length);
-    out.resize(static_cast<size_t>(length - 1));
-    return out;
 }
 
 HGLOBAL blockOf(const std::wstring& text) {
@@ -124,7 +93,7 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE memory) {
     s.last = copy;
     ++s.writes;
     if (PlatformUsesDisplay())
-        SDL_SetClipboardText(toUtf8(copy).c_str());
+        SDL_SetClipboardText(platform::Utf8(copy).c_str());
     return memory;
 }
 
@@ -134,7 +103,7 @@ HANDLE WINAPI GetClipboardData(UINT format) {
         return nullptr;
     if (PlatformUsesDisplay() && SDL_HasClipboardText()) {
         char* desktop = SDL_GetClipboardText();
-        std::wstring text = desktop != nullptr ? fromUtf8(desktop) : std::wstring();
+        std::wstring text = desktop != nullptr ? platform::FromUtf8(desktop) : std::wstring();
         SDL_free(desktop);
         if (text != s.last) {
             freeText();

@@ -2,6 +2,7 @@
 // (dlopen), never linked, so that the program runs on machines without it; its headers only give
 // the calls their types. The portal answers asynchronously on GLib's main context, which is
 // iterated here until the answer comes: the chooser is modal like every save dialog.
+#include "internal/Utf8.h"
 #include "shell/SaveDialogParts.h"
 
 #include <cstdio>
@@ -17,38 +18,6 @@ namespace platform {
 #if FC_HAVE_LIBPORTAL
 
 namespace {
-
-std::string narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t wc : text) {
-        auto c = static_cast<unsigned>(wc);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::wstring widen(const char* text) {
-    std::wstring out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0) {
-        unsigned c = *p++;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        c &= extra == 0 ? 0x7F : (0x3F >> extra);
-        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i)
-            c = (c << 6) | (*p++ & 0x3F);
-        out += static_cast<wchar_t>(c);
-    }
-    return out;
-}
 
 // The calls we use, looked up in the loaded library (GLib's come with it as its dependencies).
 struct Portal {
@@ -128,7 +97,7 @@ void onSaved(GObject* source, GAsyncResult* result, gpointer data) {
         char* file = p->fromUri(uris[0], nullptr, nullptr);
         if (file != nullptr) {
             pending->choice.kind = SaveChoice::Chosen;
-            pending->choice.path = widen(file);
+            pending->choice.path = FromUtf8(file);
             p->free(file);
         }
     }
@@ -154,8 +123,8 @@ SaveChoice PortalSaveFile(const PlatformSaveDialogRequest& request) {
     std::vector<GVariant*> filters;
     GVariant* current = nullptr;
     for (size_t i = 0; i < request.types.size(); ++i) {
-        std::string caption = narrow(request.types[i].first);
-        std::string glob = narrow(request.types[i].second.substr(0, request.types[i].second.find(L';')));
+        std::string caption = Utf8(request.types[i].first);
+        std::string glob = Utf8(request.types[i].second.substr(0, request.types[i].second.find(L';')));
         filters.push_back(p->newParsed("(%s, [(uint32 0, %s)])", caption.c_str(), glob.c_str()));
         if (static_cast<int>(i + 1) == request.typeIndex)
             current = p->newParsed("(%s, [(uint32 0, %s)])", caption.c_str(), glob.c_str());
@@ -163,9 +132,9 @@ SaveChoice PortalSaveFile(const PlatformSaveDialogRequest& request) {
     GVariant* filterArray = filters.empty() ? nullptr : p->newArray(nullptr, filters.data(), filters.size());
     Pending pending;
     pending.calls = p;
-    std::string title = narrow(request.title);
-    std::string name = narrow(request.fileName);
-    std::string folder = narrow(request.folder);
+    std::string title = Utf8(request.title);
+    std::string name = Utf8(request.fileName);
+    std::string folder = Utf8(request.folder);
     p->saveFile(chooser, nullptr, title.c_str(), name.c_str(), folder.c_str(), nullptr, filterArray, current,
                 nullptr, XDP_SAVE_FILE_FLAG_NONE, nullptr, &onSaved, &pending);
     while (!pending.done)

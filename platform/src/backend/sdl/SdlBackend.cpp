@@ -8,6 +8,7 @@
 //
 // Characters: key presses make their characters through TranslateMessage, as on Windows, so
 // SDL's text events are used only for what no key press gives (an input method's text).
+#include "internal/Utf8.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
 #include "internal/WindowManager.h"
@@ -100,22 +101,6 @@ UINT virtualKeyOf(SDL_Keycode key) {
     default:
         return 0;
     }
-}
-
-// UTF-8 text of an input method, as UTF-32 characters.
-std::wstring decodeUtf8(const char* text) {
-    std::wstring out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0) {
-        unsigned c = *p;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        unsigned value = extra == 3 ? c & 0x07 : extra == 2 ? c & 0x0F : extra == 1 ? c & 0x1F : c;
-        ++p;
-        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p)
-            value = (value << 6) | (*p & 0x3F);
-        out += static_cast<wchar_t>(value);
-    }
-    return out;
 }
 
 // A message posted from another thread wakes SDL_WaitEvent with an event of this type; the loop
@@ -219,7 +204,7 @@ private:
             if (!decorated && (window->exStyle & WS_EX_NOACTIVATE))
                 flags |= SDL_WINDOW_POPUP_MENU;
             SDL_Window* created =
-                SDL_CreateWindow(utf8(window->text).c_str(), r.left, r.top, width, height, flags);
+                SDL_CreateWindow(Utf8(window->text).c_str(), r.left, r.top, width, height, flags);
             if (created == nullptr) {
                 std::fprintf(stderr, "display: cannot create a window: %s\n", SDL_GetError());
                 return;
@@ -256,29 +241,6 @@ private:
         }
         if (window->exStyle & WS_EX_TOPMOST)
             SDL_RaiseWindow(sdl);
-    }
-
-    static std::string utf8(const std::wstring& text) {
-        std::string out;
-        for (wchar_t wc : text) {
-            auto c = static_cast<unsigned>(wc);
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += static_cast<char>(0xE0 | (c >> 12));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (c >> 18));
-                out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
     }
 
     Window* windowOf(Uint32 id) const {
@@ -343,7 +305,7 @@ private:
             break;
         }
         case SDL_TEXTINPUT:
-            for (wchar_t c : decodeUtf8(e.text.text)) {
+            for (wchar_t c : FromUtf8(e.text.text)) {
                 if (c < 0x80)
                     continue; // made by TranslateMessage from the key press
                 InputEvent event;
