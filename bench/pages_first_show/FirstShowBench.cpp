@@ -41,16 +41,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kBudget = 1.3;
 constexpr int kComparedFunds = 100;
 
-struct SqliteDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // One generated database with the module over it, 100 funds compared, and a parent window.
 struct Fixture {
     std::string path;
@@ -70,7 +60,7 @@ struct Fixture {
             std::fprintf(stderr, "%s\n", error.ToUtf8().c_str());
             std::exit(1);
         }
-        auto dbModule = HostKernel::MakeRef<SqliteDbModule>();
+        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
         dbModule->database = database.Get();
         app->modules["mod_Database"] = dbModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();

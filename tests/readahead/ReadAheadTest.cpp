@@ -20,16 +20,6 @@
 
 namespace {
 
-struct SqliteDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // The module over a database file, with its workspace in a window; reading ahead when `ahead`.
 class Host {
 public:
@@ -38,7 +28,7 @@ public:
         database = HostDb::SqliteDatabase::Open(path, error);
         EXPECT_NE(database, nullptr) << error.ToUtf8();
         database->OfferConnections(ahead);
-        auto dbModule = HostKernel::MakeRef<SqliteDbModule>();
+        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
         dbModule->database = database.Get();
         app->modules["mod_Database"] = dbModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
