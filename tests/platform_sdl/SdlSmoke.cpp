@@ -10,8 +10,10 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <langinfo.h>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ std::vector<std::pair<WORD, WORD>> commands; // (id, code)
 bool closed = false;
 bool sized = false;
 int wheelDelta = 0; // what the wheel panel heard
+bool quitSeen = false;
 
 LRESULT CALLBACK WheelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_MOUSEWHEEL) {
@@ -54,6 +57,7 @@ void pump(HWND window, Uint32 milliseconds) {
     while (SDL_GetTicks() < end) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quitSeen = quitSeen || msg.message == WM_QUIT;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -159,6 +163,15 @@ int main(int argc, char** argv) {
     pump(main, 300);
     check(PlatformSdlWindowId(main) != 0, "the main window has no SDL window");
 
+    // A title set later reaches the display, in UTF-8, and Xlib can hand it on as UTF-8.
+    SetWindowTextW(main, L"基金对比 — 示例数据");
+    const char* title = SDL_GetWindowTitle(SDL_GetWindowFromID(PlatformSdlWindowId(main)));
+    check(title != nullptr && std::string(title) ==
+                                  "\xE5\x9F\xBA\xE9\x87\x91\xE5\xAF\xB9\xE6\xAF\x94 \xE2\x80\x94 "
+                                  "\xE7\xA4\xBA\xE4\xBE\x8B\xE6\x95\xB0\xE6\x8D\xAE",
+          "the new title did not reach the display");
+    check(std::string(nl_langinfo(CODESET)) == "UTF-8", "the character type is not UTF-8");
+
     click(main, 70, 35);
     pump(main, 200);
     check(!commands.empty() && commands[0] == std::make_pair(WORD(16), WORD(BN_CLICKED)),
@@ -247,6 +260,13 @@ int main(int argc, char** argv) {
         check(false, "the screenshot cannot be read");
     }
     cairo_surface_destroy(shot);
+
+    // A request to stop from outside (SIGTERM) ends the message loop; the program is not killed
+    // in the middle of its work.
+    check(!quitSeen, "the message loop ended before it was asked to");
+    std::raise(SIGTERM);
+    pump(main, 300);
+    check(quitSeen, "SIGTERM did not end the message loop");
     DestroyWindow(main);
     return failures == 0 ? 0 : 1;
 }

@@ -17,7 +17,9 @@
 
 #include <SDL.h>
 
+#include <clocale>
 #include <cstdio>
+#include <langinfo.h>
 #include <map>
 
 namespace platform {
@@ -135,6 +137,12 @@ public:
         m_byId.erase(SDL_GetWindowID(it->second));
         SDL_DestroyWindow(it->second);
         m_windows.erase(it);
+    }
+
+    void TopLevelTextChanged(Window* window) override {
+        auto it = m_windows.find(window->handle);
+        if (it != m_windows.end())
+            SDL_SetWindowTitle(it->second, Utf8(window->text).c_str());
     }
 
     void Present(Window* window) override {
@@ -298,6 +306,12 @@ private:
         case SDL_WINDOWEVENT:
             windowEvent(e.window);
             break;
+        case SDL_QUIT:
+            // The session ends or someone asked the program to stop (SIGTERM, SIGINT): the
+            // message loop ends as after the main window's destruction, and the program
+            // shuts down in its usual order. Closing the last window alone does not come here.
+            PostQuitMessage(0);
+            break;
         default:
             break;
         }
@@ -344,9 +358,31 @@ SdlBackend* current() {
 
 using namespace platform;
 
+namespace {
+
+// Xlib hands window titles to the desktop through the C library's character type, which stays
+// "C" (ASCII) until the program sets it: titles then arrive as mojibake and without their UTF-8
+// property. The user's own setting is taken when it is UTF-8, C.UTF-8 otherwise.
+void useUtf8CharacterType() {
+    auto isUtf8 = [] {
+        std::string codeset = nl_langinfo(CODESET);
+        return codeset == "UTF-8" || codeset == "utf8";
+    };
+    if (std::setlocale(LC_CTYPE, "") != nullptr && isUtf8())
+        return;
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr)
+        std::setlocale(LC_CTYPE, "C");
+}
+
+} // namespace
+
 bool PlatformStartSdl() {
     if (current() != nullptr)
         return true;
+    useUtf8CharacterType();
+    // Only the program decides when its last window closing ends it; SDL_QUIT then means a
+    // request from outside.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "display: SDL cannot start: %s\n", SDL_GetError());
         return false;
