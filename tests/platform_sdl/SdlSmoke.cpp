@@ -13,8 +13,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <langinfo.h>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 namespace {
@@ -128,15 +130,39 @@ COLORREF pixel(cairo_surface_t* image, int x, int y) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
+// Cuts every socket of the process, the display's among them, as when the X server goes away.
+void cutSockets() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (!error && target.rfind("socket:", 0) == 0)
+            shutdown(std::stoi(entry.path().filename().string()), SHUT_RDWR);
+    }
+}
+
+// With --lose-display: a window, then the display connection breaks while the loop runs. The
+// program must end with its own message and code 3, not crash in Xlib's exit().
+int loseDisplay() {
+    HWND main = CreateWindowExW(0, L"STATIC", L"lost", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+    pump(main, 200);
+    cutSockets();
+    pump(main, 500);
+    std::fprintf(stderr, "sdl_smoke: the loop went on without a display\n");
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png\n");
+        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png | --lose-display\n");
         return 2;
     }
     if (!PlatformStartSdl())
-        return 3;
+        return 4;
+    if (std::string(argv[1]) == "--lose-display")
+        return loseDisplay();
     check(PlatformUsesDisplay(), "the display backend is not in use");
 
     WNDCLASSEXW wc{};

@@ -19,8 +19,11 @@
 
 #include <clocale>
 #include <cstdio>
+#include <dlfcn.h>
 #include <langinfo.h>
 #include <map>
+#include <string>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -374,6 +377,31 @@ void useUtf8CharacterType() {
         std::setlocale(LC_CTYPE, "C");
 }
 
+// Xlib's own answer to a lost display connection (the X server stopped or went away) is exit(),
+// from inside whatever the program was doing: destructors of objects still in use then run and
+// the program crashes on its way out. Everything the user chose is already saved when it
+// changes, so the program says what happened and ends at once instead.
+int displayLost(void*) {
+    static const char message[] = "fundhost: the connection to the display was lost\n";
+    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    _exit(3);
+}
+
+void endQuietlyWhenTheDisplayIsLost() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::string(driver) != "x11")
+        return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (xlib == nullptr)
+        return;
+    using Handler = int (*)(void*);
+    auto setHandler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"));
+    if (setHandler != nullptr)
+        setHandler(displayLost);
+    dlclose(xlib);
+}
+
 } // namespace
 
 bool PlatformStartSdl() {
@@ -387,6 +415,7 @@ bool PlatformStartSdl() {
         std::fprintf(stderr, "display: SDL cannot start: %s\n", SDL_GetError());
         return false;
     }
+    endQuietlyWhenTheDisplayIsLost();
     SDL_Rect bounds{0, 0, 1280, 800};
     SDL_GetDisplayBounds(0, &bounds);
     SetBackend(std::make_unique<SdlBackend>());
