@@ -42,8 +42,7 @@ void BM_RankAllPeriods(benchmark::State& state) {
 BENCHMARK(BM_RankAllPeriods)->Arg(12000)->Unit(benchmark::kMillisecond);
 
 // The copy that the ranking benchmark excludes, to tell the two costs apart.
-void BM_CopyUniverse(benchmark::State& state)
-{
+void BM_CopyUniverse(benchmark::State& state) {
     const auto base = universe(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         auto funds = base;

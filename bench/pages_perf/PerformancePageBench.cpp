@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -77,7 +78,10 @@ Bench& Shared() {
 
 // The first hundred ranked funds join the comparison.
 void CompareHundredFunds(Bench& bench, const PerformancePage& page) {
-    for (const auto& [code, record] : page.FundsByCode()) {
+    std::set<XStringW, FundCodeLess> codes;
+    for (size_t row = 0; row < page.Universe().RowCount(); ++row)
+        codes.insert(page.Universe().FundAt(static_cast<int>(row)).code);
+    for (const XStringW& code : codes) {
         if (bench.module.Funds().size() >= FundCompareModuleImpl::kMaxFunds)
             break;
         bench.module.AddFund(code);

@@ -111,6 +111,10 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
 
     m_settings.Attach(app);
     RestoreFunds();
+    // The universes, and the histories of a compared set given back, are read while the user
+    // looks at the first page.
+    m_readAhead.SetListener([this](ReadAhead::Kind kind) { OnReadAhead(kind); });
+    m_readAhead.Start(m_database, std::vector<XStringW>(m_funds.begin(), m_funds.end()));
     return 0;
 }
 
@@ -118,6 +122,7 @@ void FundCompareModuleImpl::Uninitialize() {
     // A workspace still open is remembered now, while its windows exist.
     if (m_workspace.IsCreated())
         OnWorkspaceClosing();
+    m_readAhead.Stop();
     m_tabCtrl = nullptr;
     m_settings.Detach();
 }
@@ -222,6 +227,20 @@ bool FundCompareModuleImpl::PreTranslateMessage(MSG* message) {
         return false;
     m_workspace.AddFromPicker();
     return true;
+}
+
+void FundCompareModuleImpl::OnReadAhead(ReadAhead::Kind kind) {
+    switch (kind) {
+    case ReadAhead::Kind::kPerformance:
+        m_workspace.Performance().OnReadAhead();
+        break;
+    case ReadAhead::Kind::kRisk:
+        m_workspace.RiskReturn().OnReadAhead();
+        break;
+    case ReadAhead::Kind::kHistory:
+        m_workspace.Growth().OnReadAhead();
+        break;
+    }
 }
 
 void FundCompareModuleImpl::ApplyTheme(Conf::ITheme* theme) {

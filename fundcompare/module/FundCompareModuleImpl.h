@@ -6,6 +6,7 @@
 
 #include "module/CompareSettings.h"
 #include "module/ComparingFundFilter.h"
+#include "module/ReadAhead.h"
 #include "workspace/BackgroundPage.h"
 #include "workspace/WorkspaceKeys.h"
 #include "workspace/WorkspaceSession.h"
@@ -64,6 +65,9 @@ public:
     IApp* App() const { return m_app; }
     Data::IDatabase* Database() const { return m_database; }
     BackgroundPage& Workspace() { return m_workspace; }
+    // The universes and histories read ahead on a worker thread (unavailable when the database
+    // offers no further connection: the pages then read for themselves).
+    ReadAhead& Ahead() { return m_readAhead; }
 
     // ---- What the comparison remembers, and undoing ----
     CompareSettings& Settings() { return m_settings; }
@@ -94,11 +98,15 @@ private:
     std::vector<XStringW> ExistingFunds(const std::vector<XStringW>& codes, std::vector<XStringW>& dropped);
     // The remembered compared set, given back at start.
     void RestoreFunds();
+    // A result read ahead arrived: the page that waits for it finishes its show.
+    void OnReadAhead(ReadAhead::Kind kind);
     void NoteDropped(const std::vector<XStringW>& dropped);
     static void OnThemeChanged(void* argument, void* context);
     static void OnShowComparison(void* argument, void* context);
 
     std::set<XStringW, FundCodeLess> m_funds;
+    // Before the workspace: its pages may still ask it for data while they are destroyed.
+    ReadAhead m_readAhead;
     XComPtr<IMainFrameModule> m_mainFrame;
     XComPtr<ITabCtrl> m_tabCtrl;
     XComPtr<IApp> m_app;

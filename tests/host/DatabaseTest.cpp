@@ -413,7 +413,35 @@ TEST_F(FigureTest, FailedStatementsAreCountedAndTold) {
     ASSERT_EQ(told.size(), 3u);
     EXPECT_EQ(told[0], "select nonesuch from f | no such column: nonesuch");
     EXPECT_EQ(told[1], told[0]);
-    EXPECT_EQ(told[2], "select case when id = 3 then json('{') else id end from f order by id | malformed JSON");
+    EXPECT_EQ(told[2],
+              "select case when id = 3 then json('{') else id end from f order by id | malformed JSON");
+}
+
+TEST_F(FigureTest, FurtherConnectionsAreOfferedOnlyOnRequestAndReportTheirFailuresToTheFirst) {
+    XComPtr<Data::IDatabase> second;
+    XStringW error;
+    EXPECT_FALSE(database->OpenConnection(second.Receive(), error));
+    EXPECT_EQ(second, nullptr);
+    EXPECT_FALSE(error.empty());
+
+    database->OfferConnections(true);
+    error.clear();
+    ASSERT_TRUE(database->OpenConnection(second.Receive(), error)) << error.ToUtf8();
+    ASSERT_NE(second, nullptr);
+    XComPtr<Data::IStatement> statement;
+    ASSERT_TRUE(second->Query(statement.Receive(), L"select count(*) from f", error));
+    ASSERT_TRUE(statement->Next());
+    EXPECT_EQ(statement->GetDouble(0), 12);
+
+    // The observer set on the first connection after the second was opened still hears of the
+    // second's failures, and the count is the two connections' together.
+    std::vector<std::string> told;
+    database->SetFailureObserver(
+        [&told](const std::string& sql, const std::string&) { told.push_back(sql); });
+    EXPECT_FALSE(second->Query(statement.Receive(), L"select nonesuch from f", error));
+    EXPECT_FALSE(database->Query(statement.Receive(), L"select other from f", error));
+    EXPECT_EQ(told, (std::vector<std::string>{"select nonesuch from f", "select other from f"}));
+    EXPECT_EQ(database->FailureCount(), 2);
 }
 
 namespace {

@@ -35,6 +35,8 @@ struct BreakingStatement : HostKernel::RefCounted<Data::IStatement> {
         return real->Next();
     }
     double GetDouble(int column) override { return real->GetDouble(column); }
+    bool GetNumber(int column, double& value) override { return real->GetNumber(column, value); }
+    std::string_view GetUtf8(int column) override { return real->GetUtf8(column); }
     void GetString(XStringW& text, int column) override { real->GetString(text, column); }
     int GetColumnCount() override { return real->GetColumnCount(); }
     void GetError(XStringW& error) override {

@@ -211,9 +211,9 @@ TEST_F(PerformancePageTest, GrowthAndRanksAsShown) {
     EXPECT_EQ(Cell(RowOf(L"000002", L"2010年"), L"all_rank"), L"2/2");
     EXPECT_EQ(Cell(RowOf(L"000014", L"2010年"), L"yield"), L"--");
     // Only funds of the return table that are open-ended, listed and not deleted are ranked.
-    EXPECT_EQ(Page().FundsByCode().size(), 9u);
-    EXPECT_EQ(Page().FundsByCode().count(L"F009"), 0u);
-    EXPECT_EQ(Page().FundsByCode().count(L"F099"), 0u);
+    EXPECT_EQ(Page().Universe().Size(), 9u);
+    EXPECT_EQ(Page().Universe().Find(L"F009"), -1);
+    EXPECT_EQ(Page().Universe().Find(L"F099"), -1);
 }
 
 TEST_F(PerformancePageTest, SetChangesRefillFromTheRankedUniverseWhileVisible) {
@@ -265,10 +265,13 @@ TEST_F(PerformancePageTest, RankColumnsSortByNumberAlsoAfterARefill) {
     Start(generated.Path());
     module.AddFund(L"no such fund");
     ShowPage(); // loads the universe
-    ASSERT_GT(Page().FundsByCode().size(), 20u);
+    ASSERT_GT(Page().Universe().Size(), 20u);
     // Fifteen funds: enough for overall ranks with two digits next to ranks with one.
+    std::set<XStringW, FundCodeLess> codes;
+    for (size_t row = 0; row < Page().Universe().RowCount(); ++row)
+        codes.insert(Page().Universe().FundAt(static_cast<int>(row)).code);
     int added = 0;
-    for (const auto& [code, record] : Page().FundsByCode())
+    for (const XStringW& code : codes)
         if (added < 15 && module.AddFund(code) == FundCompareModuleImpl::kAdded)
             ++added;
     ASSERT_TRUE(Grid().sort(L"all_rank", true));
@@ -623,7 +626,7 @@ TEST_F(PerformancePageTest, AQueryThatFailsPartWayKeepsNoPartialRanking) {
     ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
     EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
     EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"overflow"), std::wstring::npos);
-    EXPECT_TRUE(Page().FundsByCode().empty());
+    EXPECT_TRUE(Page().Universe().Empty());
     EXPECT_EQ(Rows(), 0);
 }
 

@@ -10,9 +10,13 @@
 #include <SDL.h>
 #include <cairo.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <langinfo.h>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 namespace {
@@ -21,6 +25,7 @@ std::vector<std::pair<WORD, WORD>> commands; // (id, code)
 bool closed = false;
 bool sized = false;
 int wheelDelta = 0; // what the wheel panel heard
+bool quitSeen = false;
 
 LRESULT CALLBACK WheelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_MOUSEWHEEL) {
@@ -54,6 +59,7 @@ void pump(HWND window, Uint32 milliseconds) {
     while (SDL_GetTicks() < end) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quitSeen = quitSeen || msg.message == WM_QUIT;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -124,15 +130,39 @@ COLORREF pixel(cairo_surface_t* image, int x, int y) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
+// Cuts every socket of the process, the display's among them, as when the X server goes away.
+void cutSockets() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (!error && target.rfind("socket:", 0) == 0)
+            shutdown(std::stoi(entry.path().filename().string()), SHUT_RDWR);
+    }
+}
+
+// With --lose-display: a window, then the display connection breaks while the loop runs. The
+// program must end with its own message and code 3, not crash in Xlib's exit().
+int loseDisplay() {
+    HWND main = CreateWindowExW(0, L"STATIC", L"lost", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+    pump(main, 200);
+    cutSockets();
+    pump(main, 500);
+    std::fprintf(stderr, "sdl_smoke: the loop went on without a display\n");
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png\n");
+        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png | --lose-display\n");
         return 2;
     }
     if (!PlatformStartSdl())
-        return 3;
+        return 4;
+    if (std::string(argv[1]) == "--lose-display")
+        return loseDisplay();
     check(PlatformUsesDisplay(), "the display backend is not in use");
 
     WNDCLASSEXW wc{};
@@ -158,6 +188,15 @@ int main(int argc, char** argv) {
                     nullptr);
     pump(main, 300);
     check(PlatformSdlWindowId(main) != 0, "the main window has no SDL window");
+
+    // A title set later reaches the display, in UTF-8, and Xlib can hand it on as UTF-8.
+    SetWindowTextW(main, L"基金对比 — 示例数据");
+    const char* title = SDL_GetWindowTitle(SDL_GetWindowFromID(PlatformSdlWindowId(main)));
+    check(title != nullptr && std::string(title) ==
+                                  "\xE5\x9F\xBA\xE9\x87\x91\xE5\xAF\xB9\xE6\xAF\x94 \xE2\x80\x94 "
+                                  "\xE7\xA4\xBA\xE4\xBE\x8B\xE6\x95\xB0\xE6\x8D\xAE",
+          "the new title did not reach the display");
+    check(std::string(nl_langinfo(CODESET)) == "UTF-8", "the character type is not UTF-8");
 
     click(main, 70, 35);
     pump(main, 200);
@@ -247,6 +286,13 @@ int main(int argc, char** argv) {
         check(false, "the screenshot cannot be read");
     }
     cairo_surface_destroy(shot);
+
+    // A request to stop from outside (SIGTERM) ends the message loop; the program is not killed
+    // in the middle of its work.
+    check(!quitSeen, "the message loop ended before it was asked to");
+    std::raise(SIGTERM);
+    pump(main, 300);
+    check(quitSeen, "SIGTERM did not end the message loop");
     DestroyWindow(main);
     return failures == 0 ? 0 : 1;
 }

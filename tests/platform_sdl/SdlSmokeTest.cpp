@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 TEST(SdlDisplay, SmokeProgramClicksAndShowsItsControls) {
@@ -21,4 +23,19 @@ TEST(SdlDisplay, SmokeProgramClicksAndShowsItsControls) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+TEST(SdlDisplay, ALostDisplayEndsTheProgramWithAMessageInsteadOfACrash) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is missing";
+    std::filesystem::create_directories(FC_TEST_OUTPUT_DIR);
+    std::string log = std::string(FC_TEST_OUTPUT_DIR) + "/sdl-lost-display.txt";
+    std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=x11 xvfb-run -a ") +
+                          SDL_SMOKE_PROGRAM + " --lose-display 2>" + log;
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("the connection to the display was lost"), std::string::npos) << text;
 }

@@ -51,6 +51,38 @@ bool ComparePage::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
 
 void ComparePage::PaintOver(HDC, const RECT&) {}
 
+bool ComparePage::IsCurrentPage() const {
+    return IsWindow() && (GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void ComparePage::SetLoading(bool loading, HWND content) {
+    if (loading == m_loading && content == m_loadingContent)
+        return;
+    if (m_loadingContent != nullptr && m_loadingContent != content && ::IsWindow(m_loadingContent))
+        ::ShowWindow(m_loadingContent, SW_SHOW);
+    m_loading = loading;
+    m_loadingContent = content;
+    if (content != nullptr && ::IsWindow(content))
+        ::ShowWindow(content, loading ? SW_HIDE : SW_SHOW);
+    if (IsWindow())
+        Invalidate(TRUE);
+}
+
+void ComparePage::PaintLoading(HDC dc, const RECT& client) const {
+    if (!m_loading)
+        return;
+    // Grey that stands out from the page's background, light on a dark one and dark on a light one.
+    const int luminance =
+        (GetRValue(m_backColour) * 299 + GetGValue(m_backColour) * 587 + GetBValue(m_backColour) * 114) /
+        1000;
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetTextColor(dc, luminance < 128 ? RGB(200, 200, 200) : RGB(80, 80, 80));
+    SetBkMode(dc, TRANSPARENT);
+    RECT area = client;
+    DrawTextW(dc, kLoadingText, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+}
+
 void ComparePage::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
@@ -71,6 +103,7 @@ void ComparePage::OnPaint() {
             HGDIOBJ old = SelectObject(memory, bitmap);
             FillRect(memory, &ps.rcPaint, m_backBrush.GetHandle());
             PaintOver(memory, client);
+            PaintLoading(memory, client);
             BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                    ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
             SelectObject(memory, old);

@@ -14,6 +14,8 @@ class FundCompareModuleImpl;
 
 class ComparePage : public WGUI::WindowBase {
 public:
+    static constexpr const wchar_t* kLoadingText = L"加载中";
+
     ~ComparePage() override;
 
     // Keeps the host object, registers the page class if needed and creates the page window as a
@@ -28,6 +30,13 @@ public:
     COLORREF BackgroundColour() const { return m_backColour; }
 
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The page's data are being read ahead: the content window is hidden and the page says
+    // "加载中" in its place until the data come (SetLoading false shows the content again).
+    void SetLoading(bool loading, HWND content);
+    bool IsLoading() const { return m_loading; }
+    // The page is the workspace's current page, whether or not the workspace is on screen now.
+    bool IsCurrentPage() const;
 
 protected:
     explicit ComparePage(const wchar_t* pageClassName);
@@ -47,4 +56,8 @@ protected:
 
 private:
     void OnPaint();
+    void PaintLoading(HDC dc, const RECT& client) const;
+
+    bool m_loading = false;
+    HWND m_loadingContent = nullptr;
 };

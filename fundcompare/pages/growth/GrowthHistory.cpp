@@ -43,6 +43,36 @@ void GrowthHistory::Clear() {
     m_fundReads = 0;
 }
 
+bool GrowthHistory::NeedsReading(const std::vector<XStringW>& codes) const {
+    if (m_status == Status::kNotLoaded)
+        return true;
+    if (m_status == Status::kNoHistory)
+        return false;
+    if (!m_indexRead)
+        return true;
+    for (const XStringW& code : codes)
+        if (m_funds.count(code) == 0)
+            return true;
+    return false;
+}
+
+void GrowthHistory::Merge(GrowthHistory&& other) {
+    if (other.m_status == Status::kNotLoaded)
+        return;
+    if (m_status == Status::kNotLoaded) {
+        m_status = other.m_status;
+        m_hasIndexTable = other.m_hasIndexTable;
+    }
+    if (!m_indexRead && other.m_indexRead) {
+        m_index = std::move(other.m_index);
+        m_indexRead = true;
+    }
+    for (auto& [code, series] : other.m_funds)
+        m_funds.emplace(code, std::move(series));
+    m_fundReads += other.m_fundReads;
+    other.Clear();
+}
+
 const GrowthSeries* GrowthHistory::Find(const XStringW& code) const {
     auto found = m_funds.find(code);
     return found != m_funds.end() ? &found->second : nullptr;

@@ -27,6 +27,12 @@ public:
     bool Sync(Data::IDatabase* database, const std::vector<XStringW>& codes, XStringW& error);
     // Forgets everything; the next Sync starts afresh.
     void Clear();
+    // True when a Sync of these codes would read anything: the table check and the index the first
+    // time, or a fund that the cache lacks.
+    bool NeedsReading(const std::vector<XStringW>& codes) const;
+    // Takes over what another history read (on another connection, with Sync): its table check and
+    // index where this one has none yet, and every fund that this one lacks.
+    void Merge(GrowthHistory&& other);
 
     Status GetStatus() const { return m_status; }
     bool HasIndex() const { return !m_index.Empty(); }

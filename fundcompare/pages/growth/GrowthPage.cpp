@@ -225,17 +225,63 @@ void GrowthPage::ReloadIfVisible() {
 
 void GrowthPage::Reload() {
     ++m_reloads;
+    Load();
+}
+
+void GrowthPage::Load() {
     Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
     if (database == nullptr || !database->IsOpen())
         return;
     m_riskFreePercent = GrowthSettings::Read(m_module->App()).riskFreePercent;
     const std::vector<XStringW> codes(m_module->Funds().begin(), m_module->Funds().end());
+    if (m_history.NeedsReading(codes) && !TakeHistories(codes))
+        return;
     XStringW error;
     if (!m_history.Sync(database, codes, error)) {
         MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
         return;
     }
     Rebuild();
+}
+
+bool GrowthPage::TakeHistories(const std::vector<XStringW>& codes) {
+    ReadAhead& ahead = m_module->Ahead();
+    switch (ahead.Histories(codes)) {
+    case ReadAhead::State::kUnavailable:
+        return true; // the Sync that follows reads them here
+    case ReadAhead::State::kPending:
+        if (!m_waiting) {
+            m_noticeBefore = m_chart.Notice();
+            m_waiting = true;
+        }
+        m_chart.SetNotice(kLoadingText);
+        return false;
+    case ReadAhead::State::kReady:
+        break;
+    }
+    StopWaiting();
+    GrowthHistory read;
+    XStringW error;
+    if (!ahead.TakeHistories(read, error)) {
+        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        return false;
+    }
+    m_history.Merge(std::move(read));
+    return true;
+}
+
+void GrowthPage::StopWaiting() {
+    if (!m_waiting)
+        return;
+    m_waiting = false;
+    // A failure leaves the chart as it was before it said it was loading.
+    m_chart.SetNotice(m_noticeBefore);
+}
+
+void GrowthPage::OnReadAhead() {
+    // The current page finishes its show even while the workspace is off screen.
+    if (m_waiting && IsCurrentPage())
+        Load();
 }
 
 void GrowthPage::ClearData() {

@@ -44,8 +44,12 @@ public:
     // Reloads when the page window is visible; a hidden page catches up when it is shown.
     void ReloadIfVisible();
     // Brings the history in line with the compared set and recomputes the chart, the figures and
-    // the matrix. A failed statement is reported and leaves the page as it was.
+    // the matrix. A failed statement is reported and leaves the page as it was. Histories being
+    // read ahead are waited for: the chart says it is loading until they come (OnReadAhead).
     void Reload();
+    // The histories read ahead arrived.
+    void OnReadAhead();
+    bool WaitingForHistories() const { return m_waiting; }
     // Empties the chart, the figures and the matrix (the compared set was cleared).
     void ClearData();
     int ReloadCount() const { return m_reloads; }
@@ -84,6 +88,11 @@ private:
     void OnHeaderSelection(HWND header, int index);
     // Works out the range from the kind and the data, then rebuilds the three views.
     void Rebuild();
+    void Load();
+    // Takes over the histories read ahead, when the codes need reading; false while they are
+    // being read, or when the reading failed (reported).
+    bool TakeHistories(const std::vector<XStringW>& codes);
+    void StopWaiting();
     void ApplyChartTheme();
 
     Control::XTableHeader m_rangeHeader;
@@ -106,6 +115,8 @@ private:
     bool m_rangeFromSettings = false;
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
+    bool m_waiting = false;   // histories are being read ahead; the chart says so
+    XStringW m_noticeBefore;  // the chart's notice before it said so
     bool m_selecting = false; // the page itself moves a header's selection
     RECT m_captionRect{0, 0, 0, 0};
 };

@@ -18,8 +18,6 @@ namespace {
 constexpr const wchar_t* kFixedPeriods[] = {L"最近交易日", L"最近一周", L"最近一月", L"最近一季度",
                                             L"最近半年",   L"今年以来", L"最近一年", L"最近两年",
                                             L"最近三年",   L"最近五年"};
-constexpr int kFirstValueColumn = 5;
-constexpr int kValueStride = 3;
 
 void ShowQueryError(const XStringW& error) {
     MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
@@ -136,9 +134,46 @@ void PerformancePage::ReloadIfVisible() {
 
 void PerformancePage::ShowData() {
     ++m_reloads;
-    if (m_fundsByCode.empty())
-        LoadAllFunds();
+    Fill();
+}
+
+void PerformancePage::Fill() {
+    if (m_universe.Empty() && !TakeUniverse()) {
+        // Nothing to list yet: the list is emptied as a show without a universe empties it.
+        FillTable();
+        SetLoading(true, m_grid);
+        return;
+    }
+    SetLoading(false, m_grid);
     FillTable();
+}
+
+bool PerformancePage::TakeUniverse() {
+    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
+    const XStringW year = SafeYear(m_latestYear);
+    switch (ahead != nullptr ? ahead->Performance(year) : ReadAhead::State::kUnavailable) {
+    case ReadAhead::State::kUnavailable:
+        LoadAllFunds();
+        return true;
+    case ReadAhead::State::kPending:
+        return false;
+    case ReadAhead::State::kReady:
+        break;
+    }
+    PerformanceUniverse universe;
+    XStringW error;
+    if (ahead->TakePerformance(universe, error))
+        m_universe = std::move(universe);
+    else
+        ShowQueryError(error);
+    return true;
+}
+
+void PerformancePage::OnReadAhead() {
+    // The current page finishes its show even while the workspace is off screen: it comes back
+    // to the workspace's tab without being shown anew.
+    if (IsLoading() && IsCurrentPage())
+        Fill();
 }
 
 void PerformancePage::ClearList() {
@@ -150,43 +185,13 @@ bool PerformancePage::LoadAllFunds() {
     Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
     if (database == nullptr || !database->IsOpen())
         return false;
-    XStringW year = SafeYear(m_latestYear);
-    int y = _wtoi(year.c_str());
-    XStringW sql = XStringW().Format(kAllFundsQuery, year.c_str(), y - 1, y - 2, year.c_str(), y - 1, y - 2);
-    XComPtr<Data::IStatement> statement;
+    PerformanceUniverse universe;
     XStringW error;
-    if (!database->Query(statement.Receive(), sql.c_str(), error) || !statement) {
+    if (!universe.Load(database, SafeYear(m_latestYear), error)) {
         ShowQueryError(error);
         return false;
     }
-    std::vector<PerformanceFundRecord> funds;
-    XStringW text;
-    while (statement->Next()) {
-        PerformanceFundRecord record;
-        statement->GetString(record.code, 0);
-        statement->GetString(record.aliascode, 1);
-        statement->GetString(record.name, 2);
-        statement->GetString(record.investtype, 3);
-        statement->GetString(record.buystate, 4);
-        for (int p = 0; p < kPeriodCount; ++p) {
-            statement->GetString(text, kFirstValueColumn + kValueStride * p);
-            record.values[static_cast<size_t>(p)] = ReadPeriodValue(text);
-        }
-        funds.push_back(std::move(record));
-    }
-    // A statement that stops on an error has not returned every fund; ranks over part of the
-    // universe would look plausible and be wrong, so nothing is kept and the next show tries again.
-    statement->GetError(error);
-    if (!error.empty()) {
-        ShowQueryError(error);
-        return false;
-    }
-    for (int p = 0; p < kPeriodCount; ++p)
-        ComputeRanks(funds, p);
-    m_allFunds = std::move(funds);
-    m_fundsByCode.clear();
-    for (const PerformanceFundRecord& record : m_allFunds)
-        m_fundsByCode.emplace(record.code, record);
+    m_universe = std::move(universe);
     return true;
 }
 
@@ -200,37 +205,64 @@ void PerformancePage::FillTable() {
     // The rank columns always compare in natural order: a refill under a rank sort would otherwise
     // put "10/120" before "9/120".
     m_grid.SetRankTags(reinterpret_cast<void*>(1));
-    if (m_module != nullptr) {
-        for (int p = kPeriodCount - 1; p >= 0; --p) {
-            const auto period = static_cast<size_t>(p);
-            for (const XStringW& code : m_module->Funds()) {
-                auto found = m_fundsByCode.find(code);
-                if (found == m_fundsByCode.end())
-                    continue;
-                const PerformanceFundRecord& record = found->second;
-                const PeriodValue& value = record.values[period];
-                XComPtr<Data::IDataRow> row;
-                if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
-                    continue;
-                row->GetValue(L"index")->SetInt(p);
-                row->GetValue(L"distance")
-                    ->SetText(period < m_periods.size() ? m_periods[period].c_str() : L"");
-                row->GetValue(L"code")->SetText(record.code.c_str());
-                row->GetValue(L"aliascode")->SetText(record.aliascode.c_str());
-                row->GetValue(L"name")->SetText(record.name.c_str());
-                row->GetValue(L"investtype")->SetText(record.investtype.c_str());
-                row->GetValue(L"buystate")->SetText(record.buystate.c_str());
-                if (value.missing) {
-                    row->GetValue(L"yield")->SetText(L"");
-                    row->GetValue(L"image")->SetText(L"");
-                } else {
-                    double growth = ShownGrowth(p, value.value);
-                    row->GetValue(L"yield")->SetDouble(growth);
-                    row->GetValue(L"image")->SetDouble(growth);
-                }
-                row->GetValue(L"type_rank")->SetText(value.typeRank.Text().c_str());
-                row->GetValue(L"all_rank")->SetText(value.allRank.Text().c_str());
+    // Columns by position: a lookup by name for every cell would cost more than the cell.
+    enum {
+        kIndex,
+        kDistance,
+        kCode,
+        kAliascode,
+        kName,
+        kInvesttype,
+        kBuystate,
+        kYield,
+        kTypeRank,
+        kAllRank,
+        kImage,
+        kCount
+    };
+    static constexpr const wchar_t* kNames[kCount] = {L"index",     L"distance",   L"code",     L"aliascode",
+                                                      L"name",      L"investtype", L"buystate", L"yield",
+                                                      L"type_rank", L"all_rank",   L"image"};
+    int columns[kCount];
+    for (int i = 0; i < kCount; ++i)
+        columns[i] = table->GetColumnIndex(kNames[i]);
+    // The compared funds' rows and texts, once for all thirteen periods.
+    std::vector<std::pair<int, PerformanceUniverse::Fund>> compared;
+    if (m_module != nullptr)
+        for (const XStringW& code : m_module->Funds())
+            if (const int found = m_universe.Find(code); found >= 0)
+                compared.emplace_back(found, m_universe.FundAt(found));
+    for (int p = kPeriodCount - 1; p >= 0; --p) {
+        const auto period = static_cast<size_t>(p);
+        for (const auto& [found, record] : compared) {
+            const PeriodValue& value = m_universe.ValueAt(found, p);
+            XComPtr<Data::IDataRow> row;
+            if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
+                continue;
+            auto cell = [&row, &columns](int field) { return row->GetValueAt(columns[field]); };
+            auto setText = [&cell](int field, const wchar_t* text) {
+                if (Data::IDataElement* element = cell(field))
+                    element->SetText(text);
+            };
+            if (Data::IDataElement* element = cell(kIndex))
+                element->SetInt(p);
+            setText(kDistance, period < m_periods.size() ? m_periods[period].c_str() : L"");
+            setText(kCode, record.code.c_str());
+            setText(kAliascode, record.aliascode.c_str());
+            setText(kName, record.name.c_str());
+            setText(kInvesttype, record.investtype.c_str());
+            setText(kBuystate, record.buystate.c_str());
+            if (value.missing) {
+                setText(kYield, L"");
+                setText(kImage, L"");
+            } else {
+                const double growth = ShownGrowth(p, value.value);
+                for (int field : {kYield, kImage})
+                    if (Data::IDataElement* element = cell(field))
+                        element->SetDouble(growth);
             }
+            setText(kTypeRank, value.typeRank.Text().c_str());
+            setText(kAllRank, value.allRank.Text().c_str());
         }
     }
     if (update)

@@ -7,11 +7,10 @@
 #include "filter/FilterWnd2.h"
 #include "pages/common/ComparePage.h"
 #include "pages/performance/PerformanceGrid.h"
-#include "pages/performance/PerformanceRanking.h"
+#include "pages/performance/PerformanceUniverse.h"
 
 #include <sdk/Data.h>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -33,8 +32,12 @@ public:
 
     // Rebuilds the list when the page window is visible; a hidden page catches up when shown.
     void ReloadIfVisible();
-    // Reads and ranks the fund universe if that has not succeeded yet, then refills the list.
+    // Reads and ranks the fund universe if that has not succeeded yet, then refills the list. A
+    // universe being read ahead is waited for: the page shows that it is loading and finishes the
+    // show when the universe comes (OnReadAhead).
     void ShowData();
+    // The universe read ahead arrived.
+    void OnReadAhead();
     // Calls of ShowData, whatever started them.
     int ReloadCount() const { return m_reloads; }
     // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
@@ -52,7 +55,7 @@ public:
     FilterWnd2& FilterPanel() { return m_filter; }
     const XStringW& LatestYear() const { return m_latestYear; }
     const std::vector<XStringW>& Periods() const { return m_periods; }
-    const std::map<XStringW, PerformanceFundRecord>& FundsByCode() const { return m_fundsByCode; }
+    const PerformanceUniverse& Universe() const { return m_universe; }
 
     // The year text the all-funds query may carry: four decimal digits, or the current UTC year.
     static XStringW SafeYear(const XStringW& text);
@@ -62,12 +65,15 @@ private:
     void OnSize(int width, int height);
     void ReadLatestYear();
     void BuildPeriods();
+    // Shows the list from the universe, taking it over from the reading ahead or reading it here.
+    void Fill();
+    // False while the universe is still being read ahead.
+    bool TakeUniverse();
 
     PerformanceGrid m_grid;
     XStringW m_latestYear;
     std::vector<XStringW> m_periods;
-    std::vector<PerformanceFundRecord> m_allFunds;
-    std::map<XStringW, PerformanceFundRecord> m_fundsByCode;
+    PerformanceUniverse m_universe;
     std::unique_ptr<Gdiplus::Image> m_gainBar;
     std::unique_ptr<Gdiplus::Image> m_lossBar;
     int m_reloads = 0;

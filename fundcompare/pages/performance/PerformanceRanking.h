@@ -5,6 +5,7 @@
 #include <sdk/XStringW.h>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 // Number of comparison periods: latest day, week, month, quarter, half year, year to date, the
@@ -46,6 +47,14 @@ PeriodValue ReadPeriodValue(const XStringW& text);
 // writes both ranks of every fund that has a value; ties share the rank of the first fund of the
 // tie (1, 2, 2, 4). Funds without a value get empty ranks.
 void ComputeRanks(std::vector<PerformanceFundRecord>& funds, int period);
+
+// The peer group of an investment type: 0 to 5 for the six named types, 6 for every other.
+std::uint8_t PeerGroup(const XStringW& investtype);
+// The same ranking over periods kept as columns, columns[k][i] being the value of fund i: the
+// periods are ranked one after the other, each sort starting from the order the previous one left,
+// and the ranks are written into the columns. Returns the funds' order after the last sort.
+std::vector<std::uint32_t> RankPeriodColumns(const std::vector<std::vector<PeriodValue>*>& columns,
+                                             const std::vector<std::uint8_t>& groups);
 
 // The growth the list shows for a stored value: the multi-year average yields (periods 6 to 9)
 // compound over their whole number of years, every other period shows the value itself.

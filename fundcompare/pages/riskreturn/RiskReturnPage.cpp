@@ -16,32 +16,6 @@ void ReportQueryError(const XStringW& error) {
     MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
 }
 
-// Runs a query; null after reporting the error when no statement is obtained.
-XComPtr<Data::IStatement> RunQuery(FundCompareModuleImpl* module, const wchar_t* sql) {
-    XComPtr<Data::IStatement> statement;
-    Data::IDatabase* database = module != nullptr ? module->Database() : nullptr;
-    if (database == nullptr)
-        return statement;
-    XStringW error;
-    if (!database->Query(statement.Receive(), sql, error) || statement == nullptr) {
-        if (error.empty())
-            database->GetLastError(error);
-        ReportQueryError(error);
-        statement.Reset();
-    }
-    return statement;
-}
-
-// True when the statement read to its end; otherwise the error that stopped it is reported.
-bool ReadToTheEnd(Data::IStatement* statement) {
-    XStringW error;
-    statement->GetError(error);
-    if (error.empty())
-        return true;
-    ReportQueryError(error);
-    return false;
-}
-
 } // namespace
 
 RiskReturnPage::RiskReturnPage() : ComparePage(L"RiskReturnPage") {}
@@ -130,79 +104,60 @@ void RiskReturnPage::ReloadIfVisible() {
 void RiskReturnPage::ShowHorizon(int h) {
     if (h < 0 || h >= RiskModel::kHorizonCount)
         h = 0;
-    if (m_riskByCode.empty())
-        LoadRiskData();
+    if (m_universe.Empty() && !TakeUniverse()) {
+        BuildStars(h);
+        m_delegate.SetStars(m_stars);
+        SetLoading(true, m_starMap);
+        return;
+    }
+    SetLoading(false, m_starMap);
     BuildStars(h);
     m_delegate.SetStars(m_stars);
     m_starMap.SetDelegate(&m_delegate);
 }
 
-void RiskReturnPage::LoadRiskData() {
-    XComPtr<Data::IStatement> statement = RunQuery(m_module, kFundRiskQuery);
-    if (statement == nullptr)
-        return;
-    // A load that found no fund is repeated on the next show, so every list starts afresh rather
-    // than piling a second copy of the index series and the averages onto the first.
-    std::vector<RiskModel::RiskFundRecord> funds;
-    while (statement->Next()) {
-        RiskModel::RiskFundRecord record;
-        statement->GetString(record.aliascode, 0);
-        statement->GetString(record.code, 1);
-        statement->GetString(record.name, 2);
-        statement->GetString(record.investtype, 3);
-        for (int k = 0; k < RiskModel::kHorizonCount; ++k) {
-            record.returns[static_cast<size_t>(k)] = statement->GetDouble(4 + k);
-            record.stdDevs[static_cast<size_t>(k)] = statement->GetDouble(8 + k);
-        }
-        funds.push_back(std::move(record));
+bool RiskReturnPage::TakeUniverse() {
+    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
+    switch (ahead != nullptr ? ahead->Risk() : ReadAhead::State::kUnavailable) {
+    case ReadAhead::State::kUnavailable:
+        LoadRiskData();
+        return true;
+    case ReadAhead::State::kPending:
+        return false;
+    case ReadAhead::State::kReady:
+        break;
     }
-    // Part of the funds, or figures without their averages, would pass for the whole chart.
-    std::vector<double> weeks;
-    std::vector<RiskModel::AverageEntry> averages;
-    if (!ReadToTheEnd(statement) || !LoadIndexWeeks(weeks) || !LoadAverages(weeks, averages))
-        return;
-    m_riskFunds = std::move(funds);
-    m_riskByCode.clear();
-    for (const RiskModel::RiskFundRecord& record : m_riskFunds)
-        m_riskByCode.emplace(record.code, record);
-    m_indexWeeks = std::move(weeks);
-    m_averages = std::move(averages);
-    m_delegate.SetAverages(m_averages);
-}
-
-bool RiskReturnPage::LoadIndexWeeks(std::vector<double>& weeks) {
-    XComPtr<Data::IStatement> statement = RunQuery(m_module, kIndexWeeksQuery);
-    if (statement == nullptr)
-        return false;
-    weeks.clear();
-    while (statement->Next())
-        weeks.push_back(statement->GetDouble(1));
-    return ReadToTheEnd(statement);
-}
-
-bool RiskReturnPage::LoadAverages(const std::vector<double>& weeks,
-                                  std::vector<RiskModel::AverageEntry>& averages) {
-    XComPtr<Data::IStatement> statement = RunQuery(m_module, kAverageQuery);
-    if (statement == nullptr)
-        return false;
-    averages.clear();
-    while (statement->Next()) {
-        RiskModel::AverageEntry entry;
-        XStringW name;
-        statement->GetString(name, 0);
-        for (int k = 0; k < RiskModel::kHorizonCount; ++k) {
-            RiskModel::AverageStar& star = entry[static_cast<size_t>(k)];
-            star.name = name;
-            star.returnValue = statement->GetDouble(1 + 2 * k);
-            star.stdDev = statement->GetDouble(2 + 2 * k);
-        }
-        averages.push_back(std::move(entry));
-    }
-    if (!ReadToTheEnd(statement))
-        return false;
-    if (!weeks.empty())
-        averages.push_back(RiskModel::ComputeIndexEntry(weeks));
+    RiskUniverse universe;
+    XStringW error;
+    if (ahead->TakeRisk(universe, error))
+        Adopt(std::move(universe));
+    else
+        ReportQueryError(error);
     return true;
+}
+
+void RiskReturnPage::OnReadAhead() {
+    // The current page finishes its show even while the workspace is off screen.
+    if (IsLoading() && IsCurrentPage())
+        ShowHorizon(CurrentHorizon());
+}
+
+void RiskReturnPage::LoadRiskData() {
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database == nullptr)
+        return;
+    RiskUniverse universe;
+    XStringW error;
+    if (!universe.Load(database, error)) {
+        ReportQueryError(error);
+        return;
+    }
+    Adopt(std::move(universe));
+}
+
+void RiskReturnPage::Adopt(RiskUniverse universe) {
+    m_universe = std::move(universe);
+    m_delegate.SetAverages(m_universe.Averages());
 }
 
 void RiskReturnPage::BuildStars(int h) {
@@ -211,10 +166,10 @@ void RiskReturnPage::BuildStars(int h) {
         h = 0;
     if (m_module != nullptr) {
         for (const XStringW& code : m_module->Funds()) {
-            auto found = m_riskByCode.find(code);
-            if (found == m_riskByCode.end())
+            const RiskModel::RiskFundRecord* found = m_universe.Find(code);
+            if (found == nullptr)
                 continue;
-            const RiskModel::RiskFundRecord& record = found->second;
+            const RiskModel::RiskFundRecord& record = *found;
             RiskModel::FundStar star;
             star.aliascode = record.aliascode;
             star.code = record.code;

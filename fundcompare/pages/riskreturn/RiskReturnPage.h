@@ -7,11 +7,11 @@
 
 #include "pages/common/ComparePage.h"
 #include "pages/riskreturn/MyNewStarDelegate.h"
+#include "pages/riskreturn/RiskUniverse.h"
 #include "wgui/ComboBox.h"
 
 #include <sdk/ControlStarMap.h>
 
-#include <map>
 #include <vector>
 
 class RiskReturnPage : public ComparePage {
@@ -29,34 +29,36 @@ public:
     int ReloadCount() const { return m_reloads; }
 
     // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and
-    // hands them to the map.
+    // hands them to the map. Figures being read ahead are waited for: the page shows that it is
+    // loading and finishes the show when they come (OnReadAhead).
     void ShowHorizon(int h);
+    // The figures read ahead arrived.
+    void OnReadAhead();
     // Reads the funds' figures, the index weeks and the type averages. They are kept only when all
     // three statements read to their end, so that a show after any failure loads them again.
     void LoadRiskData();
-    bool LoadIndexWeeks(std::vector<double>& weeks);
-    bool LoadAverages(const std::vector<double>& weeks, std::vector<RiskModel::AverageEntry>& averages);
     void BuildStars(int h);
 
     Control::FundStarMap& StarMap() { return m_starMap; }
     WGUI::ComboBox& HorizonBox() { return m_horizonBox; }
     MyNewStarDelegate& Delegate() { return m_delegate; }
     const std::vector<RiskModel::FundStar>& Stars() const { return m_stars; }
-    const std::vector<RiskModel::AverageEntry>& Averages() const { return m_averages; }
-    const std::vector<double>& IndexWeeks() const { return m_indexWeeks; }
+    const std::vector<RiskModel::AverageEntry>& Averages() const { return m_universe.Averages(); }
+    const std::vector<double>& IndexWeeks() const { return m_universe.IndexWeeks(); }
+    const RiskUniverse& Universe() const { return m_universe; }
 
 private:
     void OnCreate();
     void OnSize(int width, int height);
     int CurrentHorizon() const;
+    // Takes the universe read ahead, or reads it here; false while it is still being read ahead.
+    bool TakeUniverse();
+    void Adopt(RiskUniverse universe);
 
     WGUI::ComboBox m_horizonBox;
     Control::FundStarMap m_starMap;
     MyNewStarDelegate m_delegate;
-    std::vector<RiskModel::RiskFundRecord> m_riskFunds;
-    std::map<XStringW, RiskModel::RiskFundRecord> m_riskByCode;
-    std::vector<double> m_indexWeeks;
-    std::vector<RiskModel::AverageEntry> m_averages;
+    RiskUniverse m_universe;
     std::vector<RiskModel::FundStar> m_stars;
     int m_reloads = 0;
 };

@@ -48,7 +48,8 @@ bool parseZoom(const std::string& text, double& zoom) {
 
 const char* CommandLineUsage() {
     return "usage: fundhost [--db FILE] [--theme dark|light] [--zoom X] [--size WxH] [--module FILE]\n"
-           "                [--headless] [--script FILE] [--config FILE] [--help] [--version]\n"
+           "                [--headless] [--script FILE] [--config FILE] [--timings FILE]\n"
+           "                [--help] [--version]\n"
            "  --db FILE       the fund database (default: the one configured, else the sample\n"
            "                  database of invented funds, made on first use)\n"
            "  --theme NAME    the colour theme (default: the configured one, else dark)\n"
@@ -58,6 +59,8 @@ const char* CommandLineUsage() {
            "  --headless      no display: run off-screen (with --script to do something)\n"
            "  --script FILE   run the actions of a script, one per line, then exit\n"
            "  --config FILE   the configuration file (default: ~/.config/fundcompare/config.xml)\n"
+           "  --timings FILE  write when the first frame was shown and, for a script, how long each\n"
+           "                  line kept the program busy (for the benchmarks)\n"
            "  --help          print this help and exit\n"
            "  --version       print the version and exit\n"
            "\n"
@@ -116,6 +119,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                 return std::nullopt;
         } else if (arg == "--config") {
             if (!file(line.config))
+                return std::nullopt;
+        } else if (arg == "--timings") {
+            if (!file(line.timings))
                 return std::nullopt;
         } else if (arg == "--zoom") {
             double zoom = 1.0;

@@ -1,6 +1,6 @@
 // The host's command line:
 //   fundhost [--db FILE] [--theme NAME] [--zoom X] [--size WxH] [--module FILE] [--headless]
-//            [--script FILE] [--config FILE] [--help] [--version]
+//            [--script FILE] [--config FILE] [--timings FILE] [--help] [--version]
 #pragma once
 
 #include <optional>
@@ -17,7 +17,8 @@ struct CommandLine {
     std::string module;     // empty: the module next to the executable
     bool headless = false;
     std::string script;
-    std::string config; // empty: the user's configuration file
+    std::string config;  // empty: the user's configuration file
+    std::string timings; // empty: none written
     bool help = false;
     bool version = false;
 };

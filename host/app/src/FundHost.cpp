@@ -242,6 +242,10 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
         return false;
     }
+    // The comparison module reads the universes ahead on a worker thread with a connection of its
+    // own, so that no page waits for them on the user-interface thread.
+    if (sqlite != nullptr)
+        sqlite->OfferConnections(true);
     if (!missing.empty()) {
         std::string names;
         for (const std::string& name : missing)

@@ -97,6 +97,8 @@ bool ScriptRunner::Run(const std::vector<ScriptAction>& actions, std::string& er
     };
     for (size_t i = 0; i < actions.size(); ++i) {
         const ScriptAction& action = actions[i];
+        if (m_timings != nullptr)
+            m_timings->BeginLine(action.line);
         std::string reason;
         if (!Perform(action, reason)) {
             error = "line " + std::to_string(action.line) + ": " + reason;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FundHost.h"
+#include "LoopTimings.h"
 #include "Script.h"
 
 #include <platform/driver.h>
@@ -19,6 +20,8 @@ public:
 
     // Runs every action in order; stops at the first that fails, with "line N: reason" in error.
     bool Run(const std::vector<ScriptAction>& actions, std::string& error);
+    // Tells the timings which line the messages that follow belong to.
+    void SetTimings(LoopTimings* timings) { m_timings = timings; }
 
 private:
     // Each returns false with the reason in error.
@@ -64,5 +67,6 @@ private:
     void Settle();
 
     FundHost& m_host;
+    LoopTimings* m_timings = nullptr;
     std::set<XStringW> m_touched; // codes this script added, for checking a clear
 };

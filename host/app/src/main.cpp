@@ -86,13 +86,32 @@ int main(int argc, char** argv) {
             if (display) {
                 code = host.Loop();
             } else {
-                PlatformSetMessageHandler([&host](MSG& message) { host.HandleMessage(message); });
+                LoopTimings timings;
+                const bool timed = !line->timings.empty();
+                if (timed)
+                    PlatformSetPresentHook([&host, &timings](HWND window) {
+                        if (host.Frame() != nullptr && window == host.Frame()->Window())
+                            timings.FramePresented();
+                    });
+                PlatformSetMessageHandler([&host, &timings, timed](MSG& message) {
+                    if (timed)
+                        timings.MessageStarted();
+                    host.HandleMessage(message);
+                    if (timed)
+                        timings.MessageEnded();
+                });
                 ScriptRunner runner(host);
+                runner.SetTimings(timed ? &timings : nullptr);
                 if (!runner.Run(actions, error)) {
                     std::fprintf(stderr, "fundhost: %s: %s\n", line->script.c_str(), error.c_str());
                     code = FundHost::kScriptFailed;
                 }
                 PlatformSetMessageHandler({});
+                PlatformSetPresentHook({});
+                if (timed && !timings.Write(line->timings, error)) {
+                    std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+                    code = FundHost::kScriptFailed;
+                }
             }
         }
         host.Stop();

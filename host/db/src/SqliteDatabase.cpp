@@ -1,4 +1,4 @@
-// Sections: opening; preparing; Execute (building the result table); Query.
+// Sections: opening; further connections; preparing; Execute (building the result table); Query.
 #include <hostdb/SqliteDatabase.h>
 #include <hostkernel/CellText.h>
 #include <hostkernel/DataTable.h>
@@ -161,6 +161,40 @@ bool SqliteDatabase::MissingTables(const std::vector<std::string>& names, std::v
     return true;
 }
 
+// ---- further connections -------------------------------------------------------------------
+
+bool SqliteDatabase::OpenConnection(Data::IDatabase** connection, XStringW& error) {
+    if (connection == nullptr)
+        return false;
+    *connection = nullptr;
+    if (!m_connectionsOffered) {
+        error = L"the host offers no further connections to the database";
+        return false;
+    }
+    XComPtr<SqliteDatabase> opened = Open(m_path, error);
+    if (opened == nullptr)
+        return false;
+    opened->m_failures = m_failures;
+    *connection = opened.Detach();
+    return true;
+}
+
+void SqliteDatabase::Interrupt() {
+    if (m_db != nullptr)
+        sqlite3_interrupt(m_db);
+}
+
+long long SqliteDatabase::DataVersion() {
+    long long version = 0;
+    sqlite3_stmt* statement = nullptr;
+    if (m_db != nullptr &&
+        sqlite3_prepare_v2(m_db, "PRAGMA data_version", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        version = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return version;
+}
+
 // ---- preparing -------------------------------------------------------------------------------
 
 XStringW SqliteDatabase::ErrorText() const {
@@ -225,10 +259,16 @@ int KindOfValue(int sqliteType) {
 
 } // namespace
 
+void SqliteDatabase::SetFailureObserver(FailureObserver observer) {
+    std::lock_guard<std::mutex> lock(m_failures->mutex);
+    m_failures->observer = std::move(observer);
+}
+
 void SqliteDatabase::NoteFailure(const std::string& sql, const XStringW& reason) {
-    ++m_failures;
-    if (m_observer)
-        m_observer(sql, reason.ToUtf8());
+    ++m_failures->count;
+    std::lock_guard<std::mutex> lock(m_failures->mutex);
+    if (m_failures->observer)
+        m_failures->observer(sql, reason.ToUtf8());
 }
 
 bool SqliteDatabase::Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) {

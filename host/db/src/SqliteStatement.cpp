@@ -6,7 +6,12 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+
 namespace HostDb {
+
+SqliteStatement::SqliteStatement(SqliteDatabase* database, sqlite3_stmt* statement)
+    : m_database(database), m_statement(statement), m_columns(sqlite3_column_count(statement)) {}
 
 SqliteStatement::~SqliteStatement() {
     sqlite3_finalize(m_statement);
@@ -30,31 +35,89 @@ bool SqliteStatement::Next() {
 }
 
 bool SqliteStatement::HasCell(int column) const {
-    return m_onRow && column >= 0 && column < sqlite3_column_count(m_statement);
+    return m_onRow && column >= 0 && column < m_columns;
+}
+
+int SqliteStatement::DeclaredKind(int column) {
+    if (m_declared.empty()) {
+        m_declared.resize(static_cast<std::size_t>(m_columns));
+        for (int c = 0; c < m_columns; ++c)
+            m_declared[static_cast<std::size_t>(c)] = DeclaredKindOf(m_statement, c);
+    }
+    return m_declared[static_cast<std::size_t>(column)];
 }
 
 bool SqliteStatement::ReadsAsNull(int column) {
-    if (m_declared.empty()) {
-        int count = sqlite3_column_count(m_statement);
-        m_declared.resize(static_cast<std::size_t>(count));
-        for (int c = 0; c < count; ++c)
-            m_declared[static_cast<std::size_t>(c)] = DeclaredKindOf(m_statement, c);
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return true;
+    case SQLITE_INTEGER:
+        return false;
+    case SQLITE_FLOAT:
+        return !std::isfinite(sqlite3_column_double(m_statement, column));
+    default: {
+        const int declared = DeclaredKind(column);
+        return declared == Data::kReal || declared == Data::kInteger;
     }
-    return sqlite3_column_type(m_statement, column) == SQLITE_NULL ||
-           IsBadFigure(m_statement, column, m_declared[static_cast<std::size_t>(column)]);
+    }
 }
 
 double SqliteStatement::GetDouble(int column) {
-    if (!HasCell(column) || ReadsAsNull(column))
+    if (!HasCell(column))
         return 0;
-    if (sqlite3_column_type(m_statement, column) == SQLITE_TEXT) {
+    // One look at the cell's type; every read below is the one the type calls for.
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return 0;
+    case SQLITE_INTEGER:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_FLOAT: {
+        const double value = sqlite3_column_double(m_statement, column);
+        return std::isfinite(value) ? value : 0;
+    }
+    case SQLITE_TEXT: {
+        const int declared = DeclaredKind(column);
+        if (declared == Data::kReal || declared == Data::kInteger)
+            return 0;
         std::wstring text;
         std::string buffer;
         std::string_view utf8 = CellText(m_statement, column, buffer);
         HostKernel::AppendUtf8(text, utf8.data(), utf8.size());
         return HostKernel::LeadingNumber(text);
     }
-    return sqlite3_column_double(m_statement, column);
+    default: {
+        const int declared = DeclaredKind(column);
+        if (declared == Data::kReal || declared == Data::kInteger)
+            return 0;
+        return sqlite3_column_double(m_statement, column);
+    }
+    }
+}
+
+bool SqliteStatement::GetNumber(int column, double& value) {
+    value = 0;
+    if (!HasCell(column))
+        return false;
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        value = static_cast<double>(sqlite3_column_int64(m_statement, column));
+        return true;
+    case SQLITE_FLOAT: {
+        const double real = sqlite3_column_double(m_statement, column);
+        if (!std::isfinite(real))
+            return false;
+        value = real;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+std::string_view SqliteStatement::GetUtf8(int column) {
+    if (!HasCell(column) || ReadsAsNull(column))
+        return {};
+    return CellText(m_statement, column, m_buffer);
 }
 
 void SqliteStatement::GetString(XStringW& text, int column) {
@@ -69,7 +132,7 @@ void SqliteStatement::GetString(XStringW& text, int column) {
 }
 
 int SqliteStatement::GetColumnCount() {
-    return sqlite3_column_count(m_statement);
+    return m_columns;
 }
 
 } // namespace HostDb

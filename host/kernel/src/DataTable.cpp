@@ -69,8 +69,24 @@ bool DataTable::BeginUpdate(Data::IUpdateContext** context) {
 int DataTable::AddRow() {
     BeginChange();
     ++m_rowCount;
-    for (auto& column : m_columns)
-        ResizeColumn(column, m_rowCount);
+    // Rows are added one at a time while a table is filled: one more null cell per column.
+    for (auto& column : m_columns) {
+        if (column.nulls.size() + 1 != static_cast<std::size_t>(m_rowCount)) {
+            ResizeColumn(column, m_rowCount);
+            continue;
+        }
+        column.nulls.push_back(1);
+        switch (column.kind) {
+        case Data::kReal:
+            column.reals.push_back(0.0);
+            break;
+        case Data::kInteger:
+            column.integers.push_back(0);
+            break;
+        default:
+            column.spans.emplace_back();
+        }
+    }
     EndChange();
     return m_rowCount - 1;
 }

@@ -54,9 +54,11 @@ void PlatformTypeText(const std::wstring& text);
 // ---- Running ----------------------------------------------------------------------------------
 
 // Retrieves and handles messages until none is left: posted messages, input, painting and the
-// timers that are due. Returns false when WM_QUIT was retrieved (its exit code in *exitCode);
-// the loop stops there. A loop that never ends (a window that never validates in WM_PAINT) is
-// cut after 100000 messages with a note on stderr.
+// timers that are due. While background work is announced (platform/background.h), an empty
+// queue is not the end: the loop waits, on the wall clock, for the work's messages and ends only
+// when the work has ended and its messages are handled. Returns false when WM_QUIT was retrieved
+// (its exit code in *exitCode); the loop stops there. A loop that never ends (a window that never
+// validates in WM_PAINT) is cut after 100000 messages with a note on stderr.
 bool PlatformRunUntilIdle(int* exitCode = nullptr);
 // Moves the clock forward by `milliseconds`, stopping at every timer and hover delay that falls
 // due on the way to run until idle, so that timers fire in order and at their times.
@@ -73,6 +75,10 @@ void PlatformSetMessageHandler(std::function<void(MSG&)> handler);
 // Called when GetMessageW would wait forever on the headless screen; returns true when it queued
 // something (input, a posted message). The host's scripted runs feed their script through it.
 void PlatformSetIdleHandler(std::function<bool()> handler);
+// Called with a top-level window each time what was painted into it is presented (where a display
+// would show it): after the painting of a run, and before the loop waits for background work. The
+// host times its first frame with it. An empty function removes it.
+void PlatformSetPresentHook(std::function<void(HWND)> hook);
 
 // ---- Pictures and pixels ----------------------------------------------------------------------
 // These show what has been painted so far; run or paint first.

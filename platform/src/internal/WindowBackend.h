@@ -29,6 +29,8 @@ public:
     // Moved, resized, shown, hidden or re-stacked.
     virtual void TopLevelChanged(Window* /*window*/) {}
     virtual void TopLevelDestroyed(Window* /*window*/) {}
+    // The top-level's text (its title) changed.
+    virtual void TopLevelTextChanged(Window* /*window*/) {}
     // The top-level's surface has new content (painted since the last call).
     virtual void Present(Window* /*window*/) {}
     virtual void CursorChanged(HCURSOR /*cursor*/) {}

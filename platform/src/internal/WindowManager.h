@@ -76,6 +76,16 @@ void ForgetInQueue(Window* window);
 bool NextDueTime(DWORD* when);
 // Empties the queue, the timers and the quit flag (a new headless screen).
 void ResetQueue();
+// The calling thread is the user-interface thread, whose queue receives what others post.
+void MarkUiThread();
+// Called (from any thread) when another thread posted a message or ended its work, so that a
+// display loop waiting for input looks at the queue.
+void SetCrossThreadWake(void (*wake)());
+// Background work is under way, or its messages wait to join the queue.
+bool BackgroundPending();
+// Waits while background work is under way and has posted nothing: true when a message came or a
+// piece of work ended, false when there was nothing to wait for or the time ran out.
+bool WaitForBackground(DWORD milliseconds);
 
 // ---- Input (Input.cpp) ------------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 // DefWindowProcW: the default answers of a window, as Win32 gives them for the messages that
 // the module, the host and the platform's own controls rely on. One handler per message.
 #include "internal/Window.h"
+#include "internal/WindowBackend.h"
 #include "internal/WindowManager.h"
 
 #include <platform/wingdi.h>
@@ -96,6 +97,8 @@ LRESULT OnSetText(Window* window, LPARAM lParam) {
     window->text = text != nullptr ? text : L"";
     if (borderWidth(window) > 0)
         window->frameInvalid = true;
+    if (window->IsTopLevel())
+        Backend().TopLevelTextChanged(window);
     return TRUE;
 }
 

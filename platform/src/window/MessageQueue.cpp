@@ -6,6 +6,10 @@
 // Input filters: a message filter (window or range) applies to input only at the front of the
 // input queue; input behind a non-matching event waits, which Win32 would not make wait. Nothing
 // in the program filters input.
+//
+// Other threads: PostMessageW from another thread puts the message into an inbox under a lock; the
+// user-interface thread moves the inbox into its queue whenever it looks at the queue. Background
+// work announced through platform/background.h is counted under the same lock.
 #include "internal/Controls.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
@@ -13,8 +17,14 @@
 
 #include <platform/winbase.h>
 
+#include <platform/background.h>
+
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -40,6 +50,49 @@ struct MessageQueue {
 MessageQueue& queue() {
     static MessageQueue instance;
     return instance;
+}
+
+// What other threads hand to the user-interface thread.
+struct Inbox {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<MSG> messages;
+    int working = 0;                  // background work announced and not yet ended
+    void (*wake)() = nullptr;         // tells a waiting display loop that something came
+    std::atomic<bool> pending{false}; // messages wait in the inbox
+};
+
+Inbox& inbox() {
+    static Inbox* instance = new Inbox; // worker threads may still post while statics are destroyed
+    return *instance;
+}
+
+std::atomic<std::thread::id>& uiThread() {
+    static std::atomic<std::thread::id> id{};
+    return id;
+}
+
+bool onUiThread() {
+    const std::thread::id id = uiThread().load();
+    return id == std::thread::id() || id == std::this_thread::get_id();
+}
+
+// Moves what other threads posted into the queue, in the order it was posted.
+void drainInbox() {
+    Inbox& in = inbox();
+    if (!in.pending.load(std::memory_order_acquire))
+        return;
+    std::deque<MSG> arrived;
+    {
+        std::lock_guard<std::mutex> lock(in.mutex);
+        arrived.swap(in.messages);
+        in.pending.store(false, std::memory_order_release);
+    }
+    for (MSG& m : arrived) {
+        m.time = Backend().Now();
+        m.pt = CursorPosition();
+        queue().posted.push_back(m);
+    }
 }
 
 // Wrap-around-safe comparison of message-clock times.
@@ -116,6 +169,7 @@ bool takeTimer(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remov
 }
 
 bool peek(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove) {
+    drainInbox();
     MessageQueue& q = queue();
     // Messages of windows that went away are dropped, as Win32 drops them with the window.
     q.posted.erase(
@@ -226,6 +280,8 @@ void SetDispatchWatcher(DispatchWatcher watcher) {
 }
 
 void PostInternal(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // What other threads posted before comes first, as in a queue that all threads post to.
+    drainInbox();
     queue().posted.push_back(makeMessage(window, message, wParam, lParam));
 }
 
@@ -262,6 +318,37 @@ bool NextDueTime(DWORD* when) {
 
 void ResetQueue() {
     queue() = MessageQueue{};
+    // Work still under way stays counted; what it posted for the windows of before is dropped.
+    Inbox& in = inbox();
+    std::lock_guard<std::mutex> lock(in.mutex);
+    in.messages.clear();
+    in.pending.store(false);
+}
+
+void MarkUiThread() {
+    uiThread().store(std::this_thread::get_id());
+}
+
+void SetCrossThreadWake(void (*wake)()) {
+    Inbox& in = inbox();
+    std::lock_guard<std::mutex> lock(in.mutex);
+    in.wake = wake;
+}
+
+bool BackgroundPending() {
+    Inbox& in = inbox();
+    std::lock_guard<std::mutex> lock(in.mutex);
+    return in.working > 0 || !in.messages.empty();
+}
+
+bool WaitForBackground(DWORD milliseconds) {
+    Inbox& in = inbox();
+    std::unique_lock<std::mutex> lock(in.mutex);
+    if (in.working == 0 || !in.messages.empty())
+        return !in.messages.empty();
+    const int working = in.working;
+    return in.changed.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                               [&] { return !in.messages.empty() || in.working < working; });
 }
 
 } // namespace platform
@@ -271,6 +358,24 @@ using namespace platform;
 extern "C" {
 
 BOOL WINAPI PostMessageW(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!onUiThread()) {
+        // The window table belongs to the user-interface thread: the window is looked at when the
+        // message is retrieved there, and a message for a window that went away is dropped then.
+        if (handle == nullptr || handle == reinterpret_cast<HWND>(0xFFFF))
+            return FALSE;
+        Inbox& in = inbox();
+        void (*wake)() = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(in.mutex);
+            in.messages.push_back(MSG{handle, message, wParam, lParam, 0, POINT{0, 0}});
+            in.pending.store(true, std::memory_order_release);
+            wake = in.wake;
+        }
+        in.changed.notify_all();
+        if (wake != nullptr)
+            wake();
+        return TRUE;
+    }
     if (handle == reinterpret_cast<HWND>(0xFFFF)) {
         for (Window* w : Desktop()->children)
             PostInternal(w->handle, message, wParam, lParam);
@@ -421,6 +526,32 @@ BOOL WINAPI KillTimer(HWND handle, UINT_PTR id) {
     }
     q.timers.erase(it);
     return TRUE;
+}
+
+void PlatformBeginBackgroundWork() {
+    Inbox& in = inbox();
+    std::lock_guard<std::mutex> lock(in.mutex);
+    ++in.working;
+}
+
+void PlatformEndBackgroundWork() {
+    Inbox& in = inbox();
+    void (*wake)() = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(in.mutex);
+        if (in.working > 0)
+            --in.working;
+        wake = in.wake;
+    }
+    in.changed.notify_all();
+    if (wake != nullptr)
+        wake();
+}
+
+int PlatformBackgroundWork() {
+    Inbox& in = inbox();
+    std::lock_guard<std::mutex> lock(in.mutex);
+    return in.working;
 }
 
 } // extern "C"

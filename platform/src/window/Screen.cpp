@@ -24,12 +24,16 @@ ScreenState& screen() {
 
 WindowBackend& Backend() {
     ScreenState& s = screen();
-    if (s.backend == nullptr)
+    if (s.backend == nullptr) {
+        MarkUiThread();
         s.backend = CreateHeadlessBackend();
+    }
     return *s.backend;
 }
 
 void SetBackend(std::unique_ptr<WindowBackend> backend) {
+    // The thread that sets the screen up is the one that runs its windows.
+    MarkUiThread();
     screen().backend = std::move(backend);
 }
 

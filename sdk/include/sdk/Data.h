@@ -10,6 +10,8 @@
 #include <sdk/IXUnknown.h>
 #include <sdk/XStringW.h>
 
+#include <string_view>
+
 namespace Data {
 
 struct IDataTable;
@@ -39,6 +41,14 @@ struct IStatement : IXUnknown {
     virtual int GetColumnCount() = 0;
     // The reason the last Next failed, empty when it ran out of rows normally.
     virtual void GetError(XStringW& error) = 0;
+    // The value of a column of the current row when the database holds it as a number (an integer,
+    // or a finite real), exactly as stored and without making its text. False, with value 0, for
+    // anything else (null, text, a figure that is no plain number), which GetString reads.
+    virtual bool GetNumber(int column, double& value) = 0;
+    // The text GetString gives, as the UTF-8 bytes the database holds, without converting them to
+    // wide text: for reading many rows of which few are shown. The bytes stay valid until the next
+    // call on the statement. Empty when GetString would give empty text.
+    virtual std::string_view GetUtf8(int column) = 0;
 
 protected:
     ~IStatement() = default;
@@ -57,6 +67,24 @@ struct IDatabase : IXUnknown {
 
 protected:
     ~IDatabase() = default;
+};
+
+// Offered beside IDatabase (reached with As) by a database that lets a worker thread read through a
+// connection of its own while the user-interface thread goes on with the first one.
+struct IDatabaseConnections : IXUnknown {
+    // A new read-only connection to the same data, for one other thread: only that thread uses it
+    // (Interrupt aside) and releases it. False, with the reason, when none can be opened or the host
+    // offers none.
+    virtual bool OpenConnection(IDatabase** connection, XStringW& error) = 0;
+    // Makes the statement that runs on this connection, if any, stop soon with an error; may be
+    // called from any thread.
+    virtual void Interrupt() = 0;
+    // A number that changes when another connection or program has changed the data since this
+    // connection last looked: read results older than a change of it may be out of date.
+    virtual long long DataVersion() = 0;
+
+protected:
+    ~IDatabaseConnections() = default;
 };
 
 // ---- containers, tables and rows ------------------------------------------------------------

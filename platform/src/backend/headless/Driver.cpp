@@ -185,8 +185,21 @@ bool PlatformRunUntilIdle(int* exitCode) {
             break;
         }
         MSG msg;
-        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            break;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Work on another thread is not idleness: its result is waited for, so that what a
+            // person would see a moment later is there when the program is called idle.
+            if (!BackgroundPending())
+                break;
+            PresentPainted();
+            if (!WaitForBackground(HeadlessBackend::kBackgroundWaitMs) && BackgroundPending()) {
+                std::fprintf(stderr,
+                             "PlatformRunUntilIdle: background work posted nothing for %u ms; "
+                             "going on without it\n",
+                             static_cast<unsigned>(HeadlessBackend::kBackgroundWaitMs));
+                break;
+            }
+            continue;
+        }
         if (msg.message == WM_QUIT) {
             if (exitCode != nullptr)
                 *exitCode = static_cast<int>(msg.wParam);
@@ -247,6 +260,10 @@ void PlatformSetMessageHandler(std::function<void(MSG&)> handler) {
 
 void PlatformSetIdleHandler(std::function<bool()> handler) {
     HeadlessIdleHandler() = std::move(handler);
+}
+
+void PlatformSetPresentHook(std::function<void(HWND)> hook) {
+    HeadlessPresentHook() = std::move(hook);
 }
 
 bool PlatformSaveScreenPng(const std::string& path) {

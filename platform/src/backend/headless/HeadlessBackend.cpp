@@ -1,6 +1,8 @@
 // The headless screen's backend.
 #include "backend/headless/HeadlessBackend.h"
 
+#include "internal/WindowManager.h"
+
 namespace platform {
 
 std::function<bool()>& HeadlessIdleHandler() {
@@ -8,7 +10,24 @@ std::function<bool()>& HeadlessIdleHandler() {
     return handler;
 }
 
+std::function<void(HWND)>& HeadlessPresentHook() {
+    static std::function<void(HWND)> hook;
+    return hook;
+}
+
+void HeadlessBackend::Present(Window* window) {
+    if (auto& hook = HeadlessPresentHook(); hook)
+        hook(window->handle);
+}
+
 bool HeadlessBackend::WaitForInput(DWORD timeout) {
+    // Work under way on another thread will post its result: that is worth waiting for, on the
+    // wall clock, whatever the virtual clock says.
+    if (BackgroundPending()) {
+        PresentPainted();
+        WaitForBackground(kBackgroundWaitMs);
+        return true;
+    }
     // Input can only come from the idle handler; without one, time jumps to the next timer.
     if (auto& handler = HeadlessIdleHandler(); handler && handler())
         return true;

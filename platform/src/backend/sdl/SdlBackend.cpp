@@ -17,8 +17,13 @@
 
 #include <SDL.h>
 
+#include <clocale>
 #include <cstdio>
+#include <dlfcn.h>
+#include <langinfo.h>
 #include <map>
+#include <string>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -103,9 +108,29 @@ UINT virtualKeyOf(SDL_Keycode key) {
     }
 }
 
+// A message posted from another thread wakes SDL_WaitEvent with an event of this type; the loop
+// then finds the message in the queue. SDL_PushEvent may be called from any thread.
+Uint32& wakeEventType() {
+    static Uint32 type = static_cast<Uint32>(-1);
+    return type;
+}
+
+void wakeDisplayLoop() {
+    if (wakeEventType() == static_cast<Uint32>(-1))
+        return;
+    SDL_Event event{};
+    event.type = wakeEventType();
+    SDL_PushEvent(&event);
+}
+
 class SdlBackend : public WindowBackend {
 public:
+    SdlBackend() {
+        wakeEventType() = SDL_RegisterEvents(1);
+        SetCrossThreadWake(&wakeDisplayLoop);
+    }
     ~SdlBackend() override {
+        SetCrossThreadWake(nullptr);
         for (auto& [handle, window] : m_windows)
             SDL_DestroyWindow(window);
     }
@@ -135,6 +160,12 @@ public:
         m_byId.erase(SDL_GetWindowID(it->second));
         SDL_DestroyWindow(it->second);
         m_windows.erase(it);
+    }
+
+    void TopLevelTextChanged(Window* window) override {
+        auto it = m_windows.find(window->handle);
+        if (it != m_windows.end())
+            SDL_SetWindowTitle(it->second, Utf8(window->text).c_str());
     }
 
     void Present(Window* window) override {
@@ -298,6 +329,12 @@ private:
         case SDL_WINDOWEVENT:
             windowEvent(e.window);
             break;
+        case SDL_QUIT:
+            // The session ends or someone asked the program to stop (SIGTERM, SIGINT): the
+            // message loop ends as after the main window's destruction, and the program
+            // shuts down in its usual order. Closing the last window alone does not come here.
+            PostQuitMessage(0);
+            break;
         default:
             break;
         }
@@ -344,13 +381,61 @@ SdlBackend* current() {
 
 using namespace platform;
 
+namespace {
+
+// Xlib hands window titles to the desktop through the C library's character type, which stays
+// "C" (ASCII) until the program sets it: titles then arrive as mojibake and without their UTF-8
+// property. The user's own setting is taken when it is UTF-8, C.UTF-8 otherwise.
+void useUtf8CharacterType() {
+    auto isUtf8 = [] {
+        std::string codeset = nl_langinfo(CODESET);
+        return codeset == "UTF-8" || codeset == "utf8";
+    };
+    if (std::setlocale(LC_CTYPE, "") != nullptr && isUtf8())
+        return;
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr)
+        std::setlocale(LC_CTYPE, "C");
+}
+
+// Xlib's own answer to a lost display connection (the X server stopped or went away) is exit(),
+// from inside whatever the program was doing: destructors of objects still in use then run and
+// the program crashes on its way out. Everything the user chose is already saved when it
+// changes, so the program says what happened and ends at once instead.
+int displayLost(void*) {
+    static const char message[] = "fundhost: the connection to the display was lost\n";
+    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    _exit(3);
+}
+
+void endQuietlyWhenTheDisplayIsLost() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::string(driver) != "x11")
+        return;
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (xlib == nullptr)
+        return;
+    using Handler = int (*)(void*);
+    auto setHandler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"));
+    if (setHandler != nullptr)
+        setHandler(displayLost);
+    dlclose(xlib);
+}
+
+} // namespace
+
 bool PlatformStartSdl() {
     if (current() != nullptr)
         return true;
+    useUtf8CharacterType();
+    // Only the program decides when its last window closing ends it; SDL_QUIT then means a
+    // request from outside.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "display: SDL cannot start: %s\n", SDL_GetError());
         return false;
     }
+    endQuietlyWhenTheDisplayIsLost();
     SDL_Rect bounds{0, 0, 1280, 800};
     SDL_GetDisplayBounds(0, &bounds);
     SetBackend(std::make_unique<SdlBackend>());

@@ -1,0 +1,126 @@
+// ReadAhead: reads what the pages will need before they need it, on a worker thread with a
+// database connection of its own, so that showing a page never waits for a statement over the
+// whole fund universe: the performance universe (every fund ranked over thirteen periods), the
+// risk-return universe (every fund's figures, the index weeks, the type averages) and the
+// net-value histories of the compared funds.
+//
+// The worker runs read-only statements on its own connection and touches no window and no table a
+// window shows: it hands each finished result to the user-interface thread with a posted message
+// to a message-only window, and the module passes the news on to the page concerned. A page asks
+// for its data when it would have read it itself: it finds it ready, or under way (it shows that
+// it is loading, and finishes its show when the result comes), or unavailable (the database offers
+// no further connection, or the host runs the module on one thread only), in which case it reads
+// for itself as it always did. A failed statement comes back as its error text, which the page
+// reports where it would have reported its own failure.
+//
+// A result read before the data changed (another program wrote to the database) is not handed
+// out: asking for it starts the reading anew. A change of database (Start again) or the end of
+// the module (Stop) interrupts the statement under way and forgets every result.
+//
+// The thread lives only while there is work: it ends when its queue is empty, and the
+// user-interface thread joins it when the last result arrives, so that no thread idles in the
+// background of a program that is not reading.
+//
+// Sections: life; the performance universe; the risk-return universe; histories; the worker.
+#pragma once
+
+#include "pages/growth/GrowthHistory.h"
+#include "pages/performance/PerformanceUniverse.h"
+#include "pages/riskreturn/RiskUniverse.h"
+
+#include <platform/windows.h>
+#include <sdk/Data.h>
+#include <sdk/XComPtr.h>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+class ReadAhead {
+public:
+    // What can be read ahead.
+    enum class Kind { kPerformance, kRisk, kHistory };
+    // Where a piece of reading stands, from the asking page's point of view.
+    enum class State {
+        kUnavailable, // no worker: the page reads for itself
+        kPending,     // under way: the result follows as a notification
+        kReady,       // finished: take it
+    };
+    // The user-interface thread hears of every result that arrives.
+    using Listener = std::function<void(Kind)>;
+    // The message that carries a result to the message-only window.
+    static constexpr UINT kArrivedMessage = WM_APP + 0x51;
+
+    ReadAhead();
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // ---- Life ----
+    // Attaches to a database and starts reading the two universes ahead, and the histories of
+    // `compared` (the compared funds now). A database that offers no further connection leaves the
+    // service unavailable. Whatever was read from another database is forgotten.
+    void Start(Data::IDatabase* database, const std::vector<XStringW>& compared);
+    // Interrupts the reading under way, waits for the worker, forgets every result and lets the
+    // message-only window go (the module's Uninitialize).
+    void Stop();
+    void SetListener(Listener listener) { m_listener = std::move(listener); }
+    bool Available() const { return m_connection != nullptr; }
+    // Results handed out to the pages, for inspection.
+    int Handed() const { return m_handed; }
+    // For tests: the worker waits before each job while held (a Stop releases it), so that a page
+    // can be shown while its data are still on the way.
+    void HoldWorker(bool hold);
+
+    // ---- The performance universe ----
+    // The universe for the latest year the page uses (four digits). Ready: taken with Take
+    // (the result is handed out once). A result for another year, or from before a change of
+    // the data, starts a new reading.
+    State Performance(const XStringW& year);
+    // The finished universe, or false with the error of the statement that failed.
+    bool TakePerformance(PerformanceUniverse& universe, XStringW& error);
+
+    // ---- The risk-return universe ----
+    State Risk();
+    bool TakeRisk(RiskUniverse& universe, XStringW& error);
+
+    // ---- Histories ----
+    // The histories of these funds (and the index and the table check). Ready when a finished
+    // reading covers every one of them.
+    State Histories(const std::vector<XStringW>& codes);
+    // The finished reading, as a history to merge into the page's; false with the error.
+    bool TakeHistories(GrowthHistory& history, XStringW& error);
+
+private:
+    struct Job;
+    struct Shared;
+
+    // ---- The worker ----
+    void Queue(std::shared_ptr<Job> job);
+    void JoinWorker();
+    // Interrupts, joins and forgets, keeping the window.
+    void StopWorker();
+    static void Work(std::shared_ptr<Shared> shared);
+    void OnArrived(WPARAM what, unsigned generation);
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The job of a kind: queued, running or finished (null when none).
+    Job* Slot(Kind kind);
+    bool Fresh(const Job& job);
+    void Forget(Kind kind);
+
+    XComPtr<Data::IDatabase> m_database;            // the user-interface thread's connection
+    XComPtr<Data::IDatabaseConnections> m_versions; // its data version
+    XComPtr<Data::IDatabase> m_connection;          // the worker's connection
+    HWND m_window = nullptr;
+    Listener m_listener;
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+    unsigned m_generation = 0;
+    int m_handed = 0;
+    std::shared_ptr<Job> m_slots[3]; // the job of each kind, shared with the worker while it runs
+};
