@@ -1,37 +1,14 @@
 // The trading calendar of the weekly grid, the spreading of weeks over days and the walk of net values.
 #include "DailyHistory.h"
 
+#include <sdk/CivilDays.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace SampleDb {
 namespace {
-
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's civil-day algorithm).
-int CivilDay(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-std::string DayText(int days) {
-    const int z = days + 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = z - era * 146097;
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    const int d = doy - (153 * mp + 2) / 5 + 1;
-    const int m = mp + (mp < 10 ? 3 : -9);
-    const int y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char text[40]; // room for any int, so that no compiler sees a truncation
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-    return text;
-}
 
 // 1970-01-01 was a Thursday; Monday is 0.
 int Weekday(int day) {
@@ -49,8 +26,8 @@ int TradingCalendar::FirstOnOrAfter(int day) const {
 TradingCalendar MakeTradingCalendar(int firstYear, int years) {
     TradingCalendar calendar;
     for (int y = firstYear; y < firstYear + years; ++y) {
-        const int yearStart = CivilDay(y, 1, 1);
-        const int nextYear = CivilDay(y + 1, 1, 1);
+        const int yearStart = CivilDays::FromDate(y, 1, 1);
+        const int nextYear = CivilDays::FromDate(y + 1, 1, 1);
         for (int w = 0; w < kWeeksPerYear; ++w) {
             calendar.weekStart.push_back(static_cast<int>(calendar.days.size()));
             const int from = yearStart + 7 * w;
@@ -59,7 +36,7 @@ TradingCalendar MakeTradingCalendar(int firstYear, int years) {
                 if (Weekday(day) >= 5)
                     continue;
                 calendar.days.push_back(day);
-                calendar.text.push_back(DayText(day));
+                calendar.text.push_back(CivilDays::Text(day));
                 calendar.week.push_back((y - firstYear) * kWeeksPerYear + w);
             }
         }

@@ -22,6 +22,8 @@
 #include "RowPipe.h"
 #include "Sqlite.h"
 
+#include <sdk/CivilDays.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -46,35 +48,10 @@ namespace {
 
 // 1. Calendar ======================================================================================
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's civil-day algorithm).
-int DaysFromCivil(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-std::string FormatDate(int days) {
-    const int z = days + 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = z - era * 146097;
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    const int d = doy - (153 * mp + 2) / 5 + 1;
-    const int m = mp + (mp < 10 ? 3 : -9);
-    const int y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    char text[40]; // room for any int, so that no compiler sees a truncation
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-    return text;
-}
-
 int QuarterEndDay(int year, int quarter) {
     static constexpr int kMonth[] = {3, 6, 9, 12};
     static constexpr int kDay[] = {31, 30, 30, 31};
-    return DaysFromCivil(year, kMonth[quarter - 1], kDay[quarter - 1]);
+    return CivilDays::FromDate(year, kMonth[quarter - 1], kDay[quarter - 1]);
 }
 
 // The simulation runs on a grid of 52 weeks per calendar year; week w of year y starts on day
@@ -436,7 +413,7 @@ struct Market {
 
     int YearOf(int t) const { return firstYear + t / kWeeksPerYear; }
     int WeekOf(int t) const { return t % kWeeksPerYear + 1; }
-    int StartDay(int t) const { return DaysFromCivil(YearOf(t), 1, 1) + 7 * (WeekOf(t) - 1); }
+    int StartDay(int t) const { return CivilDays::FromDate(YearOf(t), 1, 1) + 7 * (WeekOf(t) - 1); }
 };
 
 // The index day by day: each week of the weekly series spread over its trading days, and its close
@@ -867,7 +844,7 @@ void WriteHoldings(Context& context) {
     const int quarters = context.market.weeks / kWeeksPerQuarter;
     std::vector<std::string> dates(static_cast<std::size_t>(quarters));
     for (int q = 0; q < quarters; ++q)
-        dates[q] = FormatDate(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
+        dates[q] = CivilDays::Text(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
     std::vector<HoldingRow> assets, industries;
     for (const HoldingInputs& fund : context.holdings) {
         MakeHoldings(context, fund, assets, industries);
@@ -917,8 +894,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
 
     // Inception: a fifth of the funds (most closed-end ones) predate the reported years; the others
     // were launched during them, more of them recently, as the market grew.
-    const int earliest = DaysFromCivil(1998, 3, 27);
-    const int windowStart = DaysFromCivil(context.firstReportYear, 1, 1);
+    const int earliest = CivilDays::FromDate(1998, 3, 27);
+    const int windowStart = CivilDays::FromDate(context.firstReportYear, 1, 1);
     const int latest = context.lastDay - 45;
     int inception;
     if (windowStart > earliest && rng.Chance(kind == Kind::ClosedEnd ? 0.8 : 0.2))
@@ -926,9 +903,9 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     else
         inception = windowStart + static_cast<int>((latest - windowStart) * std::pow(rng.Uniform(), 0.7));
     if (kind == Kind::Qdii)
-        inception = std::max(inception, DaysFromCivil(2006, 9, 1) + rng.Below(400));
+        inception = std::max(inception, CivilDays::FromDate(2006, 9, 1) + rng.Below(400));
     if (kind == Kind::Money)
-        inception = std::max(inception, DaysFromCivil(2003, 12, 30) + rng.Below(400));
+        inception = std::max(inception, CivilDays::FromDate(2003, 12, 30) + rng.Below(400));
     inception = std::min(inception, latest);
     const bool unknownDate = !IsClosedForm(kind) && rng.Chance(0.004);
 
@@ -973,8 +950,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
         if (t - (kWeeksPerYear - 1) >= firstWeek && year >= context.firstReportYear)
             out.history.Row(code, Null{}, 1, year, Null{}, Round(yearGrowth - 1.0, 6), 0);
         yearGrowth = 1.0;
-        const int payDayNumber = DaysFromCivil(year, 12, 10) + rng.Below(15);
-        const std::string payDay = FormatDate(payDayNumber);
+        const int payDayNumber = CivilDays::FromDate(year, 12, 10) + rng.Below(15);
+        const std::string payDay = CivilDays::Text(payDayNumber);
         if (kind != Kind::Money && kind != Kind::Index && nav > 1.12 && rng.Chance(0.55)) {
             const double cash = Round((nav - 1.0) * rng.Uniform(0.3, 0.8), 3);
             if (cash >= 0.01) {
@@ -1009,12 +986,12 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     // The fund row and its facts.
     const double peoples = std::max(200.0, std::round(shares / rng.Uniform(20000.0, 150000.0)));
     out.fund.Row(code, code, name.name, name.pycode, profile.fundtype, investtype, style, companyGuid,
-                 unknownDate ? std::string("0001-01-01") : FormatDate(inception),
+                 unknownDate ? std::string("0001-01-01") : CivilDays::Text(inception),
                  static_cast<std::int64_t>(peoples), Round(shares, 2), seed.delisted ? 1 : 0,
                  seed.deleted ? 1 : 0);
-    const std::string issueDate = FormatDate(inception - rng.Between(20, 45));
+    const std::string issueDate = CivilDays::Text(inception - rng.Between(20, 45));
     if (kind == Kind::ClosedEnd || kind == Kind::Innovative) // only the closed forms trade on an exchange
-        out.issue.Row(code, issueDate, issueShares, FormatDate(inception + rng.Between(20, 60)), 0);
+        out.issue.Row(code, issueDate, issueShares, CivilDays::Text(inception + rng.Between(20, 60)), 0);
     else
         out.issue.Row(code, issueDate, issueShares, Null{}, 0);
     if (rng.Chance(0.99)) {
@@ -1034,20 +1011,21 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     // Managers: one or two current ones, and the ones they took over from.
     const int managerStart = std::max(inception, context.lastDay - 365 * rng.Between(1, 6));
     for (int k = rng.Chance(0.3) ? 2 : 1; k > 0; --k)
-        out.manager.Row(code, AnyManager(context, rng), FormatDate(managerStart + rng.Below(60)), Null{}, 0);
+        out.manager.Row(code, AnyManager(context, rng), CivilDays::Text(managerStart + rng.Below(60)), Null{},
+                        0);
     int handover = managerStart;
     for (int k = rng.Below(3); k > 0 && handover - inception > 180; --k) {
         const int start = inception + rng.Below(handover - inception - 90);
-        out.manager.Row(code, AnyManager(context, rng), FormatDate(start), FormatDate(handover), 0);
+        out.manager.Row(code, AnyManager(context, rng), CivilDays::Text(start), CivilDays::Text(handover), 0);
         handover = start;
     }
     if (rng.Chance(0.01))
-        out.manager.Row(code, AnyManager(context, rng), FormatDate(managerStart), Null{}, 1);
+        out.manager.Row(code, AnyManager(context, rng), CivilDays::Text(managerStart), Null{}, 1);
 
     // Latest values: the last day of the daily path, so that they are what the history ends on.
     // The weekly model's own guess of the last day is still drawn, to keep the fund's random
     // numbers where they were.
-    const std::string lastDate = FormatDate(context.lastDay);
+    const std::string lastDate = CivilDays::Text(context.lastDay);
     const double value = path.unit.empty() ? Round(nav, 4) : Round(path.unit.back(), 4);
     const double total = path.total.empty() ? Round(nav + dividends, 4) : Round(path.total.back(), 4);
     std::optional<double> dayMargin;
@@ -1060,7 +1038,7 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     }
 
     if (rng.Chance(0.01)) // a withdrawn row of the day before
-        out.currvalue.Row(code, FormatDate(context.lastDay - 1), Round(value * 0.97, 4),
+        out.currvalue.Row(code, CivilDays::Text(context.lastDay - 1), Round(value * 0.97, 4),
                           Round(total * 0.97, 4), Round(rng.Normal(0.0, 0.01), 6), 1);
     out.currvalue.Row(code, lastDate, value, total, dayMargin, 0);
 
@@ -1076,8 +1054,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
                   Rounded(cumulative(13)), Rounded(cumulative(26)), Rounded(cumulative(kWeeksPerYear)),
                   Rounded(yearly(1)), Rounded(yearly(2)), Rounded(yearly(3)), Rounded(yearly(5)), 0);
     if (rng.Chance(0.003))
-        out.yield.Row(code, profile.fundtype, FormatDate(context.lastDay - 7), 0.5, 0.5, 0.5, 0.5, 0.5, 0.5,
-                      0.5, 0.5, 0.5, 1);
+        out.yield.Row(code, profile.fundtype, CivilDays::Text(context.lastDay - 7), 0.5, 0.5, 0.5, 0.5, 0.5,
+                      0.5, 0.5, 0.5, 0.5, 1);
     for (int years : {1, 2, 3, 5}) {
         const int from = last - years * kWeeksPerYear;
         if (from < firstWeek)
@@ -1173,7 +1151,8 @@ void WriteRatings(Context& context) {
     for (std::size_t i = 0; i < context.ratings.size(); ++i)
         for (int j = 0; j < kRatingDates; ++j) {
             const int q = quarters - kRatingDates + j;
-            const std::string date = FormatDate(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
+            const std::string date =
+                CivilDays::Text(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
             for (int h = 0; h < 3; ++h)
                 if (stars[i][j][h] > 0)
                     context.out.rating.Row(context.ratings[i].code, date, kRatingYears[h], stars[i][j][h], 0);
@@ -1248,7 +1227,7 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
 
     Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0, 0};
     context.firstReportYear = kLastYear - options.years + 1;
-    context.lastDay = DaysFromCivil(kLastYear, 12, 31);
+    context.lastDay = CivilDays::FromDate(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {
         context.fundCompanyGuids.push_back(MakeGuid(rng));
         out.advisor.Row(context.fundCompanyGuids.back(), company.fullName, company.shortName, 0);

@@ -1,31 +1,19 @@
 // Day numbers: conversions (H. Hinnant's civil-day algorithms), text, and calendar arithmetic.
 #include "pages/growth/GrowthDates.h"
 
+#include <sdk/CivilDays.h>
+
 #include <algorithm>
 
 namespace GrowthDates {
 
 int FromCivil(int y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+    return CivilDays::FromDate(y, m, d);
 }
 
 Civil ToCivil(int days) {
-    const int z = days + 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = z - era * 146097;
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    Civil civil;
-    civil.day = doy - (153 * mp + 2) / 5 + 1;
-    civil.month = mp + (mp < 10 ? 3 : -9);
-    civil.year = yoe + era * 400 + (civil.month <= 2 ? 1 : 0);
-    return civil;
+    const CivilDays::Date date = CivilDays::ToDate(days);
+    return Civil{date.year, date.month, date.day};
 }
 
 bool IsLeapYear(int year) {
