@@ -10,6 +10,7 @@
 #include <sdk/IXUnknown.h>
 #include <sdk/XStringW.h>
 
+#include <cstddef>
 #include <string_view>
 
 namespace Data {
@@ -141,6 +142,24 @@ struct IDataTable : IDataContainer {
 
 protected:
     ~IDataTable() = default;
+};
+
+// Offered beside IDataTable (reached with As) by a table that can be filled without a row object
+// per row and without measuring each text again: for a page that writes thousands of cells at once.
+// Cells convert between kinds exactly as IDataElement's setters do. Each call is one change of the
+// table, announced as AddRow and the element setters announce theirs, so a fill inside an update
+// context (BeginUpdate) stays one change.
+struct IDataTableFill : IXUnknown {
+    // Appends `count` rows of null cells (none when count is not positive); returns the index of
+    // the first, or the row count when none was added.
+    virtual int AddRows(int count) = 0;
+    // Out-of-range cells are ignored. A null text stores null, as SetText(nullptr) does.
+    virtual void SetTextAt(int row, int column, const wchar_t* text, std::size_t length) = 0;
+    virtual void SetDoubleAt(int row, int column, double value) = 0;
+    virtual void SetIntAt(int row, int column, int value) = 0;
+
+protected:
+    ~IDataTableFill() = default;
 };
 
 // One cell. Conversions between kinds:
