@@ -214,7 +214,7 @@ TEST_F(DataTableTest, ConvertColumnKeepsValues) {
 }
 
 TEST_F(DataTableTest, FillingByPositionConvertsAsTheElementsDoAndIgnoresStrayCells) {
-    XComPtr<Data::IDataTableFill> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableFill>();
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
     ASSERT_NE(fill, nullptr);
     table->AddRow();
     EXPECT_EQ(fill->AddRows(0), 1);
@@ -257,4 +257,32 @@ TEST_F(DataTableTest, FillingByPositionConvertsAsTheElementsDoAndIgnoresStrayCel
     EXPECT_EQ(table->GetRowCount(), 4);
     EXPECT_TRUE(table->CellIsNull(0, 0));
     EXPECT_TRUE(table->CellIsNull(0, 1));
+}
+
+TEST_F(DataTableTest, TextsAreReadInPlaceFromTextColumnsOnly) {
+    XComPtr<Data::IDataTableCells> cells = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
+    ASSERT_NE(cells, nullptr);
+    cells->AddRows(3);
+    cells->SetTextAt(0, 0, L"华夏成长", 4);
+    cells->SetTextAt(1, 0, L"", 0);
+    cells->SetDoubleAt(0, 1, 0.5);
+    const wchar_t* text = nullptr;
+    std::size_t length = 99;
+    ASSERT_TRUE(cells->GetTextAt(0, 0, &text, &length));
+    EXPECT_EQ(std::wstring(text, length), L"华夏成长");
+    // Empty and null texts read as empty text, as ToString gives them.
+    ASSERT_TRUE(cells->GetTextAt(1, 0, &text, &length));
+    EXPECT_EQ(length, 0u);
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(cells->GetTextAt(2, 0, &text, &length));
+    EXPECT_EQ(length, 0u);
+    // Numbers have no text to point at; cells outside the table have none either.
+    length = 99;
+    EXPECT_FALSE(cells->GetTextAt(0, 1, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 2, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(3, 0, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 3, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(-1, 0, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 0, nullptr, &length));
+    EXPECT_EQ(length, 99u);
 }

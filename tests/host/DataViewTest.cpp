@@ -155,7 +155,7 @@ TEST_F(DataViewTest, TableUpdateIsOneRefilterAndOneNotification) {
 TEST_F(DataViewTest, FillingByPositionIsAnnouncedAndBatchesLikeRows) {
     auto listener = MakeRef<Recorder>(log, "v");
     view->SetListener(listener);
-    XComPtr<Data::IDataTableFill> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableFill>();
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
     ASSERT_NE(fill, nullptr);
     fill->AddRows(2);
     fill->SetTextAt(1, 0, L"000002", 6);

@@ -291,7 +291,7 @@ void AllocationPage::FillTable() {
     table->Clear(1);
     // A row per group and fund: hundreds of funds times two dozen industries. A table that can be
     // filled cell by cell in place is, rather than through a row object made for every row.
-    XComPtr<Data::IDataTableFill> fill = XComPtr<Data::IDataTable>(table).As<Data::IDataTableFill>();
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table).As<Data::IDataTableCells>();
     int rowCount = static_cast<int>(m_groupLabels.size() * m_funds.size());
     int next = fill ? fill->AddRows(rowCount) : 0;
     for (size_t group = 0; group < m_groupLabels.size(); ++group) {

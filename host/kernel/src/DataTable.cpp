@@ -160,7 +160,7 @@ bool DataTable::CopyColumns(Data::IDataContainer* source, int copyRows) {
     return true;
 }
 
-// ---- the Data::IDataTableFill operations ----------------------------------------------------------
+// ---- the Data::IDataTableCells operations ----------------------------------------------------------
 
 int DataTable::AddRows(int count) {
     if (count <= 0)
@@ -187,6 +187,15 @@ void DataTable::SetDoubleAt(int row, int column, double value) {
 
 void DataTable::SetIntAt(int row, int column, int value) {
     SetCellInteger(row, column, value);
+}
+
+bool DataTable::GetTextAt(int row, int column, const wchar_t** text, std::size_t* length) {
+    if (text == nullptr || length == nullptr || !IsValidCell(row, column) || KindAt(column) != Data::kText)
+        return false;
+    std::wstring_view view = IsNullAt(row, column) ? std::wstring_view() : TextAt(row, column);
+    *text = view.data() != nullptr ? view.data() : L"";
+    *length = view.size();
+    return true;
 }
 
 // ---- reading cells ---------------------------------------------------------------------------

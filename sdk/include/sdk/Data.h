@@ -144,12 +144,13 @@ protected:
     ~IDataTable() = default;
 };
 
-// Offered beside IDataTable (reached with As) by a table that can be filled without a row object
-// per row and without measuring each text again: for a page that writes thousands of cells at once.
-// Cells convert between kinds exactly as IDataElement's setters do. Each call is one change of the
-// table, announced as AddRow and the element setters announce theirs, so a fill inside an update
-// context (BeginUpdate) stays one change.
-struct IDataTableFill : IXUnknown {
+// Offered beside IDataTable (reached with As) by a table whose cells can be written and read by
+// position, without a row object per row, without measuring each text again and without copying
+// the texts read: for code that goes through thousands of cells at once. Cells convert between
+// kinds exactly as IDataElement's setters do. Each write is one change of the table, announced as
+// AddRow and the element setters announce theirs, so a fill inside an update context (BeginUpdate)
+// stays one change.
+struct IDataTableCells : IXUnknown {
     // Appends `count` rows of null cells (none when count is not positive); returns the index of
     // the first, or the row count when none was added.
     virtual int AddRows(int count) = 0;
@@ -157,9 +158,13 @@ struct IDataTableFill : IXUnknown {
     virtual void SetTextAt(int row, int column, const wchar_t* text, std::size_t length) = 0;
     virtual void SetDoubleAt(int row, int column, double value) = 0;
     virtual void SetIntAt(int row, int column, int value) = 0;
+    // The text of a cell of a text column, as ToString gives it (null as empty text), without a
+    // copy: the characters stay valid until the table next changes. False, and nothing, for a
+    // cell out of range or of another kind, which ToString reads.
+    virtual bool GetTextAt(int row, int column, const wchar_t** text, std::size_t* length) = 0;
 
 protected:
-    ~IDataTableFill() = default;
+    ~IDataTableCells() = default;
 };
 
 // One cell. Conversions between kinds:
