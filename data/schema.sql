@@ -208,6 +208,12 @@ CREATE INDEX IF NOT EXISTS ix_buyredeemstate_code ON tb_buyredeemstate (code);
 -- 6. Daily net-value history (optional) -------------------------------------------------------------
 -- A database may lack these two tables; readers check for them first and then say that there is no
 -- history, instead of failing a statement.
+--
+-- Both tables are read one fund (or index) at a time in date order, and they are by far the largest
+-- in the database, so each is stored in the order of that read: its primary key is the code, the day
+-- and the withdrawn flag, and the table is kept WITHOUT ROWID, so that one fund's days lie together
+-- and no separate index repeats them. A day has at most one live row and one withdrawn row. `id`
+-- numbers the rows in the order they were written; it is not a key.
 
 -- One row per fund and trading day (Monday to Friday), from the fund's first day to the latest.
 -- `value` is the unit net value. `totalvalue` is the accumulated net value: on every day it grows by
@@ -219,23 +225,21 @@ CREATE INDEX IF NOT EXISTS ix_buyredeemstate_code ON tb_buyredeemstate (code);
 -- Money-market funds keep a unit value of 1 and pay their income as a daily dividend, which the
 -- accumulated value carries.
 CREATE TABLE IF NOT EXISTS tb_netvaluehistory (
-    id         INTEGER PRIMARY KEY,
+    id         INTEGER,
     code       TEXT NOT NULL,
     date       TEXT NOT NULL,
     value      REAL,               -- unit net value
     totalvalue REAL,               -- accumulated net value
-    isdeleted  INTEGER NOT NULL DEFAULT 0
-);
+    isdeleted  INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (code, date, isdeleted)
+) WITHOUT ROWID;
 
 -- The daily close of an index (for example sh000001) on the same trading days.
 CREATE TABLE IF NOT EXISTS tb_indexhistory (
-    id           INTEGER PRIMARY KEY,
+    id           INTEGER,
     exponentcode TEXT NOT NULL,
     date         TEXT NOT NULL,
     closevalue   REAL,
-    isdeleted    INTEGER NOT NULL DEFAULT 0
-);
-
--- A fund's or an index's days in date order, read one fund at a time.
-CREATE INDEX IF NOT EXISTS ix_netvaluehistory_fund ON tb_netvaluehistory (code, date);
-CREATE INDEX IF NOT EXISTS ix_indexhistory_index ON tb_indexhistory (exponentcode, date);
+    isdeleted    INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (exponentcode, date, isdeleted)
+) WITHOUT ROWID;

@@ -22,22 +22,12 @@
 
 namespace {
 
-struct BenchDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // The generated database, the module joined to a fake host around it, and the workspace in a
 // headless window; built once, removed at exit.
 struct Bench {
     std::string path;
     XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<BenchDbModule> databaseModule = HostKernel::MakeRef<BenchDbModule>();
+    XComPtr<FakeDbModule> databaseModule = HostKernel::MakeRef<FakeDbModule>();
     FundCompareModuleImpl module;
     Control::XWin parent;
 

@@ -30,21 +30,11 @@
 
 namespace {
 
-struct BenchDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // The database, the module in a fake host, the workspace on the growth page with 100 funds.
 struct Bench {
     std::string path;
     XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<BenchDbModule> databaseModule = HostKernel::MakeRef<BenchDbModule>();
+    XComPtr<FakeDbModule> databaseModule = HostKernel::MakeRef<FakeDbModule>();
     FundCompareModuleImpl module;
     Control::XWin parent;
     std::vector<XStringW> codes;

@@ -22,16 +22,6 @@
 
 namespace {
 
-struct SqliteDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 // The database, the module joined to a host over it, and a parent window for the pages.
 struct Bench {
     std::string path;
@@ -50,7 +40,7 @@ struct Bench {
             std::fprintf(stderr, "generating the database failed: %s\n", failure.c_str());
         XStringW error;
         database = HostDb::SqliteDatabase::Open(path, error);
-        auto dbModule = HostKernel::MakeRef<SqliteDbModule>();
+        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
         dbModule->database = database.Get();
         app->modules["mod_Database"] = dbModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();

@@ -18,6 +18,8 @@
 #include "DailyHistory.h"
 #include "NameParts.h"
 #include "Prng.h"
+#include "RowLoader.h"
+#include "RowPipe.h"
 #include "Sqlite.h"
 
 #include <fcntl.h>
@@ -25,14 +27,17 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -288,40 +293,121 @@ const char* PickNonNull(Prng& rng, const std::array<const char*, N>& items) {
 
 // 3. The writer ====================================================================================
 
-// One prepared insert per table, kept for the whole load.
+// The tables the generator fills, by the number a row carries on its way to the inserting thread.
+enum Table {
+    kFundTable,
+    kAdvisorTable,
+    kCurrValueTable,
+    kYieldTable,
+    kYieldHistoryTable,
+    kRiskTable,
+    kAssetTable,
+    kIndustryTable,
+    kIndustryNameTable,
+    kBonusTable,
+    kIssueTable,
+    kManagerTable,
+    kRatingTable,
+    kStateTable,
+    kNetValueTable,
+    kIndexCloseTable,
+    kTableCount
+};
+
+// The INSERT statement of each table, in the order of Table.
+const std::vector<std::string_view>& InsertStatements() {
+    static const std::vector<std::string_view> statements = {
+        "INSERT INTO tb_fund (code, aliascode, name, pycode, fundtype, investtype, investstyle, companyguid, "
+        "createdate, peoples, quotient, isdellisting, isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        "INSERT INTO tb_investadvisor (guid, name, shortname, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_currvalue (code, date, value, totalvalue, daymargin, isdeleted) VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_yield (fundcode, fundtype, date, lastweek, lastmonth, lastquarter, lasthalfyear, "
+        "thisyear, yearavgyield1year, yearavgyield2year, yearavgyield3year, yearavgyield5year, isdeleted) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        "INSERT INTO tb_yieldhistory (fundcode, exponentcode, yieldtype, year, week, percentvalue, "
+        "isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
+        "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)",
+        "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) VALUES "
+        "(?,?,?,?,?)",
+        "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) VALUES (?,?,?,?,?)",
+        "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_indexhistory (id, exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?,?)",
+    };
+    return statements;
+}
+
+// Thrown on the generating thread when the inserting thread has given up, to unwind the generation.
+struct LoadStopped {};
+
+// Collects the generated rows into batches and hands each full batch to the inserting thread.
+class BatchWriter {
+public:
+    explicit BatchWriter(RowPipe& pipe) : m_pipe(pipe) { m_batch.Reserve(kBatchBytes + 4096); }
+
+    RowBatch& Batch() { return m_batch; }
+    void EndRow() {
+        if (m_batch.Bytes() >= kBatchBytes)
+            Flush();
+    }
+    void Flush() {
+        if (m_batch.Empty())
+            return;
+        if (!m_pipe.Send(std::move(m_batch)))
+            throw LoadStopped{};
+        m_batch = m_pipe.TakeEmpty();
+        m_batch.Reserve(kBatchBytes + 4096);
+    }
+
+private:
+    // Large enough that handing a batch over costs nothing next to inserting it, small enough that
+    // the inserting thread starts early and the batches in flight take little memory.
+    static constexpr std::size_t kBatchBytes = 256 * 1024;
+
+    RowPipe& m_pipe;
+    RowBatch m_batch;
+};
+
+// One table's rows, written as the generator makes them.
+class TableRows {
+public:
+    TableRows(BatchWriter& writer, Table table) : m_writer(writer), m_table(table) {}
+
+    template <class... Values>
+    void Row(const Values&... values) {
+        RowBatch& batch = m_writer.Batch();
+        batch.BeginRow(m_table, static_cast<int>(sizeof...(Values)));
+        (batch.Add(values), ...);
+        m_writer.EndRow();
+        ++m_rows;
+    }
+
+    std::int64_t Rows() const { return m_rows; }
+
+private:
+    BatchWriter& m_writer;
+    Table m_table;
+    std::int64_t m_rows = 0;
+};
+
+// Every table's rows.
 struct Writer {
-    explicit Writer(sqlite3* db)
-        : fund(db, "INSERT INTO tb_fund (code, aliascode, name, pycode, fundtype, investtype, investstyle, "
-                   "companyguid, createdate, peoples, quotient, isdellisting, isdeleted) "
-                   "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-          advisor(db, "INSERT INTO tb_investadvisor (guid, name, shortname, isdeleted) VALUES (?,?,?,?)"),
-          currvalue(db, "INSERT INTO tb_currvalue (code, date, value, totalvalue, daymargin, isdeleted) "
-                        "VALUES (?,?,?,?,?,?)"),
-          yield(db, "INSERT INTO tb_yield (fundcode, fundtype, date, lastweek, lastmonth, lastquarter, "
-                    "lasthalfyear, thisyear, yearavgyield1year, yearavgyield2year, yearavgyield3year, "
-                    "yearavgyield5year, isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-          history(db, "INSERT INTO tb_yieldhistory (fundcode, exponentcode, yieldtype, year, week, "
-                      "percentvalue, isdeleted) VALUES (?,?,?,?,?,?,?)"),
-          risk(db, "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, "
-                   "isdeleted) VALUES (?,?,?,?,?,?)"),
-          asset(db, "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
-                    "VALUES (?,?,?,?,?,?)"),
-          industry(db, "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, "
-                       "isdeleted) VALUES (?,?,?,?,?,?)"),
-          industryName(db, "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)"),
-          bonus(db, "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)"),
-          issue(db, "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) "
-                    "VALUES (?,?,?,?,?)"),
-          manager(db, "INSERT INTO tb_manager (code, name, starttime, terminatetime, isdeleted) "
-                      "VALUES (?,?,?,?,?)"),
-          rating(db, "INSERT INTO tb_analyticalindex (code, reportdate, year, star, isdeleted) "
-                     "VALUES (?,?,?,?,?)"),
-          state(db,
-                "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)"),
-          netValue(db, "INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) "
-                       "VALUES (?,?,?,?,?)"),
-          indexClose(db, "INSERT INTO tb_indexhistory (exponentcode, date, closevalue, isdeleted) "
-                         "VALUES (?,?,?,?)") {}
+    explicit Writer(BatchWriter& writer)
+        : fund(writer, kFundTable), advisor(writer, kAdvisorTable), currvalue(writer, kCurrValueTable),
+          yield(writer, kYieldTable), history(writer, kYieldHistoryTable), risk(writer, kRiskTable),
+          asset(writer, kAssetTable), industry(writer, kIndustryTable),
+          industryName(writer, kIndustryNameTable), bonus(writer, kBonusTable), issue(writer, kIssueTable),
+          manager(writer, kManagerTable), rating(writer, kRatingTable), state(writer, kStateTable),
+          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable) {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
@@ -329,7 +415,7 @@ struct Writer {
                manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows();
     }
 
-    Insert fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
+    TableRows fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
         manager, rating, state, netValue, indexClose;
 };
 
@@ -370,12 +456,13 @@ void MakeIndexDays(const Options& options, Market& market, Writer& out) {
     if (options.historyFunds == 0)
         return;
     double level = 1250.0;
+    std::int64_t id = 0;
     for (size_t i = 0; i < calendar.days.size(); ++i) {
         level *= std::exp(market.indexDaily[i]);
-        out.indexClose.Row("sh000001", calendar.text[i], Round(level, 2), 0);
+        out.indexClose.Row(++id, "sh000001", calendar.text[i], Round(level, 2), 0);
     }
     // A withdrawn misprint of the latest close.
-    out.indexClose.Row("sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
+    out.indexClose.Row(++id, "sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
 }
 
 Market MakeMarket(const Options& options, Writer& out) {
@@ -428,6 +515,21 @@ struct RatingScores {
     double score[kRatingDates][3];
 };
 
+// What a fund's daily path is made from.
+struct DailyInputs {
+    int index = 0; // the fund's place in the order funds are made
+    Kind kind = Kind::Equity;
+    int firstWeek = 0; // the first whole week of the fund on the grid
+    int inception = 0;
+    std::vector<double> r; // weekly returns, by grid week
+    double beta = 0.0;
+    double noise = 0.0; // weekly volatility of the fund's own part
+    double startUnit = 0.0;
+    double startDividends = 0.0;
+    std::vector<Payout> payouts;
+    std::string code;
+};
+
 // What all funds share while they are made: the market, the companies and the names taken so far.
 struct Context {
     const Options& options;
@@ -441,6 +543,7 @@ struct Context {
     std::vector<RatingScores> ratings;
     int firstReportYear = 0;
     int lastDay = 0;
+    std::vector<DailyInputs> histories; // the funds whose daily rows are still to be written
 };
 
 int TakeCode(Context& context, Prng& rng, int low, int high) {
@@ -555,29 +658,27 @@ std::optional<double> Rounded(std::optional<double> value) {
     return value;
 }
 
+Prng DailyStream(const Options& options, int index) {
+    return Prng(options.seed, (std::uint64_t{1} << 32) + static_cast<std::uint64_t>(index));
+}
+
 // The fund's daily path: each week from its first full week spread over the week's trading days, as
 // beta times the index's day plus the fund's own part; the days before are flat at the starting
-// value. The rows go to the history table when this fund gets one, now and then with a withdrawn
-// misprint beside a day.
-NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek, int inception,
-                           const std::vector<double>& r, double beta, double noise, double startUnit,
-                           double startDividends, const std::vector<Payout>& payouts,
-                           const std::string& code) {
-    const Market& market = context.market;
+// value. Draws from the fund's own daily stream, so the same inputs always give the same path.
+NetValuePath WalkDailyPath(const Market& market, const DailyInputs& fund, Prng& rng) {
     const TradingCalendar& calendar = market.calendar;
-    Prng rng(context.options.seed, (std::uint64_t{1} << 32) + static_cast<std::uint64_t>(index));
-    const bool money = kind == Kind::Money;
+    const bool money = fund.kind == Kind::Money;
     std::vector<double> daily(calendar.days.size(), 0.0);
-    for (int t = firstWeek; t < market.weeks; ++t) {
+    for (int t = fund.firstWeek; t < market.weeks; ++t) {
         const int from = calendar.weekStart[t];
         const int count = calendar.weekStart[t + 1] - from;
         if (money)
-            SpreadWeek(rng, std::log1p(r[t]), nullptr, 0.0, 0.0, &daily[from], count);
+            SpreadWeek(rng, std::log1p(fund.r[t]), nullptr, 0.0, 0.0, &daily[from], count);
         else
-            SpreadWeek(rng, std::log1p(r[t]), &market.indexDaily[from], beta, noise / std::sqrt(5.0),
-                       &daily[from], count);
+            SpreadWeek(rng, std::log1p(fund.r[t]), &market.indexDaily[from], fund.beta,
+                       fund.noise / std::sqrt(5.0), &daily[from], count);
     }
-    const int first = calendar.FirstOnOrAfter(std::max(inception, calendar.days.front()));
+    const int first = calendar.FirstOnOrAfter(std::max(fund.inception, calendar.days.front()));
     // The first stored day is the value the fund starts from; its share of the week goes to the
     // next day of the same week, so that a reader who starts from the first row finds every week
     // whole (a week has five trading days or more, so the next day is in it).
@@ -585,18 +686,35 @@ NetValuePath MakeDailyPath(Context& context, int index, Kind kind, int firstWeek
         daily[first + 1] += daily[first];
         daily[first] = 0.0;
     }
-    NetValuePath path = WalkNetValues(calendar, first, daily, startUnit, startDividends, payouts, money);
-    if (!WritesHistory(context.options, index))
-        return path;
-    for (size_t k = 0; k < path.unit.size(); ++k)
-        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k], 6),
-                                 Round(path.total[k], 6), 0);
-    if (path.unit.size() > 2 && rng.Chance(0.01)) {
-        const size_t k = static_cast<size_t>(rng.Below(static_cast<int>(path.unit.size())));
-        context.out.netValue.Row(code, calendar.text[path.first + k], Round(path.unit[k] * 1.1, 6),
-                                 Round(path.total[k] * 1.1, 6), 1);
+    return WalkNetValues(calendar, first, daily, fund.startUnit, fund.startDividends, fund.payouts, money);
+}
+
+// The history table's rows: every fund that has a history, in code order, each fund's days in date
+// order, now and then with a withdrawn misprint right after the day it misprints. That is the order
+// of the table's key, so SQLite fills it by appending. Each path is walked again from its inputs
+// rather than kept from when the fund was made, which would hold every fund's days in memory.
+void WriteNetValues(Context& context) {
+    std::sort(context.histories.begin(), context.histories.end(),
+              [](const DailyInputs& a, const DailyInputs& b) { return a.code < b.code; });
+    const TradingCalendar& calendar = context.market.calendar;
+    std::int64_t id = 0;
+    for (const DailyInputs& fund : context.histories) {
+        Prng rng = DailyStream(context.options, fund.index);
+        const NetValuePath path = WalkDailyPath(context.market, fund, rng);
+        constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+        std::size_t misprint = kNone;
+        if (path.unit.size() > 2 && rng.Chance(0.01))
+            misprint = static_cast<std::size_t>(rng.Below(static_cast<int>(path.unit.size())));
+        for (std::size_t k = 0; k < path.unit.size(); ++k) {
+            const std::string& date = calendar.text[path.first + k];
+            context.out.netValue.Row(++id, fund.code, date, Round(path.unit[k], 6), Round(path.total[k], 6),
+                                     0);
+            if (k == misprint)
+                context.out.netValue.Row(++id, fund.code, date, Round(path.unit[k] * 1.1, 6),
+                                         Round(path.total[k] * 1.1, 6), 1);
+        }
     }
-    return path;
+    context.histories.clear();
 }
 
 void MakeFund(Context& context, int index, const FundSeed& seed) {
@@ -703,9 +821,14 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     const bool young = firstWeek >= market.weeks;
     const int last = market.weeks;
 
-    // The same weeks day by day, from the fund's first trading day (or the grid's first).
-    const NetValuePath path = MakeDailyPath(context, index, kind, firstWeek, inception, r, beta, noise,
-                                            startUnit, startDividends, payouts, code);
+    // The same weeks day by day, from the fund's first trading day (or the grid's first). Its rows
+    // are written once every fund is made.
+    DailyInputs daily{index, kind,      firstWeek,      inception, r,   beta,
+                      noise, startUnit, startDividends, payouts,   code};
+    Prng dailyRng = DailyStream(context.options, index);
+    const NetValuePath path = WalkDailyPath(market, daily, dailyRng);
+    if (WritesHistory(context.options, index))
+        context.histories.push_back(std::move(daily));
 
     // The fund row and its facts.
     const double peoples = std::max(200.0, std::round(shares / rng.Uniform(20000.0, 150000.0)));
@@ -1008,8 +1131,10 @@ std::vector<FundSeed> PlanFunds(const Options& options) {
     return plan;
 }
 
-void Populate(sqlite3* db, const Options& options, Summary* summary) {
-    Writer out(db);
+// Makes every row of the database, in the order they are inserted, and sends them down `pipe`.
+void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
+    BatchWriter writer(pipe);
+    Writer out(writer);
     Prng rng(options.seed, 4);
 
     for (const Industry& industry : kLeafIndustries) {
@@ -1020,7 +1145,7 @@ void Populate(sqlite3* db, const Options& options, Summary* summary) {
     }
     out.industryName.Row(kManufacturingId, kManufacturingName, Null{});
 
-    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0};
+    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}};
     context.firstReportYear = kLastYear - options.years + 1;
     context.lastDay = DaysFromCivil(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {
@@ -1044,11 +1169,43 @@ void Populate(sqlite3* db, const Options& options, Summary* summary) {
     for (int i = 0; i < static_cast<int>(plan.size()); ++i)
         MakeFund(context, i, plan[i]);
     WriteRatings(context);
+    WriteNetValues(context);
+    writer.Flush();
+    summary.funds = out.fund.Rows();
+    summary.rows = out.Rows();
+}
 
-    if (summary != nullptr) {
-        summary->funds = out.fund.Rows();
-        summary->rows = out.Rows();
+// Fills the open database. The rows are made on a worker thread while this one inserts them, so
+// that the numbers are worked out in the time SQLite spends on the rows before them.
+void Populate(sqlite3* db, const Options& options, Summary& summary) {
+    RowLoader loader(db, InsertStatements());
+    // A few batches in flight keep both threads busy; more would only hold memory.
+    RowPipe pipe(4);
+    std::thread maker([&] {
+        try {
+            MakeRows(pipe, options, summary);
+            pipe.Finish();
+        } catch (const LoadStopped&) {
+            pipe.Finish();
+        } catch (...) {
+            pipe.Finish(std::current_exception());
+        }
+    });
+    try {
+        RowBatch batch;
+        while (pipe.Receive(batch)) {
+            loader.Load(batch);
+            pipe.Return(std::move(batch));
+        }
+    } catch (...) {
+        pipe.Stop();
+        maker.join();
+        throw;
     }
+    maker.join();
+    if (loader.Rows() != summary.rows)
+        throw SqliteError("the generator made " + std::to_string(summary.rows) + " rows but stored " +
+                          std::to_string(loader.Rows()));
 }
 
 bool StartsWithCreateIndex(const char* text, const char* end) {
@@ -1098,6 +1255,83 @@ void CreateSchema(sqlite3* db, std::string* deferredIndexes) {
     }
 }
 
+const char* BuildSettingsSql() {
+    // The file is private until it is renamed, so durability during the build buys nothing: no
+    // journal, no syncs, one lock for the whole build; the file is synced once, whole, at the end.
+    // The sorter that builds the indexes keeps its sorted runs in temporary files rather than in
+    // memory: on the largest tables that was faster, and the memory stays bounded. The page size
+    // stays SQLite's default: larger pages build faster but make the readers' per-fund lookups slower.
+    return "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
+           " PRAGMA cache_size=-65536;";
+}
+
+void FinishBuild(sqlite3* db, const std::string& deferredIndexes) {
+    // Building an index from a finished table is much cheaper than keeping it up to date row by
+    // row. The sort runs on this thread alone: helper threads cost more processor time than they
+    // saved on a two-core machine that is busy with other work too, and finished later there.
+    Exec(db, "PRAGMA threads=0");
+    Exec(db, deferredIndexes);
+    // Statistics for the planner of every reader, so that it prefers the per-fund indexes. The four
+    // largest tables (the daily histories and the quarterly holdings) get statistics from a sample
+    // of each index: counting every row of them took seconds, and the readers' statements get the
+    // same plans either way (the data tests compare them with the plans of a full count).
+    static const char* const kSampledTables[] = {"tb_netvaluehistory", "tb_indexhistory", "tb_investindustry",
+                                                 "tb_assetallocation"};
+    std::vector<std::string> tables;
+    StatementHandle names = Prepare(db, "select name from sqlite_master where type = 'table'"
+                                        " and name not like 'sqlite%' order by name");
+    while (sqlite3_step(names.get()) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(names.get(), 0)));
+    names.reset();
+    std::string full, sampled;
+    for (const std::string& table : tables)
+        (std::find(std::begin(kSampledTables), std::end(kSampledTables), table) != std::end(kSampledTables)
+             ? sampled
+             : full) += "ANALYZE \"" + table + "\";";
+    Exec(db, full);
+    Exec(db, "PRAGMA analysis_limit=1000;" + sampled + "PRAGMA analysis_limit=0;");
+}
+
+namespace {
+
+// The temporary file of the build in progress, for RemoveUnfinishedFile; a fixed buffer, because a
+// signal handler may read it. Only one build at a time registers: concurrent builds happen only
+// inside test and benchmark programs, which are not stopped by a signal that should clean up.
+char g_unfinished[4096];
+std::atomic<int> g_unfinishedState{0}; // 0 free, 1 being written, 2 holds a path
+
+bool RegisterUnfinished(const std::string& temporary) {
+    int expected = 0;
+    if (temporary.size() >= sizeof g_unfinished || !g_unfinishedState.compare_exchange_strong(expected, 1))
+        return false;
+    std::memcpy(g_unfinished, temporary.c_str(), temporary.size() + 1);
+    g_unfinishedState.store(2);
+    return true;
+}
+
+void UnregisterUnfinished(bool registered) {
+    if (registered)
+        g_unfinishedState.store(0);
+}
+
+// Makes sure that a finished rename survives a crash of the machine too.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return; // the file is complete and in place; only its durability is in doubt
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
+void RemoveUnfinishedFile() {
+    if (g_unfinishedState.load() == 2)
+        ::unlink(g_unfinished);
+}
+
 std::string Generate(const std::string& path, const Options& options, Summary* summary) {
     if (options.funds < 1 || options.funds > kMaxFunds)
         return "the fund count must be between 1 and " + std::to_string(kMaxFunds);
@@ -1106,36 +1340,43 @@ std::string Generate(const std::string& path, const Options& options, Summary* s
     if (path.empty())
         return "no output file given";
 
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
+    // Beside the target, so that the rename below stays within one file system; unique to this
+    // build, so that two builds of the same target never write into one file.
+    static std::atomic<unsigned> builds{0};
+    const std::string temporary =
+        path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(builds.fetch_add(1));
     std::remove(temporary.c_str());
+    const bool registered = RegisterUnfinished(temporary);
     try {
         {
-            SqliteHandle db = OpenDatabase(temporary, true);
-            // The file is private until it is renamed, so durability during the load buys nothing;
-            // it is synced once, whole, below.
-            Exec(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; "
-                           "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536;");
+            SqliteHandle db = OpenDatabase(temporary, true, true);
+            Exec(db.get(), BuildSettingsSql());
             Exec(db.get(), "PRAGMA application_id=" + std::to_string(kApplicationId));
             std::string indexes;
             CreateSchema(db.get(), &indexes);
             Exec(db.get(), "BEGIN");
-            Populate(db.get(), options, summary);
+            Summary made;
+            Populate(db.get(), options, made);
             Exec(db.get(), "COMMIT");
-            Exec(db.get(), indexes);
-            // Statistics for the planner of every reader, so that it prefers the per-fund indexes.
-            Exec(db.get(), "ANALYZE");
+            if (summary != nullptr)
+                *summary = made;
+            FinishBuild(db.get(), indexes);
         }
         const int fd = ::open(temporary.c_str(), O_RDONLY);
         if (fd < 0 || ::fsync(fd) != 0) {
+            const std::string reason = std::strerror(errno);
             if (fd >= 0)
                 ::close(fd);
-            throw SqliteError("cannot sync " + temporary + ": " + std::strerror(errno));
+            throw SqliteError("cannot sync " + temporary + ": " + reason);
         }
         ::close(fd);
         if (std::rename(temporary.c_str(), path.c_str()) != 0)
             throw SqliteError("cannot rename " + temporary + " to " + path + ": " + std::strerror(errno));
+        UnregisterUnfinished(registered);
+        SyncFolderOf(path);
     } catch (const std::exception& error) {
         std::remove(temporary.c_str());
+        UnregisterUnfinished(registered);
         return error.what();
     }
     return {};

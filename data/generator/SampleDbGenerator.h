@@ -45,7 +45,18 @@ void CreateSchema(::sqlite3* db, std::string* deferredIndexes = nullptr);
 
 // Writes a new database to `path`: built in a temporary file beside it and renamed over `path` only
 // when complete, so that a failure or an interruption never leaves a half-written database under the
-// final name. Returns an empty text on success, else the reason; `summary` may be null.
+// final name, and an existing file there is replaced only by a finished one. Returns an empty text on
+// success, else the reason; `summary` may be null.
 std::string Generate(const std::string& path, const Options& options, Summary* summary = nullptr);
+
+// Removes the temporary file of a build in progress, if there is one. Safe to call from a signal
+// handler, so that a program stopped while it builds leaves nothing behind.
+void RemoveUnfinishedFile();
+
+// The connection settings a database is built under, run before its tables are created; and the
+// last steps of a build, once its tables are filled: the indexes that CreateSchema deferred, then
+// the planner's statistics. The benchmark builds its reference database the same way.
+const char* BuildSettingsSql();
+void FinishBuild(::sqlite3* db, const std::string& deferredIndexes);
 
 } // namespace SampleDb

@@ -3,6 +3,7 @@
 #include "SampleDbGenerator.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,14 @@ bool ParseNumber(const char* text, unsigned long long& value) {
     errno = 0;
     value = std::strtoull(text, &end, 10);
     return errno == 0 && *end == '\0';
+}
+
+// Stopped while it builds, the program removes its unfinished file and then dies of the signal as
+// it would have.
+void OnStopSignal(int signal) {
+    SampleDb::RemoveUnfinishedFile();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 } // namespace
@@ -72,6 +81,11 @@ int main(int argc, char** argv) {
     if (out.empty())
         return Usage();
 
+    // A signal that the program was started with ignored (Ctrl+C for a background job) stays
+    // ignored.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        if (std::signal(signal, OnStopSignal) == SIG_IGN)
+            std::signal(signal, SIG_IGN);
     const auto start = std::chrono::steady_clock::now();
     SampleDb::Summary summary;
     const std::string error = SampleDb::Generate(out, options, &summary);

@@ -223,10 +223,19 @@ TEST(HistoryOption, LeavingTheHistoryOutChangesNothingElse) {
     EXPECT_EQ(Query(dbB.get(), "select count(*) from tb_indexhistory").rows[0][0].real, 0.0);
     EXPECT_EQ(Query(dbC.get(), "select count(distinct code) from tb_netvaluehistory").rows[0][0].real, 5.0);
     EXPECT_EQ(Query(dbA.get(), "select count(distinct code) from tb_netvaluehistory").rows[0][0].real, 60.0);
-    // The funds that have it have the same history either way.
-    const char* firstFund = "select sum(value) from tb_netvaluehistory where code ="
-                            " (select code from tb_netvaluehistory order by id limit 1)";
-    EXPECT_EQ(Query(dbA.get(), firstFund).rows[0][0].text, Query(dbC.get(), firstFund).rows[0][0].text);
+    // The funds that have it have the same history either way, day for day.
+    for (const auto& row :
+         Query(dbC.get(),
+               "select code, sum(value), sum(totalvalue), count(*) from tb_netvaluehistory group by code")
+             .rows) {
+        const auto same =
+            Query(dbA.get(), "select sum(value), sum(totalvalue), count(*) from tb_netvaluehistory"
+                             " where code = '" +
+                                 row[0].text + "'");
+        EXPECT_EQ(same.rows[0][0].text, row[1].text) << row[0].text;
+        EXPECT_EQ(same.rows[0][1].text, row[2].text) << row[0].text;
+        EXPECT_EQ(same.rows[0][2].text, row[3].text) << row[0].text;
+    }
 }
 
 } // namespace

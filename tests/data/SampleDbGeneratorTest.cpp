@@ -9,36 +9,25 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace {
 
 using TestSupport::Query;
 
-const char* const kTables[] = {"tb_fund",
-                               "tb_investadvisor",
-                               "tb_currvalue",
-                               "tb_yield",
-                               "tb_yieldhistory",
-                               "tb_riskevaluation",
-                               "tb_assetallocation",
-                               "tb_investindustry",
-                               "tb_industryname",
-                               "tb_bonus",
-                               "tb_issueandlisting",
-                               "tb_manager",
-                               "tb_analyticalindex",
-                               "tb_buyredeemstate"};
-
-// FNV-1a over every cell of every table, with its type, in id order.
+// FNV-1a over the schema and over every cell of every table, with its type, in id order: the tables
+// are read from the database itself, so that a table added later is covered too.
 std::uint64_t ContentHash(sqlite3* db) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     auto feed = [&](const std::string& bytes) {
@@ -47,9 +36,12 @@ std::uint64_t ContentHash(sqlite3* db) {
             hash *= 0x100000001b3ull;
         }
     };
-    for (const char* table : kTables) {
-        feed(table);
-        for (const auto& row : Query(db, std::string("SELECT * FROM ") + table + " ORDER BY id").rows)
+    const auto tables = Query(
+        db, "select name, sql from sqlite_master where type = 'table' and name like 'tb%' order by name");
+    EXPECT_EQ(tables.rows.size(), 16u);
+    for (const auto& table : tables.rows) {
+        feed(table[0].text + table[1].text);
+        for (const auto& row : Query(db, "SELECT * FROM " + table[0].text + " ORDER BY id").rows)
             for (const auto& cell : row)
                 feed(std::to_string(cell.type) + ":" + cell.text + "\x1f");
     }
@@ -57,12 +49,30 @@ std::uint64_t ContentHash(sqlite3* db) {
 }
 
 TEST(SampleDbGenerator, SameSeedGivesTheSameDatabase) {
+    // The rows are made on one thread and inserted on another; however the two are scheduled, the
+    // same seed must give the same rows in the same order, the daily history included.
     const TestSupport::GeneratedDb first(SampleDb::Options{120, 6, 42});
     const TestSupport::GeneratedDb second(SampleDb::Options{120, 6, 42});
     const TestSupport::GeneratedDb other(SampleDb::Options{120, 6, 43});
-    const std::uint64_t a = ContentHash(first.Open().get());
+    const SampleDb::SqliteHandle db = first.Open();
+    ASSERT_GT(Query(db.get(), "select count(*) from tb_netvaluehistory").rows[0][0].real, 10000.0);
+    const std::uint64_t a = ContentHash(db.get());
     EXPECT_EQ(a, ContentHash(second.Open().get()));
     EXPECT_NE(a, ContentHash(other.Open().get()));
+}
+
+TEST(SampleDbGenerator, HistoryRowsAreNumberedInTheOrderOfTheirKey) {
+    // The history tables are stored in key order; their rows are written in that order, and `id`
+    // counts them as written, so it follows the key without gaps.
+    const SampleDb::SqliteHandle db = DataTests::SmallGeneratedDb().Open();
+    for (const auto& [table, code] : {std::pair<std::string, std::string>{"tb_netvaluehistory", "code"},
+                                      {"tb_indexhistory", "exponentcode"}}) {
+        const auto rows =
+            Query(db.get(), "select id from " + table + " order by " + code + ", date, isdeleted");
+        ASSERT_GT(rows.rows.size(), 1000u) << table;
+        for (std::size_t k = 0; k < rows.rows.size(); ++k)
+            ASSERT_EQ(rows.rows[k][0].real, static_cast<double>(k + 1)) << table << " row " << k;
+    }
 }
 
 class GeneratedData : public ::testing::Test {
@@ -353,6 +363,72 @@ TEST(SampleDbGeneratorFailures, RegeneratingReplacesAnExistingDatabase) {
                   .rows[0][0]
                   .real,
               260.0);
+}
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++entries;
+    return entries;
+}
+
+// While it lives, writing a file past `bytes` fails in this process, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of a killed process
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+TEST(SampleDbGeneratorFailures, AFullDiskStopsTheBuildAndKeepsTheOldFile) {
+    // Large enough that SQLite writes pages while rows are still being made, so the inserting side
+    // fails first and must stop the generating thread rather than wait for it forever.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("fc-gen-full-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string target = (folder / "sample.db").string();
+    std::ofstream(target) << "previous";
+    std::string error;
+    {
+        FileSizeLimit limit(8 << 20);
+        error = SampleDb::Generate(target, SampleDb::Options{1200, 6, 9});
+    }
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(FileText(target), "previous");
+    EXPECT_EQ(EntriesIn(folder), 1u) << "a temporary file was left beside the target";
+    std::filesystem::remove_all(folder);
+}
+
+TEST(SampleDbGeneratorFailures, TwoBuildsOfOneTargetDoNotShareTheirFile) {
+    // Each build writes its own temporary file; the target ends up as one of the two, whole.
+    TestSupport::TempDbFile file("twice");
+    std::string first, second;
+    std::thread a([&] { first = SampleDb::Generate(file.Path(), SampleDb::Options{40, 2, 1}); });
+    std::thread b([&] { second = SampleDb::Generate(file.Path(), SampleDb::Options{30, 2, 2}); });
+    a.join();
+    b.join();
+    EXPECT_EQ(first, "");
+    EXPECT_EQ(second, "");
+    SampleDb::SqliteHandle db = TestSupport::OpenReadOnly(file.Path());
+    EXPECT_EQ(Query(db.get(), "pragma integrity_check").rows[0][0].text, "ok");
+    const double funds = Query(db.get(), "select count(*) from tb_fund").rows[0][0].real;
+    EXPECT_TRUE(funds == 40.0 || funds == 30.0) << funds;
+    const std::filesystem::path target(file.Path());
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path()))
+        EXPECT_NE(entry.path().filename().string().rfind(target.filename().string() + ".tmp.", 0), 0u)
+            << entry.path() << " was left behind";
 }
 
 } // namespace

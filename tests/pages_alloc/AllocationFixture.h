@@ -68,16 +68,6 @@ struct SwitchableDatabase : HostKernel::RefCounted<Data::IDatabase> {
     void GetLastError(XStringW& error) override { real->GetLastError(error); }
 };
 
-struct RealDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 template <class Interface>
 struct FakeOpener : FakeModuleBase<Interface> {
     std::vector<XStringW> shown;
@@ -203,7 +193,7 @@ public:
     XComPtr<HostConf::Theme> theme;
     XComPtr<SwitchableDatabase> database = HostKernel::MakeRef<SwitchableDatabase>();
     XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<RealDbModule> databaseModule = HostKernel::MakeRef<RealDbModule>();
+    XComPtr<FakeDbModule> databaseModule = HostKernel::MakeRef<FakeDbModule>();
     XComPtr<FakeOpener<IAssetAllocationModule>> assetModule =
         HostKernel::MakeRef<FakeOpener<IAssetAllocationModule>>();
     XComPtr<FakeOpener<IIndustryAllocationModule>> industryModule =

@@ -28,17 +28,6 @@ constexpr COLORREF kGridLine = RGB(90, 90, 200);
 constexpr COLORREF kListBack = RGB(20, 20, 20);
 constexpr COLORREF kSelection = RGB(70, 80, 110);
 
-// The database module of the host, over a real SQLite file.
-struct SqliteDbModule : FakeModuleBase<IDbModule> {
-    XComPtr<Data::IDatabase> database;
-    bool GetDatabase(Data::IDatabase** out) override {
-        *out = database;
-        if (database)
-            database->AddRef();
-        return database != nullptr;
-    }
-};
-
 class PerformancePageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -80,7 +69,7 @@ protected:
         for (const char* font :
              {"_font_name", "_font_bold", "_font_regular", "_font_digital", "_font_digital_bold"})
             theme.AddFont(font, L"WenQuanYi Micro Hei", 12, L"normal");
-        auto dbModule = HostKernel::MakeRef<SqliteDbModule>();
+        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
         dbModule->database = database.Get();
         app->modules["mod_Database"] = dbModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
