@@ -194,7 +194,8 @@ bool BackgroundPage::TakeFundsAhead() {
 }
 
 void BackgroundPage::OnFundsReadAhead() {
-    if (!m_fundsArriving || m_module == nullptr)
+    // A workspace closed meanwhile takes the list when it is made again.
+    if (!m_fundsArriving || m_module == nullptr || !IsCreated())
         return;
     switch (m_module->Ahead().Funds(FundsSource())) {
     case ReadAhead::State::kPending:
