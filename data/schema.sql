@@ -98,28 +98,39 @@ CREATE TABLE IF NOT EXISTS tb_riskevaluation (
 
 -- 3. Report-date holdings --------------------------------------------------------------------------
 
+-- The two holdings tables are the largest after the daily history, and every reader reaches them one
+-- fund and report date at a time, so they are stored in the order of that read, like the history
+-- tables (section 6): the primary key is the fund, the date, the asset type (or industry) and the
+-- withdrawn flag, and the tables are kept WITHOUT ROWID, so that no separate index repeats them. A
+-- line has at most one live row and one withdrawn row per report. `id` numbers the rows as they were
+-- made, fund after fund; it is not a key. A database written before this layout has rowid tables
+-- with an index on the same columns (ix_assetallocation_fund, ix_investindustry_fund); the readers'
+-- statements are the same for both.
+
 -- Quarter-end balance sheet: one row per asset type (股票, 债券, 银行存款, 买入返售证券, 其它资产, 权证)
 -- plus the totals 资产总计 (total assets, the sum of the six) and 资产净值 (net assets).
 CREATE TABLE IF NOT EXISTS tb_assetallocation (
-    id          INTEGER PRIMARY KEY,
+    id          INTEGER,
     code        TEXT NOT NULL,
     date        TEXT NOT NULL,
     assettype   TEXT NOT NULL,
     marketvalue REAL,
     percent     REAL,              -- share of total assets
-    isdeleted   INTEGER NOT NULL DEFAULT 0
-);
+    isdeleted   INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (code, date, assettype, isdeleted)
+) WITHOUT ROWID;
 
 -- Quarter-end stock holdings by industry; industry 2 (manufacturing) is the sum of its sub-industries.
 CREATE TABLE IF NOT EXISTS tb_investindustry (
-    id          INTEGER PRIMARY KEY,
+    id          INTEGER,
     code        TEXT NOT NULL,
     date        TEXT NOT NULL,
     industryid  INTEGER NOT NULL,
     marketvalue REAL,
     percent     REAL,              -- share of net assets
-    isdeleted   INTEGER NOT NULL DEFAULT 0
-);
+    isdeleted   INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (code, date, industryid, isdeleted)
+) WITHOUT ROWID;
 
 CREATE TABLE IF NOT EXISTS tb_industryname (
     id       INTEGER PRIMARY KEY,
@@ -180,7 +191,8 @@ CREATE TABLE IF NOT EXISTS tb_buyredeemstate (
 -- 5. Indexes ---------------------------------------------------------------------------------------
 -- Every statement of the module either reads a whole table once (the fund lists, the ranking
 -- universe) or joins per fund; each per-fund join and each filter below has an index whose leading
--- columns are the join's equality terms, so that no statement walks a large table row by row.
+-- columns are the join's equality terms (for the holdings and history tables, their primary key), so
+-- that no statement walks a large table row by row.
 
 CREATE INDEX IF NOT EXISTS ix_fund_code ON tb_fund (code);
 CREATE INDEX IF NOT EXISTS ix_investadvisor_guid ON tb_investadvisor (guid);
@@ -192,11 +204,9 @@ CREATE INDEX IF NOT EXISTS ix_yieldhistory_type_year ON tb_yieldhistory (yieldty
 -- An index's weekly series, already in the order the risk page reads it.
 CREATE INDEX IF NOT EXISTS ix_yieldhistory_index ON tb_yieldhistory (exponentcode, yieldtype, year, week);
 CREATE INDEX IF NOT EXISTS ix_riskevaluation_fund ON tb_riskevaluation (fundcode, year);
-CREATE INDEX IF NOT EXISTS ix_assetallocation_fund ON tb_assetallocation (code, date, assettype);
 -- The earliest and latest report dates are read over live rows only; a partial index on the date
 -- answers them without visiting the table.
 CREATE INDEX IF NOT EXISTS ix_assetallocation_date ON tb_assetallocation (date) WHERE NOT isdeleted;
-CREATE INDEX IF NOT EXISTS ix_investindustry_fund ON tb_investindustry (code, date, industryid);
 CREATE INDEX IF NOT EXISTS ix_investindustry_date ON tb_investindustry (date) WHERE NOT isdeleted;
 CREATE INDEX IF NOT EXISTS ix_bonus_code ON tb_bonus (code, type);
 CREATE INDEX IF NOT EXISTS ix_issueandlisting_code ON tb_issueandlisting (code);

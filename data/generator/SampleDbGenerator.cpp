@@ -329,10 +329,10 @@ const std::vector<std::string_view>& InsertStatements() {
         "VALUES (?,?,?,?,?,?,?)",
         "INSERT INTO tb_riskevaluation (fundcode, year, reportdate, increasepercent, standard, isdeleted) "
         "VALUES (?,?,?,?,?,?)",
-        "INSERT INTO tb_assetallocation (code, date, assettype, marketvalue, percent, isdeleted) "
-        "VALUES (?,?,?,?,?,?)",
-        "INSERT INTO tb_investindustry (code, date, industryid, marketvalue, percent, isdeleted) "
-        "VALUES (?,?,?,?,?,?)",
+        "INSERT INTO tb_assetallocation (id, code, date, assettype, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
+        "INSERT INTO tb_investindustry (id, code, date, industryid, marketvalue, percent, isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
         "INSERT INTO tb_industryname (id, name, parentid) VALUES (?,?,?)",
         "INSERT INTO tb_bonus (code, type, bonus, date, isdeleted) VALUES (?,?,?,?,?)",
         "INSERT INTO tb_issueandlisting (code, issuedate, issueshares, listingdate, isdeleted) VALUES "
@@ -530,6 +530,34 @@ struct DailyInputs {
     std::string code;
 };
 
+// What a fund's quarterly holdings are made from: the fund's random stream as it stood when they
+// were due, and its size at each quarter end. The rows are made twice, once when the fund is made,
+// to count them, and again when they are written in code order; that costs less than keeping
+// millions of rows in memory until every fund is made.
+struct HoldingInputs {
+    std::string code;
+    Kind kind = Kind::Equity;
+    int firstWeek = 0;
+    int inception = 0;
+    std::vector<double> navAtQuarter, sharesAtQuarter;
+    Prng rng{0};
+    // The `id` each table's first row of this fund gets: rows are numbered in the order the funds
+    // are made, whatever order they are written in.
+    std::int64_t firstAssetId = 0;
+    std::int64_t firstIndustryId = 0;
+};
+
+// One row of tb_assetallocation (assettype set) or tb_investindustry (industryid set) of a fund.
+struct HoldingRow {
+    int quarter = 0; // on the market's grid
+    const char* assettype = nullptr;
+    int industryid = 0;
+    double marketvalue = 0.0;
+    double percent = 0.0;
+    int deleted = 0;
+    std::int64_t id = 0;
+};
+
 // What all funds share while they are made: the market, the companies and the names taken so far.
 struct Context {
     const Options& options;
@@ -543,7 +571,10 @@ struct Context {
     std::vector<RatingScores> ratings;
     int firstReportYear = 0;
     int lastDay = 0;
-    std::vector<DailyInputs> histories; // the funds whose daily rows are still to be written
+    std::vector<DailyInputs> histories;  // the funds whose daily rows are still to be written
+    std::vector<HoldingInputs> holdings; // likewise, their quarterly holdings
+    std::int64_t assetRows = 0;          // holdings rows of the funds made so far
+    std::int64_t industryRows = 0;
 };
 
 int TakeCode(Context& context, Prng& rng, int low, int high) {
@@ -715,6 +746,151 @@ void WriteNetValues(Context& context) {
         }
     }
     context.histories.clear();
+}
+
+// A fund's quarterly balance sheets and industry holdings over the reported years, in the order they
+// are made, each row numbered from the fund's first ids.
+void MakeHoldings(const Context& context, const HoldingInputs& fund, std::vector<HoldingRow>& assets,
+                  std::vector<HoldingRow>& industries) {
+    const Market& market = context.market;
+    const Kind kind = fund.kind;
+    const Profile& profile = kProfiles[static_cast<int>(kind)];
+    const int quarters = market.weeks / kWeeksPerQuarter;
+    const int firstWeek = fund.firstWeek;
+    const int inception = fund.inception;
+    const std::vector<double>& navAtQuarter = fund.navAtQuarter;
+    const std::vector<double>& sharesAtQuarter = fund.sharesAtQuarter;
+    Prng rng = fund.rng;
+    assets.clear();
+    industries.clear();
+    for (int q = 0; q < quarters; ++q) {
+        const int year = market.firstYear + q / 4;
+        const int quarterEnd = QuarterEndDay(year, q % 4 + 1);
+        const int t = q * kWeeksPerQuarter + kWeeksPerQuarter - 1;
+        if (year < context.firstReportYear || t < firstWeek || quarterEnd < inception + 30)
+            continue;
+        const auto net =
+            static_cast<std::int64_t>(std::llround(sharesAtQuarter[q] * navAtQuarter[q] * 100.0));
+        const auto gross = static_cast<std::int64_t>(
+            std::llround(net * rng.Uniform(profile.leverage.low, profile.leverage.high)));
+        static const char* const kParts[] = {"股票", "债券", "银行存款", "买入返售证券", "权证", "其它资产"};
+        double weights[6] = {
+            rng.Uniform(profile.stock.low, profile.stock.high),
+            rng.Uniform(profile.bond.low, profile.bond.high),
+            rng.Uniform(profile.cash.low, profile.cash.high),
+            rng.Uniform(profile.resale.low, profile.resale.high),
+            year <= 2008 && rng.Chance(profile.warrantChance) ? rng.Uniform(0.0005, 0.004) : 0.0,
+            rng.Uniform(0.002, 0.02),
+        };
+        double weightSum = 0.0;
+        for (double w : weights)
+            weightSum += w;
+        // Whole fen (cents), with the rounding left-over in cash, so that the parts add up exactly.
+        std::int64_t parts[6];
+        std::int64_t partSum = 0;
+        for (int k = 0; k < 6; ++k) {
+            parts[k] = static_cast<std::int64_t>(gross * (weights[k] / weightSum));
+            partSum += parts[k];
+        }
+        parts[2] += gross - partSum;
+        const double totalYuan = static_cast<double>(gross) / 100.0;
+        for (int k = 0; k < 6; ++k) {
+            // A zero position is usually left out of the report; a zero warrant line sometimes stays.
+            if (parts[k] == 0 && !(k == 4 && rng.Chance(0.5)))
+                continue;
+            const double yuan = static_cast<double>(parts[k]) / 100.0;
+            assets.push_back({q, kParts[k], 0, yuan, gross > 0 ? Round(yuan / totalYuan, 6) : 0.0, 0, 0});
+        }
+        assets.push_back({q, "资产总计", 0, totalYuan, 1.0, 0, 0});
+        assets.push_back({q, "资产净值", 0, static_cast<double>(net) / 100.0,
+                          gross > 0 ? Round(static_cast<double>(net) / gross, 6) : 0.0, 0, 0});
+        if (q == quarters - 1 && rng.Chance(0.01)) // a withdrawn, wrong stock line
+            assets.push_back({q, "股票", 0, totalYuan * 2, 2.0, 1, 0});
+
+        if (parts[0] <= 0)
+            continue;
+        // Industry holdings: the stock position spread over the leaf industries around the market's
+        // weights; index funds follow the market closely, active funds pick and leave out sectors.
+        constexpr int kLeaves = static_cast<int>(std::size(kLeafIndustries));
+        double leafWeights[kLeaves];
+        double leafSum = 0.0;
+        for (int k = 0; k < kLeaves; ++k) {
+            const bool skipped = kind != Kind::Index && rng.Chance(0.25);
+            leafWeights[k] = skipped ? 0.0
+                                     : kLeafIndustries[k].weight *
+                                           std::exp(rng.Normal(0.0, kind == Kind::Index ? 0.15 : 0.8));
+            leafSum += leafWeights[k];
+        }
+        if (leafSum <= 0.0) {
+            leafWeights[9] = 1.0; // machinery, the largest sector
+            leafSum = 1.0;
+        }
+        std::int64_t leafCents[kLeaves];
+        std::int64_t leafTotal = 0;
+        int largest = 0;
+        for (int k = 0; k < kLeaves; ++k) {
+            leafCents[k] = static_cast<std::int64_t>(parts[0] * (leafWeights[k] / leafSum));
+            leafTotal += leafCents[k];
+            if (leafWeights[k] > leafWeights[largest])
+                largest = k;
+        }
+        leafCents[largest] += parts[0] - leafTotal;
+        const double netYuan = static_cast<double>(net) / 100.0;
+        auto share = [&](double yuan) { return net > 0 ? Round(yuan / netYuan, 6) : 0.0; };
+        std::int64_t manufacturing = 0;
+        for (int k = 0; k < kLeaves; ++k)
+            if (IsManufacturing(kLeafIndustries[k].id))
+                manufacturing += leafCents[k];
+        for (int k = 0; k < kLeaves; ++k) {
+            if (kLeafIndustries[k].id == 4 && manufacturing > 0) {
+                const double yuan = static_cast<double>(manufacturing) / 100.0;
+                industries.push_back({q, nullptr, kManufacturingId, yuan, share(yuan), 0, 0});
+            }
+            if (leafCents[k] == 0)
+                continue;
+            const double yuan = static_cast<double>(leafCents[k]) / 100.0;
+            industries.push_back({q, nullptr, kLeafIndustries[k].id, yuan, share(yuan), 0, 0});
+        }
+    }
+    for (std::size_t k = 0; k < assets.size(); ++k)
+        assets[k].id = fund.firstAssetId + static_cast<std::int64_t>(k);
+    for (std::size_t k = 0; k < industries.size(); ++k)
+        industries[k].id = fund.firstIndustryId + static_cast<std::int64_t>(k);
+}
+
+// The holdings rows of every fund in the order of the tables' keys: funds by code, each fund's rows
+// by report date, then asset type (or industry), then the withdrawn flag. SQLite then fills both
+// tables by appending, as it does the daily history.
+void WriteHoldings(Context& context) {
+    std::sort(context.holdings.begin(), context.holdings.end(),
+              [](const HoldingInputs& a, const HoldingInputs& b) { return a.code < b.code; });
+    const int quarters = context.market.weeks / kWeeksPerQuarter;
+    std::vector<std::string> dates(static_cast<std::size_t>(quarters));
+    for (int q = 0; q < quarters; ++q)
+        dates[q] = FormatDate(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
+    std::vector<HoldingRow> assets, industries;
+    for (const HoldingInputs& fund : context.holdings) {
+        MakeHoldings(context, fund, assets, industries);
+        std::stable_sort(assets.begin(), assets.end(), [](const HoldingRow& a, const HoldingRow& b) {
+            if (a.quarter != b.quarter)
+                return a.quarter < b.quarter;
+            // SQLite's BINARY collation compares the UTF-8 bytes, as strcmp does.
+            const int order = std::strcmp(a.assettype, b.assettype);
+            return order != 0 ? order < 0 : a.deleted < b.deleted;
+        });
+        std::stable_sort(industries.begin(), industries.end(), [](const HoldingRow& a, const HoldingRow& b) {
+            return a.quarter != b.quarter         ? a.quarter < b.quarter
+                   : a.industryid != b.industryid ? a.industryid < b.industryid
+                                                  : a.deleted < b.deleted;
+        });
+        for (const HoldingRow& row : assets)
+            context.out.asset.Row(row.id, fund.code, dates[row.quarter], row.assettype, row.marketvalue,
+                                  row.percent, row.deleted);
+        for (const HoldingRow& row : industries)
+            context.out.industry.Row(row.id, fund.code, dates[row.quarter], row.industryid, row.marketvalue,
+                                     row.percent, row.deleted);
+    }
+    context.holdings.clear();
 }
 
 void MakeFund(Context& context, int index, const FundSeed& seed) {
@@ -940,97 +1116,22 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     }
     context.ratings.push_back(scores);
 
-    // Quarterly balance sheets and industry holdings over the reported years.
-    for (int q = 0; q < quarters; ++q) {
-        const int year = market.firstYear + q / 4;
-        const int quarterEnd = QuarterEndDay(year, q % 4 + 1);
-        const int t = q * kWeeksPerQuarter + kWeeksPerQuarter - 1;
-        if (year < context.firstReportYear || t < firstWeek || quarterEnd < inception + 30)
-            continue;
-        const std::string date = FormatDate(quarterEnd);
-        const auto net =
-            static_cast<std::int64_t>(std::llround(sharesAtQuarter[q] * navAtQuarter[q] * 100.0));
-        const auto gross = static_cast<std::int64_t>(
-            std::llround(net * rng.Uniform(profile.leverage.low, profile.leverage.high)));
-        static const char* const kParts[] = {"股票", "债券", "银行存款", "买入返售证券", "权证", "其它资产"};
-        double weights[6] = {
-            rng.Uniform(profile.stock.low, profile.stock.high),
-            rng.Uniform(profile.bond.low, profile.bond.high),
-            rng.Uniform(profile.cash.low, profile.cash.high),
-            rng.Uniform(profile.resale.low, profile.resale.high),
-            year <= 2008 && rng.Chance(profile.warrantChance) ? rng.Uniform(0.0005, 0.004) : 0.0,
-            rng.Uniform(0.002, 0.02),
-        };
-        double weightSum = 0.0;
-        for (double w : weights)
-            weightSum += w;
-        // Whole fen (cents), with the rounding left-over in cash, so that the parts add up exactly.
-        std::int64_t parts[6];
-        std::int64_t partSum = 0;
-        for (int k = 0; k < 6; ++k) {
-            parts[k] = static_cast<std::int64_t>(gross * (weights[k] / weightSum));
-            partSum += parts[k];
-        }
-        parts[2] += gross - partSum;
-        const double totalYuan = static_cast<double>(gross) / 100.0;
-        for (int k = 0; k < 6; ++k) {
-            // A zero position is usually left out of the report; a zero warrant line sometimes stays.
-            if (parts[k] == 0 && !(k == 4 && rng.Chance(0.5)))
-                continue;
-            const double yuan = static_cast<double>(parts[k]) / 100.0;
-            out.asset.Row(code, date, kParts[k], yuan, gross > 0 ? Round(yuan / totalYuan, 6) : 0.0, 0);
-        }
-        out.asset.Row(code, date, "资产总计", totalYuan, 1.0, 0);
-        out.asset.Row(code, date, "资产净值", static_cast<double>(net) / 100.0,
-                      gross > 0 ? Round(static_cast<double>(net) / gross, 6) : 0.0, 0);
-        if (q == quarters - 1 && rng.Chance(0.01)) // a withdrawn, wrong stock line
-            out.asset.Row(code, date, "股票", totalYuan * 2, 2.0, 1);
-
-        if (parts[0] <= 0)
-            continue;
-        // Industry holdings: the stock position spread over the leaf industries around the market's
-        // weights; index funds follow the market closely, active funds pick and leave out sectors.
-        constexpr int kLeaves = static_cast<int>(std::size(kLeafIndustries));
-        double leafWeights[kLeaves];
-        double leafSum = 0.0;
-        for (int k = 0; k < kLeaves; ++k) {
-            const bool skipped = kind != Kind::Index && rng.Chance(0.25);
-            leafWeights[k] = skipped ? 0.0
-                                     : kLeafIndustries[k].weight *
-                                           std::exp(rng.Normal(0.0, kind == Kind::Index ? 0.15 : 0.8));
-            leafSum += leafWeights[k];
-        }
-        if (leafSum <= 0.0) {
-            leafWeights[9] = 1.0; // machinery, the largest sector
-            leafSum = 1.0;
-        }
-        std::int64_t leafCents[kLeaves];
-        std::int64_t leafTotal = 0;
-        int largest = 0;
-        for (int k = 0; k < kLeaves; ++k) {
-            leafCents[k] = static_cast<std::int64_t>(parts[0] * (leafWeights[k] / leafSum));
-            leafTotal += leafCents[k];
-            if (leafWeights[k] > leafWeights[largest])
-                largest = k;
-        }
-        leafCents[largest] += parts[0] - leafTotal;
-        const double netYuan = static_cast<double>(net) / 100.0;
-        auto share = [&](double yuan) { return net > 0 ? Round(yuan / netYuan, 6) : 0.0; };
-        std::int64_t manufacturing = 0;
-        for (int k = 0; k < kLeaves; ++k)
-            if (IsManufacturing(kLeafIndustries[k].id))
-                manufacturing += leafCents[k];
-        for (int k = 0; k < kLeaves; ++k) {
-            if (kLeafIndustries[k].id == 4 && manufacturing > 0) {
-                const double yuan = static_cast<double>(manufacturing) / 100.0;
-                out.industry.Row(code, date, kManufacturingId, yuan, share(yuan), 0);
-            }
-            if (leafCents[k] == 0)
-                continue;
-            const double yuan = static_cast<double>(leafCents[k]) / 100.0;
-            out.industry.Row(code, date, kLeafIndustries[k].id, yuan, share(yuan), 0);
-        }
-    }
+    // The holdings are written once every fund is made; here they are only counted, for their ids.
+    HoldingInputs holdings;
+    holdings.code = code;
+    holdings.kind = kind;
+    holdings.firstWeek = firstWeek;
+    holdings.inception = inception;
+    holdings.navAtQuarter = std::move(navAtQuarter);
+    holdings.sharesAtQuarter = std::move(sharesAtQuarter);
+    holdings.rng = rng;
+    holdings.firstAssetId = context.assetRows + 1;
+    holdings.firstIndustryId = context.industryRows + 1;
+    std::vector<HoldingRow> assets, industries;
+    MakeHoldings(context, holdings, assets, industries);
+    context.assetRows += static_cast<std::int64_t>(assets.size());
+    context.industryRows += static_cast<std::int64_t>(industries.size());
+    context.holdings.push_back(std::move(holdings));
 }
 
 // 6. Ratings =======================================================================================
@@ -1145,7 +1246,7 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     }
     out.industryName.Row(kManufacturingId, kManufacturingName, Null{});
 
-    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}};
+    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0, 0};
     context.firstReportYear = kLastYear - options.years + 1;
     context.lastDay = DaysFromCivil(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {
@@ -1169,6 +1270,7 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     for (int i = 0; i < static_cast<int>(plan.size()); ++i)
         MakeFund(context, i, plan[i]);
     WriteRatings(context);
+    WriteHoldings(context);
     WriteNetValues(context);
     writer.Flush();
     summary.funds = out.fund.Rows();
