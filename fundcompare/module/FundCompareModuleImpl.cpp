@@ -111,10 +111,16 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
 
     m_settings.Attach(app);
     RestoreFunds();
-    // The universes, and the histories of a compared set given back, are read while the user
-    // looks at the first page.
+    // The fund picker's list, the universes, and the histories of a compared set given back, are
+    // read while the user looks at the first page. The list only serves a workspace that has not
+    // read it yet.
     m_readAhead.SetListener([this](ReadAhead::Kind kind) { OnReadAhead(kind); });
-    m_readAhead.Start(m_database, std::vector<XStringW>(m_funds.begin(), m_funds.end()));
+    m_readAhead.Start(m_database, std::vector<XStringW>(m_funds.begin(), m_funds.end()),
+                      m_workspace.IsCreated() ? XStringW() : BackgroundPage::FundsSource());
+    // A workspace left waiting for a list that an earlier start of the reading was to bring asks
+    // again: the list is read anew, or here when nothing reads ahead any more.
+    if (m_workspace.FundsArriving())
+        m_workspace.OnFundsReadAhead();
     return 0;
 }
 
@@ -239,6 +245,9 @@ void FundCompareModuleImpl::OnReadAhead(ReadAhead::Kind kind) {
         break;
     case ReadAhead::Kind::kHistory:
         m_workspace.Growth().OnReadAhead();
+        break;
+    case ReadAhead::Kind::kFunds:
+        m_workspace.OnFundsReadAhead();
         break;
     }
 }

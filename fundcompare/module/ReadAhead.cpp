@@ -1,7 +1,7 @@
 // ReadAhead: the jobs, the worker thread and the hand-over of results.
 //
-// Sections: jobs and the shared state; life; the performance universe; the risk-return universe;
-// histories; the worker and its messages.
+// Sections: jobs and the shared state; life; the fund list; the performance universe; the risk-return
+// universe; histories; the worker and its messages.
 #include "module/ReadAhead.h"
 
 #include "pages/performance/PerformancePage.h"
@@ -9,6 +9,7 @@
 #include "wgui/ModuleInstance.h"
 
 #include <platform/background.h>
+#include <sdk/Kernel.h>
 
 #include <algorithm>
 #include <set>
@@ -24,6 +25,9 @@ struct ReadAhead::Job {
     long long version = 0;       // the data version when the job was queued
     XStringW year;               // the performance universe's year; found by the worker when empty
     std::vector<XStringW> codes; // the histories asked for, ascending
+    XStringW sql;                // the fund list's statement
+    // Made by the user-interface thread, filled by the worker alone, read only once `done`.
+    XComPtr<Data::IDataTable> funds;
     bool done = false;
     bool ok = false;
     XStringW error;
@@ -45,7 +49,7 @@ struct ReadAhead::Shared {
 
 namespace {
 
-constexpr WPARAM kFinished = 3; // the worker ran out of work and ends
+constexpr WPARAM kFinished = 0xFF; // the worker ran out of work and ends
 constexpr const wchar_t kWindowClass[] = L"Quenda2_ReadAhead";
 
 size_t SlotOf(ReadAhead::Kind kind) {
@@ -77,7 +81,8 @@ ReadAhead::~ReadAhead() {
 
 // ---- Life ---------------------------------------------------------------------------------------
 
-void ReadAhead::Start(Data::IDatabase* database, const std::vector<XStringW>& compared) {
+void ReadAhead::Start(Data::IDatabase* database, const std::vector<XStringW>& compared,
+                      const XStringW& fundsSql) {
     StopWorker();
     m_database = database;
     m_versions = nullptr;
@@ -112,7 +117,10 @@ void ReadAhead::Start(Data::IDatabase* database, const std::vector<XStringW>& co
         m_shared->window = m_window;
         m_shared->stopping = false;
     }
-    // The two universes first, in the order of the tabs; then the compared funds' histories.
+    // The fund list first, which the workspace needs the moment it is shown; then the two
+    // universes, in the order of the tabs; then the compared funds' histories.
+    if (!fundsSql.empty())
+        Funds(fundsSql);
     auto performance = std::make_shared<Job>();
     performance->kind = Kind::kPerformance;
     Queue(std::move(performance));
@@ -176,6 +184,47 @@ bool ReadAhead::Fresh(const Job& job) {
 
 void ReadAhead::Forget(Kind kind) {
     m_slots[SlotOf(kind)].reset();
+}
+
+// ---- The fund list ----------------------------------------------------------------------------------
+
+ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
+    if (!Available())
+        return State::kUnavailable;
+    Job* job = Slot(Kind::kFunds);
+    if (job != nullptr && job->sql == sql) {
+        bool done = false;
+        {
+            std::lock_guard<std::mutex> lock(m_shared->mutex);
+            done = job->done;
+        }
+        if (!done)
+            return State::kPending;
+        if (Fresh(*job))
+            return State::kReady;
+    }
+    auto fresh = std::make_shared<Job>();
+    fresh->kind = Kind::kFunds;
+    fresh->sql = sql;
+    XComPtr<IXUnknown> object;
+    object.Attach(createInstance("Data.DataTable"));
+    fresh->funds = object.As<Data::IDataTable>();
+    if (fresh->funds == nullptr)
+        return State::kUnavailable;
+    Queue(std::move(fresh));
+    return State::kPending;
+}
+
+bool ReadAhead::TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error) {
+    Job* job = Slot(Kind::kFunds);
+    if (job == nullptr)
+        return false;
+    const bool ok = job->ok;
+    if (ok)
+        table = std::move(job->funds);
+    error = job->error;
+    Forget(Kind::kFunds);
+    return ok;
 }
 
 // ---- The performance universe ---------------------------------------------------------------------
@@ -354,6 +403,11 @@ void ReadAhead::Work(std::shared_ptr<Shared> shared) {
         case Kind::kHistory:
             ok = job->history.Sync(connection, job->codes, error);
             break;
+        case Kind::kFunds:
+            ok = connection->Execute(job->sql.c_str(), job->funds, 1, 0);
+            if (!ok)
+                connection->GetLastError(error);
+            break;
         }
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
@@ -390,7 +444,7 @@ void ReadAhead::OnArrived(WPARAM what, unsigned generation) {
             m_thread.join();
         return;
     }
-    if (generation != m_generation || what >= 3)
+    if (generation != m_generation || what >= static_cast<WPARAM>(kKindCount))
         return;
     const Kind kind = static_cast<Kind>(what);
     Job* job = Slot(kind);

@@ -1,8 +1,9 @@
 // ReadAhead: reads what the pages will need before they need it, on a worker thread with a
 // database connection of its own, so that showing a page never waits for a statement over the
-// whole fund universe: the performance universe (every fund ranked over thirteen periods), the
-// risk-return universe (every fund's figures, the index weeks, the type averages) and the
-// net-value histories of the compared funds.
+// whole fund universe: the list of every fund that the workspace's fund picker offers, the
+// performance universe (every fund ranked over thirteen periods), the risk-return universe (every
+// fund's figures, the index weeks, the type averages) and the net-value histories of the compared
+// funds.
 //
 // The worker runs read-only statements on its own connection and touches no window and no table a
 // window shows: it hands each finished result to the user-interface thread with a posted message
@@ -21,7 +22,8 @@
 // user-interface thread joins it when the last result arrives, so that no thread idles in the
 // background of a program that is not reading.
 //
-// Sections: life; the performance universe; the risk-return universe; histories; the worker.
+// Sections: life; the fund list; the performance universe; the risk-return universe; histories;
+// the worker.
 #pragma once
 
 #include "pages/growth/GrowthHistory.h"
@@ -44,7 +46,8 @@
 class ReadAhead {
 public:
     // What can be read ahead.
-    enum class Kind { kPerformance, kRisk, kHistory };
+    enum class Kind { kPerformance, kRisk, kHistory, kFunds };
+    static constexpr int kKindCount = 4;
     // Where a piece of reading stands, from the asking page's point of view.
     enum class State {
         kUnavailable, // no worker: the page reads for itself
@@ -62,20 +65,29 @@ public:
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     // ---- Life ----
-    // Attaches to a database and starts reading the two universes ahead, and the histories of
-    // `compared` (the compared funds now). A database that offers no further connection leaves the
-    // service unavailable. Whatever was read from another database is forgotten.
-    void Start(Data::IDatabase* database, const std::vector<XStringW>& compared);
+    // Attaches to a database and starts reading ahead the fund list of `fundsSql` (first, when it
+    // is not empty), the two universes, and the histories of `compared` (the compared funds now).
+    // A database that offers no further connection leaves the service unavailable. Whatever was
+    // read from another database is forgotten.
+    void Start(Data::IDatabase* database, const std::vector<XStringW>& compared,
+               const XStringW& fundsSql = XStringW());
     // Interrupts the reading under way, waits for the worker, forgets every result and lets the
     // message-only window go (the module's Uninitialize).
     void Stop();
     void SetListener(Listener listener) { m_listener = std::move(listener); }
     bool Available() const { return m_connection != nullptr; }
-    // Results handed out to the pages, for inspection.
+    // Results handed out to the pages (the fund list is not a page's), for inspection.
     int Handed() const { return m_handed; }
     // For tests: the worker waits before each job while held (a Stop releases it), so that a page
     // can be shown while its data are still on the way.
     void HoldWorker(bool hold);
+
+    // ---- The fund list ----
+    // The result of the statement `sql` as a table, as IDatabase::Execute makes it. A reading of
+    // another statement, or from before a change of the data, starts a new one.
+    State Funds(const XStringW& sql);
+    // The finished table, handed out once, or false with the error of the statement.
+    bool TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error);
 
     // ---- The performance universe ----
     // The universe for the latest year the page uses (four digits). Ready: taken with Take
@@ -122,5 +134,5 @@ private:
     std::thread m_thread;
     unsigned m_generation = 0;
     int m_handed = 0;
-    std::shared_ptr<Job> m_slots[3]; // the job of each kind, shared with the worker while it runs
+    std::shared_ptr<Job> m_slots[kKindCount]; // the job of each kind, shared with the worker while it runs
 };

@@ -103,10 +103,11 @@ void BackgroundPage::GetTitle(XStringW& title) {
 
 void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter* newA,
                                      Data::IDataFilter* oldB, Data::IDataFilter* newB) {
-    if (m_fundsView == nullptr || m_fundsTable == nullptr) {
-        // Before the window exists there is no list to narrow. The latest filters are kept and
-        // applied when it is created, so that the picker follows a choice made on the host's
-        // fund-filter page before the comparison was first opened.
+    if (m_fundsView == nullptr || m_fundsTable == nullptr || m_fundsArriving) {
+        // Before the window exists, or while its fund list is on its way, there is no list to
+        // narrow. The latest filters are kept and applied when the list is complete, so that the
+        // picker follows a choice made on the host's fund-filter page before the comparison was
+        // first opened.
         m_filtersPending = true;
         m_pendingFilterA = newA;
         m_pendingFilterB = newB;
@@ -143,6 +144,81 @@ void BackgroundPage::OnFilterChanged(Data::IDataFilter* oldA, Data::IDataFilter*
         }
     }
     SetPickerSource(filtered);
+}
+
+XStringW BackgroundPage::FundsSource() {
+    return LoadResourceText(WGUI::ModuleInstance(), L"SQL", L"FUNDS_SOURCE");
+}
+
+void BackgroundPage::LoadFunds() {
+    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
+    XStringW source = FundsSource();
+    if (ahead != nullptr && m_fundsTable != nullptr && !source.empty()) {
+        switch (ahead->Funds(source)) {
+        case ReadAhead::State::kPending:
+            m_fundsArriving = true;
+            return;
+        case ReadAhead::State::kReady:
+            if (TakeFundsAhead())
+                return OnFundsLoaded();
+            break;
+        case ReadAhead::State::kUnavailable:
+            break;
+        }
+    }
+    ReadFundsHere();
+}
+
+void BackgroundPage::ReadFundsHere() {
+    // As when nothing reads ahead. A failed reading ahead gets its second chance here, and its
+    // failure, if it fails again, is as silent as it always was.
+    m_fundsArriving = false;
+    XStringW source = FundsSource();
+    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    if (database != nullptr && m_fundsTable != nullptr && !source.empty())
+        database->Execute(source.c_str(), m_fundsTable, 1, 0);
+    OnFundsLoaded();
+}
+
+bool BackgroundPage::TakeFundsAhead() {
+    XComPtr<Data::IDataTable> table;
+    XStringW error;
+    if (m_module == nullptr || !m_module->Ahead().TakeFunds(table, error) || table == nullptr)
+        return false;
+    // The table read ahead becomes the list: nothing but this workspace refers to the empty one
+    // it replaces.
+    m_fundsTable = table;
+    if (m_fundsView != nullptr)
+        m_fundsView->SetSource(m_fundsTable);
+    return true;
+}
+
+void BackgroundPage::OnFundsReadAhead() {
+    // A workspace closed meanwhile takes the list when it is made again.
+    if (!m_fundsArriving || m_module == nullptr || !IsCreated())
+        return;
+    switch (m_module->Ahead().Funds(FundsSource())) {
+    case ReadAhead::State::kPending:
+        return; // read again: the data changed under the first reading
+    case ReadAhead::State::kReady:
+        m_fundsArriving = false;
+        if (TakeFundsAhead())
+            return OnFundsLoaded();
+        break;
+    case ReadAhead::State::kUnavailable:
+        break;
+    }
+    ReadFundsHere();
+}
+
+void BackgroundPage::OnFundsLoaded() {
+    SetPickerSource(m_fundsTable);
+    if (m_filtersPending) {
+        m_filtersPending = false;
+        XComPtr<Data::IDataFilter> filterA = std::move(m_pendingFilterA);
+        XComPtr<Data::IDataFilter> filterB = std::move(m_pendingFilterB);
+        OnFilterChanged(nullptr, filterA, nullptr, filterB);
+    }
 }
 
 void BackgroundPage::SetPickerSource(Data::IDataTable* table) {
@@ -356,27 +432,17 @@ void BackgroundPage::OnCreate() {
     m_header.SetStyle(Control::TableHeaderStyle(1));
 
     // 3. All funds, and the view that carries the host's filters.
-    XStringW source = LoadResourceText(WGUI::ModuleInstance(), L"SQL", L"FUNDS_SOURCE");
     m_fundsTable = make<Data::IDataTable>("Data.DataTable");
     m_fundsView = make<Data::IDataView>("Data.DataView");
     if (m_fundsView != nullptr)
         m_fundsView->SetSource(m_fundsTable);
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
-    if (database != nullptr && m_fundsTable != nullptr && !source.empty())
-        database->Execute(source.c_str(), m_fundsTable, 1, 0);
 
     // 4. The fund picker.
     m_picker.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, m_window);
-    SetPickerSource(m_fundsTable);
     m_picker.GetDropDownGrid().SetHeader(kPickerHeader);
     m_picker.SetDataField(L"code", L"aliascode", L"name", L"pycode");
     SendMessageW(m_picker, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    if (m_filtersPending) {
-        m_filtersPending = false;
-        XComPtr<Data::IDataFilter> filterA = std::move(m_pendingFilterA);
-        XComPtr<Data::IDataFilter> filterB = std::move(m_pendingFilterB);
-        OnFilterChanged(nullptr, filterA, nullptr, filterB);
-    }
+    LoadFunds();
 
     // 5. The two buttons.
     RECT empty{0, 0, 0, 0};

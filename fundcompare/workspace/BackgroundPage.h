@@ -86,10 +86,19 @@ public:
     // and hides the others; any other index changes nothing.
     void ShowTab(int index);
 
+    // The statement of every fund the picker offers.
+    static XStringW FundsSource();
+    // The fund list read ahead has arrived: a workspace waiting for it takes it now.
+    void OnFundsReadAhead();
+    // True while the picker waits for the fund list read ahead.
+    bool FundsArriving() const { return m_fundsArriving; }
+
     Control::XComboEx& Picker() { return m_picker; }
     Control::XTableHeader& Header() { return m_header; }
     Data::IDataTable* FundsTable() const { return m_fundsTable; }
     Data::IDataView* FundsView() const { return m_fundsView; }
+    // What the picker lists now: the fund list, or a copy narrowed by the host's filters.
+    Data::IDataTable* PickerTable() const { return m_pickerTable; }
 
     GeneralComparePage& General() { return m_general; }
     PerformancePage& Performance() { return m_performance; }
@@ -108,6 +117,15 @@ private:
     ComparePage* PageAt(int index);
     // Hands a table to the picker and keeps it for reading the picked fund's other fields.
     void SetPickerSource(Data::IDataTable* table);
+    // Fills the fund list: from the reading ahead when it is ready, later when it is under way
+    // (the picker lists nothing until then), else by running the statement here.
+    void LoadFunds();
+    // Runs the fund list's statement on this thread.
+    void ReadFundsHere();
+    // Takes the finished reading ahead as the fund list; false when it failed.
+    bool TakeFundsAhead();
+    // The fund list is complete: the picker lists it, narrowed by the host's latest filters.
+    void OnFundsLoaded();
     // The code the user sees for the picker's current fund (aliascode), or code itself when the
     // picker has no such field for it.
     XStringW ShownCode(const XStringW& code);
@@ -128,8 +146,10 @@ private:
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;
     XComPtr<Data::IDataTable> m_pickerTable; // what the picker lists now
-    // The host's filters handed over before the window existed, applied when it is created.
+    // The host's filters handed over before the window existed, or while the fund list was on
+    // its way, applied when the list is complete.
     bool m_filtersPending = false;
+    bool m_fundsArriving = false; // the fund list is being read ahead
     XComPtr<Data::IDataFilter> m_pendingFilterA;
     XComPtr<Data::IDataFilter> m_pendingFilterB;
     int m_showCount = 0;

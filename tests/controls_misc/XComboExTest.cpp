@@ -364,3 +364,42 @@ TEST_F(XComboExTest, TheListTakesTheColoursOfThePickersFieldAndFollowsThem) {
     PlatformRunUntilIdle();
     EXPECT_EQ(PlatformWindowPixel(list, empty.x, empty.y), RGB(1, 2, 3));
 }
+
+TEST_F(XComboExTest, CodesHeldAsNumbersAndEmptyCellsAreSearchedAsTheirText) {
+    // A database may hold codes as integers; the list reads them as the text they show.
+    XComPtr<Data::IDataTable> numeric;
+    numeric.Attach(dynamic_cast<Data::IDataTable*>(createInstance("Data.DataTable")));
+    numeric->AddColumn(Data::kInteger, L"code");
+    numeric->AddColumn(Data::kInteger, L"aliascode");
+    numeric->AddColumn(Data::kText, L"name");
+    numeric->AddColumn(Data::kText, L"pycode");
+    const struct {
+        int code;
+        const wchar_t* name;
+        const wchar_t* pycode;
+    } rows[] = {{110011, L"易方达中小盘", L"YFDZXP"},
+                {161005, nullptr, L"FGTHCZ"},
+                {519069, L"汇添富价值精选", nullptr}};
+    for (const auto& fund : rows) {
+        int r = numeric->AddRow();
+        XComPtr<Data::IDataRow> row;
+        numeric->GetRow(row.Receive(), r);
+        row->GetValueAt(0)->SetInt(fund.code);
+        row->GetValueAt(1)->SetInt(fund.code);
+        row->GetValueAt(2)->SetText(fund.name);
+        row->GetValueAt(3)->SetText(fund.pycode);
+    }
+    picker.SetDataSource(numeric.Get());
+    ClickEdit();
+    Type(L"1610");
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"161005"));
+    for (int i = 0; i < 4; ++i)
+        Key(VK_BACK);
+    Type(L"价值");
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"519069"));
+    Key(VK_RETURN);
+    // Given the list again, the chosen fund is found by its code, held as a number.
+    picker.SetDataSource(numeric.Get());
+    EXPECT_EQ(picker.GetCurrRow(), 2);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"519069"));
+}

@@ -212,3 +212,77 @@ TEST_F(DataTableTest, ConvertColumnKeepsValues) {
     table->GetColumnItem(item.Receive(), 2);
     EXPECT_EQ(item->GetKind(), Data::kText);
 }
+
+TEST_F(DataTableTest, FillingByPositionConvertsAsTheElementsDoAndIgnoresStrayCells) {
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
+    ASSERT_NE(fill, nullptr);
+    table->AddRow();
+    EXPECT_EQ(fill->AddRows(0), 1);
+    EXPECT_EQ(fill->AddRows(-3), 1);
+    EXPECT_EQ(table->GetRowCount(), 1);
+    ASSERT_EQ(fill->AddRows(3), 1);
+    ASSERT_EQ(table->GetRowCount(), 4);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_TRUE(table->CellIsNull(r, c)) << r << "," << c;
+
+    // The length counts, not a terminator: a slice of a longer text is stored as the slice.
+    const wchar_t text[] = L"华夏成长混合";
+    fill->SetTextAt(1, 0, text, 4);
+    fill->SetTextAt(2, 0, text, 0);
+    fill->SetTextAt(3, 0, nullptr, 5);
+    EXPECT_EQ(table->CellText(1, 0), L"华夏成长");
+    EXPECT_FALSE(table->CellIsNull(2, 0));
+    EXPECT_EQ(table->CellText(2, 0), L"");
+    EXPECT_TRUE(table->CellIsNull(3, 0));
+
+    fill->SetDoubleAt(1, 1, 0.25);
+    fill->SetDoubleAt(1, 2, 2.5);
+    fill->SetIntAt(2, 1, 7);
+    fill->SetTextAt(3, 1, L"12.5", 4);
+    fill->SetTextAt(3, 2, L"abc", 3);
+    fill->SetDoubleAt(2, 0, 0.35);
+    EXPECT_EQ(table->RealAt(1, 1), 0.25);
+    EXPECT_EQ(table->IntegerAt(1, 2), 3);
+    EXPECT_EQ(table->RealAt(2, 1), 7.0);
+    EXPECT_EQ(table->RealAt(3, 1), 12.5);
+    EXPECT_TRUE(table->CellIsNull(3, 2));
+    EXPECT_EQ(table->CellText(2, 0), L"0.35");
+
+    // Cells outside the table change nothing and do not grow it.
+    fill->SetTextAt(4, 0, text, 2);
+    fill->SetTextAt(-1, 0, text, 2);
+    fill->SetDoubleAt(0, 3, 1);
+    fill->SetIntAt(0, -1, 1);
+    EXPECT_EQ(table->GetRowCount(), 4);
+    EXPECT_TRUE(table->CellIsNull(0, 0));
+    EXPECT_TRUE(table->CellIsNull(0, 1));
+}
+
+TEST_F(DataTableTest, TextsAreReadInPlaceFromTextColumnsOnly) {
+    XComPtr<Data::IDataTableCells> cells = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
+    ASSERT_NE(cells, nullptr);
+    cells->AddRows(3);
+    cells->SetTextAt(0, 0, L"华夏成长", 4);
+    cells->SetTextAt(1, 0, L"", 0);
+    cells->SetDoubleAt(0, 1, 0.5);
+    const wchar_t* text = nullptr;
+    std::size_t length = 99;
+    ASSERT_TRUE(cells->GetTextAt(0, 0, &text, &length));
+    EXPECT_EQ(std::wstring(text, length), L"华夏成长");
+    // Empty and null texts read as empty text, as ToString gives them.
+    ASSERT_TRUE(cells->GetTextAt(1, 0, &text, &length));
+    EXPECT_EQ(length, 0u);
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(cells->GetTextAt(2, 0, &text, &length));
+    EXPECT_EQ(length, 0u);
+    // Numbers have no text to point at; cells outside the table have none either.
+    length = 99;
+    EXPECT_FALSE(cells->GetTextAt(0, 1, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 2, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(3, 0, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 3, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(-1, 0, &text, &length));
+    EXPECT_FALSE(cells->GetTextAt(0, 0, nullptr, &length));
+    EXPECT_EQ(length, 99u);
+}

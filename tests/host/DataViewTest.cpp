@@ -152,6 +152,35 @@ TEST_F(DataViewTest, TableUpdateIsOneRefilterAndOneNotification) {
     EXPECT_EQ(filter->calls, 1);
 }
 
+TEST_F(DataViewTest, FillingByPositionIsAnnouncedAndBatchesLikeRows) {
+    auto listener = MakeRef<Recorder>(log, "v");
+    view->SetListener(listener);
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table.Get()).As<Data::IDataTableCells>();
+    ASSERT_NE(fill, nullptr);
+    fill->AddRows(2);
+    fill->SetTextAt(1, 0, L"000002", 6);
+    EXPECT_EQ(log, (std::vector<std::string>{"v before 0", "v after 2", "v before 2", "v after 2"}));
+    log.clear();
+    // Sorted by code, the view must see the texts written inside the update, not the nulls the
+    // rows were added with.
+    auto sorter = MakeRef<FieldSorter>();
+    sorter->SetField(L"code");
+    view->SetSorter(sorter);
+    log.clear();
+    {
+        XComPtr<Data::IUpdateContext> update;
+        ASSERT_TRUE(table->BeginUpdate(update.Receive()));
+        table->Clear(1);
+        int first = fill->AddRows(3);
+        fill->SetTextAt(first, 0, L"000009", 6);
+        fill->SetTextAt(first + 1, 0, L"000001", 6);
+        fill->SetTextAt(first + 2, 0, L"000005", 6);
+        fill->SetDoubleAt(first, 1, 1.5);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"v before 2", "v after 3"}));
+    EXPECT_EQ(CodesOf(view), (std::vector<std::wstring>{L"000001", L"000005", L"000009"}));
+}
+
 TEST_F(DataViewTest, UpdateReleasedWithoutCommitStillAnnouncesTheChange) {
     auto listener = MakeRef<Recorder>(log, "v");
     view->SetListener(listener);

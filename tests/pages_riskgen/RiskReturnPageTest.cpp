@@ -79,6 +79,30 @@ TEST_F(RiskReturnPageTest, ComparedFundsBecomeStarsBesideTheTypeAverages) {
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 
+TEST_F(RiskReturnPageTest, EachStarCarriesItsOwnFundsTexts) {
+    StartModule();
+    module.AddFund(L"F004");
+    module.AddFund(L"F404"); // no such fund
+    module.AddFund(L"F001");
+    Show();
+    // The universe holds every fund's texts together; each star must get its own, whole.
+    ASSERT_EQ(page().Stars().size(), 2u);
+    // In the order of the compared set, which is by code.
+    const RiskModel::FundStar& bond = page().Stars()[1];
+    EXPECT_EQ(bond.code, XStringW(L"F004"));
+    EXPECT_EQ(bond.aliascode, XStringW(L"000004"));
+    EXPECT_EQ(bond.name, XStringW(L"嘉实稳健债券"));
+    EXPECT_EQ(bond.investtype, XStringW(L"债券型"));
+    const RiskModel::FundStar& equity = page().Stars()[0];
+    EXPECT_EQ(equity.code, XStringW(L"F001"));
+    EXPECT_EQ(equity.aliascode, XStringW(L"000001"));
+    EXPECT_EQ(equity.name, XStringW(L"华夏成长股票"));
+    EXPECT_EQ(equity.investtype, XStringW(L"股票型"));
+    EXPECT_DOUBLE_EQ(equity.returnValue, 0.18);
+    EXPECT_DOUBLE_EQ(equity.stdDev, 0.25);
+    EXPECT_GT(page().Universe().FundCount(), 2u);
+}
+
 TEST_F(RiskReturnPageTest, AnotherHorizonMovesTheStarsAndDropsFundsWithoutThatFigure) {
     StartModule();
     module.AddFund(L"F001");

@@ -14,6 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,13 +26,20 @@ namespace {
 // The module over a database file, with its workspace in a window; reading ahead when `ahead`.
 class Host {
 public:
-    Host(const std::string& path, bool ahead, const std::vector<XStringW>& compared, bool hold = false) {
+    // `served` stands between the module and the database when given; `beforeWorkspace` runs
+    // between the module's start and the making of the workspace.
+    Host(const std::string& path, bool ahead, const std::vector<XStringW>& compared, bool hold = false,
+         std::function<void()> beforeWorkspace = nullptr,
+         std::function<XComPtr<Data::IDatabase>(Data::IDatabase*)> served = nullptr) {
         XStringW error;
         database = HostDb::SqliteDatabase::Open(path, error);
         EXPECT_NE(database, nullptr) << error.ToUtf8();
         database->OfferConnections(ahead);
         auto dbModule = HostKernel::MakeRef<FakeDbModule>();
-        dbModule->database = database.Get();
+        XComPtr<Data::IDatabase> shown =
+            served ? served(database.Get()) : XComPtr<Data::IDatabase>(database.Get());
+        dbModule->database = shown.Get();
+        keep = shown;
         app->modules["mod_Database"] = dbModule.Get();
         app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
         module.Ahead().HoldWorker(hold);
@@ -44,6 +54,8 @@ public:
         RegisterClassExW(&wc);
         frame = CreateWindowExW(0, L"ReadAheadTestFrame", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
                                 1100, 800, nullptr, nullptr, nullptr, nullptr);
+        if (beforeWorkspace)
+            beforeWorkspace();
         module.Workspace().Create(frame, nullptr);
         module.Workspace().Move(0, 0, 1100, 800);
         module.Workspace().Show();
@@ -91,7 +103,28 @@ public:
         return cells;
     }
 
+    // Every cell of the workspace's list of all funds, row by row.
+    std::vector<std::wstring> FundCells() {
+        std::vector<std::wstring> cells;
+        Data::IDataTable* table = module.Workspace().FundsTable();
+        for (int c = 0; c < table->GetColumnCount(); ++c) {
+            XComPtr<Data::IColumnItem> item;
+            table->GetColumnItem(item.Receive(), c);
+            XStringW name;
+            item->GetName(name);
+            cells.push_back(name.str());
+        }
+        for (int r = 0; r < table->GetRowCount(); ++r) {
+            XComPtr<Data::IDataRow> row;
+            table->GetRow(row.Receive(), r);
+            for (int c = 0; c < table->GetColumnCount(); ++c)
+                cells.push_back(row->GetValueAt(c)->ToString().str());
+        }
+        return cells;
+    }
+
     XComPtr<HostDb::SqliteDatabase> database;
+    XComPtr<Data::IDatabase> keep; // what the module was given
     XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
     FundCompareModuleImpl module;
     HWND frame = nullptr;
@@ -131,6 +164,153 @@ void Execute(const std::string& path, const char* sql) {
     EXPECT_EQ(rc, SQLITE_OK) << (message != nullptr ? message : "");
     sqlite3_free(message);
     sqlite3_close(db);
+}
+
+// A connection whose every Execute fails, as a worker's reading that broke off would; its queries
+// go through.
+class BrokenExecute final : public HostKernel::RefCounted<Data::IDatabase, Data::IDatabaseConnections> {
+public:
+    explicit BrokenExecute(Data::IDatabase* inner) : m_inner(inner) {}
+    bool IsOpen() override { return m_inner->IsOpen(); }
+    bool Execute(const wchar_t*, Data::IDataTable*, int, int) override {
+        ++executes;
+        return false;
+    }
+    bool Query(Data::IStatement** statement, const wchar_t* sql, XStringW& error) override {
+        return m_inner->Query(statement, sql, error);
+    }
+    void GetLastError(XStringW& error) override { error = L"disk I/O error"; }
+    bool OpenConnection(Data::IDatabase**, XStringW& error) override {
+        error = L"none";
+        return false;
+    }
+    void Interrupt() override { Connections()->Interrupt(); }
+    long long DataVersion() override { return Connections()->DataVersion(); }
+    std::atomic<int> executes{0};
+
+private:
+    XComPtr<Data::IDatabaseConnections> Connections() { return m_inner.As<Data::IDatabaseConnections>(); }
+    XComPtr<Data::IDatabase> m_inner;
+};
+
+// The module's own connection as it is, whose further connections are broken for Execute.
+class BrokenWorker final : public HostKernel::RefCounted<Data::IDatabase, Data::IDatabaseConnections> {
+public:
+    explicit BrokenWorker(Data::IDatabase* inner) : m_inner(inner) {}
+    bool IsOpen() override { return m_inner->IsOpen(); }
+    bool Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) override {
+        return m_inner->Execute(sql, table, replace, reserved);
+    }
+    bool Query(Data::IStatement** statement, const wchar_t* sql, XStringW& error) override {
+        return m_inner->Query(statement, sql, error);
+    }
+    void GetLastError(XStringW& error) override { m_inner->GetLastError(error); }
+    bool OpenConnection(Data::IDatabase** connection, XStringW& error) override {
+        XComPtr<Data::IDatabase> real;
+        if (!m_inner.As<Data::IDatabaseConnections>()->OpenConnection(real.Receive(), error))
+            return false;
+        worker = HostKernel::MakeRef<BrokenExecute>(real.Get());
+        *connection = XComPtr<Data::IDatabase>(worker.Get()).Detach();
+        return true;
+    }
+    void Interrupt() override { m_inner.As<Data::IDatabaseConnections>()->Interrupt(); }
+    long long DataVersion() override { return m_inner.As<Data::IDatabaseConnections>()->DataVersion(); }
+    XComPtr<BrokenExecute> worker;
+
+private:
+    XComPtr<Data::IDatabase> m_inner;
+};
+
+// Keeps the funds of one investment type, as the host's fund-filter page does.
+class TypeFilter final : public HostKernel::RefCounted<Data::IDataFilter> {
+public:
+    explicit TypeFilter(std::wstring type) : m_type(std::move(type)) {}
+    void Filter(Data::IDataTable* table, int* rows, int* count) override {
+        int column = table->GetColumnIndex(L"investtype");
+        int kept = 0;
+        for (int i = 0; i < *count; ++i) {
+            XComPtr<Data::IDataRow> row;
+            if (column >= 0 && table->GetRow(row.Receive(), rows[i]) &&
+                row->GetValueAt(column)->ToString().str() == m_type)
+                rows[kept++] = rows[i];
+        }
+        *count = kept;
+    }
+
+private:
+    std::wstring m_type;
+};
+
+TEST_F(ReadAheadTest, ThePickerListsEveryFundWhetherTheListWasReadAheadLateFailedOrNotAtAll) {
+    TestSupport::GeneratedDb generated(SampleDb::Options{300, 3, 5, 20});
+    std::vector<std::wstring> alone;
+    int equity = 0;
+    auto filter = HostKernel::MakeRef<TypeFilter>(L"股票型");
+    {
+        Host host(generated.Path(), false, {});
+        EXPECT_FALSE(host.module.Workspace().FundsArriving());
+        alone = host.FundCells();
+        host.module.Workspace().OnFilterChanged(nullptr, filter, nullptr, nullptr);
+        equity = host.module.Workspace().FundsView()->GetRowCount();
+        EXPECT_EQ(host.module.Workspace().PickerTable()->GetRowCount(), equity);
+    }
+    ASSERT_GT(alone.size(), 6u * 100);
+    ASSERT_GT(equity, 0);
+
+    {
+        // Read ahead and finished before the workspace was made: taken at once, nothing read here.
+        Host host(generated.Path(), true, {}, false, [] { PlatformRunUntilIdle(); });
+        EXPECT_FALSE(host.module.Workspace().FundsArriving());
+        EXPECT_EQ(host.FundCells(), alone);
+    }
+    {
+        // Still on its way: the picker lists nothing and the host's filter waits with it.
+        Host host(generated.Path(), true, {}, /*hold=*/true);
+        ASSERT_TRUE(host.module.Workspace().FundsArriving());
+        EXPECT_EQ(host.module.Workspace().FundsTable()->GetRowCount(), 0);
+        host.module.Workspace().OnFilterChanged(nullptr, filter, nullptr, nullptr);
+        host.module.Ahead().HoldWorker(false);
+        PlatformRunUntilIdle();
+        EXPECT_FALSE(host.module.Workspace().FundsArriving());
+        EXPECT_EQ(host.FundCells(), alone);
+        EXPECT_EQ(host.module.Workspace().FundsView()->GetRowCount(), equity);
+        ASSERT_NE(host.module.Workspace().PickerTable(), nullptr);
+        EXPECT_EQ(host.module.Workspace().PickerTable()->GetRowCount(), equity);
+    }
+    for (bool settle : {true, false}) {
+        // The worker's reading fails: the list is read here, as without a worker, and the failure
+        // of a list the user never asked for is no message.
+        XComPtr<BrokenWorker> broken;
+        std::function<void()> before =
+            settle ? std::function<void()>([] { PlatformRunUntilIdle(); }) : nullptr;
+        // Held, so that without settling the workspace surely finds the list on its way.
+        Host host(generated.Path(), true, {}, /*hold=*/!settle, before, [&broken](Data::IDatabase* real) {
+            broken = HostKernel::MakeRef<BrokenWorker>(real);
+            return XComPtr<Data::IDatabase>(broken.Get());
+        });
+        EXPECT_EQ(host.module.Workspace().FundsArriving(), !settle);
+        host.module.Ahead().HoldWorker(false);
+        PlatformRunUntilIdle();
+        ASSERT_NE(broken->worker, nullptr);
+        EXPECT_EQ(broken->worker->executes.load(), 1) << settle;
+        EXPECT_FALSE(host.module.Workspace().FundsArriving());
+        EXPECT_EQ(host.FundCells(), alone) << settle;
+        EXPECT_TRUE(PlatformMessageBoxes().empty());
+    }
+}
+
+TEST_F(ReadAheadTest, AFundListReadBeforeTheDataChangedIsReadAgain) {
+    TestSupport::FixtureDb fixture({"funds.sql"});
+    // The list is read ahead, then another program renames a fund before the workspace is made.
+    Host host(fixture.Path(), true, {}, false, [&fixture] {
+        PlatformRunUntilIdle();
+        Execute(fixture.Path(), "UPDATE tb_fund SET name = '改名基金' WHERE code = 'F001'");
+    });
+    EXPECT_TRUE(host.module.Workspace().FundsArriving()) << "the list read before the change was taken";
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(host.module.Workspace().FundsArriving());
+    std::vector<std::wstring> cells = host.FundCells();
+    EXPECT_NE(std::find(cells.begin(), cells.end(), L"改名基金"), cells.end());
 }
 
 TEST_F(ReadAheadTest, PagesShowWhatTheyShowWhenTheyReadForThemselves) {

@@ -64,8 +64,17 @@ void AllocationGrid::OnAfterChange(Data::IDataView* view) {
         return;
     m_maxShare = 0;
     int count = GetRowsCount();
-    for (int row = 0; row < count; ++row) {
-        double share = std::fabs(CellNumber(row, L"percent"));
+    // The column is found once: a look-up by name for each of thousands of rows would cost more
+    // than reading the share.
+    int column = m_displayView ? m_displayView->GetColumnIndex(L"percent") : -1;
+    for (int row = 0; row < count && column >= 0; ++row) {
+        XComPtr<Data::IDataRow> dataRow;
+        if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
+            continue;
+        Data::IDataElement* cell = dataRow->GetValueAt(column);
+        if (cell == nullptr || cell->IsNull())
+            continue;
+        double share = std::fabs(cell->AsDouble());
         if (std::isfinite(share))
             m_maxShare = std::max(m_maxShare, share);
     }

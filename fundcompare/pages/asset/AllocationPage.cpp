@@ -289,40 +289,53 @@ void AllocationPage::FillTable() {
     XComPtr<Data::IUpdateContext> update;
     table->BeginUpdate(update.Receive());
     table->Clear(1);
+    // A row per group and fund: hundreds of funds times two dozen industries. A table that can be
+    // filled cell by cell in place is, rather than through a row object made for every row.
+    XComPtr<Data::IDataTableCells> fill = XComPtr<Data::IDataTable>(table).As<Data::IDataTableCells>();
+    int rowCount = static_cast<int>(m_groupLabels.size() * m_funds.size());
+    int next = fill ? fill->AddRows(rowCount) : 0;
     for (size_t group = 0; group < m_groupLabels.size(); ++group) {
         for (const FundRecord& fund : m_funds) {
             XComPtr<Data::IDataRow> row;
-            if (!table->GetRow(row.Receive(), table->AddRow()) || !row)
+            int at = next++;
+            if (!fill && (!table->GetRow(row.Receive(), table->AddRow()) || !row))
                 continue;
-            auto cell = [&row, &columns](int field) { return row->GetValueAt(columns[field]); };
-            auto setText = [&cell](int field, const XStringW& text) {
-                if (Data::IDataElement* element = cell(field))
+            auto setText = [&](int field, const XStringW& text) {
+                if (fill)
+                    fill->SetTextAt(at, columns[field], text.c_str(), text.length());
+                else if (Data::IDataElement* element = row->GetValueAt(columns[field]))
                     element->SetText(text.c_str());
             };
-            auto setDouble = [&cell](int field, double value) {
-                if (Data::IDataElement* element = cell(field))
+            auto setDouble = [&](int field, double value) {
+                if (fill)
+                    fill->SetDoubleAt(at, columns[field], value);
+                else if (Data::IDataElement* element = row->GetValueAt(columns[field]))
                     element->SetDouble(value);
             };
-            if (Data::IDataElement* element = cell(kIndex))
+            if (fill)
+                fill->SetIntAt(at, columns[kIndex], static_cast<int>(group));
+            else if (Data::IDataElement* element = row->GetValueAt(columns[kIndex]))
                 element->SetInt(static_cast<int>(group));
-            Holding holding;
-            if (group < fund.holdings.size())
-                holding = fund.holdings[group];
+            // Only the figures: copying the holding would copy its label for every row.
+            double marketValue = group < fund.holdings.size() ? fund.holdings[group].marketValue : 0;
+            double share = group < fund.holdings.size() ? fund.holdings[group].share : 0;
             setText(kGroup, m_groupLabels[group]);
             setText(kCode, fund.code);
             setText(kAliascode, fund.aliascode);
             setText(kName, fund.name);
             setText(kInvesttype, fund.investtype);
             setText(kBuystate, fund.buystate);
-            // No holding, a zero and a negative figure all show as empty cells without a bar.
-            if (!(holding.marketValue >= AllocationGrid::kNoShare)) {
-                for (int field : {kMarketvalue, kPercent, kImage})
-                    setText(field, XStringW());
+            // No holding, a zero and a negative figure all show as empty cells without a bar:
+            // the cells of a fresh row are empty already.
+            if (!(marketValue >= AllocationGrid::kNoShare)) {
+                if (!fill)
+                    for (int field : {kMarketvalue, kPercent, kImage})
+                        setText(field, XStringW());
                 continue;
             }
-            setDouble(kMarketvalue, holding.marketValue);
-            setDouble(kPercent, holding.share);
-            setDouble(kImage, holding.share);
+            setDouble(kMarketvalue, marketValue);
+            setDouble(kPercent, share);
+            setDouble(kImage, share);
         }
     }
     if (update)

@@ -26,9 +26,9 @@ public:
     static constexpr int kBarImageId = 22;
     static constexpr int kMaxDateLength = 260;
 
-    // One holding of a fund in one group. The share is a fraction (0.25 is 25 %).
+    // One holding of a fund in one group (the group is its place in the fund's holdings). The share
+    // is a fraction (0.25 is 25 %).
     struct Holding {
-        XStringW label;
         double marketValue = 0;
         double share = 0;
     };

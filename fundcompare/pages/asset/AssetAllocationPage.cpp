@@ -23,8 +23,9 @@ AllocationPage::FundRecord AssetAllocationPage::ReadRecord(Data::IStatement* sta
     statement->GetString(record.name, 2);
     statement->GetString(record.buystate, kBuyStateColumn);
     statement->GetString(record.investtype, kInvestTypeColumn);
+    record.holdings.reserve(std::size(kAssetTypes));
     for (const AssetType& type : kAssetTypes)
-        record.holdings.push_back({type.label, statement->GetDouble(type.marketValueColumn),
-                                   statement->GetDouble(type.shareColumn)});
+        record.holdings.push_back(
+            {statement->GetDouble(type.marketValueColumn), statement->GetDouble(type.shareColumn)});
     return record;
 }

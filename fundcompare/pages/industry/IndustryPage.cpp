@@ -61,9 +61,10 @@ AllocationPage::FundRecord IndustryPage::ReadRecord(Data::IStatement* statement)
     // Names and value pairs are matched by position; a name beyond the result's columns has no
     // figures and shows empty cells.
     int columns = statement->GetColumnCount();
+    record.holdings.reserve(m_groupLabels.size());
     for (size_t i = 0; i < m_groupLabels.size(); ++i) {
         int valueColumn = kFirstValueColumn + 2 * static_cast<int>(i);
-        Holding holding{m_groupLabels[i], 0, 0};
+        Holding holding;
         if (valueColumn + 1 < columns) {
             holding.marketValue = statement->GetDouble(valueColumn);
             holding.share = statement->GetDouble(valueColumn + 1);

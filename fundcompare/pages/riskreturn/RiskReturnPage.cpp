@@ -165,11 +165,10 @@ void RiskReturnPage::BuildStars(int h) {
     if (h < 0 || h >= RiskModel::kHorizonCount)
         h = 0;
     if (m_module != nullptr) {
+        RiskModel::RiskFundRecord record;
         for (const XStringW& code : m_module->Funds()) {
-            const RiskModel::RiskFundRecord* found = m_universe.Find(code);
-            if (found == nullptr)
+            if (!m_universe.Find(code, record))
                 continue;
-            const RiskModel::RiskFundRecord& record = *found;
             RiskModel::FundStar star;
             star.aliascode = record.aliascode;
             star.code = record.code;

@@ -3,6 +3,7 @@
 
 #include "pages/riskreturn/RiskReturnQueries.h"
 
+#include <hostkernel/CellText.h>
 #include <sdk/XComPtr.h>
 
 namespace {
@@ -35,16 +36,19 @@ bool RiskUniverse::Load(Data::IDatabase* database, XStringW& error) {
     XComPtr<Data::IStatement> statement;
     if (!Run(database, kFundRiskQuery, statement, error))
         return false;
-    std::vector<RiskModel::RiskFundRecord> funds;
+    std::vector<Fund> funds;
+    std::vector<char> text;
     while (statement->Next()) {
-        RiskModel::RiskFundRecord& record = funds.emplace_back();
-        statement->GetString(record.aliascode, 0);
-        statement->GetString(record.code, 1);
-        statement->GetString(record.name, 2);
-        statement->GetString(record.investtype, 3);
+        Fund& fund = funds.emplace_back();
+        fund.start = static_cast<std::uint32_t>(text.size());
+        for (int field = 0; field < 4; ++field) {
+            const std::string_view utf8 = statement->GetUtf8(field);
+            fund.lengths[field] = static_cast<std::uint32_t>(utf8.size());
+            text.insert(text.end(), utf8.begin(), utf8.end());
+        }
         for (int k = 0; k < RiskModel::kHorizonCount; ++k) {
-            record.returns[static_cast<size_t>(k)] = statement->GetDouble(4 + k);
-            record.stdDevs[static_cast<size_t>(k)] = statement->GetDouble(8 + k);
+            fund.returns[static_cast<size_t>(k)] = statement->GetDouble(4 + k);
+            fund.stdDevs[static_cast<size_t>(k)] = statement->GetDouble(8 + k);
         }
     }
     if (!ReadToTheEnd(statement, error))
@@ -78,15 +82,34 @@ bool RiskUniverse::Load(Data::IDatabase* database, XStringW& error) {
         averages.push_back(RiskModel::ComputeIndexEntry(weeks));
 
     m_funds = std::move(funds);
+    m_text = std::move(text);
     m_indexWeeks = std::move(weeks);
     m_averages = std::move(averages);
+    // The codes are looked up where they lie in m_text, which no longer moves.
     m_byCode.Reserve(m_funds.size());
-    for (size_t i = 0; i < m_funds.size(); ++i)
-        m_byCode.Add(m_funds[i].code.str(), static_cast<std::uint32_t>(i));
+    for (size_t i = 0; i < m_funds.size(); ++i) {
+        const Fund& fund = m_funds[i];
+        m_byCode.Add(std::string_view(m_text.data() + fund.start + fund.lengths[0], fund.lengths[1]),
+                     static_cast<std::uint32_t>(i));
+    }
     return true;
 }
 
-const RiskModel::RiskFundRecord* RiskUniverse::Find(const XStringW& code) const {
-    const int found = m_byCode.Find(code.str());
-    return found >= 0 ? &m_funds[static_cast<size_t>(found)] : nullptr;
+bool RiskUniverse::Find(const XStringW& code, RiskModel::RiskFundRecord& record) const {
+    const int found = m_byCode.Find(code.ToUtf8());
+    if (found < 0)
+        return false;
+    const Fund& fund = m_funds[static_cast<size_t>(found)];
+    const char* at = m_text.data() + fund.start;
+    XStringW* fields[4] = {&record.aliascode, &record.code, &record.name, &record.investtype};
+    for (int field = 0; field < 4; ++field) {
+        // Decoded as the statement's GetString decodes, so that the texts are the same either way.
+        std::wstring wide;
+        HostKernel::AppendUtf8(wide, at, fund.lengths[field]);
+        *fields[field] = XStringW(std::move(wide));
+        at += fund.lengths[field];
+    }
+    record.returns = fund.returns;
+    record.stdDevs = fund.stdDevs;
+    return true;
 }

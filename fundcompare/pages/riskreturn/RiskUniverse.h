@@ -9,6 +9,7 @@
 
 #include <sdk/Data.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -27,17 +28,28 @@ public:
     bool Load(Data::IDatabase* database, XStringW& error);
 
     bool Empty() const { return m_funds.empty(); }
-    const std::vector<RiskModel::RiskFundRecord>& Funds() const { return m_funds; }
+    size_t FundCount() const { return m_funds.size(); }
     const std::vector<double>& IndexWeeks() const { return m_indexWeeks; }
     // One entry per investment type, in result order, then the index's when it has weeks.
     const std::vector<RiskModel::AverageEntry>& Averages() const { return m_averages; }
-    // The figures of a code, null when the query did not return it. A code listed twice keeps its
-    // first record.
-    const RiskModel::RiskFundRecord* Find(const XStringW& code) const;
+    // The figures of a code into record; false when the query did not return it. A code listed
+    // twice keeps its first record.
+    bool Find(const XStringW& code, RiskModel::RiskFundRecord& record) const;
 
 private:
-    std::vector<RiskModel::RiskFundRecord> m_funds;
+    // One fund as read: its four texts (aliascode, code, name, investtype) as the database's UTF-8,
+    // one after another in m_text, and its figures. The page makes wide text of the few funds it
+    // shows, not of the tens of thousands it reads.
+    struct Fund {
+        std::uint32_t start = 0;
+        std::uint32_t lengths[4] = {};
+        std::array<double, RiskModel::kHorizonCount> returns{};
+        std::array<double, RiskModel::kHorizonCount> stdDevs{};
+    };
+
+    std::vector<char> m_text; // a vector, not a string: moving it keeps the characters in place
+    std::vector<Fund> m_funds;
     std::vector<double> m_indexWeeks;
     std::vector<RiskModel::AverageEntry> m_averages;
-    CodeIndex m_byCode;
+    Utf8CodeIndex m_byCode;
 };

@@ -201,31 +201,46 @@ XDataGrid& XComboEx::GetDropDownGrid() {
 
 void XComboEx::Rebuild(const XStringW& previousCode) {
     m_currRow = -1;
-    std::vector<std::vector<std::wstring>> texts;
+    m_search->Clear();
     const int rows = m_source != nullptr ? m_source->GetRowCount() : 0;
     if (rows > 0 && !m_codeField.empty()) {
         const int search = m_source->GetColumnIndex(m_searchField.c_str());
         const int display = m_source->GetColumnIndex(m_displayField.c_str());
         const int name = m_source->GetColumnIndex(m_nameField.c_str());
         const int code = m_source->GetColumnIndex(m_codeField.c_str());
-        texts.reserve(static_cast<std::size_t>(rows));
-        for (int i = 0; i < rows; ++i) {
-            XComPtr<Data::IDataRow> row;
-            std::vector<std::wstring> t;
-            if (m_source->GetRow(row.Receive(), i) && row != nullptr) {
-                for (int column : {search, display, name}) {
-                    Data::IDataElement* e = column >= 0 ? row->GetValueAt(column) : nullptr;
-                    t.push_back(e != nullptr ? e->ToString().str() : std::wstring());
-                }
-                // The fund chosen before stays chosen when the new list has it.
-                Data::IDataElement* c = code >= 0 ? row->GetValueAt(code) : nullptr;
-                if (m_currRow < 0 && !previousCode.empty() && c != nullptr && c->ToString() == previousCode)
-                    m_currRow = i;
+        // The list of every fund in the market is read cell by cell in place where the table
+        // allows it: a row object and a copy of each text per fund would cost more than the search
+        // index they feed. Other cells are read through the row, as text.
+        XComPtr<Data::IDataTableCells> cells =
+            XComPtr<Data::IDataTable>(m_source).As<Data::IDataTableCells>();
+        XComPtr<Data::IDataRow> row;
+        int rowAt = -1;
+        std::wstring scratch[4];
+        auto text = [&](int r, int column, int slot) -> std::wstring_view {
+            const wchar_t* chars = nullptr;
+            std::size_t length = 0;
+            if (column < 0)
+                return {};
+            if (cells != nullptr && cells->GetTextAt(r, column, &chars, &length))
+                return std::wstring_view(chars, length);
+            if (rowAt != r) {
+                rowAt = r;
+                if (!m_source->GetRow(row.Receive(), r))
+                    row = nullptr;
             }
-            texts.push_back(std::move(t));
+            Data::IDataElement* e = row != nullptr ? row->GetValueAt(column) : nullptr;
+            scratch[slot] = e != nullptr ? e->ToString().str() : std::wstring();
+            return scratch[slot];
+        };
+        m_search->Reserve(static_cast<std::size_t>(rows), static_cast<std::size_t>(rows) * 20);
+        const std::wstring_view wanted(previousCode.str());
+        for (int i = 0; i < rows; ++i) {
+            m_search->AddRow(text(i, search, 0), text(i, display, 1), text(i, name, 2));
+            // The fund chosen before stays chosen when the new list has it.
+            if (m_currRow < 0 && !wanted.empty() && code >= 0 && text(i, code, 3) == wanted)
+                m_currRow = i;
         }
     }
-    m_search->Assign(std::move(texts));
     // A choice that the new list lacks must not linger in the edit field as if it still held.
     if (m_currRow < 0 && m_textIsChoice) {
         m_edit->SetText(L"");

@@ -6,18 +6,22 @@
 
 namespace Control::hostctl {
 
+wchar_t PickerSearch::Fold(wchar_t c) {
+    if (c >= L'A' && c <= L'Z')
+        return static_cast<wchar_t>(c - L'A' + L'a');
+    if (c >= 0xFF21 && c <= 0xFF3A) // full-width A-Z, as an input method may type them
+        return static_cast<wchar_t>(c - 0xFF21 + L'a');
+    if (c >= 0xFF41 && c <= 0xFF5A)
+        return static_cast<wchar_t>(c - 0xFF41 + L'a');
+    if (c >= 0xFF10 && c <= 0xFF19) // full-width digits
+        return static_cast<wchar_t>(c - 0xFF10 + L'0');
+    return c;
+}
+
 std::wstring PickerSearch::Fold(std::wstring_view text) {
     std::wstring out(text);
-    for (wchar_t& c : out) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        else if (c >= 0xFF21 && c <= 0xFF3A) // full-width A-Z, as an input method may type them
-            c = static_cast<wchar_t>(c - 0xFF21 + L'a');
-        else if (c >= 0xFF41 && c <= 0xFF5A)
-            c = static_cast<wchar_t>(c - 0xFF41 + L'a');
-        else if (c >= 0xFF10 && c <= 0xFF19) // full-width digits
-            c = static_cast<wchar_t>(c - 0xFF10 + L'0');
-    }
+    for (wchar_t& c : out)
+        c = Fold(c);
     return out;
 }
 
@@ -29,13 +33,33 @@ void PickerSearch::Assign(std::vector<std::vector<std::wstring>> texts) {
         for (const std::wstring& t : row) {
             if (r.count == 3)
                 break;
-            // A searchable text longer than any code or fund name is cut rather than refused.
-            std::wstring folded = Fold(std::wstring_view(t).substr(0, 1000));
-            r.lengths[r.count++] = static_cast<unsigned short>(folded.size());
-            m_buffer += folded;
+            AddText(r, t);
         }
         m_rows.push_back(r);
     }
+}
+
+void PickerSearch::Reserve(std::size_t rows, std::size_t characters) {
+    m_rows.reserve(rows);
+    m_buffer.reserve(characters);
+}
+
+void PickerSearch::AddRow(std::wstring_view a, std::wstring_view b, std::wstring_view c) {
+    Row r{m_buffer.size(), {0, 0, 0}, 0};
+    AddText(r, a);
+    AddText(r, b);
+    AddText(r, c);
+    m_rows.push_back(r);
+}
+
+void PickerSearch::AddText(Row& row, std::wstring_view text) {
+    // A searchable text longer than any code or fund name is cut rather than refused.
+    text = text.substr(0, 1000);
+    std::size_t at = m_buffer.size();
+    m_buffer.append(text);
+    for (std::size_t i = at; i < m_buffer.size(); ++i)
+        m_buffer[i] = Fold(m_buffer[i]);
+    row.lengths[row.count++] = static_cast<unsigned short>(text.size());
 }
 
 void PickerSearch::Clear() {

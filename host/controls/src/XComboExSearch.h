@@ -18,6 +18,10 @@ public:
     // Replaces the rows; texts[i] holds the searchable texts of row i.
     void Assign(std::vector<std::vector<std::wstring>> texts);
     void Clear();
+    // Building the rows one at a time, after Clear, without a text copied on the way: room for
+    // `rows` rows of about `characters` characters in all, then each row's searchable texts.
+    void Reserve(std::size_t rows, std::size_t characters);
+    void AddRow(std::wstring_view a, std::wstring_view b, std::wstring_view c);
     int RowCount() const { return static_cast<int>(m_rows.size()); }
 
     // The rows matching the text in ranking order; every row, in order, for an empty text.
@@ -25,6 +29,7 @@ public:
 
     // Lower case the way the search compares: ASCII letters and the full-width Latin letters.
     static std::wstring Fold(std::wstring_view text);
+    static wchar_t Fold(wchar_t c);
 
 private:
     // One row's texts, folded, packed into one buffer with their start offsets.
@@ -35,6 +40,8 @@ private:
     };
     // 0 when one of the row's texts starts with the text, 1 when one contains it, -1 otherwise.
     int Rank(const Row& row, std::wstring_view text) const;
+    // Appends a text to the row being built, folded in place.
+    void AddText(Row& row, std::wstring_view text);
 
     std::wstring m_buffer;
     std::vector<Row> m_rows;

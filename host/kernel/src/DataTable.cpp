@@ -160,6 +160,44 @@ bool DataTable::CopyColumns(Data::IDataContainer* source, int copyRows) {
     return true;
 }
 
+// ---- the Data::IDataTableCells operations ----------------------------------------------------------
+
+int DataTable::AddRows(int count) {
+    if (count <= 0)
+        return m_rowCount;
+    BeginChange();
+    int first = m_rowCount;
+    m_rowCount += count;
+    for (auto& column : m_columns)
+        ResizeColumn(column, m_rowCount);
+    EndChange();
+    return first;
+}
+
+void DataTable::SetTextAt(int row, int column, const wchar_t* text, std::size_t length) {
+    if (text == nullptr)
+        SetCellNull(row, column);
+    else
+        SetCellText(row, column, std::wstring_view(text, length));
+}
+
+void DataTable::SetDoubleAt(int row, int column, double value) {
+    SetCellDouble(row, column, value);
+}
+
+void DataTable::SetIntAt(int row, int column, int value) {
+    SetCellInteger(row, column, value);
+}
+
+bool DataTable::GetTextAt(int row, int column, const wchar_t** text, std::size_t* length) {
+    if (text == nullptr || length == nullptr || !IsValidCell(row, column) || KindAt(column) != Data::kText)
+        return false;
+    std::wstring_view view = IsNullAt(row, column) ? std::wstring_view() : TextAt(row, column);
+    *text = view.data() != nullptr ? view.data() : L"";
+    *length = view.size();
+    return true;
+}
+
 // ---- reading cells ---------------------------------------------------------------------------
 
 std::wstring_view DataTable::TextAt(int row, int column) const {

@@ -10,6 +10,7 @@
 #include <sdk/IXUnknown.h>
 #include <sdk/XStringW.h>
 
+#include <cstddef>
 #include <string_view>
 
 namespace Data {
@@ -141,6 +142,29 @@ struct IDataTable : IDataContainer {
 
 protected:
     ~IDataTable() = default;
+};
+
+// Offered beside IDataTable (reached with As) by a table whose cells can be written and read by
+// position, without a row object per row, without measuring each text again and without copying
+// the texts read: for code that goes through thousands of cells at once. Cells convert between
+// kinds exactly as IDataElement's setters do. Each write is one change of the table, announced as
+// AddRow and the element setters announce theirs, so a fill inside an update context (BeginUpdate)
+// stays one change.
+struct IDataTableCells : IXUnknown {
+    // Appends `count` rows of null cells (none when count is not positive); returns the index of
+    // the first, or the row count when none was added.
+    virtual int AddRows(int count) = 0;
+    // Out-of-range cells are ignored. A null text stores null, as SetText(nullptr) does.
+    virtual void SetTextAt(int row, int column, const wchar_t* text, std::size_t length) = 0;
+    virtual void SetDoubleAt(int row, int column, double value) = 0;
+    virtual void SetIntAt(int row, int column, int value) = 0;
+    // The text of a cell of a text column, as ToString gives it (null as empty text), without a
+    // copy: the characters stay valid until the table next changes. False, and nothing, for a
+    // cell out of range or of another kind, which ToString reads.
+    virtual bool GetTextAt(int row, int column, const wchar_t** text, std::size_t* length) = 0;
+
+protected:
+    ~IDataTableCells() = default;
 };
 
 // One cell. Conversions between kinds:

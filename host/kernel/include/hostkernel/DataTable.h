@@ -21,7 +21,7 @@
 
 namespace HostKernel {
 
-class DataTable final : public RefCounted<Data::IDataTable>, public ChangeNode {
+class DataTable final : public RefCounted<Data::IDataTable, Data::IDataTableCells>, public ChangeNode {
 public:
     static XComPtr<DataTable> Create();
 
@@ -39,6 +39,13 @@ public:
     int AddColumn(int kind, const wchar_t* name) override;
     void Clear(int flag) override;
     bool CopyColumns(Data::IDataContainer* source, int copyRows) override;
+
+    // Data::IDataTableCells
+    int AddRows(int count) override;
+    void SetTextAt(int row, int column, const wchar_t* text, std::size_t length) override;
+    void SetDoubleAt(int row, int column, double value) override;
+    void SetIntAt(int row, int column, int value) override;
+    bool GetTextAt(int row, int column, const wchar_t** text, std::size_t* length) override;
 
     // ---- direct cell access; row and column must be in range unless stated --------------------
     bool IsValidCell(int row, int column) const {
