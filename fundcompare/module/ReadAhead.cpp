@@ -215,16 +215,23 @@ ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
     return State::kPending;
 }
 
-bool ReadAhead::TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error) {
-    Job* job = Slot(Kind::kFunds);
+template <class Result>
+bool ReadAhead::Take(Kind kind, Result Job::*result, Result& out, XStringW& error, bool counted) {
+    Job* job = Slot(kind);
     if (job == nullptr)
         return false;
+    if (counted)
+        ++m_handed;
     const bool ok = job->ok;
     if (ok)
-        table = std::move(job->funds);
+        out = std::move(job->*result);
     error = job->error;
-    Forget(Kind::kFunds);
+    Forget(kind);
     return ok;
+}
+
+bool ReadAhead::TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error) {
+    return Take(Kind::kFunds, &Job::funds, table, error, false);
 }
 
 // ---- The performance universe ---------------------------------------------------------------------
@@ -254,16 +261,7 @@ ReadAhead::State ReadAhead::Performance(const XStringW& year) {
 }
 
 bool ReadAhead::TakePerformance(PerformanceUniverse& universe, XStringW& error) {
-    Job* job = Slot(Kind::kPerformance);
-    if (job == nullptr)
-        return false;
-    ++m_handed;
-    const bool ok = job->ok;
-    if (ok)
-        universe = std::move(job->performance);
-    error = job->error;
-    Forget(Kind::kPerformance);
-    return ok;
+    return Take(Kind::kPerformance, &Job::performance, universe, error, true);
 }
 
 // ---- The risk-return universe ---------------------------------------------------------------------
@@ -288,16 +286,7 @@ ReadAhead::State ReadAhead::Risk() {
 }
 
 bool ReadAhead::TakeRisk(RiskUniverse& universe, XStringW& error) {
-    Job* job = Slot(Kind::kRisk);
-    if (job == nullptr)
-        return false;
-    ++m_handed;
-    const bool ok = job->ok;
-    if (ok)
-        universe = std::move(job->risk);
-    error = job->error;
-    Forget(Kind::kRisk);
-    return ok;
+    return Take(Kind::kRisk, &Job::risk, universe, error, true);
 }
 
 // ---- Histories ------------------------------------------------------------------------------------
@@ -328,16 +317,7 @@ ReadAhead::State ReadAhead::Histories(const std::vector<XStringW>& codes) {
 }
 
 bool ReadAhead::TakeHistories(GrowthHistory& history, XStringW& error) {
-    Job* job = Slot(Kind::kHistory);
-    if (job == nullptr)
-        return false;
-    ++m_handed;
-    const bool ok = job->ok;
-    if (ok)
-        history = std::move(job->history);
-    error = job->error;
-    Forget(Kind::kHistory);
-    return ok;
+    return Take(Kind::kHistory, &Job::history, history, error, true);
 }
 
 // ---- The worker and its messages ------------------------------------------------------------------

@@ -124,6 +124,10 @@ private:
     Job* Slot(Kind kind);
     bool Fresh(const Job& job);
     void Forget(Kind kind);
+    // Moves the finished result of a kind out of its job and forgets the job; false when there was
+    // none or it failed (its error given). Pages' results count as handed over, the fund list not.
+    template <class Result>
+    bool Take(Kind kind, Result Job::*result, Result& out, XStringW& error, bool counted);
 
     XComPtr<Data::IDatabase> m_database;            // the user-interface thread's connection
     XComPtr<Data::IDatabaseConnections> m_versions; // its data version

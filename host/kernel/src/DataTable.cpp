@@ -75,17 +75,7 @@ int DataTable::AddRow() {
             ResizeColumn(column, m_rowCount);
             continue;
         }
-        column.nulls.push_back(1);
-        switch (column.kind) {
-        case Data::kReal:
-            column.reals.push_back(0.0);
-            break;
-        case Data::kInteger:
-            column.integers.push_back(0);
-            break;
-        default:
-            column.spans.emplace_back();
-        }
+        AppendNullCell(column);
     }
     EndChange();
     return m_rowCount - 1;
@@ -328,20 +318,23 @@ void DataTable::InheritTags(DataTable& other) {
 }
 
 int DataTable::AppendRowQuietly() {
-    for (auto& column : m_columns) {
-        column.nulls.push_back(1);
-        switch (column.kind) {
-        case Data::kReal:
-            column.reals.push_back(0.0);
-            break;
-        case Data::kInteger:
-            column.integers.push_back(0);
-            break;
-        default:
-            column.spans.push_back({});
-        }
-    }
+    for (auto& column : m_columns)
+        AppendNullCell(column);
     return m_rowCount++;
+}
+
+void DataTable::AppendNullCell(Column& column) {
+    column.nulls.push_back(1);
+    switch (column.kind) {
+    case Data::kReal:
+        column.reals.push_back(0.0);
+        break;
+    case Data::kInteger:
+        column.integers.push_back(0);
+        break;
+    default:
+        column.spans.emplace_back();
+    }
 }
 
 void DataTable::ReserveRows(int rows) {

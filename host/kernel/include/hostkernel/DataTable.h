@@ -123,6 +123,8 @@ private:
     }
 
     void ResizeColumn(Column& column, int rows);
+    // One null cell at the end of a column.
+    static void AppendNullCell(Column& column);
     void StoreText(Column& column, int row, std::wstring_view text);
     void CompactPool(Column& column);
 
