@@ -188,17 +188,17 @@ void ReadAhead::Forget(Kind kind) {
 
 // ---- The fund list ----------------------------------------------------------------------------------
 
+bool ReadAhead::Done(const Job& job) {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    return job.done;
+}
+
 ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
     if (!Available())
         return State::kUnavailable;
     Job* job = Slot(Kind::kFunds);
     if (job != nullptr && job->sql == sql) {
-        bool done = false;
-        {
-            std::lock_guard<std::mutex> lock(m_shared->mutex);
-            done = job->done;
-        }
-        if (!done)
+        if (!Done(*job))
             return State::kPending;
         if (Fresh(*job))
             return State::kReady;
@@ -270,12 +270,7 @@ ReadAhead::State ReadAhead::Risk() {
     if (!Available())
         return State::kUnavailable;
     Job* job = Slot(Kind::kRisk);
-    bool done = false;
-    if (job != nullptr) {
-        std::lock_guard<std::mutex> lock(m_shared->mutex);
-        done = job->done;
-    }
-    if (job != nullptr && !done)
+    if (job != nullptr && !Done(*job))
         return State::kPending;
     if (job != nullptr && Fresh(*job))
         return State::kReady;
@@ -299,12 +294,7 @@ ReadAhead::State ReadAhead::Histories(const std::vector<XStringW>& codes) {
     wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     Job* job = Slot(Kind::kHistory);
     if (job != nullptr && std::includes(job->codes.begin(), job->codes.end(), wanted.begin(), wanted.end())) {
-        bool done = false;
-        {
-            std::lock_guard<std::mutex> lock(m_shared->mutex);
-            done = job->done;
-        }
-        if (!done)
+        if (!Done(*job))
             return State::kPending;
         if (Fresh(*job))
             return State::kReady;

@@ -123,6 +123,8 @@ private:
     // The job of a kind: queued, running or finished (null when none).
     Job* Slot(Kind kind);
     bool Fresh(const Job& job);
+    // Whether the worker has finished the job (read under the lock the worker writes it under).
+    bool Done(const Job& job);
     void Forget(Kind kind);
     // Moves the finished result of a kind out of its job and forgets the job; false when there was
     // none or it failed (its error given). Pages' results count as handed over, the fund list not.

@@ -2,6 +2,7 @@
 // to workbooks and CSV files read back and compared with the dump of the same page, the chart's
 // picture, Ctrl+C, named sets and the keyboard through script lines, and what the next run
 // brings back (compared funds, page, filter, sort, window size).
+#include "HostRun.h"
 #include "support/FixtureDb.h"
 #include "support/XlsxReader.h"
 
@@ -17,25 +18,6 @@
 #include <vector>
 
 namespace {
-
-struct HostRun {
-    int code = -1;
-    std::string output;
-};
-
-HostRun runHost(const std::string& arguments) {
-    std::string command = std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
-    HostRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 512> buffer{};
-    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
-        run.output += buffer.data();
-    int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

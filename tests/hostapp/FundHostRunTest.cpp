@@ -1,5 +1,6 @@
 // The host program run as a person's script runs it: headless, on a fixture database, checking its
 // exit codes, its messages and the screenshots it writes.
+#include "HostRun.h"
 #include "support/FixtureDb.h"
 
 #include <gtest/gtest.h>
@@ -19,28 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct HostRun {
-    int code = -1;
-    std::string output;
-};
-
-// Runs the program with a time limit: a run that hangs ends with code 124 instead of holding up
-// the suite.
-HostRun runHost(const std::string& arguments, const std::string& environment = "") {
-    std::string command =
-        environment + " timeout -s KILL 120 " + std::string(FUNDHOST_PATH) + " " + arguments + " 2>&1";
-    HostRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 512> buffer{};
-    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
-        run.output += buffer.data();
-    int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // Changes a test database before the program opens it (read-only) for a run.
 void alter(const std::string& path, const std::string& sql) {
