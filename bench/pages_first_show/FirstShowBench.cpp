@@ -93,7 +93,7 @@ Fixture& FixtureFor(int funds) {
 template <class Page>
 std::unique_ptr<Page> MakePage(Fixture& fixture) {
     auto page = std::make_unique<Page>();
-    page->SetModule(&fixture.module);
+    page->SetContext(&fixture.module);
     page->Create(fixture.parent, nullptr);
     page->ApplyTheme(fixture.theme);
     ::MoveWindow(page->GetHandle(), 0, 64, 1280, 736, FALSE);

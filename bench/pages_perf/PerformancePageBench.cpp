@@ -82,7 +82,7 @@ void BM_FirstShow(benchmark::State& state) {
     Bench& bench = Shared();
     {
         PerformancePage probe;
-        probe.SetModule(&bench.module);
+        probe.SetContext(&bench.module);
         probe.Create(bench.parent, nullptr);
         probe.LoadAllFunds();
         CompareHundredFunds(bench, probe);
@@ -91,7 +91,7 @@ void BM_FirstShow(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto page = std::make_unique<PerformancePage>();
-        page->SetModule(&bench.module);
+        page->SetContext(&bench.module);
         page->Create(bench.parent, nullptr);
         state.ResumeTiming();
         page->ShowData();
@@ -107,7 +107,7 @@ BENCHMARK(BM_FirstShow)->Unit(benchmark::kMillisecond);
 void BM_RefillHundredFunds(benchmark::State& state) {
     Bench& bench = Shared();
     PerformancePage page;
-    page.SetModule(&bench.module);
+    page.SetContext(&bench.module);
     page.Create(bench.parent, nullptr);
     page.LoadAllFunds();
     CompareHundredFunds(bench, page);
@@ -126,7 +126,7 @@ void BM_GroupedFrameHundredFunds(benchmark::State& state) {
     XStringW error;
     XComPtr<HostConf::Theme> theme = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/dark.xml", error);
     PerformancePage page;
-    page.SetModule(&bench.module);
+    page.SetContext(&bench.module);
     page.Create(bench.parent, nullptr);
     page.ApplyTheme(theme);
     page.LoadAllFunds();

@@ -1,4 +1,4 @@
-// MultiValueFilter: reference counting and the in-place narrowing of a view's row array.
+// MultiValueFilter: the in-place narrowing of a view's row array.
 #include "filter/MultiValueFilter.h"
 
 #include <sdk/XComPtr.h>
@@ -8,17 +8,6 @@
 MultiValueFilter::MultiValueFilter() = default;
 
 MultiValueFilter::~MultiValueFilter() = default;
-
-unsigned long MultiValueFilter::AddRef() {
-    return m_refs.Increment();
-}
-
-unsigned long MultiValueFilter::Release() {
-    unsigned long count = m_refs.Decrement();
-    if (count == 0)
-        delete this;
-    return count;
-}
 
 void MultiValueFilter::SetField(const wchar_t* name) {
     m_fieldName = name != nullptr ? name : L"";

@@ -2,21 +2,16 @@
 // accepted texts (several values combine with OR; the view combines filters with AND).
 #pragma once
 
-#include "filter/GuardedRefCount.h"
-
-#include <platform/winbase.h>
 #include <sdk/Data.h>
+#include <sdk/RefCounted.h>
 
 #include <vector>
 
-class MultiValueFilter : public Data::IDataFilter {
+class MultiValueFilter : public XRefCounted<Data::IDataFilter> {
 public:
-    // Created with one reference, owned by the creator.
+    // Created with one reference, owned by the creator; counted as every object is (XRefCounted).
     MultiValueFilter();
 
-    // Thread-safe: the count is guarded by the filter's critical section.
-    unsigned long AddRef() override;
-    unsigned long Release() override;
     void Filter(Data::IDataTable* source, int* rows, int* count) override;
 
     // Sets the field whose text is compared; the column is looked up again on the next Filter.
@@ -30,10 +25,9 @@ public:
     const XStringW& FieldName() const { return m_fieldName; }
 
 private:
-    virtual ~MultiValueFilter();
+    ~MultiValueFilter() override;
 
     XStringW m_fieldName;
     int m_columnIndex = -1;
     std::vector<XStringW> m_acceptedValues;
-    GuardedRefCount m_refs;
 };

@@ -202,6 +202,10 @@ LRESULT GeneralDataGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_COMMAND:
+        if (RemoveCommand() != 0 && LOWORD(wParam) == RemoveCommand())
+            RemoveSelectedFunds();
+        break;
     default:
         break;
     }
@@ -371,6 +375,13 @@ std::vector<XStringW> GeneralDataGrid::SelectedCodes() {
             codes.push_back(code);
     }
     return codes;
+}
+
+void GeneralDataGrid::RemoveSelectedFunds() {
+    std::vector<XStringW> codes = SelectedCodes();
+    if (m_fundRemover && !codes.empty())
+        m_fundRemover(codes);
+    ClearMultiSel();
 }
 
 void GeneralDataGrid::ShowRemoveMenu(int x, int y, UINT command) {

@@ -17,6 +17,7 @@
 #include <sdk/App.h>
 #include <sdk/Modules.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -58,6 +59,16 @@ public:
     ColumnFormat* FindOrCreateFormat(const XStringW& name, const pugi::xml_node& item);
     ColumnFormat* FindOrCreateFormat(const XStringW& name);
 
+    // ---- Removing funds ----
+    // Where the grid's removal sends the codes of the selected rows: the page's context, which
+    // takes them out of the comparison. A grid without one removes nothing.
+    using FundRemover = std::function<void(const std::vector<XStringW>& codes)>;
+    void SetFundRemover(FundRemover remover) { m_fundRemover = std::move(remover); }
+    // The removal of the context menu's "从当前对比中移除(&R)" and of the Delete key: the funds of
+    // the selected rows leave the comparison (their codes read first, since the reload that follows
+    // replaces the rows), then the multiple selection is cleared.
+    void RemoveSelectedFunds();
+
     // ---- View notifications ----
     void OnBeforeChange(Data::IDataView* view) override;
     void OnAfterChange(Data::IDataView* view) override;
@@ -83,7 +94,7 @@ protected:
     // arrives as WM_COMMAND.
     void ShowRemoveMenu(int x, int y, UINT command);
     // The command of the removal item of the grid's context menu, 0 for a grid without one; the
-    // Delete key sends it as the menu does.
+    // Delete key sends it as the menu does, and the grid answers it with RemoveSelectedFunds.
     virtual UINT RemoveCommand() const { return 0; }
     double CellNumber(int row, const wchar_t* field);
     // Notes the code of the current row before the rows change under it.
@@ -123,4 +134,5 @@ private:
     COLORREF m_highlightColour = RGB(255, 255, 0);
     XStringW m_rememberedCode;
     bool m_sorting = false;
+    FundRemover m_fundRemover;
 };

@@ -1,4 +1,4 @@
-// ComparingFundFilter: reference counting and the narrowing of a row array to compared funds.
+// ComparingFundFilter: the narrowing of a row array to compared funds.
 #include "module/ComparingFundFilter.h"
 
 #include "module/FundCompareModuleImpl.h"
@@ -6,17 +6,6 @@
 ComparingFundFilter::ComparingFundFilter(FundCompareModuleImpl* module) : m_module(module) {}
 
 ComparingFundFilter::~ComparingFundFilter() = default;
-
-unsigned long ComparingFundFilter::AddRef() {
-    return m_refs.Increment();
-}
-
-unsigned long ComparingFundFilter::Release() {
-    unsigned long count = m_refs.Decrement();
-    if (count == 0)
-        delete this;
-    return count;
-}
 
 void ComparingFundFilter::Filter(Data::IDataTable* table, int* rows, int* count) {
     if (table == nullptr || rows == nullptr || count == nullptr || *count < 1 || m_module == nullptr)

@@ -2,27 +2,22 @@
 // so that a host data view can show only the funds under comparison.
 #pragma once
 
-#include "filter/GuardedRefCount.h"
-
-#include <platform/winbase.h>
 #include <sdk/Data.h>
+#include <sdk/RefCounted.h>
 
 class FundCompareModuleImpl;
 
-class ComparingFundFilter : public Data::IDataFilter {
+class ComparingFundFilter : public XRefCounted<Data::IDataFilter> {
 public:
-    // Created with one reference, which the module holds.
+    // Created with one reference, which the module holds; counted as every object is
+    // (XRefCounted), safely from any thread.
     explicit ComparingFundFilter(FundCompareModuleImpl* module);
 
-    // Thread-safe: the count is guarded by the filter's critical section.
-    unsigned long AddRef() override;
-    unsigned long Release() override;
     // Keeps, in order, the rows whose "code" is compared.
     void Filter(Data::IDataTable* table, int* rows, int* count) override;
 
 private:
-    virtual ~ComparingFundFilter();
+    ~ComparingFundFilter() override;
 
     FundCompareModuleImpl* m_module; // not owned
-    GuardedRefCount m_refs;
 };

@@ -47,7 +47,7 @@ bool FundCompareModuleImpl::GetInfo(ModuleInfo& info) {
 
 int FundCompareModuleImpl::Load(void*, void*) {
     m_compareChanged.Attach(createEvent(kCompareChanged));
-    m_workspace.SetModule(this);
+    m_workspace.SetContext(this);
     if (m_filter == nullptr)
         m_filter.Attach(new ComparingFundFilter(this));
     return 0;
@@ -114,7 +114,7 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
     // The fund picker's list, the universes, and the histories of a compared set given back, are
     // read while the user looks at the first page. The list only serves a workspace that has not
     // read it yet.
-    m_readAhead.SetListener([this](ReadAhead::Kind kind) { OnReadAhead(kind); });
+    m_readAhead.SetListener([this](AheadKind kind) { m_workspace.OnReadAheadArrived(kind); });
     m_readAhead.Start(m_database, std::vector<XStringW>(m_funds.begin(), m_funds.end()),
                       m_workspace.IsCreated() ? XStringW() : BackgroundPage::FundsSource());
     // A workspace left waiting for a list that an earlier start of the reading was to bring asks
@@ -155,21 +155,22 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
         return kPresent;
     m_funds.insert(code);
     FundsChanged();
-
-    m_workspace.General().Reload();
-    m_workspace.Performance().ReloadIfVisible();
-    m_workspace.RiskReturn().ReloadIfVisible();
-    if (m_workspace.Asset().IsWindowVisible())
-        m_workspace.Asset().Reload(true);
-    else if (m_workspace.Industry().IsWindowVisible())
-        m_workspace.Industry().Reload(true);
-    m_workspace.Growth().ReloadIfVisible();
+    m_workspace.OnFundsAdded();
     FireCompareChanged();
     return kAdded;
 }
 
 bool FundCompareModuleImpl::RemoveFund(const XStringW& code) {
     return m_funds.erase(code) != 0;
+}
+
+bool FundCompareModuleImpl::RemoveFunds(const std::vector<XStringW>& codes) {
+    bool removed = false;
+    for (const XStringW& code : codes)
+        removed = RemoveFund(code) || removed;
+    if (removed)
+        NotifyFundsChanged(XStringW());
+    return removed;
 }
 
 void FundCompareModuleImpl::ClearFunds() {
@@ -186,24 +187,12 @@ void FundCompareModuleImpl::ClearFunds() {
         note.command = kUndoCommand;
         ShowNote(note);
     }
-    m_workspace.General().Reload();
-    m_workspace.Performance().ClearList();
-    m_workspace.Performance().ReloadIfVisible();
-    m_workspace.Industry().ClearList();
-    m_workspace.Asset().ClearList();
-    m_workspace.RiskReturn().ReloadIfVisible();
-    m_workspace.Growth().ClearData();
-    m_workspace.Growth().ReloadIfVisible();
+    m_workspace.OnFundsCleared();
 }
 
 bool FundCompareModuleImpl::NotifyFundsChanged(XStringW) {
     FundsChanged();
-    m_workspace.General().Reload();
-    m_workspace.Performance().ReloadIfVisible();
-    m_workspace.RiskReturn().ReloadIfVisible();
-    m_workspace.Industry().ReloadIfVisible();
-    m_workspace.Asset().ReloadIfVisible();
-    m_workspace.Growth().ReloadIfVisible();
+    m_workspace.OnFundsRemoved();
     FireCompareChanged();
     return true;
 }
@@ -235,21 +224,12 @@ bool FundCompareModuleImpl::PreTranslateMessage(MSG* message) {
     return true;
 }
 
-void FundCompareModuleImpl::OnReadAhead(ReadAhead::Kind kind) {
-    switch (kind) {
-    case ReadAhead::Kind::kPerformance:
-        m_workspace.Performance().OnReadAhead();
-        break;
-    case ReadAhead::Kind::kRisk:
-        m_workspace.RiskReturn().OnReadAhead();
-        break;
-    case ReadAhead::Kind::kHistory:
-        m_workspace.Growth().OnReadAhead();
-        break;
-    case ReadAhead::Kind::kFunds:
-        m_workspace.OnFundsReadAhead();
-        break;
-    }
+AheadResult FundCompareModuleImpl::FetchAhead(const AheadRequest& request) {
+    return m_readAhead.Fetch(request);
+}
+
+void FundCompareModuleImpl::ReportQueryError(HWND owner, const XStringW& error) {
+    MessageBoxW(owner, error.c_str(), L"ERROR", MB_OK);
 }
 
 void FundCompareModuleImpl::ApplyTheme(Conf::ITheme* theme) {

@@ -1,39 +1,29 @@
 // FundCompareModuleImpl: the one module object. It owns the set of compared funds, the filter the
-// host uses to show only them, and the workspace with its five pages; it joins the host at
-// initialisation (database, main-frame tab, toolbar button, theme and command events, the Enter
-// key in the fund picker).
+// host uses to show only them, the read-ahead and the workspace with its pages; it joins the host
+// at initialisation (database, main-frame tab, toolbar button, theme and command events, the Enter
+// key in the fund picker). To the workspace and the pages it is their context (WorkspaceContext,
+// CompareContext), the one way they reach it.
 #pragma once
 
-#include "module/CompareSettings.h"
 #include "module/ComparingFundFilter.h"
 #include "module/ReadAhead.h"
+#include "wgui/PngImage.h"
 #include "workspace/BackgroundPage.h"
+#include "workspace/CompareSettings.h"
+#include "workspace/WorkspaceContext.h"
 #include "workspace/WorkspaceKeys.h"
 #include "workspace/WorkspaceSession.h"
 
 #include <sdk/ControlStatusNote.h>
-
 #include <sdk/Modules.h>
 
 #include <optional>
 #include <set>
 #include <vector>
 
-namespace Gdiplus {
-class Image;
-}
-
-// Orders codes as the set keeps them: by XStringW::compare, case-sensitive.
-struct FundCodeLess {
-    bool operator()(const XStringW& a, const XStringW& b) const { return a.compare(b, false) < 0; }
-};
-
-class FundCompareModuleImpl : public IFundCompareModule, public IPreMessageHandler {
+class FundCompareModuleImpl : public IFundCompareModule, public IPreMessageHandler, public WorkspaceContext {
 public:
     static constexpr size_t kMaxFunds = 100;
-    // The command of the status bar's "撤销" link (sent to the workspace window).
-    static constexpr UINT kUndoCommand = 0xE150;
-    enum AddResult { kAdded = 0, kPresent = 1, kFull = 2 };
 
     FundCompareModuleImpl();
     ~FundCompareModuleImpl();
@@ -57,36 +47,33 @@ public:
 
     bool PreTranslateMessage(MSG* message) override;
 
-    // Called by the pages; reloads nothing and fires nothing (callers follow with
-    // NotifyFundsChanged).
+    // Reloads nothing and fires nothing (callers follow with NotifyFundsChanged).
     bool RemoveFund(const XStringW& code);
 
-    const std::set<XStringW, FundCodeLess>& Funds() const { return m_funds; }
-    IApp* App() const { return m_app; }
-    Data::IDatabase* Database() const { return m_database; }
+    // ---- The pages' context ----
+    const FundCodeSet& Funds() const override { return m_funds; }
+    IApp* App() const override { return m_app; }
+    Data::IDatabase* Database() const override { return m_database; }
+    AheadResult FetchAhead(const AheadRequest& request) override;
+    void ShowNote(const Control::StatusNote& note) override;
+    bool RemoveFunds(const std::vector<XStringW>& codes) override;
+    void ReportQueryError(HWND owner, const XStringW& error) override;
+
     BackgroundPage& Workspace() { return m_workspace; }
     // The universes and histories read ahead on a worker thread (unavailable when the database
     // offers no further connection: the pages then read for themselves).
     ReadAhead& Ahead() { return m_readAhead; }
 
-    // ---- What the comparison remembers, and undoing ----
-    CompareSettings& Settings() { return m_settings; }
+    // ---- The workspace's context: what the comparison remembers, and undoing ----
+    CompareSettings& Settings() override { return m_settings; }
     WorkspaceKeys& Keys() { return m_keys; }
-    // Puts a note in the main frame's status bar.
-    void ShowNote(const Control::StatusNote& note);
-    // Replaces the compared funds with a saved set (the funds no longer in the database left out,
-    // with a note); the set replaced can be brought back with UndoClear.
-    void ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& note);
-    // Brings back the funds that the last clear (or replacement) took away; false when there is
-    // nothing to bring back.
-    bool UndoClear();
+    void ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& note) override;
+    bool UndoClear() override;
     bool CanUndo() const { return m_undo.has_value(); }
-    // Brings the workspace's tab forward (without reloading anything) when it is not shown.
-    void ActivateWorkspace();
-    // The workspace's hooks: its window was made; a page was shown; its window is closing.
-    void OnWorkspaceCreated();
-    void OnPageShown(int index);
-    void OnWorkspaceClosing();
+    void ActivateWorkspace() override;
+    void OnWorkspaceCreated() override;
+    void OnPageShown(int index) override;
+    void OnWorkspaceClosing() override;
 
 private:
     void ApplyTheme(Conf::ITheme* theme);
@@ -98,13 +85,11 @@ private:
     std::vector<XStringW> ExistingFunds(const std::vector<XStringW>& codes, std::vector<XStringW>& dropped);
     // The remembered compared set, given back at start.
     void RestoreFunds();
-    // A result read ahead arrived: the page that waits for it finishes its show.
-    void OnReadAhead(ReadAhead::Kind kind);
     void NoteDropped(const std::vector<XStringW>& dropped);
     static void OnThemeChanged(void* argument, void* context);
     static void OnShowComparison(void* argument, void* context);
 
-    std::set<XStringW, FundCodeLess> m_funds;
+    FundCodeSet m_funds;
     // Before the workspace: its pages may still ask it for data while they are destroyed.
     ReadAhead m_readAhead;
     XComPtr<IMainFrameModule> m_mainFrame;
@@ -121,7 +106,3 @@ private:
     std::optional<Control::StatusNote> m_pendingNote; // shown once the frame can take it
     bool m_restored = false;
 };
-
-// The module's image of a PNG resource (type "PNG", numeric id), owned by the caller; null when the
-// resource is missing, empty or not an image.
-Gdiplus::Image* LoadPngImage(int id);

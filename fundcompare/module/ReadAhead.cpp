@@ -4,9 +4,9 @@
 // universe; histories; the worker and its messages.
 #include "module/ReadAhead.h"
 
-#include "pages/performance/PerformancePage.h"
 #include "pages/performance/PerformanceQueries.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/Verify.h"
 
 #include <platform/background.h>
 #include <sdk/Kernel.h>
@@ -64,7 +64,7 @@ XStringW LatestYear(Data::IDatabase* database) {
     if (database->Query(statement.Receive(), kLatestYearQuery, error) && statement)
         while (statement->Next())
             statement->GetString(year, 0);
-    return PerformancePage::SafeYear(year);
+    return SafeYear(year);
 }
 
 } // namespace
@@ -182,16 +182,62 @@ bool ReadAhead::Fresh(const Job& job) {
     return m_versions == nullptr || m_versions->DataVersion() == job.version;
 }
 
-void ReadAhead::Forget(Kind kind) {
-    m_slots[SlotOf(kind)].reset();
-}
-
-// ---- The fund list ----------------------------------------------------------------------------------
-
 bool ReadAhead::Done(const Job& job) {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     return job.done;
 }
+
+// ---- Asking -----------------------------------------------------------------------------------------
+
+AheadResult ReadAhead::Fetch(const AheadRequest& request) {
+    State state = State::kUnavailable;
+    switch (request.kind) {
+    case Kind::kFunds:
+        state = Funds(request.sql);
+        break;
+    case Kind::kPerformance:
+        state = Performance(request.year);
+        break;
+    case Kind::kRisk:
+        state = Risk();
+        break;
+    case Kind::kHistory:
+        state = Histories(request.codes);
+        break;
+    }
+    switch (state) {
+    case State::kUnavailable:
+        return AheadResult::ReadHere(request.kind);
+    case State::kPending:
+        return AheadResult::OnItsWay(request.kind);
+    case State::kReady:
+        break;
+    }
+    return Take(request.kind);
+}
+
+AheadResult ReadAhead::Take(Kind kind) {
+    std::shared_ptr<Job> job = std::move(m_slots[SlotOf(kind)]);
+    // A job of an earlier generation was forgotten with its worker; finding one here would hand
+    // out what was read from another database.
+    if (!FC_VERIFY(job != nullptr && job->generation == m_generation))
+        return AheadResult::ReadHere(kind);
+    if (kind != Kind::kFunds)
+        ++m_handed;
+    switch (kind) {
+    case Kind::kFunds:
+        return AheadResult::Ready(kind, job->ok, std::move(job->error), std::move(job->funds));
+    case Kind::kPerformance:
+        return AheadResult::Ready(kind, job->ok, std::move(job->error), std::move(job->performance));
+    case Kind::kRisk:
+        return AheadResult::Ready(kind, job->ok, std::move(job->error), std::move(job->risk));
+    case Kind::kHistory:
+        break;
+    }
+    return AheadResult::Ready(kind, job->ok, std::move(job->error), std::move(job->history));
+}
+
+// ---- The fund list ----------------------------------------------------------------------------------
 
 ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
     if (!Available())
@@ -213,25 +259,6 @@ ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
         return State::kUnavailable;
     Queue(std::move(fresh));
     return State::kPending;
-}
-
-template <class Result>
-bool ReadAhead::Take(Kind kind, Result Job::*result, Result& out, XStringW& error, bool counted) {
-    Job* job = Slot(kind);
-    if (job == nullptr)
-        return false;
-    if (counted)
-        ++m_handed;
-    const bool ok = job->ok;
-    if (ok)
-        out = std::move(job->*result);
-    error = job->error;
-    Forget(kind);
-    return ok;
-}
-
-bool ReadAhead::TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error) {
-    return Take(Kind::kFunds, &Job::funds, table, error, false);
 }
 
 // ---- The performance universe ---------------------------------------------------------------------
@@ -260,10 +287,6 @@ ReadAhead::State ReadAhead::Performance(const XStringW& year) {
     return State::kPending;
 }
 
-bool ReadAhead::TakePerformance(PerformanceUniverse& universe, XStringW& error) {
-    return Take(Kind::kPerformance, &Job::performance, universe, error, true);
-}
-
 // ---- The risk-return universe ---------------------------------------------------------------------
 
 ReadAhead::State ReadAhead::Risk() {
@@ -278,10 +301,6 @@ ReadAhead::State ReadAhead::Risk() {
     fresh->kind = Kind::kRisk;
     Queue(std::move(fresh));
     return State::kPending;
-}
-
-bool ReadAhead::TakeRisk(RiskUniverse& universe, XStringW& error) {
-    return Take(Kind::kRisk, &Job::risk, universe, error, true);
 }
 
 // ---- Histories ------------------------------------------------------------------------------------
@@ -304,10 +323,6 @@ ReadAhead::State ReadAhead::Histories(const std::vector<XStringW>& codes) {
     fresh->codes = std::move(wanted);
     Queue(std::move(fresh));
     return State::kPending;
-}
-
-bool ReadAhead::TakeHistories(GrowthHistory& history, XStringW& error) {
-    return Take(Kind::kHistory, &Job::history, history, error, true);
 }
 
 // ---- The worker and its messages ------------------------------------------------------------------

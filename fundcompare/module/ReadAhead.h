@@ -7,12 +7,13 @@
 //
 // The worker runs read-only statements on its own connection and touches no window and no table a
 // window shows: it hands each finished result to the user-interface thread with a posted message
-// to a message-only window, and the module passes the news on to the page concerned. A page asks
-// for its data when it would have read it itself: it finds it ready, or under way (it shows that
-// it is loading, and finishes its show when the result comes), or unavailable (the database offers
-// no further connection, or the host runs the module on one thread only), in which case it reads
-// for itself as it always did. A failed statement comes back as its error text, which the page
-// reports where it would have reported its own failure.
+// to a message-only window, and the workspace passes the news on to the page that waits for that
+// kind. A page asks for its data (Fetch, through its context) when it would have read it itself,
+// and gets one typed answer (AheadResult): ready, with the data or the error of the statement; on
+// its way (it shows that it is loading, and is handed the result when it arrives); or read it
+// yourself (the database offers no further connection, or the host runs the module on one thread
+// only), in which case it reads for itself as it always did. A failed statement comes back as its
+// error text, which the page reports where it would have reported its own failure.
 //
 // A result read before the data changed (another program wrote to the database) is not handed
 // out: asking for it starts the reading anew. A change of database (Start again) or the end of
@@ -26,6 +27,7 @@
 // the worker.
 #pragma once
 
+#include "pages/common/AheadResult.h"
 #include "pages/growth/GrowthHistory.h"
 #include "pages/performance/PerformanceUniverse.h"
 #include "pages/riskreturn/RiskUniverse.h"
@@ -45,15 +47,8 @@
 
 class ReadAhead {
 public:
-    // What can be read ahead.
-    enum class Kind { kPerformance, kRisk, kHistory, kFunds };
-    static constexpr int kKindCount = 4;
-    // Where a piece of reading stands, from the asking page's point of view.
-    enum class State {
-        kUnavailable, // no worker: the page reads for itself
-        kPending,     // under way: the result follows as a notification
-        kReady,       // finished: take it
-    };
+    using Kind = AheadKind;
+    static constexpr int kKindCount = kAheadKindCount;
     // The user-interface thread hears of every result that arrives.
     using Listener = std::function<void(Kind)>;
     // The message that carries a result to the message-only window.
@@ -82,35 +77,30 @@ public:
     // can be shown while its data are still on the way.
     void HoldWorker(bool hold);
 
-    // ---- The fund list ----
-    // The result of the statement `sql` as a table, as IDatabase::Execute makes it. A reading of
-    // another statement, or from before a change of the data, starts a new one.
-    State Funds(const XStringW& sql);
-    // The finished table, handed out once, or false with the error of the statement.
-    bool TakeFunds(XComPtr<Data::IDataTable>& table, XStringW& error);
-
-    // ---- The performance universe ----
-    // The universe for the latest year the page uses (four digits). Ready: taken with Take
-    // (the result is handed out once). A result for another year, or from before a change of
-    // the data, starts a new reading.
-    State Performance(const XStringW& year);
-    // The finished universe, or false with the error of the statement that failed.
-    bool TakePerformance(PerformanceUniverse& universe, XStringW& error);
-
-    // ---- The risk-return universe ----
-    State Risk();
-    bool TakeRisk(RiskUniverse& universe, XStringW& error);
-
-    // ---- Histories ----
-    // The histories of these funds (and the index and the table check). Ready when a finished
-    // reading covers every one of them.
-    State Histories(const std::vector<XStringW>& codes);
-    // The finished reading, as a history to merge into the page's; false with the error.
-    bool TakeHistories(GrowthHistory& history, XStringW& error);
+    // ---- Asking ----
+    // The answer to a request, taken in this one place. The fund list is the result of the
+    // statement `sql` as a table, as IDatabase::Execute makes it; the performance universe that of
+    // the latest year the page uses (four digits); the histories are ready when a finished reading
+    // covers every fund asked for. A reading of another statement or year, or from before a change
+    // of the data, is not handed out: a new one starts and the answer is "on its way". A finished
+    // result is handed out once.
+    AheadResult Fetch(const AheadRequest& request);
 
 private:
     struct Job;
     struct Shared;
+    // Where a piece of reading stands for the asker.
+    enum class State {
+        kUnavailable, // no worker: the asker reads for itself
+        kPending,     // under way: the result follows as a notification
+        kReady,       // finished: take it
+    };
+
+    // ---- Where each kind stands (a new reading is queued when none fits) ----
+    State Funds(const XStringW& sql);
+    State Performance(const XStringW& year);
+    State Risk();
+    State Histories(const std::vector<XStringW>& codes);
 
     // ---- The worker ----
     void Queue(std::shared_ptr<Job> job);
@@ -125,11 +115,9 @@ private:
     bool Fresh(const Job& job);
     // Whether the worker has finished the job (read under the lock the worker writes it under).
     bool Done(const Job& job);
-    void Forget(Kind kind);
-    // Moves the finished result of a kind out of its job and forgets the job; false when there was
-    // none or it failed (its error given). Pages' results count as handed over, the fund list not.
-    template <class Result>
-    bool Take(Kind kind, Result Job::*result, Result& out, XStringW& error, bool counted);
+    // Moves the finished result of a kind out of its job into the answer and forgets the job. Pages'
+    // results count as handed over, the fund list not.
+    AheadResult Take(Kind kind);
 
     XComPtr<Data::IDatabase> m_database;            // the user-interface thread's connection
     XComPtr<Data::IDatabaseConnections> m_versions; // its data version

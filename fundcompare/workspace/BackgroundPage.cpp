@@ -4,8 +4,9 @@
 #include "workspace/BackgroundPage.h"
 
 #include "grid/HeaderText.h"
-#include "module/FundCompareModuleImpl.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/OffscreenPaint.h"
+#include "workspace/PageList.h"
 
 #include <sdk/Kernel.h>
 
@@ -14,8 +15,8 @@ namespace {
 const wchar_t kClassName[] = L"Quenda2_BackgroundPage";
 const wchar_t kTitle[] = L"对比分析";
 const wchar_t kPrompt[] = L"请选择对比的基金：";
-const wchar_t* const kTabCaptions[] = {L"综合对比", L"业绩表现", L"风险回报",
-                                       L"资产分布", L"行业配置", L"走势对比"};
+// The width of a page tab.
+constexpr int kTabWidth = 80;
 
 // The columns of the picker's drop-down list, on one line as the picker's grid reads it.
 const wchar_t kPickerHeader[] =
@@ -36,6 +37,8 @@ XComPtr<T> make(const char* classId) {
 
 BackgroundPage::BackgroundPage() {
     m_backBrush.Attach(CreateSolidBrush(m_backColour));
+    for (const PageListEntry& entry : PageList())
+        m_pages.push_back(entry.make());
 }
 
 BackgroundPage::~BackgroundPage() = default;
@@ -151,22 +154,11 @@ XStringW BackgroundPage::FundsSource() {
 }
 
 void BackgroundPage::LoadFunds() {
-    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
     XStringW source = FundsSource();
-    if (ahead != nullptr && m_fundsTable != nullptr && !source.empty()) {
-        switch (ahead->Funds(source)) {
-        case ReadAhead::State::kPending:
-            m_fundsArriving = true;
-            return;
-        case ReadAhead::State::kReady:
-            if (TakeFundsAhead())
-                return OnFundsLoaded();
-            break;
-        case ReadAhead::State::kUnavailable:
-            break;
-        }
-    }
-    ReadFundsHere();
+    if (m_context != nullptr && m_fundsTable != nullptr && !source.empty())
+        TakeFunds(m_context->FetchAhead(AheadRequest::Funds(source)));
+    else
+        ReadFundsHere();
 }
 
 void BackgroundPage::ReadFundsHere() {
@@ -174,41 +166,64 @@ void BackgroundPage::ReadFundsHere() {
     // failure, if it fails again, is as silent as it always was.
     m_fundsArriving = false;
     XStringW source = FundsSource();
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (database != nullptr && m_fundsTable != nullptr && !source.empty())
         database->Execute(source.c_str(), m_fundsTable, 1, 0);
     OnFundsLoaded();
 }
 
-bool BackgroundPage::TakeFundsAhead() {
-    XComPtr<Data::IDataTable> table;
-    XStringW error;
-    if (m_module == nullptr || !m_module->Ahead().TakeFunds(table, error) || table == nullptr)
-        return false;
-    // The table read ahead becomes the list: nothing but this workspace refers to the empty one
-    // it replaces.
-    m_fundsTable = table;
-    if (m_fundsView != nullptr)
-        m_fundsView->SetSource(m_fundsTable);
-    return true;
+void BackgroundPage::TakeFunds(AheadResult result) {
+    if (result.OnItsWay()) {
+        // Read again, when the data changed under the first reading.
+        m_fundsArriving = true;
+        return;
+    }
+    if (result.Ok()) {
+        if (XComPtr<Data::IDataTable> table = result.Take<XComPtr<Data::IDataTable>>()) {
+            // The table read ahead becomes the list: nothing but this workspace refers to the
+            // empty one it replaces.
+            m_fundsArriving = false;
+            m_fundsTable = table;
+            if (m_fundsView != nullptr)
+                m_fundsView->SetSource(m_fundsTable);
+            return OnFundsLoaded();
+        }
+    }
+    ReadFundsHere();
 }
 
 void BackgroundPage::OnFundsReadAhead() {
     // A workspace closed meanwhile takes the list when it is made again.
-    if (!m_fundsArriving || m_module == nullptr || !IsCreated())
+    if (!m_fundsArriving || m_context == nullptr || !IsCreated())
         return;
-    switch (m_module->Ahead().Funds(FundsSource())) {
-    case ReadAhead::State::kPending:
-        return; // read again: the data changed under the first reading
-    case ReadAhead::State::kReady:
-        m_fundsArriving = false;
-        if (TakeFundsAhead())
-            return OnFundsLoaded();
-        break;
-    case ReadAhead::State::kUnavailable:
-        break;
+    TakeFunds(m_context->FetchAhead(AheadRequest::Funds(FundsSource())));
+}
+
+void BackgroundPage::OnReadAheadArrived(AheadKind kind) {
+    if (kind == AheadKind::kFunds)
+        return OnFundsReadAhead();
+    if (m_context == nullptr)
+        return;
+    for (const auto& page : m_pages) {
+        std::optional<AheadRequest> awaited = page->AwaitedAhead();
+        if (awaited && awaited->kind == kind)
+            page->OnReadAhead(m_context->FetchAhead(*awaited));
     }
-    ReadFundsHere();
+}
+
+void BackgroundPage::OnFundsAdded() {
+    for (const auto& page : m_pages)
+        page->OnFundsAdded();
+}
+
+void BackgroundPage::OnFundsRemoved() {
+    for (const auto& page : m_pages)
+        page->OnFundsRemoved();
+}
+
+void BackgroundPage::OnFundsCleared() {
+    for (const auto& page : m_pages)
+        page->OnFundsCleared();
 }
 
 void BackgroundPage::OnFundsLoaded() {
@@ -238,15 +253,11 @@ XStringW BackgroundPage::ShownCode(const XStringW& code) {
     return shown->ToString();
 }
 
-void BackgroundPage::SetModule(FundCompareModuleImpl* module) {
-    m_module = module;
-    m_sets.SetModule(module);
-    m_general.SetModule(module);
-    m_performance.SetModule(module);
-    m_riskReturn.SetModule(module);
-    m_asset.SetModule(module);
-    m_industry.SetModule(module);
-    m_growth.SetModule(module);
+void BackgroundPage::SetContext(WorkspaceContext* context) {
+    m_context = context;
+    m_sets.SetContext(context);
+    for (const auto& page : m_pages)
+        page->SetContext(context);
 }
 
 void BackgroundPage::AddSelectedFund() {
@@ -255,15 +266,15 @@ void BackgroundPage::AddSelectedFund() {
         MessageBoxW(m_window, L"请选择一只基金！", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (m_module == nullptr)
+    if (m_context == nullptr)
         return;
-    int result = m_module->AddFund(code);
-    if (result == FundCompareModuleImpl::kPresent) {
+    int result = m_context->AddFund(code);
+    if (result == WorkspaceContext::kPresent) {
         // The user knows a fund by the code the picker shows, which need not be its own code.
         XStringW text;
         text.Format(L"基金[%s]%s已存在。", ShownCode(code).c_str(), m_picker.GetCurrName().c_str());
         MessageBoxW(m_window, text.c_str(), L"提示", MB_OK | MB_ICONINFORMATION);
-    } else if (result == FundCompareModuleImpl::kFull) {
+    } else if (result == WorkspaceContext::kFull) {
         MessageBoxW(m_window, L"最多只能添加100只基金进行对比！", L"提示", MB_OK | MB_ICONWARNING);
     }
 }
@@ -285,22 +296,7 @@ bool BackgroundPage::FocusInPicker() const {
 }
 
 ComparePage* BackgroundPage::PageAt(int index) {
-    switch (index) {
-    case 0:
-        return &m_general;
-    case 1:
-        return &m_performance;
-    case 2:
-        return &m_riskReturn;
-    case 3:
-        return &m_asset;
-    case 4:
-        return &m_industry;
-    case 5:
-        return &m_growth;
-    default:
-        return nullptr;
-    }
+    return index >= 0 && index < PageCount() ? m_pages[static_cast<size_t>(index)].get() : nullptr;
 }
 
 void BackgroundPage::ShowTab(int index) {
@@ -309,12 +305,12 @@ void BackgroundPage::ShowTab(int index) {
         return;
     m_currentTab = index;
     // Hide the others first, so that two pages are never visible together.
-    for (int i = 0; i < kPageCount; ++i)
-        if (i != index)
-            PageAt(i)->ShowWindow(SW_HIDE);
+    for (const auto& page : m_pages)
+        if (page.get() != shown)
+            page->ShowWindow(SW_HIDE);
     shown->ShowWindow(SW_SHOW);
-    if (m_module != nullptr)
-        m_module->OnPageShown(index);
+    if (m_context != nullptr)
+        m_context->OnPageShown(index);
 }
 
 void BackgroundPage::OnShowWindow(bool shown) {
@@ -387,23 +383,23 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (LOWORD(wParam) == kClearButtonId && HIWORD(wParam) == BN_CLICKED) {
-            if (m_module != nullptr)
-                m_module->ClearFunds();
+            if (m_context != nullptr)
+                m_context->ClearFunds();
             return 0;
         }
         if (LOWORD(wParam) == CompareSetsMenu::kButtonId && HIWORD(wParam) == BN_CLICKED) {
             m_sets.ShowMenu();
             return 0;
         }
-        if (LOWORD(wParam) == FundCompareModuleImpl::kUndoCommand && m_module != nullptr) {
-            m_module->UndoClear();
+        if (LOWORD(wParam) == WorkspaceContext::kUndoCommand && m_context != nullptr) {
+            m_context->UndoClear();
             return 0;
         }
         break;
     case WM_DESTROY:
         // The pages still exist here: what they show is remembered for the next run.
-        if (m_module != nullptr)
-            m_module->OnWorkspaceClosing();
+        if (m_context != nullptr)
+            m_context->OnWorkspaceClosing();
         if (m_tabCtrl != nullptr)
             m_tabCtrl->RemovePage(this);
         break;
@@ -414,21 +410,18 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void BackgroundPage::OnCreate() {
-    // 1. The five pages, the general one shown.
-    m_general.Create(m_window, nullptr);
-    m_performance.Create(m_window, nullptr);
-    m_riskReturn.Create(m_window, nullptr);
-    m_asset.Create(m_window, nullptr);
-    m_industry.Create(m_window, nullptr);
-    m_growth.Create(m_window, nullptr);
-    m_general.ShowWindow(SW_SHOW);
+    // 1. The pages, the first one shown.
+    for (const auto& page : m_pages)
+        page->Create(m_window, nullptr);
+    if (!m_pages.empty())
+        m_pages.front()->ShowWindow(SW_SHOW);
 
     // 2. The page tabs.
     m_header.SetFontSize(12);
-    m_header.SetButtonWidth(80);
+    m_header.SetButtonWidth(kTabWidth);
     m_header.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_window);
-    for (const wchar_t* caption : kTabCaptions)
-        m_header.AddButton(caption);
+    for (const PageListEntry& entry : PageList())
+        m_header.AddButton(entry.caption);
     m_header.SetStyle(Control::TableHeaderStyle(1));
 
     // 3. All funds, and the view that carries the host's filters.
@@ -455,8 +448,8 @@ void BackgroundPage::OnCreate() {
 
     // Beside them, the menu of named comparison sets; then what the last run left is restored.
     m_sets.Create(m_window);
-    if (m_module != nullptr)
-        m_module->OnWorkspaceCreated();
+    if (m_context != nullptr)
+        m_context->OnWorkspaceCreated();
 }
 
 void BackgroundPage::OnSize(int width, int height) {
@@ -465,37 +458,25 @@ void BackgroundPage::OnSize(int width, int height) {
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
     m_sets.Move(RECT{534, 8, 634, 31});
-    // Wide enough for the sixth tab as well: 5 + 6 tabs of 80.
-    ::MoveWindow(m_header, 5, 44, 485, 20, TRUE);
+    // Wide enough for every tab.
+    ::MoveWindow(m_header, 5, 44, 5 + PageCount() * kTabWidth, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};
-    for (int i = 0; i < kPageCount; ++i)
-        PageAt(i)->MoveWindow(pageRect, TRUE);
+    for (const auto& page : m_pages)
+        page->MoveWindow(pageRect, TRUE);
 }
 
 void BackgroundPage::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_window, &ps);
-    RECT client{};
-    GetClientRect(m_window, &client);
-    if (client.right > 0 && client.bottom > 0) {
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        FillRect(memory, &ps.rcPaint, m_backBrush.GetHandle());
-        HGDIOBJ oldFont =
-            SelectObject(memory, m_labelFont.IsNull() ? GetStockObject(DEFAULT_GUI_FONT)
-                                                      : static_cast<HGDIOBJ>(m_labelFont.GetHandle()));
-        SetTextColor(memory, m_labelColour);
-        SetBkMode(memory, TRANSPARENT);
-        TextOutW(memory, client.left + 20, 12, kPrompt, static_cast<int>(wcslen(kPrompt)));
-        SelectObject(memory, oldFont);
-        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-               ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-        SelectObject(memory, oldBitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-    }
-    EndPaint(m_window, &ps);
+    WGUI::OffscreenPaint paint(m_window);
+    HDC dc = paint.Dc();
+    if (dc == nullptr)
+        return;
+    FillRect(dc, &paint.Invalid(), m_backBrush.GetHandle());
+    HGDIOBJ oldFont = SelectObject(dc, m_labelFont.IsNull() ? GetStockObject(DEFAULT_GUI_FONT)
+                                                            : static_cast<HGDIOBJ>(m_labelFont.GetHandle()));
+    SetTextColor(dc, m_labelColour);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, paint.Client().left + 20, 12, kPrompt, static_cast<int>(wcslen(kPrompt)));
+    SelectObject(dc, oldFont);
 }
 
 // ---- Theme ----------------------------------------------------------------------------------------
@@ -503,12 +484,8 @@ void BackgroundPage::OnPaint() {
 void BackgroundPage::ApplyTheme(Conf::ITheme* theme) {
     if (theme == nullptr)
         return;
-    m_general.ApplyTheme(theme);
-    m_performance.ApplyTheme(theme);
-    m_asset.ApplyTheme(theme);
-    m_industry.ApplyTheme(theme);
-    m_riskReturn.ApplyTheme(theme);
-    m_growth.ApplyTheme(theme);
+    for (const auto& page : m_pages)
+        page->ApplyTheme(theme);
 
     Conf::ThemeFont font;
     theme->GetFont("default", font);

@@ -1,7 +1,11 @@
 // BackgroundPage: the comparison workspace that the module puts into the main frame's fund-filter
 // tab under the title "对比分析". Its top strip holds the fund picker, the add and clear buttons and
-// the page tabs; below the strip one of the comparison pages fills the window: the five pages,
-// then the growth page.
+// the page tabs; below the strip one of the comparison pages fills the window: the pages of the
+// PageList (the five pages, then the growth page).
+//
+// The workspace keeps the list of pages and tells them every change through the one page
+// interface (ComparePage): each change of the compared set is one loop over the pages, and so is
+// each arrival of a result read ahead.
 #pragma once
 
 #include "pages/asset/AssetAllocationPage.h"
@@ -12,13 +16,17 @@
 #include "pages/riskreturn/RiskReturnPage.h"
 #include "wgui/Button.h"
 #include "wgui/GdiObject.h"
+#include "wgui/Verify.h"
 #include "workspace/CompareSetsMenu.h"
+#include "workspace/WorkspaceContext.h"
 
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlTableHeader.h>
 #include <sdk/Modules.h>
 
-class FundCompareModuleImpl;
+#include <cstdlib>
+#include <memory>
+#include <vector>
 
 class BackgroundPage : public ITabPage {
 public:
@@ -28,8 +36,6 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
-    // The five pages and the growth page after them.
-    static constexpr int kPageCount = 6;
 
     BackgroundPage();
     ~BackgroundPage();
@@ -51,8 +57,8 @@ public:
                          Data::IDataFilter* newB) override;
     void OnActivated() override {}
 
-    // Hands the module to the workspace and its five pages.
-    void SetModule(FundCompareModuleImpl* module);
+    // Hands the module's context to the workspace and its pages.
+    void SetContext(WorkspaceContext* context);
     void ApplyTheme(Conf::ITheme* theme);
     // The "添加" action: adds the picker's current fund to the comparison.
     void AddSelectedFund();
@@ -75,16 +81,20 @@ public:
     CompareSetsMenu& Sets() { return m_sets; }
     // The page of a tab index, null past the last; and how many pages there are.
     ComparePage* Page(int index) { return PageAt(index); }
-    int PageCount() {
-        int count = 0;
-        while (PageAt(count) != nullptr)
-            ++count;
-        return count;
-    }
+    int PageCount() const { return static_cast<int>(m_pages.size()); }
     int CurrentTab() const { return m_currentTab; }
     // Shows the page of a tab (0 general, 1 performance, 2 risk-return, 3 asset, 4 industry, 5 growth)
     // and hides the others; any other index changes nothing.
     void ShowTab(int index);
+
+    // ---- Telling the pages ----
+    // Funds joined the comparison, left it (or the set changed otherwise), or it was emptied.
+    void OnFundsAdded();
+    void OnFundsRemoved();
+    void OnFundsCleared();
+    // A result read ahead arrived: the fund list for the picker, or the data of the page that
+    // waits for its kind.
+    void OnReadAheadArrived(AheadKind kind);
 
     // The statement of every fund the picker offers.
     static XStringW FundsSource();
@@ -100,12 +110,13 @@ public:
     // What the picker lists now: the fund list, or a copy narrowed by the host's filters.
     Data::IDataTable* PickerTable() const { return m_pickerTable; }
 
-    GeneralComparePage& General() { return m_general; }
-    PerformancePage& Performance() { return m_performance; }
-    AssetAllocationPage& Asset() { return m_asset; }
-    IndustryPage& Industry() { return m_industry; }
-    RiskReturnPage& RiskReturn() { return m_riskReturn; }
-    GrowthPage& Growth() { return m_growth; }
+    // The pages by their type, for the parts of the workspace that remember what a page shows.
+    GeneralComparePage& General() { return PageOf<GeneralComparePage>(); }
+    PerformancePage& Performance() { return PageOf<PerformancePage>(); }
+    AssetAllocationPage& Asset() { return PageOf<AssetAllocationPage>(); }
+    IndustryPage& Industry() { return PageOf<IndustryPage>(); }
+    RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
+    GrowthPage& Growth() { return PageOf<GrowthPage>(); }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -115,6 +126,16 @@ private:
     void OnPaint();
     void OnShowWindow(bool shown);
     ComparePage* PageAt(int index);
+    template <class Page>
+    Page& PageOf() {
+        for (const auto& page : m_pages)
+            if (auto* typed = dynamic_cast<Page*>(page.get()))
+                return *typed;
+        // The list is fixed when the program is built: a page named here and missing from it is
+        // a fault of the build, found by the first test that shows the workspace.
+        WGUI::VerifyFailed("the page list holds every page the workspace names", __FILE__, __LINE__);
+        std::abort();
+    }
     // Hands a table to the picker and keeps it for reading the picked fund's other fields.
     void SetPickerSource(Data::IDataTable* table);
     // Fills the fund list: from the reading ahead when it is ready, later when it is under way
@@ -122,15 +143,16 @@ private:
     void LoadFunds();
     // Runs the fund list's statement on this thread.
     void ReadFundsHere();
-    // Takes the finished reading ahead as the fund list; false when it failed.
-    bool TakeFundsAhead();
+    // Takes the read-ahead's answer for the fund list: its table, or, while it is on its way, a
+    // note to wait for it; the list is read here when nothing reads ahead or the reading failed.
+    void TakeFunds(AheadResult result);
     // The fund list is complete: the picker lists it, narrowed by the host's latest filters.
     void OnFundsLoaded();
     // The code the user sees for the picker's current fund (aliascode), or code itself when the
     // picker has no such field for it.
     XStringW ShownCode(const XStringW& code);
 
-    FundCompareModuleImpl* m_module = nullptr;
+    WorkspaceContext* m_context = nullptr;
     XComPtr<ITabCtrl> m_tabCtrl;
     HWND m_window = nullptr;
     COLORREF m_backColour = RGB(0, 0, 0);
@@ -153,10 +175,5 @@ private:
     XComPtr<Data::IDataFilter> m_pendingFilterA;
     XComPtr<Data::IDataFilter> m_pendingFilterB;
     int m_showCount = 0;
-    GeneralComparePage m_general;
-    PerformancePage m_performance;
-    AssetAllocationPage m_asset;
-    IndustryPage m_industry;
-    RiskReturnPage m_riskReturn;
-    GrowthPage m_growth;
+    std::vector<std::unique_ptr<ComparePage>> m_pages; // in tab order
 };

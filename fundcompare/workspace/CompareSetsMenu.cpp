@@ -1,8 +1,9 @@
 // CompareSetsMenu: the button, its menu and the steps behind its items.
 #include "workspace/CompareSetsMenu.h"
 
-#include "module/FundCompareModuleImpl.h"
+#include "wgui/Verify.h"
 #include "workspace/NameDialog.h"
+#include "workspace/WorkspaceContext.h"
 
 #include <sdk/ControlStatusNote.h>
 
@@ -47,10 +48,10 @@ HWND CompareSetsMenu::Owner() const {
 }
 
 void CompareSetsMenu::ShowMenu() {
-    if (m_module == nullptr || m_button.GetHandle() == nullptr)
+    if (m_context == nullptr || m_button.GetHandle() == nullptr)
         return;
-    std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
-    bool available = m_module->Settings().Available();
+    std::vector<CompareSettings::NamedSet> sets = m_context->Settings().Sets();
+    bool available = m_context->Settings().Available();
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING | (available ? 0 : MF_GRAYED), kSaveCommand, L"保存对比组合...(&S)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(setsSubMenu(sets, kOpenFirst)),
@@ -76,14 +77,14 @@ void CompareSetsMenu::ShowMenu() {
 }
 
 void CompareSetsMenu::SaveCurrent() {
-    if (m_module == nullptr)
+    if (m_context == nullptr)
         return;
-    const auto& funds = m_module->Funds();
+    const auto& funds = m_context->Funds();
     if (funds.empty()) {
         MessageBoxW(Owner(), L"当前没有对比基金，无法保存对比组合。", L"提示", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
+    std::vector<CompareSettings::NamedSet> sets = m_context->Settings().Sets();
     if (sets.size() >= static_cast<size_t>(kMaxSets)) {
         MessageBoxW(Owner(), L"最多只能保存99个对比组合，请先删除不用的组合。", L"提示",
                     MB_OK | MB_ICONWARNING);
@@ -101,26 +102,30 @@ void CompareSetsMenu::SaveCurrent() {
     }
     std::vector<XStringW> codes(funds.begin(), funds.end());
     XStringW error;
-    if (!m_module->Settings().SaveSet(name, codes, error)) {
+    if (!m_context->Settings().SaveSet(name, codes, error)) {
         MessageBoxW(Owner(), (L"保存对比组合失败：" + error.str()).c_str(), L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
     Control::StatusNote note;
     note.text =
         XStringW(L"已保存对比组合“" + name.str() + L"”（" + std::to_wstring(codes.size()) + L"只基金）");
-    m_module->ShowNote(note);
+    m_context->ShowNote(note);
 }
 
 void CompareSetsMenu::Open(int index) {
-    std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
+    if (!FC_VERIFY(m_context != nullptr))
+        return;
+    std::vector<CompareSettings::NamedSet> sets = m_context->Settings().Sets();
     if (index < 0 || index >= static_cast<int>(sets.size()))
         return;
     const auto& set = sets[static_cast<size_t>(index)];
-    m_module->ReplaceFunds(set.funds, XStringW(L"已打开对比组合“" + set.name.str() + L"”"));
+    m_context->ReplaceFunds(set.funds, XStringW(L"已打开对比组合“" + set.name.str() + L"”"));
 }
 
 void CompareSetsMenu::Rename(int index) {
-    std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
+    if (!FC_VERIFY(m_context != nullptr))
+        return;
+    std::vector<CompareSettings::NamedSet> sets = m_context->Settings().Sets();
     if (index < 0 || index >= static_cast<int>(sets.size()))
         return;
     XStringW name = sets[static_cast<size_t>(index)].name;
@@ -135,18 +140,20 @@ void CompareSetsMenu::Rename(int index) {
         }
     }
     XStringW error;
-    if (!m_module->Settings().RenameSet(sets[static_cast<size_t>(index)].key, name, error)) {
+    if (!m_context->Settings().RenameSet(sets[static_cast<size_t>(index)].key, name, error)) {
         MessageBoxW(Owner(), (L"重命名对比组合失败：" + error.str()).c_str(), L"提示",
                     MB_OK | MB_ICONWARNING);
         return;
     }
     Control::StatusNote note;
     note.text = XStringW(L"对比组合“" + old.str() + L"”已改名为“" + name.str() + L"”");
-    m_module->ShowNote(note);
+    m_context->ShowNote(note);
 }
 
 void CompareSetsMenu::Delete(int index) {
-    std::vector<CompareSettings::NamedSet> sets = m_module->Settings().Sets();
+    if (!FC_VERIFY(m_context != nullptr))
+        return;
+    std::vector<CompareSettings::NamedSet> sets = m_context->Settings().Sets();
     if (index < 0 || index >= static_cast<int>(sets.size()))
         return;
     const auto& set = sets[static_cast<size_t>(index)];
@@ -154,11 +161,11 @@ void CompareSetsMenu::Delete(int index) {
     if (MessageBoxW(Owner(), question.c_str(), L"提示", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     XStringW error;
-    if (!m_module->Settings().DeleteSet(set.key, error)) {
+    if (!m_context->Settings().DeleteSet(set.key, error)) {
         MessageBoxW(Owner(), (L"删除对比组合失败：" + error.str()).c_str(), L"提示", MB_OK | MB_ICONWARNING);
         return;
     }
     Control::StatusNote note;
     note.text = XStringW(L"已删除对比组合“" + set.name.str() + L"”");
-    m_module->ShowNote(note);
+    m_context->ShowNote(note);
 }

@@ -7,7 +7,7 @@
 
 #include <sdk/XStringW.h>
 
-class FundCompareModuleImpl;
+class WorkspaceContext;
 
 class CompareSetsMenu {
 public:
@@ -17,7 +17,7 @@ public:
     static constexpr UINT kSaveCommand = 0xE200;
     static constexpr UINT kOpenFirst = 0xE210, kRenameFirst = 0xE280, kDeleteFirst = 0xE2F0;
 
-    void SetModule(FundCompareModuleImpl* module) { m_module = module; }
+    void SetContext(WorkspaceContext* context) { m_context = context; }
     // The button, as a visible child of the workspace with an empty rectangle.
     bool Create(HWND parent);
     HWND Button() const { return m_button.GetHandle(); }
@@ -33,6 +33,6 @@ public:
 
 private:
     HWND Owner() const;
-    FundCompareModuleImpl* m_module = nullptr;
+    WorkspaceContext* m_context = nullptr;
     WGUI::Button m_button;
 };

@@ -1,8 +1,8 @@
 // WorkspaceKeys: the keys, the tab order and the mnemonics.
 #include "workspace/WorkspaceKeys.h"
 
-#include "module/FundCompareModuleImpl.h"
 #include "workspace/BackgroundPage.h"
+#include "workspace/WorkspaceContext.h"
 
 #include <sdk/ControlDataGrid.h>
 #include <sdk/ControlPicture.h>
@@ -122,7 +122,7 @@ bool WorkspaceKeys::MoveFocus(bool backwards) {
 bool WorkspaceKeys::ShowPage(int index) {
     if (index < 0 || index >= m_workspace.PageCount())
         return false;
-    m_module.ActivateWorkspace();
+    m_context.ActivateWorkspace();
     if (m_workspace.Header().GetCurrSel() != index)
         m_workspace.Header().SetCurrSel(index);
     return true;
@@ -159,7 +159,7 @@ bool WorkspaceKeys::Handle(const MSG& message) {
         if (key >= '1' && key <= '9')
             return ShowPage(static_cast<int>(key - '1'));
         if (key == 'F') {
-            m_module.ActivateWorkspace();
+            m_context.ActivateWorkspace();
             if (HWND edit = m_workspace.Picker().GetEditWindow()) {
                 SetFocus(edit);
                 // The whole text selected: a code typed now replaces the last one.
@@ -182,7 +182,7 @@ bool WorkspaceKeys::Handle(const MSG& message) {
     // The picker's field keeps no undo and no clipboard of its own: these keys always mean the
     // comparison and its list.
     if (key == 'Z')
-        return m_module.UndoClear();
+        return m_context.UndoClear();
     if (key != 'S' && key != 'C')
         return false;
     // The list or chart with the focus, else the first list (or chart) of the page shown.

@@ -18,12 +18,12 @@
 #include <vector>
 
 class BackgroundPage;
-class FundCompareModuleImpl;
+class WorkspaceContext;
 
 class WorkspaceKeys {
 public:
-    WorkspaceKeys(FundCompareModuleImpl& module, BackgroundPage& workspace)
-        : m_module(module), m_workspace(workspace) {}
+    WorkspaceKeys(WorkspaceContext& context, BackgroundPage& workspace)
+        : m_context(context), m_workspace(workspace) {}
 
     // True when the key was the workspace's and is consumed.
     bool Handle(const MSG& message);
@@ -38,6 +38,6 @@ private:
     bool PressMnemonic(wchar_t letter);
     HWND VisiblePage() const;
 
-    FundCompareModuleImpl& m_module;
+    WorkspaceContext& m_context;
     BackgroundPage& m_workspace;
 };

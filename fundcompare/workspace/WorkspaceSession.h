@@ -8,7 +8,7 @@
 // page to be shown: a report date needs the page's date list, a filter its values, a sort its rows.
 #pragma once
 
-#include "module/CompareSettings.h"
+#include "workspace/CompareSettings.h"
 
 #include <platform/windows.h>
 

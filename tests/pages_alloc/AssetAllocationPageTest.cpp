@@ -417,7 +417,12 @@ TEST(AssetAllocationPage, AFailedQueryIsReportedAndTheListKeptAndCodesReachSqlQu
         f.Show();
         ASSERT_FALSE(PlatformMessageBoxes().empty());
         EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
-        EXPECT_EQ(PlatformMessageBoxes()[0].owner, nullptr);
+        // Each failure is owned by the page that ran the query, so that it stays above the
+        // program's window: the general page's, which reloads when the fund is added, then this
+        // page's when it is shown.
+        EXPECT_EQ(PlatformMessageBoxes()[0].owner, f.module.Workspace().General().GetHandle());
+        EXPECT_EQ(PlatformMessageBoxes().back().owner, f.page.GetHandle());
+        EXPECT_EQ(PlatformMessageBoxes().back().caption, L"ERROR");
         EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"tb_assetallocation"), std::wstring::npos);
         EXPECT_EQ(f.Rows(), 0);
     }

@@ -573,7 +573,7 @@ TEST_F(PerformancePageTest, FailedQueriesShowErrorsAndAreTriedAgain) {
     // The year query failed while the page was built; the year falls back to the current one.
     ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
     EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
-    EXPECT_EQ(PlatformMessageBoxes()[0].owner, nullptr);
+    EXPECT_EQ(PlatformMessageBoxes()[0].owner, Page().GetHandle());
     EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"tb_yieldhistory"), std::wstring::npos);
     EXPECT_EQ(Page().LatestYear().length(), 4u);
 

@@ -168,7 +168,7 @@ TEST_F(GeneralComparePageTest, AFailedQueryIsReportedAndKeepsWhatWasShown) {
     module.AddFund(L"F001");
     ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
     EXPECT_EQ(PlatformMessageBoxes()[0].caption, L"ERROR");
-    EXPECT_EQ(PlatformMessageBoxes()[0].owner, nullptr);
+    EXPECT_EQ(PlatformMessageBoxes()[0].owner, page().GetHandle());
     EXPECT_NE(PlatformMessageBoxes()[0].text.find(L"tb_bonus"), std::wstring::npos);
     EXPECT_EQ(grid().GetColumnCount(), 1);
     EXPECT_TRUE(grid().Values().empty());

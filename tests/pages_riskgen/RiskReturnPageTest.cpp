@@ -183,7 +183,7 @@ TEST_F(RiskReturnPageTest, AFailedQueryIsReportedAndStopsTheLoad) {
     ASSERT_EQ(PlatformMessageBoxes().size(), 1u); // the fund query; the others are skipped
     const PlatformMessageBoxRecord& box = PlatformMessageBoxes()[0];
     EXPECT_EQ(box.caption, L"ERROR");
-    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.owner, page().GetHandle());
     EXPECT_EQ(box.flags & 0xF, static_cast<UINT>(MB_OK));
     EXPECT_NE(box.text.find(L"tb_riskevaluation"), std::wstring::npos);
     EXPECT_TRUE(page().Averages().empty());

@@ -1,9 +1,6 @@
 // AllocationGrid: binding, grouped drawing with bars, group-keeping sort, tooltip, context menu.
 #include "pages/asset/AllocationGrid.h"
 
-#include "module/FundCompareModuleImpl.h"
-#include "pages/common/ComparePage.h"
-
 #include <platform/gdiplus.h>
 #include <sdk/Kernel.h>
 
@@ -210,10 +207,6 @@ LRESULT AllocationGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         OnMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kRemoveCommand)
-            RemoveSelectedFunds();
-        break;
     default:
         break;
     }
@@ -260,18 +253,6 @@ void AllocationGrid::OnMouseMove(int x, int y) {
 
 void AllocationGrid::OnContextMenu(int x, int y) {
     ShowRemoveMenu(x, y, kRemoveCommand);
-}
-
-void AllocationGrid::RemoveSelectedFunds() {
-    // The codes are read first: the reload that follows the removal replaces the rows.
-    std::vector<XStringW> codes = SelectedCodes();
-    FundCompareModuleImpl* module = m_page != nullptr ? m_page->Module() : nullptr;
-    if (module != nullptr && !codes.empty()) {
-        for (const XStringW& code : codes)
-            module->RemoveFund(code);
-        module->NotifyFundsChanged(XStringW());
-    }
-    ClearMultiSel();
 }
 
 void AllocationGrid::OnEnterItem(int row) {

@@ -14,8 +14,6 @@
 namespace Gdiplus {
 class Image;
 }
-class ComparePage;
-
 class AllocationGrid : public GeneralDataGrid {
 public:
     static constexpr UINT kRemoveCommand = 101; // "从当前对比中移除(&R)"
@@ -34,7 +32,6 @@ public:
     Data::IDataTable* Table() const { return m_table; }
     // Binds the table and puts the group-keeping sorter on the sorted view.
     void Bind();
-    void SetPage(ComparePage* page) { m_page = page; }
     // Borrowed; null leaves the bar column empty.
     void SetBarImage(Gdiplus::Image* image) { m_barImage = image; }
     // Looks up the sibling module that opens an entered fund.
@@ -46,9 +43,6 @@ public:
     int GroupSpan() const { return m_groupSpan; }
     const XStringW& TooltipText() const { return m_tipText; }
     HWND TooltipWindow() const { return m_tooltip.GetHandle(); }
-
-    // Removes the funds of the selected rows from the comparison and reloads the pages.
-    void RemoveSelectedFunds();
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnAfterChange(Data::IDataView* view) override;
@@ -74,7 +68,6 @@ private:
     XStringW m_groupField;
     XComPtr<Data::IDataTable> m_table;
     XComPtr<Data::IMultiFieldSorter> m_multiSorter;
-    ComparePage* m_page = nullptr;        // borrowed
     Gdiplus::Image* m_barImage = nullptr; // borrowed
     double m_maxShare = 0;
     int m_groupSpan = 1;

@@ -2,10 +2,10 @@
 #include "pages/asset/AllocationPage.h"
 
 #include "grid/HeaderText.h"
-#include "module/FundCompareModuleImpl.h"
 #include "pages/common/CalendarDate.h"
 #include "pages/common/SqlCodeList.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/PngImage.h"
 
 #include <platform/gdiplus.h>
 
@@ -50,14 +50,10 @@ bool QueryFirstText(Data::IDatabase* database, const wchar_t* sql, XStringW& tex
 AllocationPage::AllocationPage(const wchar_t* pageClassName, std::unique_ptr<AllocationGrid> grid,
                                const Traits& traits)
     : ComparePage(pageClassName), m_traits(traits), m_grid(std::move(grid)) {
-    m_grid->SetPage(this);
+    LetRemoveFunds(*m_grid);
 }
 
 AllocationPage::~AllocationPage() = default;
-
-void AllocationPage::ShowQueryError(const XStringW& error) {
-    MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
-}
 
 // ---- Messages ------------------------------------------------------------------------------------
 
@@ -108,7 +104,7 @@ void AllocationPage::OnCreate() {
     m_filter.AddCondition(condition);
     AddFilterValues();
 
-    m_app = m_module != nullptr ? m_module->App() : nullptr;
+    m_app = m_context != nullptr ? m_context->App() : nullptr;
     if (m_app)
         m_grid->SetFundModule(m_app);
 }
@@ -141,8 +137,8 @@ void AllocationPage::ApplyTheme(Conf::ITheme* theme) {
     m_grid->SetDrawGridLine(false, true);
     XStringW header = LoadResourceText(WGUI::ModuleInstance(), L"XML", m_traits.headerResource);
     m_grid->SetHeader(header.c_str());
-    if (!m_app && m_module != nullptr)
-        m_app = m_module->App();
+    if (!m_app && m_context != nullptr)
+        m_app = m_context->App();
     m_grid->SetApp(m_app);
     m_grid->ApplyUserZoom();
     OnThemeApplied(theme);
@@ -167,6 +163,10 @@ void AllocationPage::ReloadIfVisible() {
         Reload(true);
 }
 
+void AllocationPage::OnFundsCleared() {
+    ClearList();
+}
+
 void AllocationPage::ClearList() {
     if (Data::IDataTable* table = m_grid->Table())
         table->Clear(0);
@@ -176,7 +176,7 @@ bool AllocationPage::BuildDateList(Data::IDatabase* database) {
     XStringW earliest, latest, error;
     if (!QueryFirstText(database, m_traits.earliestDateQuery, earliest, error) ||
         !QueryFirstText(database, m_traits.latestDateQuery, latest, error)) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return false;
     }
     // A value that is no date (text, or "9999-99-99", sorting after every real date) must not
@@ -185,7 +185,7 @@ bool AllocationPage::BuildDateList(Data::IDatabase* database) {
     if (!probe.Parse(latest) || !probe.Parse(earliest)) {
         XComPtr<Data::IStatement> statement;
         if (!database->Query(statement.Receive(), m_traits.reportDatesQuery, error) || !statement) {
-            ShowQueryError(error);
+            ReportQueryError(error);
             return false;
         }
         latest.clear();
@@ -200,7 +200,7 @@ bool AllocationPage::BuildDateList(Data::IDatabase* database) {
         }
         statement->GetError(error);
         if (!error.empty()) {
-            ShowQueryError(error);
+            ReportQueryError(error);
             return false;
         }
     }
@@ -218,7 +218,7 @@ XStringW AllocationPage::SelectedDate() const {
 
 void AllocationPage::Reload(bool force) {
     ++m_reloads;
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    Data::IDatabase* database = RequireContext() != nullptr ? m_context->Database() : nullptr;
     if (database == nullptr || !database->IsOpen() || !m_dateBox.IsWindow())
         return;
     if (m_dateBox.SendMessage(CB_GETCOUNT) <= 0 && !BuildDateList(database))
@@ -227,7 +227,7 @@ void AllocationPage::Reload(bool force) {
         return;
 
     XStringW date = SelectedDate();
-    if (date.empty() || m_module->Funds().empty()) {
+    if (date.empty() || m_context->Funds().empty()) {
         ClearList();
         return;
     }
@@ -237,11 +237,11 @@ void AllocationPage::Reload(bool force) {
 
     XStringW sql = FillTemplate(LoadResourceText(WGUI::ModuleInstance(), L"SQL", m_traits.queryResource),
                                 SqlCodeList::EscapeLiteral(date));
-    sql += SqlCodeList::FundListClause(m_module->Funds());
+    sql += SqlCodeList::FundListClause(m_context->Funds());
     XComPtr<Data::IStatement> statement;
     XStringW error;
     if (!database->Query(statement.Receive(), sql.c_str(), error) || !statement) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return;
     }
     std::vector<FundRecord> funds;
@@ -251,7 +251,7 @@ void AllocationPage::Reload(bool force) {
     // list would pass a partial answer off as the result.
     statement->GetError(error);
     if (!error.empty()) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return;
     }
     m_funds = std::move(funds);

@@ -43,7 +43,9 @@ public:
     // Rebuilds the list for the chosen report date; without force only when the date changed.
     void Reload(bool force);
     // Reload(true) when the window is visible.
-    void ReloadIfVisible();
+    void ReloadIfVisible() override;
+    // A cleared comparison empties the list; it is filled again when the page is next shown.
+    void OnFundsCleared() override;
     int ReloadCount() const { return m_reloads; }
     // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
     void ClearList();
@@ -84,8 +86,6 @@ protected:
     // One result row as a fund record, its holdings in group order.
     virtual FundRecord ReadRecord(Data::IStatement* statement) = 0;
 
-    // A failed query: its reason in a message box without owner, caption "ERROR".
-    static void ShowQueryError(const XStringW& error);
     void ClearFunds() { m_funds.clear(); }
     void PaintOver(HDC dc, const RECT& client) override;
 

@@ -1,8 +1,10 @@
-// ComparePage: creation, background painting and the page colours.
+// ComparePage: creation, background painting, the page colours and the context.
 #include "pages/common/ComparePage.h"
 
 #include "wgui/ModuleInstance.h"
+#include "wgui/OffscreenPaint.h"
 #include "wgui/PageClass.h"
+#include "wgui/Verify.h"
 
 ComparePage::ComparePage(const wchar_t* pageClassName) : m_pageClassName(pageClassName) {
     m_backBrush.Attach(CreateSolidBrush(m_backColour));
@@ -84,34 +86,27 @@ void ComparePage::PaintLoading(HDC dc, const RECT& client) const {
 }
 
 void ComparePage::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    if (client.right > 0 && client.bottom > 0) {
-        HDC memory = CreateCompatibleDC(dc);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (memory != nullptr && bitmap != nullptr) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            FillRect(memory, &ps.rcPaint, m_backBrush.GetHandle());
-            PaintOver(memory, client);
-            PaintLoading(memory, client);
-            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-            SelectObject(memory, old);
-        }
-        if (bitmap != nullptr)
-            DeleteObject(bitmap);
-        if (memory != nullptr)
-            DeleteDC(memory);
+    WGUI::OffscreenPaint paint(m_hWnd);
+    if (HDC dc = paint.Dc()) {
+        FillRect(dc, &paint.Invalid(), m_backBrush.GetHandle());
+        PaintOver(dc, paint.Client());
+        PaintLoading(dc, paint.Client());
     }
-    EndPaint(m_hWnd, &ps);
+}
+
+CompareContext* ComparePage::RequireContext() const {
+    FC_VERIFY(m_context != nullptr);
+    return m_context;
+}
+
+void ComparePage::LetRemoveFunds(GeneralDataGrid& grid) {
+    grid.SetFundRemover([this](const std::vector<XStringW>& codes) {
+        if (CompareContext* context = RequireContext())
+            context->RemoveFunds(codes);
+    });
+}
+
+void ComparePage::ReportQueryError(const XStringW& error) {
+    if (CompareContext* context = RequireContext())
+        context->ReportQueryError(m_hWnd, error);
 }

@@ -1,8 +1,14 @@
-// ComparePage: the outline that every comparison page shares — a hidden child window of the
-// workspace with a class of its own ("Quenda2_" + the page class name), a double-buffered
-// background in the theme's "wnd_general_bg", and the module through which it reaches the host.
+// ComparePage: the one interface of every comparison page — a hidden child window of the workspace
+// with a class of its own ("Quenda2_" + the page class name), a double-buffered background in the
+// theme's "wnd_general_bg", the context through which it reaches the module, and the notifications
+// the workspace sends every page alike: funds added, removed or cleared, and a result of the
+// read-ahead arriving. Each page decides for itself whether a change reloads it now or when it is
+// next shown.
 #pragma once
 
+#include "grid/GeneralDataGrid.h"
+#include "pages/common/AheadResult.h"
+#include "pages/common/CompareContext.h"
 #include "wgui/GdiObject.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"
@@ -10,7 +16,7 @@
 #include <sdk/Conf.h>
 #include <sdk/XComPtr.h>
 
-class FundCompareModuleImpl;
+#include <optional>
 
 class ComparePage : public WGUI::WindowBase {
 public:
@@ -25,11 +31,27 @@ public:
     // nothing.
     virtual void ApplyTheme(Conf::ITheme* theme);
 
-    void SetModule(FundCompareModuleImpl* module) { m_module = module; }
-    FundCompareModuleImpl* Module() const { return m_module; }
+    void SetContext(CompareContext* context) { m_context = context; }
+    CompareContext* Context() const { return m_context; }
     COLORREF BackgroundColour() const { return m_backColour; }
 
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // ---- What the workspace tells every page ----
+    // Reloads when the page window is visible; a hidden page catches up when it is shown.
+    virtual void ReloadIfVisible() {}
+    // Funds joined the comparison.
+    virtual void OnFundsAdded() { ReloadIfVisible(); }
+    // Funds left the comparison, or the set changed in any other way (replaced, brought back).
+    virtual void OnFundsRemoved() { ReloadIfVisible(); }
+    // The comparison was emptied.
+    virtual void OnFundsCleared() { ReloadIfVisible(); }
+    // What the page waits for from the read-ahead: set while the page is the current page and says
+    // "加载中" for data on their way.
+    virtual std::optional<AheadRequest> AwaitedAhead() const { return std::nullopt; }
+    // The read-ahead's answer to what the page waited for, delivered once when it arrived; the page
+    // takes it and finishes its show.
+    virtual void OnReadAhead(AheadResult) {}
 
     // The page's data are being read ahead: the content window is hidden and the page says
     // "加载中" in its place until the data come (SetLoading false shows the content again).
@@ -46,11 +68,18 @@ protected:
     virtual void PaintOver(HDC dc, const RECT& client);
     // Invalidates with erasing and updates at once, when the window exists.
     void Refresh();
+    // The context, which a page that reads anything must have been given: without one the page
+    // shows nothing, and the failed check says that the workspace forgot it.
+    CompareContext* RequireContext() const;
+    // A query failed: reported through the context, the page's window owning the message.
+    void ReportQueryError(const XStringW& error);
+    // Lets a fund list of the page take the funds of its selected rows out of the comparison.
+    void LetRemoveFunds(GeneralDataGrid& grid);
 
     const wchar_t* m_pageClassName;
     WGUI::WindowProc m_binder;
     XComPtr<IXUnknown> m_host;
-    FundCompareModuleImpl* m_module = nullptr;
+    CompareContext* m_context = nullptr;
     COLORREF m_backColour = RGB(0, 0, 0);
     gdiobj::GdiObject<HBRUSH> m_backBrush;
 

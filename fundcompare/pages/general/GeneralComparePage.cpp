@@ -2,7 +2,6 @@
 #include "pages/general/GeneralComparePage.h"
 
 #include "grid/HeaderText.h"
-#include "module/FundCompareModuleImpl.h"
 #include "pages/common/SqlCodeList.h"
 #include "pages/general/GeneralQueries.h"
 #include "wgui/ModuleInstance.h"
@@ -59,7 +58,7 @@ XStringW GeneralComparePage::FillSlots(const XStringW& sqlTemplate, std::initial
 }
 
 XStringW GeneralComparePage::LatestReportDate() {
-    Data::IDatabase* database = m_module->Database();
+    Data::IDatabase* database = m_context->Database();
     XComPtr<IXUnknown> object;
     object.Attach(createInstance("Data.DataTable"));
     XComPtr<Data::IDataTable> table = object.As<Data::IDataTable>();
@@ -75,17 +74,17 @@ XStringW GeneralComparePage::LatestReportDate() {
 
 void GeneralComparePage::Reload() {
     ++m_reloads;
-    if (m_module == nullptr || m_module->Database() == nullptr)
+    if (RequireContext() == nullptr || m_context->Database() == nullptr)
         return;
-    Data::IDatabase* database = m_module->Database();
-    const XStringW codes = SqlCodeList::JoinQuoted(m_module->Funds());
+    Data::IDatabase* database = m_context->Database();
+    const XStringW codes = SqlCodeList::JoinQuoted(m_context->Funds());
     const XStringW date = SqlCodeList::EscapeLiteral(LatestReportDate());
     const XStringW sql =
         FillSlots(LoadResourceText(WGUI::ModuleInstance(), L"SQL", L"GENERAL_QUERY"), {date, date, codes});
     if (m_grid.ResultTable() == nullptr || !database->Execute(sql.c_str(), m_grid.ResultTable(), 1, 0)) {
         XStringW error;
         database->GetLastError(error);
-        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        ReportQueryError(error);
         return;
     }
     RebuildHeader();
@@ -95,7 +94,7 @@ void GeneralComparePage::Reload() {
 void GeneralComparePage::RebuildHeader() {
     const XStringW xml = m_grid.BuildHeaderXml();
     m_grid.SetHeader(xml.c_str());
-    m_grid.SetApp(m_module != nullptr ? m_module->App() : nullptr);
+    m_grid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
     m_grid.ApplyUserZoom();
     m_grid.SetScrollLock(true);
     m_grid.Refresh(false, true);

@@ -14,6 +14,10 @@ public:
 
     // Rebuilds the page from the compared-fund set, whether the page is visible or not.
     void Reload();
+    // The page follows every change of the set at once, visible or not.
+    void OnFundsAdded() override { Reload(); }
+    void OnFundsRemoved() override { Reload(); }
+    void OnFundsCleared() override { Reload(); }
     int ReloadCount() const { return m_reloads; }
 
     GeneralCompareGrid& Grid() { return m_grid; }

@@ -4,6 +4,7 @@
 #include "pages/growth/LineStyles.h"
 #include "pages/growth/PixelCanvas.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/OffscreenPaint.h"
 #include "wgui/PageClass.h"
 
 #include <algorithm>
@@ -293,15 +294,10 @@ void CorrelationMatrixWnd::Draw() {
 }
 
 void CorrelationMatrixWnd::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    if (m_client.right > 0 && m_client.bottom > 0) {
-        if (m_dirty || !m_buffer.Valid())
-            Draw();
-        if (m_buffer.Valid())
-            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, m_buffer.Dc(), ps.rcPaint.left, ps.rcPaint.top,
-                   SRCCOPY);
-    }
-    EndPaint(m_hWnd, &ps);
+    WGUI::OffscreenPaint paint(m_hWnd);
+    if (m_client.right <= 0 || m_client.bottom <= 0)
+        return;
+    if (m_dirty || !m_buffer.Valid())
+        Draw();
+    paint.Show(m_buffer);
 }

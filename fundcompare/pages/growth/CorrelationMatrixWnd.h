@@ -5,7 +5,7 @@
 // minimum the grid scrolls: the wheel moves the rows, the wheel with Shift the columns.
 #pragma once
 
-#include "pages/growth/DibBuffer.h"
+#include "wgui/DibBuffer.h"
 #include "wgui/GdiObject.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"

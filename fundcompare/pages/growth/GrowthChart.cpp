@@ -3,6 +3,7 @@
 
 #include "pages/growth/GrowthDates.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/OffscreenPaint.h"
 #include "wgui/PageClass.h"
 
 #include <sdk/ControlPicture.h>
@@ -510,18 +511,14 @@ void GrowthChart::OnSize() {
 }
 
 void GrowthChart::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    if (m_client.right > 0 && m_client.bottom > 0) {
-        if (m_baseDirty)
-            DrawBase();
-        if (m_overlayDirty)
-            DrawOverlay();
-        if (m_back.Valid())
-            BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-                   ps.rcPaint.bottom - ps.rcPaint.top, m_back.Dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    }
-    EndPaint(m_hWnd, &ps);
+    WGUI::OffscreenPaint paint(m_hWnd);
+    if (m_client.right <= 0 || m_client.bottom <= 0)
+        return;
+    if (m_baseDirty)
+        DrawBase();
+    if (m_overlayDirty)
+        DrawOverlay();
+    paint.Show(m_back);
 }
 
 void GrowthChart::ClearHover() {

@@ -13,9 +13,9 @@
 #pragma once
 
 #include "pages/growth/ChartScale.h"
-#include "pages/growth/DibBuffer.h"
 #include "pages/growth/LineStyles.h"
 #include "pages/growth/PixelCanvas.h"
+#include "wgui/DibBuffer.h"
 #include "wgui/GdiObject.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"

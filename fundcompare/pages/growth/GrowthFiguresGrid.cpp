@@ -1,8 +1,6 @@
 // GrowthFiguresGrid: the figures table, its fill and the removal menu.
 #include "pages/growth/GrowthFiguresGrid.h"
 
-#include "module/FundCompareModuleImpl.h"
-#include "pages/common/ComparePage.h"
 #include "pages/growth/GrowthDates.h"
 
 #include <sdk/Kernel.h>
@@ -88,26 +86,6 @@ void GrowthFiguresGrid::Fill(const std::vector<Row>& rows) {
         update->Commit();
 }
 
-LRESULT GrowthFiguresGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kRemoveCommand)
-        RemoveSelectedFunds();
-    return GeneralDataGrid::WndProc(message, wParam, lParam);
-}
-
 void GrowthFiguresGrid::OnContextMenu(int x, int y) {
     ShowRemoveMenu(x, y, kRemoveCommand);
-}
-
-void GrowthFiguresGrid::RemoveSelectedFunds() {
-    // The codes are read first: the reload that follows the removal replaces the rows.
-    std::vector<XStringW> codes = SelectedCodes();
-    FundCompareModuleImpl* module = m_page != nullptr ? m_page->Module() : nullptr;
-    bool removed = false;
-    if (module != nullptr)
-        for (const XStringW& code : codes)
-            if (code != m_indexCode)
-                removed = module->RemoveFund(code) || removed;
-    if (removed)
-        module->NotifyFundsChanged(XStringW());
-    ClearMultiSel();
 }

@@ -1,13 +1,11 @@
 // GrowthFiguresGrid: the figures of the growth page's range, one row per compared fund and one for
 // the index, with the columns of GROWTH_GRIDHEADER. Figures that cannot be computed are null cells
 // and show "--"; every column sorts by value, nulls last. The context menu removes the selected
-// funds from the comparison (the index row is no fund and stays).
+// funds from the comparison (the index row is no compared fund: it stays).
 #pragma once
 
 #include "grid/GeneralDataGrid.h"
 #include "pages/growth/GrowthFigures.h"
-
-class ComparePage;
 
 class GrowthFiguresGrid : public GeneralDataGrid {
 public:
@@ -28,14 +26,9 @@ public:
     // beta, alpha, correlation.
     Data::IDataTable* Table() const { return m_table; }
     void Bind();
-    void SetPage(ComparePage* page) { m_page = page; }
-    void SetIndexCode(const XStringW& code) { m_indexCode = code; }
     // Replaces the rows in one update.
     void Fill(const std::vector<Row>& rows);
     void Clear();
-
-    void RemoveSelectedFunds();
-    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void OnContextMenu(int x, int y) override;
@@ -43,6 +36,4 @@ protected:
 
 private:
     XComPtr<Data::IDataTable> m_table;
-    ComparePage* m_page = nullptr; // borrowed
-    XStringW m_indexCode;
 };

@@ -2,7 +2,6 @@
 #include "pages/growth/GrowthPage.h"
 
 #include "grid/HeaderText.h"
-#include "module/FundCompareModuleImpl.h"
 #include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthSettings.h"
 #include "wgui/ModuleInstance.h"
@@ -30,7 +29,9 @@ COLORREF ThemeColour(Conf::ITheme* theme, const char* key, COLORREF fallback) {
 
 } // namespace
 
-GrowthPage::GrowthPage() : ComparePage(L"GrowthPage") {}
+GrowthPage::GrowthPage() : ComparePage(L"GrowthPage") {
+    LetRemoveFunds(m_grid);
+}
 
 GrowthPage::~GrowthPage() = default;
 
@@ -65,8 +66,8 @@ bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 }
 
 void GrowthPage::OnCreate() {
-    if (m_module != nullptr)
-        m_rangeKind = GrowthSettings::Read(m_module->App()).defaultRange;
+    if (m_context != nullptr)
+        m_rangeKind = GrowthSettings::Read(m_context->App()).defaultRange;
 
     m_rangeHeader.SetFontSize(12);
     m_rangeHeader.SetButtonWidth(kRangeButtonWidth);
@@ -89,8 +90,6 @@ void GrowthPage::OnCreate() {
     m_chart.Create(m_hWnd);
     m_chart.SetCaption(kChartCaption);
     m_grid.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
-    m_grid.SetPage(this);
-    m_grid.SetIndexCode(GrowthHistory::kIndexCode);
     m_grid.Bind();
     m_matrix.Create(m_hWnd);
 
@@ -168,7 +167,7 @@ void GrowthPage::ApplyTheme(Conf::ITheme* theme) {
     m_grid.SetTheme(theme);
     m_grid.SetDrawGridLine(false, true);
     m_grid.SetHeader(LoadResourceText(WGUI::ModuleInstance(), L"XML", L"GROWTH_GRIDHEADER").c_str());
-    m_grid.SetApp(m_module != nullptr ? m_module->App() : nullptr);
+    m_grid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
     m_grid.ApplyUserZoom();
     // The fund palette depends on the background.
     if (m_history.GetStatus() != GrowthHistory::Status::kNotLoaded)
@@ -228,45 +227,45 @@ void GrowthPage::Reload() {
     Load();
 }
 
-void GrowthPage::Load() {
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+void GrowthPage::OnFundsCleared() {
+    ClearData();
+    ReloadIfVisible();
+}
+
+void GrowthPage::Load(std::optional<AheadResult> arrived) {
+    Data::IDatabase* database = RequireContext() != nullptr ? m_context->Database() : nullptr;
     if (database == nullptr || !database->IsOpen())
         return;
-    m_riskFreePercent = GrowthSettings::Read(m_module->App()).riskFreePercent;
-    const std::vector<XStringW> codes(m_module->Funds().begin(), m_module->Funds().end());
-    if (m_history.NeedsReading(codes) && !TakeHistories(codes))
+    m_riskFreePercent = GrowthSettings::Read(m_context->App()).riskFreePercent;
+    const std::vector<XStringW> codes(m_context->Funds().begin(), m_context->Funds().end());
+    if (m_history.NeedsReading(codes) &&
+        !TakeHistories(arrived ? std::move(*arrived) : m_context->FetchAhead(AheadRequest::Histories(codes))))
         return;
     XStringW error;
     if (!m_history.Sync(database, codes, error)) {
-        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+        ReportQueryError(error);
         return;
     }
     Rebuild();
 }
 
-bool GrowthPage::TakeHistories(const std::vector<XStringW>& codes) {
-    ReadAhead& ahead = m_module->Ahead();
-    switch (ahead.Histories(codes)) {
-    case ReadAhead::State::kUnavailable:
+bool GrowthPage::TakeHistories(AheadResult result) {
+    if (result.ReadHere())
         return true; // the Sync that follows reads them here
-    case ReadAhead::State::kPending:
+    if (result.OnItsWay()) {
         if (!m_waiting) {
             m_noticeBefore = m_chart.Notice();
             m_waiting = true;
         }
         m_chart.SetNotice(kLoadingText);
         return false;
-    case ReadAhead::State::kReady:
-        break;
     }
     StopWaiting();
-    GrowthHistory read;
-    XStringW error;
-    if (!ahead.TakeHistories(read, error)) {
-        MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
+    if (!result.Ok()) {
+        ReportQueryError(result.Error());
         return false;
     }
-    m_history.Merge(std::move(read));
+    m_history.Merge(result.Take<GrowthHistory>());
     return true;
 }
 
@@ -278,10 +277,16 @@ void GrowthPage::StopWaiting() {
     m_chart.SetNotice(m_noticeBefore);
 }
 
-void GrowthPage::OnReadAhead() {
+std::optional<AheadRequest> GrowthPage::AwaitedAhead() const {
     // The current page finishes its show even while the workspace is off screen.
-    if (m_waiting && IsCurrentPage())
-        Load();
+    if (!m_waiting || !IsCurrentPage() || m_context == nullptr)
+        return std::nullopt;
+    return AheadRequest::Histories(
+        std::vector<XStringW>(m_context->Funds().begin(), m_context->Funds().end()));
+}
+
+void GrowthPage::OnReadAhead(AheadResult result) {
+    Load(std::move(result));
 }
 
 void GrowthPage::ClearData() {
@@ -307,8 +312,8 @@ void GrowthPage::Rebuild() {
 
     // The compared funds in the set's order, then the index.
     std::vector<XStringW> codes;
-    if (m_module != nullptr)
-        codes.assign(m_module->Funds().begin(), m_module->Funds().end());
+    if (m_context != nullptr)
+        codes.assign(m_context->Funds().begin(), m_context->Funds().end());
     std::vector<const GrowthSeries*> series;
     for (const XStringW& code : codes)
         series.push_back(m_history.Find(code));

@@ -42,13 +42,15 @@ public:
 
     // ---- Reloading ----
     // Reloads when the page window is visible; a hidden page catches up when it is shown.
-    void ReloadIfVisible();
+    void ReloadIfVisible() override;
+    // A cleared comparison empties the chart, the figures and the matrix before the reload.
+    void OnFundsCleared() override;
     // Brings the history in line with the compared set and recomputes the chart, the figures and
     // the matrix. A failed statement is reported and leaves the page as it was. Histories being
     // read ahead are waited for: the chart says it is loading until they come (OnReadAhead).
     void Reload();
-    // The histories read ahead arrived.
-    void OnReadAhead();
+    std::optional<AheadRequest> AwaitedAhead() const override;
+    void OnReadAhead(AheadResult result) override;
     bool WaitingForHistories() const { return m_waiting; }
     // Empties the chart, the figures and the matrix (the compared set was cleared).
     void ClearData();
@@ -88,10 +90,12 @@ private:
     void OnHeaderSelection(HWND header, int index);
     // Works out the range from the kind and the data, then rebuilds the three views.
     void Rebuild();
-    void Load();
-    // Takes over the histories read ahead, when the codes need reading; false while they are
-    // being read, or when the reading failed (reported).
-    bool TakeHistories(const std::vector<XStringW>& codes);
+    // Brings the history in line with the set, with the histories that arrived when given.
+    void Load(std::optional<AheadResult> arrived = std::nullopt);
+    // Takes over the histories read ahead: true when they were taken, or when nothing reads ahead
+    // (the Sync that follows reads them here); false while they are on their way, or when the
+    // reading failed (reported).
+    bool TakeHistories(AheadResult result);
     void StopWaiting();
     void ApplyChartTheme();
 
@@ -112,7 +116,6 @@ private:
     int m_start = 0;
     int m_end = 0;
     bool m_matrixShown = false;
-    bool m_rangeFromSettings = false;
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
     bool m_waiting = false;   // histories are being read ahead; the chart says so

@@ -28,7 +28,7 @@ bool IndustryPage::PrepareReload(Data::IDatabase* database) {
     XComPtr<Data::IStatement> statement;
     XStringW error;
     if (!database->Query(statement.Receive(), kIndustryNamesQuery, error) || !statement) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return false;
     }
     // The old records are laid out by the old names; none may be paired with the new ones.
@@ -41,7 +41,7 @@ bool IndustryPage::PrepareReload(Data::IDatabase* database) {
     }
     statement->GetError(error);
     if (!error.empty()) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return false;
     }
     for (const XStringW& name : names) {

@@ -3,8 +3,6 @@
 #include "pages/performance/PerformanceGrid.h"
 
 #include "grid/ValueFormater.h"
-#include "module/FundCompareModuleImpl.h"
-#include "pages/performance/PerformancePage.h"
 #include "wgui/ToolInfo.h"
 
 #include <platform/gdiplus.h>
@@ -40,7 +38,7 @@ bool IsRankField(const XStringW& field) {
 
 } // namespace
 
-PerformanceGrid::PerformanceGrid(PerformancePage* page) : m_page(page) {
+PerformanceGrid::PerformanceGrid() {
     m_table = CreateComponent<Data::IDataTable>("Data.DataTable");
     if (m_table) {
         m_table->AddColumn(Data::kInteger, L"index");
@@ -197,10 +195,6 @@ LRESULT PerformanceGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
         OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kRemoveCommand)
-            RemoveSelectedFunds();
-        break;
     default:
         break;
     }
@@ -248,16 +242,4 @@ void PerformanceGrid::OnMouseMove(int x, int y) {
 
 void PerformanceGrid::OnContextMenu(int x, int y) {
     ShowRemoveMenu(x, y, kRemoveCommand);
-}
-
-void PerformanceGrid::RemoveSelectedFunds() {
-    FundCompareModuleImpl* module = m_page != nullptr ? m_page->Module() : nullptr;
-    if (module == nullptr)
-        return;
-    // A fund has a row in every period shown; the codes are read before any removal because the
-    // reload rebuilds the rows.
-    for (const XStringW& code : SelectedCodes())
-        module->RemoveFund(code);
-    module->NotifyFundsChanged(XStringW());
-    ClearMultiSel();
 }

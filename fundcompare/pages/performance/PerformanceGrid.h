@@ -13,8 +13,6 @@
 
 #include <memory>
 
-class PerformancePage;
-
 namespace Gdiplus {
 class Image;
 }
@@ -28,7 +26,7 @@ public:
     // Bars keep this distance to the cell's left and right edges.
     static constexpr int kBarMargin = 4;
 
-    explicit PerformanceGrid(PerformancePage* page);
+    PerformanceGrid();
     ~PerformanceGrid() override;
 
     // ---- Binding and images ----
@@ -47,8 +45,6 @@ public:
     // ---- Host hooks made public for the page and its tests ----
     bool sort(const XStringW& name, bool ascending) override;
     void OnAfterChange(Data::IDataView* view) override;
-    // Takes the fund of every selected row out of the comparison.
-    void RemoveSelectedFunds();
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -67,7 +63,6 @@ private:
     void ResetTool(int width, int height);
     void UpdateTooltip();
 
-    PerformancePage* m_page; // the owner
     XComPtr<Data::IDataTable> m_table;
     XComPtr<Data::IMultiFieldSorter> m_multiSorter;
     Gdiplus::Image* m_gainBar = nullptr; // borrowed

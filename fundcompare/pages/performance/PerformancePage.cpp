@@ -3,9 +3,9 @@
 #include "pages/performance/PerformancePage.h"
 
 #include "grid/HeaderText.h"
-#include "module/FundCompareModuleImpl.h"
 #include "pages/performance/PerformanceQueries.h"
 #include "wgui/ModuleInstance.h"
+#include "wgui/PngImage.h"
 
 #include <platform/gdiplus.h>
 #include <platform/wcrt.h>
@@ -19,26 +19,16 @@ constexpr const wchar_t* kFixedPeriods[] = {L"最近交易日", L"最近一周",
                                             L"最近半年",   L"今年以来", L"最近一年", L"最近两年",
                                             L"最近三年",   L"最近五年"};
 
-void ShowQueryError(const XStringW& error) {
-    MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
-}
-
 } // namespace
 
-PerformancePage::PerformancePage() : ComparePage(L"PerformancePage"), m_grid(this) {}
+PerformancePage::PerformancePage() : ComparePage(L"PerformancePage") {
+    LetRemoveFunds(m_grid);
+}
 
 PerformancePage::~PerformancePage() = default;
 
 XStringW PerformancePage::SafeYear(const XStringW& text) {
-    // The year is written into the query without quotes, so only plain digits may pass.
-    bool digits = text.length() == 4;
-    for (size_t i = 0; digits && i < 4; ++i)
-        digits = text[i] >= L'0' && text[i] <= L'9';
-    if (digits)
-        return text;
-    SYSTEMTIME now{};
-    GetSystemTime(&now);
-    return XStringW().Format(L"%d", static_cast<int>(now.wYear));
+    return ::SafeYear(text);
 }
 
 // ---- Messages ----------------------------------------------------------------------------------
@@ -80,12 +70,12 @@ void PerformancePage::OnSize(int width, int height) {
 
 void PerformancePage::ReadLatestYear() {
     m_latestYear.clear();
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (database != nullptr && database->IsOpen()) {
         XComPtr<Data::IStatement> statement;
         XStringW error;
         if (!database->Query(statement.Receive(), kLatestYearQuery, error) || !statement) {
-            ShowQueryError(error);
+            ReportQueryError(error);
         } else {
             while (statement->Next())
                 statement->GetString(m_latestYear, 0);
@@ -118,8 +108,8 @@ void PerformancePage::ApplyTheme(Conf::ITheme* theme) {
     m_lossBar.reset(LoadPngImage(kLossBarImage));
     m_grid.SetBarImages(m_gainBar.get(), m_lossBar.get());
     m_grid.SetHeader(LoadResourceText(WGUI::ModuleInstance(), L"XML", L"PERFORMANCE_GRIDHEADER").c_str());
-    if (m_module != nullptr)
-        m_grid.SetApp(m_module->App());
+    if (m_context != nullptr)
+        m_grid.SetApp(m_context->App());
     m_grid.ApplyUserZoom();
     // The page's own colours last: it repaints the page with everything above in place.
     ComparePage::ApplyTheme(theme);
@@ -137,8 +127,20 @@ void PerformancePage::ShowData() {
     Fill();
 }
 
+void PerformancePage::OnFundsCleared() {
+    ClearList();
+    ReloadIfVisible();
+}
+
 void PerformancePage::Fill() {
-    if (m_universe.Empty() && !TakeUniverse()) {
+    if (RequireContext() == nullptr)
+        return;
+    ShowList(!m_universe.Empty() ||
+             TakeUniverse(m_context->FetchAhead(AheadRequest::Performance(SafeYear(m_latestYear)))));
+}
+
+void PerformancePage::ShowList(bool ready) {
+    if (!ready) {
         // Nothing to list yet: the list is emptied as a show without a universe empties it.
         FillTable();
         SetLoading(true, m_grid);
@@ -148,32 +150,28 @@ void PerformancePage::Fill() {
     FillTable();
 }
 
-bool PerformancePage::TakeUniverse() {
-    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
-    const XStringW year = SafeYear(m_latestYear);
-    switch (ahead != nullptr ? ahead->Performance(year) : ReadAhead::State::kUnavailable) {
-    case ReadAhead::State::kUnavailable:
-        LoadAllFunds();
-        return true;
-    case ReadAhead::State::kPending:
+bool PerformancePage::TakeUniverse(AheadResult result) {
+    if (result.OnItsWay())
         return false;
-    case ReadAhead::State::kReady:
-        break;
-    }
-    PerformanceUniverse universe;
-    XStringW error;
-    if (ahead->TakePerformance(universe, error))
-        m_universe = std::move(universe);
+    if (result.ReadHere())
+        LoadAllFunds();
+    else if (result.Ok())
+        m_universe = result.Take<PerformanceUniverse>();
     else
-        ShowQueryError(error);
+        ReportQueryError(result.Error());
     return true;
 }
 
-void PerformancePage::OnReadAhead() {
+std::optional<AheadRequest> PerformancePage::AwaitedAhead() const {
     // The current page finishes its show even while the workspace is off screen: it comes back
     // to the workspace's tab without being shown anew.
-    if (IsLoading() && IsCurrentPage())
-        Fill();
+    if (!IsLoading() || !IsCurrentPage())
+        return std::nullopt;
+    return AheadRequest::Performance(SafeYear(m_latestYear));
+}
+
+void PerformancePage::OnReadAhead(AheadResult result) {
+    ShowList(TakeUniverse(std::move(result)));
 }
 
 void PerformancePage::ClearList() {
@@ -182,13 +180,13 @@ void PerformancePage::ClearList() {
 }
 
 bool PerformancePage::LoadAllFunds() {
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (database == nullptr || !database->IsOpen())
         return false;
     PerformanceUniverse universe;
     XStringW error;
     if (!universe.Load(database, SafeYear(m_latestYear), error)) {
-        ShowQueryError(error);
+        ReportQueryError(error);
         return false;
     }
     m_universe = std::move(universe);
@@ -228,8 +226,8 @@ void PerformancePage::FillTable() {
         columns[i] = table->GetColumnIndex(kNames[i]);
     // The compared funds' rows and texts, once for all thirteen periods.
     std::vector<std::pair<int, PerformanceUniverse::Fund>> compared;
-    if (m_module != nullptr)
-        for (const XStringW& code : m_module->Funds())
+    if (RequireContext() != nullptr)
+        for (const XStringW& code : m_context->Funds())
             if (const int found = m_universe.Find(code); found >= 0)
                 compared.emplace_back(found, m_universe.FundAt(found));
     for (int p = kPeriodCount - 1; p >= 0; --p) {

@@ -31,13 +31,15 @@ public:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Rebuilds the list when the page window is visible; a hidden page catches up when shown.
-    void ReloadIfVisible();
+    void ReloadIfVisible() override;
+    // A cleared comparison empties the list before the reload.
+    void OnFundsCleared() override;
     // Reads and ranks the fund universe if that has not succeeded yet, then refills the list. A
     // universe being read ahead is waited for: the page shows that it is loading and finishes the
     // show when the universe comes (OnReadAhead).
     void ShowData();
-    // The universe read ahead arrived.
-    void OnReadAhead();
+    std::optional<AheadRequest> AwaitedAhead() const override;
+    void OnReadAhead(AheadResult result) override;
     // Calls of ShowData, whatever started them.
     int ReloadCount() const { return m_reloads; }
     // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
@@ -57,7 +59,7 @@ public:
     const std::vector<XStringW>& Periods() const { return m_periods; }
     const PerformanceUniverse& Universe() const { return m_universe; }
 
-    // The year text the all-funds query may carry: four decimal digits, or the current UTC year.
+    // The year text the all-funds query may carry (the performance statements' SafeYear).
     static XStringW SafeYear(const XStringW& text);
 
 private:
@@ -67,8 +69,11 @@ private:
     void BuildPeriods();
     // Shows the list from the universe, taking it over from the reading ahead or reading it here.
     void Fill();
-    // False while the universe is still being read ahead.
-    bool TakeUniverse();
+    // Fills the list from the universe when it is ready, else empties it and says "加载中".
+    void ShowList(bool ready);
+    // Takes the read-ahead's answer: its universe (or its error), or the universe read here when
+    // nothing reads ahead; false while it is on its way.
+    bool TakeUniverse(AheadResult result);
 
     PerformanceGrid m_grid;
     XStringW m_latestYear;

@@ -2,6 +2,12 @@
 // because the page fills the year slots itself (wide-formatter syntax: %s text, %d integer).
 #pragma once
 
+#include <sdk/XStringW.h>
+
+// The year text the all-funds query may carry: four decimal digits, or the current UTC year. The
+// year is written into the query without quotes, so only plain digits may pass.
+XStringW SafeYear(const XStringW& text);
+
 // The latest calendar year that has fund year returns. Withdrawn rows do not count: a withdrawn
 // return for a year that no live row has reached would label the three year groups with a year
 // for which no fund has a value.

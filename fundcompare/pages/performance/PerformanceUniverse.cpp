@@ -3,8 +3,8 @@
 
 #include "pages/performance/PerformanceQueries.h"
 
-#include <hostkernel/CellText.h>
 #include <platform/wcrt.h>
+#include <sdk/Utf8.h>
 #include <sdk/XComPtr.h>
 
 namespace {
@@ -106,7 +106,7 @@ PerformanceUniverse::Fund PerformanceUniverse::FundAt(int index) const {
         // Decoded as the statement's GetString decodes, so that the texts are the same either way.
         const std::string_view utf8 = Text(row, field);
         std::wstring wide;
-        HostKernel::AppendUtf8(wide, utf8.data(), utf8.size());
+        Utf8::Append(wide, utf8.data(), utf8.size());
         *fields[field] = XStringW(std::move(wide));
     }
     return fund;

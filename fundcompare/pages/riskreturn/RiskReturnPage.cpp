@@ -1,22 +1,13 @@
 // RiskReturnPage: building the page, loading the figures and feeding the star map.
 #include "pages/riskreturn/RiskReturnPage.h"
 
-#include "module/FundCompareModuleImpl.h"
 #include "pages/riskreturn/RiskReturnQueries.h"
+#include "wgui/PngImage.h"
 
 #include <platform/gdiplus.h>
 #include <sdk/Kernel.h>
 
 #include <cmath>
-
-namespace {
-
-// The error of a query that yielded no statement, shown the way every page reports a failed query.
-void ReportQueryError(const XStringW& error) {
-    MessageBoxW(nullptr, error.c_str(), L"ERROR", MB_OK);
-}
-
-} // namespace
 
 RiskReturnPage::RiskReturnPage() : ComparePage(L"RiskReturnPage") {}
 
@@ -104,7 +95,13 @@ void RiskReturnPage::ReloadIfVisible() {
 void RiskReturnPage::ShowHorizon(int h) {
     if (h < 0 || h >= RiskModel::kHorizonCount)
         h = 0;
-    if (m_universe.Empty() && !TakeUniverse()) {
+    if (RequireContext() == nullptr)
+        return;
+    ShowStars(h, !m_universe.Empty() || TakeUniverse(m_context->FetchAhead(AheadRequest::Risk())));
+}
+
+void RiskReturnPage::ShowStars(int h, bool ready) {
+    if (!ready) {
         BuildStars(h);
         m_delegate.SetStars(m_stars);
         SetLoading(true, m_starMap);
@@ -116,34 +113,31 @@ void RiskReturnPage::ShowHorizon(int h) {
     m_starMap.SetDelegate(&m_delegate);
 }
 
-bool RiskReturnPage::TakeUniverse() {
-    ReadAhead* ahead = m_module != nullptr ? &m_module->Ahead() : nullptr;
-    switch (ahead != nullptr ? ahead->Risk() : ReadAhead::State::kUnavailable) {
-    case ReadAhead::State::kUnavailable:
-        LoadRiskData();
-        return true;
-    case ReadAhead::State::kPending:
+bool RiskReturnPage::TakeUniverse(AheadResult result) {
+    if (result.OnItsWay())
         return false;
-    case ReadAhead::State::kReady:
-        break;
-    }
-    RiskUniverse universe;
-    XStringW error;
-    if (ahead->TakeRisk(universe, error))
-        Adopt(std::move(universe));
+    if (result.ReadHere())
+        LoadRiskData();
+    else if (result.Ok())
+        Adopt(result.Take<RiskUniverse>());
     else
-        ReportQueryError(error);
+        ReportQueryError(result.Error());
     return true;
 }
 
-void RiskReturnPage::OnReadAhead() {
+std::optional<AheadRequest> RiskReturnPage::AwaitedAhead() const {
     // The current page finishes its show even while the workspace is off screen.
-    if (IsLoading() && IsCurrentPage())
-        ShowHorizon(CurrentHorizon());
+    if (!IsLoading() || !IsCurrentPage())
+        return std::nullopt;
+    return AheadRequest::Risk();
+}
+
+void RiskReturnPage::OnReadAhead(AheadResult result) {
+    ShowStars(CurrentHorizon(), TakeUniverse(std::move(result)));
 }
 
 void RiskReturnPage::LoadRiskData() {
-    Data::IDatabase* database = m_module != nullptr ? m_module->Database() : nullptr;
+    Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (database == nullptr)
         return;
     RiskUniverse universe;
@@ -164,9 +158,9 @@ void RiskReturnPage::BuildStars(int h) {
     m_stars.clear();
     if (h < 0 || h >= RiskModel::kHorizonCount)
         h = 0;
-    if (m_module != nullptr) {
+    if (RequireContext() != nullptr) {
         RiskModel::RiskFundRecord record;
-        for (const XStringW& code : m_module->Funds()) {
+        for (const XStringW& code : m_context->Funds()) {
             if (!m_universe.Find(code, record))
                 continue;
             RiskModel::FundStar star;

@@ -25,15 +25,15 @@ public:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Rebuilds the page when its window is visible; a hidden page catches up when shown.
-    void ReloadIfVisible();
+    void ReloadIfVisible() override;
     int ReloadCount() const { return m_reloads; }
 
     // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and
     // hands them to the map. Figures being read ahead are waited for: the page shows that it is
     // loading and finishes the show when they come (OnReadAhead).
     void ShowHorizon(int h);
-    // The figures read ahead arrived.
-    void OnReadAhead();
+    std::optional<AheadRequest> AwaitedAhead() const override;
+    void OnReadAhead(AheadResult result) override;
     // Reads the funds' figures, the index weeks and the type averages. They are kept only when all
     // three statements read to their end, so that a show after any failure loads them again.
     void LoadRiskData();
@@ -51,8 +51,11 @@ private:
     void OnCreate();
     void OnSize(int width, int height);
     int CurrentHorizon() const;
-    // Takes the universe read ahead, or reads it here; false while it is still being read ahead.
-    bool TakeUniverse();
+    // Takes the read-ahead's answer: its universe (or its error), or the universe read here when
+    // nothing reads ahead; false while it is on its way.
+    bool TakeUniverse(AheadResult result);
+    // Hands the stars of horizon h to the map when the figures are ready, else says "加载中".
+    void ShowStars(int h, bool ready);
     void Adopt(RiskUniverse universe);
 
     WGUI::ComboBox m_horizonBox;

@@ -3,7 +3,7 @@
 
 #include "pages/riskreturn/RiskReturnQueries.h"
 
-#include <hostkernel/CellText.h>
+#include <sdk/Utf8.h>
 #include <sdk/XComPtr.h>
 
 namespace {
@@ -105,7 +105,7 @@ bool RiskUniverse::Find(const XStringW& code, RiskModel::RiskFundRecord& record)
     for (int field = 0; field < 4; ++field) {
         // Decoded as the statement's GetString decodes, so that the texts are the same either way.
         std::wstring wide;
-        HostKernel::AppendUtf8(wide, at, fund.lengths[field]);
+        Utf8::Append(wide, at, fund.lengths[field]);
         *fields[field] = XStringW(std::move(wide));
         at += fund.lengths[field];
     }

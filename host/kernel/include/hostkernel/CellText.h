@@ -1,6 +1,8 @@
 // Conversions between cell values and text, independent of the process locale.
 #pragma once
 
+#include <sdk/Utf8.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,10 +27,14 @@ double LeadingNumber(std::wstring_view text);
 // 64-bit range.
 bool RealToInteger(double value, std::int64_t& result);
 
-// Appends UTF-8 text decoded to wide characters; malformed bytes become U+FFFD.
-void AppendUtf8(std::wstring& out, const char* text, std::size_t length);
-// Decodes into a buffer of at least `length` characters (a character never takes less than a
-// byte); returns the number written.
-std::size_t DecodeUtf8(wchar_t* out, const char* text, std::size_t length);
+// UTF-8 text decoded to wide characters, by the decoder the host shares with the modules (sdk/Utf8.h);
+// malformed bytes become U+FFFD.
+inline void AppendUtf8(std::wstring& out, const char* text, std::size_t length) {
+    Utf8::Append(out, text, length);
+}
+// Decodes into a buffer of at least `length` characters; returns the number written.
+inline std::size_t DecodeUtf8(wchar_t* out, const char* text, std::size_t length) {
+    return Utf8::Decode(out, text, length);
+}
 
 } // namespace HostKernel

@@ -1,5 +1,5 @@
 // CompareSettings: reading and writing the remembered state and the named sets.
-#include "module/CompareSettings.h"
+#include "workspace/CompareSettings.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,5 +1,6 @@
 // LoadPngImage: a GDI+ image of one of the module's PNG resources.
-#include "module/FundCompareModuleImpl.h"
+#include "wgui/PngImage.h"
+
 #include "wgui/ModuleInstance.h"
 
 #include <platform/gdiplus.h>

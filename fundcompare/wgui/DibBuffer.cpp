@@ -1,5 +1,5 @@
 // DibBuffer: the life of an off-screen DIB section.
-#include "pages/growth/DibBuffer.h"
+#include "wgui/DibBuffer.h"
 
 #include <cstring>
 
