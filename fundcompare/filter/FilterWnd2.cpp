@@ -14,10 +14,12 @@
 #include <algorithm>
 #include <string>
 
+#include <sdk/CompareWorkspace.h>
+
 namespace {
 
-const wchar_t* const kPanelClass = L"Quenda2_FilterWnd2";
-const wchar_t* const kShowAllCaption = L"显示所有(&A)";
+const wchar_t* const kPanelClass = CompareWorkspace::kFilterPanelClass;
+const wchar_t* const kShowAllCaption = CompareWorkspace::kShowAllItem;
 const wchar_t* const kManyConditions = L"：多个筛选条件";
 const wchar_t* const kSeparator = L"，";
 

@@ -7,6 +7,7 @@
 #include <set>
 
 #include <platform/wcrt.h>
+#include <sdk/CompareWorkspace.h>
 #include <sdk/Kernel.h>
 
 namespace {
@@ -389,7 +390,7 @@ void GeneralDataGrid::ShowRemoveMenu(int x, int y, UINT command) {
     if (menu == nullptr)
         return;
     UINT flags = MF_STRING | (GetCurrSels().empty() ? MF_GRAYED : 0);
-    AppendMenuW(menu, flags, command, L"从当前对比中移除(&R)");
+    AppendMenuW(menu, flags, command, CompareWorkspace::kRemoveItem);
     AppendExportItems(menu);
     POINT point{x, y};
     ::ClientToScreen(m_hWnd, &point);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <platform/windows.h>
+#include <sdk/CompareWorkspace.h>
 
 #include <string>
 
@@ -12,7 +13,7 @@ namespace WGUI {
 
 class PageClass {
 public:
-    static constexpr const wchar_t* kPrefix = L"Quenda2_";
+    static constexpr const wchar_t* kPrefix = CompareWorkspace::kClassPrefix;
     // CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC = 0x8B.
     static constexpr UINT kStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_PARENTDC;
 

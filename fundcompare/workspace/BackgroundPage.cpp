@@ -8,12 +8,13 @@
 #include "wgui/OffscreenPaint.h"
 #include "workspace/PageList.h"
 
+#include <sdk/CompareWorkspace.h>
 #include <sdk/Kernel.h>
 
 namespace {
 
-const wchar_t kClassName[] = L"Quenda2_BackgroundPage";
-const wchar_t kTitle[] = L"对比分析";
+const wchar_t* const kClassName = CompareWorkspace::kWindowClass;
+const wchar_t* const kTitle = CompareWorkspace::kTitle;
 const wchar_t kPrompt[] = L"请选择对比的基金：";
 // The width of a page tab.
 constexpr int kTabWidth = 80;
@@ -441,7 +442,7 @@ void BackgroundPage::OnCreate() {
     RECT empty{0, 0, 0, 0};
     m_addButton.Create(m_window, &empty, L"添加", WS_CHILD | WS_VISIBLE, 0,
                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kAddButtonId)));
-    m_clearButton.Create(m_window, &empty, L"清除对比基金", WS_CHILD | WS_VISIBLE, 0,
+    m_clearButton.Create(m_window, &empty, CompareWorkspace::kClearButton, WS_CHILD | WS_VISIBLE, 0,
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kClearButtonId)));
     m_addButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     m_clearButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);

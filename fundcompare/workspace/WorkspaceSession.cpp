@@ -4,6 +4,7 @@
 #include "filter/FilterWnd2.h"
 #include "workspace/BackgroundPage.h"
 
+#include <sdk/CompareWorkspace.h>
 #include <sdk/ControlDataGrid.h>
 
 namespace {
@@ -46,8 +47,9 @@ std::string WorkspaceSession::PageKey(ComparePage* page) {
     if (page == nullptr || page->GetHandle() == nullptr || GetClassNameW(page->GetHandle(), name, 64) == 0)
         return std::string();
     std::wstring key = name;
-    if (key.rfind(L"Quenda2_", 0) == 0)
-        key = key.substr(8);
+    const std::wstring prefix = CompareWorkspace::kClassPrefix;
+    if (key.rfind(prefix, 0) == 0)
+        key = key.substr(prefix.size());
     return XStringW(key).ToUtf8();
 }
 

@@ -1,13 +1,10 @@
 // The workspace beyond its own picker and tabs, driven by keys, clicks and menu picks on a fixture
 // database: the keyboard (tab order, page keys, Ctrl+F, Escape, Delete), undoing "清除对比基金",
 // named comparison sets and what is remembered between runs in the configuration.
-#include "FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "ModuleHost.h"
 #include "support/FixtureDb.h"
 
 #include <hostconf/ConfManager.h>
-#include <hostdb/SqliteDatabase.h>
-#include <platform/driver.h>
 #include <sdk/ControlStatusNote.h>
 
 #include <gtest/gtest.h>
@@ -17,9 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Each run gets a module object of its own, as each start of the program does.
-struct TestModule final : FundCompareModuleImpl {};
 
 // The frame stand-in: a top-level window whose status bar is a list of the notes it was given.
 std::vector<Control::StatusNote> g_notes;
@@ -39,73 +33,47 @@ LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 class Extras : public ::testing::Test {
 protected:
     void SetUp() override {
-        PlatformStartHeadless(1024, 700);
         PlatformClearMessageBoxes();
         g_notes.clear();
         folder = std::filesystem::temp_directory_path() /
                  ("workspace-extras-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
-        XStringW error;
-        XComPtr<HostDb::SqliteDatabase> opened = HostDb::SqliteDatabase::Open(fixture.Path(), error);
-        ASSERT_NE(opened, nullptr) << error.ToUtf8();
-        database = opened.Get();
         Start();
     }
     void TearDown() override {
         Stop();
-        PlatformSetMessageHandler({});
         PlatformSetMenuHook({});
         PlatformSetMessageBoxHook({});
         std::filesystem::remove_all(folder);
     }
 
-    // One run of the program: a configuration read from the file, a module, its workspace.
+    // One run of the program: a configuration read from the file, a module of its own (as each
+    // start of the program has), its workspace in a frame that takes the status notes.
     void Start() {
         config = HostKernel::MakeRef<HostConf::ConfManager>();
         XStringW error;
         config->Load((folder / "config.xml").string(), error);
-        app = HostKernel::MakeRef<FakeApp>();
-        frame = HostKernel::MakeRef<FakeMainFrame>();
-        auto db = HostKernel::MakeRef<FakeDbModule>();
-        db->database = database;
-        app->modules["mod_Database"] = db.Get();
-        app->modules["mod_MainFrame"] = frame.Get();
+        run.emplace();
+        app = run->app;
+        frame = run->mainFrame;
         app->conf = config.Get();
-        module.emplace();
-        module->Load(nullptr, nullptr);
-        ASSERT_EQ(module->Initialize(app, error), 0) << error.ToUtf8();
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &FrameProcedure;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ExtrasTestFrame";
-        RegisterClassExW(&wc);
-        parent = CreateWindowExW(0, L"ExtrasTestFrame", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 700, nullptr,
-                                 nullptr, wc.hInstance, nullptr);
+        ModuleHost::Options options;
+        options.screenWidth = 1024;
+        options.screenHeight = 700;
+        ASSERT_TRUE(run->Start(fixture.Path(), options));
+        module = &run->module;
+        parent = run->MakeWindow(1024, 700, &FrameProcedure);
         ASSERT_NE(parent, nullptr);
-        // The host's loop offers every message to the module first.
-        FundCompareModuleImpl* m = &*module;
-        PlatformSetMessageHandler([m](MSG& msg) {
-            if (m->PreTranslateMessage(&msg))
-                return;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        });
-        ASSERT_NE(ws().Create(parent, frame->tab), nullptr);
-        ws().Move(0, 0, 1024, 700);
-        ws().Show();
-        PlatformRunUntilIdle();
+        run->RouteKeysThroughModule();
+        ASSERT_TRUE(run->ShowWorkspace());
     }
     void Stop() {
-        if (parent != nullptr)
-            DestroyWindow(parent);
+        if (run)
+            run->Stop();
+        run.reset();
+        module = nullptr;
         parent = nullptr;
-        if (module) {
-            module->Uninitialize();
-            module.reset();
-        }
-        PlatformRunUntilIdle();
     }
     void Restart() {
         Stop();
@@ -156,11 +124,11 @@ protected:
     }
 
     TestSupport::FixtureDb fixture{"funds.sql"};
-    XComPtr<Data::IDatabase> database;
     XComPtr<HostConf::ConfManager> config;
+    std::optional<ModuleHost> run;
     XComPtr<FakeApp> app;
     XComPtr<FakeMainFrame> frame;
-    std::optional<TestModule> module;
+    FundCompareModuleImpl* module = nullptr;
     HWND parent = nullptr;
     std::filesystem::path folder;
 };

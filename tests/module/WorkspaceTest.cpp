@@ -1,12 +1,8 @@
 // The comparison workspace on a fixture database: its picker follows the host's filters, the page
 // tabs switch pages, and adding without a choice is refused with a message.
-#include "FakeHost.h"
+#include "ModuleHost.h"
 #include "filter/MultiValueFilter.h"
-#include "module/FundCompareModuleImpl.h"
 #include "support/FixtureDb.h"
-
-#include <hostdb/SqliteDatabase.h>
-#include <platform/driver.h>
 
 #include <gtest/gtest.h>
 
@@ -14,43 +10,18 @@ namespace {
 
 struct Workspace : ::testing::Test {
     TestSupport::FixtureDb fixture{"funds.sql"};
-    FundCompareModuleImpl module;
-    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<FakeMainFrame> frame = HostKernel::MakeRef<FakeMainFrame>();
-    HWND parent = nullptr;
+    ModuleHost host;
+    FundCompareModuleImpl& module = host.module;
 
     void SetUp() override {
-        PlatformStartHeadless(1024, 700);
-        auto db = HostKernel::MakeRef<FakeDbModule>();
-        XStringW error;
-        XComPtr<HostDb::SqliteDatabase> opened = HostDb::SqliteDatabase::Open(fixture.Path(), error);
-        db->database = opened.Get();
-        ASSERT_NE(db->database, nullptr) << error.ToUtf8();
-        app->modules["mod_Database"] = db.Get();
-        app->modules["mod_MainFrame"] = frame.Get();
-        module.Load(nullptr, nullptr);
-        ASSERT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
-        parent = CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 700, nullptr, nullptr,
-                                 nullptr, nullptr);
-        if (parent == nullptr) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.hInstance = GetModuleHandleW(nullptr);
-            wc.lpszClassName = L"WorkspaceTestParent";
-            RegisterClassExW(&wc);
-            parent = CreateWindowExW(0, L"WorkspaceTestParent", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 700,
-                                     nullptr, nullptr, wc.hInstance, nullptr);
-        }
-        ASSERT_NE(module.Workspace().Create(parent, frame->tab), nullptr);
-        module.Workspace().Move(0, 0, 1024, 700);
-        module.Workspace().Show();
-        PlatformRunUntilIdle();
+        ModuleHost::Options options;
+        options.screenWidth = 1024;
+        options.screenHeight = 700;
+        ASSERT_TRUE(host.Start(fixture.Path(), options));
+        host.MakeWindow(1024, 700);
+        ASSERT_TRUE(host.ShowWorkspace());
     }
-    void TearDown() override {
-        DestroyWindow(parent);
-        module.Uninitialize();
-    }
+    void TearDown() override { host.Stop(); }
 };
 
 TEST_F(Workspace, ThePickerListsOpenFundsAndFollowsTheHostFilters) {

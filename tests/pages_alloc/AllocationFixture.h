@@ -3,13 +3,10 @@
 // holding the page, and helpers that read the cells as the grid shows them.
 #pragma once
 
-#include "module/FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "module/ModuleHost.h"
 #include "support/FixtureDb.h"
 
 #include <hostconf/Theme.h>
-#include <hostdb/SqliteDatabase.h>
-#include <platform/driver.h>
 #include <sdk/ControlDataGrid.h>
 
 #include <gtest/gtest.h>
@@ -90,37 +87,28 @@ public:
     static constexpr int kGridTop = kPageTop + 30;
 
     explicit PageFixture(std::initializer_list<std::string_view> fixtures = {"funds.sql"}) : db(fixtures) {
-        PlatformStartHeadless(1280, 700);
         PlatformSetMenuHook({});
         PlatformSetMessageBoxHook({});
-        PlatformClearMenus();
-        PlatformClearMessageBoxes();
         XStringW error;
         theme = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/dark.xml", error);
         EXPECT_TRUE(theme) << error.ToUtf8();
-        XComPtr<HostDb::SqliteDatabase> sqlite = HostDb::SqliteDatabase::Open(db.Path(), error);
-        database->real = sqlite.Get();
-        databaseModule->database = database.Get();
-        EXPECT_TRUE(databaseModule->database) << error.ToUtf8();
-        app->modules["mod_Database"] = databaseModule.Get();
-        app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
         app->modules["mod_AssetAllocation"] = assetModule.Get();
         app->modules["mod_IndustryAllocation"] = industryModule.Get();
-        module.Load(nullptr, nullptr);
-        EXPECT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
-
-        parent.Create(L"allocation", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight, nullptr);
-        EXPECT_NE(module.Workspace().Create(parent, nullptr), nullptr);
-        module.Workspace().ApplyTheme(theme);
-        module.Workspace().Move(0, 0, kWidth, kHeight);
-        module.Workspace().Show();
-        PlatformRunUntilIdle();
+        ModuleHost::Options options;
+        options.screenWidth = 1280;
+        options.screenHeight = 700;
+        options.serve = [this](Data::IDatabase* real) {
+            database->real = real;
+            return XComPtr<Data::IDatabase>(database.Get());
+        };
+        host.Start(db.Path(), options);
+        parent = host.MakeWindow(kWidth, kHeight);
+        host.ShowWorkspace(theme);
     }
     ~PageFixture() {
         PlatformSetMenuHook({});
         PlatformSetMessageBoxHook({});
-        ::DestroyWindow(parent);
-        module.Uninitialize();
+        host.Stop();
     }
 
     // Makes the page the workspace's current tab, which shows it.
@@ -192,14 +180,14 @@ public:
     TestSupport::FixtureDb db;
     XComPtr<HostConf::Theme> theme;
     XComPtr<SwitchableDatabase> database = HostKernel::MakeRef<SwitchableDatabase>();
-    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<FakeDbModule> databaseModule = HostKernel::MakeRef<FakeDbModule>();
     XComPtr<FakeOpener<IAssetAllocationModule>> assetModule =
         HostKernel::MakeRef<FakeOpener<IAssetAllocationModule>>();
     XComPtr<FakeOpener<IIndustryAllocationModule>> industryModule =
         HostKernel::MakeRef<FakeOpener<IIndustryAllocationModule>>();
-    FundCompareModuleImpl module;
-    Control::XWin parent;
+    ModuleHost host;
+    XComPtr<FakeApp>& app = host.app;
+    FundCompareModuleImpl& module = host.module;
+    HWND parent = nullptr;
     Page& page = PageOf(module);
 
 private:

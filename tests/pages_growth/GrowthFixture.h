@@ -2,13 +2,10 @@
 // and a top-level window holding the growth page, driven headless.
 #pragma once
 
-#include "module/FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "module/ModuleHost.h"
 #include "support/FixtureDb.h"
 
-#include <hostdb/SqliteDatabase.h>
 #include <hostkernel/RefCounted.h>
-#include <platform/driver.h>
 
 #include <gtest/gtest.h>
 
@@ -56,8 +53,8 @@ class GrowthFixture : public ::testing::Test {
 protected:
     TestSupport::FixtureDb fixture{"funds.sql", "../pages_growth/growth_history.sql"};
     XComPtr<ConfiguredApp> app = HostKernel::MakeRef<ConfiguredApp>();
-    XComPtr<FakeMainFrame> frame = HostKernel::MakeRef<FakeMainFrame>();
-    FundCompareModuleImpl module;
+    ModuleHost host{XComPtr<FakeApp>(app.Get())};
+    FundCompareModuleImpl& module = host.module;
     HWND top = nullptr;
 
     GrowthPage& page() { return module.Workspace().Growth(); }
@@ -69,17 +66,7 @@ protected:
     }
 
     void StartModule() {
-        PlatformStartHeadless(1280, 800);
-        PlatformClearMessageBoxes();
-        XStringW error;
-        auto databaseModule = HostKernel::MakeRef<FakeDbModule>();
-        XComPtr<HostDb::SqliteDatabase> database = HostDb::SqliteDatabase::Open(fixture.Path(), error);
-        ASSERT_NE(database, nullptr) << error.ToUtf8();
-        databaseModule->database = database.Get();
-        app->modules["mod_Database"] = databaseModule.Get();
-        app->modules["mod_MainFrame"] = frame.Get();
-        module.Load(nullptr, nullptr);
-        ASSERT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
+        ASSERT_TRUE(host.Start(fixture.Path()));
         FakeTheme& theme = app->themes->theme;
         theme.colours["wnd_general_bg"] = RGB(16, 24, 40);
         theme.colours["chart_bg"] = RGB(10, 10, 10);
@@ -89,13 +76,7 @@ protected:
         theme.colours["chart_grid"] = RGB(30, 30, 30);
         theme.AddFont("fntn_font_header", L"WenQuanYi Micro Hei", 12, L"bold");
         theme.AddFont("default", L"WenQuanYi Micro Hei", 12, L"normal");
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = L"GrowthTestFrame";
-        RegisterClassExW(&wc);
-        top = CreateWindowExW(0, L"GrowthTestFrame", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 1200,
-                              700, nullptr, nullptr, nullptr, nullptr);
+        top = host.MakeWindow(1200, 700);
         ASSERT_NE(top, nullptr);
     }
 
@@ -113,12 +94,7 @@ protected:
         PlatformPaintAll();
     }
 
-    void TearDown() override {
-        if (top != nullptr)
-            DestroyWindow(top);
-        module.Uninitialize();
-        PlatformRunUntilIdle();
-    }
+    void TearDown() override { host.Stop(); }
 
     // A click in the middle of a rectangle of a window's client area.
     static void ClickIn(HWND window, const RECT& r) {

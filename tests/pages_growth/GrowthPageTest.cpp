@@ -347,10 +347,7 @@ TEST_F(GrowthFixture, AFailedStatementIsReportedAndTheChartStaysAsItWas) {
 
 TEST_F(GrowthFixture, TheWorkspaceShowsThePageOnItsSixthTab) {
     StartModule();
-    ASSERT_NE(module.Workspace().Create(top, frame->tab), nullptr);
-    module.Workspace().Move(0, 0, 1200, 700);
-    module.Workspace().Show();
-    PlatformRunUntilIdle();
+    ASSERT_TRUE(host.ShowWorkspace());
     Control::XTableHeader& header = module.Workspace().Header();
     ClickIn(header, header.GetButtonRect(5));
     EXPECT_EQ(module.Workspace().CurrentTab(), 5);

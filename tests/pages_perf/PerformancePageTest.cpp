@@ -1,12 +1,9 @@
 // The performance page on fixture databases, driven through the module and the headless screen:
 // the rows and cells of the list, ranks, sorting within period groups, the filter panel, removal
 // through the context menu, the tooltip, the drawing of group cells and bars, and failed queries.
-#include "../module/FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "../module/ModuleHost.h"
 #include "support/FixtureDb.h"
 
-#include <hostdb/SqliteDatabase.h>
-#include <platform/driver.h>
 #include <platform/winbase.h>
 
 #include <gtest/gtest.h>
@@ -39,16 +36,11 @@ protected:
     void TearDown() override {
         PlatformSetMenuHook(nullptr);
         PlatformSetMessageBoxHook(nullptr);
-        if (frame != nullptr)
-            DestroyWindow(frame);
-        PlatformRunUntilIdle();
+        host.Stop();
     }
 
     // Joins the module to a host over the database file and shows the workspace in a window.
     void Start(const std::string& path) {
-        XStringW error;
-        database = HostDb::SqliteDatabase::Open(path, error);
-        ASSERT_NE(database, nullptr) << error.ToUtf8();
         FakeTheme& theme = app->themes->theme;
         theme.colours["wnd_general_bg"] = RGB(10, 10, 10);
         theme.colours["list_bg_oddLine"] = kOddLine;
@@ -69,26 +61,14 @@ protected:
         for (const char* font :
              {"_font_name", "_font_bold", "_font_regular", "_font_digital", "_font_digital_bold"})
             theme.AddFont(font, L"WenQuanYi Micro Hei", 12, L"normal");
-        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
-        dbModule->database = database.Get();
-        app->modules["mod_Database"] = dbModule.Get();
-        app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
-        module.Load(nullptr, nullptr);
-        ASSERT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
-
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = L"PerformancePageTestFrame";
-        RegisterClassExW(&wc);
-        frame = CreateWindowExW(0, L"PerformancePageTestFrame", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                0, 0, 1100, 1064, nullptr, nullptr, nullptr, nullptr);
+        ModuleHost::Options options;
+        options.screenWidth = 1100;
+        options.screenHeight = 1100;
+        ASSERT_TRUE(host.Start(path, options));
+        database = host.database;
+        frame = host.MakeWindow(1100, 1064);
         ASSERT_NE(frame, nullptr);
-        ASSERT_NE(module.Workspace().Create(frame, nullptr), nullptr);
-        module.Workspace().Move(0, 0, 1100, 1064);
-        module.Workspace().ApplyTheme(&theme);
-        module.Workspace().Show();
-        PlatformRunUntilIdle();
+        ASSERT_TRUE(host.ShowWorkspace(&theme));
     }
 
     void StartOnFixture() { Start(fixture.Path()); }
@@ -141,9 +121,10 @@ protected:
     }
 
     TestSupport::FixtureDb fixture{"funds.sql"};
+    ModuleHost host;
     XComPtr<HostDb::SqliteDatabase> database;
-    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    FundCompareModuleImpl module;
+    XComPtr<FakeApp>& app = host.app;
+    FundCompareModuleImpl& module = host.module;
     HWND frame = nullptr;
 };
 

@@ -2,12 +2,8 @@
 // a comparison page headless.
 #pragma once
 
-#include "../module/FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "../module/ModuleHost.h"
 #include "support/FixtureDb.h"
-
-#include <hostdb/SqliteDatabase.h>
-#include <platform/driver.h>
 
 #include <gtest/gtest.h>
 
@@ -18,9 +14,9 @@ protected:
     static constexpr COLORREF kTitle = RGB(230, 220, 120);
 
     TestSupport::FixtureDb fixture{"funds.sql"};
-    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    XComPtr<FakeMainFrame> frame = HostKernel::MakeRef<FakeMainFrame>();
-    FundCompareModuleImpl module;
+    ModuleHost host;
+    XComPtr<FakeApp>& app = host.app;
+    FundCompareModuleImpl& module = host.module;
     HWND top = nullptr;
 
     // Changes the fixture before the module opens it (the module's connection is read-only).
@@ -29,17 +25,10 @@ protected:
     }
 
     void StartModule() {
-        PlatformStartHeadless(1000, 700);
-        PlatformClearMessageBoxes();
-        XStringW error;
-        auto databaseModule = HostKernel::MakeRef<FakeDbModule>();
-        XComPtr<HostDb::SqliteDatabase> database = HostDb::SqliteDatabase::Open(fixture.Path(), error);
-        ASSERT_NE(database, nullptr) << error.ToUtf8();
-        databaseModule->database = database.Get();
-        app->modules["mod_Database"] = databaseModule.Get();
-        app->modules["mod_MainFrame"] = frame.Get();
-        module.Load(nullptr, nullptr);
-        ASSERT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
+        ModuleHost::Options options;
+        options.screenWidth = 1000;
+        options.screenHeight = 700;
+        ASSERT_TRUE(host.Start(fixture.Path(), options));
         FakeTheme& theme = app->themes->theme;
         theme.colours["wnd_general_bg"] = kBackground;
         theme.colours["list_column_bg"] = kHeaderBackground;
@@ -47,22 +36,11 @@ protected:
         theme.colours["list_bg_oddLine"] = RGB(31, 32, 33);
         theme.colours["list_bg_evenLine"] = RGB(61, 62, 63);
         theme.AddFont("fntn_font_header", L"WenQuanYi Micro Hei", 12, L"bold");
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = L"RiskGenTestFrame";
-        RegisterClassExW(&wc);
-        top = CreateWindowExW(0, L"RiskGenTestFrame", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 900,
-                              600, nullptr, nullptr, nullptr, nullptr);
+        top = host.MakeWindow(900, 600);
         ASSERT_NE(top, nullptr);
     }
 
-    void TearDown() override {
-        if (top != nullptr)
-            DestroyWindow(top);
-        module.Uninitialize();
-        PlatformRunUntilIdle();
-    }
+    void TearDown() override { host.Stop(); }
 
     // Creates the page as a child filling the test window, themed as the host would theme it.
     template <class Page>

@@ -2,13 +2,10 @@
 // say they are loading while the data are on the way, report a failed statement of the worker when
 // they are shown, and do not take data read before the database changed or after the module let
 // the database go.
-#include "../module/FakeHost.h"
-#include "module/FundCompareModuleImpl.h"
+#include "../module/ModuleHost.h"
 #include "support/FixtureDb.h"
 
-#include <hostdb/SqliteDatabase.h>
 #include <platform/background.h>
-#include <platform/driver.h>
 
 #include <gtest/gtest.h>
 
@@ -31,40 +28,19 @@ public:
     Host(const std::string& path, bool ahead, const std::vector<XStringW>& compared, bool hold = false,
          std::function<void()> beforeWorkspace = nullptr,
          std::function<XComPtr<Data::IDatabase>(Data::IDatabase*)> served = nullptr) {
-        XStringW error;
-        database = HostDb::SqliteDatabase::Open(path, error);
-        EXPECT_NE(database, nullptr) << error.ToUtf8();
-        database->OfferConnections(ahead);
-        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
-        XComPtr<Data::IDatabase> shown =
-            served ? served(database.Get()) : XComPtr<Data::IDatabase>(database.Get());
-        dbModule->database = shown.Get();
-        keep = shown;
-        app->modules["mod_Database"] = dbModule.Get();
-        app->modules["mod_MainFrame"] = HostKernel::MakeRef<FakeMainFrame>().Get();
-        module.Ahead().HoldWorker(hold);
-        module.Load(nullptr, nullptr);
-        EXPECT_EQ(module.Initialize(app, error), 0) << error.ToUtf8();
+        ModuleHost::Options options;
+        options.screenWidth = 1100;
+        options.screenHeight = 800;
+        options.readAhead = ahead;
+        options.holdWorker = hold;
+        options.serve = std::move(served);
+        host.Start(path, options);
         for (const XStringW& code : compared)
             module.AddFund(code);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.lpszClassName = L"ReadAheadTestFrame";
-        RegisterClassExW(&wc);
-        frame = CreateWindowExW(0, L"ReadAheadTestFrame", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                1100, 800, nullptr, nullptr, nullptr, nullptr);
+        host.MakeWindow(1100, 800);
         if (beforeWorkspace)
             beforeWorkspace();
-        module.Workspace().Create(frame, nullptr);
-        module.Workspace().Move(0, 0, 1100, 800);
-        module.Workspace().Show();
-    }
-    ~Host() {
-        module.Ahead().HoldWorker(false);
-        module.Uninitialize();
-        DestroyWindow(frame);
-        PlatformRunUntilIdle();
+        host.ShowWorkspace(nullptr, /*settle=*/false);
     }
 
     // Every cell of the performance list, row by row.
@@ -123,11 +99,9 @@ public:
         return cells;
     }
 
-    XComPtr<HostDb::SqliteDatabase> database;
-    XComPtr<Data::IDatabase> keep; // what the module was given
-    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
-    FundCompareModuleImpl module;
-    HWND frame = nullptr;
+    ModuleHost host;
+    FundCompareModuleImpl& module = host.module;
+    XComPtr<HostDb::SqliteDatabase>& database = host.database;
 };
 
 class ReadAheadTest : public ::testing::Test {

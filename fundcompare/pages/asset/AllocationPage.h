@@ -11,6 +11,7 @@
 #include "pages/common/ComparePage.h"
 #include "wgui/ComboBox.h"
 
+#include <sdk/CompareWorkspace.h>
 #include <sdk/Data.h>
 
 #include <memory>
@@ -22,7 +23,7 @@ class Image;
 
 class AllocationPage : public ComparePage {
 public:
-    static constexpr UINT kDateBoxId = 102;
+    static constexpr UINT kDateBoxId = CompareWorkspace::kChoiceBoxId;
     static constexpr int kBarImageId = 22;
     static constexpr int kMaxDateLength = 260;
 

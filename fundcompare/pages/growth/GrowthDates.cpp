@@ -1,11 +1,27 @@
-// Day numbers: conversions (H. Hinnant's civil-day algorithms), text, and calendar arithmetic.
+// Day numbers: conversions (H. Hinnant's civil-day algorithms), text, and calendar arithmetic
+// through the report dates' calendar.
 #include "pages/growth/GrowthDates.h"
+
+#include "pages/common/CalendarDate.h"
 
 #include <sdk/CivilDays.h>
 
 #include <algorithm>
 
 namespace GrowthDates {
+
+namespace {
+
+CalendarDate CalendarOf(int day) {
+    const Civil civil = ToCivil(day);
+    CalendarDate date;
+    date.year = static_cast<WORD>(civil.year);
+    date.month = static_cast<WORD>(civil.month);
+    date.day = static_cast<WORD>(civil.day);
+    return date;
+}
+
+} // namespace
 
 int FromCivil(int y, int m, int d) {
     return CivilDays::FromDate(y, m, d);
@@ -16,49 +32,24 @@ Civil ToCivil(int days) {
     return Civil{date.year, date.month, date.day};
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 30;
-    return month == 2 && IsLeapYear(year) ? 29 : kLengths[month - 1];
-}
-
 XStringW Format(int day) {
-    const Civil civil = ToCivil(day);
-    XStringW text;
-    text.Format(L"%04d-%02d-%02d", civil.year, civil.month, civil.day);
-    return text;
+    return CalendarOf(day).Format();
 }
 
 std::optional<int> Parse(const XStringW& text) {
     const std::wstring& s = text.str();
     if (s.size() != 10 || s[4] != L'-' || s[7] != L'-')
         return std::nullopt;
-    auto number = [&](size_t from, size_t length) {
-        int value = 0;
-        for (size_t k = from; k < from + length; ++k) {
-            if (s[k] < L'0' || s[k] > L'9')
-                return -1;
-            value = value * 10 + (s[k] - L'0');
-        }
-        return value;
-    };
-    const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-    if (year < 1900 || year > 2999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+    CalendarDate date;
+    if (!date.Parse(text) || date.year < 1900 || date.year > 2999)
         return std::nullopt;
-    return FromCivil(year, month, day);
+    return FromCivil(date.year, date.month, date.day);
 }
 
 int AddMonths(int day, int months) {
-    const Civil civil = ToCivil(day);
-    const int index = civil.year * 12 + (civil.month - 1) + months;
-    const int year = index >= 0 ? index / 12 : (index - 11) / 12;
-    const int month = index - year * 12 + 1;
-    return FromCivil(year, month, std::min(civil.day, DaysInMonth(year, month)));
+    CalendarDate date = CalendarOf(day);
+    date.AddMonths(months);
+    return FromCivil(date.year, date.month, date.day);
 }
 
 int AddYears(int day, int years) {

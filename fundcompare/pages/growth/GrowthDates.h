@@ -1,5 +1,6 @@
 // Day numbers for the growth page: a date is the count of days since 1970-01-01, so that the chart
-// can place days on a line and ranges are plain integer intervals.
+// can place days on a line and ranges are plain integer intervals. The calendar itself (month
+// lengths, leap years, whole months and years) is the one of the report dates, CalendarDate.
 #pragma once
 
 #include <sdk/XStringW.h>
@@ -16,8 +17,6 @@ struct Civil {
 
 int FromCivil(int year, int month, int day);
 Civil ToCivil(int day);
-bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);
 
 // "YYYY-MM-DD".
 XStringW Format(int day);

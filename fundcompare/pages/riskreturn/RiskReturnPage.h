@@ -10,13 +10,14 @@
 #include "pages/riskreturn/RiskUniverse.h"
 #include "wgui/ComboBox.h"
 
+#include <sdk/CompareWorkspace.h>
 #include <sdk/ControlStarMap.h>
 
 #include <vector>
 
 class RiskReturnPage : public ComparePage {
 public:
-    static constexpr int kHorizonBoxId = 102;
+    static constexpr int kHorizonBoxId = CompareWorkspace::kChoiceBoxId;
 
     RiskReturnPage();
     ~RiskReturnPage() override;

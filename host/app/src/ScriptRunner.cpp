@@ -2,6 +2,7 @@
 #include "ScriptRunner.h"
 
 #include <platform/driver.h>
+#include <sdk/CompareWorkspace.h>
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
 #include <sdk/ControlPicture.h>
@@ -17,13 +18,16 @@
 
 namespace {
 
-// The frame's tab of the comparison workspace and the captions of its page tabs.
-constexpr const wchar_t* kWorkspaceTitle = L"对比分析";
-const std::map<std::wstring, int> kPageTabs = {
-    {L"综合对比", 0}, {L"general", 0},  {L"业绩表现", 1}, {L"performance", 1},
-    {L"风险回报", 2}, {L"risk", 2},     {L"资产分布", 3}, {L"asset", 3},
-    {L"行业配置", 4}, {L"industry", 4}, {L"走势对比", 5}, {L"growth", 5},
-};
+// The frame's tab of the comparison workspace, and its page tabs by caption and by name.
+constexpr const wchar_t* kWorkspaceTitle = CompareWorkspace::kTitle;
+const std::map<std::wstring, int> kPageTabs = [] {
+    std::map<std::wstring, int> tabs;
+    for (size_t i = 0; i < CompareWorkspace::kPageTabCount; ++i) {
+        tabs[CompareWorkspace::kPageTabs[i].caption] = static_cast<int>(i);
+        tabs[CompareWorkspace::kPageTabs[i].name] = static_cast<int>(i);
+    }
+    return tabs;
+}();
 
 } // namespace
 
@@ -331,7 +335,7 @@ HWND ScriptRunner::WorkspaceWindow() const {
         [](HWND window, LPARAM context) -> BOOL {
             wchar_t name[64] = {};
             GetClassNameW(window, name, 64);
-            if (std::wstring(name) != L"Quenda2_BackgroundPage")
+            if (std::wstring(name) != CompareWorkspace::kWindowClass)
                 return TRUE;
             reinterpret_cast<Search*>(context)->found = window;
             return FALSE;
@@ -446,7 +450,7 @@ bool ScriptRunner::Clear(std::string& error) {
     HWND general = findChild(WorkspaceWindow(), [](HWND w) {
         wchar_t name[64] = {};
         GetClassNameW(w, name, 64);
-        return std::wstring(name) == L"Quenda2_GeneralComparePage";
+        return std::wstring(name) == CompareWorkspace::kGeneralPageClass;
     });
     if (general != nullptr)
         findChild(general, [&](HWND w) {
@@ -455,7 +459,7 @@ bool ScriptRunner::Clear(std::string& error) {
                     candidates.insert(grid->GetColumn(c)->name);
             return false;
         });
-    if (!ClickWorkspaceButton(L"清除对比基金", error))
+    if (!ClickWorkspaceButton(CompareWorkspace::kClearButton, error))
         return false;
     IFundCompareModule* module = m_host.CompareModule();
     for (const XStringW& code : candidates)
@@ -474,13 +478,13 @@ HWND ScriptRunner::VisiblePage() const {
         wchar_t name[64] = {};
         GetClassNameW(w, name, 64);
         return GetParent(w) == workspace && IsWindowVisible(w) &&
-               std::wstring(name).rfind(L"Quenda2_", 0) == 0;
+               std::wstring(name).rfind(CompareWorkspace::kClassPrefix, 0) == 0;
     });
 }
 
 bool ScriptRunner::ChooseInPageBox(const XStringW& item, std::string& error) {
     HWND page = VisiblePage();
-    HWND box = page != nullptr ? GetDlgItem(page, 102) : nullptr;
+    HWND box = page != nullptr ? GetDlgItem(page, CompareWorkspace::kChoiceBoxId) : nullptr;
     if (box == nullptr || !IsWindowVisible(box)) {
         error = "the visible page has no choice box";
         return false;
@@ -513,7 +517,8 @@ bool ScriptRunner::PickFilterValue(const XStringW& value, std::string& error) {
                                  [](HWND w) {
                                      wchar_t name[64] = {};
                                      GetClassNameW(w, name, 64);
-                                     return std::wstring(name) == L"Quenda2_FilterWnd2" && IsWindowVisible(w);
+                                     return std::wstring(name) == CompareWorkspace::kFilterPanelClass &&
+                                            IsWindowVisible(w);
                                  })
                      : nullptr;
     HWND button =
@@ -522,7 +527,7 @@ bool ScriptRunner::PickFilterValue(const XStringW& value, std::string& error) {
         error = "the visible page has no filter";
         return false;
     }
-    std::wstring caption = value == XStringW(L"all") ? L"显示所有(&A)" : value.str();
+    std::wstring caption = value == XStringW(L"all") ? CompareWorkspace::kShowAllItem : value.str();
     PlatformSetMenuHook(PlatformMenuPickCaption(caption));
     size_t menusBefore = PlatformMenus().size();
     ClickWindow(button);
@@ -559,7 +564,7 @@ bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
             PlatformClick(p.x, p.y);
             Settle();
             size_t menus = PlatformMenus().size();
-            PlatformSetMenuHook(PlatformMenuPickCaption(L"从当前对比中移除(&R)"));
+            PlatformSetMenuHook(PlatformMenuPickCaption(CompareWorkspace::kRemoveItem));
             PlatformClick(p.x, p.y, PlatformMouseButton::Right);
             Settle();
             PlatformSetMenuHook({});

@@ -17,7 +17,7 @@
 namespace Control {
 
 using Common::XStringW;
-using hostctl::GdiObject;
+using hostctl::GdiOwner;
 using hostctl::Mix;
 using hostctl::Selected;
 
@@ -61,11 +61,11 @@ void DrawTextAt(HDC dc, const XStringW& text, RECT box, UINT format) {
 
 // The drawing objects and images of one map; the colours follow the background.
 struct FundStarMap::Resources : StarMapLayout::Palette {
-    GdiObject<HFONT> tickFont{hostctl::MakeFont(11, FW_NORMAL)};
-    GdiObject<HFONT> captionFont{hostctl::MakeFont(12, FW_BOLD)};
-    GdiObject<HFONT> labelFont{hostctl::MakeFont(11, FW_NORMAL)};
-    GdiObject<HFONT> tipTitleFont{hostctl::MakeFont(12, FW_BOLD)};
-    GdiObject<HFONT> tipFont{hostctl::MakeFont(12, FW_NORMAL)};
+    GdiOwner<HFONT> tickFont{hostctl::MakeFont(11, FW_NORMAL)};
+    GdiOwner<HFONT> captionFont{hostctl::MakeFont(12, FW_BOLD)};
+    GdiOwner<HFONT> labelFont{hostctl::MakeFont(11, FW_NORMAL)};
+    GdiOwner<HFONT> tipTitleFont{hostctl::MakeFont(12, FW_BOLD)};
+    GdiOwner<HFONT> tipFont{hostctl::MakeFont(12, FW_NORMAL)};
     std::vector<std::unique_ptr<Gdiplus::Image>> images;
 
     // The label placement of the last painting: placing is the costly part of a frame and depends
@@ -382,7 +382,7 @@ bool FundStarMap::Matches(const StarInfo& star) const {
 
 void FundStarMap::Render(HDC dc, const RECT& client) {
     Resources& r = *m_res;
-    GdiObject<HBRUSH> back(CreateSolidBrush(r.background));
+    GdiOwner<HBRUSH> back(CreateSolidBrush(r.background));
     FillRect(dc, &client, back);
     SetBkMode(dc, TRANSPARENT);
 
@@ -395,7 +395,7 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
 
     // Grid lines and tick labels.
     {
-        GdiObject<HPEN> gridPen(CreatePen(PS_SOLID, 1, r.grid));
+        GdiOwner<HPEN> gridPen(CreatePen(PS_SOLID, 1, r.grid));
         Selected pen(dc, gridPen);
         Selected font(dc, r.tickFont);
         SetTextColor(dc, r.tickText);
@@ -419,7 +419,7 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
 
     // The zero-return line sits between the grid and the stars, so that it reads as a reference.
     if (m_drawCross && m_y0 <= 0.0 && 0.0 <= m_y1) {
-        GdiObject<HPEN> crossPen(CreatePen(PS_SOLID, 1, r.cross));
+        GdiOwner<HPEN> crossPen(CreatePen(PS_SOLID, 1, r.cross));
         Selected pen(dc, crossPen);
         int y = py(0.0);
         MoveToEx(dc, plot.left, y, nullptr);
@@ -428,7 +428,7 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
 
     // The frame: the two axes solid, the far sides faint.
     {
-        GdiObject<HPEN> axisPen(CreatePen(PS_SOLID, 1, r.axis));
+        GdiOwner<HPEN> axisPen(CreatePen(PS_SOLID, 1, r.axis));
         Selected pen(dc, axisPen);
         MoveToEx(dc, plot.left, plot.top, nullptr);
         LineTo(dc, plot.left, plot.bottom - 1);
@@ -520,8 +520,8 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
             } else {
                 COLORREF colour =
                     kDotColours[static_cast<std::size_t>(std::abs(s.kind)) % std::size(kDotColours)];
-                GdiObject<HBRUSH> dot(CreateSolidBrush(colour));
-                GdiObject<HPEN> rim(CreatePen(PS_SOLID, 1, Mix(colour, r.background, 0.4)));
+                GdiOwner<HBRUSH> dot(CreateSolidBrush(colour));
+                GdiOwner<HPEN> rim(CreatePen(PS_SOLID, 1, Mix(colour, r.background, 0.4)));
                 Selected b(dc, dot), pn(dc, rim);
                 Ellipse(dc, p.x - kDotRadius, p.y - kDotRadius, p.x + kDotRadius + 1, p.y + kDotRadius + 1);
             }
@@ -529,7 +529,7 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
     }
     // Rings for the selected star and for those the search finds.
     {
-        GdiObject<HPEN> ring(CreatePen(PS_SOLID, 2, r.highlight));
+        GdiOwner<HPEN> ring(CreatePen(PS_SOLID, 2, r.highlight));
         Selected pn(dc, ring), b(dc, GetStockObject(NULL_BRUSH));
         for (std::size_t i = 0; i < m_stars.size(); ++i) {
             if (!shown[i] || (static_cast<int>(i) != m_selected && !Matches(m_stars[i])))
@@ -541,7 +541,7 @@ void FundStarMap::Render(HDC dc, const RECT& client) {
     m_labels.clear();
     {
         Selected font(dc, r.labelFont);
-        GdiObject<HPEN> leaderPen(CreatePen(PS_SOLID, 1, r.leader));
+        GdiOwner<HPEN> leaderPen(CreatePen(PS_SOLID, 1, r.leader));
         for (std::size_t k = 0; k < r.labels.placed.size(); ++k) {
             if (!r.labels.placed[k])
                 continue;
@@ -610,8 +610,8 @@ void FundStarMap::RenderTip(HDC dc, const RECT& client) {
     y = std::max<int>(client.top + 2, y);
     RECT box{x, y, x + boxW, y + boxH};
 
-    GdiObject<HBRUSH> fill(CreateSolidBrush(r.tipBack));
-    GdiObject<HBRUSH> border(CreateSolidBrush(r.tipBorder));
+    GdiOwner<HBRUSH> fill(CreateSolidBrush(r.tipBack));
+    GdiOwner<HBRUSH> border(CreateSolidBrush(r.tipBorder));
     FillRect(dc, &box, fill);
     FrameRect(dc, &box, border);
 

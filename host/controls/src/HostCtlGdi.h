@@ -9,17 +9,18 @@
 
 namespace Control::hostctl {
 
-// Owns one pen, brush, font or bitmap and deletes it when replaced or destroyed.
+// Owns one pen, brush, font or bitmap and deletes it when replaced or destroyed. (Not to be confused
+// with the module's gdiobj::GdiObject, whose Attach takes a handle without deleting the one held.)
 template <class H>
-class GdiObject {
+class GdiOwner {
 public:
-    GdiObject() = default;
-    explicit GdiObject(H handle) : m_handle(handle) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    GdiOwner() = default;
+    explicit GdiOwner(H handle) : m_handle(handle) {}
+    ~GdiOwner() { Reset(); }
+    GdiOwner(const GdiOwner&) = delete;
+    GdiOwner& operator=(const GdiOwner&) = delete;
+    GdiOwner(GdiOwner&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    GdiOwner& operator=(GdiOwner&& other) noexcept {
         if (this != &other)
             Reset(std::exchange(other.m_handle, nullptr));
         return *this;
@@ -92,7 +93,7 @@ private:
     HDC m_target;
     RECT m_client;
     HDC m_dc = nullptr;
-    GdiObject<HBITMAP> m_bitmap;
+    GdiOwner<HBITMAP> m_bitmap;
     HGDIOBJ m_old = nullptr;
 };
 

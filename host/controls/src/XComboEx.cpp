@@ -404,14 +404,14 @@ LRESULT XComboEx::OnPaint() {
         HDC dc = buffer.Dc();
         const COLORREF face = GetSysColor(COLOR_WINDOW);
         const COLORREF frame = hostctl::Mix(face, GetSysColor(COLOR_WINDOWTEXT), 0.45);
-        hostctl::GdiObject<HBRUSH> faceBrush(CreateSolidBrush(face));
-        hostctl::GdiObject<HBRUSH> frameBrush(CreateSolidBrush(frame));
+        hostctl::GdiOwner<HBRUSH> faceBrush(CreateSolidBrush(face));
+        hostctl::GdiOwner<HBRUSH> frameBrush(CreateSolidBrush(frame));
         FillRect(dc, &client, faceBrush);
         FrameRect(dc, &client, frameBrush);
 
         // The drop-down button: a separator and a small arrow, pointing up while the list is open.
         RECT button{client.right - 1 - kButtonWidth, client.top + 1, client.right - 1, client.bottom - 1};
-        hostctl::GdiObject<HBRUSH> buttonBrush(
+        hostctl::GdiOwner<HBRUSH> buttonBrush(
             CreateSolidBrush(hostctl::Mix(face, frame, IsDroppedDown() ? 0.35 : 0.15)));
         FillRect(dc, &button, buttonBrush);
         RECT line{button.left, button.top, button.left + 1, button.bottom};
@@ -420,8 +420,8 @@ LRESULT XComboEx::OnPaint() {
         const bool up = IsDroppedDown();
         POINT arrow[3] = {
             {cx - 4, up ? cy + 2 : cy - 2}, {cx + 4, up ? cy + 2 : cy - 2}, {cx, up ? cy - 2 : cy + 2}};
-        hostctl::GdiObject<HBRUSH> arrowBrush(CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT)));
-        hostctl::GdiObject<HPEN> arrowPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
+        hostctl::GdiOwner<HBRUSH> arrowBrush(CreateSolidBrush(GetSysColor(COLOR_WINDOWTEXT)));
+        hostctl::GdiOwner<HPEN> arrowPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT)));
         hostctl::Selected b(dc, arrowBrush), p(dc, arrowPen);
         Polygon(dc, arrow, 3);
     }

@@ -7,7 +7,7 @@
 
 namespace Control {
 
-using hostctl::GdiObject;
+using hostctl::GdiOwner;
 using hostctl::Mix;
 
 namespace {
@@ -190,7 +190,7 @@ LRESULT XTableHeader::OnPaint() {
 
 void XTableHeader::Render(HDC dc, const RECT& client) {
     MakeFont();
-    GdiObject<HBRUSH> back(CreateSolidBrush(m_bkColor));
+    GdiOwner<HBRUSH> back(CreateSolidBrush(m_bkColor));
     FillRect(dc, &client, back);
     hostctl::Selected font(dc, m_font);
     SetBkMode(dc, TRANSPARENT);
@@ -198,7 +198,7 @@ void XTableHeader::Render(HDC dc, const RECT& client) {
 
     // Tabs stand on a line in the selected colour, which the selected tab opens into.
     if (tabs) {
-        GdiObject<HBRUSH> base(CreateSolidBrush(m_itemSelBdColor));
+        GdiOwner<HBRUSH> base(CreateSolidBrush(m_itemSelBdColor));
         RECT line{client.left, client.bottom - 1, client.right, client.bottom};
         FillRect(dc, &line, base);
     }
@@ -218,8 +218,8 @@ void XTableHeader::Render(HDC dc, const RECT& client) {
             // Unselected tabs sit a little lower and stand on the line, so the selected one
             // stands out in front and runs into it.
             RECT tab{r.left, r.top + (selected ? 0 : 2), r.right - 1, r.bottom - (selected ? 0 : 2)};
-            GdiObject<HBRUSH> fillBrush(CreateSolidBrush(fill));
-            GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, border));
+            GdiOwner<HBRUSH> fillBrush(CreateSolidBrush(fill));
+            GdiOwner<HPEN> pen(CreatePen(PS_SOLID, 1, border));
             hostctl::Selected p(dc, pen), b(dc, fillBrush);
             POINT outline[6] = {{tab.left, tab.bottom},   {tab.left, tab.top + 2},  {tab.left + 2, tab.top},
                                 {tab.right - 2, tab.top}, {tab.right, tab.top + 2}, {tab.right, tab.bottom}};
@@ -229,8 +229,8 @@ void XTableHeader::Render(HDC dc, const RECT& client) {
             DrawTextW(dc, m_captions[i].c_str(), static_cast<int>(m_captions[i].length()), &caption,
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
         } else {
-            GdiObject<HBRUSH> fillBrush(CreateSolidBrush(fill));
-            GdiObject<HBRUSH> borderBrush(CreateSolidBrush(border));
+            GdiOwner<HBRUSH> fillBrush(CreateSolidBrush(fill));
+            GdiOwner<HBRUSH> borderBrush(CreateSolidBrush(border));
             FillRect(dc, &r, fillBrush);
             FrameRect(dc, &r, borderBrush);
             RECT caption{r.left + 4, r.top, r.right - 4, r.bottom};
