@@ -360,6 +360,32 @@ TEST_F(Extras, TheComparedSetPageDateFilterAndSortComeBackInTheNextRun) {
     EXPECT_EQ(ws().General().Grid().GetColumnCount(), 4);
 }
 
+TEST_F(Extras, AFilterClearedInALaterRunStaysClearedInTheNextOne) {
+    Add(L"000001");
+    Ctrl('2');
+    FilterWnd2& panel = ws().Performance().FilterPanel();
+    ASSERT_TRUE(panel.PickValue(L"distance", L"最近一周"));
+    EXPECT_EQ(rowCount(ws().Performance().Grid()), 1);
+
+    Restart();
+    EXPECT_EQ(ws().CurrentTab(), 1);
+    EXPECT_EQ(rowCount(ws().Performance().Grid()), 1);
+    // "显示所有" in the condition's menu, as a person clears it.
+    FilterWnd2::DropdownButton* button = ws().Performance().FilterPanel().FindButton(L"distance");
+    ASSERT_NE(button, nullptr);
+    PlatformSetMenuHook(PlatformMenuPickCaption(L"显示所有(&A)"));
+    ClickWindow(button->GetHandle());
+    PlatformSetMenuHook({});
+    EXPECT_EQ(rowCount(ws().Performance().Grid()), 13);
+
+    Restart();
+    EXPECT_EQ(ws().CurrentTab(), 1);
+    const FilterWnd2::ConditionState* state = ws().Performance().FilterPanel().FindState(L"distance");
+    EXPECT_TRUE(state == nullptr || state->ticked.empty());
+    EXPECT_EQ(rowCount(ws().Performance().Grid()), 13); // every period
+    EXPECT_EQ(ConfigText().find("<Filter>"), std::string::npos) << ConfigText();
+}
+
 TEST_F(Extras, FundsNoLongerInTheDatabaseAreDroppedWithANoteAndABadSettingIsIgnored) {
     Stop();
     config = HostKernel::MakeRef<HostConf::ConfManager>();

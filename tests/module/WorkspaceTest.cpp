@@ -3,6 +3,9 @@
 #include "ModuleHost.h"
 #include "filter/MultiValueFilter.h"
 #include "support/FixtureDb.h"
+#include "workspace/PageList.h"
+
+#include <sdk/CompareWorkspace.h>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +71,31 @@ TEST_F(Workspace, AddingWithoutAChoiceIsRefusedAndTabsSwitchPages) {
     PlatformRunUntilIdle();
     EXPECT_EQ(ws.CurrentTab(), 3);
     EXPECT_TRUE(ws.Asset().IsWindowVisible());
+}
+
+TEST_F(Workspace, ThePagesOfTheListAreTheTabsAndCarryTheNamesTheScriptsUse) {
+    BackgroundPage& ws = module.Workspace();
+    ASSERT_EQ(ws.PageCount(), static_cast<int>(PageList().size()));
+    ASSERT_GE(PageList().size(), CompareWorkspace::kPageTabCount);
+    wchar_t name[64] = {};
+    GetClassNameW(ws.Window(), name, 64);
+    EXPECT_EQ(std::wstring(name), CompareWorkspace::kWindowClass);
+    for (int i = 0; i < ws.PageCount(); ++i) {
+        EXPECT_EQ(ws.Header().GetButtonText(i), XStringW(PageList()[static_cast<size_t>(i)].caption)) << i;
+        if (static_cast<size_t>(i) < CompareWorkspace::kPageTabCount)
+            EXPECT_EQ(ws.Header().GetButtonText(i), XStringW(CompareWorkspace::kPageTabs[i].caption)) << i;
+        GetClassNameW(ws.Page(i)->GetHandle(), name, 64);
+        EXPECT_EQ(std::wstring(name).rfind(CompareWorkspace::kClassPrefix, 0), 0u) << i;
+        // Every page lies under the strip, and only the current one is shown.
+        EXPECT_EQ(ws.Page(i)->IsWindowVisible(), i == ws.CurrentTab()) << i;
+    }
+    GetClassNameW(ws.General().GetHandle(), name, 64);
+    EXPECT_EQ(std::wstring(name), CompareWorkspace::kGeneralPageClass);
+    // The choice box a script picks from is the one of the allocation pages and the horizon box.
+    EXPECT_EQ(GetDlgCtrlID(ws.Asset().DateBox()), CompareWorkspace::kChoiceBoxId);
+    EXPECT_EQ(GetDlgCtrlID(ws.RiskReturn().HorizonBox().GetHandle()), CompareWorkspace::kChoiceBoxId);
+    EXPECT_EQ(ws.Page(ws.PageCount()), nullptr);
+    EXPECT_EQ(ws.Page(-1), nullptr);
 }
 
 } // namespace

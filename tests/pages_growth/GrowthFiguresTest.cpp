@@ -132,6 +132,39 @@ TEST(GrowthFigures, AFundShorterThanTheRangeIsMeasuredOverItsOwnDays) {
     EXPECT_NEAR(f.alpha, (0.0 - f.beta * 0.005) * 252, 1e-9);
 }
 
+TEST(GrowthFigures, ALateFundsHighestValueCanBeItsFirstDay) {
+    // The fund starts on the fourth day at its highest value and never regains it: its peak is its
+    // own first day, not a day of the range before it existed.
+    const Lines lines;
+    const GrowthSeries fallFirst = Series({lines.days[3], lines.days[4], lines.days[5]}, {1.2, 1.0, 1.1});
+    const GrowthPanel panel = GrowthPanel::Build({&fallFirst}, lines.days.front(), lines.days.back());
+    const Figures f = Compute(panel, 0, -1, 0.0);
+    EXPECT_NEAR(f.maxDrawdown, -1.0 / 6.0, 1e-12);
+    EXPECT_EQ(f.peakDay, lines.days[3]);
+    EXPECT_EQ(f.troughDay, lines.days[4]);
+}
+
+TEST(GrowthFigures, AnIndexThatStartsLaterIsPairedFromItsOwnFirstReturn) {
+    // The index starts on the third day and then moves 2 %, -1 %, 2 %; the crash line moves
+    // +50 %, +1/3, +25 % on those days. Over those three pairs the summed products of deviations
+    // (0.0025 / 3) over the index's summed squares (0.0006) give beta = 25 / 18, and alpha =
+    // (13/36 - 25/18 * 0.01) * 252 = 87.5.
+    const Lines lines;
+    std::vector<double> wealth{1.0};
+    for (double r : {0.02, -0.01, 0.02})
+        wealth.push_back(wealth.back() * (1.0 + r));
+    const GrowthSeries lateIndex =
+        Series({lines.days[2], lines.days[3], lines.days[4], lines.days[5]}, wealth);
+    const GrowthPanel panel =
+        GrowthPanel::Build({&lines.crash, &lateIndex}, lines.days.front(), lines.days.back());
+    const Figures f = Compute(panel, 0, 1, 0.0);
+    EXPECT_NEAR(f.beta, 25.0 / 18.0, 1e-9);
+    EXPECT_NEAR(f.alpha, 87.5, 1e-6);
+    EXPECT_TRUE(std::isfinite(f.correlation));
+    // The fund's own figures still run over all of its days.
+    EXPECT_NEAR(f.totalReturn, 0.5, 1e-12);
+}
+
 TEST(GrowthFigures, TheIndexAgainstItselfAndLinesWithoutEnoughDays) {
     const Lines lines;
     const GrowthPanel panel = lines.Panel();

@@ -126,6 +126,19 @@ TEST_F(GeneralComparePageTest, FundsBecomeColumnsInQueryOrderWithTheirFacts) {
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 
+TEST_F(GeneralComparePageTest, EveryFundColumnIsExportedAsNumbersAndTheLabelsAsText) {
+    StartModule();
+    Show();
+    for (const wchar_t* code : {L"F001", L"F002", L"F003"})
+        module.AddFund(code);
+    const Control::DataGridEx::Sheet sheet = grid().ReadSheet(false);
+    ASSERT_EQ(sheet.columns.size(), 4u);
+    EXPECT_FALSE(sheet.columns[0].numeric);
+    // The page is turned on its side: the first fund's column is a fund column like the others.
+    for (size_t c = 1; c < sheet.columns.size(); ++c)
+        EXPECT_TRUE(sheet.columns[c].numeric) << c;
+}
+
 TEST_F(GeneralComparePageTest, AnEmptySetShowsTheLabelsOnlyAndTheFactsDoNotSort) {
     StartModule();
     Show();

@@ -415,6 +415,21 @@ TEST_F(ReadAheadTest, DataReadBeforeTheDatabaseChangedAreReadAgain) {
     EXPECT_TRUE(found);
 }
 
+TEST_F(ReadAheadTest, RiskFiguresReadBeforeTheDatabaseChangedAreReadAgain) {
+    TestSupport::FixtureDb fixture({"funds.sql"});
+    Host host(fixture.Path(), true, {L"F001"});
+    PlatformRunUntilIdle(); // the universes are read, and wait to be taken
+    Execute(fixture.Path(),
+            "UPDATE tb_riskevaluation SET increasepercent = 0.4321 WHERE fundcode = 'F001' AND year = 1");
+    RiskReturnPage& page = host.module.Workspace().RiskReturn();
+    host.module.Workspace().ShowTab(2);
+    EXPECT_TRUE(page.IsLoading()) << "the figures read before the change were taken";
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(page.IsLoading());
+    ASSERT_EQ(page.Stars().size(), 1u);
+    EXPECT_NEAR(page.Stars()[0].returnValue, 0.4321, 1e-12);
+}
+
 TEST_F(ReadAheadTest, StoppingGivesUpTheWorkWithoutAResultOrAWait) {
     TestSupport::FixtureDb fixture({"funds.sql"});
     auto host = std::make_unique<Host>(fixture.Path(), true, std::vector<XStringW>{L"F001"}, /*hold=*/true);

@@ -2,6 +2,7 @@
 #include "pages/performance/PerformanceUniverse.h"
 
 #include "pages/performance/PerformanceQueries.h"
+#include "wgui/Verify.h"
 
 #include <platform/wcrt.h>
 #include <sdk/Utf8.h>
@@ -94,11 +95,25 @@ std::string_view PerformanceUniverse::Text(const Row& row, size_t field) const {
     return std::string_view(m_texts).substr(start, row.length[field]);
 }
 
+const PeriodValue& PerformanceUniverse::ValueAt(int row, int period) const {
+    static const PeriodValue kMissing = [] {
+        PeriodValue value;
+        value.missing = true;
+        return value;
+    }();
+    if (!FC_VERIFY(period >= 0 && period < kPeriodCount && row >= 0 &&
+                   static_cast<size_t>(row) < m_values[static_cast<size_t>(period)].size()))
+        return kMissing;
+    return m_values[static_cast<size_t>(period)][static_cast<size_t>(row)];
+}
+
 int PerformanceUniverse::Find(const XStringW& code) const {
     return m_byCode.Find(code.ToUtf8());
 }
 
 PerformanceUniverse::Fund PerformanceUniverse::FundAt(int index) const {
+    if (!FC_VERIFY(index >= 0 && static_cast<size_t>(index) < m_rows.size()))
+        return Fund();
     const Row& row = m_rows[static_cast<size_t>(index)];
     Fund fund;
     XStringW* fields[kTexts] = {&fund.code, &fund.aliascode, &fund.name, &fund.investtype, &fund.buystate};

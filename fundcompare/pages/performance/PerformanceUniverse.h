@@ -45,11 +45,10 @@ public:
     // The row of a code, or -1. A code that the return table lists twice keeps the row that comes
     // first in the order of the last ranking sort.
     int Find(const XStringW& code) const;
-    // The texts of a row, as wide text.
+    // The texts of a row, as wide text. A row past the table is a fault of the caller (the rows
+    // come from Find): it fails a check and reads as an empty fund with missing values.
     Fund FundAt(int row) const;
-    const PeriodValue& ValueAt(int row, int period) const {
-        return m_values[static_cast<size_t>(period)][static_cast<size_t>(row)];
-    }
+    const PeriodValue& ValueAt(int row, int period) const;
 
 private:
     // Where a row's five texts lie in the block, one after the other.
