@@ -1,7 +1,7 @@
 // ReadAhead: the jobs, the worker thread and the hand-over of results.
 //
-// Sections: jobs and the shared state; life; the fund list; the performance universe; the risk-return
-// universe; histories; the worker and its messages.
+// Sections: jobs and the shared state; life; asking; the fund list; the performance universe; the
+// risk-return universe; histories; the worker and its messages.
 #include "module/ReadAhead.h"
 
 #include "pages/performance/PerformanceQueries.h"
@@ -429,7 +429,9 @@ void ReadAhead::OnArrived(WPARAM what, unsigned generation) {
             m_thread.join();
         return;
     }
-    if (generation != m_generation || what >= static_cast<WPARAM>(kKindCount))
+    // A message of a worker given up with its generation is still in the queue when it ends: its
+    // result was forgotten with it, and is not news.
+    if (generation != m_generation || !FC_VERIFY(what < static_cast<WPARAM>(kKindCount)))
         return;
     const Kind kind = static_cast<Kind>(what);
     Job* job = Slot(kind);

@@ -23,8 +23,7 @@
 // user-interface thread joins it when the last result arrives, so that no thread idles in the
 // background of a program that is not reading.
 //
-// Sections: life; the fund list; the performance universe; the risk-return universe; histories;
-// the worker.
+// Sections: life; asking (the one place a result is taken); where each kind stands; the worker.
 #pragma once
 
 #include "pages/common/AheadResult.h"
