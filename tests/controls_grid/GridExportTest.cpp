@@ -118,6 +118,19 @@ TEST(ShownNumbers, PercentagesAmountsAndPlainNumbersReadAsTheyAreShown) {
     }
 }
 
+TEST_F(GridExport, IntegerAndRealColumnsAreNumbersAndOthersText) {
+    ExportGrid counts;
+    counts.rows = {{L"股票型", L"12", L"0.5"}};
+    counts.SetHeader(L"<header><item title='类型' name='type' width='60' data_type='text'/>"
+                     L"<item title='基金数' name='count' width='60' data_type='int'/>"
+                     L"<item title='份额' name='share' width='60' data_type='double'/></header>");
+    const Control::DataGridEx::Sheet sheet = counts.ReadSheet(false);
+    ASSERT_EQ(sheet.columns.size(), 3u);
+    EXPECT_FALSE(sheet.columns[0].numeric);
+    EXPECT_TRUE(sheet.columns[1].numeric);
+    EXPECT_TRUE(sheet.columns[2].numeric);
+}
+
 TEST_F(GridExport, TheSheetHoldsTheShownTextsWithGroupsAndCaptionsMerged) {
     Control::DataGridEx::Sheet sheet = grid.ReadSheet(false);
     EXPECT_EQ(sheet.name.str(), L"业绩表现");

@@ -358,6 +358,13 @@ TEST_F(Extras, TheComparedSetPageDateFilterAndSortComeBackInTheNextRun) {
     EXPECT_EQ(SendMessageW(ws().RiskReturn().HorizonBox().GetHandle(), CB_GETCURSEL, 0, 0), 2);
     // The general page shows the restored funds without any change of the set.
     EXPECT_EQ(ws().General().Grid().GetColumnCount(), 4);
+
+    // What was remembered is given back once: a sort chosen now stays when the page is shown again.
+    ASSERT_TRUE(ws().Asset().Grid().SortBy(L"marketvalue", false));
+    Ctrl('1');
+    Ctrl('4');
+    EXPECT_EQ(ws().Asset().Grid().GetSortColumn().str(), L"marketvalue");
+    EXPECT_FALSE(ws().Asset().Grid().GetSortAscending());
 }
 
 TEST_F(Extras, AFilterClearedInALaterRunStaysClearedInTheNextOne) {
@@ -384,6 +391,27 @@ TEST_F(Extras, AFilterClearedInALaterRunStaysClearedInTheNextOne) {
     EXPECT_TRUE(state == nullptr || state->ticked.empty());
     EXPECT_EQ(rowCount(ws().Performance().Grid()), 13); // every period
     EXPECT_EQ(ConfigText().find("<Filter>"), std::string::npos) << ConfigText();
+}
+
+TEST_F(Extras, ASortThatCannotBeReadOrAppliedIsIgnoredAndNotKept) {
+    Stop();
+    config = HostKernel::MakeRef<HostConf::ConfManager>();
+    XStringW error;
+    config->Load((folder / "config.xml").string(), error);
+    config->SetValue("/Quenda2/FundCompare/Session/Funds", XStringW(L"F001"));
+    config->SetValue("/Quenda2/FundCompare/Session/Page", XStringW(L"5"));
+    config->SetValue("/Quenda2/FundCompare/Session/Sort/GrowthPage", XStringW(L"name\tsideways"));
+    config->SetValue("/Quenda2/FundCompare/Session/Sort/AssetAllocationPage", XStringW(L"nosuchfield\tasc"));
+    ASSERT_TRUE(config->Save(error)) << error.ToUtf8();
+    Start();
+    EXPECT_EQ(ws().CurrentTab(), 5);
+    EXPECT_TRUE(ws().Growth().Grid().GetSortColumn().empty());
+    Ctrl('4');
+    EXPECT_TRUE(ws().Asset().Grid().GetSortColumn().empty());
+    // Both pages were shown without a sort: the next run remembers none for them.
+    Restart();
+    EXPECT_EQ(ConfigText().find("sideways"), std::string::npos) << ConfigText();
+    EXPECT_EQ(ConfigText().find("nosuchfield"), std::string::npos) << ConfigText();
 }
 
 TEST_F(Extras, FundsNoLongerInTheDatabaseAreDroppedWithANoteAndABadSettingIsIgnored) {

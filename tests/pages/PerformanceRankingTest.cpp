@@ -39,6 +39,19 @@ TEST(PerformanceRanking, TiesShareTheFirstRankAndMissingValuesAreNotCounted) {
     EXPECT_EQ(funds.back().code, XStringW(L"E"));
 }
 
+TEST(PerformanceRanking, ALeaderAtZeroIsRankedAndAFundWithoutAValueIsNoPeer) {
+    // Every return is negative but one of exactly zero: the leader's zero is a value like any other.
+    std::vector<PerformanceFundRecord> funds{fund(L"A", L"股票型", L"0"), fund(L"B", L"股票型", L"-0.01"),
+                                             fund(L"C", L"股票型", L""), fund(L"D", L"债券型", L"-0.02")};
+    ComputeRanks(funds, 0);
+    auto r = byCode(funds, 0);
+    EXPECT_EQ(r[L"A"].allRank.Text(), XStringW(L"1/3"));
+    EXPECT_EQ(r[L"A"].typeRank.Text(), XStringW(L"1/2"));
+    EXPECT_EQ(r[L"B"].typeRank.Text(), XStringW(L"2/2"));
+    EXPECT_EQ(r[L"D"].typeRank.Text(), XStringW(L"1/1"));
+    EXPECT_EQ(r[L"D"].allRank.Text(), XStringW(L"3/3"));
+}
+
 TEST(PerformanceRanking, PeerRanksCountWithinTheInvestmentType) {
     std::vector<PerformanceFundRecord> funds{fund(L"E1", L"股票型", L"0.10", 3),
                                              fund(L"E2", L"股票型", L"0.08", 3),

@@ -5,6 +5,7 @@
 #include "GrowthFixture.h"
 
 #include "pages/growth/GrowthDates.h"
+#include "pages/growth/GrowthSettings.h"
 
 #include <cmath>
 
@@ -313,6 +314,22 @@ TEST_F(GrowthFixture, SettingsComeFromTheirOwnNodeWithDefaultsForBadValues) {
         page().Reload();
         EXPECT_DOUBLE_EQ(page().RiskFreePercent(), 1.5) << XStringW(bad).ToUtf8();
     }
+}
+
+TEST(GrowthSettings, ANegativeRateIsARateAndARangeMustBeAWholeNumberOfTheList) {
+    auto app = HostKernel::MakeRef<ConfiguredApp>();
+    const GrowthSettings defaults;
+    app->conf->keys[GrowthSettings::kRiskFreeRateKey] = L"-0.5"; // rates below zero have been paid
+    app->conf->keys[GrowthSettings::kDefaultRangeKey] = L"6";
+    GrowthSettings read = GrowthSettings::Read(app);
+    EXPECT_DOUBLE_EQ(read.riskFreePercent, -0.5);
+    EXPECT_EQ(read.defaultRange, 6);
+    for (const wchar_t* range : {L"2.5", L"7", L"-1"}) {
+        app->conf->keys[GrowthSettings::kDefaultRangeKey] = range;
+        EXPECT_EQ(GrowthSettings::Read(app).defaultRange, defaults.defaultRange) << XStringW(range).ToUtf8();
+    }
+    app->conf->keys[GrowthSettings::kRiskFreeRateKey] = L"-6";
+    EXPECT_DOUBLE_EQ(GrowthSettings::Read(app).riskFreePercent, defaults.riskFreePercent);
 }
 
 TEST_F(GrowthFixture, ADatabaseWithoutHistorySaysSoAndABrokenOneIsReported) {

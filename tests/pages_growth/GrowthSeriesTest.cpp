@@ -115,6 +115,11 @@ TEST(GrowthDates, TextAndCalendarArithmetic) {
     EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2007, 12, 31), FromCivil(2010, 12, 31)), 3.0);
     EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2008, 2, 29), FromCivil(2009, 2, 28)), 1.0);
     EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2009, 1, 1), FromCivil(2009, 7, 2)), 182.0 / 365.0);
+    // The days left over count against the length of the year that follows them: 366 days from
+    // 2008-01-01, 365 from 2008-03-01 (which ends before the next 29 February).
+    EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2008, 1, 1), FromCivil(2008, 7, 1)), 182.0 / 366.0);
+    EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2007, 3, 1), FromCivil(2008, 9, 1)),
+                     1.0 + 184.0 / 365.0);
     EXPECT_DOUBLE_EQ(GrowthDates::YearsBetween(FromCivil(2009, 1, 1), FromCivil(2009, 1, 1)), 0.0);
 }
 

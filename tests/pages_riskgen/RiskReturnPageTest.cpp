@@ -128,6 +128,20 @@ TEST_F(RiskReturnPageTest, AnotherHorizonMovesTheStarsAndDropsFundsWithoutThatFi
     EXPECT_EQ(page().Stars().size(), 4u);
 }
 
+TEST_F(RiskReturnPageTest, AReturnTooSmallToReadIsLeftOffTheMapButTheSmallestReadableStays) {
+    Alter("UPDATE tb_riskevaluation SET increasepercent = 0.00001 WHERE fundcode = 'F001' AND year = 1;"
+          "UPDATE tb_riskevaluation SET increasepercent = 0.000009 WHERE fundcode = 'F002' AND year = 1;"
+          "UPDATE tb_riskevaluation SET increasepercent = -0.00001 WHERE fundcode = 'F004' AND year = 1;");
+    StartModule();
+    for (const wchar_t* code : {L"F001", L"F002", L"F004"})
+        module.AddFund(code);
+    Show();
+    std::vector<std::wstring> codes;
+    for (const RiskModel::FundStar& star : page().Stars())
+        codes.push_back(star.code.str());
+    EXPECT_EQ(codes, (std::vector<std::wstring>{L"F001", L"F004"}));
+}
+
 TEST_F(RiskReturnPageTest, AnEmptySetShowsOnlyTheAveragesAndAHiddenPageWaits) {
     StartModule();
     HWND window = CreatePage(page());

@@ -5,6 +5,8 @@
 #include "../module/ModuleHost.h"
 #include "support/FixtureDb.h"
 
+#include <hostconf/ConfManager.h>
+
 #include <platform/background.h>
 
 #include <gtest/gtest.h>
@@ -13,10 +15,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -428,6 +433,79 @@ TEST_F(ReadAheadTest, RiskFiguresReadBeforeTheDatabaseChangedAreReadAgain) {
     EXPECT_FALSE(page.IsLoading());
     ASSERT_EQ(page.Stars().size(), 1u);
     EXPECT_NEAR(page.Stars()[0].returnValue, 0.4321, 1e-12);
+}
+
+TEST_F(ReadAheadTest, AUniverseReadForAnotherYearIsNotHandedOut) {
+    TestSupport::FixtureDb fixture({"funds.sql"});
+    Host host(fixture.Path(), true, {});
+    PlatformRunUntilIdle(); // the universe of the latest year is read
+    ReadAhead& ahead = host.module.Ahead();
+    EXPECT_TRUE(ahead.Fetch(AheadRequest::Performance(L"2009")).OnItsWay());
+    PlatformRunUntilIdle();
+    AheadResult read = ahead.Fetch(AheadRequest::Performance(L"2009"));
+    ASSERT_TRUE(read.Ok()) << read.Error().ToUtf8();
+    EXPECT_EQ(read.Take<PerformanceUniverse>().Year(), XStringW(L"2009"));
+}
+
+TEST_F(ReadAheadTest, HistoriesAreHandedOutOnlyWhenTheReadingCoversEveryFundAskedFor) {
+    TestSupport::FixtureDb fixture({"funds.sql", "../pages_growth/growth_history.sql"});
+    Host host(fixture.Path(), true, {});
+    ReadAhead& ahead = host.module.Ahead();
+    EXPECT_TRUE(ahead.Fetch(AheadRequest::Histories({L"F001"})).OnItsWay());
+    PlatformRunUntilIdle();
+    // A reading of one fund does not serve two: the second would have to be read on this thread.
+    EXPECT_TRUE(ahead.Fetch(AheadRequest::Histories({L"F002", L"F001"})).OnItsWay());
+    PlatformRunUntilIdle();
+    // A reading of two serves one of them.
+    AheadResult read = ahead.Fetch(AheadRequest::Histories({L"F002"}));
+    ASSERT_TRUE(read.Ok()) << read.Error().ToUtf8();
+    GrowthHistory history = read.Take<GrowthHistory>();
+    EXPECT_NE(history.Find(L"F001"), nullptr);
+    EXPECT_NE(history.Find(L"F002"), nullptr);
+}
+
+TEST_F(ReadAheadTest, TheHistoriesOfARestoredSetAreReadBeforeTheGrowthPageIsShown) {
+    TestSupport::FixtureDb fixture({"funds.sql", "../pages_growth/growth_history.sql"});
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("read-ahead-restored-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    {
+        auto config = HostKernel::MakeRef<HostConf::ConfManager>();
+        XStringW error;
+        config->Load((folder / "config.xml").string(), error);
+        config->SetValue("/Quenda2/FundCompare/Session/Funds", XStringW(L"F001,F002"));
+        ModuleHost host;
+        host.app->conf = config.Get();
+        ModuleHost::Options options;
+        options.readAhead = true;
+        ASSERT_TRUE(host.Start(fixture.Path(), options));
+        host.MakeWindow(1100, 800);
+        ASSERT_TRUE(host.ShowWorkspace(nullptr, /*settle=*/false));
+        PlatformRunUntilIdle(); // everything read ahead arrives
+        host.module.Workspace().ShowTab(5);
+        EXPECT_FALSE(host.module.Workspace().Growth().WaitingForHistories());
+        EXPECT_EQ(host.module.Ahead().Handed(), 1); // the histories; no other page was shown
+        EXPECT_EQ(host.module.Workspace().Growth().History().FundReads(), 2); // once each, on the worker
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(ReadAheadTest, APageLeftBeforeItsDataCameTakesThemWhenItIsShownAgain) {
+    TestSupport::FixtureDb fixture({"funds.sql"});
+    Host host(fixture.Path(), true, {L"F001"}, /*hold=*/true);
+    BackgroundPage& ws = host.module.Workspace();
+    ws.ShowTab(1);
+    EXPECT_TRUE(ws.Performance().IsLoading());
+    ws.ShowTab(0);
+    host.module.Ahead().HoldWorker(false);
+    PlatformRunUntilIdle();
+    // The data wait for the page: taken when it is shown, they are checked against the data then.
+    EXPECT_EQ(host.module.Ahead().Handed(), 0);
+    EXPECT_TRUE(ws.Performance().IsLoading());
+    ws.ShowTab(1);
+    EXPECT_FALSE(ws.Performance().IsLoading());
+    EXPECT_EQ(host.module.Ahead().Handed(), 1);
+    EXPECT_GT(ws.Performance().ListTable()->GetRowCount(), 0);
 }
 
 TEST_F(ReadAheadTest, StoppingGivesUpTheWorkWithoutAResultOrAWait) {
