@@ -46,7 +46,7 @@ endfunction()
 
 fc_shared_libraries_of(FC_INSTALLED_LIBRARIES fundhost fundcompare)
 
-install(TARGETS fundhost make-sample-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS fundhost make-sample-db fund-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${FC_INSTALLED_LIBRARIES} LIBRARY DESTINATION ${FC_INSTALL_PKGLIBDIR})
 # The program finds its libraries next to itself in the build tree and in the private library
 # folder once installed; the libraries find each other in their own folder.
@@ -112,6 +112,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/host/themes/dark.xml ${CMAKE_SOURCE_DIR}/host/
         DESTINATION ${FC_INSTALL_PKGDATADIR}/themes)
 # The schema, for people who fill a database of their own.
 install(FILES ${CMAKE_SOURCE_DIR}/data/schema.sql DESTINATION ${FC_INSTALL_PKGDATADIR})
+# The example files of docs/import.md, to try fund-import on.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/examples/ DESTINATION ${FC_INSTALL_PKGDATADIR}/examples)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/fundcompare)
 
 # ---- The Debian package ---------------------------------------------------------------------------

@@ -447,6 +447,9 @@ void Run::Funds(const Table& table) {
             return fallback ? Value::Of(*fallback) : Value{};
         };
         auto date = [&](Column column) -> Value {
+            // The database's own mark of an unknown inception date passes as it is.
+            if (Text(row, column) == "0001-01-01")
+                return Value::Of(std::string("0001-01-01"));
             const std::optional<int> day = Date(row, column, line, bad);
             if (day)
                 return Value::Of(CivilDays::Text(*day));
@@ -611,7 +614,10 @@ void Run::History(const Table& table, bool index) {
             return;
         }
         const std::optional<int> before = m_store->LatestDay(code);
-        const FundStore::HistoryOutcome outcome = m_store->PutHistory(code, days, !payoutColumn);
+        // Dividends are read from the values only for a fund that no file gives any for: the
+        // dividend files are read before the histories.
+        const FundStore::HistoryOutcome outcome =
+            m_store->PutHistory(code, days, !payoutColumn && !m_store->HasDividends(code));
         Count(outcome.counts);
         for (const HistoryDay& conflict : outcome.conflicts) {
             Bad(conflict.line, Column::Value,
@@ -937,9 +943,10 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
             for (const std::string& name : table.header.ignored)
                 m_result.notes.push_back(table.label + ": column '" + name + "' is not used");
         }
-    // Fund lists first, so that every other row finds its fund; the rest in the table's order.
-    static const Kind kOrder[] = {Kind::Funds,     Kind::Managers, Kind::Index,      Kind::History,
-                                  Kind::Dividends, Kind::Assets,   Kind::Industries, Kind::Ratings};
+    // Fund lists first, so that every other row finds its fund; dividends before the histories, whose
+    // values imply dividends only where no file gives any.
+    static const Kind kOrder[] = {Kind::Funds,   Kind::Managers, Kind::Index,      Kind::Dividends,
+                                  Kind::History, Kind::Assets,   Kind::Industries, Kind::Ratings};
     m_progress.filesTotal = static_cast<int>(ready.size());
     for (Kind kind : kOrder)
         for (Table* table : ready) {

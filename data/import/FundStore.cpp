@@ -70,7 +70,16 @@ std::string Now() {
 // 1. Opening and closing ===========================================================================
 
 FundStore::FundStore(const std::string& path, bool create) : m_fresh(create) {
-    if (create) {
+    try {
+        Open(path);
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+void FundStore::Open(const std::string& path) {
+    if (m_fresh) {
         // Built beside its name and renamed into place when complete, like the sample database.
         m_workPath = path + ".import." + std::to_string(::getpid());
         std::remove(m_workPath.c_str());
@@ -142,7 +151,7 @@ FundStore::FundStore(const std::string& path, bool create) : m_fresh(create) {
 }
 
 FundStore::~FundStore() {
-    if (m_open)
+    if (!m_done)
         Abandon();
     for (auto& [sql, statement] : m_statements)
         sqlite3_finalize(statement);
@@ -188,9 +197,12 @@ void FundStore::Commit(const std::string& finalPath) {
     Step(log);
     Exec(m_db.get(), "COMMIT");
     m_open = false;
-    if (!m_fresh)
+    if (!m_fresh) {
+        m_done = true;
         return;
-    Exec(m_db.get(), "ANALYZE");
+    }
+    // The planner's statistics, gathered as the sample generator gathers them.
+    SampleDb::FinishBuild(m_db.get(), "");
     for (auto& [sql, statement] : m_statements)
         sqlite3_finalize(statement);
     m_statements.clear();
@@ -209,20 +221,21 @@ void FundStore::Commit(const std::string& finalPath) {
         std::remove(m_workPath.c_str());
         throw SqliteError("cannot rename " + m_workPath + " to " + finalPath + ": " + reason);
     }
+    m_done = true;
 }
 
 void FundStore::Abandon() {
-    if (m_open)
+    m_done = true;
+    if (m_open && m_db != nullptr)
         sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     m_open = false;
-    if (m_fresh) {
-        for (auto& [sql, statement] : m_statements)
-            sqlite3_finalize(statement);
-        m_statements.clear();
-        m_loader.reset();
-        m_db.reset();
+    for (auto& [sql, statement] : m_statements)
+        sqlite3_finalize(statement);
+    m_statements.clear();
+    m_loader.reset();
+    m_db.reset();
+    if (m_fresh && !m_workPath.empty())
         std::remove(m_workPath.c_str());
-    }
 }
 
 // 2. Values and statements =========================================================================
@@ -530,6 +543,14 @@ void FundStore::FlushHistory() {
         return;
     m_loader->Load(m_batch);
     m_batch.Clear();
+}
+
+bool FundStore::HasDividends(const std::string& code) {
+    sqlite3_stmt* statement = Statement("SELECT 1 FROM tb_bonus WHERE code = ? AND NOT isdeleted LIMIT 1");
+    sqlite3_bind_text(statement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    const bool found = sqlite3_step(statement) == SQLITE_ROW;
+    sqlite3_reset(statement);
+    return found;
 }
 
 std::optional<int> FundStore::LatestDay(const std::string& code) {

@@ -98,6 +98,8 @@ public:
                               bool inferPayouts);
     // The same for an index's closes (`total` unused), and its weekly returns.
     HistoryOutcome PutIndex(const std::string& code, const std::vector<HistoryDay>& days);
+    // Whether the fund has any live dividend or split row.
+    bool HasDividends(const std::string& code);
     // The fund's latest day in the database before this import wrote to it; nullopt without history.
     std::optional<int> LatestDay(const std::string& code);
 
@@ -109,6 +111,7 @@ public:
     std::int64_t FundsChanged() const { return static_cast<std::int64_t>(m_changedFunds.size()); }
 
 private:
+    void Open(const std::string& path);
     sqlite3_stmt* Statement(const std::string& sql);
     void Bind(sqlite3_stmt* statement, int index, const Value& value);
     Value Column(sqlite3_stmt* statement, int index);
@@ -121,7 +124,8 @@ private:
 
     SampleDb::SqliteHandle m_db;
     bool m_fresh = false;
-    bool m_open = false;
+    bool m_open = false; // the transaction is open
+    bool m_done = false; // committed or abandoned
     std::string m_workPath;
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
     std::unordered_map<std::string, std::string> m_funds;     // live code -> legal form

@@ -1,0 +1,389 @@
+// The import engine on small files: what a bad row does with and without --skip-bad, how a second
+// import replaces and withdraws rows, files as spreadsheets save them (GBK, CRLF, quotes; xlsx by
+// another writer), and that a kill, a full disk or an error leaves the database exactly as before.
+#include "FundImporter.h"
+#include "support/FixtureDb.h"
+#include "support/SqlRows.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <iconv.h>
+
+namespace {
+
+using TestSupport::Query;
+namespace fs = std::filesystem;
+
+class ImportFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder =
+            fs::temp_directory_path() / ("fc-import-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_folder);
+        fs::create_directories(m_folder);
+        m_db = (m_folder / "my.db").string();
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const fs::path path = m_folder / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    FundImport::Result Run(const std::vector<std::string>& inputs, FundImport::Options options = {}) {
+        return FundImport::Import(m_db, inputs, options);
+    }
+    TestSupport::Rows Sql(const std::string& sql) {
+        const SampleDb::SqliteHandle db = TestSupport::OpenReadOnly(m_db);
+        return Query(db.get(), sql);
+    }
+    // Every cell of every table, for "exactly as before".
+    std::string Everything() {
+        const SampleDb::SqliteHandle db = TestSupport::OpenReadOnly(m_db);
+        std::string all;
+        for (const auto& table :
+             Query(db.get(), "select name from sqlite_master where type = 'table' order by name").rows)
+            for (const auto& row : Query(db.get(), "select * from " + table[0].text).rows)
+                for (const auto& cell : row)
+                    all += cell.text + "|";
+        return all;
+    }
+    std::string FundList() {
+        return Write("funds.csv",
+                     "基金代码,基金简称,基金类型,基金管理人,成立日期,基金经理\n"
+                     "000082,明远成长混合,混合型-偏股,明远基金管理有限公司,2019-03-01,\"李青、王舟\"\n"
+                     "000083,青川货币A,货币型,青川基金管理有限公司,2019-01-02,赵一\n");
+    }
+    // Weekdays from 2019-03-01 on, `days` of them, oldest first.
+    static std::vector<std::string> Dates(int days) {
+        std::vector<std::string> dates;
+        for (int day = 17956; static_cast<int>(dates.size()) < days; ++day) // 2019-03-01
+            if (((day % 7) + 7 + 3) % 7 < 5) {
+                const time_t seconds = static_cast<time_t>(day) * 86400;
+                char text[16];
+                std::strftime(text, sizeof text, "%Y-%m-%d", std::gmtime(&seconds));
+                dates.push_back(text);
+            }
+        return dates;
+    }
+    std::string History(const std::string& name, int days, double growth = 0.001) {
+        std::string text = "净值日期,单位净值,累计净值,日增长率\n";
+        double value = 1.0;
+        for (const std::string& date : Dates(days)) {
+            char line[96];
+            std::snprintf(line, sizeof line, "%s,%.4f,%.4f,%.2f%%\n", date.c_str(), value, value,
+                          growth * 100);
+            text += line;
+            value *= 1.0 + growth;
+        }
+        return Write(name, text);
+    }
+
+    fs::path m_folder;
+    std::string m_db;
+};
+
+TEST_F(ImportFolder, AFundListAndItsHistoryMakeADatabaseThePagesCanRead) {
+    const std::string funds = FundList();
+    History("navs/000082_历史净值.csv", 300);
+    const FundImport::Result result = Run({funds, (m_folder / "navs").string()});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    EXPECT_TRUE(result.created);
+    EXPECT_EQ(result.fundsAdded, 2);
+    const auto fund =
+        Sql("select f.fundtype, f.investtype, f.pycode, c.name, c.shortname from tb_fund f join "
+            "tb_investadvisor c on c.guid = f.companyguid where f.code = '000082'");
+    ASSERT_EQ(fund.rows.size(), 1u);
+    EXPECT_EQ(fund.rows[0][0].text, "契约型开放式"); // so that the fund reaches the picker
+    EXPECT_EQ(fund.rows[0][1].text, "混合型");
+    EXPECT_EQ(fund.rows[0][2].text, "MYCCHH");
+    EXPECT_EQ(fund.rows[0][4].text, "明远");
+    EXPECT_EQ(Sql("select investtype from tb_fund where code = '000083'").rows[0][0].text, "现金型");
+    EXPECT_EQ(Sql("select group_concat(name, ',') from tb_manager where code = '000082'").rows[0][0].text,
+              "李青,王舟");
+    EXPECT_EQ(Sql("select count(*) from tb_netvaluehistory where code = '000082'").rows[0][0].real, 300.0);
+    const auto latest = Sql("select date, value, daymargin from tb_currvalue where code = '000082'");
+    EXPECT_EQ(latest.rows[0][0].text, Dates(300).back());
+    EXPECT_NEAR(latest.rows[0][2].real, 0.001, 0.0002);
+    // A fund without history still has its (empty) row of returns, so the performance page lists it.
+    EXPECT_TRUE(Sql("select lastweek from tb_yield where fundcode = '000083'").rows[0][0].IsNull());
+    EXPECT_FALSE(Sql("select lastmonth from tb_yield where fundcode = '000082'").rows[0][0].IsNull());
+    EXPECT_EQ(Sql("select count(*) from tb_import").rows[0][0].real, 1.0);
+}
+
+TEST_F(ImportFolder, ABadRowWritesNothingUnlessSkipBadIsGiven) {
+    const std::string funds = FundList();
+    const std::string history = Write("000082_历史净值.csv", "净值日期,单位净值,累计净值\n"
+                                                             "2020-01-02,1.0100,1.0100\n"
+                                                             "01/03/2020,1.0200,1.0200\n"
+                                                             "2020-01-06,abc,1.0300\n"
+                                                             "2020-01-07,0,1.0300\n"
+                                                             "2020-01-08,1.0400,1.0400\n"
+                                                             "2020-01-08,1.0500,1.0500\n"
+                                                             "2020-01-09,1.0600,1.0600\n");
+    const std::string stranger = Write("999999.csv", "date,value,totalvalue\n2020-01-02,1,1\n");
+    FundImport::Result result = Run({funds, history, stranger});
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(fs::exists(m_db)) << "a database was left behind";
+    std::vector<std::string> texts;
+    for (const auto& problem : result.problems)
+        texts.push_back(problem.Text());
+    ASSERT_EQ(texts.size(), 6u) << ::testing::PrintToString(texts);
+    EXPECT_EQ(texts[0], history + ":3: 净值日期: '01/03/2020' is ambiguous; write dates as YYYY-MM-DD");
+    EXPECT_EQ(texts[1], history + ":4: 单位净值: 'abc' is not a number");
+    EXPECT_EQ(texts[2], history + ":5: 单位净值: must be above zero");
+    EXPECT_NE(texts[3].find(":6: 净值日期: the day 2020-01-08 comes more than once"), std::string::npos)
+        << texts[3];
+    EXPECT_NE(texts[4].find(":7: 净值日期:"), std::string::npos) << texts[4];
+    EXPECT_NE(texts[5].find(stranger + ":2: 基金代码: unknown fund code 999999"), std::string::npos)
+        << texts[5];
+
+    FundImport::Options options;
+    options.skipBad = true;
+    result = Run({funds, history, stranger}, options);
+    ASSERT_TRUE(result.written);
+    EXPECT_EQ(result.rowsRejected, 6);
+    EXPECT_EQ(Sql("select group_concat(date) from tb_netvaluehistory").rows[0][0].text,
+              "2020-01-02,2020-01-09");
+}
+
+TEST_F(ImportFolder, ASecondImportAddsDaysAndWithdrawsWhatItReplaces) {
+    const std::string funds = FundList();
+    History("a/000082.csv", 400);
+    ASSERT_TRUE(Run({funds, (m_folder / "a").string()}).written);
+    const double before = Sql("select lastmonth from tb_yield where fundcode = '000082'").rows[0][0].real;
+    const auto dates = Dates(402);
+
+    // One corrected day, one new day, the rest restated unchanged; a renamed fund.
+    Write("funds2.csv", "基金代码,基金简称\n000082,明远成长混合A\n");
+    Write(
+        "b/000082.csv",
+        "净值日期,单位净值,累计净值\n" + dates[10] + ",2.0000,2.0000\n" + dates[400] + ",1.6000,1.6000\n" +
+            dates[11] + "," +
+            Sql("select printf('%.4f', value) from tb_netvaluehistory where date = '" + dates[11] + "'")
+                .rows[0][0]
+                .text +
+            "," +
+            Sql("select printf('%.4f', totalvalue) from tb_netvaluehistory where date = '" + dates[11] + "'")
+                .rows[0][0]
+                .text +
+            "\n");
+    FundImport::Result result = Run({(m_folder / "funds2.csv").string(), (m_folder / "b").string()});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    EXPECT_EQ(result.created, false);
+    EXPECT_EQ(result.rowsReplaced, 2); // the day and the fund row
+    EXPECT_EQ(result.rowsUnchanged, 1);
+    EXPECT_EQ(Sql("select count(*) from tb_netvaluehistory where not isdeleted").rows[0][0].real, 401.0);
+    EXPECT_EQ(Sql("select value, isdeleted from tb_netvaluehistory where date = '" + dates[10] +
+                  "' order by isdeleted")
+                  .rows.size(),
+              2u);
+    EXPECT_EQ(Sql("select name from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
+              "明远成长混合A");
+    EXPECT_EQ(Sql("select count(*) from tb_fund where code = '000082' and isdeleted").rows[0][0].real, 1.0);
+    // The company, inception and managers the second list did not give stay as they were.
+    EXPECT_EQ(Sql("select createdate from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
+              "2019-03-01");
+    EXPECT_EQ(Sql("select count(*) from tb_manager where code = '000082' and not isdeleted").rows[0][0].real,
+              2.0);
+    // Derived figures follow the new latest day, in place.
+    EXPECT_EQ(Sql("select date from tb_currvalue where code = '000082'").rows[0][0].text, dates[400]);
+    EXPECT_EQ(Sql("select count(*) from tb_yield where fundcode = '000082'").rows[0][0].real, 1.0);
+    EXPECT_NE(Sql("select lastmonth from tb_yield where fundcode = '000082'").rows[0][0].real, before);
+
+    // Corrected again: the earlier correction is kept too, withdrawn under the next number.
+    Write("c/000082.csv", "净值日期,单位净值,累计净值\n" + dates[10] + ",2.5000,2.5000\n");
+    ASSERT_TRUE(Run({(m_folder / "c").string()}).written);
+    EXPECT_EQ(
+        Sql("select group_concat(value || ':' || isdeleted) from (select * from tb_netvaluehistory where "
+            "date = '" +
+            dates[10] + "' order by isdeleted)")
+            .rows[0][0]
+            .text,
+        "2.5:0," +
+            Sql("select value from tb_netvaluehistory where date = '" + dates[10] + "' and isdeleted = 1")
+                .rows[0][0]
+                .text +
+            ":1,2.0:2");
+}
+
+TEST_F(ImportFolder, ASpreadsheetsGbkCsvWithQuotesAndCrlfIsRead) {
+    // As a spreadsheet saves "CSV" on a Chinese system: GBK, CRLF, quoted fields, a title line.
+    const std::string text =
+        "\"明远成长混合(000082)历史净值\"\r\n"
+        "\"净值日期\",\"单位净值\",\"累计净值\",\"日增长率\",\"申购状态\",\"赎回状态\",\"分红送配\"\r\n"
+        "\"2020/1/3\",\"1.0200\",\"1.0700\",\"0.99%\",\"开放申购\",\"开放赎回\",\"\"\r\n"
+        "\"2020/1/2\",\"1.0100\",\"1.0600\",\"1.00%\",\"暂停申购\",\"开放赎回\",\"每份派现金0.0500元\"\r\n";
+    std::string gbk(text.size() * 2, '\0');
+    iconv_t convert = iconv_open("GBK", "UTF-8");
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size(), outLeft = gbk.size();
+    char* out = gbk.data();
+    ASSERT_NE(iconv(convert, &in, &inLeft, &out, &outLeft), static_cast<std::size_t>(-1));
+    iconv_close(convert);
+    gbk.resize(gbk.size() - outLeft);
+    const std::string history = Write("下载/净值.csv", gbk);
+    FundImport::Options options;
+    options.code = "000082";
+    const FundImport::Result result = Run({FundList(), history}, options);
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    EXPECT_EQ(Sql("select group_concat(date || '=' || value) from tb_netvaluehistory").rows[0][0].text,
+              "2020-01-02=1.01,2020-01-03=1.02");
+    EXPECT_EQ(Sql("select type, bonus, date from tb_bonus").rows[0][1].real, 0.05);
+    // The states of the latest day are the fund's.
+    EXPECT_EQ(
+        Sql("select buystate, redeemstate from tb_buyredeemstate where code = '000082'").rows[0][0].real,
+        1.0);
+}
+
+TEST_F(ImportFolder, AWorkbookWrittenByAnotherProgramIsRead) {
+    // Debian's interpreter, which the package installs the module for, rather than whichever
+    // python3 comes first in PATH.
+    const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    if (std::system((python + " -c 'import openpyxl' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "python3-openpyxl is not installed (scripts/deps installs it)";
+    const std::string book = (m_folder / "funds.xlsx").string();
+    const std::string script = Write("make.py", R"(
+import datetime, sys, openpyxl
+book = openpyxl.Workbook()
+funds = book.active
+funds.title = '基金列表'
+funds.append(['基金代码', '基金简称', '基金类型', '成立日期'])
+funds.append([82, '明远成长混合', '混合型', datetime.datetime(2019, 3, 1)])
+history = book.create_sheet('净值')
+history.append(['基金代码', '净值日期', '单位净值', '累计净值'])
+day = datetime.date(2020, 1, 2)
+for k in range(30):
+    history.append(['000082', day + datetime.timedelta(days=k), 1 + k / 1000, 1 + k / 1000])
+book.create_sheet('空白')
+book.save(sys.argv[1])
+)");
+    ASSERT_EQ(std::system((python + " '" + script + "' '" + book + "'").c_str()), 0);
+    const FundImport::Result result = Run({book});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    // A code kept as a number loses its leading zeros in a spreadsheet; dates are serial numbers.
+    EXPECT_EQ(Sql("select code, createdate from tb_fund").rows[0][0].text, "000082");
+    EXPECT_EQ(Sql("select createdate from tb_fund").rows[0][0].text, "2019-03-01");
+    EXPECT_EQ(Sql("select count(*), min(date), max(value) from tb_netvaluehistory").rows[0][1].text,
+              "2020-01-02");
+    EXPECT_EQ(Sql("select max(value) from tb_netvaluehistory").rows[0][0].real, 1.029);
+}
+
+// While it lives, writing a file past `bytes` fails in this process, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+TEST_F(ImportFolder, AFullDiskLeavesTheDatabaseAsItWas) {
+    const std::string funds = FundList();
+    History("a/000082.csv", 100);
+    ASSERT_TRUE(Run({funds, (m_folder / "a").string()}).written);
+    const std::string before = Everything();
+    const auto size = fs::file_size(m_db);
+    History("b/000082.csv", 3000);
+    FundImport::Result result;
+    {
+        FileSizeLimit limit(size + 16384);
+        result = Run({(m_folder / "b").string()});
+    }
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_EQ(Everything(), before);
+    // A new database that does not fit is not made at all, and nothing is left beside it.
+    const std::string other = (m_folder / "new.db").string();
+    {
+        FileSizeLimit limit(64 * 1024);
+        result = FundImport::Import(other, {funds, (m_folder / "b").string()}, {});
+    }
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(fs::exists(other));
+    for (const auto& entry : fs::directory_iterator(m_folder))
+        EXPECT_EQ(entry.path().filename().string().find("new.db"), std::string::npos) << entry.path();
+}
+
+TEST_F(ImportFolder, AKilledImportLeavesTheDatabaseAsItWas) {
+    const std::string funds = FundList();
+    History("a/000082.csv", 100);
+    ASSERT_TRUE(Run({funds, (m_folder / "a").string()}).written);
+    const std::string before = Everything();
+    // A large update, killed while its transaction is open (its journal exists).
+    History("b/000082.csv", 6000, 0.0002);
+    History("b/000083.csv", 6000, 0.0001);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execl(FUND_IMPORT_PATH, "fund-import", "--quiet", m_db.c_str(),
+                    (m_folder / "b").string().c_str(), nullptr);
+            ::_exit(127);
+        }
+        const auto start = std::chrono::steady_clock::now();
+        while (!fs::exists(m_db + "-journal") &&
+               std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (WIFSIGNALED(status)) {
+            // SQLite rolls the journal back when the database is next opened.
+            EXPECT_EQ(Everything(), before) << "attempt " << attempt;
+        }
+    }
+}
+
+TEST_F(ImportFolder, FilesThatAreNotDataAreReportedByName) {
+    const std::string unknown = Write("notes.csv", "foo,bar\n1,2\n");
+    const std::string empty = Write("empty.csv", "");
+    const std::string broken = Write("broken.xlsx", "not a zip");
+    const FundImport::Result result =
+        Run({FundList(), unknown, empty, broken, (m_folder / "missing").string()});
+    EXPECT_FALSE(result.written);
+    std::vector<std::string> texts;
+    for (const auto& problem : result.problems)
+        texts.push_back(problem.Text());
+    ASSERT_EQ(texts.size(), 3u) << ::testing::PrintToString(texts);
+    EXPECT_NE(texts[0].find("missing"), std::string::npos);
+    EXPECT_NE(texts[1].find("broken.xlsx: not an Excel workbook"), std::string::npos) << texts[1];
+    EXPECT_EQ(texts[2], unknown + ":1: header: the header names no known kind of fund data");
+}
+
+TEST_F(ImportFolder, ACancelledImportWritesNothing) {
+    std::atomic<bool> cancel{true};
+    FundImport::Options options;
+    options.cancel = &cancel;
+    const FundImport::Result result = Run({FundList()}, options);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(fs::exists(m_db));
+}
+
+} // namespace
