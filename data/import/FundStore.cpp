@@ -56,6 +56,23 @@ std::string ShortNameOf(const std::string& name) {
     return name;
 }
 
+// "YYYY-MM-DD" as stored, read without the cost of a formatted scan (the histories hold millions);
+// -1 for any other text.
+int StoredDay(const unsigned char* text, int length) {
+    if (text == nullptr || length != 10 || text[4] != '-' || text[7] != '-')
+        return -1;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p)
+        for (int k = 0; k < lengths[p]; ++k) {
+            const unsigned char c = text[starts[p] + k];
+            if (c < '0' || c > '9')
+                return -1;
+            parts[p] = parts[p] * 10 + (c - '0');
+        }
+    return CivilDays::FromDate(parts[0], parts[1], parts[2]);
+}
+
 std::string Now() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -562,10 +579,9 @@ std::optional<int> FundStore::LatestDay(const std::string& code) {
     sqlite3_bind_text(statement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
     std::optional<int> day;
     if (sqlite3_step(statement) == SQLITE_ROW) {
-        const std::string text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        int y = 0, m = 0, d = 0;
-        if (std::sscanf(text.c_str(), "%d-%d-%d", &y, &m, &d) == 3)
-            day = CivilDays::FromDate(y, m, d);
+        const int found = StoredDay(sqlite3_column_text(statement, 0), sqlite3_column_bytes(statement, 0));
+        if (found >= 0)
+            day = found;
     }
     sqlite3_reset(statement);
     return day;
@@ -580,18 +596,18 @@ std::vector<HistoryDay> FundStore::Window(const char* table, const char* codeCol
                              codeColumn + " = ? AND isdeleted = 0";
     auto read = [&](sqlite3_stmt* statement) {
         while (sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            int y = 0, m = 0, d = 0;
-            if (text == nullptr || std::sscanf(text, "%d-%d-%d", &y, &m, &d) != 3)
-                continue;
             HistoryDay day;
-            day.day = CivilDays::FromDate(y, m, d);
+            day.day = StoredDay(sqlite3_column_text(statement, 0), sqlite3_column_bytes(statement, 0));
+            // A row the pages could not use either is left out.
+            if (day.day < 0 || (sqlite3_column_type(statement, 1) != SQLITE_FLOAT &&
+                                sqlite3_column_type(statement, 1) != SQLITE_INTEGER))
+                continue;
             day.unit = sqlite3_column_double(statement, 1);
             day.total = sqlite3_column_type(statement, 2) == SQLITE_NULL
                             ? std::nan("")
                             : sqlite3_column_double(statement, 2);
-            if (sqlite3_column_type(statement, 1) == SQLITE_NULL || !(day.unit > 0.0))
-                continue; // a value the pages could not use either
+            if (!(day.unit > 0.0))
+                continue;
             days.push_back(day);
         }
         sqlite3_reset(statement);
