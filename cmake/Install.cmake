@@ -106,6 +106,32 @@ add_custom_command(
 add_custom_target(fundhost-manpage ALL DEPENDS ${FC_MAN_PAGE} ${FC_MAN_INSTALLED})
 install(FILES ${FC_MAN_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The importer's page, the same way from its own --help.
+set(FC_IMPORT_MAN_PAGE ${CMAKE_BINARY_DIR}/man/fund-import.1)
+set(FC_IMPORT_MAN_DESCRIPTION_FILE ${CMAKE_BINARY_DIR}/man/fund-import.description)
+file(CONFIGURE OUTPUT ${FC_IMPORT_MAN_DESCRIPTION_FILE}
+     CONTENT "fund-import fills a fund database of your own for fundhost. Every accepted column, an example of each kind of file and the definition of each figure it derives are in docs/import.md.\n" @ONLY)
+set(FC_IMPORT_MAN_COMMANDS COMMAND make-manpage $<TARGET_FILE:fund-import> ${FC_IMPORT_MAN_PAGE} --summary
+                           "import fund lists, net values and holdings into a fund database"
+                           --description-file ${FC_IMPORT_MAN_DESCRIPTION_FILE})
+if(FC_GZIP)
+    set(FC_IMPORT_MAN_INSTALLED ${CMAKE_BINARY_DIR}/man/man1/fund-import.1.gz)
+    list(APPEND FC_IMPORT_MAN_COMMANDS
+         COMMAND ${CMAKE_COMMAND} -E copy ${FC_IMPORT_MAN_PAGE} ${CMAKE_BINARY_DIR}/man/man1/fund-import.1
+         COMMAND ${FC_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/man1/fund-import.1)
+else()
+    set(FC_IMPORT_MAN_INSTALLED ${FC_IMPORT_MAN_PAGE})
+endif()
+add_custom_command(
+    OUTPUT ${FC_IMPORT_MAN_PAGE} ${FC_IMPORT_MAN_INSTALLED}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man/man1
+    ${FC_IMPORT_MAN_COMMANDS}
+    DEPENDS fund-import make-manpage ${FC_IMPORT_MAN_DESCRIPTION_FILE}
+    COMMENT "Writing the man page of fund-import from its --help"
+    VERBATIM)
+add_custom_target(fund-import-manpage ALL DEPENDS ${FC_IMPORT_MAN_PAGE} ${FC_IMPORT_MAN_INSTALLED})
+install(FILES ${FC_IMPORT_MAN_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # ---- Data and documents ---------------------------------------------------------------------------
 
 install(FILES ${CMAKE_SOURCE_DIR}/host/themes/dark.xml ${CMAKE_SOURCE_DIR}/host/themes/light.xml

@@ -2,6 +2,9 @@
 // holdings, dividends, ratings and managers into a fund database (see docs/import.md).
 #include "FundImporter.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -37,10 +40,16 @@ void PrintHelp(std::FILE* out) {
              "                    file name carries no code (000082_历史净值.csv carries 000082)\n"
              "  --skip-bad        write the good rows and list the bad ones\n"
              "  --quiet           print only problems\n"
-             "  --help            this text\n"
+             "  --help            print this help and exit\n"
+             "  --version         print the version and exit\n"
              "\n"
-             "Exit status: 0 when the import was written, 1 when it was not (bad rows without\n"
-             "--skip-bad, or an error), 2 for a wrong command line.\n");
+             "Exit status:\n"
+             "  0    the import was written\n"
+             "  1    it was not: bad rows (without --skip-bad), a stop, or an error\n"
+             "  2    a wrong command line\n"
+             "\n"
+             "Files:\n"
+             "  share/fundcompare/examples/    example files of each kind (docs/import.md)\n");
 }
 
 int Usage(const char* message) {
@@ -66,6 +75,9 @@ int main(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             PrintHelp(stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("fund-import %s\n", FC_VERSION);
             return 0;
         } else if (arg == "--skip-bad") {
             options.skipBad = true;
