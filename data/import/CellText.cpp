@@ -4,6 +4,7 @@
 #include <sdk/CivilDays.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -141,14 +142,16 @@ DateCell ReadDate(std::string_view text) {
 }
 
 DateCell ReadDateNumber(double serial) {
+    char shown[40];
+    std::snprintf(shown, sizeof shown, "%.15g", serial);
     if (!std::isfinite(serial) || serial != std::floor(serial))
-        return Fail("the number " + std::to_string(serial) + " is not a whole day");
+        return Fail(std::string("the number ") + shown + " is not a whole day");
     if (serial >= 19000101 && serial <= 21991231) {
         const auto n = static_cast<long>(serial);
         return Build(static_cast<int>(n / 10000), static_cast<int>(n / 100 % 100), static_cast<int>(n % 100));
     }
     if (serial < 1 || serial > 120000)
-        return Fail("the number " + std::to_string(static_cast<long long>(serial)) + " is not a date");
+        return Fail(std::string("the number ") + shown + " is not a date");
     long n = static_cast<long>(serial);
     if (n == 60)
         return Fail("the spreadsheet date 1900-02-29 does not exist");

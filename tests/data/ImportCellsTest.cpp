@@ -48,6 +48,7 @@ TEST(ImportDates, SpreadsheetSerialsFollowThe1900System) {
     EXPECT_EQ(ReadDateNumber(20200102).day, Day(2020, 1, 2));
     EXPECT_FALSE(ReadDateNumber(43831.5).ok);
     EXPECT_FALSE(ReadDateNumber(-3).ok);
+    EXPECT_FALSE(ReadDateNumber(1e300).ok); // no integer conversion of a number that large
 }
 
 TEST(ImportNumbers, PlainDecimalsPercentagesUnitsAndPlaceholders) {
