@@ -271,3 +271,12 @@ CREATE TABLE IF NOT EXISTS tb_import (
     assetid     INTEGER,
     industryid  INTEGER
 );
+
+-- The importer's note of each fund's recent weeks (the growth at each week's last close over five
+-- years, and the latest day), so that a new day is added without reading the fund's history again.
+-- Only a cache: a fund without a row, or with a row of another layout or of another latest day, is
+-- derived from its history and gets a new row.
+CREATE TABLE IF NOT EXISTS tb_importstate (
+    code  TEXT PRIMARY KEY,
+    state BLOB NOT NULL
+) WITHOUT ROWID;

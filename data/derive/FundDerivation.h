@@ -13,6 +13,8 @@
 // day 7 (w - 1) of the year for seven days, and week 52 also taking the year's last one or two days.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -110,6 +112,37 @@ struct Payout {
 // exactly 1 is a unit split (funds convert their units to a value of 1), any other a cash dividend.
 // A unit value that never moves (a money-market fund paying its income every day) implies nothing.
 std::vector<Payout> InferPayouts(std::span<const NavDay> days);
+
+// Keeping the figures up to date day by day ---------------------------------------------------------
+
+// What the figures of a fund need of its past, so that new days can be added without reading the
+// history again: the growth at the last close of each of the last weeks, and the latest day.
+// Growth is relative to `firstDay`, the earliest day the state was made from.
+inline constexpr int kStateWeeks = 270; // five years of weeks and a margin
+struct FundState {
+    int firstDay = 0;
+    int latestDay = 0;
+    int lastWeek = 0;                             // the week number of latestDay, held by the last slot
+    double unit = 0.0, total = 0.0, growth = 1.0; // of latestDay
+    bool payoutsFromValues = false; // the fund's dividends are those its values imply (the importer's)
+    std::array<double, kStateWeeks> weekEnd{}; // growth at each week's last close; -1 before the first day
+};
+
+FundState MakeState(std::span<const NavDay> days);
+
+// The stored days from the last one on or before `from` through `to`, ascending; Advance asks for
+// `from` the day before a week, so the first day it gets closes the week before.
+using DayReader = std::function<std::vector<NavDay>(int from, int to)>;
+
+// Adds days after the state's latest to the state and returns the fund's figures as of the new
+// latest day: the same figures as DeriveFund over the whole history, except that `years` holds
+// only the calendar years that the new days complete. Period starts before the new days are found
+// through `read`, a week of days at most each.
+FundFigures Advance(FundState& state, std::span<const NavDay> newDays, const DayReader& read);
+
+// The state as bytes for the database, and back; nullopt for bytes of another layout.
+std::string StateBytes(const FundState& state);
+std::optional<FundState> StateFromBytes(const void* bytes, std::size_t size);
 
 // Rounds to `decimals` places, as the tables store figures.
 double Round(double value, int decimals);

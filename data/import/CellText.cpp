@@ -4,8 +4,8 @@
 #include <sdk/CivilDays.h>
 
 #include <charconv>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

@@ -616,8 +616,7 @@ void Run::History(const Table& table, bool index) {
         const std::optional<int> before = m_store->LatestDay(code);
         // Dividends are read from the values only for a fund that no file gives any for: the
         // dividend files are read before the histories.
-        const FundStore::HistoryOutcome outcome =
-            m_store->PutHistory(code, days, !payoutColumn && !m_store->HasDividends(code));
+        const FundStore::HistoryOutcome outcome = m_store->PutHistory(code, days, payoutColumn);
         Count(outcome.counts);
         for (const HistoryDay& conflict : outcome.conflicts) {
             Bad(conflict.line, Column::Value,

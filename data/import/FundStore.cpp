@@ -624,12 +624,22 @@ std::vector<HistoryDay> FundStore::Window(const char* table, const char* codeCol
 }
 
 FundStore::HistoryOutcome FundStore::PutHistory(const std::string& code, const std::vector<HistoryDay>& days,
-                                                bool inferPayouts) {
+                                                bool payoutsGiven) {
     HistoryOutcome outcome;
     if (days.empty())
         return outcome;
     const bool known = !(m_fresh && m_historyWritten.count(code) == 0);
     const std::optional<int> latest = known ? LatestDay(code) : std::nullopt;
+    // Days after the latest stored one, for a fund whose recent weeks the store keeps: the figures
+    // follow from those weeks and a few days read back, not from five years of history.
+    std::optional<Derive::FundState> state = latest ? ReadState(code) : std::nullopt;
+    // The dividends of a fund come from its values when no file has given any: none in the
+    // database, or only those its values implied before.
+    const bool inferPayouts = !payoutsGiven && ((state && state->payoutsFromValues) || !HasDividends(code));
+    if (latest && days.front().day > *latest && state && state->latestDay == *latest) {
+        state->payoutsFromValues = inferPayouts;
+        return AppendHistory(code, days, *state, inferPayouts);
+    }
     const int newest = std::max(days.back().day, latest.value_or(days.back().day));
     // Enough days before the newest for every figure: five years of weeks and a margin.
     const int from = std::min(days.front().day, newest - 5 * 366 - 21);
@@ -643,22 +653,8 @@ FundStore::HistoryOutcome FundStore::PutHistory(const std::string& code, const s
     merged.reserve(window.size() + days.size());
     std::size_t w = 0;
     int firstNew = days.back().day + 1;
-    std::string codeText = code;
     auto add = [&](const HistoryDay& day) {
-        m_batch.BeginRow(kHistoryTable, 6);
-        const std::int64_t id = NextId("tb_netvaluehistory");
-        m_nextIds["tb_netvaluehistory"] = id + 1;
-        m_batch.Add(id);
-        m_batch.Add(codeText);
-        m_batch.Add(CivilDays::Text(day.day));
-        m_batch.Add(day.unit);
-        if (std::isnan(day.total))
-            m_batch.Add(SampleDb::Null{});
-        else
-            m_batch.Add(day.total);
-        m_batch.Add(0);
-        if (m_batch.Bytes() > (1u << 20))
-            FlushHistory();
+        AddHistoryRow(code, day);
         firstNew = std::min(firstNew, day.day);
     };
     auto same = [](const HistoryDay& a, const HistoryDay& b) {
@@ -721,22 +717,130 @@ FundStore::HistoryOutcome FundStore::PutHistory(const std::string& code, const s
     for (std::size_t k = 0; k < merged.size(); ++k)
         navs[k] = {merged[k].day, merged[k].unit, merged[k].total};
     WriteFigures(code, Derive::DeriveFund(navs), merged.front().day);
+    Derive::FundState made = Derive::MakeState(navs);
+    made.payoutsFromValues = inferPayouts;
+    WriteState(code, made);
     if (inferPayouts) {
         // Only the new days can hold a payout that the database does not know of yet.
         std::size_t start = 0;
         while (start + 1 < navs.size() && navs[start + 1].day < firstNew)
             ++start;
-        const std::vector<Derive::Payout> payouts =
-            Derive::InferPayouts(std::span<const Derive::NavDay>(navs).subspan(start));
-        static const TableShape kBonus{"tb_bonus", {"code"}, {"date", "type"}, {"bonus"}};
-        std::vector<std::vector<Value>> rows;
-        for (const Derive::Payout& payout : payouts)
-            rows.push_back({Value::Of(CivilDays::Text(payout.day)),
-                            Value::Of(std::int64_t{payout.split ? 1 : 0}), Value::Of(payout.amount)});
-        if (!rows.empty())
-            Merge(kBonus, {Value::Of(code)}, rows, false, true);
+        PutPayouts(code, Derive::InferPayouts(std::span<const Derive::NavDay>(navs).subspan(start)));
     }
     return outcome;
+}
+
+void FundStore::AddHistoryRow(const std::string& code, const HistoryDay& day) {
+    m_batch.BeginRow(kHistoryTable, 6);
+    const std::int64_t id = NextId("tb_netvaluehistory");
+    m_nextIds["tb_netvaluehistory"] = id + 1;
+    m_batch.Add(id);
+    m_batch.Add(code);
+    m_batch.Add(CivilDays::Text(day.day));
+    m_batch.Add(day.unit);
+    if (std::isnan(day.total))
+        m_batch.Add(SampleDb::Null{});
+    else
+        m_batch.Add(day.total);
+    m_batch.Add(0);
+    if (m_batch.Bytes() > (1u << 20))
+        FlushHistory();
+}
+
+void FundStore::PutPayouts(const std::string& code, const std::vector<Derive::Payout>& payouts) {
+    static const TableShape kBonus{"tb_bonus", {"code"}, {"date", "type"}, {"bonus"}};
+    std::vector<std::vector<Value>> rows;
+    for (const Derive::Payout& payout : payouts)
+        rows.push_back({Value::Of(CivilDays::Text(payout.day)), Value::Of(std::int64_t{payout.split ? 1 : 0}),
+                        Value::Of(payout.amount)});
+    // Never in place of a dividend that the database already has for the day.
+    if (!rows.empty())
+        Merge(kBonus, {Value::Of(code)}, rows, false, true);
+}
+
+std::vector<HistoryDay> FundStore::Range(const std::string& code, int from, int to) {
+    FlushHistory();
+    std::vector<HistoryDay> days;
+    const std::string fromText = CivilDays::Text(from), toText = CivilDays::Text(to);
+    auto read = [&](sqlite3_stmt* statement) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            HistoryDay day;
+            day.day = StoredDay(sqlite3_column_text(statement, 0), sqlite3_column_bytes(statement, 0));
+            const int type = sqlite3_column_type(statement, 1);
+            if (day.day < 0 || (type != SQLITE_FLOAT && type != SQLITE_INTEGER))
+                continue;
+            day.unit = sqlite3_column_double(statement, 1);
+            day.total = sqlite3_column_type(statement, 2) == SQLITE_NULL
+                            ? std::nan("")
+                            : sqlite3_column_double(statement, 2);
+            if (day.unit > 0.0)
+                days.push_back(day);
+        }
+        sqlite3_reset(statement);
+    };
+    sqlite3_stmt* before =
+        Statement("SELECT date, value, totalvalue FROM tb_netvaluehistory WHERE code = ? AND "
+                  "isdeleted = 0 AND date <= ? ORDER BY date DESC LIMIT 1");
+    sqlite3_bind_text(before, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(before, 2, fromText.c_str(), -1, SQLITE_TRANSIENT);
+    read(before);
+    sqlite3_stmt* span =
+        Statement("SELECT date, value, totalvalue FROM tb_netvaluehistory WHERE code = ? AND "
+                  "isdeleted = 0 AND date > ? AND date <= ? ORDER BY date");
+    sqlite3_bind_text(span, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(span, 2, fromText.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(span, 3, toText.c_str(), -1, SQLITE_TRANSIENT);
+    read(span);
+    return days;
+}
+
+FundStore::HistoryOutcome FundStore::AppendHistory(const std::string& code,
+                                                   const std::vector<HistoryDay>& days,
+                                                   Derive::FundState& state, bool inferPayouts) {
+    HistoryOutcome outcome;
+    std::vector<Derive::NavDay> navs(days.size());
+    for (std::size_t k = 0; k < days.size(); ++k) {
+        navs[k] = {days[k].day, days[k].unit, days[k].total};
+        AddHistoryRow(code, days[k]);
+    }
+    outcome.counts.added = static_cast<std::int64_t>(days.size());
+    outcome.changed = true;
+    outcome.latestDay = days.back().day;
+    m_historyWritten.insert(code);
+    m_changedFunds.insert(code);
+    const Derive::NavDay before{state.latestDay, state.unit, state.total};
+    const Derive::FundFigures figures = Derive::Advance(state, navs, [&](int from, int to) {
+        std::vector<Derive::NavDay> read;
+        for (const HistoryDay& day : Range(code, from, to))
+            read.push_back({day.day, day.unit, day.total});
+        return read;
+    });
+    WriteFigures(code, figures, navs.front().day);
+    WriteState(code, state);
+    if (inferPayouts) {
+        navs.insert(navs.begin(), before);
+        PutPayouts(code, Derive::InferPayouts(navs));
+    }
+    return outcome;
+}
+
+std::optional<Derive::FundState> FundStore::ReadState(const std::string& code) {
+    sqlite3_stmt* statement = Statement("SELECT state FROM tb_importstate WHERE code = ?");
+    sqlite3_bind_text(statement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    std::optional<Derive::FundState> state;
+    if (sqlite3_step(statement) == SQLITE_ROW)
+        state = Derive::StateFromBytes(sqlite3_column_blob(statement, 0),
+                                       static_cast<std::size_t>(sqlite3_column_bytes(statement, 0)));
+    sqlite3_reset(statement);
+    return state;
+}
+
+void FundStore::WriteState(const std::string& code, const Derive::FundState& state) {
+    const std::string bytes = Derive::StateBytes(state);
+    sqlite3_stmt* statement = Statement("INSERT OR REPLACE INTO tb_importstate (code, state) VALUES (?, ?)");
+    sqlite3_bind_text(statement, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_blob(statement, 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    Step(statement);
 }
 
 void FundStore::WriteFigures(const std::string& code, const Derive::FundFigures& figures,

@@ -119,6 +119,14 @@ private:
     std::int64_t NextId(const char* table);
     void FlushHistory();
     void WriteFigures(const std::string& code, const Derive::FundFigures& figures, int firstNewDay);
+    HistoryOutcome AppendHistory(const std::string& code, const std::vector<HistoryDay>& days,
+                                 Derive::FundState& state, bool inferPayouts);
+    void AddHistoryRow(const std::string& code, const HistoryDay& day);
+    void PutPayouts(const std::string& code, const std::vector<Derive::Payout>& payouts);
+    // The stored days from the last one on or before `from` through `to`.
+    std::vector<HistoryDay> Range(const std::string& code, int from, int to);
+    std::optional<Derive::FundState> ReadState(const std::string& code);
+    void WriteState(const std::string& code, const Derive::FundState& state);
     std::vector<HistoryDay> Window(const char* table, const char* codeColumn, const char* valueColumns,
                                    const std::string& code, int from);
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -154,6 +155,121 @@ TEST(Derivation, PayoutsComeOutOfTheValues) {
     std::vector<NavDay> money = {
         {Day(2020, 6, 1), 1.0, 1.0}, {Day(2020, 6, 2), 1.0, 1.0001}, {Day(2020, 6, 3), 1.0, 1.0009}};
     EXPECT_TRUE(Derive::InferPayouts(money).empty());
+}
+
+} // namespace
+
+namespace {
+
+// A fund over seven years of weekdays with a yearly dividend, a split to 1 and a quiet holiday
+// week, as a history the incremental figures must reproduce from any point.
+std::vector<NavDay> Eventful() {
+    std::vector<NavDay> days;
+    double unit = 1.0, total = 1.0;
+    unsigned seed = 12345;
+    for (int day = Day(2013, 3, 4); day <= Day(2020, 2, 20); ++day) {
+        if (!Weekday(day) || (day >= Day(2016, 2, 8) && day <= Day(2016, 2, 12)))
+            continue;
+        if (!days.empty()) {
+            seed = seed * 1103515245u + 12345u;
+            const double r = (static_cast<double>(seed >> 16 & 0x7FFF) / 32767.0 - 0.5) * 0.04;
+            total += unit * r;
+            unit *= 1.0 + r;
+            const CivilDays::Date date = CivilDays::ToDate(day);
+            if (date.month == 12 && date.day >= 10 && date.day <= 12 && unit > 1.1)
+                unit -= 0.1; // a cash dividend
+            if (date.year == 2017 && date.month == 6 && date.day == 15)
+                unit = 1.0; // a split to 1
+        }
+        days.push_back({day, std::round(unit * 1e6) / 1e6, std::round(total * 1e6) / 1e6});
+    }
+    return days;
+}
+
+void ExpectSameFigures(const Derive::FundFigures& a, const Derive::FundFigures& b, bool years) {
+    EXPECT_EQ(a.latestDay, b.latestDay);
+    EXPECT_EQ(a.dayGrowth, b.dayGrowth);
+    const auto& p = a.periods;
+    const auto& q = b.periods;
+    for (auto [x, y] : {std::pair{p.lastweek, q.lastweek},
+                        {p.lastmonth, q.lastmonth},
+                        {p.lastquarter, q.lastquarter},
+                        {p.lasthalfyear, q.lasthalfyear},
+                        {p.thisyear, q.thisyear},
+                        {p.year1, q.year1},
+                        {p.year2, q.year2},
+                        {p.year3, q.year3},
+                        {p.year5, q.year5}}) {
+        ASSERT_EQ(x.has_value(), y.has_value());
+        if (x)
+            EXPECT_NEAR(*x, *y, 1.5e-6);
+    }
+    ASSERT_EQ(a.risk.size(), b.risk.size());
+    for (std::size_t k = 0; k < a.risk.size(); ++k) {
+        EXPECT_NEAR(a.risk[k].annualReturn, b.risk[k].annualReturn, 1.5e-6);
+        EXPECT_NEAR(a.risk[k].standard, b.risk[k].standard, 1.5e-6);
+    }
+    if (years)
+        for (const Derive::YearReturn& year : b.years) {
+            const auto match = std::find_if(a.years.begin(), a.years.end(),
+                                            [&](const Derive::YearReturn& y) { return y.year == year.year; });
+            ASSERT_NE(match, a.years.end()) << year.year;
+            EXPECT_NEAR(match->value, year.value, 1.5e-6) << year.year;
+        }
+}
+
+TEST(Derivation, NewDaysAddedToTheStateGiveTheFiguresOfTheWholeHistory) {
+    const std::vector<NavDay> all = Eventful();
+    auto reader = [&](int from, int to) {
+        std::vector<NavDay> out;
+        for (std::size_t k = 0; k < all.size(); ++k)
+            if (all[k].day <= to && (all[k].day > from || (k + 1 < all.size() && all[k + 1].day > from)))
+                out.push_back(all[k]);
+        return out;
+    };
+    // Cut points: a day into a new week, into a new year, after the holiday, after the split; one
+    // new day, a week of days, a month and a half.
+    int checked = 0;
+    for (int cut :
+         {Day(2019, 12, 30), Day(2019, 12, 31), Day(2020, 1, 2), Day(2019, 6, 14), Day(2018, 11, 20)}) {
+        for (std::size_t add : {std::size_t{1}, std::size_t{5}, std::size_t{33}}) {
+            std::size_t split = 0;
+            while (split < all.size() && all[split].day <= cut)
+                ++split;
+            if (split + add > all.size())
+                continue;
+            // The state is made from a window, as the importer makes it: five years and a margin.
+            std::size_t start = 0;
+            while (all[start].day < all[split - 1].day - 5 * 366 - 21)
+                ++start;
+            if (start > 0)
+                --start;
+            Derive::FundState state =
+                Derive::MakeState(std::span<const NavDay>(all).subspan(start, split - start));
+            const Derive::FundFigures incremental =
+                Derive::Advance(state, std::span<const NavDay>(all).subspan(split, add), reader);
+            const Derive::FundFigures whole =
+                Derive::DeriveFund(std::span<const NavDay>(all).first(split + add));
+            SCOPED_TRACE(CivilDays::Text(cut) + " + " + std::to_string(add));
+            ExpectSameFigures(whole, incremental, true);
+            // The state after advancing is the state of the longer history.
+            const Derive::FundState remade =
+                Derive::MakeState(std::span<const NavDay>(all).subspan(start, split + add - start));
+            EXPECT_EQ(state.latestDay, remade.latestDay);
+            for (int k = 0; k < Derive::kStateWeeks; ++k)
+                EXPECT_NEAR(state.weekEnd[k], remade.weekEnd[k], 1e-9) << "week slot " << k;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 12);
+    // A state from other bytes is refused, not misread.
+    EXPECT_FALSE(Derive::StateFromBytes("junk", 4));
+    const Derive::FundState state = Derive::MakeState(all);
+    const std::string bytes = Derive::StateBytes(state);
+    const auto back = Derive::StateFromBytes(bytes.data(), bytes.size());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->latestDay, state.latestDay);
+    EXPECT_EQ(back->weekEnd, state.weekEnd);
 }
 
 } // namespace

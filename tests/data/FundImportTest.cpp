@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -218,6 +219,58 @@ TEST_F(ImportFolder, ASecondImportAddsDaysAndWithdrawsWhatItReplaces) {
                 .rows[0][0]
                 .text +
             ":1,2.0:2");
+}
+
+TEST_F(ImportFolder, NewDaysGiveTheFiguresOfImportingEverythingAtOnce) {
+    // The new days are added from the fund's kept weeks, without its history read again; the
+    // figures must be those of a database that took all the days at once.
+    const std::string funds = FundList();
+    auto history = [&](const std::string& name, int from, int to) {
+        std::string text = "code,date,value,totalvalue\n";
+        const auto dates = Dates(to);
+        double unit = 1.0, total = 1.0;
+        for (int k = 0; k < to; ++k) {
+            const double r = 0.012 * std::sin(k * 0.7) + 0.0004;
+            total += unit * r;
+            unit *= 1.0 + r;
+            if (k % 250 == 200)
+                unit -= 0.05; // a dividend now and then
+            if (k >= from) {
+                char line[128];
+                std::snprintf(line, sizeof line, "000082,%s,%.6f,%.6f\n", dates[k].c_str(), unit, total);
+                text += line;
+            }
+        }
+        return Write(name, text);
+    };
+    const std::string first = history("first.csv", 0, 1400), next = history("next.csv", 1400, 1460),
+                      whole = history("whole.csv", 0, 1460);
+    ASSERT_TRUE(Run({funds, first}).written);
+    ASSERT_TRUE(Run({next}).written);
+    const std::string stepwise = m_db;
+    m_db = (m_folder / "once.db").string();
+    ASSERT_TRUE(Run({funds, whole}).written);
+    const std::string once = m_db;
+    auto figures = [&](const std::string& path) {
+        m_db = path;
+        std::string text;
+        for (const char* sql :
+             {"select date, value, totalvalue, daymargin from tb_currvalue where not isdeleted",
+              "select date, lastweek, lastmonth, lastquarter, lasthalfyear, thisyear, yearavgyield1year, "
+              "yearavgyield2year, yearavgyield3year, yearavgyield5year from tb_yield where fundcode = "
+              "'000082'",
+              "select year, percentvalue from tb_yieldhistory where yieldtype = 1 order by year",
+              "select year, reportdate, increasepercent, standard from tb_riskevaluation order by year",
+              "select date, type, bonus from tb_bonus where not isdeleted order by date"})
+            for (const auto& row : Sql(sql).rows)
+                for (const auto& cell : row)
+                    text += cell.text + (cell.IsNull() ? "null" : "") + "|";
+        return text;
+    };
+    const std::string expected = figures(once);
+    EXPECT_NE(expected.find("|"), std::string::npos);
+    EXPECT_EQ(figures(stepwise), expected);
+    EXPECT_EQ(Sql("select count(*) from tb_importstate").rows[0][0].real, 1.0);
 }
 
 TEST_F(ImportFolder, ASpreadsheetsGbkCsvWithQuotesAndCrlfIsRead) {
