@@ -575,8 +575,13 @@ void Run::History(const Table& table, bool index) {
     auto flush = [&]() {
         if (group.empty())
             return;
-        std::stable_sort(group.begin(), group.end(),
-                         [](const Day& a, const Day& b) { return a.day.day < b.day.day; });
+        // Newest first or oldest first: both are read; a file in order needs no sort.
+        auto earlier = [](const Day& a, const Day& b) { return a.day.day < b.day.day; };
+        if (std::is_sorted(group.rbegin(), group.rend(), earlier) &&
+            !std::is_sorted(group.begin(), group.end(), earlier))
+            std::reverse(group.begin(), group.end());
+        else if (!std::is_sorted(group.begin(), group.end(), earlier))
+            std::stable_sort(group.begin(), group.end(), earlier);
         // The same day twice: one copy is enough when they agree, neither is taken when they do not.
         std::vector<HistoryDay> days;
         std::vector<const Day*> kept;
@@ -646,7 +651,7 @@ void Run::History(const Table& table, bool index) {
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
         const std::string rowCode = Code(row, line, bad);
-        if (!bad && !index && !m_store->HasFund(rowCode)) {
+        if (!bad && !index && rowCode != code && !m_store->HasFund(rowCode)) {
             Bad(line, Column::Code,
                 "unknown fund code " + rowCode + "; import its fund list first (or with it)");
             bad = true;

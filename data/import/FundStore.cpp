@@ -73,6 +73,19 @@ int StoredDay(const unsigned char* text, int length) {
     return CivilDays::FromDate(parts[0], parts[1], parts[2]);
 }
 
+// The stored form YYYY-MM-DD of a day, written without a formatted print (millions of rows).
+void DayText(int day, char (&text)[10]) {
+    const CivilDays::Date date = CivilDays::ToDate(day);
+    int year = date.year;
+    for (int k = 3; k >= 0; --k, year /= 10)
+        text[k] = static_cast<char>('0' + year % 10);
+    text[4] = text[7] = '-';
+    text[5] = static_cast<char>('0' + date.month / 10);
+    text[6] = static_cast<char>('0' + date.month % 10);
+    text[8] = static_cast<char>('0' + date.day / 10);
+    text[9] = static_cast<char>('0' + date.day % 10);
+}
+
 std::string Now() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};
@@ -736,7 +749,9 @@ void FundStore::AddHistoryRow(const std::string& code, const HistoryDay& day) {
     m_nextIds["tb_netvaluehistory"] = id + 1;
     m_batch.Add(id);
     m_batch.Add(code);
-    m_batch.Add(CivilDays::Text(day.day));
+    char date[10];
+    DayText(day.day, date);
+    m_batch.Add(std::string_view(date, sizeof date));
     m_batch.Add(day.unit);
     if (std::isnan(day.total))
         m_batch.Add(SampleDb::Null{});
