@@ -702,7 +702,9 @@ void Run::History(const Table& table, bool index) {
         }
         if (bad)
             return ++m_result.rowsRejected, void();
-        if (rowCode != code || group.size() >= 1000000)
+        // A fund's days are held until its last one; a file that gives one fund more days than any
+        // fund has (a thousand years) is taken in parts, so that memory stays bounded.
+        if (rowCode != code || group.size() >= 250000)
             flush();
         code = rowCode;
         day.day.day = *date;

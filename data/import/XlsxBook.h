@@ -41,8 +41,10 @@ public:
     bool ReadSheet(std::size_t index, std::vector<XlsxRow>& rows);
     const std::string& Error() const { return m_error; }
 
-    // The largest sheet part read, in bytes of XML.
-    static constexpr std::size_t kMaxPart = 256u << 20;
+    // The largest sheet part read, in bytes of XML. Its parsed form takes several times that, so
+    // this bound keeps a workbook's memory within the importer's budget (about 200,000 rows of
+    // a history; a longer table is better kept as CSV, which is read piece by piece).
+    static constexpr std::size_t kMaxPart = 24u << 20;
 
 private:
     bool Load();
