@@ -438,11 +438,13 @@ void Run::Funds(const Table& table) {
         if (bad)
             return ++m_result.rowsRejected, void();
         const bool known = m_store->HasFund(code);
+        // An empty cell, like a missing column, leaves a known fund's value as it was; a new fund
+        // gets the default or nothing ("--").
         auto text = [&](Column column, std::optional<std::string> fallback) -> Value {
             const std::string_view value = Text(row, column);
             if (!value.empty())
                 return Value::Of(std::string(value));
-            if (known && !Has(column))
+            if (known)
                 return Value::KeepOld();
             return fallback ? Value::Of(*fallback) : Value{};
         };
@@ -453,13 +455,13 @@ void Run::Funds(const Table& table) {
             const std::optional<int> day = Date(row, column, line, bad);
             if (day)
                 return Value::Of(CivilDays::Text(*day));
-            return known && !Has(column) ? Value::KeepOld() : Value{};
+            return known ? Value::KeepOld() : Value{};
         };
         auto number = [&](Column column, bool whole) -> Value {
             const std::optional<double> value = Number(row, column, line, bad);
             if (value)
                 return whole ? Value::Of(static_cast<std::int64_t>(std::llround(*value))) : Value::Of(*value);
-            return known && !Has(column) ? Value::KeepOld() : Value{};
+            return known ? Value::KeepOld() : Value{};
         };
         const std::string name(Text(row, Column::Name));
         if (!known && name.empty()) {
@@ -469,10 +471,10 @@ void Run::Funds(const Table& table) {
         Value investtype = text(Column::InvestType, std::nullopt);
         if (investtype.type == Value::Text)
             investtype.text = InvestTypeOf(investtype.text);
-        Value company = known && !Has(Column::Company) ? Value::KeepOld() : Value{};
+        Value company = known ? Value::KeepOld() : Value{};
         if (const std::string_view companyName = Text(row, Column::Company); !companyName.empty())
             company = Value::Of(m_store->CompanyGuid(std::string(companyName)));
-        Value delisted = known && !Has(Column::Status) ? Value::KeepOld() : Value::Of(std::int64_t{0});
+        Value delisted = known ? Value::KeepOld() : Value::Of(std::int64_t{0});
         if (const std::string_view status = Text(row, Column::Status); !status.empty()) {
             static const std::set<std::string_view> kGone = {
                 "终止", "清盘", "已清盘", "终止上市", "摘牌", "已摘牌", "终止运作", "delisted", "1", "是"};
@@ -509,9 +511,8 @@ void Run::Funds(const Table& table) {
         std::vector<Value> values = {
             text(Column::AliasCode, code),
             name.empty() ? Value::KeepOld() : Value::Of(name),
-            Has(Column::Pycode) || !known || !name.empty()
-                ? text(Column::Pycode, pinyin.empty() ? std::nullopt : std::optional(pinyin))
-                : Value::KeepOld(),
+            // The list's initials, else those of the name it gives.
+            text(Column::Pycode, pinyin.empty() ? std::nullopt : std::optional(pinyin)),
             text(Column::FundType, std::string("契约型开放式")),
             investtype,
             text(Column::Style, std::nullopt),
@@ -521,7 +522,7 @@ void Run::Funds(const Table& table) {
             quotient,
             delisted,
         };
-        if (Has(Column::Pycode) && Text(row, Column::Pycode).empty() && !pinyin.empty())
+        if (Text(row, Column::Pycode).empty() && !pinyin.empty())
             values[2] = Value::Of(pinyin);
         const MergeCounts counts = m_store->PutFund(code, values);
         Count(counts);

@@ -169,7 +169,7 @@ TEST_F(ImportFolder, ASecondImportAddsDaysAndWithdrawsWhatItReplaces) {
     const auto dates = Dates(402);
 
     // One corrected day, one new day, the rest restated unchanged; a renamed fund.
-    Write("funds2.csv", "基金代码,基金简称\n000082,明远成长混合A\n");
+    Write("funds2.csv", "基金代码,基金简称,基金类型\n000082,明远成长混合A,\n");
     Write(
         "b/000082.csv",
         "净值日期,单位净值,累计净值\n" + dates[10] + ",2.0000,2.0000\n" + dates[400] + ",1.6000,1.6000\n" +
@@ -195,7 +195,13 @@ TEST_F(ImportFolder, ASecondImportAddsDaysAndWithdrawsWhatItReplaces) {
     EXPECT_EQ(Sql("select name from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
               "明远成长混合A");
     EXPECT_EQ(Sql("select count(*) from tb_fund where code = '000082' and isdeleted").rows[0][0].real, 1.0);
-    // The company, inception and managers the second list did not give stay as they were.
+    // The company, inception and managers the second list did not give, and the type it left empty,
+    // stay as they were; the initials follow the new name.
+    EXPECT_EQ(
+        Sql("select investtype, pycode from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
+        "混合型");
+    EXPECT_EQ(Sql("select pycode from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
+              "MYCCHHA");
     EXPECT_EQ(Sql("select createdate from tb_fund where code = '000082' and not isdeleted").rows[0][0].text,
               "2019-03-01");
     EXPECT_EQ(Sql("select count(*) from tb_manager where code = '000082' and not isdeleted").rows[0][0].real,
