@@ -2,6 +2,7 @@
 // import replaces and withdraws rows, files as spreadsheets save them (GBK, CRLF, quotes; xlsx by
 // another writer), and that a kill, a full disk or an error leaves the database exactly as before.
 #include "FundImporter.h"
+#include "XlsxBook.h"
 #include "support/FixtureDb.h"
 #include "support/SqlRows.h"
 
@@ -341,6 +342,45 @@ book.save(sys.argv[1])
     EXPECT_EQ(Sql("select max(value) from tb_netvaluehistory").rows[0][0].real, 1.029);
 }
 
+TEST_F(ImportFolder, TheWorkbookReaderTakesEveryKindOfCell) {
+    // A package put together by hand: rich-text and inline strings, a gap between cells, a formula's
+    // text, a boolean, a row number that skips, a second sheet, and a sheet part named by an
+    // absolute target.
+    const std::string book = (m_folder / "hand.xlsx").string();
+    const std::string script = Write("zip.py", R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr('xl/workbook.xml', '<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>')
+    z.writestr('xl/_rels/workbook.xml.rels', '<Relationships><Relationship Id="rId1" Target="worksheets/a.xml"/><Relationship Id="rId2" Target="/xl/worksheets/b.xml"/></Relationships>')
+    z.writestr('xl/sharedStrings.xml', '<sst><si><t>code</t></si><si><r><t>na</t></r><r><t>me</t></r></si></sst>')
+    z.writestr('xl/worksheets/a.xml', '<worksheet><sheetData><row r="1"><c r="A1" t="s"><v>0</v></c><c r="C1" t="s"><v>1</v></c></row><row r="4"><c r="A4" t="inlineStr"><is><t>000082</t></is></c><c r="B4" t="b"><v>1</v></c><c r="C4" t="str"><v>x</v></c></row></sheetData></worksheet>')
+    z.writestr('xl/worksheets/b.xml', '<worksheet><sheetData><row><c><v>43831</v></c><c><v>1.25</v></c></row></sheetData></worksheet>')
+)");
+    const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    ASSERT_EQ(std::system((python + " '" + script + "' '" + book + "'").c_str()), 0);
+    FundImport::XlsxBook workbook;
+    ASSERT_TRUE(workbook.Open(book)) << workbook.Error();
+    ASSERT_EQ(workbook.SheetNames(), (std::vector<std::string>{"A", "B"}));
+    std::vector<FundImport::XlsxRow> rows;
+    ASSERT_TRUE(workbook.ReadSheet(0, rows)) << workbook.Error();
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows[0].cells.size(), 3u);
+    EXPECT_EQ(rows[0].cells[0].text, "code");
+    EXPECT_EQ(rows[0].cells[1].text, "");
+    EXPECT_EQ(rows[0].cells[2].text, "name");
+    EXPECT_EQ(rows[1].line, 4);
+    EXPECT_EQ(rows[1].cells[0].text, "000082");
+    EXPECT_FALSE(rows[1].cells[0].number);
+    EXPECT_EQ(rows[1].cells[1].text, "TRUE");
+    EXPECT_EQ(rows[1].cells[2].text, "x");
+    ASSERT_TRUE(workbook.ReadSheet(1, rows)) << workbook.Error();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].cells[0].number);
+    EXPECT_EQ(rows[0].cells[0].value, 43831.0);
+    EXPECT_EQ(rows[0].cells[1].text, "1.25");
+    EXPECT_FALSE(workbook.ReadSheet(2, rows));
+}
+
 // While it lives, writing a file past `bytes` fails in this process, as on a full disk.
 class FileSizeLimit {
 public:
@@ -417,6 +457,93 @@ TEST_F(ImportFolder, AKilledImportLeavesTheDatabaseAsItWas) {
             EXPECT_EQ(Everything(), before) << "attempt " << attempt;
         }
     }
+}
+
+TEST_F(ImportFolder, AReportReplacesItsLinesWholeAndKeepsTheOldOnesWithdrawn) {
+    const std::string funds = FundList();
+    const std::string first = Write("a/资产配置.csv", "基金代码,报告期,资产类型,市值(元),占总资产比例(%)\n"
+                                                      "000082,2023-12-31,股票,800,80\n"
+                                                      "000082,2023-12-31,债券,150,15\n"
+                                                      "000082,2023-12-31,资产总计,1000,100\n"
+                                                      "000082,2023-09-30,股票,700,70\n");
+    const std::string ratings = Write("a/评级.csv", "基金代码,评级日期,两年评级,三年评级,五年评级\n"
+                                                    "000082,2023-12-31,★★★,★★★★,暂无评级\n");
+    const std::string managers =
+        Write("a/经理.csv", "基金代码,基金经理,任职日期,离任日期\n"
+                            "000082,李青,2019-03-01,\n000082,孙木,2019-03-01,2021-05-06\n");
+    ASSERT_TRUE(Run({funds, (m_folder / "a").string()}).written);
+    EXPECT_EQ(Sql("select percent from tb_assetallocation where assettype = '股票' and date = '2023-12-31'")
+                  .rows[0][0]
+                  .real,
+              0.8); // "(%)" in the header: 80 is 80 %
+    EXPECT_EQ(Sql("select group_concat(year || '=' || star) from tb_analyticalindex").rows[0][0].text,
+              "2=3,3=4");
+    // The managers file replaced the list's current managers (王舟 is no longer one).
+    EXPECT_EQ(Sql("select group_concat(name) from tb_manager where code = '000082' and not isdeleted")
+                  .rows[0][0]
+                  .text,
+              "李青,孙木");
+
+    // The December report again, corrected and without its bond line; September is not touched.
+    Write("b/资产配置.csv", "基金代码,报告期,资产类型,市值(元),占总资产比例(%)\n"
+                            "000082,2023-12-31,股票,810,81\n"
+                            "000082,2023-12-31,资产总计,1000,100\n");
+    const FundImport::Result result = Run({(m_folder / "b").string()});
+    ASSERT_TRUE(result.written);
+    EXPECT_EQ(result.rowsReplaced, 1);
+    EXPECT_EQ(result.rowsWithdrawn, 1);
+    EXPECT_EQ(result.rowsUnchanged, 1);
+    EXPECT_EQ(Sql("select group_concat(assettype || ':' || marketvalue) from (select * from "
+                  "tb_assetallocation where "
+                  "not isdeleted and date = '2023-12-31' order by assettype)")
+                  .rows[0][0]
+                  .text,
+              "股票:810.0,资产总计:1000.0");
+    EXPECT_EQ(Sql("select count(*) from tb_assetallocation where isdeleted").rows[0][0].real, 2.0);
+    EXPECT_EQ(Sql("select count(*) from tb_assetallocation where date = '2023-09-30' and not isdeleted")
+                  .rows[0][0]
+                  .real,
+              1.0);
+    // Lines of one report split over the file are refused, not merged by guess.
+    Write("c/资产配置.csv",
+          "基金代码,报告期,资产类型,市值\n000082,2022-12-31,股票,1\n000083,2022-12-31,股票,1\n"
+          "000082,2022-12-31,债券,1\n");
+    const FundImport::Result split = Run({(m_folder / "c").string()});
+    EXPECT_FALSE(split.written);
+    ASSERT_EQ(split.problems.size(), 1u);
+    EXPECT_NE(split.problems[0].Text().find(":4: this report was given before, from line 2"),
+              std::string::npos)
+        << split.problems[0].Text();
+}
+
+TEST_F(ImportFolder, IndexClosesGiveTheWeeklySeriesTheRiskPageReads) {
+    std::string text = "date,close\n";
+    double close = 3000.0;
+    // Fifteen grid weeks of 2021 from the year's first weekday, a close each weekday.
+    for (int day = 18628; day < 18628 + 105; ++day) { // 2021-01-01
+        if (((day % 7) + 7 + 3) % 7 >= 5)
+            continue;
+        const time_t seconds = static_cast<time_t>(day) * 86400;
+        char date[16];
+        std::strftime(date, sizeof date, "%Y-%m-%d", std::gmtime(&seconds));
+        close *= 1.001;
+        text += std::string(date) + "," + std::to_string(close) + "\n";
+    }
+    const std::string file = Write("sh000001.csv", text);
+    FundImport::Options options;
+    options.kind = FundImport::Kind::Index; // the header alone does not say which kind
+    ASSERT_TRUE(Run({file}, options).written);
+    const auto weeks =
+        Sql("select year, week, percentvalue from tb_yieldhistory where exponentcode = 'sh000001' "
+            "and yieldtype = 4 order by year, week");
+    ASSERT_EQ(weeks.rows.size(), 14u); // the first week has no close before it
+    EXPECT_EQ(weeks.rows[0][1].real, 2.0);
+    EXPECT_NEAR(weeks.rows[1][2].real, std::pow(1.001, 5) - 1.0, 2e-6);
+    // A later close of the week in progress changes that week's return in place.
+    Write("more.csv", "date,close\n2021-04-16," + std::to_string(close * 1.05) + "\n");
+    options.code = "sh000001";
+    ASSERT_TRUE(Run({(m_folder / "more.csv").string()}, options).written);
+    EXPECT_EQ(Sql("select count(*) from tb_yieldhistory where yieldtype = 4").rows[0][0].real, 15.0);
 }
 
 TEST_F(ImportFolder, FilesThatAreNotDataAreReportedByName) {
