@@ -93,7 +93,7 @@ std::string XlsxSheet::Shown(int row, int column) const {
         long day = dayOfYear - (153 * mp + 2) / 5 + 1;
         long month = mp < 10 ? mp + 3 : mp - 9;
         long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-        char text[16];
+        char text[64];
         std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld", year, month, day);
         return text;
     }
