@@ -454,8 +454,8 @@ TEST_F(FundHostRun, ARemovalBringsItsRowIntoViewAndIsChecked) {
          {"000001", "000002", "000003", "000004", "000005", "000006", "000007", "000008", "000014"})
         adds += std::string("add ") + code + "\n";
     for (int height : {520, 584}) {
-        HostRun run = runHost("--headless --zoom 2 --size 1024x" + std::to_string(height) + " --db " + db.Path() +
-                              " --config " + (folder / "c.xml").string() + " --script " +
+        HostRun run = runHost("--headless --zoom 2 --size 1024x" + std::to_string(height) + " --db " +
+                              db.Path() + " --config " + (folder / "c.xml").string() + " --script " +
                               writeScript(folder, adds + "tab 业绩表现\nsort aliascode desc\ndump " + before +
                                                       "\nremove 000001\ndump " + after + "\n"));
         ASSERT_EQ(run.code, 0) << height << "\n" << run.output;
