@@ -175,7 +175,8 @@ void BackgroundPage::ReadFundsHere() {
 
 void BackgroundPage::TakeFunds(AheadResult result) {
     if (result.OnItsWay()) {
-        // Read again, when the data changed under the first reading.
+        // The picker lists nothing until the list comes (read anew when the data changed under
+        // the first reading).
         m_fundsArriving = true;
         return;
     }
