@@ -75,9 +75,10 @@ void PlatformSetMessageHandler(std::function<void(MSG&)> handler);
 // Called when GetMessageW would wait forever on the headless screen; returns true when it queued
 // something (input, a posted message). The host's scripted runs feed their script through it.
 void PlatformSetIdleHandler(std::function<bool()> handler);
-// Called with a top-level window each time what was painted into it is presented (where a display
-// would show it): after the painting of a run, and before the loop waits for background work. The
-// host times its first frame with it. An empty function removes it.
+// Called with a top-level window each time what was painted into it is presented: on the headless
+// screen after the painting of a run and before the loop waits for background work, on a display
+// each time the window's pixels went to the display. The host times its first frame with it. An
+// empty function removes it.
 void PlatformSetPresentHook(std::function<void(HWND)> hook);
 
 // ---- Pictures and pixels ----------------------------------------------------------------------

@@ -263,7 +263,7 @@ void PlatformSetIdleHandler(std::function<bool()> handler) {
 }
 
 void PlatformSetPresentHook(std::function<void(HWND)> hook) {
-    HeadlessPresentHook() = std::move(hook);
+    PresentHook() = std::move(hook);
 }
 
 bool PlatformSaveScreenPng(const std::string& path) {

@@ -183,6 +183,8 @@ public:
                           cairo_image_surface_get_stride(window->surface), target->format->format,
                           target->pixels, target->pitch);
         SDL_UpdateWindowSurface(it->second);
+        if (auto& hook = PresentHook(); hook)
+            hook(window->handle);
     }
 
     unsigned IdOf(HWND handle) const {
