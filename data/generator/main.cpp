@@ -11,15 +11,16 @@
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
+// The usage on stderr after a mistake (exit status 2), on stdout when asked for (status 0).
+int Usage(FILE* to = stderr, int status = 2) {
+    std::fprintf(to,
                  "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history]\n"
                  "  --funds N     fund rows, 1 to %d (default 2000)\n"
                  "  --years Y     years of reports, 1 to %d (default 6)\n"
                  "  --seed S      any unsigned 64-bit number (default 1); equal seeds give equal data\n"
                  "  --no-history  leave out the daily net values of the funds and the index\n",
                  SampleDb::kMaxFunds, SampleDb::kMaxYears);
-    return 2;
+    return status;
 }
 
 // A whole decimal number and nothing else; strtoull alone would accept "12abc" and "-3".
@@ -48,7 +49,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         unsigned long long value = 0;
-        if (std::strcmp(arg, "--no-history") == 0) {
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            return Usage(stdout, 0);
+        } else if (std::strcmp(arg, "--no-history") == 0) {
             options.historyFunds = 0;
         } else if (std::strcmp(arg, "--funds") == 0 || std::strcmp(arg, "--years") == 0 ||
                    std::strcmp(arg, "--seed") == 0) {

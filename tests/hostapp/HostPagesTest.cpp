@@ -92,6 +92,41 @@ TEST_F(HostPages, TheFundFilterPageListsOpenFundsAndHandsItsFiltersToTheOtherPag
     page->Destroy();
 }
 
+TEST_F(HostPages, TheCompanyBoxShowsTheChosenCompanyAloneAndClearingTheFiltersEmptiesIt) {
+    auto page = HostKernel::MakeRef<FundFilterPage>(nullptr, database, nullptr);
+    frame->FundFilterTab()->AddPage(page);
+    PlatformRunUntilIdle();
+    Control::XComboEx& box = page->CompanyPicker();
+    box.SetFocus();
+    PlatformTypeText(L"嘉实");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    // The number of the company's funds belongs to the list's column, not to the box's text.
+    EXPECT_EQ(box.GetText(), XStringW(L"嘉实基金管理有限公司"));
+    int jiashi = page->View()->GetRowCount();
+    EXPECT_GT(jiashi, 0);
+    EXPECT_LT(jiashi, 9);
+    for (int r = 0; r < jiashi; ++r)
+        EXPECT_EQ(page->CellText(r, L"company"), XStringW(L"嘉实基金管理有限公司"));
+
+    // 清除条件, clicked as a person does: every fund again, and an empty box that says so.
+    RECT button{};
+    GetWindowRect(page->ButtonWindow(FundFilterPage::kClearId), &button);
+    PlatformClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page->View()->GetRowCount(), 9);
+    EXPECT_TRUE(box.GetText().empty());
+    EXPECT_TRUE(box.GetCurrCode().empty());
+    // A search typed afterwards starts from nothing.
+    box.SetFocus();
+    PlatformTypeText(L"hx");
+    PlatformRunUntilIdle();
+    EXPECT_EQ(box.GetText(), XStringW(L"hx"));
+    page->ApplySearch();
+    EXPECT_EQ(page->View()->GetRowCount(), 4); // every 华夏 fund, of every type
+    page->Destroy();
+}
+
 TEST_F(HostPages, AFollowedFundIsHighlightedInTheThemesColourOnTheFundFilterPage) {
     auto conf = HostKernel::MakeRef<HostConf::ConfManager>();
     XStringW error;

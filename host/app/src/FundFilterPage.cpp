@@ -34,9 +34,11 @@ const wchar_t kGridHeader[] = L"<header>"
                               L"<item title=\"关注\" name=\"followed\" width=\"50\" align=\"center\"/>"
                               L"</header>";
 
+// The company list shows each company's number of funds in a column of its own; the box itself
+// shows only the chosen company's name.
 const wchar_t kCompanyHeader[] =
     L"<header><item title=\"基金公司\" name=\"name\" width=\"220\" align=\"left\"/>"
-    L"<item title=\"基金数\" name=\"aliascode\" width=\"60\" align=\"right\"/></header>";
+    L"<item title=\"基金数\" name=\"count\" width=\"60\" align=\"right\"/></header>";
 
 template <class T>
 XComPtr<T> make(const char* classId) {
@@ -174,7 +176,7 @@ void FundFilterPage::OnCreate() {
 
     m_company.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, kCompanyId, m_window);
     m_company.SetDataSource(m_companies);
-    m_company.SetDataField(L"code", L"aliascode", L"name", L"pycode");
+    m_company.SetDataField(L"code", L"", L"name", L"pycode");
     m_company.GetDropDownGrid().SetHeader(kCompanyHeader);
 
     struct Spec {
@@ -264,7 +266,7 @@ void FundFilterPage::LoadFunds() {
     m_companies->Clear(1);
     if (m_companies->GetColumnCount() == 0) {
         m_companies->AddColumn(Data::kText, L"code");
-        m_companies->AddColumn(Data::kText, L"aliascode");
+        m_companies->AddColumn(Data::kText, L"count");
         m_companies->AddColumn(Data::kText, L"name");
         m_companies->AddColumn(Data::kText, L"pycode");
     }
@@ -272,7 +274,7 @@ void FundFilterPage::LoadFunds() {
         XComPtr<Data::IDataRow> row;
         m_companies->GetRow(row.Receive(), m_companies->AddRow());
         row->GetValue(L"code")->SetText(company.c_str());
-        row->GetValue(L"aliascode")->SetText(std::to_wstring(count).c_str());
+        row->GetValue(L"count")->SetText(std::to_wstring(count).c_str());
         row->GetValue(L"name")->SetText(company.c_str());
         row->GetValue(L"pycode")->SetText(L"");
     }
@@ -333,6 +335,8 @@ void FundFilterPage::ApplySearch() {
 
 void FundFilterPage::ClearFilters() {
     m_typeBar.SetCurrSel(0); // sends the selection message, which drops filter A
+    // The company or text that made filter B goes with it, so that the box says what filters.
+    m_company.ClearChoice();
     ChangeFilters(nullptr, nullptr);
 }
 
