@@ -3,6 +3,7 @@
 #include "ConcernFundModule.h"
 #include "FundFilterPage.h"
 #include "HoldingsModules.h"
+#include "HostApp.h"
 #include "MainFrame.h"
 #include "support/FixtureDb.h"
 
@@ -125,6 +126,52 @@ TEST_F(HostPages, TheCompanyBoxShowsTheChosenCompanyAloneAndClearingTheFiltersEm
     page->ApplySearch();
     EXPECT_EQ(page->View()->GetRowCount(), 4); // every 华夏 fund, of every type
     page->Destroy();
+}
+
+TEST_F(HostPages, TabMovesTheKeyboardRoundTheFundFilterPagesControls) {
+    // The messages go through the application's handlers first, as in the program's own loop.
+    auto app = HostKernel::MakeRef<HostApp>();
+    PlatformSetMessageHandler([&](MSG& message) {
+        if (!app->PreTranslate(&message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    });
+    auto page = HostKernel::MakeRef<FundFilterPage>(app, database, nullptr);
+    frame->FundFilterTab()->AddPage(page);
+    PlatformRunUntilIdle();
+    auto tab = [](bool shift) {
+        if (shift)
+            PlatformKeyDown(VK_SHIFT);
+        PlatformKeyPress(VK_TAB);
+        if (shift)
+            PlatformKeyUp(VK_SHIFT);
+        PlatformRunUntilIdle();
+    };
+    page->CompanyPicker().SetFocus();
+    PlatformRunUntilIdle();
+    ASSERT_EQ(GetFocus(), page->CompanyPicker().GetEditWindow());
+    const UINT buttons[] = {FundFilterPage::kSearchId, FundFilterPage::kClearId, FundFilterPage::kAddId,
+                            FundFilterPage::kFollowId, FundFilterPage::kUnfollowId};
+    for (UINT id : buttons) {
+        tab(false);
+        EXPECT_EQ(GetFocus(), page->ButtonWindow(id)) << id;
+    }
+    tab(false);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(page->Grid()));
+    // Round to the box again, and back with Shift+Tab.
+    tab(false);
+    EXPECT_EQ(GetFocus(), page->CompanyPicker().GetEditWindow());
+    tab(true);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(page->Grid()));
+    // Outside the page Tab is left to others.
+    SetFocus(frame->Window());
+    PlatformRunUntilIdle();
+    tab(false);
+    EXPECT_EQ(GetFocus(), frame->Window());
+    page->Destroy();
+    PlatformSetMessageHandler({});
+    app->Clear();
 }
 
 TEST_F(HostPages, AFollowedFundIsHighlightedInTheThemesColourOnTheFundFilterPage) {

@@ -3,6 +3,7 @@
 // Sections: the grid; the page's tab contract; the window; filters; actions; theme.
 #include "FundFilterPage.h"
 
+#include "FundFilterPageKeys.h"
 #include "HostGridTheme.h"
 #include "MainFrame.h"
 
@@ -119,6 +120,11 @@ LRESULT FundFilterPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CREATE:
         OnCreate();
         return 0;
+    case WM_DESTROY:
+        if (m_app != nullptr && m_keys != nullptr)
+            m_app->RemovePreMessageHandler(m_keys);
+        m_keys = nullptr;
+        break;
     case WM_SIZE:
         OnSize(LOWORD(lParam), HIWORD(lParam));
         return 0;
@@ -197,6 +203,29 @@ void FundFilterPage::OnCreate() {
     m_grid.SetExportName(L"基金筛选");
     m_grid.SetHeader(kGridHeader);
     UpdateCount();
+    if (m_app != nullptr) {
+        m_keys.Attach(new FundFilterPageKeys(*this));
+        m_app->AddPreMessageHandler(0, m_keys);
+    }
+}
+
+bool FundFilterPage::MoveFocus(bool backwards) {
+    HWND focus = GetFocus();
+    if (m_window == nullptr || !IsWindowVisible(m_window) || focus == nullptr || !IsChild(m_window, focus))
+        return false;
+    std::vector<HWND> order{m_company.GetEditWindow()};
+    order.insert(order.end(), m_buttons.begin(), m_buttons.end());
+    order.push_back(m_grid);
+    int at = -1;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] == focus || IsChild(order[i], focus))
+            at = static_cast<int>(i);
+    const int n = static_cast<int>(order.size());
+    const int next = at < 0 ? 0 : (at + (backwards ? n - 1 : 1)) % n;
+    SetFocus(order[static_cast<size_t>(next)]);
+    if (next == 0)
+        m_company.SelectAllText(); // as a dialog's edit field, reached with Tab, offers its text
+    return true;
 }
 
 HWND FundFilterPage::ButtonWindow(UINT id) const {
