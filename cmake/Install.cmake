@@ -46,7 +46,7 @@ endfunction()
 
 fc_shared_libraries_of(FC_INSTALLED_LIBRARIES fundhost fundcompare)
 
-install(TARGETS fundhost make-sample-db RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS fundhost make-sample-db fund-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${FC_INSTALLED_LIBRARIES} LIBRARY DESTINATION ${FC_INSTALL_PKGLIBDIR})
 # The program finds its libraries next to itself in the build tree and in the private library
 # folder once installed; the libraries find each other in their own folder.
@@ -106,12 +106,40 @@ add_custom_command(
 add_custom_target(fundhost-manpage ALL DEPENDS ${FC_MAN_PAGE} ${FC_MAN_INSTALLED})
 install(FILES ${FC_MAN_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The importer's page, the same way from its own --help.
+set(FC_IMPORT_MAN_PAGE ${CMAKE_BINARY_DIR}/man/fund-import.1)
+set(FC_IMPORT_MAN_DESCRIPTION_FILE ${CMAKE_BINARY_DIR}/man/fund-import.description)
+file(CONFIGURE OUTPUT ${FC_IMPORT_MAN_DESCRIPTION_FILE}
+     CONTENT "fund-import fills a fund database of your own for fundhost. Every accepted column, an example of each kind of file and the definition of each figure it derives are in docs/import.md.\n" @ONLY)
+set(FC_IMPORT_MAN_COMMANDS COMMAND make-manpage $<TARGET_FILE:fund-import> ${FC_IMPORT_MAN_PAGE} --summary
+                           "import fund lists, net values and holdings into a fund database"
+                           --description-file ${FC_IMPORT_MAN_DESCRIPTION_FILE})
+if(FC_GZIP)
+    set(FC_IMPORT_MAN_INSTALLED ${CMAKE_BINARY_DIR}/man/man1/fund-import.1.gz)
+    list(APPEND FC_IMPORT_MAN_COMMANDS
+         COMMAND ${CMAKE_COMMAND} -E copy ${FC_IMPORT_MAN_PAGE} ${CMAKE_BINARY_DIR}/man/man1/fund-import.1
+         COMMAND ${FC_GZIP} -9nf ${CMAKE_BINARY_DIR}/man/man1/fund-import.1)
+else()
+    set(FC_IMPORT_MAN_INSTALLED ${FC_IMPORT_MAN_PAGE})
+endif()
+add_custom_command(
+    OUTPUT ${FC_IMPORT_MAN_PAGE} ${FC_IMPORT_MAN_INSTALLED}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man/man1
+    ${FC_IMPORT_MAN_COMMANDS}
+    DEPENDS fund-import make-manpage ${FC_IMPORT_MAN_DESCRIPTION_FILE}
+    COMMENT "Writing the man page of fund-import from its --help"
+    VERBATIM)
+add_custom_target(fund-import-manpage ALL DEPENDS ${FC_IMPORT_MAN_PAGE} ${FC_IMPORT_MAN_INSTALLED})
+install(FILES ${FC_IMPORT_MAN_INSTALLED} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # ---- Data and documents ---------------------------------------------------------------------------
 
 install(FILES ${CMAKE_SOURCE_DIR}/host/themes/dark.xml ${CMAKE_SOURCE_DIR}/host/themes/light.xml
         DESTINATION ${FC_INSTALL_PKGDATADIR}/themes)
 # The schema, for people who fill a database of their own.
 install(FILES ${CMAKE_SOURCE_DIR}/data/schema.sql DESTINATION ${FC_INSTALL_PKGDATADIR})
+# The example files of docs/import.md, to try fund-import on.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/examples/ DESTINATION ${FC_INSTALL_PKGDATADIR}/examples)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/fundcompare)
 
 # ---- The Debian package ---------------------------------------------------------------------------

@@ -2,13 +2,15 @@
 --
 -- Sections: 1. funds and companies  2. prices, yields and risk  3. report-date holdings
 --           4. fund facts (dividends, issue, managers, ratings, trading state)  5. indexes
---           6. daily net-value history (optional)
+--           6. daily net-value history (optional)  7. imports (optional)
 --
 -- Conventions shared by every table:
 --   * `code` (or `fundcode`) is the fund's identity; `aliascode` is the code shown to users.
 --   * Dates are TEXT in the form YYYY-MM-DD, so that text order is date order and DATE() accepts them.
 --   * Returns, yields and shares are fractions (0.125 means 12.5 %); amounts are yuan, shares are units.
---   * Rows are never removed: `isdeleted` = 1 marks a withdrawn row, and every reader filters it out.
+--   * Rows are never removed: `isdeleted` = 1 marks a withdrawn row, and every reader filters it out
+--     (readers test NOT isdeleted). In the tables whose key holds the flag, a row withdrawn later
+--     than another of the same key takes the next number (2, 3, ...), so that both are kept.
 --   * The declared type decides the column kind the host gives a result column (TEXT, REAL, INTEGER),
 --     so flags and counts are INTEGER and every figure that may carry decimals is REAL.
 
@@ -252,4 +254,29 @@ CREATE TABLE IF NOT EXISTS tb_indexhistory (
     closevalue   REAL,
     isdeleted    INTEGER NOT NULL DEFAULT 0,
     PRIMARY KEY (exponentcode, date, isdeleted)
+) WITHOUT ROWID;
+
+-- 7. Imports (optional) ----------------------------------------------------------------------------
+-- One row per run of fund-import that wrote to the database: when, how much, and the last `id`
+-- given to a row of each table whose `id` is not a key, so that the next import goes on numbering
+-- without reading those large tables through.
+CREATE TABLE IF NOT EXISTS tb_import (
+    id          INTEGER PRIMARY KEY,
+    date        TEXT NOT NULL,     -- when the import was committed, UTC, YYYY-MM-DD HH:MM:SS
+    files       INTEGER,
+    rowsadded   INTEGER,
+    rowsreplaced INTEGER,
+    historyid   INTEGER,
+    indexid     INTEGER,
+    assetid     INTEGER,
+    industryid  INTEGER
+);
+
+-- The importer's note of each fund's recent weeks (the growth at each week's last close over five
+-- years, and the latest day), so that a new day is added without reading the fund's history again.
+-- Only a cache: a fund without a row, or with a row of another layout or of another latest day, is
+-- derived from its history and gets a new row.
+CREATE TABLE IF NOT EXISTS tb_importstate (
+    code  TEXT PRIMARY KEY,
+    state BLOB NOT NULL
 ) WITHOUT ROWID;

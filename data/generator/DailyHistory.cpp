@@ -25,6 +25,12 @@ int TradingCalendar::FirstOnOrAfter(int day) const {
 
 TradingCalendar MakeTradingCalendar(int firstYear, int years) {
     TradingCalendar calendar;
+    int before = CivilDays::FromDate(firstYear, 1, 1) - 1;
+    while (Weekday(before) >= 5)
+        --before;
+    calendar.days.push_back(before);
+    calendar.text.push_back(CivilDays::Text(before));
+    calendar.week.push_back(-1);
     for (int y = firstYear; y < firstYear + years; ++y) {
         const int yearStart = CivilDays::FromDate(y, 1, 1);
         const int nextYear = CivilDays::FromDate(y + 1, 1, 1);
@@ -95,14 +101,19 @@ NetValuePath WalkNetValues(const TradingCalendar& calendar, int first, const std
             const Payout& payout = byIndex[next];
             if (fixedUnit)
                 continue;
+            Payout applied = payout;
             if (payout.split) {
-                if (payout.amount > 0.0)
-                    unit /= payout.amount;
+                if (applied.amount <= 0.0)
+                    applied.amount = std::round(unit * 10000.0) / 10000.0;
+                if (applied.amount > 0.0)
+                    unit /= applied.amount;
             } else {
                 // A fund never pays out (nearly) all it is worth; the cap only guards against an
                 // extreme week that the weekly dividend rule could not foresee.
-                unit -= std::min(payout.amount, 0.8 * unit);
+                applied.amount = std::min(payout.amount, 0.8 * unit);
+                unit -= applied.amount;
             }
+            path.applied.push_back(applied);
         }
         path.unit.push_back(unit);
         path.total.push_back(total);

@@ -16,7 +16,9 @@ namespace SampleDb {
 // The trading days (Monday to Friday) of the weekly grid, each with the grid week it belongs to.
 // Week w of a year runs from day 7 (w - 1) of the year for seven days; the year's last week also
 // takes the one or two days left before 1 January, so that every trading day belongs to a week
-// and a year ends on its own last day.
+// and a year ends on its own last day. The calendar opens with the last trading day before the
+// grid (week -1), the evening whose values the simulation starts from: a history that holds it
+// gives the grid's first week and first year whole.
 struct TradingCalendar {
     std::vector<int> days;         // days since 1970-01-01, ascending
     std::vector<std::string> text; // the same days as YYYY-MM-DD
@@ -49,12 +51,15 @@ struct NetValuePath {
     int first = 0;
     std::vector<double> unit;
     std::vector<double> total;
+    std::vector<Payout> applied; // the payouts as they fell, day as a calendar index, ratios decided
 };
 
 // Walks the daily log growth (indexed like the calendar; days before `first` are not read) from a
 // unit value `startUnit`, held the evening before day `first`, and the dividends already paid,
 // `startDividends`.
-// A cash dividend takes its amount off the unit value on its day; a split divides the unit value.
+// A cash dividend takes its amount off the unit value on its day; a split divides the unit value by
+// its ratio, or, given a ratio of 0, converts the units to a value of 1 as funds do (the ratio is
+// then the day's unit value to four decimals).
 // The accumulated value grows every day by the previous unit value times the day's total return.
 // With `fixedUnit` (money-market funds) the unit value stays put: the day's income is a dividend
 // that only the accumulated value shows.

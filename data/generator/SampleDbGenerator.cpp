@@ -16,6 +16,7 @@
 #include "SampleDbGenerator.h"
 
 #include "DailyHistory.h"
+#include "FundDerivation.h"
 #include "NameParts.h"
 #include "Prng.h"
 #include "RowLoader.h"
@@ -416,9 +417,29 @@ struct Market {
     int StartDay(int t) const { return CivilDays::FromDate(YearOf(t), 1, 1) + 7 * (WeekOf(t) - 1); }
 };
 
-// The index day by day: each week of the weekly series spread over its trading days, and its close
-// from a level of 1250 points on the evening before the grid starts. The closes are written only
-// when some fund gets a history.
+// An index day by day, from `level` on the evening before the grid starts. Its closes are written
+// only when some fund gets a history; its weekly returns always, derived from the closes as they
+// are stored, as the importer derives them from a user's closes.
+void WriteIndex(const Options& options, const TradingCalendar& calendar, const char* code,
+                const std::vector<double>& daily, double level, bool misprint, std::int64_t& id,
+                Writer& out) {
+    std::vector<Derive::CloseDay> closes(calendar.days.size());
+    for (size_t i = 0; i < calendar.days.size(); ++i) {
+        level *= std::exp(daily[i]);
+        closes[i] = {calendar.days[i], Round(level, 2)};
+        if (options.historyFunds != 0)
+            out.indexClose.Row(++id, code, calendar.text[i], closes[i].close, 0);
+    }
+    // A withdrawn misprint of the latest close.
+    if (misprint && options.historyFunds != 0)
+        out.indexClose.Row(++id, code, calendar.text.back(), Round(level * 10.0, 2), 1);
+    for (const Derive::WeekReturn& week : Derive::IndexWeeks(closes))
+        out.history.Row(Null{}, code, 4, week.year, week.week, week.value, 0);
+}
+
+// The index day by day: each week of the weekly series spread over its trading days, from a level
+// of 1250 points. A second index in the same tables, which moves with the first, is there so that
+// the readers of sh000001 are seen to leave it out.
 void MakeIndexDays(const Options& options, Market& market, Writer& out) {
     market.calendar = MakeTradingCalendar(market.firstYear, market.weeks / kWeeksPerYear);
     const TradingCalendar& calendar = market.calendar;
@@ -430,16 +451,13 @@ void MakeIndexDays(const Options& options, Market& market, Writer& out) {
         const double dailySd = market.volatility[t / kWeeksPerYear] / std::sqrt(260.0);
         SpreadWeek(rng, std::log1p(market.index[t]), nullptr, 0.0, dailySd, &market.indexDaily[from], count);
     }
-    if (options.historyFunds == 0)
-        return;
-    double level = 1250.0;
+    Prng other(options.seed, 2);
+    std::vector<double> second(calendar.days.size(), 0.0);
+    for (size_t i = 1; i < second.size(); ++i)
+        second[i] = 1.1 * market.indexDaily[i] + other.Normal(0.0, 0.004);
     std::int64_t id = 0;
-    for (size_t i = 0; i < calendar.days.size(); ++i) {
-        level *= std::exp(market.indexDaily[i]);
-        out.indexClose.Row(++id, "sh000001", calendar.text[i], Round(level, 2), 0);
-    }
-    // A withdrawn misprint of the latest close.
-    out.indexClose.Row(++id, "sh000001", calendar.text.back(), Round(level * 10.0, 2), 1);
+    WriteIndex(options, calendar, "sh000001", market.indexDaily, 1250.0, true, id, out);
+    WriteIndex(options, calendar, "sz399001", second, 3000.0, false, id, out);
 }
 
 Market MakeMarket(const Options& options, Writer& out) {
@@ -449,7 +467,6 @@ Market MakeMarket(const Options& options, Writer& out) {
     market.firstYear = kLastYear - spanYears + 1;
     market.weeks = spanYears * kWeeksPerYear;
     Prng rng(options.seed, 1);
-    Prng other(options.seed, 2);
     for (int year = 0; year < spanYears; ++year) {
         // A-share years swing between deep losses and doubling; volatility follows the mood.
         const double drift = std::clamp(rng.Normal(0.10, 0.35), -0.6, 1.3);
@@ -459,18 +476,12 @@ Market MakeMarket(const Options& options, Writer& out) {
         for (int week = 0; week < kWeeksPerYear; ++week) {
             const double logReturn =
                 rng.Normal(std::log1p(drift) / kWeeksPerYear, volatility / std::sqrt(52.0));
-            const double r = Round(std::expm1(logReturn), 6);
-            market.index.push_back(r);
-            const int t = static_cast<int>(market.index.size()) - 1;
-            out.history.Row(Null{}, "sh000001", 4, market.YearOf(t), market.WeekOf(t), r, 0);
-            // A second index in the same table, which the index-week reader must not pick up.
-            out.history.Row(Null{}, "sz399001", 4, market.YearOf(t), market.WeekOf(t),
-                            Round(1.1 * r + other.Normal(0.0, 0.01), 6), 0);
+            market.index.push_back(Round(std::expm1(logReturn), 6));
         }
     }
+    MakeIndexDays(options, market, out);
     // A withdrawn correction of the latest week.
     out.history.Row(Null{}, "sh000001", 4, kLastYear, kWeeksPerYear, 0.5, 1);
-    MakeIndexDays(options, market, out);
     return market;
 }
 
@@ -649,21 +660,6 @@ FundName UniqueName(Context& context, Prng& rng, Kind kind, const Company& compa
 
 const std::string& AnyManager(const Context& context, Prng& rng) {
     return context.managerPool[rng.Below(static_cast<int>(context.managerPool.size()))];
-}
-
-std::optional<double> Compound(const std::vector<double>& r, int from, int to, int firstWeek) {
-    if (from < firstWeek || from >= to)
-        return std::nullopt;
-    double growth = 1.0;
-    for (int t = from; t < to; ++t)
-        growth *= 1.0 + r[t];
-    return growth - 1.0;
-}
-
-std::optional<double> Rounded(std::optional<double> value) {
-    if (value)
-        return Round(*value, 6);
-    return value;
 }
 
 Prng DailyStream(const Options& options, int index) {
@@ -929,7 +925,6 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     std::vector<double> navAtQuarter(quarters, 0.0), sharesAtQuarter(quarters, 0.0);
     std::vector<Payout> payouts;
     const double startUnit = nav, startDividends = dividends;
-    double yearGrowth = 1.0;
     for (int t = firstWeek; t < market.weeks; ++t) {
         const int year = market.YearOf(t);
         if (kind == Kind::Money) {
@@ -938,7 +933,6 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
             r[t] = std::max(-0.4, alpha + beta * market.index[t] + noise * rng.Normal());
             nav *= 1.0 + r[t];
         }
-        yearGrowth *= 1.0 + r[t];
         if (t % kWeeksPerQuarter == kWeeksPerQuarter - 1) {
             shares *= std::exp(rng.Normal(-0.005, kind == Kind::Money ? 0.2 : 0.1));
             navAtQuarter[t / kWeeksPerQuarter] = kind == Kind::Money ? 1.0 : nav;
@@ -946,10 +940,6 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
         }
         if (t % kWeeksPerYear != kWeeksPerYear - 1)
             continue;
-        // Calendar-year yield, for years the fund lived through whole and that the data cover.
-        if (t - (kWeeksPerYear - 1) >= firstWeek && year >= context.firstReportYear)
-            out.history.Row(code, Null{}, 1, year, Null{}, Round(yearGrowth - 1.0, 6), 0);
-        yearGrowth = 1.0;
         const int payDayNumber = CivilDays::FromDate(year, 12, 10) + rng.Below(15);
         const std::string payDay = CivilDays::Text(payDayNumber);
         if (kind != Kind::Money && kind != Kind::Index && nav > 1.12 && rng.Chance(0.55)) {
@@ -963,12 +953,11 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
                     out.bonus.Row(code, 0, Round(cash * 2, 3), payDay, 1);
             }
         } else if (kind != Kind::Money && nav > 1.6 && rng.Chance(0.05)) {
-            // A unit split brings the value back to 1; it is not a cash dividend.
-            const double ratio = Round(nav, 4);
+            // A unit split brings the value back to 1; it is not a cash dividend. Its ratio is the
+            // unit value on its day, which the daily path decides; the row is written then.
+            shares *= Round(nav, 4);
             nav = 1.0;
-            shares *= ratio;
-            payouts.push_back({payDayNumber, true, ratio});
-            out.bonus.Row(code, 1, ratio, payDay, 0);
+            payouts.push_back({payDayNumber, true, 0.0});
         }
     }
     const bool young = firstWeek >= market.weeks;
@@ -1022,55 +1011,32 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     if (rng.Chance(0.01))
         out.manager.Row(code, AnyManager(context, rng), CivilDays::Text(managerStart), Null{}, 1);
 
-    // Latest values: the last day of the daily path, so that they are what the history ends on.
-    // The weekly model's own guess of the last day is still drawn, to keep the fund's random
-    // numbers where they were.
-    const std::string lastDate = CivilDays::Text(context.lastDay);
-    const double value = path.unit.empty() ? Round(nav, 4) : Round(path.unit.back(), 4);
-    const double total = path.total.empty() ? Round(nav + dividends, 4) : Round(path.total.back(), 4);
-    std::optional<double> dayMargin;
-    if (!young) {
-        if (kind != Kind::Money)
-            rng.Normal(0.0, noise / 4.0);
-        const size_t n = path.unit.size();
-        dayMargin = kind == Kind::Money || n < 2 ? Round(market.cashRate.back() / 365.0, 6)
-                                                 : Round(path.unit[n - 1] / path.unit[n - 2] - 1.0, 6);
-    }
-
+    // Every figure of the daily path that the pages read, derived from the values as the history
+    // table stores them, as the importer derives them from a user's history.
+    std::vector<Derive::NavDay> days(path.unit.size());
+    for (size_t k = 0; k < days.size(); ++k)
+        days[k] = {market.calendar.days[path.first + k], Round(path.unit[k], 6), Round(path.total[k], 6)};
+    const Derive::FundFigures figures = Derive::DeriveFund(days);
+    for (const Payout& payout : path.applied)
+        if (payout.split)
+            out.bonus.Row(code, 1, payout.amount, market.calendar.text[payout.day], 0);
+    if (!young && kind != Kind::Money) // keeps the fund's later random numbers where they were
+        rng.Normal(0.0, noise / 4.0);
+    const std::string lastDate = CivilDays::Text(figures.latestDay);
     if (rng.Chance(0.01)) // a withdrawn row of the day before
-        out.currvalue.Row(code, CivilDays::Text(context.lastDay - 1), Round(value * 0.97, 4),
-                          Round(total * 0.97, 4), Round(rng.Normal(0.0, 0.01), 6), 1);
-    out.currvalue.Row(code, lastDate, value, total, dayMargin, 0);
-
-    // Period yields and risk figures, each only over a period the fund lived through.
-    auto cumulative = [&](int weeks) { return Compound(r, last - weeks, last, firstWeek); };
-    auto yearly = [&](int years) -> std::optional<double> {
-        const auto growth = cumulative(years * kWeeksPerYear);
-        if (!growth)
-            return std::nullopt;
-        return std::pow(1.0 + *growth, 1.0 / years) - 1.0;
-    };
-    out.yield.Row(code, profile.fundtype, lastDate, Rounded(cumulative(1)), Rounded(cumulative(4)),
-                  Rounded(cumulative(13)), Rounded(cumulative(26)), Rounded(cumulative(kWeeksPerYear)),
-                  Rounded(yearly(1)), Rounded(yearly(2)), Rounded(yearly(3)), Rounded(yearly(5)), 0);
+        out.currvalue.Row(code, CivilDays::Text(figures.latestDay - 1), Round(figures.unit * 0.97, 4),
+                          Round(figures.total * 0.97, 4), Round(rng.Normal(0.0, 0.01), 6), 1);
+    out.currvalue.Row(code, lastDate, figures.unit, figures.total, figures.dayGrowth, 0);
+    const Derive::PeriodReturns& p = figures.periods;
+    out.yield.Row(code, profile.fundtype, lastDate, p.lastweek, p.lastmonth, p.lastquarter, p.lasthalfyear,
+                  p.thisyear, p.year1, p.year2, p.year3, p.year5, 0);
     if (rng.Chance(0.003))
-        out.yield.Row(code, profile.fundtype, CivilDays::Text(context.lastDay - 7), 0.5, 0.5, 0.5, 0.5, 0.5,
+        out.yield.Row(code, profile.fundtype, CivilDays::Text(figures.latestDay - 7), 0.5, 0.5, 0.5, 0.5, 0.5,
                       0.5, 0.5, 0.5, 0.5, 1);
-    for (int years : {1, 2, 3, 5}) {
-        const int from = last - years * kWeeksPerYear;
-        if (from < firstWeek)
-            continue;
-        double mean = 0.0;
-        for (int t = from; t < last; ++t)
-            mean += r[t];
-        mean /= years * kWeeksPerYear;
-        double variance = 0.0;
-        for (int t = from; t < last; ++t)
-            variance += (r[t] - mean) * (r[t] - mean);
-        variance /= years * kWeeksPerYear;
-        out.risk.Row(code, years, lastDate, Round(*yearly(years), 6), Round(std::sqrt(variance * 52.0), 6),
-                     0);
-    }
+    for (const Derive::YearReturn& year : figures.years)
+        out.history.Row(code, Null{}, 1, year.year, Null{}, year.value, 0);
+    for (const Derive::RiskFigures& risk : figures.risk)
+        out.risk.Row(code, risk.years, lastDate, risk.annualReturn, risk.standard, 0);
 
     // Rating scores, ranked against the fund's peers once every fund is made.
     RatingScores scores{code, investtype, {}};

@@ -1,5 +1,6 @@
 // make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history]: writes the sample fund
 // database.
+#include "InputFiles.h"
 #include "SampleDbGenerator.h"
 
 #include <chrono>
@@ -13,13 +14,16 @@ namespace {
 
 // The usage on stderr after a mistake (exit status 2), on stdout when asked for (status 0).
 int Usage(FILE* to = stderr, int status = 2) {
-    std::fprintf(to,
-                 "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history]\n"
-                 "  --funds N     fund rows, 1 to %d (default 2000)\n"
-                 "  --years Y     years of reports, 1 to %d (default 6)\n"
-                 "  --seed S      any unsigned 64-bit number (default 1); equal seeds give equal data\n"
-                 "  --no-history  leave out the daily net values of the funds and the index\n",
-                 SampleDb::kMaxFunds, SampleDb::kMaxYears);
+    std::fprintf(
+        to,
+        "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history] [--csv DIR]\n"
+        "  --funds N     fund rows, 1 to %d (default 2000)\n"
+        "  --years Y     years of reports, 1 to %d (default 6)\n"
+        "  --seed S      any unsigned 64-bit number (default 1); equal seeds give equal data\n"
+        "  --no-history  leave out the daily net values of the funds and the index\n"
+        "  --csv DIR     also write the invented facts as the files fund-import reads (CSV, TSV\n"
+        "                and xlsx, GBK and UTF-8): importing them gives the same database pages\n",
+        SampleDb::kMaxFunds, SampleDb::kMaxYears);
     return status;
 }
 
@@ -45,7 +49,7 @@ void OnStopSignal(int signal) {
 
 int main(int argc, char** argv) {
     SampleDb::Options options;
-    std::string out;
+    std::string out, csv;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         unsigned long long value = 0;
@@ -53,6 +57,12 @@ int main(int argc, char** argv) {
             return Usage(stdout, 0);
         } else if (std::strcmp(arg, "--no-history") == 0) {
             options.historyFunds = 0;
+        } else if (std::strcmp(arg, "--csv") == 0) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "make-sample-db: --csv needs a folder\n");
+                return Usage();
+            }
+            csv = argv[++i];
         } else if (std::strcmp(arg, "--funds") == 0 || std::strcmp(arg, "--years") == 0 ||
                    std::strcmp(arg, "--seed") == 0) {
             if (!ParseNumber(i + 1 < argc ? argv[i + 1] : nullptr, value)) {
@@ -95,6 +105,13 @@ int main(int argc, char** argv) {
     if (!error.empty()) {
         std::fprintf(stderr, "make-sample-db: %s\n", error.c_str());
         return 1;
+    }
+    if (!csv.empty()) {
+        const std::string failure = SampleDb::WriteInputFiles(out, csv);
+        if (!failure.empty()) {
+            std::fprintf(stderr, "make-sample-db: %s\n", failure.c_str());
+            return 1;
+        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s: %lld funds, %lld rows, %d years, seed %llu, %.1f s\n", out.c_str(),

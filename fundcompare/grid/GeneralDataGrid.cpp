@@ -262,6 +262,21 @@ void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& item, XStringW& te
     text = format != nullptr ? format->Format(cell) : cell->ToString();
 }
 
+bool GeneralDataGrid::GetItemNumber(int row, const HeaderInfo2& item, double& value) {
+    if (!m_displayView)
+        return false;
+    XComPtr<Data::IDataRow> dataRow;
+    if (!m_displayView->GetRow(dataRow.Receive(), row) || !dataRow)
+        return false;
+    Data::IDataElement* cell = dataRow->GetValue(item.name.c_str());
+    ColumnFormat* format = FindOrCreateFormat(item.name, item.item);
+    if (cell == nullptr || cell->IsNull() || format == nullptr ||
+        (format->Type() != ColumnFormat::kReal && format->Type() != ColumnFormat::kInteger))
+        return false;
+    value = cell->AsDouble();
+    return std::isfinite(value);
+}
+
 bool GeneralDataGrid::sort(const XStringW& name, bool ascending) {
     // Views notify while they re-sort; a sort reached from there must not start another.
     if (m_sorting)

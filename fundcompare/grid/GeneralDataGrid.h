@@ -70,6 +70,8 @@ protected:
     void GetItemColor(int row, const HeaderInfo2& item, const XStringW& text, COLORREF& colour) override;
     void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override;
     bool sort(const XStringW& name, bool ascending) override;
+    // The value of a real or integer column's cell, unrounded, for exports.
+    bool GetItemNumber(int row, const HeaderInfo2& item, double& value) override;
 
     // The fund code of a display row; empty when the row has none ("--" counts as none).
     XStringW GetRowCode(int row);

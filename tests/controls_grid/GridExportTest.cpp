@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <unistd.h>
 
 namespace gridtest {
@@ -30,7 +31,26 @@ protected:
     }
     XStringW GetGroupColumn() override { return XStringW(group); }
     bool IsCaptionRow(int row) override { return row == captionRow; }
+    bool GetItemNumber(int row, const HeaderInfo2& item, double& value) override {
+        auto found = numbers.find({row, item.index});
+        if (found == numbers.end())
+            return false;
+        value = found->second;
+        return true;
+    }
+
+public:
+    std::map<std::pair<int, int>, double> numbers; // the full-precision value behind a cell
 };
+
+// A page around a list that says what the list shows, as the comparison pages do.
+LRESULT CALLBACK captionPage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == Control::DataGridEx::kGetExportCaptionMessage) {
+        *reinterpret_cast<XStringW*>(lParam) = XStringW(L"报告期 2010-06-30");
+        return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 const wchar_t* kHeader = L"<header>"
                          L"<item title='期间' name='period' width='90'/>"
@@ -178,11 +198,13 @@ TEST_F(GridExport, CsvCarriesAByteOrderMarkAndQuotesWhatWouldBreakAField) {
     std::string csv = read(file);
     ASSERT_GE(csv.size(), 3u);
     EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    // A code a spreadsheet would read as the number 110011 goes as the formula of its text; the
+    // placeholder of a missing number is an empty field.
     EXPECT_EQ(csv.substr(3), "期间,代码,增长率,市值\r\n"
                              "最近一周,\"a,b\",12.34%,1.23亿\r\n"
                              "最近一周,\"say \"\"hi\"\"\",-1.20%,5.68万\r\n"
                              "最近一月,\"two\nlines\",0.00%,999.00\r\n"
-                             "最近一月,110011,--,\r\n");
+                             "最近一月,\"=\"\"110011\"\"\",,\r\n");
     // A folder that does not exist is reported, not written.
     EXPECT_FALSE(grid.ExportTo(XStringW::FromUtf8((folder / "none" / "x.csv").string()), error));
     EXPECT_FALSE(error.empty());
@@ -196,36 +218,116 @@ TEST_F(GridExport, TheWorkbookReadsBackAsTheGridShowsIt) {
     TestSupport::XlsxSheet sheet = TestSupport::ReadXlsx(file.string());
     ASSERT_TRUE(sheet.ok) << sheet.error;
     EXPECT_EQ(sheet.name, "业绩表现");
-    EXPECT_EQ(sheet.frozenRows, 1);
+    // A title row with the list's name, then the header; both stay in view.
+    EXPECT_EQ(sheet.Shown(0, 0), "业绩表现");
+    EXPECT_EQ(sheet.frozenRows, 2);
     EXPECT_EQ(sheet.frozenColumns, 1);
-    ASSERT_EQ(sheet.rows, 5);
+    ASSERT_EQ(sheet.rows, 6);
     ASSERT_EQ(sheet.columns, 4);
-    // Every cell shows what the grid shows.
+    // Every cell shows what the grid shows; the placeholder of a missing number is an empty cell.
     const wchar_t* titles[] = {L"期间", L"代码", L"增长率", L"市值"};
     for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(sheet.Shown(0, c), XStringW(titles[c]).ToUtf8());
+        EXPECT_EQ(sheet.Shown(1, c), XStringW(titles[c]).ToUtf8());
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(sheet.Shown(r + 1, c), XStringW(grid.rows[r][c]).ToUtf8()) << r << "," << c;
+            EXPECT_EQ(sheet.Shown(r + 2, c),
+                      grid.rows[r][c] == L"--" ? "" : XStringW(grid.rows[r][c]).ToUtf8())
+                << r << "," << c;
+    EXPECT_EQ(sheet.Cell(5, 2), nullptr);
     // Numbers are numbers: a percentage is its fraction, an amount the number before its unit.
-    const TestSupport::XlsxCell* yield = sheet.Cell(1, 2);
+    const TestSupport::XlsxCell* yield = sheet.Cell(2, 2);
     ASSERT_NE(yield, nullptr);
     EXPECT_TRUE(yield->number);
     EXPECT_NEAR(yield->value, 0.1234, 1e-12);
     EXPECT_EQ(yield->format, "0.00%");
-    ASSERT_NE(sheet.Cell(2, 3), nullptr);
-    EXPECT_EQ(sheet.Cell(2, 3)->format, "0.00\"万\"");
-    // Codes in a text column stay text, and so does the placeholder in a numeric one.
-    ASSERT_NE(sheet.Cell(2, 1), nullptr);
-    EXPECT_FALSE(sheet.Cell(2, 1)->number);
-    ASSERT_NE(sheet.Cell(4, 2), nullptr);
-    EXPECT_FALSE(sheet.Cell(4, 2)->number);
-    // The group runs are merged; widths follow the screen (90 and 70 pixels keep their order).
-    ASSERT_EQ(sheet.merges.size(), 2u);
-    EXPECT_EQ(sheet.merges[0].firstRow, 1);
-    EXPECT_EQ(sheet.merges[0].lastRow, 2);
+    ASSERT_NE(sheet.Cell(3, 3), nullptr);
+    EXPECT_EQ(sheet.Cell(3, 3)->format, "0.00\"万\"");
+    // Codes in a text column stay text.
+    ASSERT_NE(sheet.Cell(3, 1), nullptr);
+    EXPECT_FALSE(sheet.Cell(3, 1)->number);
+    // The title runs across the columns and the group runs are merged; widths follow the screen
+    // (90 and 70 pixels keep their order).
+    ASSERT_EQ(sheet.merges.size(), 3u);
+    EXPECT_EQ(sheet.merges[0].firstRow, 0);
+    EXPECT_EQ(sheet.merges[0].lastColumn, 3);
+    EXPECT_EQ(sheet.merges[1].firstRow, 2);
+    EXPECT_EQ(sheet.merges[1].lastRow, 3);
     EXPECT_GT(sheet.columnWidths[0], sheet.columnWidths[1]);
     EXPECT_GT(sheet.columnWidths[3], sheet.columnWidths[0]);
+}
+
+TEST_F(GridExport, NumbersKeepTheirFullPrecisionAndDatesAreDates) {
+    // The value behind a shown text replaces the rounded one only where it shows as that text.
+    grid.rows[0][2] = L"-1.57%";
+    grid.numbers[{0, 2}] = -0.015712345; // shows as -1.57%
+    grid.numbers[{0, 3}] = 123456789.0;  // yuan, shown as 1.23亿
+    grid.numbers[{1, 2}] = 0.5;          // not what -1.20% shows: the shown value stays
+    grid.rows[2][3] = L"1,234.57";
+    grid.numbers[{2, 3}] = 1234.5678;
+    grid.rows[3][0] = L"2010-06-30";
+    grid.rows[3][1] = L"2010-02-30"; // no such day: text
+    XStringW error;
+    std::filesystem::path file = folder / "full.xlsx";
+    ASSERT_TRUE(grid.ExportTo(XStringW::FromUtf8(file.string()), error)) << error.ToUtf8();
+    TestSupport::XlsxSheet sheet = TestSupport::ReadXlsx(file.string());
+    ASSERT_TRUE(sheet.ok) << sheet.error;
+    ASSERT_NE(sheet.Cell(2, 2), nullptr);
+    EXPECT_DOUBLE_EQ(sheet.Cell(2, 2)->value, -0.015712345);
+    EXPECT_EQ(sheet.Shown(2, 2), "-1.57%");
+    ASSERT_NE(sheet.Cell(2, 3), nullptr);
+    EXPECT_DOUBLE_EQ(sheet.Cell(2, 3)->value, 1.23456789);
+    EXPECT_EQ(sheet.Shown(2, 3), "1.23亿");
+    ASSERT_NE(sheet.Cell(3, 2), nullptr);
+    EXPECT_DOUBLE_EQ(sheet.Cell(3, 2)->value, -0.012);
+    ASSERT_NE(sheet.Cell(4, 3), nullptr);
+    EXPECT_DOUBLE_EQ(sheet.Cell(4, 3)->value, 1234.5678);
+    EXPECT_EQ(sheet.Shown(4, 3), "1,234.57");
+    // A date cell holds the day's serial number in a date format.
+    ASSERT_NE(sheet.Cell(5, 0), nullptr);
+    EXPECT_TRUE(sheet.Cell(5, 0)->number);
+    EXPECT_EQ(sheet.Cell(5, 0)->value, 40359);
+    EXPECT_EQ(sheet.Cell(5, 0)->format, "yyyy-mm-dd");
+    EXPECT_EQ(sheet.Shown(5, 0), "2010-06-30");
+    ASSERT_NE(sheet.Cell(5, 1), nullptr);
+    EXPECT_FALSE(sheet.Cell(5, 1)->number);
+}
+
+TEST_F(GridExport, ThePagesCaptionStandsAboveTheHeader) {
+    WNDCLASSW pageClass{};
+    pageClass.lpfnWndProc = &captionPage;
+    pageClass.lpszClassName = L"CaptionPage";
+    RegisterClassW(&pageClass);
+    HWND page = CreateWindowExW(0, L"CaptionPage", L"", WS_POPUP | WS_VISIBLE, 0, 0, 500, 400, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_NE(page, nullptr);
+    ExportGrid inner;
+    inner.rows = grid.rows;
+    inner.SetHeader(kHeader);
+    inner.SetExportName(L"资产分布");
+    ASSERT_TRUE(inner.Create(L"inner", WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, page));
+    EXPECT_EQ(inner.ReadSheet(false).caption.str(), L"资产分布  报告期 2010-06-30");
+    EXPECT_EQ(grid.ReadSheet(false).caption.str(), L"业绩表现");
+    XStringW error;
+    std::filesystem::path file = folder / "captioned.xlsx";
+    ASSERT_TRUE(inner.ExportTo(XStringW::FromUtf8(file.string()), error)) << error.ToUtf8();
+    EXPECT_EQ(TestSupport::ReadXlsx(file.string()).Shown(0, 2), "资产分布  报告期 2010-06-30");
+    DestroyWindow(page);
+}
+
+TEST_F(GridExport, CsvKeepsTextsASpreadsheetWouldTurnIntoSomethingElse) {
+    grid.rows = {{L"3/120", L"=HYPERLINK(\"x\")", L"1.5%", L"+1"},
+                 {L"2010-06-30", L"@SUM(A1)", L"--", L"-"},
+                 {L"基金", L"0", L"abc", L"12"}};
+    XStringW error;
+    std::filesystem::path file = folder / "odd.csv";
+    ASSERT_TRUE(grid.ExportTo(XStringW::FromUtf8(file.string()), error)) << error.ToUtf8();
+    // A rank is no date, a formula is text, an ISO date may become a date, and a text in a column
+    // of numbers that reads as no number is protected like any other.
+    EXPECT_EQ(read(file).substr(3),
+              "期间,代码,增长率,市值\r\n"
+              "\"=\"\"3/120\"\"\",\"=\"\"=HYPERLINK(\"\"\"\"x\"\"\"\")\"\"\",1.5%,+1\r\n"
+              "2010-06-30,\"=\"\"@SUM(A1)\"\"\",,\"=\"\"-\"\"\"\r\n"
+              "基金,\"=\"\"0\"\"\",abc,12\r\n");
 }
 
 TEST_F(GridExport, TheContextMenuExportsThroughTheSaveDialogAndReportsFailures) {

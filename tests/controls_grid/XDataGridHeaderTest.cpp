@@ -56,6 +56,24 @@ TEST_F(HeaderTest, MalformedDocumentsLeaveNoColumnsAndStillResetTheHeader) {
         EXPECT_EQ(grid.headerResets, resets);
     }
     EXPECT_EQ(grid.SetHeader(nullptr), 0);
+    // Nested deeper than any real header, or with more elements: malformed too.
+    auto nested = [](int depth) {
+        std::wstring open, close;
+        for (int i = 2; i < depth; ++i) {
+            open += L"<x>";
+            close = L"</x>" + close;
+        }
+        return L"<header><item name='a'>" + open + close + L"</item></header>";
+    };
+    EXPECT_EQ(grid.SetHeader(nested(64).c_str()), 1);
+    EXPECT_EQ(grid.GetColumnCount(), 1);
+    EXPECT_EQ(grid.SetHeader(nested(65).c_str()), 0);
+    EXPECT_EQ(grid.GetColumnCount(), 0);
+    std::wstring wide = L"<header>";
+    for (int i = 0; i < 100001; ++i)
+        wide += L"<item/>";
+    EXPECT_EQ(grid.SetHeader((wide + L"</header>").c_str()), 0);
+    EXPECT_EQ(grid.GetColumnCount(), 0);
     // A well-formed document without items is a valid empty header.
     EXPECT_EQ(grid.SetHeader(L"<header/>"), 1);
     EXPECT_EQ(grid.GetColumnCount(), 0);

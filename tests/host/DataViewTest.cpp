@@ -276,6 +276,51 @@ TEST_F(DataViewTest, TaggedTextColumnSortsInNaturalOrder) {
     EXPECT_EQ(CodesOf(view), (Codes{L"9/120", L"9/12", L"100/120", L"10/120", L"1/120", L""}));
 }
 
+TEST_F(DataViewTest, TheTagOneSortsRanksBestFirstWhenDescending) {
+    // The first click on a header sorts downwards: for a rank that must show 1/N first. Texts
+    // that are no rank stay last with the empty cells, in both directions.
+    for (const wchar_t* rank : {L"10/120", L"9/120", L"", L"100/120", L"1/120", L"--", L"2/12", L" 3/120 "})
+        Add(rank, 0);
+    XComPtr<Data::IColumnItem> item;
+    ASSERT_TRUE(view->GetColumnItem(item.Receive(), 0));
+    item->SetTag(reinterpret_cast<void*>(1));
+    SortBy(L"code", false);
+    EXPECT_EQ(CodesOf(view),
+              (Codes{L"1/120", L"2/12", L" 3/120 ", L"9/120", L"10/120", L"100/120", L"", L"--"}));
+    SortBy(L"code", true);
+    EXPECT_EQ(CodesOf(view),
+              (Codes{L"100/120", L"10/120", L"9/120", L" 3/120 ", L"2/12", L"1/120", L"", L"--"}));
+    // Another tag keeps the natural order of texts.
+    item->SetTag(this);
+    view->Reapply(0);
+    EXPECT_EQ(CodesOf(view),
+              (Codes{L" 3/120 ", L"--", L"1/120", L"2/12", L"9/120", L"10/120", L"100/120", L""}));
+}
+
+TEST_F(DataViewTest, RanksSortWithinTheFirstKeysGroups) {
+    // As the performance page sorts: the period first, then the rank; ties keep their order.
+    Add(L"5/9", 0, L"b");
+    Add(L"1/9", 0, L"b");
+    Add(L"", 0, L"a");
+    Add(L"12/30", 0, L"a");
+    Add(L"2/30", 0, L"a");
+    Add(L"2/30", 0, L"a");
+    Add(L"x", 0, L"b");
+    XComPtr<Data::IColumnItem> item;
+    ASSERT_TRUE(view->GetColumnItem(item.Receive(), 0));
+    item->SetTag(reinterpret_cast<void*>(1));
+    auto sorter = MakeRef<MultiFieldSorter>();
+    sorter->AddKey(L"type", true);
+    sorter->AddKey(L"code", false);
+    view->SetSorter(sorter);
+    EXPECT_EQ(CodesOf(view), (Codes{L"2/30", L"2/30", L"12/30", L"", L"1/9", L"5/9", L"x"}));
+    sorter->Clear();
+    sorter->AddKey(L"type", true);
+    sorter->AddKey(L"code", true);
+    view->Reapply(0);
+    EXPECT_EQ(CodesOf(view), (Codes{L"12/30", L"2/30", L"2/30", L"", L"5/9", L"1/9", L"x"}));
+}
+
 TEST_F(DataViewTest, NaturalOrderPutsFewerLeadingZerosFirstAmongEqualNumbers) {
     // Inserted with the zero-padded forms first, so that a tie left to the stable order fails.
     for (const wchar_t* code : {L"a001", L"a01", L"a10", L"a1", L"a9", L"a010"})

@@ -515,3 +515,45 @@ TEST_F(FigureTest, AJournalOrALogThatBarsReadingIsNamed) {
     EXPECT_NE(said.find("write-ahead log"), std::string::npos) << said;
     EXPECT_NE(said.find("wal.db-shm"), std::string::npos) << said;
 }
+
+TEST_F(FigureTest, TextInAnIntegerColumnIsNoNumberEvenWhenItStartsWithOne) {
+    // '5 funds' starts like 5; in a column declared as a number it is a figure nobody can read.
+    std::string other = (dir / "counts.db").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(other.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE c(count INTEGER, share REAL, note TEXT);"
+                           "INSERT INTO c VALUES('5 funds', '2.5 %', '7 days');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    XStringW error;
+    XComPtr<SqliteDatabase> counts = SqliteDatabase::Open(other, error);
+    ASSERT_NE(counts, nullptr) << error.ToUtf8();
+    XComPtr<Data::IStatement> statement;
+    ASSERT_TRUE(counts->Query(statement.Receive(), L"select count, share, note from c", error));
+    ASSERT_TRUE(statement->Next());
+    EXPECT_EQ(statement->GetDouble(0), 0);
+    EXPECT_EQ(statement->GetDouble(1), 0);
+    double number = -1;
+    EXPECT_FALSE(statement->GetNumber(0, number));
+    XStringW text;
+    statement->GetString(text, 0);
+    EXPECT_TRUE(text.empty()) << text.ToUtf8();
+    // A column of text keeps reading its leading number, as _wtof would.
+    EXPECT_EQ(statement->GetDouble(2), 7);
+    XComPtr<DataTable> t = DataTable::Create();
+    ASSERT_TRUE(counts->Execute(L"select count, share from c", t, 1, 0));
+    EXPECT_TRUE(t->CellIsNull(0, 0));
+    EXPECT_TRUE(t->CellIsNull(0, 1));
+}
+
+TEST_F(FigureTest, TheColumnsATableLacksAreNamed) {
+    std::vector<std::string> missing;
+    XStringW error;
+    ASSERT_TRUE(database->MissingColumns("f", {"id", "VALUE", "rating", "name", "code"}, missing, error));
+    EXPECT_EQ(missing, (std::vector<std::string>{"rating", "code"}));
+    // A table that is not there lacks every column.
+    ASSERT_TRUE(database->MissingColumns("nothing", {"id"}, missing, error));
+    EXPECT_EQ(missing, (std::vector<std::string>{"id"}));
+}

@@ -185,6 +185,16 @@ TEST(Theme, MalformedFilesNameTheLineAndTheFault) {
         EXPECT_EQ(ParseText(bad.text, error), nullptr) << bad.text;
         EXPECT_NE(error.ToUtf8().find(bad.expected), std::string::npos) << error.ToUtf8();
     }
+    // Nested beyond any real theme: malformed, before anything of it is looked at.
+    std::string deep = "<theme>";
+    for (int i = 0; i < 64; ++i)
+        deep += "<g>";
+    for (int i = 0; i < 64; ++i)
+        deep += "</g>";
+    deep += "</theme>";
+    XStringW error;
+    EXPECT_EQ(ParseText(deep.c_str(), error), nullptr);
+    EXPECT_NE(error.ToUtf8().find("nested more than 64"), std::string::npos) << error.ToUtf8();
 }
 
 TEST(ThemeManager, SwitchingFiresTheEventAndBadThemesKeepTheCurrentOne) {

@@ -28,6 +28,23 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_FALSE(defaults->headless);
 }
 
+TEST(CommandLine, ASizeBelowTheFramesMinimumIsRaisedToIt) {
+    // Smaller, the frame's tabs and buttons would not all show, headless or not.
+    std::string error;
+    auto small = ParseCommandLine({"--size", "320x320"}, error);
+    ASSERT_TRUE(small) << error;
+    EXPECT_EQ(small->width, 760);
+    EXPECT_EQ(small->height, 520);
+    auto narrow = ParseCommandLine({"--size", "700x900"}, error);
+    ASSERT_TRUE(narrow) << error;
+    EXPECT_EQ(narrow->width, 760);
+    EXPECT_EQ(narrow->height, 900);
+    auto exact = ParseCommandLine({"--size", "760x520"}, error);
+    ASSERT_TRUE(exact) << error;
+    EXPECT_EQ(exact->width, 760);
+    EXPECT_EQ(exact->height, 520);
+}
+
 TEST(CommandLine, RefusesMistakesWithTheArgumentNamed) {
     std::string error;
     EXPECT_FALSE(ParseCommandLine({"--db"}, error));

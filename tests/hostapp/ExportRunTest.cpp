@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -68,28 +69,30 @@ protected:
     }
     std::string file(const std::string& name) const { return (folder / name).string(); }
 
-    // Every cell of the workbook shows what the dump shows; merged ranges show their first cell
-    // over the rows of a group, and a caption row's other cells are empty in the dump.
-    void expectSameAsDump(const std::string& workbook, const std::string& dump) {
+    // Every cell of the workbook shows what the dump shows, under a title row that names the page;
+    // merged ranges show their first cell over the rows of a group, a caption row's other cells
+    // are empty in the dump, and "--" (no value) is an empty cell.
+    void expectSameAsDump(const std::string& workbook, const std::string& dump, const std::string& title) {
         TestSupport::XlsxSheet sheet = TestSupport::ReadXlsx(workbook);
         ASSERT_TRUE(sheet.ok) << sheet.error;
         auto rows = readDump(dump);
         ASSERT_FALSE(rows.empty());
-        ASSERT_EQ(sheet.rows, static_cast<int>(rows.size()));
+        ASSERT_EQ(sheet.rows, static_cast<int>(rows.size()) + 1);
         ASSERT_EQ(sheet.columns, static_cast<int>(rows[0].size()));
-        EXPECT_EQ(sheet.frozenRows, 1);
-        for (int r = 0; r < sheet.rows; ++r) {
+        EXPECT_EQ(sheet.Shown(0, 0).rfind(title, 0), 0u) << sheet.Shown(0, 0);
+        EXPECT_EQ(sheet.frozenRows, 2);
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
             for (int c = 0; c < sheet.columns; ++c) {
                 std::string dumped = rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
-                std::string shown = oneLine(sheet.Shown(r, c));
+                std::string shown = oneLine(sheet.Shown(r + 1, c));
                 bool captionFill = false;
                 for (const auto& m : sheet.merges)
-                    captionFill = captionFill || (m.firstRow == m.lastRow && r == m.firstRow &&
+                    captionFill = captionFill || (m.firstRow == m.lastRow && r + 1 == m.firstRow &&
                                                   c > m.firstColumn && c <= m.lastColumn);
                 if (captionFill)
                     EXPECT_EQ(dumped, "") << "row " << r << " column " << c;
                 else
-                    EXPECT_EQ(shown, dumped) << "row " << r << " column " << c;
+                    EXPECT_EQ(shown, dumped == "--" ? "" : dumped) << "row " << r << " column " << c;
             }
         }
     }
@@ -112,29 +115,40 @@ TEST_F(ExportRun, EveryPagesListExportsAsItsDumpShowsIt) {
             file("growth.png") + "\n" + "tab 基金筛选\nexport " + file("filter.xlsx") + "\ndump " +
             file("filter.tsv") + "\n" + "expect-status 已导出到\n");
     ASSERT_EQ(result.code, 0) << result.output;
-    for (const char* page : {"general", "perf", "asset", "industry", "growth", "filter"}) {
+    const std::vector<std::pair<const char*, const char*>> pages = {
+        {"general", "综合对比"},
+        {"perf", "业绩表现"},
+        {"asset", "资产分布  报告期 2010-06-30"},
+        {"industry", "行业配置  报告期 2010-09-30"},
+        {"growth", "走势对比  风险指标"},
+        {"filter", "基金筛选"}};
+    for (const auto& [page, title] : pages) {
         SCOPED_TRACE(page);
-        expectSameAsDump(file(std::string(page) + ".xlsx"), file(std::string(page) + ".tsv"));
+        expectSameAsDump(file(std::string(page) + ".xlsx"), file(std::string(page) + ".tsv"), title);
     }
     // The general page is the transposed table as displayed: facts down, funds across, group rows
     // merged across the row, the label column frozen with the header.
     TestSupport::XlsxSheet general = TestSupport::ReadXlsx(file("general.xlsx"));
-    EXPECT_EQ(general.rows, 24);
+    EXPECT_EQ(general.rows, 25);
     EXPECT_EQ(general.columns, 4);
     EXPECT_EQ(general.frozenColumns, 1);
-    EXPECT_EQ(general.Shown(1, 0), "基金概况");
+    EXPECT_EQ(general.Shown(2, 0), "基金概况");
     int captionMerges = 0;
     for (const auto& m : general.merges)
-        captionMerges += m.firstRow == m.lastRow && m.lastColumn == 3 ? 1 : 0;
+        captionMerges += m.firstRow > 0 && m.firstRow == m.lastRow && m.lastColumn == 3 ? 1 : 0;
     EXPECT_EQ(captionMerges, 4);
     // On the performance page the two periods kept are groups of three, merged down; growth is a
     // number in percent.
     TestSupport::XlsxSheet perf = TestSupport::ReadXlsx(file("perf.xlsx"));
-    EXPECT_EQ(perf.rows, 7);
-    ASSERT_EQ(perf.merges.size(), 2u);
-    EXPECT_EQ(perf.merges[0].lastRow - perf.merges[0].firstRow, 2);
+    EXPECT_EQ(perf.rows, 8);
+    std::vector<TestSupport::XlsxMerge> groups;
+    for (const auto& m : perf.merges)
+        if (m.firstRow > 0)
+            groups.push_back(m);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].lastRow - groups[0].firstRow, 2);
     bool percentNumber = false;
-    for (int r = 1; r < perf.rows; ++r)
+    for (int r = 2; r < perf.rows; ++r)
         if (const TestSupport::XlsxCell* cell = perf.Cell(r, 7))
             percentNumber = percentNumber || (cell->number && cell->format == "0.00%");
     EXPECT_TRUE(percentNumber);
@@ -207,6 +221,86 @@ TEST_F(ExportRun, NamedSetsUndoAndTheKeyboardThroughScriptLines) {
     HostRun bad = run("press 没有这个按钮\n");
     EXPECT_EQ(bad.code, 1);
     EXPECT_NE(bad.output.find("no visible button"), std::string::npos) << bad.output;
+}
+
+// A cell as openpyxl reads it.
+struct ReadCell {
+    int row = 0, column = 0; // 1-based, as spreadsheets count
+    char kind = 's';         // n number, d date, s text
+    std::string value, format;
+};
+
+std::vector<ReadCell> readWithOpenpyxl(const std::string& workbook, std::string& frozen) {
+    std::vector<ReadCell> cells;
+    std::string command = "/usr/bin/python3 '" + std::string(FC_SOURCE_DIR) +
+                          "/tests/support/read_xlsx.py' '" + workbook + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return cells;
+    std::string output;
+    std::array<char, 4096> buffer{};
+    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr)
+        output += buffer.data();
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> parts;
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            parts.push_back(field);
+        if (parts.size() == 2 && parts[0] == "frozen")
+            frozen = parts[1];
+        else if (parts.size() == 5)
+            cells.push_back(
+                ReadCell{std::stoi(parts[0]), std::stoi(parts[1]), parts[2][0], parts[3], parts[4]});
+    }
+    return cells;
+}
+
+TEST_F(ExportRun, SpreadsheetsGetValuesTheyCanComputeWith) {
+    // A return with more digits than the list shows: the workbook holds all of them.
+    SampleDb::Exec(SampleDb::OpenDatabase(db.Path(), true).get(),
+                   "UPDATE tb_yield SET lastweek = -0.015712345 WHERE fundcode = 'F001' AND NOT isdeleted");
+    HostRun result =
+        run("add 000001\nadd 000002\ntab 业绩表现\nfilter 最近一周\nexport " + file("perf.xlsx") +
+            "\nexport " + file("perf.csv") + "\ndump " + file("perf.tsv") + "\ntab 综合对比\nexport " +
+            file("general.xlsx") + "\ndump " + file("general.tsv") + "\n");
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_NE(readText(file("perf.tsv")).find("-1.57%"), std::string::npos);
+
+    std::string frozen;
+    std::vector<ReadCell> perf = readWithOpenpyxl(file("perf.xlsx"), frozen);
+    ASSERT_FALSE(perf.empty());
+    // The title row names the page; the header follows it and stays in view with it.
+    EXPECT_EQ(perf[0].row, 1);
+    EXPECT_EQ(perf[0].value, "业绩表现");
+    EXPECT_EQ(frozen, "A3");
+    bool full = false;
+    for (const ReadCell& cell : perf)
+        full = full || (cell.kind == 'n' && cell.value == "-0.015712345" && cell.format == "0.00%");
+    EXPECT_TRUE(full) << "no cell holds -0.015712345 as a percentage";
+    // A code is text, whatever a spreadsheet would make of it.
+    bool code = false;
+    for (const ReadCell& cell : perf)
+        code = code || (cell.kind == 's' && cell.value == "000001");
+    EXPECT_TRUE(code);
+
+    // The general page: dates are dates, a missing value is an empty cell, not "--".
+    std::vector<ReadCell> general = readWithOpenpyxl(file("general.xlsx"), frozen);
+    bool date = false;
+    for (const ReadCell& cell : general) {
+        date = date || (cell.kind == 'd' && cell.value == "2001-12-18" && cell.format == "yyyy-mm-dd");
+        EXPECT_NE(cell.value, "--") << cell.row << "," << cell.column;
+    }
+    EXPECT_TRUE(date);
+    EXPECT_NE(readText(file("general.tsv")).find("\t--"), std::string::npos);
+
+    // CSV: codes and ranks as formulas of their text, so that a spreadsheet keeps 000001 and does
+    // not read 1/3 as a date; numbers stay numbers.
+    std::string csv = readText(file("perf.csv"));
+    EXPECT_NE(csv.find(",\"=\"\"000001\"\"\","), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\"=\"\"1/3\"\"\""), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",-1.57%"), std::string::npos) << csv;
 }
 
 } // namespace

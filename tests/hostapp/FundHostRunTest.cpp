@@ -447,16 +447,16 @@ TEST_F(FundHostRun, AMissingThemeGivesWayToOneThatLoads) {
 }
 
 TEST_F(FundHostRun, ARemovalBringsItsRowIntoViewAndIsChecked) {
-    // Sorted by code downwards, the first row of 000001 is the ninth: on these short screens it
-    // is cut by the bottom of the list, or below it.
+    // Sorted by code downwards, the first row of 000001 is the ninth: on these short screens, with
+    // rows twice as tall, it is cut by the bottom of the list, or below it.
     std::string before = (folder / "before.tsv").string(), after = (folder / "after.tsv").string();
     std::string adds;
     for (const char* code :
          {"000001", "000002", "000003", "000004", "000005", "000006", "000007", "000008", "000014"})
         adds += std::string("add ") + code + "\n";
-    for (int height : {340, 404}) {
-        HostRun run = runHost("--headless --size 1024x" + std::to_string(height) + " --db " + db.Path() +
-                              " --config " + (folder / "c.xml").string() + " --script " +
+    for (int height : {520, 584}) {
+        HostRun run = runHost("--headless --zoom 2 --size 1024x" + std::to_string(height) + " --db " +
+                              db.Path() + " --config " + (folder / "c.xml").string() + " --script " +
                               writeScript(folder, adds + "tab 业绩表现\nsort aliascode desc\ndump " + before +
                                                       "\nremove 000001\ndump " + after + "\n"));
         ASSERT_EQ(run.code, 0) << height << "\n" << run.output;

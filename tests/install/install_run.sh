@@ -24,7 +24,8 @@ cmake --install "$build" --prefix "$work/first" >"$work/install.log" || {
 mv "$work/first" "$work/prefix"
 prefix=$work/prefix
 
-for file in bin/fundhost bin/make-sample-db \
+for file in bin/fundhost bin/make-sample-db bin/fund-import share/man/man1/fund-import.1.gz \
+    "share/fundcompare/examples/基金列表.csv" \
     lib/fundcompare/libfundcompare.so lib/fundcompare/libplatform.so lib/fundcompare/libsdk.so \
     lib/fundcompare/libhostkernel.so lib/fundcompare/libhostcontrols.so \
     share/fundcompare/themes/dark.xml share/fundcompare/themes/light.xml share/fundcompare/schema.sql \
@@ -40,7 +41,7 @@ for size in 16 24 32 48 64 128 256; do
     fi
 done
 # Only the programs go to bin/: the libraries and the module stay private to the program.
-extra=$(cd "$prefix/bin" && ls | grep -v -x -e fundhost -e make-sample-db || true)
+extra=$(cd "$prefix/bin" && ls | grep -v -x -e fundhost -e make-sample-db -e fund-import || true)
 [ -z "$extra" ] || fail "unexpected files in bin/: $extra"
 
 # The program finds its libraries through its own run path, relative to itself.
@@ -82,6 +83,13 @@ else
     fail "no general page dump"
 fi
 [ -f "$XDG_CONFIG_HOME/fundcompare/config.xml" ] || fail "the first start left no configuration"
+
+# The installed importer reads the installed example files into a database of the user's own.
+if ! "$prefix/bin/fund-import" --quiet "$work/mine.db" "$prefix/share/fundcompare/examples" >"$work/import.log" 2>&1; then
+    cat "$work/import.log" >&2
+    fail "the installed fund-import failed on the example files"
+fi
+zcat "$prefix/share/man/man1/fund-import.1.gz" | grep -q '^\.SH OPTIONS' || fail "fund-import's man page has no options"
 
 [ $failures -eq 0 ] || exit 1
 echo "installed, moved and ran: $prefix"

@@ -238,8 +238,9 @@ TEST_F(PerformancePageTest, SortingKeepsPeriodGroupsTogether) {
     // The periods now run from the latest trading day, as the period index ascends.
     EXPECT_EQ(groupOf(0), L"最近交易日");
 
-    // Peer rank: by period, then investment type, then rank.
-    ASSERT_TRUE(Grid().sort(L"type_rank", true));
+    // Peer rank: by period, then investment type, then rank; downwards (as the first click sorts)
+    // the best rank comes first.
+    ASSERT_TRUE(Grid().sort(L"type_rank", false));
     int first = RowOf(L"000001", L"最近一周") - RowOf(L"000001", L"最近一周") % 4;
     std::vector<std::wstring> order;
     for (int row = first; row < first + 4; ++row)
@@ -263,7 +264,8 @@ TEST_F(PerformancePageTest, RankColumnsSortByNumberAlsoAfterARefill) {
     for (const XStringW& code : codes)
         if (added < 15 && module.AddFund(code) == FundCompareModuleImpl::kAdded)
             ++added;
-    ASSERT_TRUE(Grid().sort(L"all_rank", true));
+    // Downwards, as the first click on the header sorts: the best rank first.
+    ASSERT_TRUE(Grid().sort(L"all_rank", false));
     auto checkOrder = [&](const char* when) {
         for (int row = 1; row < Rows(); ++row) {
             if (Cell(row, L"distance") != Cell(row - 1, L"distance"))

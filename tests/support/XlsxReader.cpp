@@ -82,6 +82,21 @@ std::string XlsxSheet::Shown(int row, int column) const {
     if (!cell->number)
         return cell->text;
     std::string format = cell->format;
+    if (format == "yyyy-mm-dd") {
+        // Days since 1899-12-30, the spreadsheets' day 0, as a civil date.
+        long days = std::lround(cell->value) - 25569 + 719468; // to days since 0000-03-01
+        long era = (days >= 0 ? days : days - 146096) / 146097;
+        long dayOfEra = days - era * 146097;
+        long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+        long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+        long mp = (5 * dayOfYear + 2) / 153;
+        long day = dayOfYear - (153 * mp + 2) / 5 + 1;
+        long month = mp < 10 ? mp + 3 : mp - 9;
+        long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+        char text[64];
+        std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld", year, month, day);
+        return text;
+    }
     // Literal text after the digits ("万" in 0.00"万"), then a percent sign, then the digits.
     std::string suffix;
     size_t quote = format.find('"');

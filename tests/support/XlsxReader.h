@@ -36,8 +36,8 @@ struct XlsxSheet {
         return it == cells.end() ? nullptr : &it->second;
     }
     // The cell as a spreadsheet shows it: strings as they are, numbers through their format (the
-    // formats the exporter writes: 0, 0.00, #,##0.00, 0.00%, 0.00"万" and the like). Cells covered by a
-    // merged range show the range's first cell.
+    // formats the exporter writes: 0, 0.00, #,##0.00, 0.00%, 0.00"万" and the like, and dates in
+    // yyyy-mm-dd). Cells covered by a merged range show the range's first cell.
     std::string Shown(int row, int column) const;
 };
 

@@ -86,6 +86,10 @@ bool AllocationPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, L
     return ComparePage::HandleMessage(message, wParam, lParam, result);
 }
 
+XStringW AllocationPage::ExportCaption() const {
+    return m_lastDate.empty() ? XStringW() : XStringW(L"报告期 " + m_lastDate.str());
+}
+
 // ---- Building and layout ---------------------------------------------------------------------------
 
 void AllocationPage::OnCreate() {

@@ -50,6 +50,8 @@ public:
     Data::IDataTable* ListTable() const { return m_grid->Table(); }
     void ApplyTheme(Conf::ITheme* theme) override;
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The report date of the holdings shown.
+    XStringW ExportCaption() const override;
 
     // ---- Inspection ----
     AllocationGrid& Grid() { return *m_grid; }

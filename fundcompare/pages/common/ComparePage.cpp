@@ -4,6 +4,8 @@
 #include "wgui/ModuleInstance.h"
 #include "wgui/PageClass.h"
 
+#include <sdk/ControlDataGrid.h>
+
 ComparePage::ComparePage(const wchar_t* pageClassName) : m_pageClassName(pageClassName) {
     m_backBrush.Attach(CreateSolidBrush(m_backColour));
 }
@@ -35,8 +37,14 @@ void ComparePage::Refresh() {
     UpdateWindow(m_hWnd);
 }
 
-bool ComparePage::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+bool ComparePage::HandleMessage(UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case Control::DataGridEx::kGetExportCaptionMessage:
+        // A list of this page is being exported: the page's words for its title row.
+        if (lParam != 0)
+            *reinterpret_cast<XStringW*>(lParam) = ExportCaption();
+        result = 1;
+        return true;
     case WM_ERASEBKGND:
         // The whole page is painted in WM_PAINT, off screen, so nothing flickers.
         result = 1;
@@ -50,6 +58,10 @@ bool ComparePage::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
 }
 
 void ComparePage::PaintOver(HDC, const RECT&) {}
+
+XStringW ComparePage::ExportCaption() const {
+    return XStringW();
+}
 
 bool ComparePage::IsCurrentPage() const {
     return IsWindow() && (GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;

@@ -37,6 +37,9 @@ public:
     bool IsLoading() const { return m_loading; }
     // The page is the workspace's current page, whether or not the workspace is on screen now.
     bool IsCurrentPage() const;
+    // What a list exported from the page says above its header besides the page's name: the
+    // range, report date or horizon the page shows. Empty when there is nothing to add.
+    virtual XStringW ExportCaption() const;
 
 protected:
     explicit ComparePage(const wchar_t* pageClassName);

@@ -68,6 +68,8 @@ public:
     double RiskFreePercent() const { return m_riskFreePercent; }
     // The caption above the figures, as painted.
     XStringW FiguresCaption() const;
+    // An exported list carries the figures' caption: the range and the risk-free rate.
+    XStringW ExportCaption() const override { return FiguresCaption(); }
 
     GrowthChart& Chart() { return m_chart; }
     GrowthFiguresGrid& Grid() { return m_grid; }

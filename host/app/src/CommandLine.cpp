@@ -1,6 +1,9 @@
 // Parsing of the host's command line.
 #include "CommandLine.h"
 
+#include "MainFrame.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -54,7 +57,8 @@ const char* CommandLineUsage() {
            "                  database of invented funds, made on first use)\n"
            "  --theme NAME    the colour theme (default: the configured one, else dark)\n"
            "  --zoom X        the grid zoom, 0.5 to 4 (saved as the user's font size)\n"
-           "  --size WxH      the window or headless screen size (default 1280x800)\n"
+           "  --size WxH      the window or headless screen size (default 1280x800; at least\n"
+           "                  760x520, a smaller size is raised to it)\n"
            "  --module FILE   the fund-comparison module (default: the one installed with the program)\n"
            "  --headless      no display: run off-screen (with --script to do something)\n"
            "  --script FILE   run the actions of a script, one per line, then exit\n"
@@ -140,6 +144,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                 error = "--size wants WIDTHxHEIGHT, each 320 to 8192, not '" + text + "'";
                 return std::nullopt;
             }
+            // Below the frame's minimum size its tabs and buttons would not all show, on a display
+            // or off it: the size is raised to it.
+            line.width = std::max(line.width, MainFrame::kMinWidth);
+            line.height = std::max(line.height, MainFrame::kMinHeight);
             line.sizeGiven = true;
         } else {
             error = "unknown argument '" + arg + "'";

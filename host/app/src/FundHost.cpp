@@ -3,6 +3,7 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
+#include "FundTables.h"
 #include "InstallPaths.h"
 #include "SampleData.h"
 
@@ -18,10 +19,15 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <iterator>
+#include <pwd.h>
+#include <sstream>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// What the status bar says while the configuration cannot be written.
+constexpr const wchar_t* kReadOnlyNote = L"配置文件只读：本次运行中的设置不会保存";
 
 std::wstring wide(const std::string& text) {
     return XStringW::FromUtf8(text).str();
@@ -43,13 +49,20 @@ bool looksLikeSqlite(const std::string& path, std::string& error) {
     return true;
 }
 
-// The tables the module and the host read. A database without them is some other SQLite file.
-const char* const kFundTables[] = {
-    "tb_fund",           "tb_yield",           "tb_yieldhistory",   "tb_currvalue",
-    "tb_buyredeemstate", "tb_assetallocation", "tb_investindustry", "tb_industryname",
-    "tb_riskevaluation", "tb_investadvisor",   "tb_bonus",          "tb_issueandlisting",
-    "tb_manager",        "tb_analyticalindex",
-};
+std::vector<std::string> words(const char* text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        out.push_back(word);
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& name : names)
+        out += (out.empty() ? "" : ", ") + name;
+    return out;
+}
 
 } // namespace
 
@@ -62,14 +75,27 @@ FundHost::~FundHost() {
 // ---- Start-up -------------------------------------------------------------------------------------
 
 bool FundHost::Start(const CommandLine& line, std::string& error) {
+    if (StartUp(line, error))
+        return true;
+    // A person who started the program from the desktop sees no terminal: the reason goes into a
+    // message box as well as to the caller.
+    if (PlatformUsesDisplay())
+        MessageBoxW(m_frame != nullptr ? m_frame->Window() : nullptr, wide("无法启动：" + error).c_str(),
+                    L"基金分析", MB_OK | MB_ICONERROR);
+    return false;
+}
+
+bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     m_app.Attach(new HostApp);
 
     // Configuration: a malformed file is reported and the defaults are used; it is never
-    // overwritten with them. A path that is not a file stops the program before anything is
-    // written there.
+    // overwritten with them. A path that is not a file, or a file that cannot be read, stops the
+    // program before anything is written there.
     m_config.Attach(new HostConf::ConfManager);
     XStringW confError;
-    std::string configPath = line.config.empty() ? DefaultConfigPath() : line.config;
+    std::string configPath = line.config;
+    if (configPath.empty() && (configPath = DefaultConfigPath(error)).empty())
+        return false;
     // No configuration yet: the program starts for the first time (for this configuration).
     std::error_code ignored;
     const bool firstStart = !std::filesystem::exists(configPath, ignored);
@@ -80,6 +106,11 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
         }
         std::fprintf(stderr, "fundhost: %s\n", confError.ToUtf8().c_str());
     }
+    if (m_config->ReadOnly())
+        std::fprintf(
+            stderr,
+            "fundhost: the configuration '%s' is read-only: settings are kept for this session only\n",
+            configPath.c_str());
     m_app->SetConfManager(m_config);
 
     // Theme: the command line, else the configured one, else dark.
@@ -118,8 +149,8 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
         databasePath = ConfiguredText(SampleData::kDatabaseKey);
         configured = !databasePath.empty();
     }
-    if (databasePath.empty())
-        databasePath = SampleDatabasePath();
+    if (databasePath.empty() && (databasePath = SampleDatabasePath(error)).empty())
+        return false;
     if (!OpenDatabase(databasePath, error)) {
         if (configured)
             error += " (FundHost/Database in " + configPath + ")";
@@ -180,6 +211,8 @@ bool FundHost::Start(const CommandLine& line, std::string& error) {
     // The sample's invented funds are never taken for real data, and a newcomer learns at once
     // how to add a fund.
     m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
+    if (m_config->ReadOnly())
+        m_frame->SetStatus(kReadOnlyNote);
     if (sample)
         m_frame->SetSourceNote(SampleData::Notice(configPath));
     if (line.zoom) {
@@ -239,23 +272,42 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
     XComPtr<Data::IDatabase> database;
     m_database->GetDatabase(database.Receive());
     auto* sqlite = dynamic_cast<HostDb::SqliteDatabase*>(database.Get());
-    std::vector<std::string> wanted(std::begin(kFundTables), std::end(kFundTables));
-    std::vector<std::string> missing;
+    // The tables and columns the program reads: a database without them is some other file, or
+    // one made for another version, whose pages would stay empty without saying why.
+    std::vector<std::string> wanted, missing, present;
+    for (const FundTables::Table& table : FundTables::kTables)
+        if (!table.optional)
+            wanted.push_back(table.name);
     if (sqlite != nullptr && !sqlite->MissingTables(wanted, missing, dbError)) {
         error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
+        return false;
+    }
+    if (!missing.empty()) {
+        error = "'" + path + "' is not a fund database: it has no table " + joined(missing);
+        return false;
+    }
+    std::string lacking;
+    for (const FundTables::Table& table : FundTables::kTables) {
+        std::vector<std::string> gone;
+        if (sqlite == nullptr ||
+            (table.optional && (!sqlite->MissingTables({table.name}, gone, dbError) || !gone.empty())))
+            continue;
+        if (!sqlite->MissingColumns(table.name, words(table.columns), gone, dbError)) {
+            error = "cannot read the columns of '" + path + "': " + dbError.ToUtf8();
+            return false;
+        }
+        if (!gone.empty())
+            lacking +=
+                (lacking.empty() ? "" : "; ") + std::string(table.name) + " has no column " + joined(gone);
+    }
+    if (!lacking.empty()) {
+        error = "'" + path + "' is not a fund database the program can read: " + lacking;
         return false;
     }
     // The comparison module reads the universes ahead on a worker thread with a connection of its
     // own, so that no page waits for them on the user-interface thread.
     if (sqlite != nullptr)
         sqlite->OfferConnections(true);
-    if (!missing.empty()) {
-        std::string names;
-        for (const std::string& name : missing)
-            names += (names.empty() ? "" : ", ") + name;
-        error = "'" + path + "' is not a fund database: it has no table " + names;
-        return false;
-    }
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
     return true;
 }
@@ -341,6 +393,13 @@ bool FundHost::SaveSettings() {
     XStringW error;
     if (m_config == nullptr || m_config->Save(error))
         return true;
+    // A read-only configuration is no surprise after the first note: the status bar keeps saying
+    // so instead of a box at every change.
+    if (m_config->ReadOnly()) {
+        if (m_frame != nullptr)
+            m_frame->SetStatus(kReadOnlyNote);
+        return false;
+    }
     // Told every time, in the words and the box the followed funds use for the same failure.
     MessageBoxW(m_frame != nullptr ? m_frame->Window() : nullptr, error.c_str(), L"提示",
                 MB_OK | MB_ICONWARNING);
@@ -423,7 +482,7 @@ void FundHost::RememberWindow() {
     // The tab the session ended on, where the next one begins.
     m_config->SetValue((node + "/Tab").c_str(), XStringW(m_frame->FundFilterTab()->CurrentTitle()));
     XStringW error;
-    if (!m_config->Path().empty() && !m_config->Save(error))
+    if (!m_config->Path().empty() && !m_config->ReadOnly() && !m_config->Save(error))
         std::fprintf(stderr, "fundhost: %s\n", error.ToUtf8().c_str());
 }
 
@@ -433,30 +492,58 @@ std::string FundHost::ProgramFolder() {
     return InstallPaths::ProgramFolder();
 }
 
-std::string FundHost::SampleDatabasePath() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+namespace {
+
+// The user's home folder: $HOME, else the one the password database gives the user. Empty with
+// the reason when neither is known; files are never put in whatever folder the program was
+// started from instead.
+std::filesystem::path homeFolder(std::string& error) {
     const char* home = std::getenv("HOME");
-    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
-                                 : home != nullptr ? std::filesystem::path(home) / ".local" / "share"
-                                                   : std::filesystem::path(".");
+    if (home != nullptr && *home != '\0')
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr && *found->pw_dir != '\0')
+        return found->pw_dir;
+    error = "cannot tell where your files go: HOME is not set and the user has no home folder; "
+            "set HOME, or give --config FILE and --db FILE";
+    return {};
+}
+
+// An XDG base folder from its variable (taken only when it is an absolute path, as the XDG rules
+// say), else the folder below the home folder.
+std::filesystem::path baseFolder(const char* variable, const char* belowHome, std::string& error) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && value[0] == '/')
+        return value;
+    std::filesystem::path home = homeFolder(error);
+    return home.empty() ? home : home / belowHome;
+}
+
+} // namespace
+
+std::string FundHost::SampleDatabasePath(std::string& error) {
+    std::filesystem::path base = baseFolder("XDG_DATA_HOME", ".local/share", error);
+    if (base.empty())
+        return {};
     std::filesystem::path path = base / "fundcompare" / "sample.db";
     if (std::filesystem::exists(path))
         return path.string();
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     std::printf("fundhost: making the sample database %s (first run)\n", path.string().c_str());
-    std::string error = SampleDb::Generate(path.string(), SampleDb::Options{});
-    if (!error.empty())
-        std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+    std::string failure = SampleDb::Generate(path.string(), SampleDb::Options{});
+    if (!failure.empty())
+        std::fprintf(stderr, "fundhost: %s\n", failure.c_str());
     return path.string();
 }
 
-std::string FundHost::DefaultConfigPath() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    std::filesystem::path base = xdg != nullptr && *xdg != '\0' ? std::filesystem::path(xdg)
-                                 : home != nullptr              ? std::filesystem::path(home) / ".config"
-                                                                : std::filesystem::path(".");
+std::string FundHost::DefaultConfigPath(std::string& error) {
+    std::filesystem::path base = baseFolder("XDG_CONFIG_HOME", ".config", error);
+    if (base.empty())
+        return {};
     std::error_code ignored;
     std::filesystem::create_directories(base / "fundcompare", ignored);
     return (base / "fundcompare" / "config.xml").string();

@@ -27,8 +27,8 @@ public:
     FundHost& operator=(const FundHost&) = delete;
 
     // Sets everything up. False with the reason when the program cannot run (a bad database, no
-    // theme at all); a module that will not load is reported in a message box and the host goes
-    // on without it.
+    // theme at all), which a program on a display also shows in a message box; a module that will
+    // not load is reported in a message box and the host goes on without it.
     bool Start(const CommandLine& line, std::string& error);
     // Runs the message loop until the frame closes; returns the exit code of WM_QUIT.
     int Loop();
@@ -51,11 +51,14 @@ public:
     // The folder of the executable, from which the module and the themes are found (beside it in
     // a build tree, in the installation's folders once installed).
     static std::string ProgramFolder();
-    static std::string DefaultConfigPath();
-    // The sample database in the user's data folder, made when it is missing.
-    static std::string SampleDatabasePath();
+    // The user's configuration file; empty with the reason when the user has no home folder.
+    static std::string DefaultConfigPath(std::string& error);
+    // The sample database in the user's data folder, made when it is missing; empty with the
+    // reason when the user has no home folder.
+    static std::string SampleDatabasePath(std::string& error);
 
 private:
+    bool StartUp(const CommandLine& line, std::string& error);
     bool OpenDatabase(const std::string& path, std::string& error);
     void LoadCompareModule(const std::string& path);
     void ReportModuleError(const std::wstring& text);

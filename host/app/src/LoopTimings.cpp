@@ -1,5 +1,7 @@
 #include "LoopTimings.h"
 
+#include <hostkernel/AtomicFile.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <time.h>
@@ -52,19 +54,19 @@ void LoopTimings::FramePresented() {
 }
 
 bool LoopTimings::Write(const std::string& path, std::string& error) const {
-    FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) {
-        error = "cannot write the timings to '" + path + "'";
-        return false;
+    std::string text;
+    char line[256];
+    std::snprintf(line, sizeof line, "first-frame\t%lld\t%.3f\n", static_cast<long long>(m_firstFrame),
+                  static_cast<double>(m_firstFrameCpu) / 1e6);
+    text += line;
+    for (const Line& entry : m_lines) {
+        std::snprintf(line, sizeof line, "line\t%d\t%.3f\t%.3f\t%.3f\t%.3f\t%d\n", entry.line,
+                      entry.longestWall, entry.longestCpu, entry.busyWall, entry.busyCpu, entry.messages);
+        text += line;
     }
-    std::fprintf(file, "first-frame\t%lld\t%.3f\n", static_cast<long long>(m_firstFrame),
-                 static_cast<double>(m_firstFrameCpu) / 1e6);
-    for (const Line& line : m_lines)
-        std::fprintf(file, "line\t%d\t%.3f\t%.3f\t%.3f\t%.3f\t%d\n", line.line, line.longestWall,
-                     line.longestCpu, line.busyWall, line.busyCpu, line.messages);
-    const bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
-    if (std::fclose(file) != 0 || !written) {
-        error = "cannot write the timings to '" + path + "'";
+    std::string reason;
+    if (!HostKernel::AtomicFile::WriteWhole(path, text, reason)) {
+        error = "cannot write the timings: " + reason;
         return false;
     }
     return true;

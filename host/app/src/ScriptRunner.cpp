@@ -1,6 +1,7 @@
 // ScriptRunner: one action after another, each through the ordinary input path.
 #include "ScriptRunner.h"
 
+#include <hostkernel/AtomicFile.h>
 #include <platform/driver.h>
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
@@ -8,12 +9,14 @@
 #include <sdk/ControlStarMap.h>
 #include <sdk/ControlTableHeader.h>
 
+#include <cwctype>
 #include <fstream>
-
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -110,6 +113,58 @@ bool ScriptRunner::Run(const std::vector<ScriptAction>& actions, std::string& er
                       (actions[i + 1].kind == Kind::Key || actions[i + 1].kind == Kind::Type);
         if (!joined)
             Settle();
+        // A menu or a save dialog that a pick or save-as line prepared for may have been answered
+        // during this line: its outcome is this line's.
+        if (!CheckAnswers(reason)) {
+            error = "line " + std::to_string(action.line) + ": " + reason;
+            return false;
+        }
+    }
+    // A prepared answer that nothing asked for means that the script did not do what it says.
+    if (m_pick != nullptr) {
+        error = "line " + std::to_string(m_pick->line) + ": no menu was shown for 'pick " +
+                XStringW(m_pick->caption).ToUtf8() + "'";
+        return false;
+    }
+    if (m_saveAs != nullptr) {
+        error = "line " + std::to_string(m_saveAs->line) + ": no save dialog was shown for 'save-as " +
+                XStringW(m_saveAs->path).ToUtf8() + "'";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// What identifies the file at a path now: its inode and time of change, or nothing.
+std::optional<std::pair<ino_t, long long>> fileVersion(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return std::make_pair(info.st_ino,
+                          static_cast<long long>(info.st_ctim.tv_sec) * 1000000000LL + info.st_ctim.tv_nsec);
+}
+
+} // namespace
+
+bool ScriptRunner::CheckAnswers(std::string& error) {
+    if (m_pick != nullptr && m_pick->answered) {
+        std::shared_ptr<PendingPick> pick = std::move(m_pick);
+        if (!pick->found) {
+            error = "the menu offers no '" + XStringW(pick->caption).ToUtf8() + "' (pick on line " +
+                    std::to_string(pick->line) + ")";
+            return false;
+        }
+    }
+    if (m_saveAs != nullptr && m_saveAs->answered) {
+        std::shared_ptr<PendingSave> save = std::move(m_saveAs);
+        // The file the dialog was answered with must now be a new version of itself.
+        if (fileVersion(XStringW(save->path).ToUtf8()) == save->before ||
+            !fileVersion(XStringW(save->path).ToUtf8())) {
+            error = "nothing was written to '" + XStringW(save->path).ToUtf8() + "' (save-as on line " +
+                    std::to_string(save->line) + ")" + messageSince(save->boxes);
+            return false;
+        }
     }
     return true;
 }
@@ -133,10 +188,18 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Theme:
         return Theme(action.text.ToUtf8(), error);
     case Kind::Click:
-        PlatformClick(action.x, action.y);
-        return true;
     case Kind::Move:
-        PlatformMouseMove(action.x, action.y);
+        // A point off the screen reaches no window: the line would pass having done nothing.
+        if (action.x < 0 || action.y < 0 || action.x >= GetSystemMetrics(SM_CXSCREEN) ||
+            action.y >= GetSystemMetrics(SM_CYSCREEN)) {
+            error = "the point " + std::to_string(action.x) + "," + std::to_string(action.y) +
+                    " is off the screen";
+            return false;
+        }
+        if (action.kind == Kind::Click)
+            PlatformClick(action.x, action.y);
+        else
+            PlatformMouseMove(action.x, action.y);
         return true;
     case Kind::Key:
         return Key(action.text.ToUtf8(), error);
@@ -146,15 +209,26 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Wait:
         PlatformAdvanceClock(static_cast<DWORD>(action.number));
         return true;
-    case Kind::Screenshot:
+    case Kind::Screenshot: {
         Settle();
-        // Read back, because a device such as /dev/full takes the bytes and keeps none.
-        if (!PlatformSaveScreenPng(action.text.ToUtf8()) || !isPngFile(action.text.ToUtf8())) {
+        // The picture goes into a temporary beside the file, read back, and only then replaces it.
+        HostKernel::AtomicFile file;
+        std::string reason;
+        if (!file.Open(action.text.ToUtf8(), reason)) {
+            error = reason;
+            return false;
+        }
+        if (!PlatformSaveScreenPng(file.TemporaryPath()) || !isPngFile(file.TemporaryPath())) {
             error = "cannot write the screenshot '" + action.text.ToUtf8() + "'";
+            return false;
+        }
+        if (!file.Commit(reason)) {
+            error = reason;
             return false;
         }
         std::printf("screenshot: %s\n", action.text.ToUtf8().c_str());
         return true;
+    }
     case Kind::ExpectMessage:
         return ExpectMessage(action.text, error);
     case Kind::Add:
@@ -182,27 +256,39 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     case Kind::Export:
         return Export(action.text, error);
     case Kind::SaveAs: {
-        // One answer, for the next dialog only.
-        auto answer = std::make_shared<std::optional<std::wstring>>(action.text.str());
-        PlatformSetSaveDialogHook([answer](const PlatformSaveDialogRequest&) {
-            std::optional<std::wstring> given = *answer;
-            answer->reset();
-            return given;
+        // One answer, for the next dialog only; the line that shows the dialog must write the file.
+        auto save = std::make_shared<PendingSave>();
+        save->line = action.line;
+        save->path = action.text.str();
+        save->before = fileVersion(action.text.ToUtf8());
+        save->boxes = PlatformMessageBoxCount();
+        m_saveAs = save;
+        PlatformSetSaveDialogHook([save](const PlatformSaveDialogRequest&) -> std::optional<std::wstring> {
+            if (save->answered)
+                return std::nullopt;
+            save->answered = true;
+            save->boxes = PlatformMessageBoxCount();
+            return save->path;
         });
         return true;
     }
     case Kind::Clipboard: {
-        std::ofstream out(action.text.ToUtf8(), std::ios::binary | std::ios::trunc);
-        out << XStringW(PlatformClipboardText()).ToUtf8();
-        if (!out) {
-            error = "cannot write '" + action.text.ToUtf8() + "'";
+        std::string reason;
+        if (!HostKernel::AtomicFile::WriteWhole(action.text.ToUtf8(),
+                                                XStringW(PlatformClipboardText()).ToUtf8(), reason)) {
+            error = reason;
             return false;
         }
         return true;
     }
-    case Kind::Pick:
-        PlatformSetMenuHook(PickPath(action.text.str()));
+    case Kind::Pick: {
+        auto pick = std::make_shared<PendingPick>();
+        pick->line = action.line;
+        pick->caption = action.text.str();
+        m_pick = pick;
+        PlatformSetMenuHook(PickPath(pick));
         return true;
+    }
     case Kind::Press:
         return Press(action.text, error);
     case Kind::ExpectStatus:
@@ -567,8 +653,12 @@ bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
                 error = "the list's menu offers no removal of " + code.ToUtf8();
                 return false;
             }
+            // The lists carry the fund's alias code, not always its own: a removal took effect
+            // when the page lists the fund no more and the module no longer compares the code.
+            Settle();
             IFundCompareModule* module = m_host.CompareModule();
-            if (module == nullptr || module->IsCompared(own)) {
+            if (module == nullptr || module->IsCompared(code) || (!own.empty() && module->IsCompared(own)) ||
+                PageListsFund(code)) {
                 error = "the fund " + code.ToUtf8() + " is still compared after its removal";
                 return false;
             }
@@ -576,6 +666,24 @@ bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
         }
     }
     error = "the visible page lists no fund " + code.ToUtf8();
+    return false;
+}
+
+bool ScriptRunner::PageListsFund(const XStringW& code) {
+    HWND page = VisiblePage();
+    std::vector<Control::DataGridEx*> grids;
+    if (page != nullptr)
+        EnumChildWindows(page, &collectGrids, reinterpret_cast<LPARAM>(&grids));
+    for (Control::DataGridEx* grid : grids) {
+        int rows = static_cast<int>(SendMessageW(*grid, Control::DataGridEx::kGetRowCountMessage, 0, 0));
+        for (int r = 0; r < rows; ++r) {
+            XStringW alias, own;
+            grid->DragItemToString(r, XStringW(L"aliascode"), alias);
+            grid->DragItemToString(r, XStringW(L"code"), own);
+            if (alias == code || own == code)
+                return true;
+        }
+    }
     return false;
 }
 
@@ -657,7 +765,8 @@ std::optional<UINT> findPath(const std::vector<PlatformMenuItem>& items,
 
 } // namespace
 
-PlatformMenuHook ScriptRunner::PickPath(const std::wstring& text) {
+PlatformMenuHook ScriptRunner::PickPath(const std::shared_ptr<PendingPick>& pick) {
+    const std::wstring& text = pick->caption;
     std::vector<std::wstring> path;
     size_t start = 0;
     for (;;) {
@@ -667,9 +776,12 @@ PlatformMenuHook ScriptRunner::PickPath(const std::wstring& text) {
             break;
         start = gap + 3;
     }
-    // One menu only: the hook removes itself once it has answered.
-    return [path](HWND, POINT, const std::vector<PlatformMenuItem>& items) {
+    // One menu only: the hook removes itself once it has answered, and tells the runner whether
+    // the item was there.
+    return [path, pick](HWND, POINT, const std::vector<PlatformMenuItem>& items) {
         std::optional<UINT> picked = findPath(items, path, 0);
+        pick->answered = true;
+        pick->found = picked.has_value();
         PlatformSetMenuHook({});
         return picked;
     };
@@ -686,13 +798,55 @@ bool ScriptRunner::Press(const XStringW& caption, std::string& error) {
         error = "there is no visible button '" + caption.ToUtf8() + "'";
         return false;
     }
+    if (!IsWindowEnabled(button)) {
+        error = "the button '" + caption.ToUtf8() + "' is disabled";
+        return false;
+    }
     ClickWindow(button);
     return true;
 }
 
+namespace {
+
+// The extension of a file name, in lower case, without its dot; empty when there is none.
+std::wstring extensionOf(const std::wstring& path) {
+    size_t dot = path.rfind(L'.');
+    size_t slash = path.rfind(L'/');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash) || dot + 1 == path.size())
+        return {};
+    std::wstring extension = path.substr(dot + 1);
+    for (wchar_t& c : extension)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return extension;
+}
+
+// The first bytes each kind of file the export writes starts with.
+bool startsAsExpected(const std::string& path, const std::wstring& extension) {
+    std::ifstream in(path, std::ios::binary);
+    char head[8] = {};
+    in.read(head, sizeof head);
+    std::string start(head, static_cast<size_t>(in.gcount()));
+    if (extension == L"png")
+        return start == "\x89PNG\r\n\x1a\n";
+    if (extension == L"xlsx")
+        return start.compare(0, 4, "PK\x03\x04") == 0;
+    return start.compare(0, 3, "\xEF\xBB\xBF") == 0;
+}
+
+} // namespace
+
 bool ScriptRunner::Export(const XStringW& file, std::string& error) {
     std::wstring path = file.str();
-    bool picture = path.size() > 4 && path.substr(path.size() - 4) == L".png";
+    // The type follows the extension, whatever its case; a name without one of the three would be
+    // written under another name than the script gave.
+    std::wstring extension = extensionOf(path);
+    if (extension != L"xlsx" && extension != L"csv" && extension != L"png") {
+        error = "cannot tell what to export to '" + file.ToUtf8() +
+                "': the name must end in .xlsx, .csv (a list) or .png (a chart)";
+        return false;
+    }
+    bool picture = extension == L"png";
+    auto before = fileVersion(file.ToUtf8());
     HWND target = nullptr;
     std::vector<Control::DataGridEx*> grids;
     EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
@@ -731,6 +885,12 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
     }
     if (PlatformMessageBoxCount() > boxesBefore) {
         error = "the export failed: " + XStringW(PlatformMessageBoxes().back().text).ToUtf8();
+        return false;
+    }
+    // The file named is the one written, and it is of the kind its name says.
+    auto after = fileVersion(file.ToUtf8());
+    if (!after || after == before || !startsAsExpected(file.ToUtf8(), extension)) {
+        error = "the export wrote no " + XStringW(extension).ToUtf8() + " file '" + file.ToUtf8() + "'";
         return false;
     }
     std::printf("export: %s\n", file.ToUtf8().c_str());
@@ -806,7 +966,7 @@ BOOL CALLBACK findStarMap(HWND window, LPARAM context) {
 
 // The stars of a map as it read them from its delegate, one line each, in its reading order:
 // label, name, subtitle, the two figures in the delegate's own text, and the kind of mark.
-void writeStars(std::ofstream& out, Control::FundStarMap& map) {
+void writeStars(std::ostream& out, Control::FundStarMap& map) {
     out << "标签\t名称\t说明\t标准差\t收益率\t图标\n";
     Control::FundStarMapDelegate* delegate = map.GetDelegate();
     auto percent = [delegate](double value) {
@@ -823,54 +983,39 @@ void writeStars(std::ofstream& out, Control::FundStarMap& map) {
 } // namespace
 
 bool ScriptRunner::Dump(const std::string& path, std::string& error) {
+    std::ostringstream out;
     // A page that shows a star map (risk and return) is dumped as its stars.
     Control::FundStarMap* map = nullptr;
     EnumChildWindows(m_host.Frame()->Window(), &findStarMap, reinterpret_cast<LPARAM>(&map));
     if (map != nullptr) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "cannot write '" + path + "'";
-            return false;
-        }
         writeStars(out, *map);
-        out.close();
-        if (out.fail()) {
-            error = "cannot write '" + path + "'";
+    } else {
+        std::vector<Control::DataGridEx*> grids;
+        EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
+        if (grids.empty()) {
+            error = "the visible page shows no list to dump";
             return false;
         }
-        std::printf("dump: %s\n", path.c_str());
-        return true;
-    }
-    std::vector<Control::DataGridEx*> grids;
-    EnumChildWindows(m_host.Frame()->Window(), &collectGrids, reinterpret_cast<LPARAM>(&grids));
-    if (grids.empty()) {
-        error = "the visible page shows no list to dump";
-        return false;
-    }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = "cannot write '" + path + "'";
-        return false;
-    }
-    for (size_t g = 0; g < grids.size(); ++g) {
-        // The same reading of the list as its export, so that a dump shows what a file holds.
-        Control::DataGridEx::Sheet sheet = grids[g]->ReadSheet(false);
-        if (g > 0)
+        for (size_t g = 0; g < grids.size(); ++g) {
+            // The same reading of the list as its export, so that a dump shows what a file holds.
+            Control::DataGridEx::Sheet sheet = grids[g]->ReadSheet(false);
+            if (g > 0)
+                out << "\n";
+            for (size_t c = 0; c < sheet.columns.size(); ++c)
+                out << (c > 0 ? "\t" : "") << cellForTsv(sheet.columns[c].title);
             out << "\n";
-        for (size_t c = 0; c < sheet.columns.size(); ++c)
-            out << (c > 0 ? "\t" : "") << cellForTsv(sheet.columns[c].title);
-        out << "\n";
-        for (const auto& row : sheet.rows) {
-            for (size_t c = 0; c < row.size(); ++c)
-                out << (c > 0 ? "\t" : "") << cellForTsv(row[c]);
-            out << "\n";
+            for (const auto& row : sheet.rows) {
+                for (size_t c = 0; c < row.size(); ++c)
+                    out << (c > 0 ? "\t" : "") << cellForTsv(row[c]);
+                out << "\n";
+            }
         }
     }
-    // The file is closed before the line passes, so that a write the disk refused (a full disk,
-    // /dev/full) fails the line instead of leaving a short file behind a success.
-    out.close();
-    if (out.fail()) {
-        error = "cannot write '" + path + "'";
+    // Written whole or not at all, so that a write the disk refused fails the line instead of
+    // leaving a short file behind a success.
+    std::string reason;
+    if (!HostKernel::AtomicFile::WriteWhole(path, out.str(), reason)) {
+        error = reason;
         return false;
     }
     std::printf("dump: %s\n", path.c_str());

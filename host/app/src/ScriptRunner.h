@@ -10,8 +10,11 @@
 
 #include <sdk/ControlDataGrid.h>
 
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 class ScriptRunner {
@@ -32,8 +35,28 @@ private:
     bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
     bool Export(const XStringW& file, std::string& error);
     bool Press(const XStringW& caption, std::string& error);
-    // A menu hook that picks the item of a caption path ("打开对比组合 > 组合A") once.
-    static PlatformMenuHook PickPath(const std::wstring& path);
+    // A pick line's answer for the next menu, until a menu asks for it.
+    struct PendingPick {
+        int line = 0;
+        std::wstring caption; // a caption path ("打开对比组合 > 组合A")
+        bool answered = false;
+        bool found = false;
+    };
+    // A save-as line's answer for the next save dialog, and what the file was before it.
+    struct PendingSave {
+        int line = 0;
+        std::wstring path;
+        std::optional<std::pair<ino_t, long long>> before;
+        size_t boxes = 0; // message boxes shown when the dialog was answered
+        bool answered = false;
+    };
+    // A menu hook that picks the item of the pick's caption path once and records the outcome.
+    static PlatformMenuHook PickPath(const std::shared_ptr<PendingPick>& pick);
+    // Fails when a menu asked for a pick that was not there, or a save dialog was answered and
+    // nothing was written.
+    bool CheckAnswers(std::string& error);
+    // A visible list of the current page shows a row of the fund (by its code or alias code).
+    bool PageListsFund(const XStringW& code);
     bool ExpectMessage(const XStringW& text, std::string& error);
     // Writes the cells of every visible grid of the current page, titles first, as shown.
     bool Dump(const std::string& path, std::string& error);
@@ -69,4 +92,6 @@ private:
     FundHost& m_host;
     LoopTimings* m_timings = nullptr;
     std::set<XStringW> m_touched; // codes this script added, for checking a clear
+    std::shared_ptr<PendingPick> m_pick;
+    std::shared_ptr<PendingSave> m_saveAs;
 };

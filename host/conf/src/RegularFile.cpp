@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,20 +21,24 @@ FileKind KindOfMode(mode_t mode) {
 
 // Opens without blocking (a pipe without a writer would wait for one) and checks what was
 // opened, so that what is examined is what is read.
-int OpenRegular(const std::string& path, std::string& error) {
+int OpenRegular(const std::string& path, std::string& error, ReadFailure& failure) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
+        failure = errno == ENOENT || errno == ENOTDIR || errno == ENXIO ? ReadFailure::NotAFile
+                                                                        : ReadFailure::Unreadable;
         error = "cannot read '" + path + "': " + std::strerror(errno);
         return -1;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
+        failure = ReadFailure::Unreadable;
         error = "cannot read '" + path + "': " + std::strerror(errno);
         ::close(fd);
         return -1;
     }
     FileKind kind = KindOfMode(info.st_mode);
     if (kind != FileKind::Regular) {
+        failure = ReadFailure::NotAFile;
         error = "'" + path + "' is " + DescribeKind(kind) + ", not a file";
         ::close(fd);
         return -1;
@@ -87,43 +90,35 @@ const char* DescribeKind(FileKind kind) {
     return "not accessible";
 }
 
-bool ReadRegularFile(const std::string& path, std::string& content, std::string& error) {
-    int fd = OpenRegular(path, error);
-    if (fd < 0)
-        return false;
-    bool ok = ReadUpTo(fd, path, kMaxReadBytes + 1, content, error);
-    ::close(fd);
+bool ReadRegularFile(const std::string& path, std::string& content, std::string& error,
+                     ReadFailure* failure) {
+    ReadFailure why = ReadFailure::None;
+    int fd = OpenRegular(path, error, why);
+    bool ok = fd >= 0 && ReadUpTo(fd, path, kMaxReadBytes + 1, content, error);
+    if (fd >= 0 && !ok)
+        why = ReadFailure::Unreadable;
+    if (fd >= 0)
+        ::close(fd);
     if (ok && content.size() > kMaxReadBytes) {
         error = "'" + path + "' is too large to be read";
         content.clear();
-        return false;
+        why = ReadFailure::TooLarge;
+        ok = false;
     }
+    if (failure != nullptr)
+        *failure = why;
     return ok;
 }
 
 bool ReadRegularFileStart(const std::string& path, std::size_t bytes, std::string& content,
                           std::string& error) {
-    int fd = OpenRegular(path, error);
+    ReadFailure ignored = ReadFailure::None;
+    int fd = OpenRegular(path, error, ignored);
     if (fd < 0)
         return false;
     bool ok = ReadUpTo(fd, path, bytes, content, error);
     ::close(fd);
     return ok;
-}
-
-std::string ResolveLinks(const std::string& path) {
-    namespace fs = std::filesystem;
-    fs::path current(path);
-    std::error_code ec;
-    for (int hops = 0; hops < 40; ++hops) {
-        if (!fs::is_symlink(fs::symlink_status(current, ec)))
-            return current.string();
-        fs::path target = fs::read_symlink(current, ec);
-        if (ec)
-            return path;
-        current = target.is_absolute() ? target : current.parent_path() / target;
-    }
-    return path;
 }
 
 } // namespace HostConf

@@ -1,6 +1,7 @@
 #include <hostconf/RegularFile.h>
 #include <hostconf/Theme.h>
 #include <hostkernel/CellText.h>
+#include <hostkernel/XmlLimits.h>
 
 #include "XmlText.h"
 
@@ -67,13 +68,18 @@ bool ParseInt(const char* text, int low, int high, int& value) {
 XComPtr<Theme> Theme::Parse(const char* data, std::size_t size, XStringW& error) {
     error.clear();
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_utf8);
     auto fail = [&](std::ptrdiff_t offset, const std::string& what) {
         error = Utf8("malformed theme, line " + std::to_string(LineOf(data, size, offset)) + ": " + what);
         return XComPtr<Theme>();
     };
+    std::string beyond;
+    if (!HostKernel::XmlTextWithinLimits(std::string_view(data, size), beyond))
+        return fail(0, beyond);
+    pugi::xml_parse_result parsed = doc.load_buffer(data, size, pugi::parse_default, pugi::encoding_utf8);
     if (!parsed)
         return fail(parsed.offset, parsed.description());
+    if (!HostKernel::XmlTreeWithinLimits(doc, beyond))
+        return fail(0, beyond);
     pugi::xml_node root = doc.document_element();
     if (std::strcmp(root.name(), "theme") != 0)
         return fail(root.offset_debug(), "the root element must be <theme>");

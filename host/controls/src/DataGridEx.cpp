@@ -19,7 +19,12 @@ LRESULT DataGridEx::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         const HeaderInfo2* column = GetColumn(request->column);
         if (column == nullptr || request->row < 0 || request->row >= GetRowsCount())
             return 0;
-        return DragItemToString(request->row, column->name, request->text) ? 1 : 0;
+        if (!DragItemToString(request->row, column->name, request->text))
+            return 0;
+        double number = 0;
+        if (GetItemNumber(request->row, *column, number))
+            request->number = number;
+        return 1;
     }
     case kGetRowCountMessage:
         return GetRowsCount();

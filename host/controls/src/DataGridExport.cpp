@@ -45,9 +45,33 @@ bool DataGridEx::IsCaptionRow(int) {
     return false;
 }
 
+bool DataGridEx::GetItemNumber(int, const HeaderInfo2&, double&) {
+    return false;
+}
+
+namespace {
+
+// The title of an exported list: its name, and what the page around it says of it when a page
+// answers.
+XStringW exportCaption(HWND grid, const XStringW& name) {
+    for (HWND window = GetParent(grid); window != nullptr; window = GetParent(window)) {
+        XStringW said;
+        if (SendMessageW(window, DataGridEx::kGetExportCaptionMessage, 0, reinterpret_cast<LPARAM>(&said)) !=
+            1)
+            continue;
+        if (said.empty())
+            break;
+        return name.empty() ? said : XStringW(name.str() + L"  " + said.str());
+    }
+    return name;
+}
+
+} // namespace
+
 DataGridEx::Sheet DataGridEx::ReadSheet(bool selectedOnly) {
     Sheet sheet;
     sheet.name = m_exportName;
+    sheet.caption = exportCaption(m_hWnd, m_exportName);
     sheet.lockFirstColumn = GetScrollLock();
     int columns = GetColumnCount();
     XStringW group = GetGroupColumn();
@@ -70,7 +94,9 @@ DataGridEx::Sheet DataGridEx::ReadSheet(bool selectedOnly) {
     std::vector<bool> caption;
     for (int r : rows) {
         std::vector<XStringW> cells;
+        std::vector<double> numbers;
         cells.reserve(static_cast<size_t>(columns));
+        numbers.reserve(static_cast<size_t>(columns));
         for (int c = 0; c < columns; ++c) {
             // The same path as the scripted runs' dump, so that a file holds what a dump shows.
             CellTextRequest request;
@@ -78,8 +104,10 @@ DataGridEx::Sheet DataGridEx::ReadSheet(bool selectedOnly) {
             request.column = c;
             SendMessageW(m_hWnd, kGetCellTextMessage, 0, reinterpret_cast<LPARAM>(&request));
             cells.push_back(request.text);
+            numbers.push_back(request.number);
         }
         sheet.rows.push_back(std::move(cells));
+        sheet.numbers.push_back(std::move(numbers));
         caption.push_back(IsCaptionRow(r));
     }
     int n = static_cast<int>(sheet.rows.size());
@@ -124,9 +152,13 @@ void DataGridEx::OnContextMenu(int x, int y) {
 }
 
 bool DataGridEx::ExportTo(const XStringW& path, XStringW& error) {
+    bool csv = endsWithNoCase(path.str(), L".csv");
+    if (!csv && !endsWithNoCase(path.str(), L".xlsx")) {
+        error = XStringW(L"the file name '" + path.str() + L"' must end in .xlsx or .csv");
+        return false;
+    }
     Sheet sheet = ReadSheet(false);
-    return endsWithNoCase(path.str(), L".csv") ? WriteSheetCsv(sheet, path.ToUtf8(), error)
-                                               : WriteSheetXlsx(sheet, path.ToUtf8(), error);
+    return csv ? WriteSheetCsv(sheet, path.ToUtf8(), error) : WriteSheetXlsx(sheet, path.ToUtf8(), error);
 }
 
 bool DataGridEx::ExportWithDialog() {

@@ -1,10 +1,11 @@
 // Pictures of windows: PrintWindow into a bitmap of the window's size, written with GDI+'s PNG
-// encoder.
+// encoder through HostKernel::AtomicFile.
 #include "SaveFileAsk.h"
 
 #include <sdk/ControlPicture.h>
 #include <sdk/ControlStatusNote.h>
 
+#include <hostkernel/AtomicFile.h>
 #include <platform/gdiplus.h>
 
 namespace Control {
@@ -32,15 +33,22 @@ bool WriteWindowPng(HWND window, const std::string& path, XStringW& error) {
     DeleteDC(memory);
     ReleaseDC(window, screen);
     bool ok = false;
-    if (printed) {
+    HostKernel::AtomicFile file;
+    std::string reason;
+    if (!printed) {
+        error = L"the window could not be drawn";
+    } else if (!file.Open(path, reason)) {
+        error = XStringW::FromUtf8(reason);
+    } else {
+        // The encoder writes the temporary by name; it replaces the file only once complete.
         Gdiplus::Bitmap picture(bitmap, nullptr);
-        XStringW wide = XStringW::FromUtf8(path);
+        XStringW wide = XStringW::FromUtf8(file.TemporaryPath());
         ok = picture.GetLastStatus() == Gdiplus::Ok &&
              picture.Save(wide.c_str(), &Gdiplus::PngEncoderClsid()) == Gdiplus::Ok;
         if (!ok)
             error = XStringW::FromUtf8("cannot write the picture '" + path + "'");
-    } else {
-        error = L"the window could not be drawn";
+        else if (!(ok = file.Commit(reason)))
+            error = XStringW::FromUtf8(reason);
     }
     DeleteObject(bitmap);
     return ok;

@@ -5,6 +5,8 @@
 
 #include "GridMetrics.h"
 
+#include <hostkernel/XmlLimits.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -123,8 +125,12 @@ int XDataGrid::SetHeader(const wchar_t* xml) {
     int ok = 0;
     if (xml != nullptr) {
         std::string utf8 = XStringW(xml).ToUtf8();
-        pugi::xml_parse_result parsed =
-            m_header->load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8);
+        // A document beyond the bounds of any real header is malformed, like one that is not XML.
+        std::string beyond;
+        bool parsed =
+            HostKernel::XmlTextWithinLimits(utf8, beyond) &&
+            m_header->load_buffer(utf8.data(), utf8.size(), pugi::parse_default, pugi::encoding_utf8) &&
+            HostKernel::XmlTreeWithinLimits(*m_header, beyond);
         pugi::xml_node root = m_header->document_element();
         if (parsed && root) {
             ok = 1;

@@ -161,6 +161,40 @@ bool SqliteDatabase::MissingTables(const std::vector<std::string>& names, std::v
     return true;
 }
 
+bool SqliteDatabase::MissingColumns(const std::string& table, const std::vector<std::string>& names,
+                                    std::vector<std::string>& missing, XStringW& error) {
+    missing.clear();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT name FROM pragma_table_info(?1)", -1, &statement, nullptr) !=
+        SQLITE_OK) {
+        error = ErrorText();
+        NoteFailure("pragma_table_info", error);
+        return false;
+    }
+    sqlite3_bind_text(statement, 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    std::vector<std::string> present;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const unsigned char* name = sqlite3_column_text(statement, 0);
+        present.emplace_back(name != nullptr ? reinterpret_cast<const char*>(name) : "");
+    }
+    if (rc != SQLITE_DONE) {
+        error = ErrorText();
+        NoteFailure(sqlite3_sql(statement), error);
+        sqlite3_finalize(statement);
+        return false;
+    }
+    sqlite3_finalize(statement);
+    for (const std::string& name : names) {
+        bool found = false;
+        for (const std::string& column : present)
+            found = found || sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
+        if (!found)
+            missing.push_back(name);
+    }
+    return true;
+}
+
 // ---- further connections -------------------------------------------------------------------
 
 bool SqliteDatabase::OpenConnection(Data::IDatabase** connection, XStringW& error) {

@@ -223,21 +223,45 @@ void DataView::Rederive() {
 
 namespace {
 
+// How a key's texts compare: by code units, in natural order (a tagged column), or as ranks (the
+// tag 1).
+enum class TextOrder { CodeUnits, Natural, Rank };
+
 struct SortKey {
     int column;
     int kind;
     bool ascending;
-    bool natural;
+    TextOrder order;
 };
 
-// Null, NaN and empty text sort after every value, whichever the direction.
+TextOrder OrderOfTag(void* tag) {
+    if (tag == nullptr)
+        return TextOrder::CodeUnits;
+    return tag == reinterpret_cast<void*>(1) ? TextOrder::Rank : TextOrder::Natural;
+}
+
+int CompareTexts(TextOrder order, std::wstring_view a, std::wstring_view b) {
+    switch (order) {
+    case TextOrder::Natural:
+        return CompareNatural(a, b);
+    case TextOrder::Rank:
+        return CompareRanks(a, b);
+    case TextOrder::CodeUnits:
+        break;
+    }
+    return CompareCodeUnits(a, b);
+}
+
+// Null, NaN and empty text sort after every value, whichever the direction; so does a text of a
+// rank column that is no rank.
 bool IsMissing(const DataTable& table, const SortKey& key, int row) {
     if (table.IsNullAt(row, key.column))
         return true;
     if (key.kind == Data::kReal)
         return std::isnan(table.RealAt(row, key.column));
     if (key.kind == Data::kText)
-        return table.TextAt(row, key.column).empty();
+        return table.TextAt(row, key.column).empty() ||
+               (key.order == TextOrder::Rank && RankPosition(table.TextAt(row, key.column)) < 0);
     return false;
 }
 
@@ -252,8 +276,7 @@ int CompareValues(const DataTable& table, const SortKey& key, int a, int b) {
         return x < y ? -1 : (y < x ? 1 : 0);
     }
     default:
-        return key.natural ? CompareNatural(table.TextAt(a, key.column), table.TextAt(b, key.column))
-                           : CompareCodeUnits(table.TextAt(a, key.column), table.TextAt(b, key.column));
+        return CompareTexts(key.order, table.TextAt(a, key.column), table.TextAt(b, key.column));
     }
 }
 
@@ -307,7 +330,8 @@ void DataView::Sort(DataTable& table, std::vector<int>& rows, std::vector<int>& 
         if (column < 0)
             continue;
         int kind = table.KindAt(column);
-        keys.push_back({column, kind, ascending, kind == Data::kText && table.TagAt(column) != nullptr});
+        keys.push_back({column, kind, ascending,
+                        kind == Data::kText ? OrderOfTag(table.TagAt(column)) : TextOrder::CodeUnits});
     }
     if (keys.empty())
         return;
@@ -339,9 +363,8 @@ void DataView::Sort(DataTable& table, std::vector<int>& rows, std::vector<int>& 
             else
                 values.push_back({table.TextAt(rows[i], first.column), i});
         }
-        auto compare = first.natural ? CompareNatural : CompareCodeUnits;
         std::sort(values.begin(), values.end(), [&](const Entry& x, const Entry& y) {
-            int c = compare(x.text, y.text);
+            int c = CompareTexts(first.order, x.text, y.text);
             if (c != 0)
                 return first.ascending ? c < 0 : c > 0;
             return x.at < y.at;

@@ -54,4 +54,32 @@ int CompareNatural(std::wstring_view a, std::wstring_view b) {
     return zerosTie;
 }
 
+long long RankPosition(std::wstring_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == L' ')
+        ++i;
+    auto digits = [&](long long& value) {
+        size_t start = i;
+        value = 0;
+        // Eighteen digits cannot overflow; no real rank comes near them.
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && i - start < 18)
+            value = value * 10 + (text[i++] - L'0');
+        return i > start && (i == text.size() || text[i] < L'0' || text[i] > L'9');
+    };
+    long long position = 0, count = 0;
+    if (!digits(position) || i >= text.size() || text[i] != L'/')
+        return -1;
+    ++i;
+    if (!digits(count))
+        return -1;
+    while (i < text.size() && text[i] == L' ')
+        ++i;
+    return i == text.size() ? position : -1;
+}
+
+int CompareRanks(std::wstring_view a, std::wstring_view b) {
+    long long x = RankPosition(a), y = RankPosition(b);
+    return x < y ? 1 : (y < x ? -1 : 0);
+}
+
 } // namespace HostKernel

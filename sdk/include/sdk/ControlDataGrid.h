@@ -21,6 +21,7 @@
 
 #include <pugixml.hpp>
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -342,9 +343,15 @@ public:
         int row = -1;
         int column = -1; // index among the header's columns
         XStringW text;
+        // The number the text shows, at full precision (GetItemNumber); NaN when there is none.
+        double number = std::numeric_limits<double>::quiet_NaN();
     };
     static constexpr UINT kGetCellTextMessage = WM_USER + 0x7A0; // lParam: CellTextRequest*; 1 when filled
     static constexpr UINT kGetRowCountMessage = WM_USER + 0x7A1; // answers the number of rows
+    // Sent by an export to the grid's parent windows, nearest first, until one answers 1: lParam is
+    // an XStringW* to fill with what the page shows about the list (its range, report date or
+    // horizon), written as a title above the exported header.
+    static constexpr UINT kGetExportCaptionMessage = WM_USER + 0x7A2;
 
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -369,9 +376,13 @@ public:
         struct Merge {
             int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0; // inclusive, data rows
         };
-        XStringW name; // the sheet's name (SetExportName)
+        XStringW name;    // the sheet's name (SetExportName)
+        XStringW caption; // a title above the header (the name and what the page says); may be empty
         std::vector<Column> columns;
         std::vector<std::vector<XStringW>> rows;
+        // The full-precision numbers behind the texts of the rows, NaN where there is none; the
+        // same shape as rows, or empty.
+        std::vector<std::vector<double>> numbers;
         std::vector<Merge> merges;
         bool lockFirstColumn = false; // the first column stays in view when scrolling sideways
     };
@@ -386,7 +397,8 @@ public:
     // Asks for a file in the save dialog and writes the list there. False when cancelled or failed
     // (a failure is reported in a message box, a success in the frame's status bar).
     bool ExportWithDialog();
-    // Writes the list to a file: CSV for a ".csv" name, else an Excel workbook. False with the reason.
+    // Writes the list to a file: CSV for a ".csv" name, an Excel workbook for a ".xlsx" one (either
+    // in any case of letters). False with the reason, also for a name with neither extension.
     bool ExportTo(const XStringW& path, XStringW& error);
     // Puts the selected rows (all rows when none is selected), with the header row, on the clipboard
     // as tab-separated text.
@@ -404,6 +416,9 @@ protected:
     virtual XStringW GetGroupColumn();
     // A row whose first cell is a caption drawn across the whole row.
     virtual bool IsCaptionRow(int row);
+    // The number behind a cell's text at full precision, where the grid has one (the text shows it
+    // rounded). The base grid has none.
+    virtual bool GetItemNumber(int row, const HeaderInfo2& item, double& value);
     // Shows "导出..." (the base grid has no other items).
     void OnContextMenu(int x, int y) override;
 
@@ -413,11 +428,16 @@ private:
 
 // Writers of a sheet. The path is UTF-8 text; false with the reason in error.
 // CSV: UTF-8 with a byte-order mark (so spreadsheet programs read Chinese text), CR LF line ends,
-// fields quoted where they hold a comma, a quote or a line break.
+// fields quoted where they hold a comma, a quote or a line break. A text that a spreadsheet would
+// take for a number, a date or a formula (a code such as 000082, a rank such as 3/120, a name
+// starting with '=') is written as the formula ="000082", which shows the text exactly; "--" in
+// a column of numbers is left empty.
 bool WriteSheetCsv(const DataGridEx::Sheet& sheet, const std::string& path, XStringW& error);
 // Excel workbook: numbers as numbers in the format they are shown in (percentages as percentages),
-// merged ranges merged, the header row frozen (and the first column where it stays in view),
-// column widths as on screen.
+// at full precision where the sheet holds the number behind the text; dates (YYYY-MM-DD) as dates;
+// "--" (no value) as an empty cell; the caption as a title row above the header; merged ranges
+// merged, the header row frozen (and the first column where it stays in view), column widths as
+// on screen.
 bool WriteSheetXlsx(const DataGridEx::Sheet& sheet, const std::string& path, XStringW& error);
 // Tab-separated text with the header row, one line per row; tabs and line breaks in a cell become
 // blanks.

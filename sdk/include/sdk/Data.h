@@ -92,7 +92,9 @@ protected:
 
 // A column of a table: its name, kind and an opaque tag that views keep with the column.
 struct IColumnItem : IXUnknown {
-    // A non-zero tag makes views compare this column's texts in natural order.
+    // A non-zero tag makes views compare this column's texts in natural order; the tag 1 marks
+    // ranks ("n/N"), which compare by n with the best (smallest n) as the greatest, so that a
+    // descending sort shows the best rank first.
     virtual void* GetTag() = 0;
     virtual void SetTag(void* tag) = 0;
     virtual void GetName(XStringW& name) = 0;
@@ -256,8 +258,9 @@ protected:
 };
 
 // "Data.DataView": the rows of a source (a table, another view or none) that pass every filter,
-// in the sorter's order (stable; numbers by value; texts by code units, or in natural order when
-// the column's tag is non-zero; empty and null cells after all values in both directions).
+// in the sorter's order (stable; numbers by value; texts by code units, in natural order when
+// the column's tag is non-zero, as ranks when it is 1; empty and null cells, and texts of a rank
+// column that are no rank, after all values in both directions).
 // Row access, columns and column items are those of the table behind the view.
 struct IDataView : IDataContainer {
     // Applies the sorter and the filters again, for changes the view cannot see (a sorter's key,

@@ -27,16 +27,21 @@ const char* DescribeKind(FileKind kind);
 // The largest file read whole; larger ones are refused rather than exhausting memory.
 constexpr std::size_t kMaxReadBytes = 64u << 20;
 
-// Reads a whole regular file. False with a message naming the path otherwise.
-bool ReadRegularFile(const std::string& path, std::string& content, std::string& error);
+// Why a file could not be read.
+enum class ReadFailure {
+    None,
+    NotAFile,   // a directory, device, pipe or socket, or nothing at the path
+    Unreadable, // permissions or an error of the disk
+    TooLarge,   // more than kMaxReadBytes
+};
+
+// Reads a whole regular file. False with a message naming the path otherwise, and the kind of
+// failure where asked for.
+bool ReadRegularFile(const std::string& path, std::string& content, std::string& error,
+                     ReadFailure* failure = nullptr);
 
 // Reads at most `bytes` bytes from the start of a regular file (fewer when the file is shorter).
 bool ReadRegularFileStart(const std::string& path, std::size_t bytes, std::string& content,
                           std::string& error);
-
-// The file a path finally names, its symbolic links followed (a link leading to a file that does
-// not exist yet names that file). A path that is not a link is returned as it is; a chain of
-// links that loops or runs too long returns the path itself.
-std::string ResolveLinks(const std::string& path);
 
 } // namespace HostConf

@@ -57,6 +57,11 @@ public:
     // reason when the schema cannot be read.
     bool MissingTables(const std::vector<std::string>& names, std::vector<std::string>& missing,
                        XStringW& error);
+    // Which of the named columns a table (or view) lacks, in the order given, compared as SQLite
+    // compares names (without regard to case). False with the reason when the columns cannot be
+    // read.
+    bool MissingColumns(const std::string& table, const std::vector<std::string>& names,
+                        std::vector<std::string>& missing, XStringW& error);
 
     // How many statements have failed since the database was opened (a failed preparation, a
     // step that ended in an error, a failed Execute): a measure of a session's trouble that does
