@@ -12,9 +12,10 @@
 
 namespace {
 
-int Usage() {
+// The usage on stderr after a mistake (exit status 2), on stdout when asked for (status 0).
+int Usage(FILE* to = stderr, int status = 2) {
     std::fprintf(
-        stderr,
+        to,
         "usage: make-sample-db OUT.db [--funds N] [--years Y] [--seed S] [--no-history] [--csv DIR]\n"
         "  --funds N     fund rows, 1 to %d (default 2000)\n"
         "  --years Y     years of reports, 1 to %d (default 6)\n"
@@ -23,7 +24,7 @@ int Usage() {
         "  --csv DIR     also write the invented facts as the files fund-import reads (CSV, TSV\n"
         "                and xlsx, GBK and UTF-8): importing them gives the same database pages\n",
         SampleDb::kMaxFunds, SampleDb::kMaxYears);
-    return 2;
+    return status;
 }
 
 // A whole decimal number and nothing else; strtoull alone would accept "12abc" and "-3".
@@ -52,7 +53,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         unsigned long long value = 0;
-        if (std::strcmp(arg, "--no-history") == 0) {
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            return Usage(stdout, 0);
+        } else if (std::strcmp(arg, "--no-history") == 0) {
             options.historyFunds = 0;
         } else if (std::strcmp(arg, "--csv") == 0) {
             if (i + 1 >= argc) {

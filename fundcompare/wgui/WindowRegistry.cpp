@@ -5,9 +5,12 @@
 namespace WGUI {
 namespace {
 
+// Never destroyed: binders that are members of static objects (the module's own instance) leave
+// the registry from their destructors when the process ends, which may come after the destruction
+// of a static registry, and a process that ends through exit() does so with its windows alive.
 std::map<HWND, WindowProc*>& registry() {
-    static std::map<HWND, WindowProc*> instance;
-    return instance;
+    static auto* instance = new std::map<HWND, WindowProc*>;
+    return *instance;
 }
 
 } // namespace

@@ -60,6 +60,8 @@ protected:
         grid.SetScrollDarkColor(kDark);
         grid.SetScrollLightColor(kLight);
         ASSERT_TRUE(grid.Create(L"grid", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr));
+        // Shown as a top-level, the grid took the keyboard; its colours are seen without it.
+        SetFocus(nullptr);
         PlatformRunUntilIdle();
     }
     COLORREF Pixel(int x, int y) { return PlatformWindowPixel(grid, x, y); }
@@ -309,6 +311,41 @@ TEST(GridScreenshot, ChineseFundsInTheDarkTheme) {
     PlatformRunUntilIdle();
     std::filesystem::create_directories(FC_TEST_OUTPUT_DIR);
     EXPECT_TRUE(PlatformSaveWindowPng(grid, std::string(FC_TEST_OUTPUT_DIR) + "/grid_dark.png"));
+}
+
+} // namespace
+} // namespace gridtest
+
+namespace gridtest {
+namespace {
+
+TEST_F(DrawTest, TheKeyboardFocusShowsOnTheFrame) {
+    Show(5, 320, 200);
+    // The text colour, which stands out from the rows and from the usual border.
+    const COLORREF focus = RGB(220, 220, 220);
+    const int firstRowY = 1 + 24 + 5;
+    EXPECT_EQ(Pixel(0, 0), kBorder);
+    EXPECT_EQ(Pixel(160, 199), kBorder);
+    SetFocus(grid);
+    PlatformRunUntilIdle();
+    for (POINT p : {POINT{0, 0}, POINT{319, 100}, POINT{160, 199}, POINT{0, firstRowY}})
+        EXPECT_EQ(Pixel(p.x, p.y), focus) << p.x << "," << p.y;
+    // The rows keep every pixel, the current one as well, and rows redrawn alone (the selection
+    // moving) leave the frame whole.
+    EXPECT_EQ(Pixel(1, firstRowY), kBack);
+    PlatformKeyPress(VK_DOWN);
+    PlatformKeyPress(VK_DOWN);
+    PlatformRunUntilIdle();
+    ASSERT_EQ(grid.GetCurrSel(), 1);
+    EXPECT_EQ(Pixel(1, firstRowY), kBack);
+    EXPECT_EQ(Pixel(1, firstRowY + 20), kSelection);
+    EXPECT_EQ(Pixel(0, firstRowY + 20), focus);
+    // Another window takes the keyboard: the frame is as before.
+    grid.SetFocus();
+    SetFocus(nullptr);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(Pixel(0, 0), kBorder);
+    EXPECT_EQ(Pixel(0, firstRowY + 20), kBorder);
 }
 
 } // namespace

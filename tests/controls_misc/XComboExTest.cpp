@@ -403,3 +403,46 @@ TEST_F(XComboExTest, CodesHeldAsNumbersAndEmptyCellsAreSearchedAsTheirText) {
     EXPECT_EQ(picker.GetCurrRow(), 2);
     EXPECT_EQ(picker.GetCurrCode(), XStringW(L"519069"));
 }
+
+TEST_F(XComboExTest, CtrlASelectsTheWholeTextThatTypingThenReplaces) {
+    ClickEdit();
+    Type(L"hxcz");
+    auto ctrlA = [] {
+        PlatformKeyDown(VK_CONTROL);
+        PlatformKeyPress('A');
+        PlatformKeyUp(VK_CONTROL);
+        PlatformRunUntilIdle();
+    };
+    ctrlA();
+    Type(L"5");
+    EXPECT_EQ(picker.GetText(), XStringW(L"5"));
+    ctrlA();
+    Key(VK_DELETE);
+    EXPECT_TRUE(picker.GetText().empty());
+    // Without Ctrl the letter is typed, and what follows is added to it.
+    Type(L"hx");
+    Key('A');
+    Type(L"z");
+    EXPECT_EQ(picker.GetText(), XStringW(L"hxaz"));
+}
+
+TEST_F(XComboExTest, ClearingTheChoiceEmptiesTheFieldAndWithoutADisplayCodeOnlyTheNameShows) {
+    picker.SetDataField(L"code", L"", L"name", L"pycode");
+    ClickEdit();
+    Type(L"zshx");
+    Key(VK_RETURN);
+    EXPECT_EQ(picker.GetText(), XStringW(L"招商恒信债券"));
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F217022"));
+    picker.ClearChoice();
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(picker.GetText().empty());
+    EXPECT_TRUE(picker.GetCurrCode().empty());
+    EXPECT_EQ(picker.GetCurrRow(), -1);
+    EXPECT_FALSE(picker.IsDroppedDown());
+    // Opening the list afterwards offers every fund again from the first, none chosen.
+    Key(VK_DOWN);
+    EXPECT_TRUE(picker.IsDroppedDown());
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_EQ(picker.GetCurrCode(), XStringW(L"F000001"));
+}

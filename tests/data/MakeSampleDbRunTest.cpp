@@ -1,5 +1,6 @@
-// make-sample-db as a program: stopped while it builds, it leaves neither a partial database nor its
-// temporary file behind, and an existing database at the target stays as it was.
+// make-sample-db as a program: its usage on request, and stopped while it builds, it leaves neither
+// a partial database nor its temporary file behind, and an existing database at the target stays
+// as it was.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -8,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -58,6 +61,27 @@ TEST(MakeSampleDb, AnInterruptedRunLeavesNothingBehind) {
     EXPECT_FALSE(HasTemporaryFile(folder));
     EXPECT_EQ(FileText(target), "previous");
     std::filesystem::remove_all(folder);
+}
+
+} // namespace
+
+namespace {
+
+TEST(MakeSampleDb, HelpPrintsTheUsageAndSucceeds) {
+    const std::string command = std::string(MAKE_SAMPLE_DB_PATH) + " --help";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        out += buffer;
+    int status = ::pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(out.rfind("usage: make-sample-db OUT.db", 0), 0u) << out;
+    // A mistake still says how, on stderr, and fails.
+    status = std::system((std::string(MAKE_SAMPLE_DB_PATH) + " --nonsense 2>/dev/null").c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 
 } // namespace

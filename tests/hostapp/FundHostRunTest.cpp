@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -584,6 +585,71 @@ TEST_F(FundHostRun, TheGrowthPageIsReachedByNameAndDumpsItsFiguresAsShown) {
     EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t6.32%\t", 0), 0u) << fund;
     EXPECT_EQ(index.rfind("sh000001\t上证指数\t6.00%\t", 0), 0u) << index;
     EXPECT_FALSE(std::getline(in, extra) && !extra.empty()) << extra;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FundHostRun, TheNextStartOpensOnTheTabTheLastOneEndedOn) {
+    // The first line of what the visible page dumps tells which page it is.
+    auto firstLineAtStart = [&] {
+        std::string tsv = (folder / "start.tsv").string();
+        HostRun run = runHost(common() + " --script " + writeScript(folder, "dump " + tsv + "\n"));
+        EXPECT_EQ(run.code, 0) << run.output;
+        std::ifstream in(tsv);
+        std::string titles;
+        std::getline(in, titles);
+        return titles;
+    };
+    const std::string fundList = firstLineAtStart();
+    EXPECT_EQ(fundList.rfind("代码\t名称\t拼音", 0), 0u) << fundList;
+    // Ended on the comparison's 业绩表现: the next start shows it (the module keeps its page).
+    HostRun run = runHost(common() + " --script " + writeScript(folder, "add 000001\ntab 业绩表现\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::string performance = firstLineAtStart();
+    EXPECT_NE(performance, fundList);
+    EXPECT_NE(performance.find("同类排名"), std::string::npos) << performance;
+    // Back on the fund list, the start after that is there too.
+    run = runHost(common() + " --script " + writeScript(folder, "tab 基金筛选\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(firstLineAtStart(), fundList);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FundHostRun, TimingsAreWrittenForASessionInTheWindowWhenItEnds) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is missing";
+    // A person's session on a virtual display, asked to stop after a while as the desktop asks
+    // a program at log-out (SIGTERM), which ends the loop in the usual order.
+    std::string timings = (folder / "timings.tsv").string();
+    std::string command =
+        "ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=x11 xvfb-run -a timeout --preserve-status "
+        "-s TERM 8 " +
+        std::string(FUNDHOST_PATH) + " --db " + db.Path() + " --config " + (folder / "config.xml").string() +
+        " --timings " + timings + " 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::vector<std::string> lines = linesOf(timings);
+    ASSERT_EQ(lines.size(), 2u) << readAll(timings);
+    std::istringstream frame(lines[0]);
+    std::string name;
+    long long firstFrame = 0;
+    frame >> name >> firstFrame;
+    EXPECT_EQ(name, "first-frame");
+    EXPECT_GT(firstFrame, 0);
+    std::istringstream session(lines[1]);
+    int line = -1, messages = 0;
+    double longest = 0, longestCpu = 0, busy = 0, busyCpu = 0;
+    session >> name >> line >> longest >> longestCpu >> busy >> busyCpu >> messages;
+    EXPECT_EQ(name, "line");
+    EXPECT_EQ(line, 0);
+    EXPECT_GT(messages, 0);
+    EXPECT_GT(busy, 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ConcernFundModule.h"
 #include "FundFilterPage.h"
 #include "HoldingsModules.h"
+#include "HostApp.h"
 #include "MainFrame.h"
 #include "support/FixtureDb.h"
 
@@ -90,6 +91,87 @@ TEST_F(HostPages, TheFundFilterPageListsOpenFundsAndHandsItsFiltersToTheOtherPag
     EXPECT_EQ(recorder->calls.back()[1], nullptr);
     EXPECT_EQ(recorder->calls.back()[3], nullptr);
     page->Destroy();
+}
+
+TEST_F(HostPages, TheCompanyBoxShowsTheChosenCompanyAloneAndClearingTheFiltersEmptiesIt) {
+    auto page = HostKernel::MakeRef<FundFilterPage>(nullptr, database, nullptr);
+    frame->FundFilterTab()->AddPage(page);
+    PlatformRunUntilIdle();
+    Control::XComboEx& box = page->CompanyPicker();
+    box.SetFocus();
+    PlatformTypeText(L"嘉实");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    // The number of the company's funds belongs to the list's column, not to the box's text.
+    EXPECT_EQ(box.GetText(), XStringW(L"嘉实基金管理有限公司"));
+    int jiashi = page->View()->GetRowCount();
+    EXPECT_GT(jiashi, 0);
+    EXPECT_LT(jiashi, 9);
+    for (int r = 0; r < jiashi; ++r)
+        EXPECT_EQ(page->CellText(r, L"company"), XStringW(L"嘉实基金管理有限公司"));
+
+    // 清除条件, clicked as a person does: every fund again, and an empty box that says so.
+    RECT button{};
+    GetWindowRect(page->ButtonWindow(FundFilterPage::kClearId), &button);
+    PlatformClick((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page->View()->GetRowCount(), 9);
+    EXPECT_TRUE(box.GetText().empty());
+    EXPECT_TRUE(box.GetCurrCode().empty());
+    // A search typed afterwards starts from nothing.
+    box.SetFocus();
+    PlatformTypeText(L"hx");
+    PlatformRunUntilIdle();
+    EXPECT_EQ(box.GetText(), XStringW(L"hx"));
+    page->ApplySearch();
+    EXPECT_EQ(page->View()->GetRowCount(), 4); // every 华夏 fund, of every type
+    page->Destroy();
+}
+
+TEST_F(HostPages, TabMovesTheKeyboardRoundTheFundFilterPagesControls) {
+    // The messages go through the application's handlers first, as in the program's own loop.
+    auto app = HostKernel::MakeRef<HostApp>();
+    PlatformSetMessageHandler([&](MSG& message) {
+        if (!app->PreTranslate(&message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    });
+    auto page = HostKernel::MakeRef<FundFilterPage>(app, database, nullptr);
+    frame->FundFilterTab()->AddPage(page);
+    PlatformRunUntilIdle();
+    auto tab = [](bool shift) {
+        if (shift)
+            PlatformKeyDown(VK_SHIFT);
+        PlatformKeyPress(VK_TAB);
+        if (shift)
+            PlatformKeyUp(VK_SHIFT);
+        PlatformRunUntilIdle();
+    };
+    page->CompanyPicker().SetFocus();
+    PlatformRunUntilIdle();
+    ASSERT_EQ(GetFocus(), page->CompanyPicker().GetEditWindow());
+    const UINT buttons[] = {FundFilterPage::kSearchId, FundFilterPage::kClearId, FundFilterPage::kAddId,
+                            FundFilterPage::kFollowId, FundFilterPage::kUnfollowId};
+    for (UINT id : buttons) {
+        tab(false);
+        EXPECT_EQ(GetFocus(), page->ButtonWindow(id)) << id;
+    }
+    tab(false);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(page->Grid()));
+    // Round to the box again, and back with Shift+Tab.
+    tab(false);
+    EXPECT_EQ(GetFocus(), page->CompanyPicker().GetEditWindow());
+    tab(true);
+    EXPECT_EQ(GetFocus(), static_cast<HWND>(page->Grid()));
+    // Outside the page Tab is left to others.
+    SetFocus(frame->Window());
+    PlatformRunUntilIdle();
+    tab(false);
+    EXPECT_EQ(GetFocus(), frame->Window());
+    page->Destroy();
+    PlatformSetMessageHandler({});
+    app->Clear();
 }
 
 TEST_F(HostPages, AFollowedFundIsHighlightedInTheThemesColourOnTheFundFilterPage) {

@@ -2,17 +2,19 @@
 // driven by SDL events pushed into SDL's queue (as the display would deliver them), then a
 // screenshot of the X screen checked by pixels. Exits 0 when everything arrived and showed.
 //
-// Usage: sdl_smoke SCREENSHOT.png
+// Usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request
 #include <platform/commctrl.h>
 #include <platform/display.h>
 #include <platform/windows.h>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <cairo.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <langinfo.h>
 #include <string>
@@ -152,17 +154,51 @@ int loseDisplay() {
     return 1;
 }
 
+// With --refused-request: the X server refuses a request (a window that is not there), as it does
+// when a request crosses the destruction of its window. The program must say so and go on, not
+// end in Xlib's exit() from inside its loop.
+int refusedRequest() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"SmokeRefused";
+    RegisterClassExW(&wc);
+    HWND main = CreateWindowExW(0, L"SmokeRefused", L"refused", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+    pump(main, 200);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(PlatformSdlWindowId(main)), &info) ||
+        info.subsystem != SDL_SYSWM_X11) {
+        std::fprintf(stderr, "sdl_smoke: not on X11\n");
+        return 5;
+    }
+    using MapWindow = int (*)(void*, unsigned long);
+    using Sync = int (*)(void*, int);
+    auto mapWindow = reinterpret_cast<MapWindow>(dlsym(RTLD_DEFAULT, "XMapWindow"));
+    auto sync = reinterpret_cast<Sync>(dlsym(RTLD_DEFAULT, "XSync"));
+    if (mapWindow == nullptr || sync == nullptr)
+        return 5;
+    mapWindow(info.info.x11.display, 0x1FFFFFF);
+    sync(info.info.x11.display, 0);
+    pump(main, 200);
+    DestroyWindow(main);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png | --lose-display\n");
+        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request\n");
         return 2;
     }
     if (!PlatformStartSdl())
         return 4;
     if (std::string(argv[1]) == "--lose-display")
         return loseDisplay();
+    if (std::string(argv[1]) == "--refused-request")
+        return refusedRequest();
     check(PlatformUsesDisplay(), "the display backend is not in use");
 
     WNDCLASSEXW wc{};

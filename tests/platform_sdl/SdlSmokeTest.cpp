@@ -1,5 +1,6 @@
 // The display backend under a virtual X server: the smoke program clicks through SDL events and
-// checks a screenshot of the X screen (see SdlSmoke.cpp).
+// checks a screenshot of the X screen, and meets a lost display and a refused request
+// (see SdlSmoke.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,4 +39,19 @@ TEST(SdlDisplay, ALostDisplayEndsTheProgramWithAMessageInsteadOfACrash) {
     std::ifstream in(log);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("the connection to the display was lost"), std::string::npos) << text;
+}
+
+TEST(SdlDisplay, ARequestTheServerRefusesIsReportedAndTheProgramGoesOn) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is missing";
+    std::filesystem::create_directories(FC_TEST_OUTPUT_DIR);
+    std::string log = std::string(FC_TEST_OUTPUT_DIR) + "/sdl-refused-request.txt";
+    std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=x11 xvfb-run -a ") +
+                          SDL_SMOKE_PROGRAM + " --refused-request 2>" + log;
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("X error: BadWindow"), std::string::npos) << text;
 }

@@ -222,3 +222,38 @@ TEST_F(WindowProcTest, DestroyingTheParentEmptiesTheRegistry) {
 }
 
 } // namespace
+
+namespace {
+
+// A page held by a static object, as the module's own instance holds its pages: built before the
+// registry is first used, so that the registry, were it an ordinary static, would be destroyed
+// before the page when the process ends.
+RecordingPage& StaticPage() {
+    static RecordingPage page;
+    return page;
+}
+
+} // namespace
+
+TEST(WindowRegistryLife, ABinderOfAStaticObjectLeavesTheRegistryWhenTheProcessEnds) {
+    // In a process of its own, so that nothing used the registry before the page was built. The
+    // process ends through exit() with the page's window alive, as it does when a library ends the
+    // program from inside its loop.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            RecordingPage& page = StaticPage();
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpszClassName = L"RegistryLifeHost";
+            RegisterClassExW(&wc);
+            HWND host = CreateWindowExW(0, L"RegistryLifeHost", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                                        nullptr, nullptr, nullptr, nullptr);
+            page.Create(host);
+            if (WGUI::WindowRegistry::Find(page.GetHandle()) != &page.binder)
+                std::exit(3);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

@@ -3,6 +3,7 @@
 // Sections: the grid; the page's tab contract; the window; filters; actions; theme.
 #include "FundFilterPage.h"
 
+#include "FundFilterPageKeys.h"
 #include "HostGridTheme.h"
 #include "MainFrame.h"
 
@@ -34,9 +35,11 @@ const wchar_t kGridHeader[] = L"<header>"
                               L"<item title=\"关注\" name=\"followed\" width=\"50\" align=\"center\"/>"
                               L"</header>";
 
+// The company list shows each company's number of funds in a column of its own; the box itself
+// shows only the chosen company's name.
 const wchar_t kCompanyHeader[] =
     L"<header><item title=\"基金公司\" name=\"name\" width=\"220\" align=\"left\"/>"
-    L"<item title=\"基金数\" name=\"aliascode\" width=\"60\" align=\"right\"/></header>";
+    L"<item title=\"基金数\" name=\"count\" width=\"60\" align=\"right\"/></header>";
 
 template <class T>
 XComPtr<T> make(const char* classId) {
@@ -117,6 +120,11 @@ LRESULT FundFilterPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CREATE:
         OnCreate();
         return 0;
+    case WM_DESTROY:
+        if (m_app != nullptr && m_keys != nullptr)
+            m_app->RemovePreMessageHandler(m_keys);
+        m_keys = nullptr;
+        break;
     case WM_SIZE:
         OnSize(LOWORD(lParam), HIWORD(lParam));
         return 0;
@@ -174,7 +182,7 @@ void FundFilterPage::OnCreate() {
 
     m_company.Create(WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, kCompanyId, m_window);
     m_company.SetDataSource(m_companies);
-    m_company.SetDataField(L"code", L"aliascode", L"name", L"pycode");
+    m_company.SetDataField(L"code", L"", L"name", L"pycode");
     m_company.GetDropDownGrid().SetHeader(kCompanyHeader);
 
     struct Spec {
@@ -195,6 +203,29 @@ void FundFilterPage::OnCreate() {
     m_grid.SetExportName(L"基金筛选");
     m_grid.SetHeader(kGridHeader);
     UpdateCount();
+    if (m_app != nullptr) {
+        m_keys.Attach(new FundFilterPageKeys(*this));
+        m_app->AddPreMessageHandler(0, m_keys);
+    }
+}
+
+bool FundFilterPage::MoveFocus(bool backwards) {
+    HWND focus = GetFocus();
+    if (m_window == nullptr || !IsWindowVisible(m_window) || focus == nullptr || !IsChild(m_window, focus))
+        return false;
+    std::vector<HWND> order{m_company.GetEditWindow()};
+    order.insert(order.end(), m_buttons.begin(), m_buttons.end());
+    order.push_back(m_grid);
+    int at = -1;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] == focus || IsChild(order[i], focus))
+            at = static_cast<int>(i);
+    const int n = static_cast<int>(order.size());
+    const int next = at < 0 ? 0 : (at + (backwards ? n - 1 : 1)) % n;
+    SetFocus(order[static_cast<size_t>(next)]);
+    if (next == 0)
+        m_company.SelectAllText(); // as a dialog's edit field, reached with Tab, offers its text
+    return true;
 }
 
 HWND FundFilterPage::ButtonWindow(UINT id) const {
@@ -264,7 +295,7 @@ void FundFilterPage::LoadFunds() {
     m_companies->Clear(1);
     if (m_companies->GetColumnCount() == 0) {
         m_companies->AddColumn(Data::kText, L"code");
-        m_companies->AddColumn(Data::kText, L"aliascode");
+        m_companies->AddColumn(Data::kText, L"count");
         m_companies->AddColumn(Data::kText, L"name");
         m_companies->AddColumn(Data::kText, L"pycode");
     }
@@ -272,7 +303,7 @@ void FundFilterPage::LoadFunds() {
         XComPtr<Data::IDataRow> row;
         m_companies->GetRow(row.Receive(), m_companies->AddRow());
         row->GetValue(L"code")->SetText(company.c_str());
-        row->GetValue(L"aliascode")->SetText(std::to_wstring(count).c_str());
+        row->GetValue(L"count")->SetText(std::to_wstring(count).c_str());
         row->GetValue(L"name")->SetText(company.c_str());
         row->GetValue(L"pycode")->SetText(L"");
     }
@@ -333,6 +364,8 @@ void FundFilterPage::ApplySearch() {
 
 void FundFilterPage::ClearFilters() {
     m_typeBar.SetCurrSel(0); // sends the selection message, which drops filter A
+    // The company or text that made filter B goes with it, so that the box says what filters.
+    m_company.ClearChoice();
     ChangeFilters(nullptr, nullptr);
 }
 

@@ -54,6 +54,9 @@ public:
     void ClearFilters();
     void AddSelectedToComparison();
     void FollowSelected(bool follow);
+    // Moves the keyboard to the next (or previous) of the company box, the buttons and the list
+    // when it is inside the page; false, and nothing moves, when it is not.
+    bool MoveFocus(bool backwards);
 
     // For the grid and the scripted runs.
     Data::IDataView* View() const { return m_view; }
@@ -93,6 +96,7 @@ private:
     Control::XComboEx m_company;
     HostFundGrid m_grid;
     std::vector<HWND> m_buttons;
+    XComPtr<IPreMessageHandler> m_keys; // Tab between the controls, while the window lives
     COLORREF m_back = RGB(11, 13, 18), m_text = RGB(200, 204, 212), m_highlight = RGB(255, 214, 0);
     HBRUSH m_backBrush = nullptr;
     std::wstring m_countText;

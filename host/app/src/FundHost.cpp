@@ -223,6 +223,9 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     LoadCompareModule(line.module.empty() ? InstallPaths::ModuleFile(ProgramFolder()) : line.module);
     if (firstStart && sample)
         ShowFirstFunds();
+    else
+        m_frame->FundFilterTab()->ActivateTitled(
+            XStringW::FromUtf8(ConfiguredText("/Quenda2/Window/Tab")).str());
     return true;
 }
 
@@ -476,6 +479,8 @@ void FundHost::RememberWindow() {
     m_config->SetValue((node + "/Y").c_str(), XStringW(std::to_wstring(r.top)));
     m_config->SetValue((node + "/Width").c_str(), XStringW(std::to_wstring(r.right - r.left)));
     m_config->SetValue((node + "/Height").c_str(), XStringW(std::to_wstring(r.bottom - r.top)));
+    // The tab the session ended on, where the next one begins.
+    m_config->SetValue((node + "/Tab").c_str(), XStringW(m_frame->FundFilterTab()->CurrentTitle()));
     XStringW error;
     if (!m_config->Path().empty() && !m_config->ReadOnly() && !m_config->Save(error))
         std::fprintf(stderr, "fundhost: %s\n", error.ToUtf8().c_str());

@@ -1,7 +1,9 @@
 // LoopTimings: how long the program kept its message loop from taking the next input, written for
 // `--timings FILE`, so that a benchmark can hold the program's responsiveness against its budget
 // from outside: the moment the main window's first frame was presented, and for every script line
-// the longest time one message kept the loop busy and the time all its messages took.
+// the longest time one message kept the loop busy and the time all its messages took. A session
+// in the window has no script: its line 0 covers the whole session, and the file is written when
+// the window closes.
 //
 // Each duration is taken twice, on the wall clock and as this thread's processor time; the latter
 // tells the program's own work apart from the time other programs of a shared machine took. Time

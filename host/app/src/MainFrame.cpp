@@ -95,6 +95,26 @@ void TabCtrl::Activate(int index) {
     m_frame->Invalidate();
 }
 
+std::wstring TabCtrl::CurrentTitle() const {
+    XStringW title;
+    if (ITabPage* page = Page(m_current))
+        page->GetTitle(title);
+    return title.str();
+}
+
+bool TabCtrl::ActivateTitled(const std::wstring& title) {
+    for (int i = 0; i < PageCount(); ++i) {
+        XStringW pageTitle;
+        Page(i)->GetTitle(pageTitle);
+        if (!title.empty() && pageTitle.str() == title) {
+            if (i != m_current)
+                Activate(i);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TabCtrl::Layout() {
     ITabPage* page = Page(m_current);
     if (page == nullptr || !page->IsCreated())

@@ -32,6 +32,10 @@ public:
     int Current() const { return m_current; }
     // Shows the page of a tab (creating its window if needed) and hides the others.
     void Activate(int index);
+    // The title of the page shown, empty when none is; and showing the page of a title (false
+    // when no page has it), so that a session can come back on the tab it ended on.
+    std::wstring CurrentTitle() const;
+    bool ActivateTitled(const std::wstring& title);
     // Moves the current page into the page area after a resize.
     void Layout();
     // Drops every page (at shut-down).

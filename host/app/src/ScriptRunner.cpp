@@ -81,7 +81,7 @@ HWND findChild(HWND parent, Test test) {
 // quote; empty when none was shown.
 std::string messageSince(size_t before) {
     const auto& boxes = PlatformMessageBoxes();
-    if (boxes.size() <= before)
+    if (PlatformMessageBoxCount() <= before || boxes.empty())
         return {};
     return ": " + XStringW(boxes.back().text).ToUtf8();
 }
@@ -265,13 +265,13 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         save->line = action.line;
         save->path = action.text.str();
         save->before = fileVersion(action.text.ToUtf8());
-        save->boxes = PlatformMessageBoxes().size();
+        save->boxes = PlatformMessageBoxCount();
         m_saveAs = save;
         PlatformSetSaveDialogHook([save](const PlatformSaveDialogRequest&) -> std::optional<std::wstring> {
             if (save->answered)
                 return std::nullopt;
             save->answered = true;
-            save->boxes = PlatformMessageBoxes().size();
+            save->boxes = PlatformMessageBoxCount();
             return save->path;
         });
         return true;
@@ -366,7 +366,7 @@ bool ScriptRunner::SelectFundOnFilterPage(const XStringW& code, XStringW& fundCo
 
 bool ScriptRunner::Follow(const XStringW& code, std::string& error) {
     XStringW fundCode;
-    size_t boxes = PlatformMessageBoxes().size();
+    size_t boxes = PlatformMessageBoxCount();
     if (!SelectFundOnFilterPage(code, fundCode, error) ||
         !ClickFilterPageButton(FundFilterPage::kFollowId, error))
         return false;
@@ -512,7 +512,7 @@ bool ScriptRunner::AddThroughPicker(const XStringW& code, std::string& error) {
         Settle();
         return false;
     }
-    size_t boxes = PlatformMessageBoxes().size();
+    size_t boxes = PlatformMessageBoxCount();
     PlatformKeyPress(VK_RETURN);
     Settle();
     PlatformKeyPress(VK_ESCAPE);
@@ -615,11 +615,11 @@ bool ScriptRunner::PickFilterValue(const XStringW& value, std::string& error) {
     }
     std::wstring caption = value == XStringW(L"all") ? CompareWorkspace::kShowAllItem : value.str();
     PlatformSetMenuHook(PlatformMenuPickCaption(caption));
-    size_t menusBefore = PlatformMenus().size();
+    size_t menusBefore = PlatformMenuCount();
     ClickWindow(button);
     Settle();
     PlatformSetMenuHook({});
-    if (PlatformMenus().size() == menusBefore || !PlatformMenus().back().picked) {
+    if (PlatformMenuCount() == menusBefore || !PlatformMenus().back().picked) {
         error = "the filter offers no '" + value.ToUtf8() + "'";
         return false;
     }
@@ -649,12 +649,12 @@ bool ScriptRunner::RemoveFund(const XStringW& code, std::string& error) {
             ClientToScreen(*grid, &p);
             PlatformClick(p.x, p.y);
             Settle();
-            size_t menus = PlatformMenus().size();
+            size_t menus = PlatformMenuCount();
             PlatformSetMenuHook(PlatformMenuPickCaption(CompareWorkspace::kRemoveItem));
             PlatformClick(p.x, p.y, PlatformMouseButton::Right);
             Settle();
             PlatformSetMenuHook({});
-            if (PlatformMenus().size() == menus || !PlatformMenus().back().picked) {
+            if (PlatformMenuCount() == menus || !PlatformMenus().back().picked) {
                 error = "the list's menu offers no removal of " + code.ToUtf8();
                 return false;
             }
@@ -875,20 +875,20 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
         p = POINT{(header.left + header.right) / 2, (header.top + header.bottom) / 2};
         ClientToScreen(target, &p);
     }
-    size_t dialogsBefore = PlatformSaveDialogs().size();
+    size_t dialogsBefore = PlatformSaveDialogCount();
     PlatformSetSaveDialogHook(
         [path](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(path); });
     PlatformSetMenuHook(PlatformMenuPickCaption(picture ? L"保存图片..." : L"导出..."));
-    size_t boxesBefore = PlatformMessageBoxes().size();
+    size_t boxesBefore = PlatformMessageBoxCount();
     PlatformClick(p.x, p.y, PlatformMouseButton::Right);
     Settle();
     PlatformSetMenuHook({});
     PlatformSetSaveDialogHook({});
-    if (PlatformSaveDialogs().size() == dialogsBefore) {
+    if (PlatformSaveDialogCount() == dialogsBefore) {
         error = "the list's menu offered no export";
         return false;
     }
-    if (PlatformMessageBoxes().size() > boxesBefore) {
+    if (PlatformMessageBoxCount() > boxesBefore) {
         error = "the export failed: " + XStringW(PlatformMessageBoxes().back().text).ToUtf8();
         return false;
     }

@@ -1,6 +1,7 @@
 // fundhost: the fund-analysis host with the fund-comparison module.
 #include "CommandLine.h"
 #include "FundHost.h"
+#include "Heartbeat.h"
 #include "ScriptRunner.h"
 
 #include <hostconf/RegularFile.h>
@@ -30,6 +31,16 @@ bool displayAvailable() {
         return false;
     ::setenv("SDL_VIDEODRIVER", "x11,wayland", 0);
     return true;
+}
+
+// The loop of a person's session: every message through `handle` until WM_QUIT, whose code it
+// answers.
+template <class Handle>
+int runDisplayLoop(Handle& handle) {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        handle(message);
+    return static_cast<int>(message.wParam);
 }
 
 } // namespace
@@ -83,23 +94,25 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "fundhost: %s\n", error.c_str());
             code = FundHost::kBadStart;
         } else {
-            if (display) {
-                code = host.Loop();
-            } else {
-                LoopTimings timings;
-                const bool timed = !line->timings.empty();
-                if (timed)
-                    PlatformSetPresentHook([&host, &timings](HWND window) {
-                        if (host.Frame() != nullptr && window == host.Frame()->Window())
-                            timings.FramePresented();
-                    });
-                PlatformSetMessageHandler([&host, &timings, timed](MSG& message) {
-                    if (timed)
-                        timings.MessageStarted();
-                    host.HandleMessage(message);
-                    if (timed)
-                        timings.MessageEnded();
+            LoopTimings timings;
+            const bool timed = !line->timings.empty();
+            if (timed)
+                PlatformSetPresentHook([&host, &timings](HWND window) {
+                    if (host.Frame() != nullptr && window == host.Frame()->Window())
+                        timings.FramePresented();
                 });
+            auto handle = [&host, &timings, timed](MSG& message) {
+                if (timed)
+                    timings.MessageStarted();
+                host.HandleMessage(message);
+                if (timed)
+                    timings.MessageEnded();
+            };
+            if (display) {
+                Heartbeat heartbeat;
+                code = runDisplayLoop(handle);
+            } else {
+                PlatformSetMessageHandler(handle);
                 ScriptRunner runner(host);
                 runner.SetTimings(timed ? &timings : nullptr);
                 if (!runner.Run(actions, error)) {
@@ -107,11 +120,12 @@ int main(int argc, char** argv) {
                     code = FundHost::kScriptFailed;
                 }
                 PlatformSetMessageHandler({});
-                PlatformSetPresentHook({});
-                if (timed && !timings.Write(line->timings, error)) {
-                    std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+            }
+            PlatformSetPresentHook({});
+            if (timed && !timings.Write(line->timings, error)) {
+                std::fprintf(stderr, "fundhost: %s\n", error.c_str());
+                if (code == FundHost::kOk)
                     code = FundHost::kScriptFailed;
-                }
             }
         }
         host.Stop();

@@ -191,6 +191,15 @@ void XComboEx::SelectAllText() {
     m_edit->SelectAll();
 }
 
+void XComboEx::ClearChoice() {
+    ShowDropDown(false);
+    m_edit->SetText(L"");
+    m_textIsChoice = false;
+    m_currRow = -1;
+    m_matches = m_search->Find(std::wstring());
+    m_list->Refresh(true, true);
+}
+
 HWND XComboEx::GetEditWindow() const {
     return m_edit->GetSafeHwnd();
 }

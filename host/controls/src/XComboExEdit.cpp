@@ -93,6 +93,10 @@ void PickerEdit::OnChar(wchar_t c) {
 }
 
 void PickerEdit::OnKeyDown(UINT key) {
+    if (key == 'A' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+        SelectAll();
+        return;
+    }
     if (m_allSelected) {
         switch (key) {
         case VK_DELETE:

@@ -7,8 +7,9 @@
 
 namespace Control::hostctl {
 
-// A one-line edit field: text, caret, Backspace, Delete, Left, Right, Home, End and typed
-// characters. Navigation keys (Up, Down, PageUp, PageDown, Enter, Escape) go to the picker.
+// A one-line edit field: text, caret, Backspace, Delete, Left, Right, Home, End, Ctrl+A (selects
+// the whole text) and typed characters. Navigation keys (Up, Down, PageUp, PageDown, Enter,
+// Escape) go to the picker.
 class PickerEdit : public XWin {
 public:
     explicit PickerEdit(XComboEx& owner) : m_owner(owner) {}

@@ -48,6 +48,10 @@ LRESULT XDataGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnKeyDown(static_cast<UINT>(wParam)))
             return 0;
         break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Repaint(); // the focus frame and the current row's outline
+        break;
     case WM_CAPTURECHANGED:
         m_drag = Drag::None;
         break;

@@ -157,6 +157,12 @@ void XDataGrid::Render(HDC hdc, Gdiplus::Graphics* graphics, const RECT& client)
     DrawHeader(hdc, graphics, m_layout.header);
     DrawScrollBar(hdc, graphics);
     DrawBorder(hdc, graphics, client);
+    // A grid that has the keyboard (reached with Tab, or clicked) says so: its frame takes the
+    // focus colour. The frame lies outside the rows, so that it cuts through no merged cell.
+    if (HasKeyboard()) {
+        SetDCBrushColor(hdc, FocusColor());
+        FrameRect(hdc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
 }
 
 void XDataGrid::DrawBackground(HDC hdc, Gdiplus::Graphics*, const RECT& rect) {
@@ -329,6 +335,18 @@ void XDataGrid::DrawRow(HDC hdc, Gdiplus::Graphics* graphics, int row, const REC
     }
     if (m_hLines)
         FillSolid(hdc, RECT{rect.left, rect.bottom - 1, rect.right, rect.bottom}, m_gridColor);
+}
+
+bool XDataGrid::HasKeyboard() const {
+    return m_hWnd != nullptr && ::GetFocus() == m_hWnd;
+}
+
+COLORREF XDataGrid::FocusColor() const {
+    // A line needs less contrast than text (WCAG 2's 3:1 for the parts of controls), against the
+    // rows' background and against the usual border, so that the change is seen.
+    COLORREF colour = hostctl::Readable(m_textColor, m_bkColor, 3.0);
+    return hostctl::ContrastRatio(colour, m_bdColor) >= 1.5 ? colour
+                                                            : hostctl::Readable(colour, m_bdColor, 1.5);
 }
 
 void XDataGrid::DrawItem(HDC hdc, Gdiplus::Graphics*, int row, const HeaderInfo2& item, const RECT& rect) {

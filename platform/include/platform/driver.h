@@ -16,6 +16,7 @@
 
 #include "winuser.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -75,9 +76,10 @@ void PlatformSetMessageHandler(std::function<void(MSG&)> handler);
 // Called when GetMessageW would wait forever on the headless screen; returns true when it queued
 // something (input, a posted message). The host's scripted runs feed their script through it.
 void PlatformSetIdleHandler(std::function<bool()> handler);
-// Called with a top-level window each time what was painted into it is presented (where a display
-// would show it): after the painting of a run, and before the loop waits for background work. The
-// host times its first frame with it. An empty function removes it.
+// Called with a top-level window each time what was painted into it is presented: on the headless
+// screen after the painting of a run and before the loop waits for background work, on a display
+// each time the window's pixels went to the display. The host times its first frame with it. An
+// empty function removes it.
 void PlatformSetPresentHook(std::function<void(HWND)> hook);
 
 // ---- Pictures and pixels ----------------------------------------------------------------------
@@ -109,8 +111,11 @@ struct PlatformMenuItem {
 // Receives the owner, the screen point and the items of a pop-up menu; returns the id of the item
 // picked, or nothing to cancel. The menu is on the screen (painted) while the hook runs, so a hook
 // may take a picture of it. A pick of a greyed item, a separator or an id the menu does not hold
-// is refused: the menu is cancelled. Without a hook the menu reads the input queued so far (keys,
-// clicks) as a person's input and is cancelled when that runs out.
+// is refused: the menu is cancelled. The owner hears WM_INITMENUPOPUP for every submenu the hook
+// sees. Without a hook the menu reads the input queued so far (keys, clicks) as a person's input;
+// when that runs out, a submenu waiting for the show delay opens, and then the owner hears
+// WM_ENTERIDLE (MSGF_MENU), where it may queue more input as a person who looks at the menu;
+// when nothing more is queued the menu is cancelled.
 using PlatformMenuHook =
     std::function<std::optional<UINT>(HWND owner, POINT point, const std::vector<PlatformMenuItem>& items)>;
 void PlatformSetMenuHook(PlatformMenuHook hook);
@@ -119,8 +124,10 @@ void PlatformSetMenuHook(PlatformMenuHook hook);
 PlatformMenuHook PlatformMenuPickId(UINT id);
 PlatformMenuHook PlatformMenuPickCaption(const std::wstring& caption);
 
-// Every pop-up menu shown since the last clearing, oldest first: what was offered and what came
-// of it (the id picked, or nothing when cancelled).
+// The pop-up menus shown on the headless screen since the last clearing, oldest first: what was
+// offered and what came of it (the id picked, or nothing when cancelled). Only the last 100 are
+// kept (and none on a display); PlatformMenuCount tells how many were shown since the process
+// started, whatever was cleared, so that a caller can tell whether one more was.
 struct PlatformMenuRecord {
     HWND owner = nullptr;
     POINT point{0, 0};
@@ -130,6 +137,7 @@ struct PlatformMenuRecord {
     std::optional<UINT> picked;
 };
 const std::vector<PlatformMenuRecord>& PlatformMenus();
+size_t PlatformMenuCount();
 void PlatformClearMenus();
 
 // Receives the owner, text, caption and MB_ flags; returns the answer (IDOK, IDYES, ...). The box
@@ -140,7 +148,8 @@ using PlatformMessageBoxHook =
     std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags)>;
 void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook);
 
-// Every message box shown since the last clearing, oldest first, with its answer.
+// The message boxes shown on the headless screen since the last clearing, oldest first, with their
+// answers; kept and counted as the menus are.
 struct PlatformMessageBoxRecord {
     HWND owner = nullptr;
     std::wstring text;
@@ -149,6 +158,7 @@ struct PlatformMessageBoxRecord {
     int answer = 0;
 };
 const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes();
+size_t PlatformMessageBoxCount();
 void PlatformClearMessageBoxes();
 
 // ---- The clipboard and the save dialog ----------------------------------------------------------
@@ -173,10 +183,11 @@ struct PlatformSaveDialogRequest {
 // far (keys, clicks, typed text) and is cancelled when that runs out.
 using PlatformSaveDialogHook = std::function<std::optional<std::wstring>(const PlatformSaveDialogRequest&)>;
 void PlatformSetSaveDialogHook(PlatformSaveDialogHook hook);
-// Every save dialog shown since the process started, oldest first, with the path it answered
-// (empty when cancelled).
+// The save dialogs shown on the headless screen since the process started, oldest first, with the
+// paths they answered (empty when cancelled); kept and counted as the menus are.
 struct PlatformSaveDialogRecord {
     PlatformSaveDialogRequest request;
     std::wstring answer;
 };
 const std::vector<PlatformSaveDialogRecord>& PlatformSaveDialogs();
+size_t PlatformSaveDialogCount();

@@ -1,7 +1,7 @@
 // Pop-up menus: the menu objects (CreatePopupMenu, AppendMenuW, the item-info calls, checking and
-// enabling) and TrackPopupMenu with its menu window ("#32768").
+// enabling) and TrackPopupMenu with its menu windows ("#32768").
 //
-// Sections: menu objects; item calls; the menu window; tracking.
+// Sections: menu objects; item calls; the menu windows; tracking.
 //
 // Tracking is modal. The menu window shows at the point the TPM_ flags say, kept on the screen.
 // On a display (and on the headless screen without a menu hook, where the input queued so far
@@ -11,6 +11,12 @@
 // hook, the hook answers while the menu shows. Greyed items, separators and pop-up items cannot
 // be picked; a pick then arrives as WM_COMMAND posted to the owner, or as the return value with
 // TPM_RETURNCMD.
+//
+// Pop-up items (MF_POPUP) cascade: a pop-up item's menu opens beside it when the pointer rests on
+// the item for the show delay, at once when the item is pressed, and with Right, Enter or the
+// item's mnemonic, which also highlight its first item. Left and Escape close the deepest menu
+// only. The owner hears WM_INITMENUPOPUP (with the item's position) before each submenu shows and
+// WM_UNINITMENUPOPUP when it closes; an item picked in any of them ends the whole menu.
 #include "internal/Controls.h"
 #include "internal/WindowDriverHooks.h"
 #include "internal/WindowSystemClasses.h"
@@ -170,17 +176,40 @@ bool applyInfo(MenuItem* item, const MENUITEMINFOW* info) {
     return true;
 }
 
-// ---- The menu window ----------------------------------------------------------------------------
+// ---- The menu windows ---------------------------------------------------------------------------
+//
+// A menu that is tracked is a chain of levels: the menu TrackPopupMenu was given, and the pop-up
+// items' menus opened from it, one window each. The root window holds the mouse capture, so every
+// mouse message comes to it and is handed to the deepest level under the pointer; the keyboard
+// belongs to the deepest level.
 
-struct Tracking {
+constexpr UINT_PTR kHoverTimer = 1;
+constexpr UINT kShowDelay = 400; // Windows' default menu show delay (SPI_GETMENUSHOWDELAY)
+constexpr int kSubMenuOverlap = 3;
+
+struct Level {
     HMENU menu = nullptr;
-    HWND owner = nullptr;
-    UINT flags = 0;
     std::vector<MenuItem> items; // a snapshot, taken after WM_INITMENUPOPUP
     std::vector<RECT> rows;      // client coordinates
     int hot = -1;
+    HWND window = nullptr;
+    int parentItem = -1; // the pop-up item of the level above that opened this one
+};
+
+struct Tracking {
+    HWND owner = nullptr;
+    UINT flags = 0;
+    std::vector<Level> levels; // [0] is the menu that was tracked; deeper ones follow
     bool done = false;
     std::optional<UINT> picked;
+    // The pointer rests on an item: when the delay has passed, the levels below the item's level
+    // close and the item's own menu opens, if it has one.
+    bool hoverArmed = false;
+    size_t hoverLevel = 0;
+    int hoverItem = -1;
+
+    bool Notify() const { return !(flags & TPM_NONOTIFY) && IsWindow(owner); }
+    HWND Root() const { return levels.empty() ? nullptr : levels.front().window; }
 };
 
 Tracking*& activeTracking() {
@@ -190,11 +219,12 @@ Tracking*& activeTracking() {
 
 struct MenuWindowState {
     Tracking* tracking = nullptr;
+    size_t level = 0;
 };
 
-Tracking* trackingOf(HWND window) {
+MenuWindowState* stateOf(HWND window) {
     MenuWindowState* state = ControlState<MenuWindowState>(window);
-    return state != nullptr ? state->tracking : nullptr;
+    return state != nullptr && state->tracking != nullptr ? state : nullptr;
 }
 
 std::wstring labelOf(const std::wstring& text) {
@@ -207,7 +237,7 @@ std::wstring acceleratorOf(const std::wstring& text) {
 }
 
 // Lays the rows out and answers the window size the items need.
-SIZE layOut(Tracking* tracking) {
+SIZE layOut(Level* level) {
     HFONT font = ControlFont(nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
@@ -215,10 +245,10 @@ SIZE layOut(Tracking* tracking) {
     int width = 60;
     int accelWidth = 0;
     int y = 2;
-    tracking->rows.clear();
-    for (const MenuItem& item : tracking->items) {
+    level->rows.clear();
+    for (const MenuItem& item : level->items) {
         int height = item.Separator() ? kSeparatorHeight : lineHeight;
-        tracking->rows.push_back(RECT{2, y, 0, y + height});
+        level->rows.push_back(RECT{2, y, 0, y + height});
         y += height;
         if (item.Separator())
             continue;
@@ -237,7 +267,7 @@ SIZE layOut(Tracking* tracking) {
     SelectObject(dc, old);
     DeleteDC(dc);
     int total = kCheckColumn + width + accelWidth + kTextRightMargin + 4;
-    for (RECT& r : tracking->rows)
+    for (RECT& r : level->rows)
         r.right = total - 2;
     return SIZE{total, y + 2};
 }
@@ -254,23 +284,34 @@ void drawCheck(HDC dc, const RECT& row, COLORREF color) {
     DeleteObject(pen);
 }
 
-void paintMenu(HWND window, HDC dc, Tracking* tracking) {
+void drawArrow(HDC dc, const RECT& row, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    int x = row.right - 12;
+    int cy = (row.top + row.bottom) / 2;
+    for (int k = 0; k < 4; ++k) {
+        RECT bar{x + k, cy - 3 + k, x + k + 1, cy + 4 - k};
+        FillRect(dc, &bar, brush);
+    }
+    DeleteObject(brush);
+}
+
+void paintMenu(HWND window, HDC dc, const Level& level) {
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_MENU));
     FrameRect(dc, &client, GetSysColorBrush(COLOR_BTNSHADOW));
     HGDIOBJ oldFont = SelectObject(dc, ControlFont(nullptr));
     SetBkMode(dc, TRANSPARENT);
-    for (size_t i = 0; i < tracking->items.size(); ++i) {
-        const MenuItem& item = tracking->items[i];
-        RECT row = tracking->rows[i];
+    for (size_t i = 0; i < level.items.size(); ++i) {
+        const MenuItem& item = level.items[i];
+        RECT row = level.rows[i];
         if (item.Separator()) {
             int y = (row.top + row.bottom) / 2;
             RECT line{row.left + 2, y, row.right - 2, y + 1};
             FillRect(dc, &line, GetSysColorBrush(COLOR_BTNSHADOW));
             continue;
         }
-        bool hot = static_cast<int>(i) == tracking->hot;
+        bool hot = static_cast<int>(i) == level.hot;
         if (hot)
             FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
         COLORREF color =
@@ -286,63 +327,231 @@ void paintMenu(HWND window, HDC dc, Tracking* tracking) {
         if (!accel.empty())
             DrawTextW(dc, accel.c_str(), static_cast<int>(accel.size()), &text,
                       DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        if (item.subMenu != nullptr) {
-            // The arrow of a pop-up item.
-            int x = row.right - 12;
-            int cy = (row.top + row.bottom) / 2;
-            for (int k = 0; k < 4; ++k) {
-                RECT bar{x + k, cy - 3 + k, x + k + 1, cy + 4 - k};
-                HBRUSH brush = CreateSolidBrush(color);
-                FillRect(dc, &bar, brush);
-                DeleteObject(brush);
-            }
-        }
+        if (item.subMenu != nullptr)
+            drawArrow(dc, row, color);
     }
     SelectObject(dc, oldFont);
 }
 
-int rowAt(const Tracking* tracking, POINT p) {
-    for (size_t i = 0; i < tracking->rows.size(); ++i) {
-        if (PtInRect(&tracking->rows[i], p) && !tracking->items[i].Separator())
+int rowAt(const Level& level, POINT p) {
+    for (size_t i = 0; i < level.rows.size(); ++i) {
+        if (PtInRect(&level.rows[i], p) && !level.items[i].Separator())
             return static_cast<int>(i);
     }
     return -1;
 }
 
-void setHot(HWND window, Tracking* tracking, int hot) {
-    if (tracking->hot == hot)
+bool opensSubMenu(const MenuItem& item) {
+    return item.subMenu != nullptr && !item.Grayed();
+}
+
+void setHot(Tracking* tracking, size_t index, int hot) {
+    Level& level = tracking->levels[index];
+    if (level.hot == hot)
         return;
-    tracking->hot = hot;
-    InvalidateRect(window, nullptr, FALSE);
-    if (hot >= 0 && !(tracking->flags & TPM_NONOTIFY) && IsWindow(tracking->owner)) {
-        const MenuItem& item = tracking->items[static_cast<size_t>(hot)];
+    level.hot = hot;
+    InvalidateRect(level.window, nullptr, FALSE);
+    if (hot >= 0 && tracking->Notify()) {
+        const MenuItem& item = level.items[static_cast<size_t>(hot)];
         UINT flags = item.state | (item.subMenu != nullptr ? MF_POPUP : 0);
         SendMessageW(tracking->owner, WM_MENUSELECT,
                      MAKEWPARAM(item.subMenu != nullptr ? hot : item.id, flags),
-                     reinterpret_cast<LPARAM>(tracking->menu));
+                     reinterpret_cast<LPARAM>(level.menu));
     }
 }
 
-void finish(Tracking* tracking, int index) {
+void finish(Tracking* tracking, const MenuItem* item) {
     tracking->done = true;
-    if (index >= 0 && tracking->items[static_cast<size_t>(index)].Pickable())
-        tracking->picked = tracking->items[static_cast<size_t>(index)].id;
+    if (item != nullptr && item->Pickable())
+        tracking->picked = item->id;
+}
+
+// Closes the levels deeper than `keep` (0: only the root stays), deepest first.
+void closeBelow(Tracking* tracking, size_t keep) {
+    while (tracking->levels.size() > keep + 1) {
+        Level level = std::move(tracking->levels.back());
+        tracking->levels.pop_back();
+        if (IsWindow(level.window)) {
+            if (MenuWindowState* state = stateOf(level.window))
+                state->tracking = nullptr;
+            DestroyWindow(level.window);
+        }
+        if (tracking->Notify())
+            SendMessageW(tracking->owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(level.menu), 0);
+    }
+}
+
+// Where a level's window goes: to the right of its parent's item, overlapping the parent a little,
+// with its first row beside the item; to the left when it would run off the right edge, and up
+// (its last row beside the item) when it would run off the bottom.
+POINT placeSubMenu(const RECT& parent, const RECT& item, SIZE size) {
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    int left = parent.right - kSubMenuOverlap;
+    if (left + size.cx > screenWidth)
+        left = parent.left + kSubMenuOverlap - size.cx;
+    int top = item.top - 2;
+    if (top + size.cy > screenHeight)
+        top = item.bottom + 2 - size.cy;
+    left = std::max(0, std::min(left, screenWidth - static_cast<int>(size.cx)));
+    top = std::max(0, std::min(top, screenHeight - static_cast<int>(size.cy)));
+    return POINT{left, top};
+}
+
+HWND showLevel(Tracking* tracking, size_t index, POINT at, SIZE size);
+
+// Opens the menu of the pop-up item `item` of level `index`, closing deeper levels first. With
+// `select`, its first item that is not a separator is highlighted (as the keyboard opens menus).
+bool openSubMenu(Tracking* tracking, size_t index, int item, bool select) {
+    tracking->hoverArmed = false;
+    closeBelow(tracking, index);
+    Level& parent = tracking->levels[index];
+    if (item < 0 || !opensSubMenu(parent.items[static_cast<size_t>(item)]))
+        return false;
+    HMENU handle = parent.items[static_cast<size_t>(item)].subMenu;
+    if (tracking->Notify())
+        SendMessageW(tracking->owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(handle),
+                     MAKELPARAM(item, FALSE));
+    // The owner may have ended the menu or destroyed the submenu while it was told.
+    Menu* menu = menuOf(handle);
+    if (tracking->done || menu == nullptr || menu->items.empty())
+        return false;
+    Level level;
+    level.menu = handle;
+    level.items = menu->items;
+    level.parentItem = item;
+    SIZE size = layOut(&level);
+    RECT parentRect{};
+    GetWindowRect(tracking->levels[index].window, &parentRect);
+    RECT row = tracking->levels[index].rows[static_cast<size_t>(item)];
+    MapWindowPoints(tracking->levels[index].window, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    tracking->levels.push_back(std::move(level));
+    if (showLevel(tracking, tracking->levels.size() - 1, placeSubMenu(parentRect, row, size), size) ==
+        nullptr) {
+        tracking->levels.pop_back();
+        return false;
+    }
+    if (select) {
+        Level& opened = tracking->levels.back();
+        for (size_t i = 0; i < opened.items.size(); ++i) {
+            if (!opened.items[i].Separator()) {
+                setHot(tracking, tracking->levels.size() - 1, static_cast<int>(i));
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+// The pointer came to rest on an item: its level's deeper menus change after the show delay.
+void armHover(Tracking* tracking, size_t index, int item) {
+    bool openHere =
+        tracking->levels.size() > index + 1 &&
+        tracking->levels[index].items[static_cast<size_t>(item)].subMenu == tracking->levels[index + 1].menu;
+    bool nothingToDo = !opensSubMenu(tracking->levels[index].items[static_cast<size_t>(item)]) &&
+                       tracking->levels.size() == index + 1;
+    if (openHere || nothingToDo) {
+        tracking->hoverArmed = false;
+        return;
+    }
+    tracking->hoverArmed = true;
+    tracking->hoverLevel = index;
+    tracking->hoverItem = item;
+    SetTimer(tracking->Root(), kHoverTimer, kShowDelay, nullptr);
+}
+
+void onHoverDue(Tracking* tracking) {
+    KillTimer(tracking->Root(), kHoverTimer);
+    if (!tracking->hoverArmed || tracking->hoverLevel >= tracking->levels.size())
+        return;
+    tracking->hoverArmed = false;
+    size_t index = tracking->hoverLevel;
+    int item = tracking->hoverItem;
+    if (tracking->levels[index].hot != item)
+        return; // the pointer moved on
+    if (opensSubMenu(tracking->levels[index].items[static_cast<size_t>(item)]))
+        openSubMenu(tracking, index, item, false);
+    else
+        closeBelow(tracking, index);
+}
+
+// The deepest level whose window holds a screen point, and the point in its client coordinates.
+std::optional<size_t> levelAt(const Tracking* tracking, POINT screen, POINT* client) {
+    for (size_t i = tracking->levels.size(); i-- > 0;) {
+        RECT r{};
+        GetWindowRect(tracking->levels[i].window, &r);
+        if (PtInRect(&r, screen)) {
+            *client = screen;
+            ScreenToClient(tracking->levels[i].window, client);
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+// Every mouse message comes to the root window, which holds the capture.
+void onMouse(Tracking* tracking, UINT message, POINT rootClient) {
+    POINT screen = rootClient;
+    ClientToScreen(tracking->Root(), &screen);
+    POINT p{};
+    std::optional<size_t> index = levelAt(tracking, screen, &p);
+    bool rightButton = (tracking->flags & TPM_RIGHTBUTTON) != 0;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (index) {
+            // Inside a submenu, the items that lead to it are the highlighted ones above.
+            for (size_t i = 1; i <= *index; ++i)
+                setHot(tracking, i - 1, tracking->levels[i].parentItem);
+            int row = rowAt(tracking->levels[*index], p);
+            if (row >= 0) {
+                setHot(tracking, *index, row);
+                armHover(tracking, *index, row);
+            }
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (!index) {
+            finish(tracking, nullptr);
+        } else if (int row = rowAt(tracking->levels[*index], p); row >= 0) {
+            // A press on a pop-up item opens its menu at once.
+            setHot(tracking, *index, row);
+            if (opensSubMenu(tracking->levels[*index].items[static_cast<size_t>(row)]) &&
+                !(tracking->levels.size() > *index + 1 &&
+                  tracking->levels[*index + 1].menu ==
+                      tracking->levels[*index].items[static_cast<size_t>(row)].subMenu))
+                openSubMenu(tracking, *index, row, false);
+        }
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        if ((message == WM_RBUTTONUP && !rightButton) || !index)
+            break;
+        // A release over a greyed item, a separator or a pop-up item leaves the menu open, as on
+        // Windows.
+        if (int row = rowAt(tracking->levels[*index], p); row >= 0) {
+            const MenuItem& item = tracking->levels[*index].items[static_cast<size_t>(row)];
+            if (item.Pickable())
+                finish(tracking, &item);
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Tracking* tracking = trackingOf(window);
-    if (tracking == nullptr)
+    MenuWindowState* state = stateOf(window);
+    if (state == nullptr || state->level >= state->tracking->levels.size())
         return DefWindowProcW(window, message, wParam, lParam);
-    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    RECT client;
-    GetClientRect(window, &client);
-    bool rightButton = (tracking->flags & TPM_RIGHTBUTTON) != 0;
+    Tracking* tracking = state->tracking;
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         if (dc != nullptr)
-            paintMenu(window, dc, tracking);
+            paintMenu(window, dc, tracking->levels[state->level]);
         EndPaint(window, &ps);
         return 0;
     }
@@ -351,26 +560,21 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_MOUSEMOVE:
-        if (PtInRect(&client, p))
-            setHot(window, tracking, rowAt(tracking, p));
-        return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (!PtInRect(&client, p))
-            finish(tracking, -1);
-        return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-        if ((message == WM_RBUTTONUP && !rightButton) || !PtInRect(&client, p))
-            return 0;
-        // A release over a greyed item or a separator leaves the menu open, as on Windows.
-        if (int row = rowAt(tracking, p); row >= 0 && tracking->items[static_cast<size_t>(row)].Pickable())
-            finish(tracking, row);
+        if (window == tracking->Root())
+            onMouse(tracking, message, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_TIMER:
+        if (wParam == kHoverTimer && window == tracking->Root())
+            onHoverDue(tracking);
         return 0;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != window && !tracking->done)
-            finish(tracking, -1);
+        if (window == tracking->Root() && reinterpret_cast<HWND>(lParam) != window && !tracking->done)
+            finish(tracking, nullptr);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
@@ -387,6 +591,21 @@ SystemClassRegistration menuClass([] {
     RegisterSystemClass(wc);
 });
 
+HWND showLevel(Tracking* tracking, size_t index, POINT at, SIZE size) {
+    HWND window =
+        CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kMenuClass, L"", WS_POPUP, at.x,
+                        at.y, size.cx, size.cy, tracking->owner, nullptr, nullptr, nullptr);
+    if (window == nullptr)
+        return nullptr;
+    MenuWindowState* state = ControlState<MenuWindowState>(window);
+    state->tracking = tracking;
+    state->level = index;
+    tracking->levels[index].window = window;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    UpdateWindow(window);
+    return window;
+}
+
 // ---- Tracking ---------------------------------------------------------------------------------
 
 wchar_t mnemonicOf(const std::wstring& text) {
@@ -400,80 +619,145 @@ wchar_t mnemonicOf(const std::wstring& text) {
     return 0;
 }
 
-void moveHot(HWND window, Tracking* tracking, int step, int from) {
-    int n = static_cast<int>(tracking->items.size());
-    int index = from;
+void moveHot(Tracking* tracking, int step, int from) {
+    size_t index = tracking->levels.size() - 1;
+    const Level& level = tracking->levels[index];
+    int n = static_cast<int>(level.items.size());
+    int at = from;
     for (int k = 0; k < n; ++k) {
-        index = ((index + step) % n + n) % n;
-        if (!tracking->items[static_cast<size_t>(index)].Separator()) {
-            setHot(window, tracking, index);
+        at = ((at + step) % n + n) % n;
+        if (!level.items[static_cast<size_t>(at)].Separator()) {
+            setHot(tracking, index, at);
             return;
         }
     }
 }
 
-void onCharacter(HWND window, Tracking* tracking, wchar_t c) {
+// Enter, or the only item with a typed mnemonic: a pop-up item opens its menu, another item that
+// can be picked is chosen.
+void choose(Tracking* tracking, size_t index, int item) {
+    const MenuItem& chosen = tracking->levels[index].items[static_cast<size_t>(item)];
+    if (opensSubMenu(chosen))
+        openSubMenu(tracking, index, item, true);
+    else if (chosen.Pickable())
+        finish(tracking, &chosen);
+}
+
+void onCharacter(Tracking* tracking, wchar_t c) {
+    size_t index = tracking->levels.size() - 1;
+    const Level& level = tracking->levels[index];
     wchar_t wanted = static_cast<wchar_t>(std::towupper(c));
     std::vector<int> matches;
-    for (size_t i = 0; i < tracking->items.size(); ++i) {
-        if (!tracking->items[i].Separator() && mnemonicOf(tracking->items[i].text) == wanted)
+    for (size_t i = 0; i < level.items.size(); ++i) {
+        if (!level.items[i].Separator() && mnemonicOf(level.items[i].text) == wanted)
             matches.push_back(static_cast<int>(i));
     }
     if (matches.empty())
         return;
     if (matches.size() == 1) {
-        setHot(window, tracking, matches[0]);
         // The only item with the mnemonic is chosen at once; a greyed one only highlights.
-        if (tracking->items[static_cast<size_t>(matches[0])].Pickable())
-            finish(tracking, matches[0]);
+        setHot(tracking, index, matches[0]);
+        choose(tracking, index, matches[0]);
         return;
     }
     // Several items share the mnemonic: each press moves to the next of them.
-    auto next = std::upper_bound(matches.begin(), matches.end(), tracking->hot);
-    setHot(window, tracking, next == matches.end() ? matches.front() : *next);
+    auto next = std::upper_bound(matches.begin(), matches.end(), level.hot);
+    setHot(tracking, index, next == matches.end() ? matches.front() : *next);
 }
 
-// The keyboard belongs to the menu while it is open.
-bool filterKeys(HWND window, Tracking* tracking, MSG& msg) {
+// The keyboard belongs to the deepest open level while the menu is open.
+bool filterKeys(Tracking* tracking, MSG& msg) {
+    size_t index = tracking->levels.size() - 1;
+    int hot = tracking->levels[index].hot;
     switch (msg.message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         switch (msg.wParam) {
         case VK_ESCAPE:
+            // One level at a time; the last one ends the menu.
+            if (index > 0)
+                closeBelow(tracking, index - 1);
+            else
+                finish(tracking, nullptr);
+            break;
         case VK_MENU:
         case VK_F10:
-            finish(tracking, -1);
+            finish(tracking, nullptr);
             break;
         case VK_UP:
-            moveHot(window, tracking, -1, tracking->hot < 0 ? 0 : tracking->hot);
+            moveHot(tracking, -1, hot < 0 ? 0 : hot);
             break;
         case VK_DOWN:
-            moveHot(window, tracking, 1, tracking->hot < 0 ? -1 : tracking->hot);
+            moveHot(tracking, 1, hot < 0 ? -1 : hot);
             break;
         case VK_HOME:
-            moveHot(window, tracking, 1, -1);
+            moveHot(tracking, 1, -1);
             break;
         case VK_END:
-            moveHot(window, tracking, -1, 0);
+            moveHot(tracking, -1, 0);
+            break;
+        case VK_RIGHT:
+            if (hot >= 0 && opensSubMenu(tracking->levels[index].items[static_cast<size_t>(hot)]))
+                openSubMenu(tracking, index, hot, true);
+            break;
+        case VK_LEFT:
+            if (index > 0)
+                closeBelow(tracking, index - 1);
             break;
         case VK_RETURN:
-            if (tracking->hot >= 0 && tracking->items[static_cast<size_t>(tracking->hot)].Pickable())
-                finish(tracking, tracking->hot);
+            if (hot >= 0)
+                choose(tracking, index, hot);
             break;
         default:
             TranslateMessage(&msg);
             break;
         }
+        tracking->hoverArmed = false;
         return true;
     case WM_CHAR:
     case WM_SYSCHAR:
-        onCharacter(window, tracking, static_cast<wchar_t>(msg.wParam));
+        onCharacter(tracking, static_cast<wchar_t>(msg.wParam));
         return true;
     case WM_KEYUP:
     case WM_SYSKEYUP:
         return true;
     default:
         return false;
+    }
+}
+
+// The menu's own message loop. On a display it waits for input. On the headless screen, when the
+// queued input has run out, a pending show delay is taken as passed, then the owner hears
+// WM_ENTERIDLE (where a test plays the person who looks at the open menu and acts); when that
+// queued nothing either, the menu is cancelled.
+void runMenuLoop(Tracking* tracking) {
+    HWND root = tracking->Root();
+    while (!tracking->done && IsWindow(root)) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (!filterKeys(tracking, msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            continue;
+        }
+        bool display = BackendHasDisplay();
+        if (!display && tracking->hoverArmed) {
+            onHoverDue(tracking); // the person rests on the item until the delay has passed
+            continue;
+        }
+        if (!(tracking->flags & TPM_NONOTIFY) && IsWindow(tracking->owner)) {
+            SendMessageW(tracking->owner, WM_ENTERIDLE, MSGF_MENU, reinterpret_cast<LPARAM>(root));
+            if (!display && PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+                continue;
+        }
+        if (!display)
+            break;
+        WaitMessage();
     }
 }
 
@@ -539,6 +823,29 @@ POINT place(UINT flags, int x, int y, SIZE size) {
     return POINT{left, top};
 }
 
+// Tells the owner of the pop-up items' menus that a hook will see, deepest last, or that they are
+// gone again: a hook sees the whole tree at once, as a person who opens every submenu would.
+void tellSubMenus(HWND owner, HMENU handle, bool opening, int depth = 0) {
+    Menu* menu = menuOf(handle);
+    if (menu == nullptr || depth > 16)
+        return;
+    std::vector<HMENU> subs;
+    for (const MenuItem& item : menu->items) {
+        if (opensSubMenu(item))
+            subs.push_back(item.subMenu);
+    }
+    for (size_t i = 0; i < subs.size() && IsWindow(owner); ++i) {
+        if (opening) {
+            SendMessageW(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(subs[i]),
+                         MAKELPARAM(static_cast<int>(i), FALSE));
+            tellSubMenus(owner, subs[i], opening, depth + 1);
+        } else {
+            tellSubMenus(owner, subs[i], opening, depth + 1);
+            SendMessageW(owner, WM_UNINITMENUPOPUP, reinterpret_cast<WPARAM>(subs[i]), 0);
+        }
+    }
+}
+
 BOOL track(HMENU handle, UINT flags, int x, int y, HWND owner) {
     Menu* menu = menuOf(handle);
     if (menu == nullptr)
@@ -560,48 +867,52 @@ BOOL track(HMENU handle, UINT flags, int x, int y, HWND owner) {
             return FALSE;
     }
     Tracking tracking;
-    tracking.menu = handle;
     tracking.owner = owner;
     tracking.flags = flags;
-    tracking.items = menu->items;
-    SIZE size = layOut(&tracking);
-    POINT at = place(flags, x, y, size);
-
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kMenuClass, L"",
-                                  WS_POPUP, at.x, at.y, size.cx, size.cy, owner, nullptr, nullptr, nullptr);
+    tracking.levels.emplace_back();
+    tracking.levels[0].menu = handle;
+    tracking.levels[0].items = menu->items;
+    SIZE size = layOut(&tracking.levels[0]);
+    HWND window = showLevel(&tracking, 0, place(flags, x, y, size), size);
     if (window == nullptr)
         return FALSE;
-    ControlState<MenuWindowState>(window)->tracking = &tracking;
     activeTracking() = &tracking;
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    UpdateWindow(window);
 
     const PlatformMenuHook& hook = MenuHook();
     if (!BackendHasDisplay() && hook) {
-        std::optional<UINT> answer = hook(owner, POINT{x, y}, describe(tracking.items));
+        if (notify)
+            tellSubMenus(owner, handle, true);
+        std::optional<UINT> answer = hook(owner, POINT{x, y}, describe(tracking.levels[0].items));
         tracking.done = true;
-        if (answer && pickable(tracking.items, *answer))
+        if (answer && pickable(tracking.levels[0].items, *answer))
             tracking.picked = answer;
+        if (notify)
+            tellSubMenus(owner, handle, false);
     } else {
         SetCapture(window);
-        RunModalLoop([&] { return tracking.done || !IsWindow(window); },
-                     [&](MSG& msg) { return filterKeys(window, &tracking, msg); });
+        runMenuLoop(&tracking);
         if (GetCapture() == window) {
             tracking.done = true; // the capture change that follows is ours
             ReleaseCapture();
         }
     }
     activeTracking() = nullptr;
-    PlatformMenuRecord record;
-    record.owner = owner;
-    record.point = POINT{x, y};
-    GetWindowRect(window, &record.rect);
-    record.flags = flags;
-    record.items = describe(tracking.items);
-    record.picked = tracking.picked;
-    RecordMenu(record);
+    if (IsWindow(window))
+        KillTimer(window, kHoverTimer);
+    closeBelow(&tracking, 0);
+    if (KeepsRecords()) {
+        PlatformMenuRecord record;
+        record.owner = owner;
+        record.point = POINT{x, y};
+        GetWindowRect(window, &record.rect);
+        record.flags = flags;
+        record.items = describe(tracking.levels[0].items);
+        record.picked = tracking.picked;
+        RecordMenu(std::move(record));
+    }
     if (IsWindow(window)) {
-        ControlState<MenuWindowState>(window)->tracking = nullptr;
+        if (MenuWindowState* state = stateOf(window))
+            state->tracking = nullptr;
         DestroyWindow(window);
     }
     if (notify && IsWindow(owner)) {
@@ -838,7 +1149,7 @@ BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner
 
 BOOL WINAPI EndMenu() {
     if (Tracking* tracking = activeTracking())
-        finish(tracking, -1);
+        finish(tracking, nullptr);
     return TRUE;
 }
 

@@ -5,7 +5,8 @@
 // On a display a nested message loop runs until a button is clicked (Enter gives the default
 // button, Escape the cancelling one where there is one), with the owner disabled meanwhile. On
 // the headless screen the box is shown and painted, and the driver's hook answers (without a
-// hook, the default button does). Every box is recorded for the driver, with its answer.
+// hook, the default button does). Boxes on the headless screen are recorded for the driver, with
+// their answers.
 #include "internal/Controls.h"
 #include "internal/WindowDriverHooks.h"
 #include "internal/WindowSystemClasses.h"
@@ -324,6 +325,7 @@ extern "C" int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UIN
     // Focus goes back where it was, as when a dialog ends.
     if (previousFocus != nullptr && IsWindow(previousFocus) && GetFocus() != previousFocus)
         SetFocus(previousFocus);
-    RecordMessageBox(PlatformMessageBoxRecord{owner, state.text, state.caption, type, answer});
+    if (KeepsRecords())
+        RecordMessageBox(PlatformMessageBoxRecord{owner, state.text, state.caption, type, answer});
     return answer;
 }

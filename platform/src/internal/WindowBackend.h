@@ -9,6 +9,7 @@
 
 #include "internal/Window.h"
 
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -71,6 +72,9 @@ void QueueInput(const InputEvent& event);
 
 // Gives the backend every top-level window painted since its last presentation.
 void PresentPainted();
+
+// The hook PlatformSetPresentHook installed; every backend calls it when it has presented a window.
+std::function<void(HWND)>& PresentHook();
 
 // Composes the visible top-level windows in z-order onto an image of the screen (a new ARGB32
 // surface the caller destroys); the desktop background is COLOR_DESKTOP.

@@ -3,6 +3,8 @@
 // answer back the way Win32 does (full path, name and extension offsets, type index).
 #include "shell/SaveDialogParts.h"
 
+#include "internal/RecordLog.h"
+
 #include <platform/commdlg.h>
 #include <platform/display.h>
 #include <platform/winnls.h>
@@ -16,7 +18,7 @@ namespace {
 
 struct SaveDialogDriver {
     PlatformSaveDialogHook hook;
-    std::vector<PlatformSaveDialogRecord> records;
+    RecordLog<PlatformSaveDialogRecord> records;
 };
 
 SaveDialogDriver& driver() {
@@ -138,7 +140,8 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
                 path += PathOf(L"." + ext).native();
         }
     }
-    driver().records.push_back(PlatformSaveDialogRecord{request, WideOf(path)});
+    if (KeepsRecords())
+        driver().records.Add(PlatformSaveDialogRecord{request, WideOf(path)});
     if (path.empty())
         return FALSE;
 
@@ -178,5 +181,9 @@ void PlatformSetSaveDialogHook(PlatformSaveDialogHook hook) {
 }
 
 const std::vector<PlatformSaveDialogRecord>& PlatformSaveDialogs() {
-    return driver().records;
+    return driver().records.Records();
+}
+
+size_t PlatformSaveDialogCount() {
+    return driver().records.Count();
 }

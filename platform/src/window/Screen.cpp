@@ -50,6 +50,11 @@ void SetScreenSize(int width, int height) {
     desktop->clientRect = desktop->windowRect;
 }
 
+std::function<void(HWND)>& PresentHook() {
+    static std::function<void(HWND)> hook;
+    return hook;
+}
+
 void PresentPainted() {
     std::vector<HWND> painted;
     for (Window* w : Desktop()->children) {

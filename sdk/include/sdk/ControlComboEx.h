@@ -62,6 +62,9 @@ public:
     XStringW GetText() const;
     // Selects the edit field's whole text, so that what is typed next replaces it.
     void SelectAllText();
+    // Empties the edit field and leaves no row current (the list closes); the parent is not told,
+    // as it asked.
+    void ClearChoice();
 
 private:
     friend class hostctl::PickerEdit;

@@ -253,6 +253,11 @@ private:
     };
     enum class Drag { None, Resize, HeaderPress, VThumb, HThumb, Select };
 
+    // True while the grid has the keyboard focus; its frame then shows it.
+    bool HasKeyboard() const;
+    // The colour of the focus frame: the text colour, as far as it stands out.
+    COLORREF FocusColor() const;
+
     // Message handlers.
     LRESULT OnPaint();
     void OnSize();

@@ -19,8 +19,8 @@ struct DriverState {
     std::function<void(MSG&)> messageHandler;
     PlatformMenuHook menuHook;
     PlatformMessageBoxHook messageBoxHook;
-    std::vector<PlatformMessageBoxRecord> messageBoxes;
-    std::vector<PlatformMenuRecord> menus;
+    RecordLog<PlatformMessageBoxRecord> messageBoxes;
+    RecordLog<PlatformMenuRecord> menus;
 };
 
 DriverState& driver() {
@@ -79,12 +79,16 @@ const PlatformMessageBoxHook& MessageBoxHook() {
     return driver().messageBoxHook;
 }
 
-void RecordMessageBox(const PlatformMessageBoxRecord& record) {
-    driver().messageBoxes.push_back(record);
+bool KeepsRecords() {
+    return !Backend().HasDisplay();
 }
 
-void RecordMenu(const PlatformMenuRecord& record) {
-    driver().menus.push_back(record);
+void RecordMessageBox(PlatformMessageBoxRecord record) {
+    driver().messageBoxes.Add(std::move(record));
+}
+
+void RecordMenu(PlatformMenuRecord record) {
+    driver().menus.Add(std::move(record));
 }
 
 } // namespace platform
@@ -263,7 +267,7 @@ void PlatformSetIdleHandler(std::function<bool()> handler) {
 }
 
 void PlatformSetPresentHook(std::function<void(HWND)> hook) {
-    HeadlessPresentHook() = std::move(hook);
+    PresentHook() = std::move(hook);
 }
 
 bool PlatformSaveScreenPng(const std::string& path) {
@@ -326,11 +330,15 @@ void PlatformSetMessageBoxHook(PlatformMessageBoxHook hook) {
 }
 
 const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes() {
-    return driver().messageBoxes;
+    return driver().messageBoxes.Records();
+}
+
+size_t PlatformMessageBoxCount() {
+    return driver().messageBoxes.Count();
 }
 
 void PlatformClearMessageBoxes() {
-    driver().messageBoxes.clear();
+    driver().messageBoxes.Clear();
 }
 
 namespace {
@@ -382,9 +390,13 @@ PlatformMenuHook PlatformMenuPickCaption(const std::wstring& caption) {
 }
 
 const std::vector<PlatformMenuRecord>& PlatformMenus() {
-    return driver().menus;
+    return driver().menus.Records();
+}
+
+size_t PlatformMenuCount() {
+    return driver().menus.Count();
 }
 
 void PlatformClearMenus() {
-    driver().menus.clear();
+    driver().menus.Clear();
 }

@@ -10,13 +10,8 @@ std::function<bool()>& HeadlessIdleHandler() {
     return handler;
 }
 
-std::function<void(HWND)>& HeadlessPresentHook() {
-    static std::function<void(HWND)> hook;
-    return hook;
-}
-
 void HeadlessBackend::Present(Window* window) {
-    if (auto& hook = HeadlessPresentHook(); hook)
+    if (auto& hook = PresentHook(); hook)
         hook(window->handle);
 }
 

@@ -29,7 +29,5 @@ private:
 
 // The handler PlatformSetIdleHandler installed (shared by every headless backend).
 std::function<bool()>& HeadlessIdleHandler();
-// The hook PlatformSetPresentHook installed.
-std::function<void(HWND)>& HeadlessPresentHook();
 
 } // namespace platform

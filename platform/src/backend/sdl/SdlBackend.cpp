@@ -1,13 +1,28 @@
 // The display backend over SDL2 (platform/display.h).
 //
 // Each visible top-level window has one SDL window of its window rectangle's size at its screen
-// position; hiding a top-level hides it, destroying destroys it. Presenting converts the
-// top-level's cairo surface (premultiplied ARGB32, opaque in practice) into the SDL window's
-// surface. SDL's events become raw input for the window manager (QueueInput) at screen points, or
-// window calls for moves, resizes (WM_SIZE follows) and close requests (WM_CLOSE is posted).
+// position; hiding a top-level hides it, and destroying it hides it too and keeps it for the next
+// top-level of its kind (see "Display windows outlive their top-levels" below). Presenting
+// converts the top-level's cairo surface (premultiplied ARGB32, opaque in practice) into the SDL
+// window's surface. SDL's events become raw input for the window manager (QueueInput) at screen
+// points, or window calls for moves, resizes (WM_SIZE follows) and close requests (WM_CLOSE is
+// posted).
 //
 // Characters: key presses make their characters through TranslateMessage, as on Windows, so
 // SDL's text events are used only for what no key press gives (an input method's text).
+//
+// Display windows outlive their top-levels. While the program waits for input, SDL names its most
+// recently created window as the one that a wake-up (an event pushed by SDL itself or by another
+// thread) is sent to, through a second connection to the X server. Menus and tips are the newest
+// windows and come and go within a fraction of a second: a wake-up sent to one just before it was
+// destroyed reaches the server after the destruction, the server answers BadWindow, and Xlib's
+// default answer to that is to end the process from inside the event loop. So an SDL window is
+// never destroyed while the program runs: it is hidden and shown again for the next top-level
+// with the same window flags. Their number is the most top-levels of one kind ever open at once.
+//
+// X errors. Should the server still refuse a request, the error is reported on stderr and the
+// program goes on; Xlib's default handler would call exit() on whatever thread met the error,
+// running the program's destructors under its live windows.
 #include "internal/Utf8.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
@@ -22,8 +37,10 @@
 #include <dlfcn.h>
 #include <langinfo.h>
 #include <map>
+#include <mutex>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -109,30 +126,47 @@ UINT virtualKeyOf(SDL_Keycode key) {
 }
 
 // A message posted from another thread wakes SDL_WaitEvent with an event of this type; the loop
-// then finds the message in the queue. SDL_PushEvent may be called from any thread.
-Uint32& wakeEventType() {
-    static Uint32 type = static_cast<Uint32>(-1);
-    return type;
+// then finds the message in the queue. SDL_PushEvent may be called from any thread; the lock keeps
+// a wake-up from running into the backend's teardown.
+struct Wake {
+    std::mutex mutex;
+    Uint32 type = static_cast<Uint32>(-1); // -1 while no display loop listens
+};
+
+Wake& wake() {
+    static Wake* instance = new Wake; // worker threads may wake the loop while statics are destroyed
+    return *instance;
 }
 
 void wakeDisplayLoop() {
-    if (wakeEventType() == static_cast<Uint32>(-1))
+    Wake& w = wake();
+    std::lock_guard<std::mutex> lock(w.mutex);
+    if (w.type == static_cast<Uint32>(-1))
         return;
     SDL_Event event{};
-    event.type = wakeEventType();
+    event.type = w.type;
     SDL_PushEvent(&event);
 }
 
 class SdlBackend : public WindowBackend {
 public:
     SdlBackend() {
-        wakeEventType() = SDL_RegisterEvents(1);
+        {
+            std::lock_guard<std::mutex> lock(wake().mutex);
+            wake().type = SDL_RegisterEvents(1);
+        }
         SetCrossThreadWake(&wakeDisplayLoop);
     }
     ~SdlBackend() override {
         SetCrossThreadWake(nullptr);
-        for (auto& [handle, window] : m_windows)
-            SDL_DestroyWindow(window);
+        {
+            std::lock_guard<std::mutex> lock(wake().mutex);
+            wake().type = static_cast<Uint32>(-1);
+        }
+        for (auto& [handle, shown] : m_windows)
+            SDL_DestroyWindow(shown.sdl);
+        for (const Shown& spare : m_spares)
+            SDL_DestroyWindow(spare.sdl);
     }
 
     DWORD Now() override { return SDL_GetTicks(); }
@@ -153,26 +187,29 @@ public:
     void TopLevelCreated(Window* window) override { sync(window); }
     void TopLevelChanged(Window* window) override { sync(window); }
 
+    // Kept hidden for the next top-level of its kind (see the file's comment).
     void TopLevelDestroyed(Window* window) override {
         auto it = m_windows.find(window->handle);
         if (it == m_windows.end())
             return;
-        m_byId.erase(SDL_GetWindowID(it->second));
-        SDL_DestroyWindow(it->second);
+        Shown shown = it->second;
+        m_byId.erase(SDL_GetWindowID(shown.sdl));
         m_windows.erase(it);
+        SDL_HideWindow(shown.sdl);
+        m_spares.push_back(shown);
     }
 
     void TopLevelTextChanged(Window* window) override {
         auto it = m_windows.find(window->handle);
         if (it != m_windows.end())
-            SDL_SetWindowTitle(it->second, Utf8(window->text).c_str());
+            SDL_SetWindowTitle(it->second.sdl, Utf8(window->text).c_str());
     }
 
     void Present(Window* window) override {
         auto it = m_windows.find(window->handle);
         if (it == m_windows.end() || window->surface == nullptr)
             return;
-        SDL_Surface* target = SDL_GetWindowSurface(it->second);
+        SDL_Surface* target = SDL_GetWindowSurface(it->second.sdl);
         if (target == nullptr)
             return;
         cairo_surface_flush(window->surface);
@@ -182,15 +219,52 @@ public:
                           cairo_image_surface_get_data(window->surface),
                           cairo_image_surface_get_stride(window->surface), target->format->format,
                           target->pixels, target->pitch);
-        SDL_UpdateWindowSurface(it->second);
+        SDL_UpdateWindowSurface(it->second.sdl);
+        if (auto& hook = PresentHook(); hook)
+            hook(window->handle);
     }
 
     unsigned IdOf(HWND handle) const {
         auto it = m_windows.find(handle);
-        return it == m_windows.end() ? 0 : SDL_GetWindowID(it->second);
+        return it == m_windows.end() ? 0 : SDL_GetWindowID(it->second.sdl);
     }
 
 private:
+    // An SDL window and the flags it was created with, which are what decides whether a kept
+    // window can show another top-level (SDL cannot change most of them afterwards).
+    struct Shown {
+        SDL_Window* sdl = nullptr;
+        Uint32 flags = 0;
+    };
+
+    static Uint32 flagsOf(const Window* window) {
+        Uint32 flags = 0;
+        bool decorated = (window->style & WS_CAPTION) == WS_CAPTION;
+        if (!decorated)
+            flags |= SDL_WINDOW_BORDERLESS;
+        if (window->style & WS_THICKFRAME)
+            flags |= SDL_WINDOW_RESIZABLE;
+        if (window->exStyle & WS_EX_TOPMOST)
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        if (window->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST))
+            flags |= SDL_WINDOW_SKIP_TASKBAR;
+        if (!decorated && (window->exStyle & WS_EX_NOACTIVATE))
+            flags |= SDL_WINDOW_POPUP_MENU;
+        return flags;
+    }
+
+    // A kept window created with these flags, taken out of the spares; null when there is none.
+    SDL_Window* takeSpare(Uint32 flags) {
+        for (auto it = m_spares.begin(); it != m_spares.end(); ++it) {
+            if (it->flags == flags) {
+                SDL_Window* sdl = it->sdl;
+                m_spares.erase(it);
+                return sdl;
+            }
+        }
+        return nullptr;
+    }
+
     void sync(Window* window) {
         if (window->dead)
             return;
@@ -202,25 +276,19 @@ private:
         if (it == m_windows.end()) {
             if (!visible)
                 return;
-            Uint32 flags = SDL_WINDOW_HIDDEN;
-            bool decorated = (window->style & WS_CAPTION) == WS_CAPTION;
-            if (!decorated)
-                flags |= SDL_WINDOW_BORDERLESS;
-            if (window->style & WS_THICKFRAME)
-                flags |= SDL_WINDOW_RESIZABLE;
-            if (window->exStyle & WS_EX_TOPMOST)
-                flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-            if (window->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST))
-                flags |= SDL_WINDOW_SKIP_TASKBAR;
-            if (!decorated && (window->exStyle & WS_EX_NOACTIVATE))
-                flags |= SDL_WINDOW_POPUP_MENU;
-            SDL_Window* created =
-                SDL_CreateWindow(Utf8(window->text).c_str(), r.left, r.top, width, height, flags);
-            if (created == nullptr) {
-                std::fprintf(stderr, "display: cannot create a window: %s\n", SDL_GetError());
-                return;
+            Uint32 flags = flagsOf(window);
+            SDL_Window* created = takeSpare(flags);
+            if (created != nullptr) {
+                SDL_SetWindowTitle(created, Utf8(window->text).c_str());
+            } else {
+                created = SDL_CreateWindow(Utf8(window->text).c_str(), r.left, r.top, width, height,
+                                           flags | SDL_WINDOW_HIDDEN);
+                if (created == nullptr) {
+                    std::fprintf(stderr, "display: cannot create a window: %s\n", SDL_GetError());
+                    return;
+                }
             }
-            it = m_windows.emplace(window->handle, created).first;
+            it = m_windows.emplace(window->handle, Shown{created, flags}).first;
             if (flags & SDL_WINDOW_RESIZABLE) {
                 // The display enforces the smallest size the window accepts while the user drags.
                 MINMAXINFO info{};
@@ -231,7 +299,7 @@ private:
             }
             m_byId[SDL_GetWindowID(created)] = window->handle;
         }
-        SDL_Window* sdl = it->second;
+        SDL_Window* sdl = it->second.sdl;
         if (!visible) {
             SDL_HideWindow(sdl);
             return;
@@ -368,8 +436,9 @@ private:
         }
     }
 
-    std::map<HWND, SDL_Window*> m_windows;
+    std::map<HWND, Shown> m_windows;
     std::map<Uint32, HWND> m_byId;
+    std::vector<Shown> m_spares; // hidden, for the next top-level of their kind
 };
 
 SdlBackend* current() {
@@ -408,17 +477,52 @@ int displayLost(void*) {
     _exit(3);
 }
 
-void endQuietlyWhenTheDisplayIsLost() {
+// Xlib's XErrorEvent, as its header lays it out.
+struct XErrorEventMirror {
+    int type;
+    void* display;
+    unsigned long resourceId;
+    unsigned long serial;
+    unsigned char errorCode;
+    unsigned char requestCode;
+    unsigned char minorCode;
+};
+
+using XGetErrorTextFunction = int (*)(void*, int, char*, int);
+
+XGetErrorTextFunction& errorText() {
+    static XGetErrorTextFunction function = nullptr;
+    return function;
+}
+
+// A request the server refused: said on stderr, and the program goes on (see the file's comment).
+int displayRefused(void* display, XErrorEventMirror* error) {
+    char text[160] = "unknown error";
+    if (errorText() != nullptr)
+        errorText()(display, error->errorCode, text, sizeof text);
+    std::fprintf(stderr, "fundhost: X error: %s (request %u.%u, resource 0x%lx)\n", text,
+                 static_cast<unsigned>(error->requestCode), static_cast<unsigned>(error->minorCode),
+                 error->resourceId);
+    return 0;
+}
+
+void answerDisplayErrors() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::string(driver) != "x11")
         return;
     void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
     if (xlib == nullptr)
         return;
-    using Handler = int (*)(void*);
-    auto setHandler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetIOErrorHandler"));
+    using IoHandler = int (*)(void*);
+    auto setIoHandler = reinterpret_cast<IoHandler (*)(IoHandler)>(dlsym(xlib, "XSetIOErrorHandler"));
+    if (setIoHandler != nullptr)
+        setIoHandler(displayLost);
+    using Handler = int (*)(void*, XErrorEventMirror*);
+    auto setHandler = reinterpret_cast<Handler (*)(Handler)>(dlsym(xlib, "XSetErrorHandler"));
+    errorText() = reinterpret_cast<XGetErrorTextFunction>(dlsym(xlib, "XGetErrorText"));
     if (setHandler != nullptr)
-        setHandler(displayLost);
+        setHandler(displayRefused);
+    // SDL keeps the library loaded; the reference taken here is given back.
     dlclose(xlib);
 }
 
@@ -435,7 +539,7 @@ bool PlatformStartSdl() {
         std::fprintf(stderr, "display: SDL cannot start: %s\n", SDL_GetError());
         return false;
     }
-    endQuietlyWhenTheDisplayIsLost();
+    answerDisplayErrors();
     SDL_Rect bounds{0, 0, 1280, 800};
     SDL_GetDisplayBounds(0, &bounds);
     SetBackend(std::make_unique<SdlBackend>());
