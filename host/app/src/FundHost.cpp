@@ -3,7 +3,7 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
-#include "FundTables.h"
+#include "DatabaseCheck.h"
 #include "InstallPaths.h"
 #include "SampleData.h"
 
@@ -31,37 +31,6 @@ constexpr const wchar_t* kReadOnlyNote = L"配置文件只读：本次运行中�
 
 std::wstring wide(const std::string& text) {
     return XStringW::FromUtf8(text).str();
-}
-
-// A database file must be a file and start like an SQLite file, so that a wrong path fails at
-// start with a clear message instead of at the first query. The first bytes are read without
-// waiting, so a pipe given as the database is refused rather than waited on.
-bool looksLikeSqlite(const std::string& path, std::string& error) {
-    std::string header, reason;
-    if (!HostConf::ReadRegularFileStart(path, 16, header, reason)) {
-        error = "cannot open the fund database: " + reason;
-        return false;
-    }
-    if (header.size() < 16 || header.compare(0, 15, "SQLite format 3") != 0) {
-        error = "'" + path + "' is not an SQLite fund database";
-        return false;
-    }
-    return true;
-}
-
-std::vector<std::string> words(const char* text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        out.push_back(word);
-    return out;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const std::string& name : names)
-        out += (out.empty() ? "" : ", ") + name;
-    return out;
 }
 
 } // namespace
@@ -261,53 +230,18 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = "no fund database given (--db FILE)";
         return false;
     }
-    if (!looksLikeSqlite(path, error))
-        return false;
-    m_database.Attach(new HostDb::DatabaseModule);
-    XStringW dbError;
-    if (!m_database->Open(path, dbError)) {
-        error = dbError.ToUtf8();
-        return false;
-    }
-    XComPtr<Data::IDatabase> database;
-    m_database->GetDatabase(database.Receive());
-    auto* sqlite = dynamic_cast<HostDb::SqliteDatabase*>(database.Get());
-    // The tables and columns the program reads: a database without them is some other file, or
-    // one made for another version, whose pages would stay empty without saying why.
-    std::vector<std::string> wanted, missing, present;
-    for (const FundTables::Table& table : FundTables::kTables)
-        if (!table.optional)
-            wanted.push_back(table.name);
-    if (sqlite != nullptr && !sqlite->MissingTables(wanted, missing, dbError)) {
-        error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
-        return false;
-    }
-    if (!missing.empty()) {
-        error = "'" + path + "' is not a fund database: it has no table " + joined(missing);
-        return false;
-    }
-    std::string lacking;
-    for (const FundTables::Table& table : FundTables::kTables) {
-        std::vector<std::string> gone;
-        if (sqlite == nullptr ||
-            (table.optional && (!sqlite->MissingTables({table.name}, gone, dbError) || !gone.empty())))
-            continue;
-        if (!sqlite->MissingColumns(table.name, words(table.columns), gone, dbError)) {
-            error = "cannot read the columns of '" + path + "': " + dbError.ToUtf8();
-            return false;
-        }
-        if (!gone.empty())
-            lacking +=
-                (lacking.empty() ? "" : "; ") + std::string(table.name) + " has no column " + joined(gone);
-    }
-    if (!lacking.empty()) {
-        error = "'" + path + "' is not a fund database the program can read: " + lacking;
+    DatabaseCheck::Failure failure;
+    XComPtr<HostDb::SqliteDatabase> sqlite = DatabaseCheck::Open(path, failure);
+    if (sqlite == nullptr) {
+        error = DatabaseCheck::CommandLineText(failure);
         return false;
     }
     // The comparison module reads the universes ahead on a worker thread with a connection of its
     // own, so that no page waits for them on the user-interface thread.
-    if (sqlite != nullptr)
-        sqlite->OfferConnections(true);
+    sqlite->OfferConnections(true);
+    m_database.Attach(new HostDb::DatabaseModule);
+    m_database->Use(sqlite);
+    m_databasePath = path;
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
     return true;
 }
