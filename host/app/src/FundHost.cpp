@@ -65,6 +65,7 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     std::string configPath = line.config;
     if (configPath.empty() && (configPath = DefaultConfigPath(error)).empty())
         return false;
+    m_configPath = configPath;
     // No configuration yet: the program starts for the first time (for this configuration).
     std::error_code ignored;
     const bool firstStart = !std::filesystem::exists(configPath, ignored);
@@ -128,6 +129,7 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     XComPtr<Data::IDatabase> database;
     m_database->GetDatabase(database.Receive());
     const bool sample = SampleData::IsSample(database);
+    m_sample = sample;
 
     m_concern.Attach(new ConcernFundModule(m_config));
     m_app->RegisterModule(ConcernFundModule::kId, m_concern);
@@ -138,10 +140,14 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
         if (m_frame->FundFilterTab()->PageCount() > 0)
             m_frame->FundFilterTab()->Activate(0);
     });
+    m_data = std::make_unique<DataCommands>(*this);
+    m_frame->AddHostButton(nullptr, DataCommands::kButtonId, L"数据", [this] { m_data->ShowMenu(); });
     m_frame->SetThemeSwitch([this] { ToggleTheme(); });
     XComPtr<Conf::ITheme> theme;
-    if (m_themes->GetCurrentTheme(theme.Receive()))
+    if (m_themes->GetCurrentTheme(theme.Receive())) {
         m_frame->ApplyTheme(theme);
+        m_data->Importer().ApplyTheme(theme);
+    }
     // The window comes back at the size and place it had when the program last closed, unless the
     // command line gives a size.
     int width = line.width, height = line.height;
@@ -182,8 +188,7 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
     if (m_config->ReadOnly())
         m_frame->SetStatus(kReadOnlyNote);
-    if (sample)
-        m_frame->SetSourceNote(SampleData::Notice(configPath));
+    ShowSource();
     if (line.zoom) {
         // Saved once the frame is there, so that a failure is reported like every other setting's.
         m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
@@ -243,6 +248,59 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
     m_database->Use(sqlite);
     m_databasePath = path;
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
+    return true;
+}
+
+void FundHost::ShowSource() {
+    const std::wstring title = L"基金分析";
+    SetWindowTextW(m_frame->Window(), (m_sample ? SampleData::Title(title) : title).c_str());
+    m_frame->SetSourceNote(m_sample ? SampleData::Notice() : std::wstring());
+}
+
+bool FundHost::SwitchDatabase(const std::string& path, std::wstring& error) {
+    DatabaseCheck::Failure failure;
+    XComPtr<HostDb::SqliteDatabase> sqlite = DatabaseCheck::Open(path, failure);
+    if (sqlite == nullptr) {
+        error = DatabaseCheck::WindowText(failure);
+        return false;
+    }
+    sqlite->OfferConnections(true);
+    m_database->Use(sqlite);
+    m_databasePath = path;
+    m_sample = SampleData::IsSample(sqlite);
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+
+    // The host's fund list is made anew on the new database; its filters leave the other pages
+    // first, since their values (types, companies) may not exist there.
+    if (m_filterPage != nullptr) {
+        XComPtr<FundFilterPage> old = m_filterPage;
+        if (old->IsCreated())
+            old->ClearFilters();
+        m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
+        XComPtr<Conf::ITheme> theme;
+        if (m_themes->GetCurrentTheme(theme.Receive()))
+            m_filterPage->ApplyTheme(theme);
+        m_frame->FundFilterTab()->ReplacePage(old, m_filterPage);
+        old->Destroy();
+    }
+    for (HoldingsPage* page : {m_assetPage.Get(), m_industryPage.Get()})
+        if (page != nullptr)
+            page->UseDatabase(database);
+    // The comparison module takes the new database from "mod_Database" and reads anew.
+    XComPtr<Kernel::IEvent> changed;
+    changed.Attach(getEvent(kDatabaseChangedEvent));
+    if (changed != nullptr)
+        changed->Fire(database.Get());
+    ShowSource();
+
+    // The sample is what opens when nothing is set, so choosing it forgets the setting.
+    if (m_sample)
+        m_config->RemoveKey(SampleData::kDatabaseKey);
+    else
+        m_config->SetValue(SampleData::kDatabaseKey, XStringW::FromUtf8(path));
+    DataCommands::Remember(m_config, path);
+    SaveSettings();
     return true;
 }
 
@@ -318,6 +376,8 @@ void FundHost::ToggleTheme() {
                 page->ApplyTheme(theme);
         if (m_filterPage != nullptr)
             m_filterPage->ApplyTheme(theme);
+        if (m_data != nullptr)
+            m_data->Importer().ApplyTheme(theme);
     }
     m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
     SaveSettings();
@@ -343,6 +403,8 @@ bool FundHost::SaveSettings() {
 // ---- Shut-down ------------------------------------------------------------------------------------
 
 void FundHost::Stop() {
+    // An import still running is cancelled (it writes nothing) before anything it reports to goes.
+    m_data.reset();
     if (m_compare != nullptr) {
         m_compare->Uninitialize();
         m_compare = nullptr;
