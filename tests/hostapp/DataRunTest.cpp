@@ -76,7 +76,7 @@ TEST_F(DataRun, AnotherDatabaseIsShownOnEveryPageAndOpensAgainAtTheNextStart) {
     const std::string mine = ownDatabase("mine.db", {"基金列表.csv", "净值"});
     // The fund compared on the fixture is not in the other database: it leaves the comparison,
     // and the picker offers the other database's funds.
-    HostRun first = run(fixture.Path(), "add F001\nopendb " + mine + "\nadd 000082\ntab 综合对比\ndump " +
+    HostRun first = run(fixture.Path(), "add 000001\nopendb " + mine + "\nadd 000082\ntab 综合对比\ndump " +
                                             file("general.tsv") + "\n");
     ASSERT_EQ(first.code, 0) << first.output;
     const std::string general = readAll(file("general.tsv"));
@@ -99,7 +99,7 @@ TEST_F(DataRun, AFileThatIsNoFundDatabaseIsRefusedAndTheOpenOneStays) {
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.output.find("不是基金数据库"), std::string::npos) << refused.output;
     // The fixture is still the one shown, and nothing was remembered.
-    HostRun still = run(fixture.Path(), "add F001\n");
+    HostRun still = run(fixture.Path(), "add 000001\n");
     EXPECT_EQ(still.code, 0) << still.output;
     EXPECT_EQ(readAll(config()).find("notes.db"), std::string::npos);
 }
@@ -115,7 +115,7 @@ TEST_F(DataRun, ImportedHistoriesReachTheOpenPagesAtOnce) {
     const std::string after = readAll(file("after.tsv"));
     EXPECT_NE(before, after);
     EXPECT_LT(occurrences(after, "--"), occurrences(before, "--")) << after;
-    EXPECT_GT(scalar(mine, "select count(*) from tb_netvalue where not isdeleted"), 1000);
+    EXPECT_GT(scalar(mine, "select count(*) from tb_netvaluehistory where isdeleted = 0"), 1000);
 }
 
 TEST_F(DataRun, OnTheSampleTheImportMakesTheUsersOwnDatabaseAndSwitchesToIt) {
@@ -139,7 +139,8 @@ TEST_F(DataRun, OnTheSampleTheImportMakesTheUsersOwnDatabaseAndSwitchesToIt) {
 
 TEST_F(DataRun, BadRowsAreListedAndCopiedAndNothingIsWritten) {
     const std::string mine = ownDatabase("mine.db", {"基金列表.csv", "净值"});
-    const std::int64_t rows = scalar(mine, "select count(*) from tb_netvalue");
+    const std::int64_t rows = scalar(mine, "select count(*) from tb_netvaluehistory");
+    ASSERT_GT(rows, 1000);
     std::filesystem::create_directories(folder / "in");
     const std::string bad = (folder / "in" / "000082_历史净值.csv").string();
     std::ofstream(bad)
@@ -151,7 +152,7 @@ TEST_F(DataRun, BadRowsAreListedAndCopiedAndNothingIsWritten) {
     // Every error with the file's full path and line, as fund-import lists them.
     EXPECT_NE(errors.find(bad + ":3: "), std::string::npos) << errors;
     EXPECT_NE(errors.find(bad + ":4: "), std::string::npos) << errors;
-    EXPECT_EQ(scalar(mine, "select count(*) from tb_netvalue"), rows);
+    EXPECT_EQ(scalar(mine, "select count(*) from tb_netvaluehistory"), rows);
 }
 
 } // namespace

@@ -130,6 +130,9 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     m_database->GetDatabase(database.Receive());
     const bool sample = SampleData::IsSample(database);
     m_sample = sample;
+    // The user's own database opened at start heads the 数据 menu's list, however it was chosen.
+    if (!sample)
+        DataCommands::Remember(m_config, databasePath);
 
     m_concern.Attach(new ConcernFundModule(m_config));
     m_app->RegisterModule(ConcernFundModule::kId, m_concern);
