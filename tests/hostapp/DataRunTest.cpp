@@ -137,7 +137,7 @@ TEST_F(DataRun, OnTheSampleTheImportMakesTheUsersOwnDatabaseAndSwitchesToIt) {
     EXPECT_NE(cancelled.output.find("no import ran"), std::string::npos) << cancelled.output;
 }
 
-TEST_F(DataRun, BadRowsAreListedAndCopiedAndNothingIsWritten) {
+TEST_F(DataRun, BadRowsAreListedAndCopiedAndNothingIsWrittenUnlessTheGoodOnesAreLetIn) {
     const std::string mine = ownDatabase("mine.db", {"基金列表.csv", "净值"});
     const std::int64_t rows = scalar(mine, "select count(*) from tb_netvaluehistory");
     ASSERT_GT(rows, 1000);
@@ -153,6 +153,14 @@ TEST_F(DataRun, BadRowsAreListedAndCopiedAndNothingIsWritten) {
     EXPECT_NE(errors.find(bad + ":3: "), std::string::npos) << errors;
     EXPECT_NE(errors.find(bad + ":4: "), std::string::npos) << errors;
     EXPECT_EQ(scalar(mine, "select count(*) from tb_netvaluehistory"), rows);
+
+    // The person may let the good rows in after all: the one good day is added, the bad ones are not.
+    HostRun skipped = run(mine, "import " + bad + "\npress 只导入无误的行\nexpect-status 拒收 2 行\n");
+    ASSERT_EQ(skipped.code, 0) << skipped.output;
+    EXPECT_EQ(scalar(mine, "select count(*) from tb_netvaluehistory"), rows + 1);
+    EXPECT_EQ(
+        scalar(mine, "select count(*) from tb_netvaluehistory where code = '000082' and date = '2024-01-02'"),
+        1);
 }
 
 } // namespace

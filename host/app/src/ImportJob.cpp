@@ -5,8 +5,8 @@
 
 #include <exception>
 
-ImportJob::ImportJob(HWND target, std::string database, std::vector<std::string> inputs)
-    : m_target(target), m_database(std::move(database)), m_inputs(std::move(inputs)) {}
+ImportJob::ImportJob(HWND target, std::string database, std::vector<std::string> inputs, bool skipBad)
+    : m_target(target), m_database(std::move(database)), m_inputs(std::move(inputs)), m_skipBad(skipBad) {}
 
 ImportJob::~ImportJob() {
     if (m_thread.joinable()) {
@@ -25,6 +25,7 @@ void ImportJob::Start() {
 void ImportJob::Work() {
     FundImport::Options options;
     options.cancel = &m_cancel;
+    options.skipBad = m_skipBad;
     options.progress = [this](const FundImport::Progress& progress) {
         {
             std::lock_guard<std::mutex> hold(m_lock);

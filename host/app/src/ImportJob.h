@@ -26,8 +26,9 @@ public:
     static constexpr UINT kProgressMessage = WM_APP + 0x61;
     static constexpr UINT kDoneMessage = WM_APP + 0x62;
 
-    // `target` receives the messages; `database` is created when it does not exist.
-    ImportJob(HWND target, std::string database, std::vector<std::string> inputs);
+    // `target` receives the messages; `database` is created when it does not exist. With `skipBad`
+    // the good rows are written even when some are bad.
+    ImportJob(HWND target, std::string database, std::vector<std::string> inputs, bool skipBad = false);
     // Cancels a job still running and waits for its worker: nothing it would have written is.
     ~ImportJob();
     ImportJob(const ImportJob&) = delete;
@@ -52,6 +53,7 @@ private:
     HWND m_target;
     std::string m_database;
     std::vector<std::string> m_inputs;
+    bool m_skipBad;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_progressPosted{false};
     std::atomic<bool> m_done{false};

@@ -59,7 +59,8 @@ std::vector<std::wstring> ImportWindow::SummaryLines(const FundImport::Result& r
         lines.push_back(
             L"有 " + count(static_cast<std::int64_t>(result.problems.size())) +
             L" 处错误，没有写入任何数据。改正后再导入；或只导入无误的行（fund-import --skip-bad）。");
-    else if (!result.written)
+    else if (!result.written ||
+             (result.fundsChanged == 0 && result.rowsAdded + result.rowsReplaced + result.rowsWithdrawn == 0))
         lines.push_back(L"导入完成：数据库已是最新，没有改变。");
     else
         lines.push_back(result.created ? L"导入完成：已建立数据库。" : L"导入完成。");
@@ -140,26 +141,37 @@ bool ImportWindow::Start(HWND owner, const std::string& database, const std::vec
         DestroyWindow(m_window);
     m_owner = owner;
     m_finished = std::move(finished);
-    m_summary = false;
-    m_result = FundImport::Result{};
+    m_database = database;
+    m_inputs = inputs;
     m_title = L"导入数据 → " + fileName(database);
     m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClassName, m_title.c_str(), WS_POPUP, 0,
                                0, kWidth, 160, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (m_window == nullptr)
         return false;
-    m_bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 0, 0, m_window,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    Run(false);
+    ShowWindow(m_window, SW_SHOW);
+    return true;
+}
+
+void ImportWindow::Run(bool skipBad) {
+    m_summary = false;
+    m_result = FundImport::Result{};
+    for (HWND button : m_buttons)
+        DestroyWindow(button);
+    m_buttons.clear();
+    if (m_bar == nullptr)
+        m_bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 0, 0,
+                                m_window, nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(m_bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(m_accent));
     SendMessageW(m_bar, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(m_back));
-    m_buttons.clear();
+    SendMessageW(m_bar, PBM_SETPOS, 0, 0);
+    ShowWindow(m_bar, SW_SHOW);
     MakeButton(kCancelId, L"取消");
-    m_job = std::make_unique<ImportJob>(m_window, database, inputs);
+    m_job = std::make_unique<ImportJob>(m_window, m_database, m_inputs, skipBad);
     m_lines = {L"正在准备…", L""};
     Layout();
-    ShowWindow(m_window, SW_SHOW);
     SetFocus(Button(kCancelId));
     m_job->Start();
-    return true;
 }
 
 void ImportWindow::Close() {
@@ -247,6 +259,9 @@ void ImportWindow::ShowSummary() {
     for (HWND button : m_buttons)
         DestroyWindow(button);
     m_buttons.clear();
+    // Bad rows kept everything out: the good ones may go in after all, the bad ones listed.
+    if (!m_result.problems.empty() && !m_result.written && m_result.error.empty() && !m_result.cancelled)
+        MakeButton(kSkipBadId, L"只导入无误的行");
     if (!m_result.problems.empty() || !m_result.notes.empty())
         MakeButton(kCopyId, L"复制全部");
     MakeButton(kCloseId, L"关闭");
@@ -273,7 +288,10 @@ void ImportWindow::Layout() {
         MoveWindow(m_bar, kMargin, kTitleHeight + 12 + 2 * kLineHeight + 6, kWidth - 2 * kMargin, 14, TRUE);
     int right = kWidth - kMargin;
     for (auto it = m_buttons.rbegin(); it != m_buttons.rend(); ++it) {
-        const int width = GetDlgCtrlID(*it) == static_cast<int>(kCopyId) ? 96 : 80;
+        const int id = GetDlgCtrlID(*it);
+        const int width = id == static_cast<int>(kSkipBadId) ? 128
+                          : id == static_cast<int>(kCopyId)  ? 96
+                                                             : 80;
         MoveWindow(*it, right - width, height - kMargin - kButtonHeight, width, kButtonHeight, TRUE);
         right -= width + 8;
     }
@@ -307,6 +325,10 @@ LRESULT ImportWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case kCancelId:
         case kCloseId:
             Close();
+            return 0;
+        case kSkipBadId:
+            if (!Busy())
+                Run(true);
             return 0;
         case kCopyId: {
             std::wstring text = CopyText();

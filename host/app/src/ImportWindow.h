@@ -2,7 +2,8 @@
 // (ImportJob) it shows the files read so far of all, the rows read, the file being read, a
 // progress bar and "取消"; the main window stays usable meanwhile. At the end it shows what the
 // import did: funds and rows added, replaced and rejected, the first errors, "复制全部" (every
-// error and note, one a line, onto the clipboard) and "关闭". Escape cancels or closes.
+// error and note, one a line, onto the clipboard) and "关闭"; when bad rows kept the whole import
+// out, "只导入无误的行" runs it again writing the good rows. Escape cancels or closes.
 //
 // The window is not modal: the frame keeps its input, so a person can go on reading pages while a
 // long import runs. Only one import runs at a time (the host asks Busy before starting another).
@@ -22,7 +23,7 @@ public:
     // Called on the user-interface thread when the import ended (before the summary shows), with
     // its result: the host reads the database anew when it was written.
     using Finished = std::function<void(const FundImport::Result&, const std::string& database)>;
-    static constexpr UINT kCancelId = 301, kCopyId = 302, kCloseId = 303;
+    static constexpr UINT kCancelId = 301, kCopyId = 302, kCloseId = 303, kSkipBadId = 304;
 
     ImportWindow() = default;
     ~ImportWindow();
@@ -56,6 +57,8 @@ public:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    // Starts the job in the window (again, for "只导入无误的行").
+    void Run(bool skipBad);
     void ShowProgress();
     void ShowSummary();
     void Layout();
@@ -68,6 +71,8 @@ private:
     std::vector<HWND> m_buttons;
     std::unique_ptr<ImportJob> m_job;
     Finished m_finished;
+    std::string m_database;
+    std::vector<std::string> m_inputs;
     FundImport::Result m_result;
     bool m_summary = false;
     std::wstring m_title;
