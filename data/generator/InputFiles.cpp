@@ -289,12 +289,13 @@ std::string WriteInputFiles(const std::string& database, const std::string& fold
             // Stock holdings in UTF-8 with the industry of each stock, the way a data terminal
             // exports a fund's report lines.
             TextFile holdings(root / "股票持仓.csv", false, ',', false);
-            holdings.Row({"基金代码", "报告期", "序号", "股票代码", "股票名称", "所属行业", "持股数", "持仓市值(元)",
-                          "占净值比例(%)"});
+            holdings.Row({"基金代码", "报告期", "序号", "股票代码", "股票名称", "所属行业", "持股数",
+                          "持仓市值(元)", "占净值比例(%)"});
             StatementHandle rows = Prepare(
-                db.get(), "select h.code, h.date, h.rank, h.stockcode, h.stockname, (select s.industryid from "
-                          "tb_stock s where s.code = h.stockcode and not s.isdeleted), h.shares, h.marketvalue, "
-                          "h.percent from tb_stockholding h where not h.isdeleted order by h.code, h.date, h.rank");
+                db.get(),
+                "select h.code, h.date, h.rank, h.stockcode, h.stockname, (select s.industryid from "
+                "tb_stock s where s.code = h.stockcode and not s.isdeleted), h.shares, h.marketvalue, "
+                "h.percent from tb_stockholding h where not h.isdeleted order by h.code, h.date, h.rank");
             while (sqlite3_step(rows.get()) == SQLITE_ROW) {
                 if (live.count(TextOf(rows.get(), 0)) == 0)
                     continue;

@@ -884,7 +884,8 @@ void Run::StockHoldings(const Table& table) {
         if (Has(Column::Industry) && !Text(row, Column::Industry).empty()) {
             industry = m_store->IndustryId(std::string(Text(row, Column::Industry)));
             if (industry < 0) {
-                Bad(line, Column::Industry, "unknown industry '" + std::string(Text(row, Column::Industry)) + "'");
+                Bad(line, Column::Industry,
+                    "unknown industry '" + std::string(Text(row, Column::Industry)) + "'");
                 bad = true;
             }
         }
@@ -906,14 +907,16 @@ void Run::StockHoldings(const Table& table) {
             code = rowCode;
             date = *day;
         }
-        const auto number = rank ? static_cast<std::int64_t>(*rank) : static_cast<std::int64_t>(rows.size() + 1);
+        const auto number =
+            rank ? static_cast<std::int64_t>(*rank) : static_cast<std::int64_t>(rows.size() + 1);
         if (!ranks.insert(number).second) {
             Bad(line, Column::Rank, "line " + std::to_string(number) + " of this report comes twice");
             ++m_result.rowsRejected;
             return;
         }
         rows.push_back({Value::Of(number), Value::Of(stock), name.empty() ? Value{} : Value::Of(name),
-                        shares ? Value::Of(*shares) : Value{}, marketValue ? Value::Of(*marketValue) : Value{},
+                        shares ? Value::Of(*shares) : Value{},
+                        marketValue ? Value::Of(*marketValue) : Value{},
                         percent ? Value::Of(*percent) : Value{}});
         if (stocksSeen.insert(stock).second || industry >= 0)
             Count(m_store->Merge(kStocks, {Value::Of(stock)},
@@ -1076,9 +1079,9 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
         }
     // Fund lists first, so that every other row finds its fund; dividends before the histories, whose
     // values imply dividends only where no file gives any.
-    static const Kind kOrder[] = {Kind::Funds,   Kind::Managers, Kind::Index,      Kind::Dividends,
-                                  Kind::History, Kind::Assets,   Kind::Industries, Kind::Holdings,
-                                  Kind::Ratings};
+    static const Kind kOrder[] = {Kind::Funds,      Kind::Managers, Kind::Index,
+                                  Kind::Dividends,  Kind::History,  Kind::Assets,
+                                  Kind::Industries, Kind::Holdings, Kind::Ratings};
     m_progress.filesTotal = static_cast<int>(ready.size());
     for (Kind kind : kOrder)
         for (Table* table : ready) {

@@ -152,9 +152,10 @@ void FundStore::Open(const std::string& path) {
         SampleDb::CreateSchema(m_db.get());
         // The import log of a database made before the stock holdings has no column for their
         // numbers; an old row then reads NULL there, as if no holdings had been imported.
-        SampleDb::StatementHandle columns =
-            SampleDb::Prepare(m_db.get(), "select count(*) from pragma_table_info('tb_import') where name = 'stockid'");
-        const bool hasStockId = sqlite3_step(columns.get()) == SQLITE_ROW && sqlite3_column_int(columns.get(), 0) > 0;
+        SampleDb::StatementHandle columns = SampleDb::Prepare(
+            m_db.get(), "select count(*) from pragma_table_info('tb_import') where name = 'stockid'");
+        const bool hasStockId =
+            sqlite3_step(columns.get()) == SQLITE_ROW && sqlite3_column_int(columns.get(), 0) > 0;
         columns.reset();
         if (!hasStockId)
             Exec(m_db.get(), "ALTER TABLE tb_import ADD COLUMN stockid INTEGER");
@@ -225,13 +226,14 @@ std::int64_t FundStore::NextId(const char* table) {
 
 void FundStore::Commit(const std::string& finalPath) {
     FlushHistory();
-    sqlite3_stmt* log = Statement("INSERT INTO tb_import (date, files, rowsadded, rowsreplaced, historyid, "
-                                  "indexid, assetid, industryid, stockid) VALUES (?,NULL,NULL,NULL,?,?,?,?,?)");
+    sqlite3_stmt* log =
+        Statement("INSERT INTO tb_import (date, files, rowsadded, rowsreplaced, historyid, "
+                  "indexid, assetid, industryid, stockid) VALUES (?,NULL,NULL,NULL,?,?,?,?,?)");
     const std::string now = Now();
     sqlite3_bind_text(log, 1, now.c_str(), -1, SQLITE_TRANSIENT);
     int k = 2;
-    for (const char* table : {"tb_netvaluehistory", "tb_indexhistory", "tb_assetallocation", "tb_investindustry",
-                              "tb_stockholding"})
+    for (const char* table : {"tb_netvaluehistory", "tb_indexhistory", "tb_assetallocation",
+                              "tb_investindustry", "tb_stockholding"})
         sqlite3_bind_int64(log, k++, NextId(table) - 1);
     Step(log);
     Exec(m_db.get(), "COMMIT");

@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--kind") {
             const char* text = value("--kind");
             if (text == nullptr || !FundImport::ParseKind(text, options.kind))
-                return Usage(
-                    "--kind takes funds, history, index, assets, industries, holdings, dividends, ratings or managers");
+                return Usage("--kind takes funds, history, index, assets, industries, holdings, dividends, "
+                             "ratings or managers");
         } else if (arg == "--encoding") {
             const char* text = value("--encoding");
             if (text == nullptr || !FundImport::ParseEncoding(text, options.encoding))

@@ -77,7 +77,8 @@ TEST(HoldingsOverlap, LinesOfOneStockAddUpAndBrokenWeightsAreLeftOut) {
 }
 
 TEST(HoldingsOverlap, TheMatrixIsSymmetricWithEachFundsTotalOnItsDiagonal) {
-    const std::vector<Portfolio> funds = {Of({{1, 0.10}, {2, 0.05}, {3, 0.03}}), Of({{1, 0.04}, {2, 0.06}, {4, 0.02}}),
+    const std::vector<Portfolio> funds = {Of({{1, 0.10}, {2, 0.05}, {3, 0.03}}),
+                                          Of({{1, 0.04}, {2, 0.06}, {4, 0.02}}),
                                           HoldingsOverlap::Make({}, false), Of({{5, 0.07}})};
     const std::vector<double> m = HoldingsOverlap::Matrix(funds);
     ASSERT_EQ(m.size(), 16u);

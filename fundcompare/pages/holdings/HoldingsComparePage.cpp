@@ -56,11 +56,11 @@ XStringW Attribute(const XStringW& text) {
 }
 
 // One column of a header document.
-XStringW Item(const XStringW& title, const XStringW& name, int width, const wchar_t* align, const wchar_t* font,
-              const wchar_t* colour = nullptr, const wchar_t* format = nullptr) {
+XStringW Item(const XStringW& title, const XStringW& name, int width, const wchar_t* align,
+              const wchar_t* font, const wchar_t* colour = nullptr, const wchar_t* format = nullptr) {
     XStringW item = XStringW(L"<item title=\"") + Attribute(title) + L"\" name=\"" + Attribute(name) +
-                    L"\" width=\"" + XStringW().Format(L"%d", width) + L"\" align=\"" + align + L"\" font=\"" +
-                    font + L"\"";
+                    L"\" width=\"" + XStringW().Format(L"%d", width) + L"\" align=\"" + align +
+                    L"\" font=\"" + font + L"\"";
     if (colour != nullptr)
         item += XStringW(L" text_color=\"") + colour + L"\"";
     if (format != nullptr)
@@ -89,7 +89,8 @@ void SetNumber(Data::IDataTable* table, Data::IDataTableCells* cells, int row, i
             cell->SetDouble(value);
 }
 
-void SetText(Data::IDataTable* table, Data::IDataTableCells* cells, int row, int column, const XStringW& text) {
+void SetText(Data::IDataTable* table, Data::IDataTableCells* cells, int row, int column,
+             const XStringW& text) {
     if (cells != nullptr) {
         cells->SetTextAt(row, column, text.c_str(), text.length());
         return;
@@ -317,7 +318,8 @@ bool HoldingsComparePage::BuildDateList(Data::IDatabase* database) {
         return error.empty();
     };
     XStringW earliest, latest, error;
-    if (!first(kHoldingsEarliestDateQuery, earliest, error) || !first(kHoldingsLatestDateQuery, latest, error)) {
+    if (!first(kHoldingsEarliestDateQuery, earliest, error) ||
+        !first(kHoldingsLatestDateQuery, latest, error)) {
         ReportQueryError(error);
         return false;
     }
@@ -461,20 +463,18 @@ void HoldingsComparePage::RemoveFunds(const std::vector<XStringW>& codes) {
 
 void HoldingsComparePage::FillStocks() {
     const auto& funds = m_report.Funds();
-    std::vector<HoldingsGrid::ColumnSpec> columns = {{L"stockcode", Data::kText},
-                                                     {L"stockname", Data::kText},
-                                                     {L"industry", Data::kText},
-                                                     {L"mark", Data::kText},
-                                                     {L"holders", Data::kInteger},
-                                                     {L"totalweight", Data::kReal}};
-    XStringW header = XStringW(L"<header>") + Item(L"标记", L"mark", 40, L"center", L"_font_regular") +
-                      Item(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
-                      Item(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
-                      Item(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
-                      XStringW(L"<item title=\"持有基金数\" name=\"holders\" width=\"80\" align=\"center\" "
-                               L"font=\"_font_digital_bold\" data_type=\"i\" text_color=\"list_prev_data\"/>") +
-                      Item(L"合计权重", L"totalweight", 84, L"right", L"_font_digital_bold", L"list_prev_data",
-                           kPercentFormat);
+    std::vector<HoldingsGrid::ColumnSpec> columns = {
+        {L"stockcode", Data::kText}, {L"stockname", Data::kText},  {L"industry", Data::kText},
+        {L"mark", Data::kText},      {L"holders", Data::kInteger}, {L"totalweight", Data::kReal}};
+    XStringW header =
+        XStringW(L"<header>") + Item(L"标记", L"mark", 40, L"center", L"_font_regular") +
+        Item(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
+        Item(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
+        Item(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
+        XStringW(L"<item title=\"持有基金数\" name=\"holders\" width=\"80\" align=\"center\" "
+                 L"font=\"_font_digital_bold\" data_type=\"i\" text_color=\"list_prev_data\"/>") +
+        Item(L"合计权重", L"totalweight", 84, L"right", L"_font_digital_bold", L"list_prev_data",
+             kPercentFormat);
     m_fundColumns.clear();
     std::set<XStringW> weightColumns;
     for (size_t k = 0; k < funds.size(); ++k) {
@@ -482,7 +482,8 @@ void HoldingsComparePage::FillStocks() {
         m_fundColumns.push_back(name);
         weightColumns.insert(name);
         columns.push_back({name, Data::kReal});
-        header += Item(FundTitle(funds[k]), name, 110, L"right", L"_font_digital", L"list_prev_data", kPercentFormat);
+        header += Item(FundTitle(funds[k]), name, 110, L"right", L"_font_digital", L"list_prev_data",
+                       kPercentFormat);
     }
     header += L"</header>";
     m_stockGrid.SetWeightColumns(weightColumns, true);
@@ -507,8 +508,8 @@ void HoldingsComparePage::FillStocks() {
         SetText(table, cells, r, at[0], stock.code);
         SetText(table, cells, r, at[1], stock.name);
         SetText(table, cells, r, at[2], stock.industry.empty() ? XStringW(L"--") : stock.industry);
-        if (row.holders >= 2)
-            SetText(table, cells, r, at[3], kMarkText);
+        // A cell left null would read "--", the mark of a missing value.
+        SetText(table, cells, r, at[3], row.holders >= 2 ? XStringW(kMarkText) : XStringW(L""));
         SetNumber(table, cells, r, at[4], row.holders);
         SetNumber(table, cells, r, at[5], row.total);
         for (size_t k = 0; k < row.weights.size(); ++k)
@@ -532,7 +533,8 @@ void HoldingsComparePage::FillMatrix() {
 
     std::vector<HoldingsGrid::ColumnSpec> columns = {
         {L"code", Data::kText}, {L"aliascode", Data::kText}, {L"name", Data::kText}};
-    XStringW header = XStringW(L"<header>") + Item(L"代码", L"aliascode", 72, L"center", L"_font_digital", L"list_name") +
+    XStringW header = XStringW(L"<header>") +
+                      Item(L"代码", L"aliascode", 72, L"center", L"_font_digital", L"list_name") +
                       Item(L"名称", L"name", 150, L"left", L"_font_name", L"list_name");
     std::set<XStringW> heat;
     for (size_t k = 0; k < funds.size(); ++k) {
@@ -587,7 +589,8 @@ XStringW HoldingsComparePage::MatrixTip(int row, const XStringW& column) {
     if (portfolios.size() != funds.size())
         return XStringW();
     const double value = m_matrix[r * funds.size() + c];
-    XStringW tip = funds[r].name + XStringW(L" 与 ") + funds[c].name + XStringW(L"：重合度 ") + PercentText(value);
+    XStringW tip =
+        funds[r].name + XStringW(L" 与 ") + funds[c].name + XStringW(L"：重合度 ") + PercentText(value);
     if (!std::isfinite(value)) {
         tip += L"（";
         tip += !portfolios[r].reported ? funds[r].name : funds[c].name;
@@ -624,9 +627,9 @@ void HoldingsComparePage::FillFund() {
         }
     }
     const std::vector<HoldingsGrid::ColumnSpec> columns = {
-        {L"code", Data::kText},      {L"date", Data::kText},        {L"stockcode", Data::kText},
-        {L"stockname", Data::kText}, {L"industry", Data::kText},    {L"shares", Data::kReal},
-        {L"marketvalue", Data::kReal}, {L"percent", Data::kReal},   {L"change", Data::kReal},
+        {L"code", Data::kText},        {L"date", Data::kText},     {L"stockcode", Data::kText},
+        {L"stockname", Data::kText},   {L"industry", Data::kText}, {L"shares", Data::kReal},
+        {L"marketvalue", Data::kReal}, {L"percent", Data::kReal},  {L"change", Data::kReal},
         {L"state", Data::kText}};
     const XStringW header =
         XStringW(L"<header>") + Item(L"报告期", L"date", 90, L"center", L"_font_digital", L"list_name") +
@@ -635,7 +638,8 @@ void HoldingsComparePage::FillFund() {
         Item(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
         Item(L"持股数", L"shares", 100, L"right", L"_font_digital", L"list_prev_data", kAmountFormat) +
         Item(L"持仓市值", L"marketvalue", 100, L"right", L"_font_digital", L"list_prev_data", kAmountFormat) +
-        Item(L"占净值比例", L"percent", 90, L"right", L"_font_digital_bold", L"list_prev_data", kPercentFormat) +
+        Item(L"占净值比例", L"percent", 90, L"right", L"_font_digital_bold", L"list_prev_data",
+             kPercentFormat) +
         Item(L"较上期", L"change", 84, L"right", L"_font_digital_bold", nullptr, kPercentFormat) +
         Item(L"变动", L"state", 60, L"center", L"_font_regular", L"list_style") + XStringW(L"</header>");
     m_fundGrid.SetHeader(header.c_str());
@@ -657,8 +661,7 @@ void HoldingsComparePage::FillFund() {
         SetNumber(table, cells, row, 6, line.marketValue);
         SetNumber(table, cells, row, 7, line.percent);
         SetNumber(table, cells, row, 8, line.change);
-        if (line.isNew)
-            SetText(table, cells, row, 9, L"新进");
+        SetText(table, cells, row, 9, line.isNew ? XStringW(L"新进") : XStringW(L""));
     }
     if (update)
         update->Commit();
@@ -696,7 +699,8 @@ void HoldingsComparePage::ShowIndustryMatrix(bool industries) {
 
 bool HoldingsComparePage::ShowFund(const XStringW& code) {
     const auto& funds = m_report.Funds();
-    if (std::none_of(funds.begin(), funds.end(), [&](const HoldingsReport::Fund& fund) { return fund.code == code; }))
+    if (std::none_of(funds.begin(), funds.end(),
+                     [&](const HoldingsReport::Fund& fund) { return fund.code == code; }))
         return false;
     m_chosenFund = code;
     FillFundBox();
@@ -716,20 +720,23 @@ XStringW HoldingsComparePage::Caption() const {
         missing.Format(L"；%d 只基金在该报告期没有持仓数据，显示为 --", total - reported);
     switch (m_view) {
     case kStocksView:
-        return XStringW().Format(L"重仓股：报告期 %s，%u 只股票；权重为占基金净值比例，★ 为两只及以上基金共同持有%s",
-                                 date.c_str(), static_cast<unsigned>(m_report.Stocks().size()), missing.c_str());
+        return XStringW().Format(
+            L"重仓股：报告期 %s，%u 只股票；权重为占基金净值比例，★ 为两只及以上基金共同持有%s", date.c_str(),
+            static_cast<unsigned>(m_report.Stocks().size()), missing.c_str());
     case kMatrixView:
-        return XStringW().Format(m_industryMatrix
-                                     ? L"行业重合度：报告期 %s；两基金重合度 = Σ 各行业 min(权重i, 权重j)，权重为行业市值占净值比例%s"
-                                     : L"持仓重合度：报告期 %s；两基金重合度 = Σ 共同持有股票 min(权重i, 权重j)，"
-                                       L"权重为占净值比例；季报只披露前十大重仓股，重合度偏低，可切换按行业%s",
-                                 date.c_str(), missing.c_str());
+        return XStringW().Format(
+            m_industryMatrix ? L"行业重合度：报告期 %s；两基金重合度 = Σ 各行业 min(权重i, "
+                               L"权重j)，权重为行业市值占净值比例%s"
+                             : L"持仓重合度：报告期 %s；两基金重合度 = Σ 共同持有股票 min(权重i, 权重j)，"
+                               L"权重为占净值比例；季报只披露前十大重仓股，重合度偏低，可切换按行业%s",
+            date.c_str(), missing.c_str());
     default: {
         XStringW name = m_chosenFund;
         for (const HoldingsReport::Fund& fund : m_report.Funds())
             if (fund.code == m_chosenFund)
                 name = fund.aliascode + XStringW(L" ") + fund.name;
-        return XStringW().Format(L"单只基金：%s 历次报告期的股票持仓，较上期为占净值比例的变化", name.c_str());
+        return XStringW().Format(L"单只基金：%s 历次报告期的股票持仓，较上期为占净值比例的变化",
+                                 name.c_str());
     }
     }
 }

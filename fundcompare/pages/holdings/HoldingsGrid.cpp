@@ -90,7 +90,8 @@ void HoldingsGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const
     if (m_heatColumns.count(item.name) != 0) {
         double value = 0;
         if (GetItemNumber(row, item, value) && value > 0)
-            FillSolid(hdc, RECT{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1}, HeatColour(value));
+            FillSolid(hdc, RECT{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1},
+                      HeatColour(value));
     }
     GeneralDataGrid::DrawItem(hdc, graphics, row, item, rect);
 }
@@ -103,7 +104,8 @@ void HoldingsGrid::GetItemColor(int row, const HeaderInfo2& item, const XStringW
             colour = LineStyles::TextOn(HeatColour(value));
         return;
     }
-    if (!m_markField.empty() && m_markColumns.count(item.name) != 0 && CellNumber(row, m_markField.c_str()) >= 2)
+    if (!m_markField.empty() && m_markColumns.count(item.name) != 0 &&
+        CellNumber(row, m_markField.c_str()) >= 2)
         colour = m_markColour;
 }
 
@@ -172,7 +174,8 @@ void HoldingsGrid::OnContextMenu(int x, int y) {
     if (menu == nullptr)
         return;
     const bool fundColumn = !m_columnFund(m_clickedColumn).empty();
-    AppendMenuW(menu, MF_STRING | (fundColumn ? 0 : MF_GRAYED), kRemoveCommand, CompareWorkspace::kRemoveItem);
+    AppendMenuW(menu, MF_STRING | (fundColumn ? 0 : MF_GRAYED), kRemoveCommand,
+                CompareWorkspace::kRemoveItem);
     AppendExportItems(menu);
     POINT point{x, y};
     ::ClientToScreen(m_hWnd, &point);

@@ -14,10 +14,12 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 HoldingsOverlap::Portfolio HoldingsOverlap::Make(std::vector<Weight> lines, bool reported) {
     Portfolio portfolio;
     portfolio.reported = reported;
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const Weight& line) { return !(std::isfinite(line.weight) && line.weight >= 0); }),
-                lines.end());
-    std::stable_sort(lines.begin(), lines.end(), [](const Weight& a, const Weight& b) { return a.key < b.key; });
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(),
+                       [](const Weight& line) { return !(std::isfinite(line.weight) && line.weight >= 0); }),
+        lines.end());
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Weight& a, const Weight& b) { return a.key < b.key; });
     for (const Weight& line : lines) {
         if (!portfolio.weights.empty() && portfolio.weights.back().key == line.key)
             portfolio.weights.back().weight += line.weight;

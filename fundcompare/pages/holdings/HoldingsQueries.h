@@ -39,7 +39,8 @@ inline constexpr const wchar_t kHoldingsLinesOrder[] = L" order by h.code, h.ran
 // The compared funds' industry weights at a date (code, industry name, share of net assets). A
 // category that has sub-industries (manufacturing) is left out: its weight is theirs again.
 inline constexpr const wchar_t kHoldingsIndustriesHead[] =
-    L"select i.code, n.name, i.percent from tb_investindustry i join tb_industryname n on n.id = i.industryid "
+    L"select i.code, n.name, i.percent from tb_investindustry i join tb_industryname n on n.id = "
+    L"i.industryid "
     L"where i.date = ";
 inline constexpr const wchar_t kHoldingsIndustriesTail[] =
     L" and not i.isdeleted and i.industryid not in (select parentid from tb_industryname where parentid is "

@@ -18,7 +18,8 @@ double NumberOrNaN(Data::IStatement* statement, int column) {
     return statement->GetNumber(column, value) ? value : kNaN;
 }
 
-bool Run(Data::IDatabase* database, const XStringW& sql, XComPtr<Data::IStatement>& statement, XStringW& error) {
+bool Run(Data::IDatabase* database, const XStringW& sql, XComPtr<Data::IStatement>& statement,
+         XStringW& error) {
     statement.Reset();
     if (!database->Query(statement.Receive(), sql.c_str(), error) || !statement) {
         if (error.empty())
@@ -36,7 +37,8 @@ bool Finished(Data::IStatement* statement, XStringW& error) {
 
 } // namespace
 
-bool HoldingsReport::ProbeTables(Data::IDatabase* database, bool& hasHoldings, bool& hasStocks, XStringW& error) {
+bool HoldingsReport::ProbeTables(Data::IDatabase* database, bool& hasHoldings, bool& hasStocks,
+                                 XStringW& error) {
     hasHoldings = hasStocks = false;
     XComPtr<Data::IStatement> statement;
     if (!Run(database, kHoldingsTablesQuery, statement, error))
@@ -86,7 +88,8 @@ bool HoldingsReport::Load(Data::IDatabase* database, bool hasStocks, const std::
         return false;
 
     const XStringW sql = XStringW(hasStocks ? kHoldingsLinesHead : kHoldingsLinesNoStocksHead) + L"'" +
-                         SqlCodeList::EscapeLiteral(date) + L"'" + kHoldingsLinesTail + list + kHoldingsLinesOrder;
+                         SqlCodeList::EscapeLiteral(date) + L"'" + kHoldingsLinesTail + list +
+                         kHoldingsLinesOrder;
     if (!Run(database, sql, statement, error))
         return false;
     // Stocks are told apart by their code's bytes, read without making wide text of every line: a
@@ -108,7 +111,8 @@ bool HoldingsReport::Load(Data::IDatabase* database, bool hasStocks, const std::
         if (!knownFund)
             continue;
         const std::string_view stockBytes = statement->GetUtf8(1);
-        auto [at, added] = stockAt.try_emplace(std::string(stockBytes), static_cast<int>(next.m_stocks.size()));
+        auto [at, added] =
+            stockAt.try_emplace(std::string(stockBytes), static_cast<int>(next.m_stocks.size()));
         if (added) {
             Stock stock;
             statement->GetString(stock.code, 1);
@@ -123,7 +127,8 @@ bool HoldingsReport::Load(Data::IDatabase* database, bool hasStocks, const std::
         return false;
     next.m_stockPortfolios.reserve(next.m_funds.size());
     for (size_t f = 0; f < next.m_funds.size(); ++f)
-        next.m_stockPortfolios.push_back(HoldingsOverlap::Make(std::move(lines[f]), next.m_funds[f].reported));
+        next.m_stockPortfolios.push_back(
+            HoldingsOverlap::Make(std::move(lines[f]), next.m_funds[f].reported));
     *this = std::move(next);
     return true;
 }
@@ -135,8 +140,8 @@ bool HoldingsReport::LoadIndustries(Data::IDatabase* database, XStringW& error) 
         fundAt.emplace(fund.code, codes.size());
         codes.push_back(fund.code);
     }
-    const XStringW sql = XStringW(kHoldingsIndustriesHead) + L"'" + SqlCodeList::EscapeLiteral(m_date) + L"'" +
-                         kHoldingsIndustriesTail + SqlCodeList::Parenthesized(codes);
+    const XStringW sql = XStringW(kHoldingsIndustriesHead) + L"'" + SqlCodeList::EscapeLiteral(m_date) +
+                         L"'" + kHoldingsIndustriesTail + SqlCodeList::Parenthesized(codes);
     XComPtr<Data::IStatement> statement;
     if (!Run(database, sql, statement, error))
         return false;
@@ -197,8 +202,8 @@ std::vector<HoldingsReport::StockRow> HoldingsReport::StockRows() const {
             return a.holders > b.holders;
         if (a.total != b.total)
             return a.total > b.total;
-        return m_stocks[static_cast<size_t>(a.stock)].code.compare(m_stocks[static_cast<size_t>(b.stock)].code,
-                                                                   false) < 0;
+        return m_stocks[static_cast<size_t>(a.stock)].code.compare(
+                   m_stocks[static_cast<size_t>(b.stock)].code, false) < 0;
     });
     return rows;
 }

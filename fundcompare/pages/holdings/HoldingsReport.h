@@ -10,6 +10,7 @@
 #include "pages/holdings/HoldingsOverlap.h"
 
 #include <sdk/Data.h>
+#include <sdk/XComPtr.h>
 #include <sdk/XStringW.h>
 
 #include <string>
