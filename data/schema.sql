@@ -152,7 +152,9 @@ CREATE TABLE IF NOT EXISTS tb_stockholding (
     code        TEXT NOT NULL,     -- the fund
     date        TEXT NOT NULL,     -- the report date
     rank        INTEGER NOT NULL,  -- the line of the report, from 1
-    stockcode   TEXT NOT NULL,
+    -- Always given, but not declared NOT NULL: SQLite 3.40's integrity_check misreads a NOT NULL
+    -- column outside the key of a WITHOUT ROWID table as NULL, and would fail a sound database.
+    stockcode   TEXT,
     stockname   TEXT,              -- the stock's name as the report gives it
     shares      REAL,              -- shares held
     marketvalue REAL,              -- yuan

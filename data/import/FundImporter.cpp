@@ -871,7 +871,10 @@ void Run::StockHoldings(const Table& table) {
             Bad(line, Column::StockShares, "must not be negative");
             bad = true;
         }
-        if (percent && !(std::fabs(*percent) <= 1.0)) {
+        if (percent && *percent < 0) {
+            Bad(line, Column::Percent, "must not be negative");
+            bad = true;
+        } else if (percent && !(*percent <= 1.0)) {
             Bad(line, Column::Percent, "a share of net assets beyond 100 %");
             bad = true;
         }
