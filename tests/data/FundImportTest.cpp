@@ -187,7 +187,7 @@ TEST_F(ImportFolder, ASecondImportAddsDaysAndWithdrawsWhatItReplaces) {
     ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
     EXPECT_EQ(result.created, false);
     EXPECT_EQ(result.rowsReplaced, 2); // the day and the fund row
-    EXPECT_EQ(result.rowsUnchanged, 3); // the first line, and the two stocks named again
+    EXPECT_EQ(result.rowsUnchanged, 1);
     EXPECT_EQ(Sql("select count(*) from tb_netvaluehistory where not isdeleted").rows[0][0].real, 401.0);
     EXPECT_EQ(Sql("select value, isdeleted from tb_netvaluehistory where date = '" + dates[10] +
                   "' order by isdeleted")
@@ -492,7 +492,7 @@ TEST_F(ImportFolder, AReportReplacesItsLinesWholeAndKeepsTheOldOnesWithdrawn) {
     ASSERT_TRUE(result.written);
     EXPECT_EQ(result.rowsReplaced, 1);
     EXPECT_EQ(result.rowsWithdrawn, 1);
-    EXPECT_EQ(result.rowsUnchanged, 3); // the first line, and the two stocks named again
+    EXPECT_EQ(result.rowsUnchanged, 1);
     EXPECT_EQ(Sql("select group_concat(assettype || ':' || marketvalue) from (select * from "
                   "tb_assetallocation where "
                   "not isdeleted and date = '2023-12-31' order by assettype)")
