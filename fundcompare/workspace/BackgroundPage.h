@@ -11,6 +11,7 @@
 #include "pages/asset/AssetAllocationPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
+#include "pages/holdings/HoldingsComparePage.h"
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
@@ -120,6 +121,7 @@ public:
     IndustryPage& Industry() { return PageOf<IndustryPage>(); }
     RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
     GrowthPage& Growth() { return PageOf<GrowthPage>(); }
+    HoldingsComparePage& Holdings() { return PageOf<HoldingsComparePage>(); }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
