@@ -394,7 +394,7 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (LOWORD(wParam) == WorkspaceContext::kUndoCommand && m_context != nullptr) {
-            m_context->UndoClear();
+            m_context->Undo();
             return 0;
         }
         break;
