@@ -156,7 +156,7 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
     m_funds.insert(code);
     FundsChanged();
     // A note about an earlier removal or undo would read as if it described this addition.
-    if (false) {
+    if (m_setNoteShown) {
         m_setNoteShown = false;
         PostNote(Control::StatusNote());
     }
@@ -353,8 +353,8 @@ void FundCompareModuleImpl::Remember(UndoStep step) {
 bool FundCompareModuleImpl::Undo() {
     if (m_undo.empty())
         return false;
-    UndoStep step = std::move(m_undo.front());
-    m_undo.erase(m_undo.begin());
+    UndoStep step = std::move(m_undo.back());
+    m_undo.pop_back();
     for (const XStringW& code : step.brought)
         m_funds.erase(code);
     // Funds added since the step stay, so the set may have no room left for all that come back.
