@@ -28,8 +28,8 @@ std::string describe(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
     std::ostringstream out;
-    out << XStringW(classOf(window)).ToUtf8() << " \"" << XStringW(textOf(window)).ToUtf8() << "\" (" << r.left
-        << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
+    out << XStringW(classOf(window)).ToUtf8() << " \"" << XStringW(textOf(window)).ToUtf8() << "\" ("
+        << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ")";
     return out.str();
 }
 
@@ -69,7 +69,8 @@ int neededWidth(HWND button) {
         return 0;
     HDC dc = GetDC(button);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
-    HGDIOBJ old = SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old =
+        SelectObject(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{};
     GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
     SelectObject(dc, old);

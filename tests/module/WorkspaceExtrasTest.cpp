@@ -288,7 +288,8 @@ TEST_F(Extras, RemovalsByDeleteAndByTheMenuAreUndoneOneByOneLeavingThePageAsItWa
                 Control::DataGridEx::CellTextRequest request;
                 request.row = r;
                 request.column = c;
-                SendMessageW(grid, Control::DataGridEx::kGetCellTextMessage, 0, reinterpret_cast<LPARAM>(&request));
+                SendMessageW(grid, Control::DataGridEx::kGetCellTextMessage, 0,
+                             reinterpret_cast<LPARAM>(&request));
                 if (request.text == XStringW(shownCode))
                     return r;
             }
