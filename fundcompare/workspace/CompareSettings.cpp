@@ -103,6 +103,7 @@ CompareSettings::Session CompareSettings::LoadSession() const {
         session.funds = SplitCodes(*funds);
     session.page = toInt(Read(kSession + "/Page"), 0);
     session.horizon = toInt(Read(kSession + "/Horizon"), 0);
+    session.riskFit = toInt(Read(kSession + "/RiskFit"), 0) == 1;
     session.assetDate = Read(kSession + "/AssetDate").value_or(XStringW());
     session.industryDate = Read(kSession + "/IndustryDate").value_or(XStringW());
     std::vector<std::string> names;
@@ -136,6 +137,7 @@ bool CompareSettings::SaveSession(const Session& session, XStringW& error) {
     }
     Write(kSession + "/Page", XStringW(std::to_wstring(session.page)));
     Write(kSession + "/Horizon", XStringW(std::to_wstring(session.horizon)));
+    Write(kSession + "/RiskFit", XStringW(session.riskFit ? L"1" : L"0"));
     Write(kSession + "/AssetDate", session.assetDate);
     Write(kSession + "/IndustryDate", session.industryDate);
     // Sorts and filters of pages are written whole, so that a cleared one does not come back.

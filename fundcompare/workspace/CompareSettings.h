@@ -5,6 +5,7 @@
 //   Session/Funds          the compared codes, joined with ","
 //   Session/Page           the page shown (0 general ... )
 //   Session/Horizon        the risk-return horizon box's position
+//   Session/RiskFit        "1" when the risk-return map fits its axes to the stars (default "0")
 //   Session/AssetDate      the report date of the asset page, YYYY-MM-DD
 //   Session/IndustryDate   the report date of the industry page
 //   Session/Sort/<Page>    "field<TAB>asc" or "field<TAB>desc"
@@ -31,6 +32,7 @@ public:
         std::optional<std::vector<XStringW>> funds; // empty optional: never saved
         int page = 0;
         int horizon = 0;
+        bool riskFit = false;
         XStringW assetDate;
         XStringW industryDate;
         std::map<std::string, std::pair<XStringW, bool>> sorts; // page -> (field, ascending)
