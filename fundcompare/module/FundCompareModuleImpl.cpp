@@ -274,7 +274,7 @@ void FundCompareModuleImpl::FollowDatabase() {
         return;
     m_database = database;
     // An undo would bring back funds of the other database, which this one may lack.
-    m_undo.reset();
+    m_undo.clear();
     std::vector<XStringW> dropped;
     std::vector<XStringW> kept = ExistingFunds(std::vector<XStringW>(m_funds.begin(), m_funds.end()), dropped);
     if (!dropped.empty()) {
