@@ -33,7 +33,7 @@ class BackgroundPage : public ITabPage {
 public:
     // Message by which the page tabs report a new selection: wParam the tab header, lParam the index.
     static constexpr UINT kTabSelected = 5341;
-    // The top strip above the pages.
+    // The height of the strip above the pages while the toolbar takes one row.
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
@@ -165,6 +165,8 @@ private:
     COLORREF m_labelColour = RGB(255, 255, 255);
     gdiobj::GdiObject<HFONT> m_labelFont;
     int m_currentTab = 0;
+    RECT m_promptRect{20, 8, 140, 31}; // where the prompt is painted
+    int m_pageTop = kStripHeight;      // below the tabs: lower when the toolbar wraps
     Control::XTableHeader m_header;
     WGUI::Button m_addButton;
     WGUI::Button m_clearButton;

@@ -2,6 +2,7 @@
 #include "pages/growth/GrowthPage.h"
 
 #include "grid/HeaderText.h"
+#include "pages/common/ToolbarFlow.h"
 #include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthSettings.h"
 #include "wgui/ModuleInstance.h"
@@ -102,18 +103,19 @@ void GrowthPage::OnCreate() {
 
 void GrowthPage::OnSize(int width, int height) {
     const int rangeWidth = (GrowthRange::kCount + 1) * (kRangeButtonWidth + kButtonGap) - kButtonGap;
-    ::MoveWindow(m_rangeHeader, 8, 4, rangeWidth, 22, TRUE);
-    const int startLeft = 8 + rangeWidth + 12;
-    m_startBox.MoveWindow(RECT{startLeft, 4, startLeft + kDateBoxWidth, 26}, TRUE);
-    m_endBox.MoveWindow(RECT{startLeft + kDateBoxWidth + 24, 4, startLeft + 2 * kDateBoxWidth + 24, 26},
-                        TRUE);
-    const int viewWidth = 2 * kViewButtonWidth + kButtonGap;
-    const int viewLeft = std::max(startLeft + 2 * kDateBoxWidth + 40, width - viewWidth - 8);
-    ::MoveWindow(m_viewHeader, viewLeft, 4, viewWidth, 22, TRUE);
+    ToolbarFlow flow(8, 4, width - 8);
+    flow.Add(m_rangeHeader, rangeWidth);
+    flow.Group();
+    flow.Add(m_startBox, kDateBoxWidth);
+    flow.Add(nullptr, 24); // "至", painted
+    flow.Add(m_endBox, kDateBoxWidth);
+    flow.Group(true);
+    flow.Add(m_viewHeader, 2 * kViewButtonWidth + kButtonGap);
+    const int stripBottom = std::max(kTopStrip, flow.Apply() + 4);
 
-    const int chartHeight = std::max(160, (height - kTopStrip) * 11 / 20);
-    m_chart.MoveWindow(RECT{0, kTopStrip, width, kTopStrip + chartHeight}, TRUE);
-    m_captionRect = RECT{8, kTopStrip + chartHeight, width - 8, kTopStrip + chartHeight + kCaptionHeight};
+    const int chartHeight = std::max(160, (height - stripBottom) * 11 / 20);
+    m_chart.MoveWindow(RECT{0, stripBottom, width, stripBottom + chartHeight}, TRUE);
+    m_captionRect = RECT{8, stripBottom + chartHeight, width - 8, stripBottom + chartHeight + kCaptionHeight};
     const RECT below{0, m_captionRect.bottom, width,
                      std::max(static_cast<int>(m_captionRect.bottom), height)};
     if (m_grid.IsWindow())
@@ -504,7 +506,7 @@ void GrowthPage::PaintOver(HDC dc, const RECT&) {
         m_startBox.GetWindowRect(&start);
         POINT corner{start.right, start.top};
         ::ScreenToClient(m_hWnd, &corner);
-        RECT to{corner.x, 4, corner.x + 24, 26};
+        RECT to{corner.x, corner.y, corner.x + 24, corner.y + 22};
         DrawTextW(dc, L"至", -1, &to, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     const XStringW caption = FiguresCaption();
