@@ -88,24 +88,27 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
     EXPECT_EQ(page().RangeStart(), FromCivil(2009, 9, 30));
     const auto rows = Cells();
     ASSERT_EQ(rows.size(), 4u);
-    // 代码 名称 区间收益 年化收益 年化波动率 最大回撤 回撤峰值日 回撤谷底日 夏普 索提诺 卡玛 贝塔 阿尔法
-    // 相关系数
+    // 代码 名称 起始日 截止日 区间收益 年化收益 年化波动率 最大回撤 回撤峰值日 回撤谷底日 夏普 索提诺 卡玛
+    // 贝塔 阿尔法 相关系数
     EXPECT_EQ(rows[0][0], L"000001");
     EXPECT_EQ(rows[0][1], L"华夏成长股票");
-    EXPECT_EQ(rows[0][2], L"6.32%");  // reinvested: the unit value alone would say -4.00%
-    EXPECT_EQ(rows[0][5], L"-1.08%"); // 1.03 on the dividend day to 1.0189 on the next
-    EXPECT_EQ(rows[0][6], L"2010-09-24");
-    EXPECT_EQ(rows[0][7], L"2010-09-27");
+    EXPECT_EQ(rows[0][4], L"6.32%");  // reinvested: the unit value alone would say -4.00%
+    EXPECT_EQ(rows[0][7], L"-1.08%"); // 1.03 on the dividend day to 1.0189 on the next
+    EXPECT_EQ(rows[0][8], L"2010-09-24");
+    EXPECT_EQ(rows[0][9], L"2010-09-27");
     EXPECT_EQ(rows[1][0], L"000002");
-    EXPECT_EQ(rows[1][2], L"10.00%"); // from its own first day
+    EXPECT_EQ(rows[0][2], L"2010-09-20"); // the figures' own first and last day
+    EXPECT_EQ(rows[0][3], L"2010-09-30");
+    EXPECT_EQ(rows[1][4], L"10.00%"); // from its own first day, which the row shows
+    EXPECT_EQ(rows[1][2], L"2010-09-27");
     EXPECT_EQ(rows[2][0], L"000004"); // no history: every figure missing
     for (size_t c = 2; c < rows[2].size(); ++c)
         EXPECT_EQ(rows[2][c], L"--") << c;
     EXPECT_EQ(rows[3][0], L"sh000001");
     EXPECT_EQ(rows[3][1], L"上证指数");
-    EXPECT_EQ(rows[3][2], L"6.00%");
-    EXPECT_EQ(rows[3][11], L"1.00");
+    EXPECT_EQ(rows[3][4], L"6.00%");
     EXPECT_EQ(rows[3][13], L"1.00");
+    EXPECT_EQ(rows[3][15], L"1.00");
     // The fund without history says so in the legend and stays off the chart.
     EXPECT_EQ(chart().Lines()[2].label, XStringW(L"000004 嘉实稳健债券（无净值数据）"));
     EXPECT_TRUE(chart().Path(2).empty());
@@ -113,7 +116,7 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
 
     // Sorting by a figure orders by value, the missing ones last.
     const RECT header = page().Grid().GetHeaderRect();
-    const RECT cell = page().Grid().GetCellRect(0, 2);
+    const RECT cell = page().Grid().GetCellRect(0, 4);
     ClickIn(page().Grid(), RECT{cell.left, header.top, cell.right, header.bottom});
     std::vector<std::wstring> order;
     for (const auto& row : Cells())
@@ -145,7 +148,7 @@ TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
     EXPECT_EQ(page().RangeKind(), GrowthPage::kCustomRange);
     EXPECT_EQ(page().RangeHeader().GetCurrSel(), GrowthPage::kCustomRange);
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 22));
-    EXPECT_EQ(Cells()[0][2], L"6.32%"); // 1.00 on 09-22, the same as on 09-20
+    EXPECT_EQ(Cells()[0][4], L"6.32%"); // 1.00 on 09-22, the same as on 09-20
 
     // A day later with the arrow key; text that is no date leaves the date alone.
     PlatformKeyPress(VK_UP);

@@ -71,33 +71,39 @@ GrowthSeries Series(std::vector<int> days, std::vector<double> wealth) {
     return s;
 }
 
-TEST(GrowthPanel, SeriesShareOneAxisFromTheRangeStart) {
-    // The range is (10, 20]. a has a value before it, a gap on 14 and ends on 16; b starts on 15.
+TEST(GrowthPanel, SeriesShareOneAxisAndStartOnTheirOwnDays) {
+    // The range is [10, 20]. a has a value before it, a gap on 14 and ends on 16; b starts on 15;
+    // c has a value on or before the start only outside it.
     const GrowthSeries a = Series({8, 12, 13, 16, 25}, {1.0, 1.1, 1.2, 1.3, 9.9});
     const GrowthSeries b = Series({15, 18, 20}, {1.0, 0.9, 1.2});
     const GrowthSeries c = Series({2, 14}, {1.0, 2.0});
     const GrowthPanel panel = GrowthPanel::Build({&a, &b, &c, nullptr}, 10, 20);
-    EXPECT_EQ(panel.days, (std::vector<int>{10, 12, 13, 14, 15, 16, 18, 20}));
+    EXPECT_EQ(panel.days, (std::vector<int>{12, 13, 14, 15, 16, 18, 20}));
     ASSERT_EQ(panel.lines.size(), 4u);
 
+    // a starts on its first day in the range, 12, not on its value of day 8 before it.
     const GrowthPanel::Line& la = panel.lines[0];
     EXPECT_EQ(la.first, 0);
-    EXPECT_EQ(la.last, 5);
-    EXPECT_DOUBLE_EQ(la.wealth[0], 1.0);   // day 8, the last on or before the start
-    EXPECT_DOUBLE_EQ(la.wealth[3], 1.2);   // day 14 carried from 13
-    EXPECT_TRUE(std::isnan(la.wealth[6])); // after its last day in the range
-    EXPECT_NEAR(panel.CumulativePercent(0, 5), 30.0, 1e-9);
+    EXPECT_EQ(la.last, 4);
+    EXPECT_DOUBLE_EQ(la.wealth[0], 1.1);
+    EXPECT_DOUBLE_EQ(la.wealth[2], 1.2);   // day 14 carried from 13
+    EXPECT_TRUE(std::isnan(la.wealth[5])); // after its last day in the range
+    EXPECT_NEAR(panel.CumulativePercent(0, 4), (1.3 / 1.1 - 1.0) * 100.0, 1e-9);
 
     const GrowthPanel::Line& lb = panel.lines[1];
-    EXPECT_EQ(lb.first, 4);
-    EXPECT_TRUE(std::isnan(lb.wealth[3]));
-    EXPECT_NEAR(panel.CumulativePercent(1, 4), 0.0, 1e-12); // a late line starts at its first value
-    EXPECT_NEAR(panel.CumulativePercent(1, 7), 20.0, 1e-9);
+    EXPECT_EQ(lb.first, 3);
+    EXPECT_TRUE(std::isnan(lb.wealth[2]));
+    EXPECT_NEAR(panel.CumulativePercent(1, 3), 0.0, 1e-12); // a late line starts at its first value
+    EXPECT_NEAR(panel.CumulativePercent(1, 6), 20.0, 1e-9);
 
-    EXPECT_EQ(panel.lines[2].first, 0);
-    EXPECT_NEAR(panel.CumulativePercent(2, 3), 100.0, 1e-9);
+    // c has one day in the range: a value, but no return.
+    EXPECT_EQ(panel.lines[2].first, 2);
+    EXPECT_FALSE(panel.lines[2].HasReturns());
+    EXPECT_NEAR(panel.CumulativePercent(2, 2), 0.0, 1e-9);
     EXPECT_FALSE(panel.lines[3].HasValues());
     EXPECT_TRUE(std::isnan(panel.CumulativePercent(3, 0)));
+    // A range holding none of the days has an empty axis.
+    EXPECT_TRUE(GrowthPanel::Build({&a}, 17, 24).days.empty());
 }
 
 TEST(GrowthDates, TextAndCalendarArithmetic) {

@@ -393,9 +393,11 @@ void GrowthPage::Rebuild() {
     m_chart.SetNotice(XStringW());
     m_chart.SetData(m_panel.days, std::move(lines));
 
-    // The figures, the index last.
+    // The figures, the index last: each row from its own series (and the index), so that no row
+    // depends on which other funds are compared.
     std::vector<GrowthFiguresGrid::Row> rows;
     const double rate = m_riskFreePercent / 100.0;
+    const GrowthSeries* index = indexLine >= 0 ? series[static_cast<size_t>(indexLine)] : nullptr;
     for (size_t k = 0; k < series.size(); ++k) {
         GrowthFiguresGrid::Row row;
         const GrowthSeries* s = series[k];
@@ -403,27 +405,28 @@ void GrowthPage::Rebuild() {
         row.code = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
         row.aliascode = s != nullptr ? s->aliascode : codes[k];
         row.name = s != nullptr ? s->name : XStringW();
-        row.figures = GrowthFigures::Compute(m_panel, k, indexLine, rate);
+        if (s != nullptr)
+            row.figures = GrowthFigures::Compute(*s, index, m_start, m_end, rate);
         rows.push_back(std::move(row));
     }
     m_grid.Fill(rows);
 
-    // The matrix of the funds that have returns in the range.
-    std::vector<size_t> matrixLines;
+    // The matrix of the funds that have at least two returns in the range.
+    std::vector<const GrowthSeries*> matrixSeries;
     std::vector<XStringW> names;
     for (size_t k = 0; k < codes.size(); ++k) {
-        if (!m_panel.lines[k].HasReturns())
-            continue;
-        matrixLines.push_back(k);
         const GrowthSeries* s = series[k];
-        names.push_back(s != nullptr && !s->name.empty() ? s->name : codes[k]);
+        if (s == nullptr || GrowthFigures::InRange(*s, m_start, m_end).Count() < 3)
+            continue;
+        matrixSeries.push_back(s);
+        names.push_back(!s->name.empty() ? s->name : codes[k]);
     }
-    if (matrixLines.size() < 2) {
+    if (matrixSeries.size() < 2) {
         m_matrix.SetData({}, {});
         m_matrix.SetNotice(kMatrixNotice);
     } else {
         m_matrix.SetNotice(XStringW());
-        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(m_panel, matrixLines));
+        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(matrixSeries, m_start, m_end));
     }
 }
 
