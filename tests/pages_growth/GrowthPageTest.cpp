@@ -126,6 +126,31 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
                                : (std::vector<std::wstring>{L"000002", L"000001", L"sh000001", L"000004"}));
 }
 
+TEST_F(GrowthFixture, FutureAndOutlyingHistoryRowsAreLeftOutAndCounted) {
+    // A row dated 2099 in the index and in F001, and an accumulated value a thousand times too
+    // large in F002: the range still ends on the last real day, every fund keeps its figures,
+    // and the caption counts the three rows.
+    Alter("insert into tb_indexhistory (id, exponentcode, date, closevalue, isdeleted)"
+          " values (0, 'sh000001', '2099-12-31', 3300, 0);"
+          "insert into tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted)"
+          " values (0, 'F001', '2099-12-31', 0.97, 2.07, 0);"
+          "update tb_netvaluehistory set totalvalue = totalvalue * 1000 where code = 'F002'"
+          " and date = '2010-09-28' and not isdeleted;");
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    Show();
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    const auto rows = Cells();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][4], L"6.32%");
+    EXPECT_EQ(rows[1][4], L"10.00%");
+    EXPECT_EQ(rows[2][4], L"6.00%");
+    EXPECT_NE(page().FiguresCaption().str().find(L"已忽略 3 条"), std::wstring::npos)
+        << page().FiguresCaption().ToUtf8();
+}
+
 TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
     StartModule();
     CreatePage();

@@ -64,6 +64,95 @@ TEST(WealthBuilder, BadRowsAreSkipped) {
     EXPECT_NEAR(wipe.wealth[1], 1.1, 1e-12);
 }
 
+GrowthSeries BuildUntil(int lastDay, const std::vector<std::tuple<int, double, double>>& rows) {
+    WealthBuilder builder(lastDay);
+    for (const auto& [day, unit, total] : rows)
+        builder.AddNetValues(day, unit, total);
+    GrowthSeries series;
+    builder.Finish(series);
+    return series;
+}
+
+// Thirty days of steady 0.1 % growth from day 100, as (day, unit, accumulated) rows.
+std::vector<std::tuple<int, double, double>> Steady(int days = 30) {
+    std::vector<std::tuple<int, double, double>> rows;
+    double value = 1.0;
+    for (int k = 0; k < days; ++k, value *= 1.001)
+        rows.emplace_back(100 + k, value, value + 1.0);
+    return rows;
+}
+
+TEST(WealthBuilder, AnOutlierIsLeftOutAndNeverBecomesTheReference) {
+    // One accumulated value a thousand times too large on day 110: left out, and day 111 is
+    // measured against day 109, so the whole series is the steady rise.
+    auto rows = Steady();
+    std::get<2>(rows[10]) *= 1000.0;
+    const GrowthSeries s = BuildUntil(1000, rows);
+    EXPECT_EQ(s.ignoredRows, 1);
+    ASSERT_EQ(s.days.size(), 29u);
+    EXPECT_EQ(s.days[10], 111);
+    const GrowthSeries clean = BuildUntil(1000, Steady());
+    // The growth of the left-out day goes into the next: the end is where the clean series ends.
+    EXPECT_NEAR(s.wealth.back(), clean.wealth.back(), 1e-12);
+
+    // So is a unit value of 1e308, or beyond a million, or a value that falls to a tenth.
+    for (double bad : {1e308, 2e6, 0.1}) {
+        auto odd = Steady();
+        std::get<1>(odd[10]) = bad;
+        std::get<2>(odd[10]) = 0.0;
+        const GrowthSeries t = BuildUntil(1000, odd);
+        EXPECT_EQ(t.ignoredRows, 1) << bad;
+        EXPECT_EQ(t.days.size(), 29u) << bad;
+        EXPECT_NEAR(t.wealth.back(), clean.wealth.back(), 1e-9) << bad;
+    }
+}
+
+TEST(WealthBuilder, ANewLevelThatHoldsIsTakenAsNoChange) {
+    // From day 110 on every value is ten times larger (a change of units nobody recorded): after
+    // five rows that agree the series goes on at the new level, the step counted as no change.
+    auto rows = Steady();
+    for (size_t k = 10; k < rows.size(); ++k) {
+        std::get<1>(rows[k]) *= 10.0;
+        std::get<2>(rows[k]) = 0.0;
+    }
+    const GrowthSeries s = BuildUntil(1000, rows);
+    EXPECT_EQ(s.ignoredRows, 0);
+    EXPECT_EQ(s.days.size(), 30u);
+    EXPECT_NEAR(s.wealth[10], s.wealth[9], 1e-12);
+    EXPECT_NEAR(s.wealth.back() / s.wealth[10], std::pow(1.001, 19), 1e-9);
+    // Four such rows at the end are slips, not a level.
+    auto tail = Steady(14);
+    for (size_t k = 10; k < tail.size(); ++k)
+        std::get<1>(tail[k]) *= 10.0, std::get<2>(tail[k]) = 0.0;
+    const GrowthSeries t = BuildUntil(1000, tail);
+    EXPECT_EQ(t.ignoredRows, 4);
+    EXPECT_EQ(t.days.back(), 109);
+}
+
+TEST(WealthBuilder, FutureAndLonelyRowsAreLeftOut) {
+    // A row dated after the last day (today) is left out, and counted.
+    auto rows = Steady();
+    rows.emplace_back(500, 1.2, 2.2);
+    const GrowthSeries future = BuildUntil(200, rows);
+    EXPECT_EQ(future.days.back(), 129);
+    EXPECT_EQ(future.ignoredRows, 1);
+    // A row more than a year after the one before it, with nothing after it, stands alone.
+    const GrowthSeries lonely = BuildUntil(100000, rows);
+    EXPECT_EQ(lonely.days.back(), 129);
+    EXPECT_EQ(lonely.ignoredRows, 1);
+    // A lonely row in the middle is left out, and the history that resumes a year after it is
+    // kept, measured from the last row before the gap.
+    std::vector<std::tuple<int, double, double>> ordered;
+    for (int k = 0; k < 5; ++k)
+        ordered.push_back(Steady()[static_cast<size_t>(k)]);
+    ordered.emplace_back(104 + 400, 1.01, 2.01);
+    ordered.emplace_back(104 + 800, 1.02, 2.02);
+    ordered.emplace_back(104 + 801, 1.03, 2.03);
+    const GrowthSeries resumed = BuildUntil(100000, ordered);
+    EXPECT_EQ(resumed.ignoredRows, 1); // day 504 is alone: a year from 104 and from 904
+    EXPECT_EQ(resumed.days, (std::vector<int>{100, 101, 102, 103, 104, 904, 905}));
+}
+
 GrowthSeries Series(std::vector<int> days, std::vector<double> wealth) {
     GrowthSeries s;
     s.days = std::move(days);

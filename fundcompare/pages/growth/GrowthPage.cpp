@@ -331,6 +331,10 @@ void GrowthPage::Rebuild() {
         if (static_cast<int>(k) != indexLine)
             earliestFund = std::min(earliestFund, s->days.front());
     }
+    // The ranges end on the index's last day: a fund that also has values on days the index lacks
+    // (a weekend, a mainland holiday) must not move every other fund's range.
+    if (indexLine >= 0 && !series[static_cast<size_t>(indexLine)]->Empty())
+        latest = series[static_cast<size_t>(indexLine)]->days.back();
     if (latest == INT_MIN) {
         ClearData();
         m_chart.SetNotice(kNoDataNotice);
@@ -364,6 +368,10 @@ void GrowthPage::Rebuild() {
     m_startBox.SetDate(m_start);
     m_endBox.SetDate(m_end);
     m_panel = GrowthPanel::Build(series, m_start, m_end);
+    m_ignoredRows = 0;
+    for (const GrowthSeries* s : series)
+        if (s != nullptr)
+            m_ignoredRows += s->ignoredRows;
 
     // The chart.
     const COLORREF background = ThemeColour(m_theme, "chart_bg", m_backColour);
@@ -484,8 +492,11 @@ XStringW GrowthPage::FiguresCaption() const {
             caption += XStringW(L"：") + range + XStringW(L"，各基金日收益率两两之间的相关系数");
         return caption;
     }
-    caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；按日收益率计算，一年按 252 个交易日年化）",
+    caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；各基金按自己的交易日计算日收益率，一年按 252 "
+                   L"个交易日年化，不足一年不年化；与指数的贝塔、阿尔法、相关系数按两者共有的交易日计算）",
                    hasRange ? L"：" : L"", range.c_str(), m_riskFreePercent);
+    if (m_ignoredRows > 0)
+        caption += XStringW().Format(L"；已忽略 %d 条异常的历史记录", m_ignoredRows);
     return caption;
 }
 

@@ -120,6 +120,7 @@ private:
     bool m_matrixShown = false;
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
+    int m_ignoredRows = 0;    // bad history rows of the shown series, left out
     bool m_waiting = false;   // histories are being read ahead; the chart says so
     XStringW m_noticeBefore;  // the chart's notice before it said so
     bool m_selecting = false; // the page itself moves a header's selection
