@@ -185,10 +185,48 @@ TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 23));
     EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-09-23"));
 
-    // A date after the last day moves to it; the range never runs backwards.
-    page().SetCustomRange(FromCivil(2011, 5, 1), FromCivil(2010, 9, 24));
+    // A date after the last day moves to it.
+    EXPECT_TRUE(page().SetCustomRange(FromCivil(2010, 9, 24), FromCivil(2011, 5, 1)));
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 24));
     EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(GrowthFixture, AStartAfterTheEndIsRefusedWhenAppliedAndTheBoxesKeepWhatWasTyped) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    ASSERT_TRUE(page().SetCustomRange(FromCivil(2010, 9, 21), FromCivil(2010, 9, 24)));
+    // Typing a start after the end: nothing is swapped, the range on show stays, the status bar
+    // says why.
+    RECT box{};
+    GetClientRect(page().StartBox(), &box);
+    ClickIn(page().StartBox(), box);
+    PlatformTypeText(L"20100928");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-09-28"));
+    EXPECT_EQ(page().EndBox().Text(), XStringW(L"2010-09-24"));
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 21));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 24));
+    EXPECT_NE(page().RangeNote().str().find(L"晚于结束日期"), std::wstring::npos);
+    // The 自定义 button applies the boxes again and is refused again: the selection stays.
+    ClickIn(page().RangeHeader(), page().RangeHeader().GetButtonRect(GrowthPage::kCustomRange));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 24));
+    // The next edit, a later end, is not a no-op: it makes the range valid and takes it.
+    GetClientRect(page().EndBox(), &box);
+    ClickIn(page().EndBox(), box);
+    // Only the focused box shows the caret.
+    PlatformPaintAll();
+    EXPECT_FALSE(page().StartBox().Editing());
+    EXPECT_TRUE(page().EndBox().Editing());
+    PlatformTypeText(L"20100930");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 28));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_TRUE(page().RangeNote().empty());
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 

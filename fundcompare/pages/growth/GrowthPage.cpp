@@ -352,21 +352,30 @@ void GrowthPage::Rebuild() {
         earliestFund = earliest;
     m_startBox.SetLimits(earliest, latest);
     m_endBox.SetLimits(earliest, latest);
+    bool boxesFollow = true;
     if (m_rangeKind == kCustomRange) {
-        int start = m_startBox.Date() >= 0 ? m_startBox.Date() : GrowthDates::AddYears(latest, -1);
-        int end = m_endBox.Date() >= 0 ? m_endBox.Date() : latest;
-        if (start > end)
-            std::swap(start, end);
-        end = std::clamp(end, earliest, latest);
-        start = std::min(start, end - 1);
-        m_start = start;
-        m_end = end;
+        const int start = m_startBox.Date() >= 0 ? m_startBox.Date() : GrowthDates::AddYears(latest, -1);
+        const int end = std::clamp(m_endBox.Date() >= 0 ? m_endBox.Date() : latest, earliest, latest);
+        if (start <= end) {
+            m_start = start;
+            m_end = end;
+        } else {
+            // The boxes hold a start after the end: the last valid range stays on show, and the
+            // boxes keep what the user typed so that the next edit can put it right.
+            boxesFollow = false;
+            if (m_end <= m_start) {
+                m_end = latest;
+                m_start = GrowthDates::AddYears(latest, -1);
+            }
+        }
     } else {
         m_end = latest;
         m_start = GrowthRange::StartOf(m_rangeKind, latest, earliestFund);
     }
-    m_startBox.SetDate(m_start);
-    m_endBox.SetDate(m_end);
+    if (boxesFollow) {
+        m_startBox.SetDate(m_start);
+        m_endBox.SetDate(m_end);
+    }
     m_panel = GrowthPanel::Build(series, m_start, m_end);
     m_ignoredRows = 0;
     for (const GrowthSeries* s : series)
@@ -444,9 +453,13 @@ void GrowthPage::OnHeaderSelection(HWND header, int index) {
     if (m_selecting)
         return;
     if (header == static_cast<HWND>(m_rangeHeader)) {
-        if (index == kCustomRange)
-            SetCustomRange(m_startBox.Date(), m_endBox.Date());
-        else
+        if (index == kCustomRange) {
+            if (!SetCustomRange(m_startBox.Date(), m_endBox.Date())) {
+                m_selecting = true;
+                m_rangeHeader.SetCurrSel(m_rangeKind);
+                m_selecting = false;
+            }
+        } else
             SelectRange(index);
     } else if (header == static_cast<HWND>(m_viewHeader)) {
         ShowMatrix(index == 1);
@@ -463,10 +476,25 @@ void GrowthPage::SelectRange(int kind) {
     Rebuild();
 }
 
-void GrowthPage::SetCustomRange(int start, int end) {
-    m_startBox.SetDate(std::min(start, end));
-    m_endBox.SetDate(std::max(start, end));
+bool GrowthPage::SetCustomRange(int start, int end) {
+    if (start >= 0 && end >= 0 && start > end) {
+        // Checked when applied, not while typing: swapping the boxes at once would make the next
+        // edit a no-op and leave a range nobody chose.
+        m_rangeNote = XStringW(L"起始日期 ") + GrowthDates::Format(start) + XStringW(L" 晚于结束日期 ") +
+                      GrowthDates::Format(end) + XStringW(L"，仍显示 ") + GrowthDates::Format(m_start) +
+                      XStringW(L" 至 ") + GrowthDates::Format(m_end);
+        if (m_context != nullptr) {
+            Control::StatusNote note;
+            note.text = m_rangeNote;
+            m_context->ShowNote(note);
+        }
+        return false;
+    }
+    m_rangeNote.clear();
+    m_startBox.SetDate(start);
+    m_endBox.SetDate(end);
     SelectRange(kCustomRange);
+    return true;
 }
 
 void GrowthPage::ShowMatrix(bool matrix) {

@@ -59,8 +59,11 @@ public:
     // ---- Ranges and views ----
     // One of GrowthRange's kinds, or kCustomRange for the two boxes' dates.
     void SelectRange(int kind);
-    // The dates of the two boxes, taken as the range (the order does not matter).
-    void SetCustomRange(int start, int end);
+    // Takes two dates as the range. A start after the end is refused with a note in the status
+    // bar (RangeNote); the range on show and the boxes then stay as they are.
+    bool SetCustomRange(int start, int end);
+    // The last refusal of SetCustomRange, empty after a range was taken.
+    const XStringW& RangeNote() const { return m_rangeNote; }
     int RangeKind() const { return m_rangeKind; }
     int RangeStart() const { return m_start; }
     int RangeEnd() const { return m_end; }
@@ -120,7 +123,8 @@ private:
     bool m_matrixShown = false;
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
-    int m_ignoredRows = 0;    // bad history rows of the shown series, left out
+    int m_ignoredRows = 0;
+    XStringW m_rangeNote;     // bad history rows of the shown series, left out
     bool m_waiting = false;   // histories are being read ahead; the chart says so
     XStringW m_noticeBefore;  // the chart's notice before it said so
     bool m_selecting = false; // the page itself moves a header's selection
