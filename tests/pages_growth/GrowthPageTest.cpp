@@ -126,6 +126,29 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
                                : (std::vector<std::wstring>{L"000002", L"000001", L"sh000001", L"000004"}));
 }
 
+TEST_F(GrowthFixture, EachFundKeepsItsLineStyleWhenAnotherLeaves) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    Show();
+    ASSERT_EQ(chart().Lines().size(), 3u);
+    const LineStyles::LineStyle first = chart().Lines()[0].style, second = chart().Lines()[1].style;
+    EXPECT_NE(first.colour, second.colour);
+    module.RemoveFund(L"F001");
+    module.NotifyFundsChanged(XStringW());
+    ASSERT_EQ(chart().Lines().size(), 2u);
+    EXPECT_EQ(chart().Lines()[0].key, XStringW(L"F002"));
+    EXPECT_EQ(chart().Lines()[0].style.colour, second.colour);
+    EXPECT_EQ(chart().Lines()[0].style.dash, second.dash);
+    // A fund that joins takes the style that was let go, never one still in use.
+    module.AddFund(L"F003");
+    module.NotifyFundsChanged(XStringW());
+    ASSERT_EQ(chart().Lines().size(), 3u);
+    EXPECT_EQ(chart().Lines()[1].style.colour, first.colour);
+    EXPECT_EQ(chart().Lines()[0].style.colour, second.colour);
+}
+
 TEST_F(GrowthFixture, FutureAndOutlyingHistoryRowsAreLeftOutAndCounted) {
     // A row dated 2099 in the index and in F001, and an accumulated value a thousand times too
     // large in F002: the range still ends on the last real day, every fund keeps its figures,

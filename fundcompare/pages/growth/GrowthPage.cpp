@@ -382,7 +382,11 @@ void GrowthPage::Rebuild() {
         if (s != nullptr)
             m_ignoredRows += s->ignoredRows;
 
-    // The chart.
+    // The chart. Each fund keeps its style while it stays compared; a fund that joins takes the
+    // first style no compared fund holds.
+    std::erase_if(m_styleSlots, [&](const auto& entry) {
+        return std::find(codes.begin(), codes.end(), entry.first) == codes.end();
+    });
     const COLORREF background = ThemeColour(m_theme, "chart_bg", m_backColour);
     const int saturation = m_theme != nullptr ? m_theme->GetNumber("chart_line_saturation") : 0;
     const int lightness = m_theme != nullptr ? m_theme->GetNumber("chart_line_lightness") : 0;
@@ -401,7 +405,7 @@ void GrowthPage::Rebuild() {
         if (!m_panel.lines[k].HasValues())
             line.label += XStringW(L"（无净值数据）");
         line.style = isIndex ? LineStyles::LineStyle{}
-                             : LineStyles::FundStyle(static_cast<int>(k), background, saturation, lightness);
+                             : LineStyles::FundStyle(StyleSlot(codes[k]), background, saturation, lightness);
         line.values.resize(m_panel.days.size());
         for (size_t p = 0; p < m_panel.days.size(); ++p)
             line.values[p] = m_panel.CumulativePercent(k, p);
@@ -445,6 +449,18 @@ void GrowthPage::Rebuild() {
         m_matrix.SetNotice(XStringW());
         m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(matrixSeries, m_start, m_end));
     }
+}
+
+int GrowthPage::StyleSlot(const XStringW& code) {
+    if (auto found = m_styleSlots.find(code); found != m_styleSlots.end())
+        return found->second;
+    std::vector<bool> taken(m_styleSlots.size() + 1, false);
+    for (const auto& entry : m_styleSlots)
+        if (entry.second >= 0 && static_cast<size_t>(entry.second) < taken.size())
+            taken[static_cast<size_t>(entry.second)] = true;
+    const int slot = static_cast<int>(std::find(taken.begin(), taken.end(), false) - taken.begin());
+    m_styleSlots.emplace(code, slot);
+    return slot;
 }
 
 // ---- Ranges and views -------------------------------------------------------------------------------

@@ -21,6 +21,8 @@
 
 #include <sdk/ControlTableHeader.h>
 
+#include <map>
+
 class GrowthPage : public ComparePage {
 public:
     static constexpr int kStartBoxId = 103;
@@ -102,6 +104,8 @@ private:
     // reading failed (reported).
     bool TakeHistories(AheadResult result);
     void StopWaiting();
+    // The style of a compared fund's line, kept by its code.
+    int StyleSlot(const XStringW& code);
     void ApplyChartTheme();
 
     Control::XTableHeader m_rangeHeader;
@@ -124,7 +128,8 @@ private:
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
     int m_ignoredRows = 0;
-    XStringW m_rangeNote;     // bad history rows of the shown series, left out
+    XStringW m_rangeNote;
+    std::map<XStringW, int> m_styleSlots; // compared fund code -> its line style     // bad history rows of the shown series, left out
     bool m_waiting = false;   // histories are being read ahead; the chart says so
     XStringW m_noticeBefore;  // the chart's notice before it said so
     bool m_selecting = false; // the page itself moves a header's selection
