@@ -4,7 +4,9 @@
 #include "grid/HeaderText.h"
 #include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthSettings.h"
+
 #include "wgui/ModuleInstance.h"
+#include <sdk/ControlScriptCommand.h>
 
 #include <algorithm>
 #include <climits>
@@ -54,6 +56,9 @@ bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case Control::kTableHeaderSelChange:
         OnHeaderSelection(reinterpret_cast<HWND>(wParam), static_cast<int>(lParam));
         result = 0;
+        return true;
+    case Control::kScriptCommandMessage:
+        result = RunScriptCommand(*reinterpret_cast<Control::ScriptCommand*>(lParam)) ? 1 : 0;
         return true;
     case WM_COMMAND:
         if (HIWORD(wParam) == DateBox::kDateChanged &&
@@ -490,6 +495,60 @@ void GrowthPage::SelectRange(int kind) {
     m_rangeHeader.SetCurrSel(kind);
     m_selecting = false;
     Rebuild();
+}
+
+bool GrowthPage::RunScriptCommand(Control::ScriptCommand& command) {
+    if (!IsWindowVisible())
+        return false;
+    if (command.verb == XStringW(L"view")) {
+        command.ok = command.argument == XStringW(L"figures") || command.argument == XStringW(L"matrix");
+        if (command.ok)
+            ClickIn(m_viewHeader,
+                    m_viewHeader.GetButtonRect(command.argument == XStringW(L"matrix") ? 1 : 0));
+        else
+            command.error = XStringW(L"figures or matrix");
+        return true;
+    }
+    if (command.verb != XStringW(L"range"))
+        return false;
+    static const wchar_t* const kNames[GrowthRange::kCount] = {L"1m", L"3m", L"6m", L"1y",
+                                                               L"3y", L"5y", L"all"};
+    for (int kind = 0; kind < GrowthRange::kCount; ++kind)
+        if (command.argument == XStringW(kNames[kind])) {
+            ClickIn(m_rangeHeader, m_rangeHeader.GetButtonRect(kind));
+            command.ok = m_rangeKind == kind;
+            if (!command.ok)
+                command.error = XStringW(L"the button did not take");
+            return true;
+        }
+    // FROM:TO, typed into the two boxes as a person would, then applied with Enter.
+    const std::wstring& text = command.argument.str();
+    const size_t colon = text.find(L':');
+    const std::optional<int> from = GrowthDates::Parse(XStringW(text.substr(0, colon)));
+    const std::optional<int> to =
+        colon == std::wstring::npos ? std::nullopt : GrowthDates::Parse(XStringW(text.substr(colon + 1)));
+    if (!from || !to) {
+        command.error = XStringW(L"not a range of two dates YYYY-MM-DD:YYYY-MM-DD");
+        return true;
+    }
+    for (const auto& [box, day] : {std::pair<DateBox*, int>{&m_endBox, *to}, {&m_startBox, *from}}) {
+        const XStringW typed = GrowthDates::Format(day);
+        ::SetFocus(*box);
+        for (wchar_t c : typed.str())
+            if (c != L'-')
+                ::SendMessageW(*box, WM_CHAR, c, 0);
+        ::SendMessageW(*box, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    command.ok = m_rangeNote.empty() && m_rangeKind == kCustomRange;
+    if (!command.ok)
+        command.error = m_rangeNote.empty() ? XStringW(L"the dates were not taken") : m_rangeNote;
+    return true;
+}
+
+void GrowthPage::ClickIn(HWND window, const RECT& rect) {
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
 bool GrowthPage::SetCustomRange(int start, int end) {
