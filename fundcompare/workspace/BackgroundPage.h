@@ -92,6 +92,9 @@ public:
     void OnFundsAdded();
     void OnFundsRemoved();
     void OnFundsCleared();
+    // The module reads another database: the picker's list is read again (the picker lists nothing
+    // until it comes) and every page hears of it.
+    void OnDatabaseChanged();
     // A result read ahead arrived: the fund list for the picker, or the data of the page that
     // waits for its kind.
     void OnReadAheadArrived(AheadKind kind);

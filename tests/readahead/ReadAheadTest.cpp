@@ -534,25 +534,3 @@ TEST_F(ReadAheadTest, StoppingGivesUpTheWorkWithoutAResultOrAWait) {
 }
 
 } // namespace
-
-namespace {
-TEST_F(ReadAheadTest, ExperimentTruncated) {
-    TestSupport::GeneratedDb generated(SampleDb::Options{400, 6, 3, 120});
-    const std::vector<XStringW> funds = SomeFunds(generated.Path(), 12);
-    for (int round = 0; round < 8; ++round) {
-    Host host(generated.Path(), true, funds);
-    PlatformRunUntilIdle();
-    const auto size = std::filesystem::file_size(generated.Path());
-    std::string copy = generated.Path() + ".bak";
-    std::filesystem::copy_file(generated.Path(), copy, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::resize_file(generated.Path(), size * (10 - round) / 11);
-    for (int k = 0; k < 3; ++k) fprintf(stderr, "version %lld\n", host.database->DataVersion());
-    for (int tab : {1, 2, 5, 0, 3, 4}) {
-        host.module.Workspace().ShowTab(tab);
-        PlatformRunUntilIdle();
-    }
-    fprintf(stderr, "round %d boxes %zu\n", round, PlatformMessageBoxes().size());
-    std::filesystem::copy_file(copy, generated.Path(), std::filesystem::copy_options::overwrite_existing);
-    }
-}
-}

@@ -67,6 +67,8 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"expect-status", Kind::ExpectStatus},
         {"range", Kind::Range},
         {"view", Kind::View},
+        {"opendb", Kind::OpenDatabase},
+        {"import", Kind::Import},
     };
 
     std::string text = utf8;
@@ -125,6 +127,8 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Pick:
         case Kind::Press:
         case Kind::ExpectStatus:
+        case Kind::OpenDatabase:
+        case Kind::Import:
             if (rest.empty())
                 return fail(word + " wants a value");
             break;
