@@ -18,7 +18,7 @@ constexpr int kViewButtonWidth = 84;
 constexpr int kButtonGap = 4; // the table header's gap between flat buttons
 constexpr int kDateBoxWidth = 100;
 
-const wchar_t kChartCaption[] = L"累计收益率（%）：以区间起点为 "
+const wchar_t kChartCaption[] = L"累计收益率（%）：各线以自己在区间内的首个交易日为 "
                                 L"0；现金分红按除息日的单位净值再投资（累计净值的日增量除以前一日单位净值）；"
                                 L"虚线为上证指数";
 
