@@ -580,10 +580,14 @@ TEST_F(FundHostRun, TheGrowthPageIsReachedByNameAndDumpsItsFiguresAsShown) {
     std::getline(in, fund);
     std::getline(in, index);
     EXPECT_EQ(
-        titles.rfind("代码\t名称\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t", 0), 0u)
+        titles.rfind(
+            "代码\t名称\t起始日\t截止日\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t",
+            0),
+        0u)
         << titles;
-    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t6.32%\t", 0), 0u) << fund;
-    EXPECT_EQ(index.rfind("sh000001\t上证指数\t6.00%\t", 0), 0u) << index;
+    // Eleven days are not annualised.
+    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t2010-09-20\t2010-09-30\t6.32%\t--\t", 0), 0u) << fund;
+    EXPECT_EQ(index.rfind("sh000001\t上证指数\t2010-09-20\t2010-09-30\t6.00%\t--\t", 0), 0u) << index;
     EXPECT_FALSE(std::getline(in, extra) && !extra.empty()) << extra;
 }
 

@@ -98,6 +98,9 @@ TEST(ReportDates, MissingOrMalformedDatesNeverRunAway) {
     EXPECT_TRUE(BuildReportDateList(L"", L"").empty());
     EXPECT_TRUE(BuildReportDateList(L"garbage", L"2009-01-01").empty());
     EXPECT_TRUE(BuildReportDateList(L"2099/12/31", L"2009-01-01").empty());
+    // The walk stops at the first year of data: every date it offers reads back as a date.
+    for (const XStringW& entry : BuildReportDateList(L"1900-09-30", L"1900-01-01"))
+        EXPECT_TRUE(CalendarDate().Parse(entry)) << entry.ToUtf8();
     EXPECT_EQ(BuildReportDateList(L"2010-06-30", L""), std::vector<XStringW>{L"2010-06-30"});
     EXPECT_EQ(BuildReportDateList(L"2010-06-30", L"not a date").size(), 1u);
     // A very old earliest date ends at the first year of the calendar.

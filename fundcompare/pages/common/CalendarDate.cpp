@@ -129,7 +129,8 @@ std::vector<XStringW> BuildReportDateList(const XStringW& latest, const XStringW
     if (!first.Parse(earliest))
         return dates;
     const XStringW earliestText = first.Format();
-    while (dates.back().compare(earliestText) > 0 && dates.size() < kMaxReportDates && date.year > 1) {
+    while (dates.back().compare(earliestText) > 0 && dates.size() < kMaxReportDates &&
+           date.year > kFirstDataYear) {
         date.AddMonths(-3);
         date.SetDay(date.month == 3 || date.month == 12 ? 31 : 30);
         dates.push_back(date.Format());
