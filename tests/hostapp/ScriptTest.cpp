@@ -77,6 +77,12 @@ TEST(Script, ReportsTheFirstBadLine) {
         {"theme blue", "line 1: theme wants dark or light"},
         {"\n\nscreenshot", "line 3: screenshot wants a value"},
         {"clear now", "line 1: clear takes nothing after it"},
+        {"range 2y", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO (YYYY-MM-DD), not '2y'"},
+        {"range 2010-01-01", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO (YYYY-MM-DD), not "
+                             "'2010-01-01'"},
+        {"range 2010-01-01:2010/02/01", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO "
+                                        "(YYYY-MM-DD), not '2010-01-01:2010/02/01'"},
+        {"view chart", "line 1: view wants figures or matrix"},
         {"opendb", "line 1: opendb wants a value"},
         {"import   ", "line 1: import wants a value"},
     };

@@ -10,6 +10,9 @@
 //   filter VALUE           tick a value in the visible page's filter menu ("all" shows all)
 //   sort FIELD asc|desc    click the column's header until it sorts that way
 //   horizon N              choose the risk-return horizon of N years (1, 2, 3 or 5)
+//   range R                the growth page's range: 1m, 3m, 6m, 1y, 3y, 5y, all, or FROM:TO
+//                          (YYYY-MM-DD:YYYY-MM-DD) as typed into its two date boxes
+//   view figures|matrix    the growth page's figures (风险指标) or correlation matrix (相关性矩阵)
 //   follow CODE            follow a fund (the followed-funds module)
 //   theme dark|light       switch the colour theme
 //   click X Y              a left click at a screen point
@@ -73,6 +76,8 @@ struct ScriptAction {
         Pick,
         Press,
         ExpectStatus,
+        Range,
+        View,
         OpenDatabase,
         Import,
     };

@@ -7,6 +7,7 @@
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
 #include <sdk/ControlPicture.h>
+#include <sdk/ControlScriptCommand.h>
 #include <sdk/ControlStarMap.h>
 #include <sdk/ControlTableHeader.h>
 
@@ -295,6 +296,10 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     }
     case Kind::Press:
         return Press(action.text, error);
+    case Kind::Range:
+        return PageCommand(L"range", action.text, error);
+    case Kind::View:
+        return PageCommand(L"view", action.text, error);
     case Kind::OpenDatabase:
         return OpenDatabase(action.text, error);
     case Kind::Import:
@@ -909,6 +914,41 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
         return false;
     }
     std::printf("export: %s\n", file.ToUtf8().c_str());
+    return true;
+}
+
+namespace {
+
+struct CommandSearch {
+    Control::ScriptCommand* command = nullptr;
+    bool answered = false;
+};
+
+BOOL CALLBACK offerCommand(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<CommandSearch*>(context);
+    if (IsWindowVisible(window) && SendMessageW(window, Control::kScriptCommandMessage, 0,
+                                                reinterpret_cast<LPARAM>(search->command)) != 0)
+        search->answered = true;
+    return !search->answered;
+}
+
+} // namespace
+
+bool ScriptRunner::PageCommand(const wchar_t* verb, const XStringW& argument, std::string& error) {
+    Control::ScriptCommand command;
+    command.verb = verb;
+    command.argument = argument;
+    CommandSearch search{&command};
+    EnumChildWindows(m_host.Frame()->Window(), &offerCommand, reinterpret_cast<LPARAM>(&search));
+    if (!search.answered) {
+        error = "the visible page has no " + XStringW(verb).ToUtf8() + " to choose (show 走势对比 first)";
+        return false;
+    }
+    Settle();
+    if (!command.ok) {
+        error = XStringW(verb).ToUtf8() + " " + argument.ToUtf8() + ": " + command.error.ToUtf8();
+        return false;
+    }
     return true;
 }
 

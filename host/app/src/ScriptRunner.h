@@ -32,6 +32,8 @@ private:
     bool Tab(const XStringW& name, std::string& error);
     bool Theme(const std::string& name, std::string& error);
     bool Key(const std::string& name, std::string& error);
+    // A verb for the visible page's own controls (range, view), offered to its windows in turn.
+    bool PageCommand(const wchar_t* verb, const XStringW& argument, std::string& error);
     bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
     bool Export(const XStringW& file, std::string& error);
     bool Press(const XStringW& caption, std::string& error);
