@@ -289,6 +289,9 @@ enum Table {
     kStateTable,
     kNetValueTable,
     kIndexCloseTable,
+    // Fees
+    kFeeTable,
+    kFeeTierTable,
     kTableCount
 };
 
@@ -320,6 +323,11 @@ const std::vector<std::string_view>& InsertStatements() {
         "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)",
         "INSERT INTO tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?,?)",
         "INSERT INTO tb_indexhistory (id, exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?,?)",
+        // Fees
+        "INSERT INTO tb_fundfee (code, shareclass, managementfee, custodyfee, salesfee, minpurchase, isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
+        "INSERT INTO tb_fundfeetier (code, feetype, lower, upper, rate, fixedfee, isdeleted) VALUES "
+        "(?,?,?,?,?,?,?)",
     };
     return statements;
 }
@@ -385,16 +393,20 @@ struct Writer {
           asset(writer, kAssetTable), industry(writer, kIndustryTable),
           industryName(writer, kIndustryNameTable), bonus(writer, kBonusTable), issue(writer, kIssueTable),
           manager(writer, kManagerTable), rating(writer, kRatingTable), state(writer, kStateTable),
-          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable) {}
+          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable), fee(writer, kFeeTable),
+          feeTier(writer, kFeeTierTable) {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
                asset.Rows() + industry.Rows() + industryName.Rows() + bonus.Rows() + issue.Rows() +
-               manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows();
+               manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows() + fee.Rows() +
+               feeTier.Rows();
     }
 
     TableRows fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
         manager, rating, state, netValue, indexClose;
+    TableRows fee, feeTier; // fees
+
 };
 
 // 4. The market ====================================================================================
@@ -866,6 +878,140 @@ void WriteHoldings(Context& context) {
     context.holdings.clear();
 }
 
+// A fund's fees, as fund houses set them around 2010: yearly management and custody fees by type
+// (equity about 1.5 % + 0.25 %, bond 0.3-0.7 %, money-market 0.15-0.33 %), subscription fees by
+// amount falling to a fixed 1,000 yuan a purchase from 5 million, and redemption fees by holding
+// period, 1.5 % under seven days as the mainland's rules ask. A C class charges a sales-service fee
+// instead of a subscription fee and no redemption fee after 30 days; a money-market fund charges a
+// sales-service fee and nothing to buy or sell. The closed forms trade on an exchange and have no
+// tiers. A few funds have no fee data, a few a withdrawn earlier row. Drawn from the fund's own
+// stream, so that the fees change none of the fund's other numbers.
+void WriteFees(Context& context, int index, Kind kind, const char* style, const std::string& code, int inception) {
+    Prng rng(context.options.seed, (std::uint64_t{2} << 32) + static_cast<std::uint64_t>(index));
+    if (rng.Chance(0.01))
+        return;
+    Writer& out = context.out;
+    constexpr double kNoEnd = std::numeric_limits<double>::infinity();
+    constexpr double kWan = 10000.0;
+    struct Tier {
+        double lower, upper, rate, fixed; // a NaN rate or fixed fee is not given
+    };
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    auto pick = [&rng](std::initializer_list<double> values) {
+        return *(values.begin() + rng.Below(static_cast<int>(values.size())));
+    };
+    auto rate = [&](double lower, double upper, double r) { return Tier{lower, upper, r, none}; };
+
+    const bool closed = IsClosedForm(kind);
+    const bool mayHaveC = kind == Kind::Equity || kind == Kind::Hybrid || kind == Kind::Bond ||
+                          kind == Kind::Index || kind == Kind::Qdii;
+    const bool classC = mayHaveC && rng.Chance(kind == Kind::Qdii ? 0.15 : 0.25);
+    std::string shareClass = classC ? "C" : (!closed && rng.Chance(0.5)) ? "A" : "";
+    double management = 0.0, custody = 0.0, sales = 0.0;
+    double minPurchase = pick({10.0, 100.0, 1000.0});
+    if (inception < CivilDays::FromDate(2006, 1, 1))
+        minPurchase = 1000.0; // the older funds' first purchase
+    std::vector<Tier> purchase, redemption;
+    auto standardPurchase = [&](double first, double second) {
+        purchase = {rate(0, 100 * kWan, first), rate(100 * kWan, 500 * kWan, second),
+                    Tier{500 * kWan, kNoEnd, none, 1000.0}};
+    };
+    switch (kind) {
+    case Kind::Equity:
+    case Kind::Hybrid:
+        management = rng.Chance(0.7) ? 0.015 : 0.012;
+        custody = rng.Chance(0.7) ? 0.0025 : 0.002;
+        if (rng.Chance(0.4))
+            purchase = {rate(0, 50 * kWan, 0.015), rate(50 * kWan, 100 * kWan, 0.012),
+                        rate(100 * kWan, 500 * kWan, 0.008), Tier{500 * kWan, kNoEnd, none, 1000.0}};
+        else
+            standardPurchase(0.015, 0.01);
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, 730, 0.0025), rate(730, kNoEnd, 0.0)};
+        break;
+    case Kind::Index:
+        if (std::strcmp(style, "增强指数型") == 0)
+            management = pick({0.01, 0.012});
+        else
+            management = pick({0.005, 0.006, 0.0075, 0.01});
+        custody = pick({0.001, 0.0015, 0.002});
+        standardPurchase(pick({0.012, 0.01}), pick({0.008, 0.006}));
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, 730, 0.0025), rate(730, kNoEnd, 0.0)};
+        break;
+    case Kind::Bond:
+        management = pick({0.003, 0.004, 0.005, 0.006, 0.007});
+        custody = pick({0.001, 0.0015, 0.002});
+        standardPurchase(pick({0.008, 0.006}), pick({0.005, 0.004}));
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.001), rate(365, kNoEnd, 0.0)};
+        break;
+    case Kind::Guaranteed:
+        management = 0.012;
+        custody = 0.002;
+        standardPurchase(0.012, 0.008);
+        // Leaving before the guarantee's three years costs more than the usual half per cent.
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.02), rate(365, 730, 0.015), rate(730, 1095, 0.01),
+                      rate(1095, kNoEnd, 0.0)};
+        break;
+    case Kind::Qdii:
+        management = pick({0.015, 0.018});
+        custody = pick({0.0025, 0.003, 0.0035});
+        standardPurchase(0.016, 0.01);
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, kNoEnd, 0.0)};
+        break;
+    case Kind::Money: {
+        management = pick({0.0015, 0.002, 0.0025, 0.0033});
+        custody = pick({0.0005, 0.0008, 0.001});
+        const double u = rng.Uniform();
+        shareClass = u < 0.6 ? "A" : u < 0.8 ? "B" : "";
+        // The B class is for institutions: a large first purchase and almost no sales fee.
+        sales = shareClass == "B" ? 0.0001 : 0.0025;
+        minPurchase = shareClass == "B" ? 500 * kWan : pick({1.0, 100.0});
+        purchase = {rate(0, kNoEnd, 0.0)};
+        redemption = {rate(0, kNoEnd, 0.0)};
+        break;
+    }
+    case Kind::ClosedEnd:
+    case Kind::Innovative:
+        management = 0.015;
+        custody = 0.0025;
+        break;
+    case Kind::Collective:
+        management = pick({0.01, 0.015});
+        custody = 0.0025;
+        break;
+    }
+    if (classC) {
+        sales = kind == Kind::Bond ? pick({0.003, 0.004}) : kind == Kind::Index ? pick({0.002, 0.003, 0.004})
+                                                                                : pick({0.004, 0.006});
+        purchase = {rate(0, kNoEnd, 0.0)};
+        redemption = {rate(0, 7, 0.015), rate(7, 30, kind == Kind::Bond ? 0.001 : 0.005), rate(30, kNoEnd, 0.0)};
+    }
+    if (kind == Kind::ClosedEnd || kind == Kind::Innovative)
+        minPurchase = none; // bought on the exchange, lot by lot
+    else if (kind == Kind::Collective)
+        minPurchase = 10 * kWan;
+
+    auto given = [](double value) -> std::optional<double> {
+        return std::isnan(value) || std::isinf(value) ? std::nullopt : std::optional<double>(value);
+    };
+    auto writeRow = [&](double managementFee, int deleted) {
+        if (shareClass.empty())
+            out.fee.Row(code, Null{}, managementFee, custody, sales, given(minPurchase), deleted);
+        else
+            out.fee.Row(code, shareClass, managementFee, custody, sales, given(minPurchase), deleted);
+    };
+    // A fee cut announced since: the old row stays, withdrawn, with one of its tiers.
+    const bool cut = rng.Chance(0.02);
+    if (cut)
+        writeRow(management + 0.003, 1);
+    writeRow(management, 0);
+    for (const auto& [type, tiers] : {std::pair<int, const std::vector<Tier>*>{1, &purchase}, {2, &redemption}})
+        for (const Tier& tier : *tiers)
+            out.feeTier.Row(code, type, tier.lower, given(tier.upper), given(tier.rate), given(tier.fixed), 0);
+    if (cut && !purchase.empty())
+        out.feeTier.Row(code, 1, 0.0, given(purchase.front().upper), given(purchase.front().rate + 0.003),
+                        given(purchase.front().fixed), 1);
+}
+
 void MakeFund(Context& context, int index, const FundSeed& seed) {
     Writer& out = context.out;
     const Market& market = context.market;
@@ -1076,6 +1222,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     context.assetRows += static_cast<std::int64_t>(assets.size());
     context.industryRows += static_cast<std::int64_t>(industries.size());
     context.holdings.push_back(std::move(holdings));
+
+    WriteFees(context, index, kind, style, code, inception);
 }
 
 // 6. Ratings =======================================================================================

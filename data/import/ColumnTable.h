@@ -12,7 +12,7 @@
 
 namespace FundImport {
 
-enum class Kind { Auto, Funds, History, Index, Assets, Industries, Dividends, Ratings, Managers };
+enum class Kind { Auto, Funds, History, Index, Assets, Industries, Dividends, Ratings, Managers, Fees };
 
 // What a column holds.
 enum class Column {
@@ -64,6 +64,20 @@ enum class Column {
     ManagerName,
     Start,
     End,
+    // fees
+    ShareClass,
+    ManagementFee,
+    CustodyFee,
+    SalesFee,
+    MinPurchase,
+    FeeType,
+    TierRange,
+    TierLower,
+    TierUpper,
+    TierFee,
+    FixedFee,
+    PurchaseTiers,
+    RedemptionTiers,
 };
 
 struct KindInfo {
