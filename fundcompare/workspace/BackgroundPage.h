@@ -9,6 +9,7 @@
 #pragma once
 
 #include "pages/asset/AssetAllocationPage.h"
+#include "pages/fees/FeesPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
 #include "pages/industry/IndustryPage.h"
@@ -117,6 +118,7 @@ public:
     IndustryPage& Industry() { return PageOf<IndustryPage>(); }
     RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
     GrowthPage& Growth() { return PageOf<GrowthPage>(); }
+    FeesPage& Fees() { return PageOf<FeesPage>(); }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

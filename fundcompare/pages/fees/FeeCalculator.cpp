@@ -128,25 +128,32 @@ XStringW FeeCalculator::BoundText(double value, bool amount) {
     return Trimmed(days, 2) + XStringW(L"天");
 }
 
+std::vector<XStringW> FeeCalculator::TierLines(const std::vector<FeeTier>& tiers, bool amounts) {
+    std::vector<XStringW> lines;
+    for (const FeeTier& tier : tiers) {
+        XStringW line;
+        const bool open = !std::isfinite(tier.upper);
+        if (tier.lower <= 0.0 && open)
+            line = XStringW(L"不限");
+        else if (tier.lower <= 0.0)
+            line = XStringW(L"<") + BoundText(tier.upper, amounts);
+        else if (open)
+            line = XStringW(L"≥") + BoundText(tier.lower, amounts);
+        else
+            line = BoundText(tier.lower, amounts) + XStringW(L"-") + BoundText(tier.upper, amounts);
+        lines.push_back(line + XStringW(L" ") + TierFeeText(tier));
+    }
+    return lines;
+}
+
 XStringW FeeCalculator::DescribeTiers(const std::vector<FeeTier>& tiers, bool amounts) {
     if (tiers.empty())
         return XStringW(L"--");
     XStringW text;
-    for (size_t k = 0; k < tiers.size(); ++k) {
-        const FeeTier& tier = tiers[k];
-        if (k > 0)
+    for (const XStringW& line : TierLines(tiers, amounts)) {
+        if (!text.empty())
             text += L"；";
-        const bool open = !std::isfinite(tier.upper);
-        if (tier.lower <= 0.0 && open)
-            text += XStringW(L"不限 ");
-        else if (tier.lower <= 0.0)
-            text += XStringW(L"<") + BoundText(tier.upper, amounts) + XStringW(L" ");
-        else if (open)
-            text += XStringW(L"≥") + BoundText(tier.lower, amounts) + XStringW(L" ");
-        else
-            text += BoundText(tier.lower, amounts) + XStringW(L"-") + BoundText(tier.upper, amounts) +
-                    XStringW(L" ");
-        text += TierFeeText(tier);
+        text += line;
     }
     return text;
 }

@@ -72,6 +72,8 @@ public:
     // The tiers as one readable line: "<100万 1.50%；100万-500万 1.00%；≥500万 1000元/笔", periods
     // in days, months or years ("<7天 1.50%；7天-1年 0.50%；≥2年 0"). "--" for none.
     static XStringW DescribeTiers(const std::vector<FeeTier>& tiers, bool amounts);
+    // The same, a line per tier.
+    static std::vector<XStringW> TierLines(const std::vector<FeeTier>& tiers, bool amounts);
     // A bound as the page writes it: amounts in 元, 万 or 亿, periods in 天, 个月 or 年.
     static XStringW BoundText(double value, bool amount);
     // A rate as a percentage with up to two decimals ("1.5%", "0.25%", "0").

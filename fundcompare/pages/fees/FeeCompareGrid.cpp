@@ -73,10 +73,42 @@ XStringW FeeCompareGrid::SortName(int row) {
 
 void FeeCompareGrid::Fill(std::vector<Column> columns) {
     m_columns = std::move(columns);
-    for (Column& column : m_columns)
+    m_tierRows[0] = m_tierRows[1] = 1;
+    for (Column& column : m_columns) {
         column.cells.resize(kRowCount);
+        for (int k = 0; k < 2; ++k)
+            m_tierRows[k] = std::max(m_tierRows[k], static_cast<int>(column.tiers[k].size()));
+    }
     SortColumns();
     Rebuild();
+}
+
+FeeCompareGrid::Place FeeCompareGrid::PlaceOf(int displayRow) const {
+    Place place;
+    if (displayRow < 0 || displayRow >= DisplayRowCount())
+        return place;
+    int row = displayRow;
+    if (row < kPurchaseTiers) {
+        place.row = row;
+        return place;
+    }
+    row -= kPurchaseTiers;
+    if (row < m_tierRows[0])
+        return Place{kPurchaseTiers, row};
+    row -= m_tierRows[0];
+    if (row < m_tierRows[1])
+        return Place{kRedemptionTiers, row};
+    row -= m_tierRows[1];
+    place.row = kRedemptionTiers + 1 + row;
+    return place;
+}
+
+int FeeCompareGrid::DisplayRowOf(int row) const {
+    if (row <= kPurchaseTiers)
+        return row;
+    if (row == kRedemptionTiers)
+        return kPurchaseTiers + m_tierRows[0];
+    return row - 2 + m_tierRows[0] + m_tierRows[1];
 }
 
 const FeeCompareGrid::Column* FeeCompareGrid::Find(const XStringW& code) const {
@@ -133,7 +165,7 @@ void FeeCompareGrid::SortColumns() {
 
 void FeeCompareGrid::Rebuild() {
     XStringW xml(
-        L"<header><item title=\"\" font=\"_font_bold\" align=\"center\" name=\"column\" width=\"130\" />");
+        L"<header><item title=\"\" font=\"_font_bold\" align=\"center\" name=\"column\" width=\"160\" />");
     for (const Column& column : m_columns)
         xml += XStringW(L"<item title=\"") + GeneralCompareGrid::EscapeXmlAttribute(column.title) +
                XStringW(L"\" font=\"_font_regular\" align=\"center\" name=\"") +
@@ -149,9 +181,29 @@ void FeeCompareGrid::Rebuild() {
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
-void FeeCompareGrid::GetItemText(int row, const HeaderInfo2& item, XStringW& text) {
-    if (row < 0 || row >= kRowCount) {
+void FeeCompareGrid::GetItemText(int displayRow, const HeaderInfo2& item, XStringW& text) {
+    const Place place = PlaceOf(displayRow);
+    const int row = place.row;
+    if (row < 0) {
         text.clear();
+        return;
+    }
+    if (item.name == XStringW(L"column") && place.tier > 0) {
+        text.clear(); // the label stands on the first tier's row only
+        return;
+    }
+    if (row == kPurchaseTiers || row == kRedemptionTiers) {
+        if (item.name == XStringW(L"column"))
+            text = RowLabel(row);
+        else if (const Column* column = Find(item.name)) {
+            const std::vector<XStringW>& lines = column->tiers[row == kPurchaseTiers ? 0 : 1];
+            text = static_cast<size_t>(place.tier) < lines.size() ? lines[static_cast<size_t>(place.tier)]
+                   : place.tier == 0                              ? XStringW(L"--")
+                                                                  : XStringW();
+        } else
+            text.clear();
+        if (item.name == XStringW(L"column") && row == m_sortRow)
+            text += m_sortAscending ? XStringW(L" ▲") : XStringW(L" ▼");
         return;
     }
     if (item.name == XStringW(L"column")) {
@@ -164,7 +216,9 @@ void FeeCompareGrid::GetItemText(int row, const HeaderInfo2& item, XStringW& tex
     text = column != nullptr && !IsGroupRow(row) ? column->cells[static_cast<size_t>(row)].text : XStringW();
 }
 
-void FeeCompareGrid::GetItemColor(int row, const HeaderInfo2& item, const XStringW&, COLORREF& colour) {
+void FeeCompareGrid::GetItemColor(int displayRow, const HeaderInfo2& item, const XStringW&,
+                                  COLORREF& colour) {
+    const int row = PlaceOf(displayRow).row;
     // The labels read as a second header, in the header's text colour.
     if (item.name == XStringW(L"column")) {
         colour = RGB(255, 255, 255);
@@ -179,14 +233,16 @@ void FeeCompareGrid::GetItemColor(int row, const HeaderInfo2& item, const XStrin
 
 void FeeCompareGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
                               const RECT& rect) {
-    if (IsGroupRow(row))
+    if (IsGroupRow(PlaceOf(row).row))
         DrawHeaderBackgound(hdc, graphics, nullptr, rect);
     XDataGrid::DrawItem(hdc, graphics, row, item, rect);
 }
 
-bool FeeCompareGrid::GetItemNumber(int row, const HeaderInfo2& item, double& value) {
+bool FeeCompareGrid::GetItemNumber(int displayRow, const HeaderInfo2& item, double& value) {
     const Column* column = Find(item.name);
-    if (column == nullptr || row < 0 || row >= kRowCount)
+    const Place place = PlaceOf(displayRow);
+    const int row = place.row;
+    if (column == nullptr || row < 0 || row == kPurchaseTiers || row == kRedemptionTiers)
         return false;
     const Cell& cell = column->cells[static_cast<size_t>(row)];
     // A marked total is text and number both; the other cells read as numbers when they show one.
@@ -199,10 +255,11 @@ bool FeeCompareGrid::GetItemNumber(int row, const HeaderInfo2& item, double& val
 LRESULT FeeCompareGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN: {
-        int row = -1;
+        int displayRow = -1;
         HeaderInfo2 item;
-        if (HitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), row, item) == HitCell &&
-            item.name == XStringW(L"column") && row > 0 && row < kRowCount && !IsGroupRow(row)) {
+        const int hit = HitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), displayRow, item);
+        const int row = PlaceOf(displayRow).row;
+        if (hit == HitCell && item.name == XStringW(L"column") && row > 0 && !IsGroupRow(row)) {
             // Cheapest first on the first click of a row; the next click turns it round.
             const bool ascending = row == m_sortRow ? !m_sortAscending : true;
             SortBy(SortName(row), ascending);

@@ -1,9 +1,10 @@
 // FeeCompareGrid: the fee view's transposed table, as the general page lays out its facts. Its rows
 // are the fees and the calculator's figures, fixed; its columns are the label column and one column
-// per compared fund. A click on a row's label orders the fund columns by that row (numbers by value,
-// texts in natural order, "--" last either way; a second click turns the order round), and the sort
-// is remembered like a list's under the name "rowN". The cheapest total is marked. A right click on
-// a fund's column offers to take that fund out of the comparison.
+// per compared fund. The subscription and redemption tiers take a row each, as many as the fund
+// with the most has, under one label; their one-line text is what sorts. A click on a row's label orders the
+// fund columns by that row (numbers by value, texts in natural order, "--" last either way; a second click
+// turns the order round), and the sort is remembered like a list's under the name "rowN". The cheapest total
+// is marked. A right click on a fund's column offers to take that fund out of the comparison.
 #pragma once
 
 #include "grid/GeneralDataGrid.h"
@@ -44,6 +45,7 @@ public:
         XStringW code;
         XStringW title; // name and shown code, two lines
         std::vector<Cell> cells = std::vector<Cell>(kRowCount);
+        std::vector<XStringW> tiers[2]; // a line per subscription, then redemption tier
         bool cheapest = false;
     };
 
@@ -59,6 +61,16 @@ public:
     // The text of a fund's cell, "" when the fund is not shown.
     XStringW Text(const XStringW& code, int row) const;
 
+    // Where a row of the table shows: its fact (a Row) and, in the tier rows, which tier.
+    struct Place {
+        int row = -1;
+        int tier = 0;
+    };
+    Place PlaceOf(int displayRow) const;
+    // The first row of the table that shows a fact.
+    int DisplayRowOf(int row) const;
+    int DisplayRowCount() const { return kRowCount - 2 + m_tierRows[0] + m_tierRows[1]; }
+
     static const wchar_t* RowLabel(int row);
     static bool IsGroupRow(int row) { return row == kFeesGroup || row == kCostGroup; }
     // "row" and the row's number: the sort's name for a row.
@@ -72,7 +84,7 @@ public:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    int GetRowsCount() override { return kRowCount; }
+    int GetRowsCount() override { return DisplayRowCount(); }
     void GetItemText(int row, const HeaderInfo2& item, XStringW& text) override;
     void GetItemColor(int row, const HeaderInfo2& item, const XStringW& text, COLORREF& colour) override;
     void DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
@@ -83,7 +95,7 @@ protected:
     void OnResetHeader() override {}
     void OnEnterItem(int) override {}
     bool IsNumericColumn(int column) override { return column > 0; }
-    bool IsCaptionRow(int row) override { return IsGroupRow(row); }
+    bool IsCaptionRow(int row) override { return IsGroupRow(PlaceOf(row).row); }
 
 private:
     void Rebuild();
@@ -93,6 +105,7 @@ private:
 
     std::vector<Column> m_columns;
     XStringW m_costCaption;
+    int m_tierRows[2] = {1, 1};
     int m_sortRow = -1;
     bool m_sortAscending = true;
     FundRemover m_columnRemover;

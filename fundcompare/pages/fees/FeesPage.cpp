@@ -413,6 +413,8 @@ void FeesPage::Recalculate() {
         cells[FeeCompareGrid::kPurchaseTiers] = TextCell(FeeCalculator::DescribeTiers(fund.purchase, true));
         cells[FeeCompareGrid::kRedemptionTiers] =
             TextCell(FeeCalculator::DescribeTiers(fund.redemption, false));
+        column.tiers[0] = FeeCalculator::TierLines(fund.purchase, true);
+        column.tiers[1] = FeeCalculator::TierLines(fund.redemption, false);
 
         const double growth = m_estimateGrowth ? RecentGrowth(fund.code, GrowthYears()) : 0.0;
         cells[FeeCompareGrid::kGrowth] = NumberCell(Percent(growth), growth);
