@@ -254,7 +254,9 @@ bool FeeCompareGrid::GetItemNumber(int displayRow, const HeaderInfo2& item, doub
 
 LRESULT FeeCompareGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // The second click of a quick pair comes as a double click; it turns the order round too.
         int displayRow = -1;
         HeaderInfo2 item;
         const int hit = HitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), displayRow, item);
