@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 
 namespace FundImport {
 namespace {
@@ -39,9 +39,9 @@ struct Sign {
     Op op;
 };
 constexpr Sign kSigns[] = {
-    {"<=", Op::LessEqual},   {">=", Op::GreaterEqual}, {"＜＝", Op::LessEqual}, {"＞＝", Op::GreaterEqual},
-    {"≤", Op::LessEqual},    {"≦", Op::LessEqual},     {"≥", Op::GreaterEqual}, {"≧", Op::GreaterEqual},
-    {"<", Op::Less},         {"＜", Op::Less},         {">", Op::Greater},      {"＞", Op::Greater},
+    {"<=", Op::LessEqual}, {">=", Op::GreaterEqual}, {"＜＝", Op::LessEqual}, {"＞＝", Op::GreaterEqual},
+    {"≤", Op::LessEqual},  {"≦", Op::LessEqual},     {"≥", Op::GreaterEqual}, {"≧", Op::GreaterEqual},
+    {"<", Op::Less},       {"＜", Op::Less},         {">", Op::Greater},      {"＞", Op::Greater},
 };
 
 struct Unit {
@@ -72,7 +72,8 @@ std::size_t BlankLength(std::string_view text) {
 
 // A number with its unit at the start of `text`, in yuan or days; `length` is what it took. False
 // with a reason when the unit does not suit the kind or the number cannot be read.
-bool ReadQuantity(std::string_view text, TierKind kind, double& value, std::size_t& length, std::string& reason) {
+bool ReadQuantity(std::string_view text, TierKind kind, double& value, std::size_t& length,
+                  std::string& reason) {
     std::size_t at = 0;
     std::string digits;
     while (at < text.size() && (Digit(text[at]) || text[at] == '.' || text[at] == ','))
@@ -90,7 +91,8 @@ bool ReadQuantity(std::string_view text, TierKind kind, double& value, std::size
             continue;
         if (unit.days != (kind == TierKind::Redemption)) {
             reason = "'" + std::string(unit.text) +
-                     (kind == TierKind::Redemption ? "' is no unit of a holding period" : "' is no unit of an amount");
+                     (kind == TierKind::Redemption ? "' is no unit of a holding period"
+                                                   : "' is no unit of an amount");
             return false;
         }
         scale = unit.scale;
@@ -112,7 +114,8 @@ TierRangeCell RangeFail(std::string_view text, const std::string& why) {
     return cell;
 }
 
-constexpr const char* kRangeAdvice = "is not a tier range; write it as 100万≤金额<500万, 金额<100万 or 金额≥500万";
+constexpr const char* kRangeAdvice =
+    "is not a tier range; write it as 100万≤金额<500万, 100万-500万, 金额<100万 or ≥500万 (periods: 7天-1年)";
 constexpr const char* kBoundAdvice =
     "would include its upper bound or leave out its lower one; a tier runs from its lower bound, "
     "included, to its upper bound, left out (100万≤金额<500万)";
@@ -122,7 +125,8 @@ constexpr const char* kBoundAdvice =
 TierRangeCell ReadTierRange(std::string_view text, TierKind kind) {
     const std::string_view whole = Trim(text);
     TierRangeCell cell;
-    if (whole.empty() || whole == "不限" || whole == "全部" || whole == "所有" || whole == "任意" || whole == "all") {
+    if (whole.empty() || whole == "不限" || whole == "全部" || whole == "所有" || whole == "任意" ||
+        whole == "all") {
         cell.ok = true;
         return cell;
     }
@@ -166,7 +170,22 @@ TierRangeCell ReadTierRange(std::string_view text, TierKind kind) {
         return true;
     };
     double lower = 0.0, upper = kNoUpperBound;
-    if (is({Token::Word, Token::Compare, Token::Number})) {
+    // A dash between two bounds, as the fee page and many fund houses write a tier: 100万-500万.
+    const bool dashed = is({Token::Number, Token::Word, Token::Number}) &&
+                        (tokens[1].text == "-" || tokens[1].text == "~" || tokens[1].text == "～" ||
+                         tokens[1].text == "至" || tokens[1].text == "到" || tokens[1].text == "—");
+    if (dashed) {
+        lower = tokens[0].value;
+        upper = tokens[2].value;
+    } else if (is({Token::Compare, Token::Number})) {
+        // <100万 or ≥500万, the quantity understood
+        if (tokens[0].op == Op::Less)
+            upper = tokens[1].value;
+        else if (tokens[0].op == Op::GreaterEqual)
+            lower = tokens[1].value;
+        else
+            return RangeFail(whole, kBoundAdvice);
+    } else if (is({Token::Word, Token::Compare, Token::Number})) {
         // 金额<100万 or 金额≥500万
         if (tokens[1].op == Op::Less)
             upper = tokens[2].value;
@@ -295,7 +314,8 @@ TierListCell ReadTierList(std::string_view text, TierKind kind, bool percent) {
             colonLength = 1;
         }
         if (colon == std::string_view::npos) {
-            cell.reason = "'" + std::string(part) + "' is not a tier; write each as RANGE: FEE (金额<100万: 1.5%)";
+            cell.reason =
+                "'" + std::string(part) + "' is not a tier; write each as RANGE: FEE (金额<100万: 1.5%)";
             return cell;
         }
         const TierRangeCell range = ReadTierRange(part.substr(0, colon), kind);
@@ -316,7 +336,8 @@ TierListCell ReadTierList(std::string_view text, TierKind kind, bool percent) {
 }
 
 std::string CheckTiers(std::vector<FeeTier>& tiers, TierKind kind, std::size_t& offending) {
-    std::stable_sort(tiers.begin(), tiers.end(), [](const FeeTier& a, const FeeTier& b) { return a.lower < b.lower; });
+    std::stable_sort(tiers.begin(), tiers.end(),
+                     [](const FeeTier& a, const FeeTier& b) { return a.lower < b.lower; });
     const char* what = kind == TierKind::Redemption ? "the redemption tiers" : "the subscription tiers";
     for (std::size_t k = 0; k < tiers.size(); ++k) {
         offending = k;
@@ -326,12 +347,13 @@ std::string CheckTiers(std::vector<FeeTier>& tiers, TierKind kind, std::size_t& 
         if (tiers[k].lower < from)
             return std::string(what) + " overlap from " + BoundText(tiers[k].lower, kind);
         if (tiers[k].lower > from)
-            return std::string(what) + " leave " + BoundText(from, kind) + " to " + BoundText(tiers[k].lower, kind) +
-                   " without a fee";
+            return std::string(what) + " leave " + BoundText(from, kind) + " to " +
+                   BoundText(tiers[k].lower, kind) + " without a fee";
     }
     if (!tiers.empty() && std::isfinite(tiers.back().upper)) {
         offending = tiers.size() - 1;
-        return std::string(what) + " leave " + BoundText(tiers.back().upper, kind) + " and more without a fee";
+        return std::string(what) + " leave " + BoundText(tiers.back().upper, kind) +
+               " and more without a fee";
     }
     return {};
 }
