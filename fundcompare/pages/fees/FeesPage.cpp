@@ -221,8 +221,8 @@ void FeesPage::ApplyTheme(Conf::ITheme* theme) {
 
     m_feeGrid.SetTheme(theme);
     m_feeGrid.SetDrawGridLine(true, true);
-    m_feeGrid.SetRowHight(28);
-    m_feeGrid.SetHeaderRowHight(45);
+    m_feeGrid.SetRowHight(24);
+    m_feeGrid.SetHeaderRowHight(40);
     m_feeGrid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
     m_feeGrid.Fill(m_feeGrid.Columns());
 
