@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -173,16 +174,17 @@ std::string BoundText(double value, bool days) {
 }
 
 // A tier's range as fee schedules write it: "金额<100万", "100万≤金额<500万", "持有≥2年", or "不限"
-// for a tier without bounds.
-std::string RangeText(double lower, std::optional<double> upper, bool days) {
+// for a tier without bounds. An upper bound that is not finite is no bound.
+std::string RangeText(double lower, double upper, bool days) {
     const char* what = days ? "持有" : "金额";
-    if (lower <= 0.0 && !upper)
+    const bool open = !std::isfinite(upper);
+    if (lower <= 0.0 && open)
         return "不限";
     if (lower <= 0.0)
-        return std::string(what) + "<" + BoundText(*upper, days);
-    if (!upper)
+        return std::string(what) + "<" + BoundText(upper, days);
+    if (open)
         return std::string(what) + "≥" + BoundText(lower, days);
-    return BoundText(lower, days) + "≤" + what + "<" + BoundText(*upper, days);
+    return BoundText(lower, days) + "≤" + what + "<" + BoundText(upper, days);
 }
 
 const char* StateText(const std::string& state, bool buy) {
@@ -370,8 +372,8 @@ std::string WriteInputFiles(const std::string& database, const std::string& fold
         {
             // Fees: one row per tier, the fund's yearly fees on its first row.
             TextFile fees(root / "费率.csv", false, ',', false);
-            fees.Row({"基金代码", "份额类别", "管理费率", "托管费率", "销售服务费率", "最低申购金额", "费用类型",
-                      "区间", "费率"});
+            fees.Row({"基金代码", "份额类别", "管理费率", "托管费率", "销售服务费率", "最低申购金额",
+                      "费用类型", "区间", "费率"});
             StatementHandle funds =
                 Prepare(db.get(), "select code, shareclass, managementfee, custodyfee, salesfee, minpurchase"
                                   " from tb_fundfee where not isdeleted order by code");
@@ -397,19 +399,20 @@ std::string WriteInputFiles(const std::string& database, const std::string& fold
                 while (tier && TextOf(tiers.get(), 0) < code)
                     tier = sqlite3_step(tiers.get()) == SQLITE_ROW;
                 bool any = false;
-                for (; tier && TextOf(tiers.get(), 0) == code; tier = sqlite3_step(tiers.get()) == SQLITE_ROW) {
+                for (; tier && TextOf(tiers.get(), 0) == code;
+                     tier = sqlite3_step(tiers.get()) == SQLITE_ROW) {
                     const bool days = sqlite3_column_int(tiers.get(), 1) == 2;
-                    const std::optional<double> upper =
-                        sqlite3_column_type(tiers.get(), 3) == SQLITE_NULL
-                            ? std::nullopt
-                            : std::optional<double>(sqlite3_column_double(tiers.get(), 3));
+                    const double upper = sqlite3_column_type(tiers.get(), 3) == SQLITE_NULL
+                                             ? std::numeric_limits<double>::infinity()
+                                             : sqlite3_column_double(tiers.get(), 3);
                     const std::string fee = sqlite3_column_type(tiers.get(), 5) != SQLITE_NULL
                                                 ? NumberOf(tiers.get(), 5) + "元/笔"
                                                 : percent(tiers.get(), 4);
                     std::vector<std::string> row =
                         any ? std::vector<std::string>{code, "", "", "", "", ""} : first;
-                    row.insert(row.end(), {days ? "赎回" : "申购",
-                                           RangeText(sqlite3_column_double(tiers.get(), 2), upper, days), fee});
+                    row.insert(row.end(),
+                               {days ? "赎回" : "申购",
+                                RangeText(sqlite3_column_double(tiers.get(), 2), upper, days), fee});
                     if (live.count(code) != 0)
                         fees.Row(row);
                     any = true;
