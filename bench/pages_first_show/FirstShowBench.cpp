@@ -245,13 +245,10 @@ struct PageKind {
 };
 
 const PageKind kPages[] = {
-    {"general", &FirstShow<GeneralComparePage>},
-    {"performance", &FirstShow<PerformancePage>},
-    {"riskreturn", &FirstShow<RiskReturnPage>},
-    {"asset", &FirstShow<AssetAllocationPage>},
-    {"industry", &FirstShow<IndustryPage>},
-    {"growth", &FirstShow<GrowthPage>},
-    {"fees", &FirstShow<FeesPage>},
+    {"general", &FirstShow<GeneralComparePage>},   {"performance", &FirstShow<PerformancePage>},
+    {"riskreturn", &FirstShow<RiskReturnPage>},    {"asset", &FirstShow<AssetAllocationPage>},
+    {"industry", &FirstShow<IndustryPage>},        {"growth", &FirstShow<GrowthPage>},
+    {"holdings", &FirstShow<HoldingsComparePage>}, {"fees", &FirstShow<FeesPage>},
 };
 
 // The calculator over the fees read once: the amount changes every round, so each round works

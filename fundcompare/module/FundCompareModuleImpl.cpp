@@ -27,12 +27,13 @@ FundCompareModuleImpl::FundCompareModuleImpl() = default;
 
 FundCompareModuleImpl::~FundCompareModuleImpl() {
     // The host's events outlive the library: leave no callback into code that is being unloaded.
-    for (const char* name : {kThemeChanged, kShowCommand}) {
+    for (const char* name : {kThemeChanged, kShowCommand, kDatabaseChangedEvent}) {
         XComPtr<Kernel::IEvent> event;
         event.Attach(getEvent(name));
         if (event != nullptr) {
             event->Unsubscribe(&FundCompareModuleImpl::OnThemeChanged, this);
             event->Unsubscribe(&FundCompareModuleImpl::OnShowComparison, this);
+            event->Unsubscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
         }
     }
 }
@@ -96,6 +97,14 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
     themeChanged.Attach(getEvent(kThemeChanged));
     if (themeChanged != nullptr)
         themeChanged->Subscribe(&FundCompareModuleImpl::OnThemeChanged, this);
+
+    XComPtr<Kernel::IEvent> databaseChanged;
+    databaseChanged.Attach(createEvent(kDatabaseChangedEvent));
+    if (databaseChanged != nullptr) {
+        // Once, however often the module is initialised.
+        databaseChanged->Unsubscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
+        databaseChanged->Subscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
+    }
 
     XComPtr<Kernel::IEvent> showCommand;
     showCommand.Attach(createEvent(kShowCommand));
@@ -242,6 +251,36 @@ void FundCompareModuleImpl::OnThemeChanged(void* argument, void* context) {
 
 void FundCompareModuleImpl::OnShowComparison(void*, void* context) {
     static_cast<FundCompareModuleImpl*>(context)->ShowComparison();
+}
+
+void FundCompareModuleImpl::OnDatabaseChanged(void*, void* context) {
+    static_cast<FundCompareModuleImpl*>(context)->FollowDatabase();
+}
+
+void FundCompareModuleImpl::FollowDatabase() {
+    XComPtr<IModule> module;
+    XComPtr<Data::IDatabase> database;
+    if (m_app == nullptr || !m_app->GetModule(module.Receive(), "mod_Database"))
+        return;
+    XComPtr<IDbModule> dbModule = module.As<IDbModule>();
+    if (dbModule == nullptr || !dbModule->GetDatabase(database.Receive()) || database == nullptr)
+        return;
+    m_database = database;
+    // An undo would bring back funds of the other database, which this one may lack.
+    m_undo.reset();
+    std::vector<XStringW> dropped;
+    std::vector<XStringW> kept = ExistingFunds(std::vector<XStringW>(m_funds.begin(), m_funds.end()), dropped);
+    if (!dropped.empty()) {
+        m_funds = FundCodeSet(kept.begin(), kept.end());
+        FundsChanged();
+    }
+    // Whatever was read ahead from the other database is forgotten; the picker's list and the
+    // compared funds' histories are read from this one.
+    m_readAhead.Start(m_database, kept, BackgroundPage::FundsSource());
+    m_workspace.OnDatabaseChanged();
+    NoteDropped(dropped);
+    if (!dropped.empty())
+        FireCompareChanged();
 }
 
 // ---- What the comparison remembers, and undoing ---------------------------------------------------

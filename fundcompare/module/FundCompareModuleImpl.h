@@ -86,8 +86,12 @@ private:
     // The remembered compared set, given back at start.
     void RestoreFunds();
     void NoteDropped(const std::vector<XStringW>& dropped);
+    // The host opened another database, or read the same one anew: the pages read from it, and the
+    // compared funds it lacks leave the comparison with a note, as at a restored start.
+    void FollowDatabase();
     static void OnThemeChanged(void* argument, void* context);
     static void OnShowComparison(void* argument, void* context);
+    static void OnDatabaseChanged(void* argument, void* context);
 
     FundCodeSet m_funds;
     // Before the workspace: its pages may still ask it for data while they are destroyed.

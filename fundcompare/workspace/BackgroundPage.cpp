@@ -228,6 +228,18 @@ void BackgroundPage::OnFundsCleared() {
         page->OnFundsCleared();
 }
 
+void BackgroundPage::OnDatabaseChanged() {
+    if (IsCreated() && m_fundsTable != nullptr) {
+        m_fundsTable = make<Data::IDataTable>("Data.DataTable");
+        if (m_fundsView != nullptr)
+            m_fundsView->SetSource(m_fundsTable);
+        SetPickerSource(m_fundsTable);
+        LoadFunds();
+    }
+    for (const auto& page : m_pages)
+        page->OnDatabaseChanged();
+}
+
 void BackgroundPage::OnFundsLoaded() {
     SetPickerSource(m_fundsTable);
     if (m_filtersPending) {

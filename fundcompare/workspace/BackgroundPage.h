@@ -12,6 +12,7 @@
 #include "pages/fees/FeesPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
+#include "pages/holdings/HoldingsComparePage.h"
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
@@ -93,6 +94,9 @@ public:
     void OnFundsAdded();
     void OnFundsRemoved();
     void OnFundsCleared();
+    // The module reads another database: the picker's list is read again (the picker lists nothing
+    // until it comes) and every page hears of it.
+    void OnDatabaseChanged();
     // A result read ahead arrived: the fund list for the picker, or the data of the page that
     // waits for its kind.
     void OnReadAheadArrived(AheadKind kind);
@@ -118,6 +122,7 @@ public:
     IndustryPage& Industry() { return PageOf<IndustryPage>(); }
     RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
     GrowthPage& Growth() { return PageOf<GrowthPage>(); }
+    HoldingsComparePage& Holdings() { return PageOf<HoldingsComparePage>(); }
     FeesPage& Fees() { return PageOf<FeesPage>(); }
 
 private:

@@ -227,6 +227,12 @@ void GrowthPage::Reload() {
     Load();
 }
 
+void GrowthPage::OnDatabaseChanged() {
+    m_history = GrowthHistory();
+    ClearData();
+    ReloadIfVisible();
+}
+
 void GrowthPage::OnFundsCleared() {
     ClearData();
     ReloadIfVisible();

@@ -45,6 +45,7 @@ public:
     void ReloadIfVisible() override;
     // A cleared comparison empties the chart, the figures and the matrix before the reload.
     void OnFundsCleared() override;
+    void OnDatabaseChanged() override;
     // Brings the history in line with the compared set and recomputes the chart, the figures and
     // the matrix. A failed statement is reported and leaves the page as it was. Histories being
     // read ahead are waited for: the chart says it is loading until they come (OnReadAhead).

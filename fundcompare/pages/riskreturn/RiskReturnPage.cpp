@@ -85,6 +85,11 @@ void RiskReturnPage::ApplyTheme(Conf::ITheme* theme) {
     Refresh();
 }
 
+void RiskReturnPage::OnDatabaseChanged() {
+    m_universe = RiskUniverse();
+    ReloadIfVisible();
+}
+
 void RiskReturnPage::ReloadIfVisible() {
     if (!IsWindowVisible())
         return;

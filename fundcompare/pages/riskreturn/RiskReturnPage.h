@@ -27,6 +27,7 @@ public:
 
     // Rebuilds the page when its window is visible; a hidden page catches up when shown.
     void ReloadIfVisible() override;
+    void OnDatabaseChanged() override;
     int ReloadCount() const { return m_reloads; }
 
     // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and

@@ -65,6 +65,8 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"pick", Kind::Pick},
         {"press", Kind::Press},
         {"expect-status", Kind::ExpectStatus},
+        {"opendb", Kind::OpenDatabase},
+        {"import", Kind::Import},
     };
 
     std::string text = utf8;
@@ -123,6 +125,8 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Pick:
         case Kind::Press:
         case Kind::ExpectStatus:
+        case Kind::OpenDatabase:
+        case Kind::Import:
             if (rest.empty())
                 return fail(word + " wants a value");
             break;

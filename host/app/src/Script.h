@@ -30,6 +30,11 @@
 //                          of a submenu); without the line a menu reads the keys that follow
 //   press CAPTION          clicks the visible button with this caption (with or without its '&')
 //   expect-status TEXT     the status bar's text holds TEXT
+//   opendb FILE            "数据 > 打开数据库...", answering the open dialog with FILE; the pages then
+//                          read FILE
+//   import FILE...         "数据 > 导入数据...", answering the open dialog with the files and folders
+//                          (separated by blanks) and waiting for the import's end; on the sample a
+//                          save-as line before it names the user's new database
 // Keys may carry modifiers: key Ctrl+S, key Shift+Tab, key Alt+G, key Ctrl+1. Key and type lines
 // that follow an input line (press, click, key, type) join its stream: a dialog that the input
 // opens reads them as a person's typing ("press 对比组合", "type 组合A", "key Enter").
@@ -68,6 +73,8 @@ struct ScriptAction {
         Pick,
         Press,
         ExpectStatus,
+        OpenDatabase,
+        Import,
     };
     Kind kind = Kind::Clear;
     int line = 0;  // 1-based, for messages
