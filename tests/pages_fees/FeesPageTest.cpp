@@ -6,6 +6,7 @@
 #include "module/ModuleHost.h"
 #include "pages/growth/GrowthDates.h"
 #include "support/FixtureDb.h"
+#include "workspace/PageList.h"
 
 #include <gtest/gtest.h>
 
@@ -297,16 +298,26 @@ TEST_F(FeesFixture, ABrokenFeeTableIsReportedAndChangesNothing) {
     EXPECT_EQ(module.Funds().size(), 4u);
 }
 
-TEST_F(FeesFixture, TheWorkspaceShowsThePageAfterTheGrowthPage) {
+TEST_F(FeesFixture, TheWorkspaceShowsThePageAfterTheHoldingsPage) {
+    // The page's tab follows 持仓对比, the page before it in the list.
+    int tab = -1, holdings = -1;
+    for (size_t k = 0; k < PageList().size(); ++k) {
+        if (std::wstring(PageList()[k].caption) == L"费率与经理")
+            tab = static_cast<int>(k);
+        if (std::wstring(PageList()[k].caption) == L"持仓对比")
+            holdings = static_cast<int>(k);
+    }
+    ASSERT_GE(holdings, 6);
+    ASSERT_EQ(tab, holdings + 1);
     StartModule();
     ASSERT_TRUE(host.ShowWorkspace());
     Control::XTableHeader& header = module.Workspace().Header();
-    const RECT button = header.GetButtonRect(6);
+    const RECT button = header.GetButtonRect(tab);
     POINT p{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
     ClientToScreen(header, &p);
     PlatformClick(p.x, p.y);
     PlatformRunUntilIdle();
-    EXPECT_EQ(module.Workspace().CurrentTab(), 6);
+    EXPECT_EQ(module.Workspace().CurrentTab(), tab);
     EXPECT_TRUE(page().IsWindowVisible());
     EXPECT_EQ(page().ReloadCount(), 1);
 }
