@@ -1,7 +1,7 @@
 -- The fund database read by the fund-comparison module.
 --
 -- Sections: 1. funds and companies  2. prices, yields and risk  3. report-date holdings
---           4. fund facts (dividends, issue, managers, ratings, trading state)  5. indexes
+--           4. fund facts (dividends, issue, managers, ratings, trading state, fees)  5. indexes
 --           6. daily net-value history (optional)  7. imports (optional)
 --
 -- Conventions shared by every table:
@@ -223,6 +223,38 @@ CREATE TABLE IF NOT EXISTS tb_buyredeemstate (
     isdeleted   INTEGER NOT NULL DEFAULT 0
 );
 
+-- Fees (optional: a database may lack these two tables, and the fee page then says that it has no
+-- fee data). One live row per fund: the three yearly fees are fractions of the net assets a year
+-- (0.015 is 1.5 %), charged day by day; `shareclass` is the class letter (A, C, ...) of a fund sold
+-- in several classes, NULL for a fund of one class (a C class usually charges `salesfee` instead of
+-- a subscription fee); `minpurchase` is the smallest purchase in yuan. A NULL fee is unknown.
+CREATE TABLE IF NOT EXISTS tb_fundfee (
+    id            INTEGER PRIMARY KEY,
+    code          TEXT NOT NULL,
+    shareclass    TEXT,
+    managementfee REAL,            -- 管理费率
+    custodyfee    REAL,            -- 托管费率
+    salesfee      REAL,            -- 销售服务费率
+    minpurchase   REAL,            -- 最低申购金额
+    isdeleted     INTEGER NOT NULL DEFAULT 0
+);
+
+-- The tiers of a fund's subscription fee (feetype 1: by the amount paid, in yuan) and redemption fee
+-- (feetype 2: by the days the units were held). A tier runs from `lower` (included) to `upper`
+-- (excluded; NULL: no end) and charges either `rate`, a fraction of the amount, or `fixedfee`, yuan
+-- per purchase (subscriptions only, such as 1000 yuan for 5 million and more), never both. The
+-- tiers of one fund and type start at 0 and follow each other without a gap or an overlap.
+CREATE TABLE IF NOT EXISTS tb_fundfeetier (
+    id        INTEGER PRIMARY KEY,
+    code      TEXT NOT NULL,
+    feetype   INTEGER NOT NULL,
+    lower     REAL NOT NULL,
+    upper     REAL,
+    rate      REAL,
+    fixedfee  REAL,
+    isdeleted INTEGER NOT NULL DEFAULT 0
+);
+
 -- 5. Indexes ---------------------------------------------------------------------------------------
 -- Every statement of the module either reads a whole table once (the fund lists, the ranking
 -- universe) or joins per fund; each per-fund join and each filter below has an index whose leading
@@ -252,6 +284,10 @@ CREATE INDEX IF NOT EXISTS ix_manager_code ON tb_manager (code);
 CREATE INDEX IF NOT EXISTS ix_analyticalindex_fund ON tb_analyticalindex (code, year, reportdate);
 CREATE INDEX IF NOT EXISTS ix_analyticalindex_report ON tb_analyticalindex (reportdate) WHERE NOT isdeleted;
 CREATE INDEX IF NOT EXISTS ix_buyredeemstate_code ON tb_buyredeemstate (code);
+-- The fee page: a fund's fees and its tiers in order; the other funds a manager runs now.
+CREATE INDEX IF NOT EXISTS ix_fundfee_code ON tb_fundfee (code);
+CREATE INDEX IF NOT EXISTS ix_fundfeetier_code ON tb_fundfeetier (code, feetype, lower);
+CREATE INDEX IF NOT EXISTS ix_manager_name ON tb_manager (name);
 
 -- 6. Daily net-value history (optional) -------------------------------------------------------------
 -- A database may lack these two tables; readers check for them first and then say that there is no

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -145,6 +147,45 @@ private:
     lxw_worksheet* m_sheet = nullptr;
     lxw_row_t m_row = 0;
 };
+
+// A fraction as the percentage a fee schedule shows: 0.015 is "1.5%".
+std::string PercentText(double fraction) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.10g%%", fraction * 100.0);
+    return text;
+}
+
+// A tier's bound: an amount in 万 (or yuan below ten thousand), a holding period in years when it
+// is whole years, else in days.
+std::string BoundText(double value, bool days) {
+    char text[40];
+    if (days) {
+        const long long whole = std::llround(value);
+        if (whole > 0 && whole % 365 == 0)
+            std::snprintf(text, sizeof text, "%lld年", whole / 365);
+        else
+            std::snprintf(text, sizeof text, "%.10g天", value);
+    } else if (value >= 10000.0) {
+        std::snprintf(text, sizeof text, "%.10g万", value / 10000.0);
+    } else {
+        std::snprintf(text, sizeof text, "%.10g元", value);
+    }
+    return text;
+}
+
+// A tier's range as fee schedules write it: "金额<100万", "100万≤金额<500万", "持有≥2年", or "不限"
+// for a tier without bounds. An upper bound that is not finite is no bound.
+std::string RangeText(double lower, double upper, bool days) {
+    const char* what = days ? "持有" : "金额";
+    const bool open = !std::isfinite(upper);
+    if (lower <= 0.0 && open)
+        return "不限";
+    if (lower <= 0.0)
+        return std::string(what) + "<" + BoundText(upper, days);
+    if (open)
+        return std::string(what) + "≥" + BoundText(lower, days);
+    return BoundText(lower, days) + "≤" + what + "<" + BoundText(upper, days);
+}
 
 const char* StateText(const std::string& state, bool buy) {
     if (state == "0")
@@ -349,6 +390,58 @@ std::string WriteInputFiles(const std::string& database, const std::string& fold
                 if (live.count(TextOf(rows.get(), 0)) != 0)
                     managers.Row({TextOf(rows.get(), 0), TextOf(rows.get(), 1), TextOf(rows.get(), 2),
                                   TextOf(rows.get(), 3)});
+        }
+        {
+            // Fees: one row per tier, the fund's yearly fees on its first row.
+            TextFile fees(root / "费率.csv", false, ',', false);
+            fees.Row({"基金代码", "份额类别", "管理费率", "托管费率", "销售服务费率", "最低申购金额",
+                      "费用类型", "区间", "费率"});
+            StatementHandle funds =
+                Prepare(db.get(), "select code, shareclass, managementfee, custodyfee, salesfee, minpurchase"
+                                  " from tb_fundfee where not isdeleted order by code");
+            StatementHandle tiers =
+                Prepare(db.get(), "select code, feetype, lower, upper, rate, fixedfee from tb_fundfeetier"
+                                  " where not isdeleted order by code, feetype, lower");
+            auto percent = [](sqlite3_stmt* statement, int column) {
+                return sqlite3_column_type(statement, column) == SQLITE_NULL
+                           ? std::string()
+                           : PercentText(sqlite3_column_double(statement, column));
+            };
+            bool tier = sqlite3_step(tiers.get()) == SQLITE_ROW;
+            while (sqlite3_step(funds.get()) == SQLITE_ROW) {
+                const std::string code = TextOf(funds.get(), 0);
+                std::vector<std::string> first = {code,
+                                                  TextOf(funds.get(), 1),
+                                                  percent(funds.get(), 2),
+                                                  percent(funds.get(), 3),
+                                                  percent(funds.get(), 4),
+                                                  sqlite3_column_type(funds.get(), 5) == SQLITE_NULL
+                                                      ? std::string()
+                                                      : NumberOf(funds.get(), 5) + "元"};
+                while (tier && TextOf(tiers.get(), 0) < code)
+                    tier = sqlite3_step(tiers.get()) == SQLITE_ROW;
+                bool any = false;
+                for (; tier && TextOf(tiers.get(), 0) == code;
+                     tier = sqlite3_step(tiers.get()) == SQLITE_ROW) {
+                    const bool days = sqlite3_column_int(tiers.get(), 1) == 2;
+                    const double upper = sqlite3_column_type(tiers.get(), 3) == SQLITE_NULL
+                                             ? std::numeric_limits<double>::infinity()
+                                             : sqlite3_column_double(tiers.get(), 3);
+                    const std::string fee = sqlite3_column_type(tiers.get(), 5) != SQLITE_NULL
+                                                ? NumberOf(tiers.get(), 5) + "元/笔"
+                                                : percent(tiers.get(), 4);
+                    std::vector<std::string> row =
+                        any ? std::vector<std::string>{code, "", "", "", "", ""} : first;
+                    row.insert(row.end(),
+                               {days ? "赎回" : "申购",
+                                RangeText(sqlite3_column_double(tiers.get(), 2), upper, days), fee});
+                    if (live.count(code) != 0)
+                        fees.Row(row);
+                    any = true;
+                }
+                if (!any && live.count(code) != 0)
+                    fees.Row(first);
+            }
         }
     } catch (const std::exception& failure) {
         return failure.what();

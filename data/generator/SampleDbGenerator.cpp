@@ -293,6 +293,9 @@ enum Table {
     // Stock holdings.
     kStockTable,
     kStockHoldingTable,
+    // Fees
+    kFeeTable,
+    kFeeTierTable,
     kTableCount
 };
 
@@ -326,8 +329,15 @@ const std::vector<std::string_view>& InsertStatements() {
         "INSERT INTO tb_indexhistory (id, exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?,?)",
         // Stock holdings.
         "INSERT INTO tb_stock (code, name, industryid, isdeleted) VALUES (?,?,?,?)",
-        "INSERT INTO tb_stockholding (id, code, date, rank, stockcode, stockname, shares, marketvalue, percent, "
+        "INSERT INTO tb_stockholding (id, code, date, rank, stockcode, stockname, shares, marketvalue, "
+        "percent, "
         "isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?)",
+        // Fees
+        "INSERT INTO tb_fundfee (code, shareclass, managementfee, custodyfee, salesfee, minpurchase, "
+        "isdeleted) "
+        "VALUES (?,?,?,?,?,?,?)",
+        "INSERT INTO tb_fundfeetier (code, feetype, lower, upper, rate, fixedfee, isdeleted) VALUES "
+        "(?,?,?,?,?,?,?)",
     };
     return statements;
 }
@@ -394,17 +404,18 @@ struct Writer {
           industryName(writer, kIndustryNameTable), bonus(writer, kBonusTable), issue(writer, kIssueTable),
           manager(writer, kManagerTable), rating(writer, kRatingTable), state(writer, kStateTable),
           netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable), stock(writer, kStockTable),
-          stockHolding(writer, kStockHoldingTable) {}
+          stockHolding(writer, kStockHoldingTable), fee(writer, kFeeTable), feeTier(writer, kFeeTierTable) {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
                asset.Rows() + industry.Rows() + industryName.Rows() + bonus.Rows() + issue.Rows() +
                manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows() +
-               stock.Rows() + stockHolding.Rows();
+               stock.Rows() + stockHolding.Rows() + fee.Rows() + feeTier.Rows();
     }
 
     TableRows fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
         manager, rating, state, netValue, indexClose, stock, stockHolding;
+    TableRows fee, feeTier;
 };
 
 // 4. The market ====================================================================================
@@ -888,7 +899,8 @@ void WriteStocks(const StockMarket& stocks, Writer& out) {
     for (const StockInfo& stock : stocks.Stocks())
         out.stock.Row(stock.code, stock.name, stock.industryId, 0);
     const StockInfo& renamed = stocks.Stocks().front();
-    out.stock.Row(renamed.code, renamed.name.substr(0, renamed.name.size() - 6) + "股份", renamed.industryId, 1);
+    out.stock.Row(renamed.code, renamed.name.substr(0, renamed.name.size() - 6) + "股份", renamed.industryId,
+                  1);
 }
 
 // A fund's stock holdings: at each report date, its industry shares (leaf industries, from its
@@ -899,7 +911,8 @@ void WriteStockHoldings(Context& context, const HoldingInputs& fund, const std::
                         const std::vector<double>& level, std::int64_t& id) {
     const int quarters = static_cast<int>(dates.size());
     Prng rng(context.options.seed, (std::uint64_t{4} << 32) + static_cast<std::uint64_t>(fund.index));
-    StockFund stockFund{fund.index, fund.company, fund.style, fund.kind == Kind::Index, FullListSize(fund.kind, rng)};
+    StockFund stockFund{fund.index, fund.company, fund.style, fund.kind == Kind::Index,
+                        FullListSize(fund.kind, rng)};
     if (stockFund.fullSize == 0 || industries.empty())
         return;
     StockPicker picker(*context.stocks, context.options.seed, stockFund);
@@ -921,18 +934,20 @@ void WriteStockHoldings(Context& context, const HoldingInputs& fund, const std::
         }
         if (shares.empty())
             continue;
-        picker.Report(q, shares, net, level[static_cast<std::size_t>(q)], FullStockReport(q, quarters), lines);
+        picker.Report(q, shares, net, level[static_cast<std::size_t>(q)], FullStockReport(q, quarters),
+                      lines);
         // Now and then a wrong first line of the latest report, withdrawn.
         const bool misprint = q == quarters - 1 && rng.Chance(0.01);
         for (std::size_t k = 0; k < lines.size(); ++k) {
             const StockLine& line = lines[k];
             const StockInfo& stock = context.stocks->Stocks()[static_cast<std::size_t>(line.stock)];
             const auto rank = static_cast<std::int64_t>(k + 1);
-            context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank, stock.code,
-                                         stock.name, line.shares, line.marketvalue, line.percent, 0);
+            context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank,
+                                         stock.code, stock.name, line.shares, line.marketvalue, line.percent,
+                                         0);
             if (k == 0 && misprint)
-                context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank, stock.code,
-                                             stock.name, line.shares * 10, line.marketvalue * 10,
+                context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank,
+                                             stock.code, stock.name, line.shares * 10, line.marketvalue * 10,
                                              line.percent * 10, 1);
         }
     }
@@ -981,6 +996,145 @@ void WriteHoldings(Context& context) {
         WriteStockHoldings(context, fund, assets, industries, dates, level, stockId);
     }
     context.holdings.clear();
+}
+
+// A fund's fees, as fund houses set them around 2010: yearly management and custody fees by type
+// (equity about 1.5 % + 0.25 %, bond 0.3-0.7 %, money-market 0.15-0.33 %), subscription fees by
+// amount falling to a fixed 1,000 yuan a purchase from 5 million, and redemption fees by holding
+// period, 1.5 % under seven days as the mainland's rules ask. A C class charges a sales-service fee
+// instead of a subscription fee and no redemption fee after 30 days; a money-market fund charges a
+// sales-service fee and nothing to buy or sell. The closed forms trade on an exchange and have no
+// tiers. A few funds have no fee data, a few a withdrawn earlier row. Drawn from the fund's own
+// stream, so that the fees change none of the fund's other numbers.
+void WriteFees(Context& context, int index, Kind kind, const char* style, const std::string& code,
+               int inception) {
+    Prng rng(context.options.seed, (std::uint64_t{2} << 32) + static_cast<std::uint64_t>(index));
+    if (rng.Chance(0.01))
+        return;
+    Writer& out = context.out;
+    constexpr double kNoEnd = std::numeric_limits<double>::infinity();
+    constexpr double kWan = 10000.0;
+    struct Tier {
+        double lower, upper, rate, fixed; // a NaN rate or fixed fee is not given
+    };
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    auto pick = [&rng](std::initializer_list<double> values) {
+        return *(values.begin() + rng.Below(static_cast<int>(values.size())));
+    };
+    auto rate = [&](double lower, double upper, double r) { return Tier{lower, upper, r, none}; };
+
+    const bool closed = IsClosedForm(kind);
+    const bool mayHaveC = kind == Kind::Equity || kind == Kind::Hybrid || kind == Kind::Bond ||
+                          kind == Kind::Index || kind == Kind::Qdii;
+    const bool classC = mayHaveC && rng.Chance(kind == Kind::Qdii ? 0.15 : 0.25);
+    std::string shareClass = classC ? "C" : (!closed && rng.Chance(0.5)) ? "A" : "";
+    double management = 0.0, custody = 0.0, sales = 0.0;
+    double minPurchase = pick({10.0, 100.0, 1000.0});
+    if (inception < CivilDays::FromDate(2006, 1, 1))
+        minPurchase = 1000.0; // the older funds' first purchase
+    std::vector<Tier> purchase, redemption;
+    auto standardPurchase = [&](double first, double second) {
+        purchase = {rate(0, 100 * kWan, first), rate(100 * kWan, 500 * kWan, second),
+                    Tier{500 * kWan, kNoEnd, none, 1000.0}};
+    };
+    switch (kind) {
+    case Kind::Equity:
+    case Kind::Hybrid:
+        management = rng.Chance(0.7) ? 0.015 : 0.012;
+        custody = rng.Chance(0.7) ? 0.0025 : 0.002;
+        if (rng.Chance(0.4))
+            purchase = {rate(0, 50 * kWan, 0.015), rate(50 * kWan, 100 * kWan, 0.012),
+                        rate(100 * kWan, 500 * kWan, 0.008), Tier{500 * kWan, kNoEnd, none, 1000.0}};
+        else
+            standardPurchase(0.015, 0.01);
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, 730, 0.0025), rate(730, kNoEnd, 0.0)};
+        break;
+    case Kind::Index:
+        if (std::strcmp(style, "增强指数型") == 0)
+            management = pick({0.01, 0.012});
+        else
+            management = pick({0.005, 0.006, 0.0075, 0.01});
+        custody = pick({0.001, 0.0015, 0.002});
+        standardPurchase(pick({0.012, 0.01}), pick({0.008, 0.006}));
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, 730, 0.0025), rate(730, kNoEnd, 0.0)};
+        break;
+    case Kind::Bond:
+        management = pick({0.003, 0.004, 0.005, 0.006, 0.007});
+        custody = pick({0.001, 0.0015, 0.002});
+        standardPurchase(pick({0.008, 0.006}), pick({0.005, 0.004}));
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.001), rate(365, kNoEnd, 0.0)};
+        break;
+    case Kind::Guaranteed:
+        management = 0.012;
+        custody = 0.002;
+        standardPurchase(0.012, 0.008);
+        // Leaving before the guarantee's three years costs more than the usual half per cent.
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.02), rate(365, 730, 0.015), rate(730, 1095, 0.01),
+                      rate(1095, kNoEnd, 0.0)};
+        break;
+    case Kind::Qdii:
+        management = pick({0.015, 0.018});
+        custody = pick({0.0025, 0.003, 0.0035});
+        standardPurchase(0.016, 0.01);
+        redemption = {rate(0, 7, 0.015), rate(7, 365, 0.005), rate(365, kNoEnd, 0.0)};
+        break;
+    case Kind::Money: {
+        management = pick({0.0015, 0.002, 0.0025, 0.0033});
+        custody = pick({0.0005, 0.0008, 0.001});
+        const double u = rng.Uniform();
+        shareClass = u < 0.6 ? "A" : u < 0.8 ? "B" : "";
+        // The B class is for institutions: a large first purchase and almost no sales fee.
+        sales = shareClass == "B" ? 0.0001 : 0.0025;
+        minPurchase = shareClass == "B" ? 500 * kWan : pick({1.0, 100.0});
+        purchase = {rate(0, kNoEnd, 0.0)};
+        redemption = {rate(0, kNoEnd, 0.0)};
+        break;
+    }
+    case Kind::ClosedEnd:
+    case Kind::Innovative:
+        management = 0.015;
+        custody = 0.0025;
+        break;
+    case Kind::Collective:
+        management = pick({0.01, 0.015});
+        custody = 0.0025;
+        break;
+    }
+    if (classC) {
+        sales = kind == Kind::Bond    ? pick({0.003, 0.004})
+                : kind == Kind::Index ? pick({0.002, 0.003, 0.004})
+                                      : pick({0.004, 0.006});
+        purchase = {rate(0, kNoEnd, 0.0)};
+        redemption = {rate(0, 7, 0.015), rate(7, 30, kind == Kind::Bond ? 0.001 : 0.005),
+                      rate(30, kNoEnd, 0.0)};
+    }
+    if (kind == Kind::ClosedEnd || kind == Kind::Innovative)
+        minPurchase = none; // bought on the exchange, lot by lot
+    else if (kind == Kind::Collective)
+        minPurchase = 10 * kWan;
+
+    auto given = [](double value) -> std::optional<double> {
+        return std::isnan(value) || std::isinf(value) ? std::nullopt : std::optional<double>(value);
+    };
+    auto writeRow = [&](double managementFee, int deleted) {
+        if (shareClass.empty())
+            out.fee.Row(code, Null{}, managementFee, custody, sales, given(minPurchase), deleted);
+        else
+            out.fee.Row(code, shareClass, managementFee, custody, sales, given(minPurchase), deleted);
+    };
+    // A fee cut announced since: the old row stays, withdrawn, with one of its tiers.
+    const bool cut = rng.Chance(0.02);
+    if (cut)
+        writeRow(management + 0.003, 1);
+    writeRow(management, 0);
+    for (const auto& [type, tiers] :
+         {std::pair<int, const std::vector<Tier>*>{1, &purchase}, {2, &redemption}})
+        for (const Tier& tier : *tiers)
+            out.feeTier.Row(code, type, tier.lower, given(tier.upper), given(tier.rate), given(tier.fixed),
+                            0);
+    if (cut && !purchase.empty())
+        out.feeTier.Row(code, 1, 0.0, given(purchase.front().upper), given(purchase.front().rate + 0.003),
+                        given(purchase.front().fixed), 1);
 }
 
 void MakeFund(Context& context, int index, const FundSeed& seed) {
@@ -1196,6 +1350,8 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     context.assetRows += static_cast<std::int64_t>(assets.size());
     context.industryRows += static_cast<std::int64_t>(industries.size());
     context.holdings.push_back(std::move(holdings));
+
+    WriteFees(context, index, kind, style, code, inception);
 }
 
 // 6. Ratings =======================================================================================
@@ -1314,7 +1470,8 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     // The stocks come first: their table is small, and every fund's holdings name them.
     const StockMarket stocks(options.seed);
     WriteStocks(stocks, out);
-    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0, 0, &stocks};
+    Context context{options, out,    MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0,
+                    0,       &stocks};
     context.firstReportYear = kLastYear - options.years + 1;
     context.lastDay = CivilDays::FromDate(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {

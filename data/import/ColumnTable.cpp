@@ -103,6 +103,28 @@ const std::vector<KindColumns>& Table() {
           {Column::PayoutType, {"分红类型", "类型", "type"}},
           {Column::Amount, {"每份分红", "每份派息", "分红金额", "拆分比例", "折算比例", "bonus", "amount"}},
           {Column::DividendText, {"分红送配", "分红方案", "分红", "dividend"}}}},
+        // Fees: one row per tier (费用类型, 区间 or 下限 and 上限, 费率), or a fund's tiers as text in
+        // 申购费率 and 赎回费率; the yearly fees on any row of the fund.
+        {Kind::Fees,
+         {{Column::ManagementFee, Column::CustodyFee},
+          {Column::FeeType, Column::TierFee},
+          {Column::PurchaseTiers},
+          {Column::RedemptionTiers}},
+         {Column::Code},
+         {kCode,
+          {Column::ShareClass, {"份额类别", "份额类型", "基金份额类别", "类别", "shareclass", "class"}},
+          {Column::ManagementFee, {"管理费率", "管理费", "managementfee", "managementrate"}, true},
+          {Column::CustodyFee, {"托管费率", "托管费", "custodyfee", "trusteefee"}, true},
+          {Column::SalesFee, {"销售服务费率", "销售服务费", "服务费率", "salesfee", "servicefee"}, true},
+          {Column::MinPurchase, {"最低申购金额", "最低申购", "申购起点", "起购金额", "minpurchase", "minimum"}},
+          {Column::FeeType, {"费用类型", "费率类型", "收费类型", "feetype", "type"}},
+          {Column::TierRange, {"区间", "适用区间", "条件", "range", "tier"}},
+          {Column::TierLower, {"下限", "区间下限", "lower", "from"}},
+          {Column::TierUpper, {"上限", "区间上限", "upper", "to"}},
+          {Column::TierFee, {"费率", "费用", "rate", "fee"}, true},
+          {Column::FixedFee, {"固定费用", "每笔费用", "fixedfee"}},
+          {Column::PurchaseTiers, {"申购费率", "申购费", "purchasefee", "subscriptionfee"}, true},
+          {Column::RedemptionTiers, {"赎回费率", "赎回费", "redemptionfee"}, true}}},
         {Kind::Funds,
          {{Column::Code, Column::Name}, {Column::Code, Column::InvestType}},
          {Column::Code},
@@ -142,6 +164,7 @@ const std::vector<KindInfo>& Kinds() {
         {Kind::Dividends, "dividends", "dividends and splits (分红送配)"},
         {Kind::Ratings, "ratings", "ratings (基金评级)"},
         {Kind::Managers, "managers", "managers (基金经理)"},
+        {Kind::Fees, "fees", "fees (费率)"},
     };
     return kinds;
 }

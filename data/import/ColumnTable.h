@@ -12,7 +12,19 @@
 
 namespace FundImport {
 
-enum class Kind { Auto, Funds, History, Index, Assets, Industries, Holdings, Dividends, Ratings, Managers };
+enum class Kind {
+    Auto,
+    Funds,
+    History,
+    Index,
+    Assets,
+    Industries,
+    Holdings,
+    Dividends,
+    Ratings,
+    Managers,
+    Fees
+};
 
 // What a column holds.
 enum class Column {
@@ -69,6 +81,20 @@ enum class Column {
     ManagerName,
     Start,
     End,
+    // fees
+    ShareClass,
+    ManagementFee,
+    CustodyFee,
+    SalesFee,
+    MinPurchase,
+    FeeType,
+    TierRange,
+    TierLower,
+    TierUpper,
+    TierFee,
+    FixedFee,
+    PurchaseTiers,
+    RedemptionTiers,
 };
 
 struct KindInfo {

@@ -7,6 +7,7 @@
 
 #include "CellText.h"
 #include "CsvScanner.h"
+#include "FeeTierText.h"
 #include "FundStore.h"
 #include "XlsxBook.h"
 
@@ -188,6 +189,7 @@ private:
     void Ratings(const Table& table);
     void Dividends(const Table& table);
     void Managers(const Table& table);
+    void Fees(const Table& table);
     void Count(const MergeCounts& counts);
 
     const Options& m_options;
@@ -1071,6 +1073,249 @@ void Run::Managers(const Table& table) {
     flush();
 }
 
+// A fee file: per fund, its yearly fees (on any of its rows, the same on every row that gives them)
+// and its tiers, one row per tier (费用类型 with 区间, or 下限 and 上限, and 费率 or 固定费用) or as text
+// in 申购费率 and 赎回费率. A fund's rows come together; the fund speaks for its fee row as a whole
+// and for its tiers of each kind that it gives, which replace the stored ones. A fund whose tiers do
+// not cover every amount (or period) once is refused whole.
+void Run::Fees(const Table& table) {
+    static const TableShape kFee{
+        "tb_fundfee", {"code"}, {}, {"shareclass", "managementfee", "custodyfee", "salesfee", "minpurchase"}};
+    static const TableShape kTiers{
+        "tb_fundfeetier", {"code", "feetype"}, {"lower"}, {"upper", "rate", "fixedfee"}};
+    static constexpr Column kFields[] = {Column::ShareClass, Column::ManagementFee, Column::CustodyFee,
+                                         Column::SalesFee, Column::MinPurchase};
+    constexpr std::size_t kFieldCount = std::size(kFields);
+    struct FundFees {
+        std::string code;
+        std::int64_t rows = 0; // rows read for the fund, bad ones included
+        bool bad = false;
+        std::optional<Value> fields[kFieldCount];
+        std::int64_t fieldLines[kFieldCount] = {};
+        std::vector<FeeTier> tiers[2]; // subscription, redemption
+        bool given[2] = {false, false};
+        bool textGiven[2] = {false, false}; // given as text in 申购费率 or 赎回费率
+    } fund;
+    std::set<std::string> done;
+    auto percentOf = [&](Column column) {
+        const int at = m_header->Find(column);
+        return at >= 0 && m_header->percent[static_cast<std::size_t>(at)];
+    };
+    auto flush = [&]() {
+        if (fund.code.empty())
+            return;
+        bool refused = fund.bad;
+        for (int k = 0; k < 2 && !refused; ++k) {
+            if (!fund.given[k])
+                continue;
+            const TierKind kind = k == 0 ? TierKind::Purchase : TierKind::Redemption;
+            std::size_t offending = 0;
+            const std::string problem = CheckTiers(fund.tiers[k], kind, offending);
+            if (problem.empty())
+                continue;
+            const Column column = fund.textGiven[k]
+                                      ? (k == 0 ? Column::PurchaseTiers : Column::RedemptionTiers)
+                                  : Has(Column::TierRange) ? Column::TierRange
+                                                           : Column::TierLower;
+            Bad(fund.tiers[k][offending].line, column, problem);
+            refused = true;
+        }
+        if (refused) {
+            m_result.rowsRejected += fund.rows;
+            fund = FundFees{};
+            return;
+        }
+        if (std::any_of(std::begin(fund.fields), std::end(fund.fields),
+                        [](const auto& v) { return v.has_value(); })) {
+            std::vector<Value> values;
+            for (const std::optional<Value>& field : fund.fields)
+                values.push_back(field ? *field : Value::KeepOld());
+            Count(m_store->Merge(kFee, {Value::Of(fund.code)}, {values}, true));
+        }
+        for (int k = 0; k < 2; ++k) {
+            if (!fund.given[k])
+                continue;
+            std::vector<std::vector<Value>> rows;
+            for (const FeeTier& tier : fund.tiers[k])
+                rows.push_back({Value::Of(tier.lower),
+                                std::isinf(tier.upper) ? Value{} : Value::Of(tier.upper),
+                                tier.fixed ? Value{} : Value::Of(tier.value),
+                                tier.fixed ? Value::Of(tier.value) : Value{}});
+            Count(m_store->Merge(kTiers, {Value::Of(fund.code), Value::Of(std::int64_t{k + 1})}, rows, true));
+        }
+        fund = FundFees{};
+    };
+    ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
+        bool bad = false;
+        const std::string code = Code(row, line, bad);
+        if (!bad && !m_store->HasFund(code)) {
+            Bad(line, Column::Code,
+                "unknown fund code " + code + "; import its fund list first (or with it)");
+            bad = true;
+        }
+        if (bad)
+            return ++m_result.rowsRejected, void();
+        if (code != fund.code) {
+            flush();
+            if (done.count(code) != 0) {
+                Bad(line, Column::Code, "this fund's fees were listed before; keep a fund's lines together");
+                ++m_result.rowsRejected;
+                return;
+            }
+            done.insert(code);
+            fund.code = code;
+        }
+        ++fund.rows;
+
+        // The yearly fees, the class and the smallest purchase.
+        std::optional<Value> fields[kFieldCount];
+        if (const std::string_view text = Text(row, Column::ShareClass); !text.empty()) {
+            std::string letters(text);
+            for (std::string_view noise : {"类份额", "份额", "类"})
+                if (const std::size_t at = letters.find(noise); at != std::string::npos)
+                    letters.erase(at, noise.size());
+            for (char& c : letters)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (letters.empty() || letters.size() > 3 ||
+                !std::all_of(letters.begin(), letters.end(),
+                             [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+                Bad(line, Column::ShareClass, "'" + std::string(text) + "' is not a share class (A, C, ...)");
+                bad = true;
+            } else {
+                fields[0] = Value::Of(letters);
+            }
+        }
+        for (std::size_t k = 1; k < kFieldCount; ++k) {
+            const std::optional<double> value = Number(row, kFields[k], line, bad);
+            if (!value)
+                continue;
+            const bool rate = kFields[k] != Column::MinPurchase;
+            if (!(*value >= 0.0) || (rate && !(*value < 1.0))) {
+                Bad(line, kFields[k],
+                    rate ? "a yearly fee is from 0 to below 100%" : "must not be below zero");
+                bad = true;
+                continue;
+            }
+            fields[k] = Value::Of(*value);
+        }
+        for (std::size_t k = 0; k < kFieldCount; ++k) {
+            if (!fields[k])
+                continue;
+            if (fund.fields[k] && !fund.fields[k]->Same(*fields[k])) {
+                Bad(line, kFields[k],
+                    "differs from this fund's value on line " + std::to_string(fund.fieldLines[k]));
+                bad = true;
+            } else if (!fund.fields[k]) {
+                fund.fields[k] = fields[k];
+                fund.fieldLines[k] = line;
+            }
+        }
+
+        // A tier of its own row.
+        const std::string_view type = Text(row, Column::FeeType);
+        const bool tierColumns = !Text(row, Column::TierRange).empty() ||
+                                 !Text(row, Column::TierLower).empty() ||
+                                 !Text(row, Column::TierUpper).empty() ||
+                                 !Text(row, Column::TierFee).empty() || !Text(row, Column::FixedFee).empty();
+        if (!type.empty()) {
+            int kind = 0;
+            if (type == "申购" || type == "申购费" || type == "申购费率" || type == "1" ||
+                type == "purchase" || type == "subscription")
+                kind = 1;
+            else if (type == "赎回" || type == "赎回费" || type == "赎回费率" || type == "2" ||
+                     type == "redemption" || type == "redeem")
+                kind = 2;
+            if (kind == 0) {
+                Bad(line, Column::FeeType, "unknown fee type '" + std::string(type) + "' (申购 or 赎回)");
+                bad = true;
+            } else {
+                const TierKind tierKind = kind == 1 ? TierKind::Purchase : TierKind::Redemption;
+                FeeTier tier;
+                tier.line = line;
+                if (!Text(row, Column::TierRange).empty()) {
+                    const TierRangeCell range = ReadTierRange(Text(row, Column::TierRange), tierKind);
+                    if (!range.ok) {
+                        Bad(line, Column::TierRange, range.reason);
+                        bad = true;
+                    }
+                    tier.lower = range.lower;
+                    tier.upper = range.upper;
+                } else {
+                    for (Column column : {Column::TierLower, Column::TierUpper}) {
+                        const TierBoundCell bound = ReadTierBound(Text(row, column), tierKind);
+                        if (bound.state == TierBoundCell::Bad) {
+                            Bad(line, column, bound.reason);
+                            bad = true;
+                        } else if (bound.state == TierBoundCell::Ok) {
+                            (column == Column::TierLower ? tier.lower : tier.upper) = bound.value;
+                        }
+                    }
+                    if (!bad && !(tier.lower < tier.upper)) {
+                        Bad(line, Column::TierUpper, "the upper bound is not above the lower one");
+                        bad = true;
+                    }
+                }
+                const TierFeeCell rate = ReadTierFee(Text(row, Column::TierFee), percentOf(Column::TierFee));
+                const std::optional<double> fixed = Number(row, Column::FixedFee, line, bad);
+                if (!rate.ok) {
+                    Bad(line, Column::TierFee, rate.reason);
+                    bad = true;
+                } else if (!rate.missing && fixed) {
+                    Bad(line, Column::FixedFee, "a tier has a rate or a fixed fee, not both");
+                    bad = true;
+                } else if (fixed && !(*fixed >= 0.0)) {
+                    Bad(line, Column::FixedFee, "must not be below zero");
+                    bad = true;
+                } else if (rate.missing && !fixed) {
+                    Bad(line, Has(Column::TierFee) ? Column::TierFee : Column::FixedFee, "no fee");
+                    bad = true;
+                }
+                tier.fixed = fixed.has_value() || rate.fixed;
+                tier.value = fixed ? *fixed : rate.value;
+                if (!bad) {
+                    if (fund.textGiven[kind - 1]) {
+                        Bad(line, Column::FeeType,
+                            "this fund's tiers of this type were given as text already");
+                        bad = true;
+                    } else {
+                        fund.tiers[kind - 1].push_back(tier);
+                        fund.given[kind - 1] = true;
+                    }
+                }
+            }
+        } else if (tierColumns) {
+            Bad(line, Column::FeeType, "a tier needs its fee type (申购 or 赎回)");
+            bad = true;
+        }
+
+        // Tiers as text.
+        for (int k = 0; k < 2; ++k) {
+            const Column column = k == 0 ? Column::PurchaseTiers : Column::RedemptionTiers;
+            const TierListCell list = ReadTierList(
+                Text(row, column), k == 0 ? TierKind::Purchase : TierKind::Redemption, percentOf(column));
+            if (!list.ok) {
+                Bad(line, column, list.reason);
+                bad = true;
+            } else if (!list.missing) {
+                if (fund.given[k] && !fund.textGiven[k]) {
+                    Bad(line, column,
+                        "this fund's tiers of this type were given on rows of their own already");
+                    bad = true;
+                    continue;
+                }
+                for (FeeTier tier : list.tiers) {
+                    tier.line = line;
+                    fund.tiers[k].push_back(tier);
+                }
+                fund.given[k] = fund.textGiven[k] = true;
+            }
+        }
+        if (bad)
+            fund.bad = true;
+    });
+    flush();
+}
+
 void Run::Process(FundStore& store, std::vector<Table>& tables) {
     m_store = &store;
     std::vector<Table*> ready;
@@ -1082,9 +1327,9 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
         }
     // Fund lists first, so that every other row finds its fund; dividends before the histories, whose
     // values imply dividends only where no file gives any.
-    static const Kind kOrder[] = {Kind::Funds,      Kind::Managers, Kind::Index,
-                                  Kind::Dividends,  Kind::History,  Kind::Assets,
-                                  Kind::Industries, Kind::Holdings, Kind::Ratings};
+    static const Kind kOrder[] = {Kind::Funds,   Kind::Managers, Kind::Index,      Kind::Dividends,
+                                  Kind::History, Kind::Assets,   Kind::Industries, Kind::Holdings,
+                                  Kind::Ratings, Kind::Fees};
     m_progress.filesTotal = static_cast<int>(ready.size());
     for (Kind kind : kOrder)
         for (Table* table : ready) {
@@ -1124,6 +1369,9 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
                 break;
             case Kind::Managers:
                 Managers(*table);
+                break;
+            case Kind::Fees:
+                Fees(*table);
                 break;
             case Kind::Auto:
                 break;

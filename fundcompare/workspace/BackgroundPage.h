@@ -9,6 +9,7 @@
 #pragma once
 
 #include "pages/asset/AssetAllocationPage.h"
+#include "pages/fees/FeesPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
 #include "pages/holdings/HoldingsComparePage.h"
@@ -122,6 +123,7 @@ public:
     RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
     GrowthPage& Growth() { return PageOf<GrowthPage>(); }
     HoldingsComparePage& Holdings() { return PageOf<HoldingsComparePage>(); }
+    FeesPage& Fees() { return PageOf<FeesPage>(); }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

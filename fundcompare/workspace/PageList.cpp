@@ -2,6 +2,7 @@
 #include "workspace/PageList.h"
 
 #include "pages/asset/AssetAllocationPage.h"
+#include "pages/fees/FeesPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
 #include "pages/holdings/HoldingsComparePage.h"
@@ -23,7 +24,7 @@ const std::vector<PageListEntry>& PageList() {
         {L"综合对比", &make<GeneralComparePage>},  {L"业绩表现", &make<PerformancePage>},
         {L"风险回报", &make<RiskReturnPage>},      {L"资产分布", &make<AssetAllocationPage>},
         {L"行业配置", &make<IndustryPage>},        {L"走势对比", &make<GrowthPage>},
-        {L"持仓对比", &make<HoldingsComparePage>},
+        {L"持仓对比", &make<HoldingsComparePage>}, {L"费率与经理", &make<FeesPage>},
     };
     return pages;
 }

@@ -170,14 +170,14 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F003"}));
     // Files are proposed under the page's caption.
     EXPECT_EQ(ws().Performance().Grid().GetExportName().str(), L"业绩表现");
-    for (int page = 0; page < 7; ++page) {
+    for (int page = 0; page < 8; ++page) {
         Ctrl(static_cast<UINT>('1' + page));
         EXPECT_EQ(ws().CurrentTab(), page);
     }
-    EXPECT_TRUE(ws().Holdings().IsWindowVisible());
-    // There is no eighth page: Ctrl+8 changes nothing.
-    Ctrl('8');
-    EXPECT_EQ(ws().CurrentTab(), 6);
+    EXPECT_TRUE(ws().Fees().IsWindowVisible());
+    // There is no ninth page: Ctrl+9 changes nothing.
+    Ctrl('9');
+    EXPECT_EQ(ws().CurrentTab(), 7);
 
     // Ctrl+F selects the picker's whole text: typing a code replaces the last one.
     Ctrl('F');

@@ -31,9 +31,9 @@ struct PageTab {
     const wchar_t* name;
 };
 inline constexpr PageTab kPageTabs[] = {
-    {L"综合对比", L"general"}, {L"业绩表现", L"performance"}, {L"风险回报", L"risk"},
-    {L"资产分布", L"asset"},   {L"行业配置", L"industry"},    {L"走势对比", L"growth"},
-    {L"持仓对比", L"holdings"},
+    {L"综合对比", L"general"},  {L"业绩表现", L"performance"}, {L"风险回报", L"risk"},
+    {L"资产分布", L"asset"},    {L"行业配置", L"industry"},    {L"走势对比", L"growth"},
+    {L"持仓对比", L"holdings"}, {L"费率与经理", L"fees"},
 };
 inline constexpr std::size_t kPageTabCount = sizeof(kPageTabs) / sizeof(kPageTabs[0]);
 

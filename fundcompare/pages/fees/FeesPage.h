@@ -1,0 +1,128 @@
+// FeesPage: the tab 费率与经理: what holding each compared fund costs, and who runs it. Two views
+// behind a switch: 费率对比, the fees side by side with a calculator of the cost of an amount held
+// for a period (the two boxes above the list, and a tick that lets the funds' recent returns grow
+// the amount), and 基金经理, one row per fund and current manager with the fund's return since the
+// manager started; Enter on a row lists that fund's managers over its life below.
+//
+// The page follows the compared-fund set and the theme like the other pages and reloads only while
+// it is visible. The fees are read on every reload; the daily histories (for returns) are read only
+// when the manager view or the tick needs them, once per fund (GrowthHistory). A change of the
+// boxes or the tick recomputes from memory. A database without the fee tables shows the page,
+// which then says so.
+//
+// Sections: creation and layout; theme; reloading; the calculator; the managers; painting.
+#pragma once
+
+#include "pages/common/ComparePage.h"
+#include "pages/fees/FeeBook.h"
+#include "pages/fees/FeeCompareGrid.h"
+#include "pages/fees/ManagerGrid.h"
+#include "pages/growth/GrowthHistory.h"
+#include "wgui/ComboBox.h"
+
+#include <sdk/ControlTableHeader.h>
+
+class FeesPage : public ComparePage {
+public:
+    static constexpr int kAmountBoxId = 105;
+    static constexpr int kPeriodBoxId = 106;
+    static constexpr int kTopStrip = 30;
+    static constexpr int kCaptionHeight = 22;
+    static constexpr double kDefaultAmount = 100000.0;
+    static constexpr int kDefaultDays = 3 * 365;
+
+    static constexpr const wchar_t* kNoFeeDataNotice = L"数据库中没有费率数据";
+
+    enum class View { kFees, kManagers };
+
+    FeesPage();
+    ~FeesPage() override;
+
+    void ApplyTheme(Conf::ITheme* theme) override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // ---- Reloading ----
+    void ReloadIfVisible() override;
+    void OnFundsCleared() override;
+    // Reads what the current view needs for the compared set and rebuilds it. A failed statement is
+    // reported and leaves the page as it was.
+    void Reload();
+    int ReloadCount() const { return m_reloads; }
+
+    // ---- The calculator ----
+    // The amount in yuan and the holding period in days (the boxes show the nearest offered value
+    // when they do not offer it).
+    void SetAmount(double amount);
+    void SetPeriodDays(int days);
+    double Amount() const { return m_amount; }
+    int PeriodDays() const { return m_days; }
+    // Lets the funds' annualised returns over the last N years grow the amount (N: the period in
+    // whole years, rounded up, 1 to 5), or none.
+    void SetEstimateGrowth(bool estimate);
+    bool EstimateGrowth() const { return m_estimateGrowth; }
+    int GrowthYears() const;
+    // Works the costs out again from what was read and refills the fee list.
+    void Recalculate();
+    // The calculator's caption: the amount, the period and every assumption.
+    XStringW CostCaption() const;
+
+    // ---- The managers ----
+    void ShowView(View view);
+    View CurrentView() const { return m_view; }
+    // Lists a fund's managers over its life in the lower list.
+    void ShowHistoryOf(const XStringW& code);
+    const XStringW& HistoryFund() const { return m_historyCode; }
+    // The day that stands for "now": the last day of the histories, else today.
+    int AsOfDay() const;
+
+    XStringW ExportCaption() const override;
+
+    FeeCompareGrid& FeeGrid() { return m_feeGrid; }
+    ManagerGrid& Managers() { return m_managerGrid; }
+    ManagerGrid& History() { return m_historyGrid; }
+    const FeeBook& Book() const { return m_book; }
+    RECT TickRect() const { return m_tickRect; }
+
+    // The offered amounts and periods, in the boxes' order.
+    static const std::vector<std::pair<double, const wchar_t*>>& Amounts();
+    static const std::vector<std::pair<int, const wchar_t*>>& Periods();
+
+protected:
+    void PaintOver(HDC dc, const RECT& client) override;
+
+private:
+    void OnCreate();
+    void OnSize(int width, int height);
+    void OnBoxChange(int id);
+    bool NeedsHistory() const { return m_view == View::kManagers || m_estimateGrowth; }
+    // Brings the histories in line with the set; false when the reading failed (reported).
+    bool SyncHistory();
+    // The fund's annualised return over the last `years` years; NaN when its history is shorter.
+    double RecentGrowth(const XStringW& code, int years) const;
+    void RebuildManagers();
+    void Layout();
+
+    Control::XTableHeader m_viewHeader;
+    WGUI::ComboBox m_amountBox;
+    WGUI::ComboBox m_periodBox;
+    FeeCompareGrid m_feeGrid;
+    ManagerGrid m_managerGrid;
+    ManagerGrid m_historyGrid;
+    gdiobj::GdiObject<HFONT> m_labelFont;
+    COLORREF m_labelColour = RGB(200, 200, 200);
+    XComPtr<Conf::ITheme> m_theme;
+
+    FeeBook m_book;
+    GrowthHistory m_history;
+    View m_view = View::kFees;
+    double m_amount = kDefaultAmount;
+    int m_days = kDefaultDays;
+    bool m_estimateGrowth = false;
+    XStringW m_historyCode;
+    int m_reloads = 0;
+    bool m_selecting = false;
+    RECT m_tickRect{0, 0, 0, 0};
+    RECT m_captionRect{0, 0, 0, 0};
+    RECT m_historyCaptionRect{0, 0, 0, 0};
+    RECT m_labelRects[2]{};
+};
