@@ -258,6 +258,7 @@ XStringW BackgroundPage::ShownCode(const XStringW& code) {
 void BackgroundPage::SetContext(WorkspaceContext* context) {
     m_context = context;
     m_sets.SetContext(context);
+    m_report.SetContext(context);
     for (const auto& page : m_pages)
         page->SetContext(context);
 }
@@ -376,7 +377,8 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLORBTN:
         if (reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_addButton) ||
             reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton) ||
-            reinterpret_cast<HWND>(lParam) == m_sets.Button())
+            reinterpret_cast<HWND>(lParam) == m_sets.Button() ||
+            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_reportButton))
             return reinterpret_cast<LRESULT>(m_backBrush.GetHandle());
         break;
     case WM_COMMAND:
@@ -387,6 +389,10 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         if (LOWORD(wParam) == kClearButtonId && HIWORD(wParam) == BN_CLICKED) {
             if (m_context != nullptr)
                 m_context->ClearFunds();
+            return 0;
+        }
+        if (LOWORD(wParam) == kReportButtonId && HIWORD(wParam) == BN_CLICKED) {
+            m_report.StartWithDialog();
             return 0;
         }
         if (LOWORD(wParam) == CompareSetsMenu::kButtonId && HIWORD(wParam) == BN_CLICKED) {
@@ -450,6 +456,20 @@ void BackgroundPage::OnCreate() {
 
     // Beside them, the menu of named comparison sets; then what the last run left is restored.
     m_sets.Create(m_window);
+    // Beside the sets, the report of the whole comparison.
+    m_reportButton.Create(m_window, &empty, CompareWorkspace::kReportButton, WS_CHILD | WS_VISIBLE, 0,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReportButtonId)));
+    m_reportButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    m_report.Create(m_window, m_context,
+                    ReportJob::Pages{[this] { return PageCount(); },
+                                     [this](int index) { return PageAt(index); },
+                                     [](int index) {
+                                         const auto& pages = PageList();
+                                         return index >= 0 && index < static_cast<int>(pages.size())
+                                                    ? XStringW(pages[static_cast<size_t>(index)].caption)
+                                                    : XStringW();
+                                     },
+                                     [this] { return CurrentTab(); }, [this](int index) { ShowTab(index); }});
     if (m_context != nullptr)
         m_context->OnWorkspaceCreated();
 }
@@ -460,6 +480,7 @@ void BackgroundPage::OnSize(int width, int height) {
     m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
     m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
     m_sets.Move(RECT{534, 8, 634, 31});
+    m_reportButton.MoveWindow(RECT{644, 8, 744, 31}, TRUE);
     // Wide enough for every tab.
     ::MoveWindow(m_header, 5, 44, 5 + PageCount() * kTabWidth, 20, TRUE);
     RECT pageRect{0, kStripHeight, width, height};

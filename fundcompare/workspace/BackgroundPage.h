@@ -14,6 +14,7 @@
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
+#include "report/ReportJob.h"
 #include "wgui/Button.h"
 #include "wgui/GdiObject.h"
 #include "wgui/Verify.h"
@@ -36,6 +37,7 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
+    static constexpr UINT kReportButtonId = 18;
 
     BackgroundPage();
     ~BackgroundPage();
@@ -79,6 +81,9 @@ public:
     HWND ClearButton() const { return m_clearButton.GetHandle(); }
     HWND SetsButton() const { return m_sets.Button(); }
     CompareSetsMenu& Sets() { return m_sets; }
+    HWND ReportButton() const { return m_reportButton.GetHandle(); }
+    // The comparison report: "导出报告..." and Ctrl+P.
+    ReportJob& Report() { return m_report; }
     // The page of a tab index, null past the last; and how many pages there are.
     ComparePage* Page(int index) { return PageAt(index); }
     int PageCount() const { return static_cast<int>(m_pages.size()); }
@@ -164,6 +169,8 @@ private:
     WGUI::Button m_addButton;
     WGUI::Button m_clearButton;
     CompareSetsMenu m_sets;
+    WGUI::Button m_reportButton;
+    ReportJob m_report;
     Control::XComboEx m_picker;
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;

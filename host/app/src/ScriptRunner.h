@@ -34,6 +34,9 @@ private:
     bool Key(const std::string& name, std::string& error);
     bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
     bool Export(const XStringW& file, std::string& error);
+    // The comparison report through the workspace's button and the save dialog, waited for until
+    // the file is written (or a message box says why not).
+    bool Report(const XStringW& file, std::string& error);
     bool Press(const XStringW& caption, std::string& error);
     // A pick line's answer for the next menu, until a menu asks for it.
     struct PendingPick {

@@ -1,0 +1,163 @@
+// The comparison report of 100 funds, every page, on the benchmark database: the pages shown, given
+// the light theme and written into a PDF document, and the document finished — all that happens on
+// the message loop's thread — then the bytes written to a file, as the worker does. Budget 2 s.
+// The extra memory is the growth of the process's peak resident size over the first report, when
+// every page had been shown once before it (so it is the report's own); budget 100 MB.
+//
+// The figures are reported in milliseconds (memory in megabytes as if milliseconds) with the
+// counters "budget", "pages" (the document's pages) and "kb" (its size).
+#include "BenchDatabase.h"
+#include "Summary.h"
+#include "module/FakeHost.h"
+#include "module/FundCompareModuleImpl.h"
+
+#include <hostconf/Theme.h>
+#include <hostdb/SqliteDatabase.h>
+#include <platform/driver.h>
+#include <sdk/ControlSafeFile.h>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kComparedFunds = 100;
+constexpr double kTimeBudgetMs = 2000;
+constexpr double kMemoryBudgetMb = 100;
+
+// The themes the host ships: the screen dark, the paper light.
+struct ShippedThemes : FakeThemeMgr {
+    XComPtr<HostConf::Theme> dark, light;
+    ShippedThemes() {
+        XStringW error;
+        dark = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/dark.xml", error);
+        light = HostConf::Theme::LoadFile(FC_SOURCE_DIR "/host/themes/light.xml", error);
+    }
+    bool GetCurrentTheme(Conf::ITheme** out) override {
+        *out = dark.Get();
+        (*out)->AddRef();
+        return true;
+    }
+    bool GetThemeByName(const char* name, Conf::ITheme** out) override {
+        *out = std::string(name) == "light" ? light.Get() : nullptr;
+        if (*out != nullptr)
+            (*out)->AddRef();
+        return *out != nullptr;
+    }
+};
+
+double PeakMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+struct Fixture {
+    std::string path;
+    XComPtr<HostDb::SqliteDatabase> database;
+    XComPtr<FakeApp> app = HostKernel::MakeRef<FakeApp>();
+    XComPtr<FakeMainFrame> frame = HostKernel::MakeRef<FakeMainFrame>();
+    FundCompareModuleImpl module;
+    HWND parent = nullptr;
+
+    explicit Fixture(int funds) {
+        PlatformStartHeadless(1280, 800);
+        BenchSupport::DatabaseSpec spec;
+        spec.funds = funds;
+        path = BenchSupport::CachedDatabase(spec);
+        XStringW error;
+        database = HostDb::SqliteDatabase::Open(path, error);
+        if (database == nullptr) {
+            std::fprintf(stderr, "%s\n", error.ToUtf8().c_str());
+            std::exit(1);
+        }
+        auto themes = HostKernel::MakeRef<ShippedThemes>();
+        app->themes = themes;
+        auto dbModule = HostKernel::MakeRef<FakeDbModule>();
+        dbModule->database = database.Get();
+        app->modules["mod_Database"] = dbModule.Get();
+        app->modules["mod_MainFrame"] = frame.Get();
+        module.Load(nullptr, nullptr);
+        module.Initialize(app, error);
+        std::vector<XStringW> codes;
+        for (const std::string& code : BenchSupport::ComparedCodes(path, kComparedFunds))
+            codes.push_back(XStringW::FromUtf8(code));
+        module.ReplaceFunds(codes, XStringW(L"bench"));
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = L"ReportBenchParent";
+        RegisterClassExW(&wc);
+        parent = CreateWindowExW(0, L"ReportBenchParent", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                 1280, 800, nullptr, nullptr, nullptr, nullptr);
+        module.Workspace().Create(parent, frame->tab);
+        module.Workspace().ApplyTheme(themes->dark.Get());
+        module.Workspace().Move(0, 0, 1280, 800);
+        module.Workspace().Show();
+        PlatformRunUntilIdle();
+        // Every page shown once, so that the report measures itself and not the pages' first show.
+        for (int page = 0; page < module.Workspace().PageCount(); ++page) {
+            module.Workspace().ShowTab(page);
+            PlatformRunUntilIdle();
+        }
+        module.Workspace().ShowTab(0);
+        PlatformRunUntilIdle();
+    }
+};
+
+Fixture& FixtureFor(int funds) {
+    static std::map<int, std::unique_ptr<Fixture>> fixtures;
+    std::unique_ptr<Fixture>& fixture = fixtures[funds];
+    if (!fixture)
+        fixture = std::make_unique<Fixture>(funds);
+    return *fixture;
+}
+
+void BM_Report(benchmark::State& state) {
+    Fixture& fixture = FixtureFor(static_cast<int>(state.range(0)));
+    const std::string target = (std::filesystem::temp_directory_path() / "report-bench.pdf").string();
+    const double peakBefore = PeakMb();
+    double extraMb = -1;
+    std::vector<double> times;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        std::string document = fixture.module.Workspace().Report().DrawNow(false);
+        XStringW error;
+        if (document.empty() || !Control::SafeFile::WriteWhole(target, document, error)) {
+            state.SkipWithError("the report was not written");
+            return;
+        }
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        state.SetIterationTime(ms / 1000.0);
+        times.push_back(ms);
+        bytes = document.size();
+        if (extraMb < 0)
+            extraMb = PeakMb() - peakBefore;
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times.empty() ? 0 : times[times.size() / 2];
+    state.counters["budget"] = kTimeBudgetMs;
+    state.counters["kb"] = static_cast<double>(bytes) / 1024.0;
+    state.counters["extra_mb"] = extraMb;
+    BenchSupport::SummaryRow("PDF report, 100 funds, every page (ms)", median, "ms", kTimeBudgetMs);
+    BenchSupport::SummaryRow("PDF report, 100 funds, extra memory (MB)", extraMb, "MB", kMemoryBudgetMb);
+    std::filesystem::remove(target);
+}
+
+} // namespace
+
+BENCHMARK(BM_Report)->Arg(12000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+BENCHMARK_MAIN();
