@@ -83,7 +83,7 @@ struct Fixture {
             std::exit(1);
         }
         auto themes = HostKernel::MakeRef<ShippedThemes>();
-        app->themes = themes;
+        app->themes = XComPtr<FakeThemeMgr>(themes.Get());
         auto dbModule = HostKernel::MakeRef<FakeDbModule>();
         dbModule->database = database.Get();
         app->modules["mod_Database"] = dbModule.Get();

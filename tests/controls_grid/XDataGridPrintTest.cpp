@@ -65,7 +65,7 @@ TEST_F(GridPrint, PartsCoverEveryCellOnceAndFitThePage) {
         EXPECT_EQ((seen[{row, 0}]), 0);
     }
 
-    // Too narrow to repeat the first column (it would take more than a third): plain bands, and a
+    // Too narrow to repeat the first column (it would take more than half): plain bands, and a
     // column wider than the page alone in its band, cut at the page's edge.
     parts = grid.PlanPrint(SIZE{110, 1000});
     ASSERT_EQ(parts.size(), 3u);

@@ -84,10 +84,18 @@ TEST(PdfDc, TextStaysTextLinesStayVectorsAndPagesHaveTheirSize) {
     const std::string text = TestSupport::WithoutBlanks(TestSupport::PdfText(path));
     EXPECT_NE(text.find("基金对比第一页12.34%"), std::string::npos) << text;
     EXPECT_NE(text.find("第二页华夏成长股票"), std::string::npos) << text;
+    // The page count and size as pdfinfo states them ("Pages: 2", "Page size: 842.25 x 595.5 pts").
+    auto field = [](const std::string& info, const std::string& name) {
+        const size_t at = info.find(name + ":");
+        if (at == std::string::npos)
+            return std::string();
+        const size_t start = info.find_first_not_of(' ', at + name.size() + 1);
+        return info.substr(start, info.find('\n', start) - start);
+    };
     const std::string info2 = TestSupport::PdfInfo(path);
-    EXPECT_NE(info2.find("Pages:          2"), std::string::npos) << info2;
-    // A4 landscape: 842 x 595 points.
-    EXPECT_NE(info2.find("842.25 x 595.5 pts"), std::string::npos) << info2;
+    EXPECT_EQ(field(info2, "Pages"), "2") << info2;
+    // A4 landscape, 1123 x 794 pixels at 96 per inch: 842 x 595 points.
+    EXPECT_EQ(field(info2, "Page size").rfind("842.25 x 595.5 pts", 0), 0u) << info2;
     EXPECT_NE(info2.find("测试文档"), std::string::npos) << info2;
     // Lines, boxes and text only: not one image on any page.
     const std::string images = TestSupport::PdfImages(path);

@@ -61,7 +61,7 @@ struct Report : ::testing::Test {
     void SetUp() override {
         folder = fs::temp_directory_path() / ("report-test-" + std::to_string(getpid()));
         fs::create_directories(folder);
-        host.app->themes = HostKernel::MakeRef<ShippedThemes>();
+        host.app->themes = XComPtr<FakeThemeMgr>(HostKernel::MakeRef<ShippedThemes>().Get());
         ASSERT_TRUE(host.Start(database));
         host.MakeWindow(1280, 800);
         ASSERT_TRUE(host.ShowWorkspace(static_cast<ShippedThemes*>(host.app->themes.Get())->dark.Get()));

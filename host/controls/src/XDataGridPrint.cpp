@@ -21,8 +21,8 @@ std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area) {
     for (int i = 0; i < columns; ++i)
         total += widths[static_cast<size_t>(i)] = std::max(0, ZoomedWidth(i));
 
-    // Bands of columns across: all of them when they fit; otherwise the first column (when narrow
-    // enough to leave room) in front of each band of the others.
+    // Bands of columns across: all of them when they fit; otherwise the first column (when it
+    // takes at most half the page) in front of each band of the others.
     struct Band {
         int first, last;
         bool repeat;
@@ -32,7 +32,7 @@ std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area) {
     if (total <= area.cx) {
         bands.push_back({0, columns, false, total});
     } else {
-        const bool repeat = columns > 1 && widths[0] * 3 <= area.cx;
+        const bool repeat = columns > 1 && widths[0] * 2 <= area.cx;
         const int lead = repeat ? widths[0] : 0;
         int column = repeat ? 1 : 0;
         while (column < columns) {
