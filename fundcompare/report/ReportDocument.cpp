@@ -179,7 +179,12 @@ void ReportDocument::Table(Control::DataGridEx& grid) {
         return;
     // Parts as large as a continued page holds; each goes under what is on the page when it fits.
     const SIZE area{Width(), Bottom() - kMargin - kNoteLine - kGap / 2};
-    for (const Control::XDataGrid::PrintPart& part : grid.PlanPrint(area)) {
+    // The list starts under what is on the page (a heading, a note) when a fair share of a page is
+    // left there, rather than leaving the heading alone on its page; else on the next page.
+    EnsurePage();
+    const int room = m_pageEmpty ? area.cy : Bottom() - m_y;
+    const int first = room >= area.cy / 4 ? room : 0;
+    for (const Control::XDataGrid::PrintPart& part : grid.PlanPrint(area, first)) {
         Reserve(part.size.cy);
         grid.DrawPrintPart(m_dc, POINT{Left(), m_y}, part);
         m_y += part.size.cy + kGap;

@@ -156,7 +156,7 @@ void ReportJob::WritePage(ReportDocument& document, int index) {
     XComPtr<Conf::ITheme> screen = ScreenTheme();
     if (paper != nullptr)
         page->ApplyTheme(paper);
-    if (page->IsLoading())
+    if (Waiting(*page))
         document.Note(ComparePage::kLoadingText);
     page->WriteReport(document);
     if (paper != nullptr && screen != nullptr)
@@ -224,6 +224,12 @@ bool ReportJob::Start(const XStringW& path, bool portrait) {
     return true;
 }
 
+bool ReportJob::Waiting(const ComparePage& page) {
+    // A page that hides itself while it loads says so with IsLoading; one that keeps its windows and
+    // lets only a chart wait (the growth page) says what it waits for.
+    return page.IsLoading() || page.AwaitedAhead().has_value();
+}
+
 bool ReportJob::PageReady(int index) {
     ComparePage* page = m_pages.page ? m_pages.page(index) : nullptr;
     if (page == nullptr)
@@ -233,7 +239,7 @@ bool ReportJob::PageReady(int index) {
             m_pages.show(index);
         m_waitStarted = std::max<DWORD>(1, GetTickCount());
     }
-    return !page->IsLoading() || GetTickCount() - m_waitStarted >= static_cast<DWORD>(kLoadingWaitMs);
+    return !Waiting(*page) || GetTickCount() - m_waitStarted >= static_cast<DWORD>(kLoadingWaitMs);
 }
 
 void ReportJob::Step() {

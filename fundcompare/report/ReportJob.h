@@ -77,6 +77,8 @@ private:
     void Step();
     // Shows page `index` and answers whether its data are there to be written.
     bool PageReady(int index);
+    // The page says "加载中" somewhere: the whole page, or a chart whose data are read ahead.
+    static bool Waiting(const ComparePage& page);
     void WritePage(ReportDocument& document, int index);
     void FinishDrawing();
     void OnWritten();

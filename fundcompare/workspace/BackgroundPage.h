@@ -37,7 +37,10 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
-    static constexpr UINT kReportButtonId = 18;
+    // The sets menu's button has 18: two buttons with one id would both answer to either's click.
+    static constexpr UINT kReportButtonId = 19;
+    static_assert(kReportButtonId != CompareSetsMenu::kButtonId && kReportButtonId != kAddButtonId &&
+                  kReportButtonId != kClearButtonId);
 
     BackgroundPage();
     ~BackgroundPage();

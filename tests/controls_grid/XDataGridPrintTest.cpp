@@ -46,6 +46,26 @@ TEST_F(GridPrint, PartsCoverEveryCellOnceAndFitThePage) {
     for (const auto& [cell, count] : seen)
         EXPECT_EQ(count, 1) << cell.first << "," << cell.second;
 
+    // Less height for the first band of rows (what is left under a heading): 24 + 2 * 20 = 64 of
+    // 70, then five a part again.
+    parts = grid.PlanPrint(SIZE{400, 130}, 70);
+    ASSERT_EQ(parts.size(), 6u); // 2 + 5 + 5 + 5 + 5 + 1
+    EXPECT_EQ(parts[0].rowCount, 2);
+    EXPECT_EQ(parts[0].size.cy, 64);
+    EXPECT_EQ(parts[1].firstRow, 2);
+    EXPECT_EQ(parts[1].rowCount, 5);
+    seen = Coverage(parts);
+    EXPECT_EQ(seen.size(), 23u * 3u);
+    for (const auto& [cell, count] : seen)
+        EXPECT_EQ(count, 1) << cell.first << "," << cell.second;
+    // Just room for one row; not room for one (ignored); more than the page (the page's height).
+    EXPECT_EQ(grid.PlanPrint(SIZE{400, 130}, 44).front().rowCount, 1);
+    for (int first : {43, 0, 500}) {
+        parts = grid.PlanPrint(SIZE{400, 130}, first);
+        ASSERT_EQ(parts.size(), 5u) << first;
+        EXPECT_EQ(parts.front().rowCount, 5) << first;
+    }
+
     // 230 wide: code (100) in front of each band; name (80) fits beside it, yield (120) does too
     // only alone: two bands per band of rows.
     parts = grid.PlanPrint(SIZE{230, 1000});

@@ -12,6 +12,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -62,7 +63,7 @@ struct Report : ::testing::Test {
         folder = fs::temp_directory_path() / ("report-test-" + std::to_string(getpid()));
         fs::create_directories(folder);
         host.app->themes = XComPtr<FakeThemeMgr>(HostKernel::MakeRef<ShippedThemes>().Get());
-        ASSERT_TRUE(host.Start(database));
+        ASSERT_TRUE(host.Start(database, HostOptions()));
         host.MakeWindow(1280, 800);
         ASSERT_TRUE(host.ShowWorkspace(static_cast<ShippedThemes*>(host.app->themes.Get())->dark.Get()));
         workspace = &host.module.Workspace();
@@ -78,6 +79,7 @@ struct Report : ::testing::Test {
             ASSERT_EQ(host.module.AddFund(code), 0);
         PlatformRunUntilIdle();
     }
+    virtual ModuleHost::Options HostOptions() const { return {}; }
     void TearDown() override {
         host.Stop();
         fs::remove_all(folder);
@@ -87,6 +89,16 @@ struct Report : ::testing::Test {
         const std::string path = (folder / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
+    }
+
+    // Runs the message loop, the clock and the writer until the report is done.
+    void Finish() {
+        for (int i = 0; i < 20000 && workspace->Report().Busy(); ++i) {
+            PlatformRunUntilIdle();
+            PlatformAdvanceClock(20);
+            usleep(500);
+        }
+        PlatformRunUntilIdle();
     }
 
     // The numbers every list of every page shows, as shown.
@@ -244,6 +256,100 @@ TEST_F(Report, TheFileIsWrittenWholeOrNotAtAll) {
     for (const auto& entry : fs::directory_iterator(folder))
         left.insert(entry.path().filename().string());
     EXPECT_EQ(left, (std::set<std::string>{"报告.pdf", "taken.pdf"}));
+}
+
+TEST_F(Report, TheButtonAndCtrlPAskForTheFileAndTheSetsButtonKeepsItsMenu) {
+    host.RouteKeysThroughModule();
+    std::vector<PlatformSaveDialogRequest> asked;
+    std::optional<std::wstring> answer; // cancelled until a name is given
+    PlatformSetSaveDialogHook([&](const PlatformSaveDialogRequest& request) {
+        asked.push_back(request);
+        return answer;
+    });
+    PlatformSetMenuHook(
+        [](HWND, POINT, const std::vector<PlatformMenuItem>&) { return std::optional<UINT>(); });
+    auto click = [](HWND button) {
+        RECT r{};
+        GetWindowRect(button, &r);
+        PlatformClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PlatformRunUntilIdle();
+    };
+    const size_t menus = PlatformMenus().size();
+    click(workspace->ReportButton());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, L"导出报告");
+    ASSERT_EQ(asked[0].types.size(), 2u); // landscape, portrait
+    EXPECT_EQ(PlatformMenus().size(), menus);
+    // The sets button beside it shows its menu and asks for no file.
+    click(workspace->SetsButton());
+    EXPECT_EQ(PlatformMenus().size(), menus + 1);
+    EXPECT_EQ(asked.size(), 1u);
+
+    const fs::path target = folder / "按键.pdf";
+    answer = XStringW::FromUtf8(target.string()).str();
+    SetFocus(workspace->Page(0)->GetHandle());
+    PlatformKeyDown(VK_CONTROL);
+    PlatformKeyPress('P');
+    PlatformKeyUp(VK_CONTROL);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(asked.size(), 2u);
+    Finish();
+    PlatformSetSaveDialogHook({});
+    PlatformSetMenuHook({});
+    EXPECT_TRUE(fs::is_regular_file(target));
+}
+
+// The same, with the pages' data read ahead by the module's worker.
+struct ReportReadAhead : Report {
+    ModuleHost::Options HostOptions() const override {
+        ModuleHost::Options options;
+        options.readAhead = true;
+        return options;
+    }
+};
+
+TEST_F(ReportReadAhead, APageWaitingForItsDataIsWrittenOnceTheyCome) {
+    // A fund joins while the worker is held: the growth page's histories stay on their way.
+    XStringW joining;
+    Data::IDataTable* funds = workspace->FundsTable();
+    for (int row = 0; row < funds->GetRowCount() && joining.empty(); ++row) {
+        XComPtr<Data::IDataRow> line;
+        funds->GetRow(line.Receive(), row);
+        const XStringW code = line->GetValue(L"code")->ToString();
+        if (std::find(codes.begin(), codes.end(), code) == codes.end())
+            joining = code;
+    }
+    ASSERT_FALSE(joining.empty());
+    // While it is held the loop is run by hand: running until idle would wait for the worker.
+    auto pump = [] {
+        MSG message{};
+        for (int i = 0; i < 1000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    };
+    host.module.Ahead().HoldWorker(true);
+    ASSERT_EQ(host.module.AddFund(joining), 0);
+    pump();
+
+    const std::string target = (folder / "等待.pdf").string();
+    ASSERT_TRUE(workspace->Report().Start(XStringW::FromUtf8(target), false));
+    pump();
+    EXPECT_TRUE(workspace->Report().Busy()); // still waiting, nothing written yet
+    EXPECT_FALSE(fs::exists(target));
+    host.module.Ahead().HoldWorker(false);
+    Finish();
+    ASSERT_FALSE(workspace->Report().Busy());
+    const std::string text = TestSupport::WithoutBlanks(TestSupport::PdfText(target));
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.find(XStringW(ComparePage::kLoadingText).ToUtf8()), std::string::npos);
+    // The joining fund is in the growth page's figures, after its heading.
+    const size_t growth = text.find("走势对比");
+    ASSERT_NE(growth, std::string::npos);
+    const ReportDocument::Title title = workspace->Report().ReadTitle();
+    ASSERT_EQ(title.funds.back().first, joining);
+    EXPECT_NE(text.find(TestSupport::WithoutBlanks(title.funds.back().second.ToUtf8()), growth),
+              std::string::npos);
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 namespace Control {
 
-std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area) {
+std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeight) {
     std::vector<PrintPart> parts;
     const int columns = GetColumnCount();
     if (columns == 0 || area.cx <= 0 || area.cy <= 0)
@@ -51,8 +51,11 @@ std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area) {
     const int header = ZoomedHeaderHeight();
     const int rowHeight = std::max(1, ZoomedRowHeight());
     const int perPage = std::max(1, (static_cast<int>(area.cy) - header) / rowHeight);
-    for (int row = 0; row == 0 || row < m_rowCount; row += perPage) {
-        const int count = std::min(perPage, m_rowCount - row);
+    const int firstRows =
+        std::min(perPage, (std::min(firstHeight, static_cast<int>(area.cy)) - header) / rowHeight);
+    for (int row = 0, rows = firstRows >= 1 ? firstRows : perPage; row == 0 || row < m_rowCount;
+         row += rows, rows = perPage) {
+        const int count = std::max(0, std::min(rows, m_rowCount - row));
         for (const Band& band : bands)
             parts.push_back(PrintPart{row, count, band.first, band.last, band.repeat,
                                       SIZE{band.width, header + count * rowHeight}});
