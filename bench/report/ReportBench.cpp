@@ -6,7 +6,8 @@
 // beforehand, does not hide it), the largest over the runs; budget 100 MB.
 //
 // The time is reported in milliseconds with the counters "budget", "cpu_ms" (the loop thread's
-// processor time, which the machine's load does not stretch), "extra_mb" and "kb" (the size).
+// processor time, which the machine's load does not stretch), "own_ms" (the wall time less the
+// thread's wait on the run queue), "extra_mb" and "kb" (the size).
 #include "BenchDatabase.h"
 #include "Summary.h"
 #include "module/FakeHost.h"
@@ -73,6 +74,14 @@ double StatusMb(const std::string& field) {
 // Starts the peak resident size afresh from the present one.
 void ResetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// How long this thread has waited on the run queue, ready but without a processor (the second
+// figure of /proc/thread-self/schedstat); 0 when the kernel does not say.
+double RunQueueWaitMs() {
+    std::ifstream schedstat("/proc/thread-self/schedstat");
+    double running = 0, waiting = 0;
+    return schedstat >> running >> waiting ? waiting / 1e6 : 0.0;
 }
 
 double ThreadCpuMs() {
@@ -146,12 +155,13 @@ void BM_Report(benchmark::State& state) {
     Fixture& fixture = FixtureFor(static_cast<int>(state.range(0)));
     const std::string target = (std::filesystem::temp_directory_path() / "report-bench.pdf").string();
     double extraMb = -1;
-    std::vector<double> times, cpuTimes;
+    std::vector<double> times, cpuTimes, ownTimes;
     size_t bytes = 0;
     for (auto _ : state) {
         ResetPeak();
         const double residentBefore = StatusMb("VmRSS");
         const double cpuStart = ThreadCpuMs();
+        const double waitStart = RunQueueWaitMs();
         const auto start = Clock::now();
         std::string document = fixture.module.Workspace().Report().DrawNow(false);
         XStringW error;
@@ -163,20 +173,25 @@ void BM_Report(benchmark::State& state) {
         state.SetIterationTime(ms / 1000.0);
         times.push_back(ms);
         cpuTimes.push_back(ThreadCpuMs() - cpuStart);
+        ownTimes.push_back(ms - (RunQueueWaitMs() - waitStart));
         bytes = document.size();
         document = std::string();
         extraMb = std::max(extraMb, StatusMb("VmHWM") - residentBefore);
     }
     std::sort(times.begin(), times.end());
     std::sort(cpuTimes.begin(), cpuTimes.end());
+    std::sort(ownTimes.begin(), ownTimes.end());
     const double median = times.empty() ? 0 : times[times.size() / 2];
     state.counters["budget"] = kTimeBudgetMs;
     state.counters["cpu_ms"] = cpuTimes.empty() ? 0 : cpuTimes[cpuTimes.size() / 2];
+    state.counters["own_ms"] = ownTimes.empty() ? 0 : ownTimes[ownTimes.size() / 2];
     state.counters["kb"] = static_cast<double>(bytes) / 1024.0;
     state.counters["extra_mb"] = extraMb;
     BenchSupport::SummaryRow("PDF report, 100 funds, every page (ms)", median, "ms", kTimeBudgetMs);
-    BenchSupport::SummaryRow("PDF report, 100 funds, every page, processor time (ms)",
-                             cpuTimes.empty() ? 0 : cpuTimes[cpuTimes.size() / 2], "ms", kTimeBudgetMs);
+    // On a machine shared with other work the wall time mostly measures the queue for a processor;
+    // without that wait it is the report's own time (drawing, compressing, the file's sync).
+    BenchSupport::SummaryRow("PDF report, 100 funds, every page, without waiting for a processor (ms)",
+                             ownTimes.empty() ? 0 : ownTimes[ownTimes.size() / 2], "ms", kTimeBudgetMs);
     BenchSupport::SummaryRow("PDF report, 100 funds, extra memory (MB)", extraMb, "MB", kMemoryBudgetMb);
     std::filesystem::remove(target);
 }
