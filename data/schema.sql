@@ -100,9 +100,9 @@ CREATE TABLE IF NOT EXISTS tb_riskevaluation (
 
 -- 3. Report-date holdings --------------------------------------------------------------------------
 
--- The two holdings tables are the largest after the daily history, and every reader reaches them one
+-- The holdings tables are the largest after the daily history, and every reader reaches them one
 -- fund and report date at a time, so they are stored in the order of that read, like the history
--- tables (section 6): the primary key is the fund, the date, the asset type (or industry) and the
+-- tables (section 6): the primary key is the fund, the date, the asset type (industry, line) and the
 -- withdrawn flag, and the tables are kept WITHOUT ROWID, so that no separate index repeats them. A
 -- line has at most one live row and one withdrawn row per report. `id` numbers the rows as they were
 -- made, fund after fund; it is not a key. A database written before this layout has rowid tables
@@ -138,6 +138,39 @@ CREATE TABLE IF NOT EXISTS tb_industryname (
     id       INTEGER PRIMARY KEY,
     name     TEXT NOT NULL,
     parentid INTEGER               -- the parent category, NULL at the top level
+);
+
+-- Stock holdings at a report date, one row per line of the report: a quarterly report lists the top
+-- ten, a half-year or annual report usually every holding, and every line a report gives is kept.
+-- `rank` is the line's place in the report (1 the largest), which keeps two lines of one stock (a
+-- report that lists an index part and an active part) apart. Like the two tables above it is read
+-- one fund and report date at a time, so it is kept in the order of that read: the fund, the date,
+-- the line and the withdrawn flag, WITHOUT ROWID and with no other per-fund index. A database may
+-- lack this table and tb_stock; the pages that need them then say that there are no holdings.
+CREATE TABLE IF NOT EXISTS tb_stockholding (
+    id          INTEGER,
+    code        TEXT NOT NULL,     -- the fund
+    date        TEXT NOT NULL,     -- the report date
+    rank        INTEGER NOT NULL,  -- the line of the report, from 1
+    -- Always given, but not declared NOT NULL: SQLite 3.40's integrity_check misreads a NOT NULL
+    -- column outside the key of a WITHOUT ROWID table as NULL, and would fail a sound database.
+    stockcode   TEXT,
+    stockname   TEXT,              -- the stock's name as the report gives it
+    shares      REAL,              -- shares held
+    marketvalue REAL,              -- yuan
+    percent     REAL,              -- share of the fund's net assets
+    isdeleted   INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (code, date, rank, isdeleted)
+) WITHOUT ROWID;
+
+-- The stocks that holdings name, with the industry of each (tb_industryname.id of a leaf industry,
+-- never the parent 2; NULL when not known). A reclassified or renamed stock's old row is withdrawn.
+CREATE TABLE IF NOT EXISTS tb_stock (
+    id         INTEGER PRIMARY KEY,
+    code       TEXT NOT NULL,
+    name       TEXT,
+    industryid INTEGER,
+    isdeleted  INTEGER NOT NULL DEFAULT 0
 );
 
 -- 4. Fund facts ------------------------------------------------------------------------------------
@@ -210,6 +243,9 @@ CREATE INDEX IF NOT EXISTS ix_riskevaluation_fund ON tb_riskevaluation (fundcode
 -- answers them without visiting the table.
 CREATE INDEX IF NOT EXISTS ix_assetallocation_date ON tb_assetallocation (date) WHERE NOT isdeleted;
 CREATE INDEX IF NOT EXISTS ix_investindustry_date ON tb_investindustry (date) WHERE NOT isdeleted;
+CREATE INDEX IF NOT EXISTS ix_stockholding_date ON tb_stockholding (date) WHERE NOT isdeleted;
+-- The industry of each stock a fund holds is found by the stock's code.
+CREATE INDEX IF NOT EXISTS ix_stock_code ON tb_stock (code);
 CREATE INDEX IF NOT EXISTS ix_bonus_code ON tb_bonus (code, type);
 CREATE INDEX IF NOT EXISTS ix_issueandlisting_code ON tb_issueandlisting (code);
 CREATE INDEX IF NOT EXISTS ix_manager_code ON tb_manager (code);
@@ -269,7 +305,8 @@ CREATE TABLE IF NOT EXISTS tb_import (
     historyid   INTEGER,
     indexid     INTEGER,
     assetid     INTEGER,
-    industryid  INTEGER
+    industryid  INTEGER,
+    stockid     INTEGER            -- tb_stockholding; a table made before it lacks the column
 );
 
 -- The importer's note of each fund's recent weeks (the growth at each week's last close over five

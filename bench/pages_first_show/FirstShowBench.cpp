@@ -241,9 +241,10 @@ struct PageKind {
 };
 
 const PageKind kPages[] = {
-    {"general", &FirstShow<GeneralComparePage>}, {"performance", &FirstShow<PerformancePage>},
-    {"riskreturn", &FirstShow<RiskReturnPage>},  {"asset", &FirstShow<AssetAllocationPage>},
-    {"industry", &FirstShow<IndustryPage>},      {"growth", &FirstShow<GrowthPage>},
+    {"general", &FirstShow<GeneralComparePage>},   {"performance", &FirstShow<PerformancePage>},
+    {"riskreturn", &FirstShow<RiskReturnPage>},    {"asset", &FirstShow<AssetAllocationPage>},
+    {"industry", &FirstShow<IndustryPage>},        {"growth", &FirstShow<GrowthPage>},
+    {"holdings", &FirstShow<HoldingsComparePage>},
 };
 
 } // namespace

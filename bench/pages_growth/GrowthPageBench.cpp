@@ -177,22 +177,27 @@ void BM_GrowthChartHover(benchmark::State& state) {
 BENCHMARK(BM_GrowthChartHover)->Unit(benchmark::kMillisecond);
 
 void BM_GrowthFiguresAndCorrelation(benchmark::State& state) {
-    GrowthPage& page = TheBench().module.Workspace().Growth();
-    const GrowthPanel& panel = page.Panel();
-    const int indexLine = static_cast<int>(panel.lines.size()) - 1;
-    std::vector<size_t> funds;
-    for (size_t k = 0; k + 1 < panel.lines.size(); ++k)
-        funds.push_back(k);
+    Bench& bench = TheBench();
+    GrowthPage& page = bench.module.Workspace().Growth();
+    const GrowthHistory& history = page.History();
+    std::vector<const GrowthSeries*> funds;
+    for (const XStringW& code : bench.codes)
+        funds.push_back(history.Find(code));
+    const GrowthSeries* index = history.HasIndex() ? &history.Index() : nullptr;
+    const int start = page.RangeStart(), end = page.RangeEnd();
     for (auto _ : state) {
         double sum = 0.0;
-        for (size_t k = 0; k < panel.lines.size(); ++k)
-            sum += GrowthFigures::Compute(panel, k, indexLine, 0.015).sharpe;
-        std::vector<double> matrix = GrowthFigures::CorrelationMatrix(panel, funds);
+        for (const GrowthSeries* series : funds)
+            if (series != nullptr)
+                sum += GrowthFigures::Compute(*series, index, start, end, 0.015).sharpe;
+        if (index != nullptr)
+            sum += GrowthFigures::Compute(*index, index, start, end, 0.015).sharpe;
+        std::vector<double> matrix = GrowthFigures::CorrelationMatrix(funds, start, end);
         benchmark::DoNotOptimize(sum);
         benchmark::DoNotOptimize(matrix.data());
     }
-    state.counters["lines"] = static_cast<double>(panel.lines.size());
-    state.counters["days"] = static_cast<double>(panel.days.size());
+    state.counters["lines"] = static_cast<double>(funds.size() + 1);
+    state.counters["days"] = static_cast<double>(page.Panel().days.size());
 }
 BENCHMARK(BM_GrowthFiguresAndCorrelation)->Unit(benchmark::kMillisecond);
 

@@ -286,6 +286,28 @@ std::string WriteInputFiles(const std::string& database, const std::string& fold
             }
         }
         {
+            // Stock holdings in UTF-8 with the industry of each stock, the way a data terminal
+            // exports a fund's report lines.
+            TextFile holdings(root / "股票持仓.csv", false, ',', false);
+            holdings.Row({"基金代码", "报告期", "序号", "股票代码", "股票名称", "所属行业", "持股数",
+                          "持仓市值(元)", "占净值比例(%)"});
+            StatementHandle rows = Prepare(
+                db.get(),
+                "select h.code, h.date, h.rank, h.stockcode, h.stockname, (select s.industryid from "
+                "tb_stock s where s.code = h.stockcode and not s.isdeleted), h.shares, h.marketvalue, "
+                "h.percent from tb_stockholding h where not h.isdeleted order by h.code, h.date, h.rank");
+            while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+                if (live.count(TextOf(rows.get(), 0)) == 0)
+                    continue;
+                holdings.Row({TextOf(rows.get(), 0), TextOf(rows.get(), 1), NumberOf(rows.get(), 2),
+                              TextOf(rows.get(), 3), TextOf(rows.get(), 4), NumberOf(rows.get(), 5),
+                              NumberOf(rows.get(), 6), NumberOf(rows.get(), 7),
+                              sqlite3_column_type(rows.get(), 8) == SQLITE_NULL
+                                  ? std::string()
+                                  : Exact(sqlite3_column_double(rows.get(), 8) * 100.0)});
+            }
+        }
+        {
             TextFile dividends(root / "分红送配.csv", false, ',', false);
             dividends.Row({"基金代码", "除息日", "分红类型", "每份分红"});
             StatementHandle rows =

@@ -1,7 +1,7 @@
 // The pieces that sample names are built from, each with its pinyin initials, so that a fund's
 // pycode (what users type to find it) follows from its name the way it does in real data.
 //
-// Every company, fund and manager name here is invented. The figures of the sample database are
+// Every company, fund, manager and stock name here is invented. The figures of the sample database are
 // made up, and a real company's or fund's name next to them would read like real data about it.
 // Index names and the industry classification are public terms and stay as they are.
 #pragma once
@@ -153,5 +153,43 @@ inline constexpr Industry kLeafIndustries[] = {
 inline bool IsManufacturing(int industryId) {
     return industryId == 4 || (industryId >= 6 && industryId <= 14);
 }
+
+// Stock names: two uncommon characters and a word of the industry ("蘅渚药业"). The characters are
+// chosen so that the names read like company names without being any listed company's.
+inline constexpr const char* kStockFirstChars[] = {"蘅", "蓠", "荻", "筠", "琮", "珂", "璟", "槿", "芷", "苇",
+                                                   "檀", "鸥", "曦", "霁", "岫", "汀", "栖", "澜", "岚", "屿"};
+inline constexpr const char* kStockSecondChars[] = {"渚", "坞", "堤", "津", "湾", "岩",
+                                                    "坪", "崖", "谷", "泉", "原", "舟"};
+
+struct StockIndustry {
+    int id;
+    const char* suffixes[4];
+    int suffixCount;
+};
+
+inline constexpr StockIndustry kStockIndustries[] = {
+    {1, {"农业", "种业", "牧业", "渔业"}, 4},
+    {3, {"矿业", "煤业", "能源", "资源"}, 4},
+    {4, {"食品", "酒业", "乳业", "饮品"}, 4},
+    {6, {"纺织", "服饰", "丝绸"}, 3},
+    {7, {"家居", "木业"}, 2},
+    {8, {"纸业", "印务"}, 2},
+    {9, {"化工", "石化", "新材"}, 3},
+    {10, {"电子", "光电", "微电"}, 3},
+    {11, {"钢铁", "铝业", "建材", "金属"}, 4},
+    {12, {"机械", "重工", "装备", "仪表"}, 4},
+    {13, {"药业", "生物", "医疗", "制药"}, 4},
+    {14, {"制造", "工业"}, 2},
+    {15, {"电力", "水务", "燃气", "热电"}, 4},
+    {16, {"建设", "建工", "路桥"}, 3},
+    {17, {"物流", "港务", "航运", "高速"}, 4},
+    {18, {"科技", "软件", "信息", "网络"}, 4},
+    {19, {"商业", "百货", "商贸", "超市"}, 4},
+    {20, {"银行", "证券", "保险", "信托"}, 4},
+    {21, {"地产", "置业", "城建"}, 3},
+    {22, {"旅游", "酒店", "服务"}, 3},
+    {23, {"传媒", "文化", "出版"}, 3},
+    {24, {"控股", "实业", "发展"}, 3},
+};
 
 } // namespace SampleDb

@@ -22,6 +22,7 @@
 #include "RowLoader.h"
 #include "RowPipe.h"
 #include "Sqlite.h"
+#include "StockHoldings.h"
 
 #include <sdk/CivilDays.h>
 
@@ -289,6 +290,9 @@ enum Table {
     kStateTable,
     kNetValueTable,
     kIndexCloseTable,
+    // Stock holdings.
+    kStockTable,
+    kStockHoldingTable,
     kTableCount
 };
 
@@ -320,6 +324,10 @@ const std::vector<std::string_view>& InsertStatements() {
         "INSERT INTO tb_buyredeemstate (code, buystate, redeemstate, isdeleted) VALUES (?,?,?,?)",
         "INSERT INTO tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?,?)",
         "INSERT INTO tb_indexhistory (id, exponentcode, date, closevalue, isdeleted) VALUES (?,?,?,?,?)",
+        // Stock holdings.
+        "INSERT INTO tb_stock (code, name, industryid, isdeleted) VALUES (?,?,?,?)",
+        "INSERT INTO tb_stockholding (id, code, date, rank, stockcode, stockname, shares, marketvalue, percent, "
+        "isdeleted) VALUES (?,?,?,?,?,?,?,?,?,?)",
     };
     return statements;
 }
@@ -385,16 +393,18 @@ struct Writer {
           asset(writer, kAssetTable), industry(writer, kIndustryTable),
           industryName(writer, kIndustryNameTable), bonus(writer, kBonusTable), issue(writer, kIssueTable),
           manager(writer, kManagerTable), rating(writer, kRatingTable), state(writer, kStateTable),
-          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable) {}
+          netValue(writer, kNetValueTable), indexClose(writer, kIndexCloseTable), stock(writer, kStockTable),
+          stockHolding(writer, kStockHoldingTable) {}
 
     std::int64_t Rows() const {
         return fund.Rows() + advisor.Rows() + currvalue.Rows() + yield.Rows() + history.Rows() + risk.Rows() +
                asset.Rows() + industry.Rows() + industryName.Rows() + bonus.Rows() + issue.Rows() +
-               manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows();
+               manager.Rows() + rating.Rows() + state.Rows() + netValue.Rows() + indexClose.Rows() +
+               stock.Rows() + stockHolding.Rows();
     }
 
     TableRows fund, advisor, currvalue, yield, history, risk, asset, industry, industryName, bonus, issue,
-        manager, rating, state, netValue, indexClose;
+        manager, rating, state, netValue, indexClose, stock, stockHolding;
 };
 
 // 4. The market ====================================================================================
@@ -533,6 +543,10 @@ struct HoldingInputs {
     // are made, whatever order they are written in.
     std::int64_t firstAssetId = 0;
     std::int64_t firstIndustryId = 0;
+    // What the fund's stock picks depend on (StockHoldings.h).
+    int index = 0;
+    std::uint64_t company = 0;
+    std::string style;
 };
 
 // One row of tb_assetallocation (assettype set) or tb_investindustry (industryid set) of a fund.
@@ -563,6 +577,7 @@ struct Context {
     std::vector<HoldingInputs> holdings; // likewise, their quarterly holdings
     std::int64_t assetRows = 0;          // holdings rows of the funds made so far
     std::int64_t industryRows = 0;
+    const StockMarket* stocks = nullptr; // the market the funds' stock holdings come from
 };
 
 int TakeCode(Context& context, Prng& rng, int low, int high) {
@@ -831,8 +846,100 @@ void MakeHoldings(const Context& context, const HoldingInputs& fund, std::vector
         industries[k].id = fund.firstIndustryId + static_cast<std::int64_t>(k);
 }
 
+// Stock holdings cover the last two years of reports: the ten largest lines of each quarterly
+// report, and every line of the last half-year and annual reports. Every line of every report would
+// multiply the database's size; these are enough for each view of the holdings page.
+constexpr int kStockReportQuarters = 8;
+
+bool FullStockReport(int quarter, int quarters) {
+    return quarter == quarters - 1 || quarter == quarters - 3;
+}
+
+// How many stocks a full report of a fund lists: an index fund holds its index, an equity fund a
+// portfolio, a bond fund a few shares beside its bonds.
+int FullListSize(Kind kind, Prng& rng) {
+    switch (kind) {
+    case Kind::Index:
+        return rng.Between(150, 300);
+    case Kind::Equity:
+        return rng.Between(40, 120);
+    case Kind::Hybrid:
+        return rng.Between(25, 80);
+    case Kind::ClosedEnd:
+        return rng.Between(30, 70);
+    case Kind::Innovative:
+        return rng.Between(30, 80);
+    case Kind::Qdii:
+        return rng.Between(25, 60);
+    case Kind::Collective:
+        return rng.Between(10, 40);
+    case Kind::Guaranteed:
+        return rng.Between(5, 20);
+    case Kind::Bond:
+        return rng.Between(3, 12);
+    case Kind::Money:
+        return 0;
+    }
+    return 0;
+}
+
+// The stocks of the market, and one withdrawn row of an earlier name.
+void WriteStocks(const StockMarket& stocks, Writer& out) {
+    for (const StockInfo& stock : stocks.Stocks())
+        out.stock.Row(stock.code, stock.name, stock.industryId, 0);
+    const StockInfo& renamed = stocks.Stocks().front();
+    out.stock.Row(renamed.code, renamed.name.substr(0, renamed.name.size() - 6) + "股份", renamed.industryId, 1);
+}
+
+// A fund's stock holdings: at each report date, its industry shares (leaf industries, from its
+// industry rows) spread over stocks of those industries, numbered on from `id` in the order of the
+// table's key. The fund's asset and industry rows are sorted by quarter.
+void WriteStockHoldings(Context& context, const HoldingInputs& fund, const std::vector<HoldingRow>& assets,
+                        const std::vector<HoldingRow>& industries, const std::vector<std::string>& dates,
+                        const std::vector<double>& level, std::int64_t& id) {
+    const int quarters = static_cast<int>(dates.size());
+    Prng rng(context.options.seed, (std::uint64_t{4} << 32) + static_cast<std::uint64_t>(fund.index));
+    StockFund stockFund{fund.index, fund.company, fund.style, fund.kind == Kind::Index, FullListSize(fund.kind, rng)};
+    if (stockFund.fullSize == 0 || industries.empty())
+        return;
+    StockPicker picker(*context.stocks, context.options.seed, stockFund);
+    std::vector<std::pair<int, double>> shares;
+    std::vector<StockLine> lines;
+    std::size_t industryAt = 0, assetAt = 0;
+    for (int q = std::max(0, quarters - kStockReportQuarters); q < quarters; ++q) {
+        shares.clear();
+        for (; industryAt < industries.size() && industries[industryAt].quarter <= q; ++industryAt) {
+            const HoldingRow& row = industries[industryAt];
+            if (row.quarter == q && row.deleted == 0 && row.industryid != kManufacturingId)
+                shares.emplace_back(row.industryid, row.percent);
+        }
+        double net = 0.0;
+        for (; assetAt < assets.size() && assets[assetAt].quarter <= q; ++assetAt) {
+            const HoldingRow& row = assets[assetAt];
+            if (row.quarter == q && row.deleted == 0 && std::strcmp(row.assettype, "资产净值") == 0)
+                net = row.marketvalue;
+        }
+        if (shares.empty())
+            continue;
+        picker.Report(q, shares, net, level[static_cast<std::size_t>(q)], FullStockReport(q, quarters), lines);
+        // Now and then a wrong first line of the latest report, withdrawn.
+        const bool misprint = q == quarters - 1 && rng.Chance(0.01);
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            const StockLine& line = lines[k];
+            const StockInfo& stock = context.stocks->Stocks()[static_cast<std::size_t>(line.stock)];
+            const auto rank = static_cast<std::int64_t>(k + 1);
+            context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank, stock.code,
+                                         stock.name, line.shares, line.marketvalue, line.percent, 0);
+            if (k == 0 && misprint)
+                context.out.stockHolding.Row(++id, fund.code, dates[static_cast<std::size_t>(q)], rank, stock.code,
+                                             stock.name, line.shares * 10, line.marketvalue * 10,
+                                             line.percent * 10, 1);
+        }
+    }
+}
+
 // The holdings rows of every fund in the order of the tables' keys: funds by code, each fund's rows
-// by report date, then asset type (or industry), then the withdrawn flag. SQLite then fills both
+// by report date, then asset type (industry, line), then the withdrawn flag. SQLite then fills the
 // tables by appending, as it does the daily history.
 void WriteHoldings(Context& context) {
     std::sort(context.holdings.begin(), context.holdings.end(),
@@ -841,6 +948,15 @@ void WriteHoldings(Context& context) {
     std::vector<std::string> dates(static_cast<std::size_t>(quarters));
     for (int q = 0; q < quarters; ++q)
         dates[q] = CivilDays::Text(QuarterEndDay(context.market.firstYear + q / 4, q % 4 + 1));
+    // The market's level at each quarter end, for the prices of the stocks held.
+    std::vector<double> level(static_cast<std::size_t>(quarters), 1.0);
+    double growth = 1.0;
+    for (int t = 0; t < context.market.weeks; ++t) {
+        growth *= 1.0 + context.market.index[static_cast<std::size_t>(t)];
+        if (t % kWeeksPerQuarter == kWeeksPerQuarter - 1)
+            level[static_cast<std::size_t>(t / kWeeksPerQuarter)] = growth;
+    }
+    std::int64_t stockId = 0;
     std::vector<HoldingRow> assets, industries;
     for (const HoldingInputs& fund : context.holdings) {
         MakeHoldings(context, fund, assets, industries);
@@ -862,6 +978,7 @@ void WriteHoldings(Context& context) {
         for (const HoldingRow& row : industries)
             context.out.industry.Row(row.id, fund.code, dates[row.quarter], row.industryid, row.marketvalue,
                                      row.percent, row.deleted);
+        WriteStockHoldings(context, fund, assets, industries, dates, level, stockId);
     }
     context.holdings.clear();
 }
@@ -1071,6 +1188,9 @@ void MakeFund(Context& context, int index, const FundSeed& seed) {
     holdings.rng = rng;
     holdings.firstAssetId = context.assetRows + 1;
     holdings.firstIndustryId = context.industryRows + 1;
+    holdings.index = index;
+    holdings.company = broker ? 1000 + static_cast<std::uint64_t>(companyIndex) : companyIndex;
+    holdings.style = style;
     std::vector<HoldingRow> assets, industries;
     MakeHoldings(context, holdings, assets, industries);
     context.assetRows += static_cast<std::int64_t>(assets.size());
@@ -1191,7 +1311,10 @@ void MakeRows(RowPipe& pipe, const Options& options, Summary& summary) {
     }
     out.industryName.Row(kManufacturingId, kManufacturingName, Null{});
 
-    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0, 0};
+    // The stocks come first: their table is small, and every fund's holdings name them.
+    const StockMarket stocks(options.seed);
+    WriteStocks(stocks, out);
+    Context context{options, out, MakeMarket(options, out), {}, {}, {}, {}, {}, {}, 0, 0, {}, {}, 0, 0, &stocks};
     context.firstReportYear = kLastYear - options.years + 1;
     context.lastDay = CivilDays::FromDate(kLastYear, 12, 31);
     for (const Company& company : kFundCompanies) {
@@ -1318,12 +1441,12 @@ void FinishBuild(sqlite3* db, const std::string& deferredIndexes) {
     // saved on a two-core machine that is busy with other work too, and finished later there.
     Exec(db, "PRAGMA threads=0");
     Exec(db, deferredIndexes);
-    // Statistics for the planner of every reader, so that it prefers the per-fund indexes. The four
-    // largest tables (the daily histories and the quarterly holdings) get statistics from a sample
+    // Statistics for the planner of every reader, so that it prefers the per-fund indexes. The
+    // largest tables (the daily histories and the report-date holdings) get statistics from a sample
     // of each index: counting every row of them took seconds, and the readers' statements get the
     // same plans either way (the data tests compare them with the plans of a full count).
     static const char* const kSampledTables[] = {"tb_netvaluehistory", "tb_indexhistory", "tb_investindustry",
-                                                 "tb_assetallocation"};
+                                                 "tb_assetallocation", "tb_stockholding"};
     std::vector<std::string> tables;
     StatementHandle names = Prepare(db, "select name from sqlite_master where type = 'table'"
                                         " and name not like 'sqlite%' order by name");

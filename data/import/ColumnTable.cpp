@@ -49,6 +49,18 @@ const std::vector<KindColumns>& Table() {
          {{Column::Code, {"指数代码", "代码", "code", "exponentcode", "indexcode"}},
           kDate,
           {Column::Close, {"收盘价", "收盘", "收盘点位", "close", "closevalue"}}}},
+        {Kind::Holdings,
+         {{Column::StockCode}},
+         {Column::Code, Column::ReportDate, Column::StockCode},
+         {kCode,
+          kReportDate,
+          {Column::StockCode, {"股票代码", "证券代码", "stockcode"}},
+          {Column::StockName, {"股票名称", "股票简称", "证券名称", "证券简称", "stockname"}},
+          {Column::StockShares, {"持股数", "持股数量", "持仓股数", "数量", "shares"}},
+          {Column::MarketValue, {"持仓市值", "市值", "金额", "marketvalue"}},
+          {Column::Percent, {"占净值比例", "占比", "比例", "percent"}, true},
+          {Column::Rank, {"序号", "排名", "rank"}},
+          {Column::Industry, {"所属行业", "行业名称", "行业", "industry"}}}},
         {Kind::Assets,
          {{Column::AssetType}},
          {Column::Code, Column::ReportDate, Column::AssetType},
@@ -126,6 +138,7 @@ const std::vector<KindInfo>& Kinds() {
         {Kind::Index, "index", "index closes (指数行情)"},
         {Kind::Assets, "assets", "asset allocation (资产配置)"},
         {Kind::Industries, "industries", "industry allocation (行业配置)"},
+        {Kind::Holdings, "holdings", "stock holdings (股票持仓)"},
         {Kind::Dividends, "dividends", "dividends and splits (分红送配)"},
         {Kind::Ratings, "ratings", "ratings (基金评级)"},
         {Kind::Managers, "managers", "managers (基金经理)"},
@@ -190,7 +203,12 @@ std::string NormaliseName(std::string_view name, bool& percent) {
     return out;
 }
 
-const char* ColumnCaption(Column column) {
+const char* ColumnCaption(Column column, Kind within) {
+    for (const KindColumns& kind : Table())
+        if (kind.kind == within)
+            for (const ColumnNames& names : kind.columns)
+                if (names.column == column)
+                    return names.names.front();
     for (const KindColumns& kind : Table())
         for (const ColumnNames& names : kind.columns)
             if (names.column == column)
@@ -246,7 +264,7 @@ Header RecogniseHeader(const std::vector<std::string>& names, Kind forced) {
         for (Column required : kind.required)
             if (required != Column::Code && candidate.Find(required) < 0) {
                 candidate.error = std::string("a ") + KindName(kind.kind) + " file needs a column " +
-                                  ColumnCaption(required);
+                                  ColumnCaption(required, kind.kind);
                 return candidate;
             }
         return candidate;

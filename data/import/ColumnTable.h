@@ -2,7 +2,7 @@
 // them, in English and in the Chinese of fund data downloads. A file's kind is recognised from its
 // header row: the first kind, in the table's order, whose signature columns the header holds.
 //
-// This table is the one place to extend: a new kind (stock holdings, fees) is a row of kKinds with
+// This table is the one place to extend: a new kind (fees, for one) is a row of kKinds with
 // its columns, and a handler in FundImporter.
 #pragma once
 
@@ -12,7 +12,7 @@
 
 namespace FundImport {
 
-enum class Kind { Auto, Funds, History, Index, Assets, Industries, Dividends, Ratings, Managers };
+enum class Kind { Auto, Funds, History, Index, Assets, Industries, Holdings, Dividends, Ratings, Managers };
 
 // What a column holds.
 enum class Column {
@@ -51,6 +51,11 @@ enum class Column {
     Percent,
     Industry,
     IndustryId,
+    // stock holdings
+    StockCode,
+    StockName,
+    StockShares,
+    Rank,
     // dividends
     PayoutType,
     Amount,
@@ -94,7 +99,8 @@ Header RecogniseHeader(const std::vector<std::string>& names, Kind forced);
 // trailing unit in brackets; `percent` is set when the unit says percent.
 std::string NormaliseName(std::string_view name, bool& percent);
 
-// The caption of a column for messages: its first Chinese name.
-const char* ColumnCaption(Column column);
+// The caption of a column for messages: its first Chinese name in the kind given, else in the first
+// kind that has the column.
+const char* ColumnCaption(Column column, Kind within = Kind::Auto);
 
 } // namespace FundImport

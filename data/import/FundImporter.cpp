@@ -183,6 +183,8 @@ private:
     void Funds(const Table& table);
     void History(const Table& table, bool index);
     void Holdings(const Table& table, bool industries);
+    void StockHoldings(const Table& table);
+    std::string StockCode(const std::vector<Cell>& row, std::int64_t line, bool& bad);
     void Ratings(const Table& table);
     void Dividends(const Table& table);
     void Managers(const Table& table);
@@ -348,7 +350,7 @@ std::string_view Run::Text(const std::vector<Cell>& row, Column column) const {
 
 void Run::Bad(std::int64_t line, Column column, const std::string& reason) {
     m_result.problems.push_back(
-        {m_table->label, line, column == Column::None ? "" : ColumnCaption(column), reason});
+        {m_table->label, line, column == Column::None ? "" : ColumnCaption(column, m_header->kind), reason});
 }
 
 std::optional<int> Run::Date(const std::vector<Cell>& row, Column column, std::int64_t line, bool& bad) {
@@ -800,6 +802,134 @@ void Run::Holdings(const Table& table, bool industries) {
     flush();
 }
 
+std::string Run::StockCode(const std::vector<Cell>& row, std::int64_t line, bool& bad) {
+    std::string code(Text(row, Column::StockCode));
+    if (code.empty()) {
+        Bad(line, Column::StockCode, "no stock code");
+        bad = true;
+        return code;
+    }
+    // Shanghai and Shenzhen codes have six digits, and a spreadsheet that kept one as a number
+    // dropped its leading zeros. Five digits written as text are a Hong Kong code and stay.
+    const int at = m_header->Find(Column::StockCode);
+    const bool number = row[static_cast<std::size_t>(at)].number;
+    if (code.find_first_not_of("0123456789") == std::string::npos && code.size() < 6 &&
+        (number || code.size() < 5))
+        code.insert(0, 6 - code.size(), '0');
+    if (code.size() > 16 || code.find_first_of(" ,;'\"") != std::string::npos) {
+        Bad(line, Column::StockCode, "'" + code + "' is not a stock code");
+        bad = true;
+        return {};
+    }
+    return code;
+}
+
+// A fund's report at a date is its list of lines, numbered by their place in the file (or by the
+// file's own 序号) and replaced as a whole, as the asset and industry reports are. A stock new to
+// the database gets a row of tb_stock with the name the report gives it and, when the file has the
+// column, its industry; a known stock keeps what the database holds for it.
+void Run::StockHoldings(const Table& table) {
+    static const TableShape kLines{"tb_stockholding",
+                                   {"code", "date"},
+                                   {"rank"},
+                                   {"stockcode", "stockname", "shares", "marketvalue", "percent"},
+                                   nullptr,
+                                   true,
+                                   true};
+    static const TableShape kStocks{"tb_stock", {"code"}, {}, {"name", "industryid"}};
+    std::string code;
+    int date = 0;
+    std::vector<std::vector<Value>> rows;
+    std::set<std::pair<std::string, int>> done;
+    std::map<std::pair<std::string, int>, std::int64_t> firstLine;
+    std::set<std::int64_t> ranks;
+    std::set<std::string> stocksSeen;
+    auto flush = [&]() {
+        if (!rows.empty())
+            Count(m_store->Merge(kLines, {Value::Of(code), Value::Of(CivilDays::Text(date))}, rows, true));
+        rows.clear();
+        ranks.clear();
+    };
+    ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
+        bool bad = false;
+        const std::string rowCode = Code(row, line, bad);
+        if (!bad && !m_store->HasFund(rowCode)) {
+            Bad(line, Column::Code, "unknown fund code " + rowCode);
+            bad = true;
+        }
+        const std::optional<int> day = Date(row, Column::ReportDate, line, bad);
+        if (!day && !bad) {
+            Bad(line, Column::ReportDate, "no report date");
+            bad = true;
+        }
+        const std::string stock = StockCode(row, line, bad);
+        const std::string name(Text(row, Column::StockName));
+        const std::optional<double> shares = Number(row, Column::StockShares, line, bad);
+        const std::optional<double> marketValue = Number(row, Column::MarketValue, line, bad);
+        const std::optional<double> percent = Number(row, Column::Percent, line, bad);
+        if (shares && *shares < 0) {
+            Bad(line, Column::StockShares, "must not be negative");
+            bad = true;
+        }
+        if (percent && *percent < 0) {
+            Bad(line, Column::Percent, "must not be negative");
+            bad = true;
+        } else if (percent && !(*percent <= 1.0)) {
+            Bad(line, Column::Percent, "a share of net assets beyond 100 %");
+            bad = true;
+        }
+        std::optional<double> rank = Number(row, Column::Rank, line, bad);
+        if (rank && !(*rank >= 1 && *rank <= 1e6 && *rank == std::floor(*rank))) {
+            Bad(line, Column::Rank, "not a line number");
+            bad = true;
+        }
+        int industry = -1;
+        if (Has(Column::Industry) && !Text(row, Column::Industry).empty()) {
+            industry = m_store->IndustryId(std::string(Text(row, Column::Industry)));
+            if (industry < 0) {
+                Bad(line, Column::Industry,
+                    "unknown industry '" + std::string(Text(row, Column::Industry)) + "'");
+                bad = true;
+            }
+        }
+        if (bad)
+            return ++m_result.rowsRejected, void();
+        if (rowCode != code || *day != date) {
+            flush();
+            const auto group = std::make_pair(rowCode, *day);
+            if (done.count(group) != 0) {
+                Bad(line, Column::None,
+                    "this report was given before, from line " + std::to_string(firstLine[group]) +
+                        "; keep a report's lines together");
+                ++m_result.rowsRejected;
+                code.clear();
+                return;
+            }
+            done.insert(group);
+            firstLine[group] = line;
+            code = rowCode;
+            date = *day;
+        }
+        const auto number =
+            rank ? static_cast<std::int64_t>(*rank) : static_cast<std::int64_t>(rows.size() + 1);
+        if (!ranks.insert(number).second) {
+            Bad(line, Column::Rank, "line " + std::to_string(number) + " of this report comes twice");
+            ++m_result.rowsRejected;
+            return;
+        }
+        rows.push_back({Value::Of(number), Value::Of(stock), name.empty() ? Value{} : Value::Of(name),
+                        shares ? Value::Of(*shares) : Value{},
+                        marketValue ? Value::Of(*marketValue) : Value{},
+                        percent ? Value::Of(*percent) : Value{}});
+        if (stocksSeen.insert(stock).second || industry >= 0)
+            Count(m_store->Merge(kStocks, {Value::Of(stock)},
+                                 {{name.empty() ? Value::KeepOld() : Value::Of(name),
+                                   industry >= 0 ? Value::Of(std::int64_t{industry}) : Value::KeepOld()}},
+                                 false, industry < 0));
+    });
+    flush();
+}
+
 void Run::Ratings(const Table& table) {
     static const TableShape kRatings{"tb_analyticalindex", {"code", "reportdate"}, {"year"}, {"star"}};
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
@@ -952,8 +1082,9 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
         }
     // Fund lists first, so that every other row finds its fund; dividends before the histories, whose
     // values imply dividends only where no file gives any.
-    static const Kind kOrder[] = {Kind::Funds,   Kind::Managers, Kind::Index,      Kind::Dividends,
-                                  Kind::History, Kind::Assets,   Kind::Industries, Kind::Ratings};
+    static const Kind kOrder[] = {Kind::Funds,      Kind::Managers, Kind::Index,
+                                  Kind::Dividends,  Kind::History,  Kind::Assets,
+                                  Kind::Industries, Kind::Holdings, Kind::Ratings};
     m_progress.filesTotal = static_cast<int>(ready.size());
     for (Kind kind : kOrder)
         for (Table* table : ready) {
@@ -981,6 +1112,9 @@ void Run::Process(FundStore& store, std::vector<Table>& tables) {
                 break;
             case Kind::Industries:
                 Holdings(*table, true);
+                break;
+            case Kind::Holdings:
+                StockHoldings(*table);
                 break;
             case Kind::Ratings:
                 Ratings(*table);

@@ -150,6 +150,15 @@ void FundStore::Open(const std::string& path) {
         check.reset();
         // Tables and indexes added to the schema since the database was made.
         SampleDb::CreateSchema(m_db.get());
+        // The import log of a database made before the stock holdings has no column for their
+        // numbers; an old row then reads NULL there, as if no holdings had been imported.
+        SampleDb::StatementHandle columns = SampleDb::Prepare(
+            m_db.get(), "select count(*) from pragma_table_info('tb_import') where name = 'stockid'");
+        const bool hasStockId =
+            sqlite3_step(columns.get()) == SQLITE_ROW && sqlite3_column_int(columns.get(), 0) > 0;
+        columns.reset();
+        if (!hasStockId)
+            Exec(m_db.get(), "ALTER TABLE tb_import ADD COLUMN stockid INTEGER");
     }
     std::vector<std::string_view> inserts = {
         "INSERT INTO tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted) VALUES (?,?,?,?,?,?)",
@@ -196,6 +205,7 @@ std::int64_t FundStore::NextId(const char* table) {
     const std::string column = std::strcmp(table, "tb_netvaluehistory") == 0   ? "historyid"
                                : std::strcmp(table, "tb_indexhistory") == 0    ? "indexid"
                                : std::strcmp(table, "tb_assetallocation") == 0 ? "assetid"
+                               : std::strcmp(table, "tb_stockholding") == 0    ? "stockid"
                                                                                : "industryid";
     sqlite3_stmt* last = Statement("SELECT " + column + " FROM tb_import ORDER BY id DESC LIMIT 1");
     if (sqlite3_step(last) == SQLITE_ROW && sqlite3_column_type(last, 0) != SQLITE_NULL) {
@@ -216,13 +226,14 @@ std::int64_t FundStore::NextId(const char* table) {
 
 void FundStore::Commit(const std::string& finalPath) {
     FlushHistory();
-    sqlite3_stmt* log = Statement("INSERT INTO tb_import (date, files, rowsadded, rowsreplaced, historyid, "
-                                  "indexid, assetid, industryid) VALUES (?,NULL,NULL,NULL,?,?,?,?)");
+    sqlite3_stmt* log =
+        Statement("INSERT INTO tb_import (date, files, rowsadded, rowsreplaced, historyid, "
+                  "indexid, assetid, industryid, stockid) VALUES (?,NULL,NULL,NULL,?,?,?,?,?)");
     const std::string now = Now();
     sqlite3_bind_text(log, 1, now.c_str(), -1, SQLITE_TRANSIENT);
     int k = 2;
-    for (const char* table :
-         {"tb_netvaluehistory", "tb_indexhistory", "tb_assetallocation", "tb_investindustry"})
+    for (const char* table : {"tb_netvaluehistory", "tb_indexhistory", "tb_assetallocation",
+                              "tb_investindustry", "tb_stockholding"})
         sqlite3_bind_int64(log, k++, NextId(table) - 1);
     Step(log);
     Exec(m_db.get(), "COMMIT");

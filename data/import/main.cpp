@@ -27,14 +27,15 @@ void PrintHelp(std::FILE* out) {
              "FILE may be CSV or TSV (UTF-8, UTF-16 or GB18030/GBK, found out by itself) or an xlsx\n"
              "workbook; a DIR is read with every data file in it. The kind of each file comes from\n"
              "its header row: a fund list, net-value history, index closes, asset or industry\n"
-             "allocation, dividends, ratings or managers, with English or Chinese column names.\n"
+             "allocation, stock holdings, dividends, ratings or managers, with English or Chinese\n"
+             "column names.\n"
              "\n"
              "One import is one transaction: the database changes only when all is read. A bad row\n"
              "is listed as FILE:LINE: column: reason and, without --skip-bad, nothing is written.\n"
              "Rows already in the database are never deleted: a replaced row is kept, withdrawn.\n"
              "\n"
              "  --kind KIND       read every file as KIND: funds, history, index, assets, industries,\n"
-             "                    dividends, ratings, managers (default: from the header)\n"
+             "                    holdings, dividends, ratings, managers (default: from the header)\n"
              "  --encoding ENC    read text files as ENC: utf-8, gb18030 (also gbk), utf-16\n"
              "  --code CODE       the fund (or index) of a history file that names none, when its\n"
              "                    file name carries no code (000082_历史净值.csv carries 000082)\n"
@@ -86,8 +87,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--kind") {
             const char* text = value("--kind");
             if (text == nullptr || !FundImport::ParseKind(text, options.kind))
-                return Usage(
-                    "--kind takes funds, history, index, assets, industries, dividends, ratings or managers");
+                return Usage("--kind takes funds, history, index, assets, industries, holdings, dividends, "
+                             "ratings or managers");
         } else if (arg == "--encoding") {
             const char* text = value("--encoding");
             if (text == nullptr || !FundImport::ParseEncoding(text, options.encoding))

@@ -278,6 +278,12 @@ void FilterWnd2::AddValue(const XStringW& field, const XStringW& text, const XSt
     m_values[field].push_back(FilterValue{text, key});
 }
 
+void FilterWnd2::ReplaceValues(const XStringW& field, const std::vector<FilterValue>& values) {
+    if (ConditionState* state = StateOf(field); state != nullptr && !state->ticked.empty())
+        ClearCondition(*state);
+    m_values[field] = values;
+}
+
 void FilterWnd2::ApplyTheme(Conf::ITheme* theme) {
     if (theme == nullptr)
         return;

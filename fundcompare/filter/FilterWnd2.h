@@ -128,6 +128,8 @@ public:
     bool AddCondition(const FilterCondition& condition);
     // Values may come before or after their condition; menus are built from the list each time.
     void AddValue(const XStringW& field, const XStringW& text, const XStringW& key);
+    // Gives a field other values (their names changed with the data): what was ticked is unticked.
+    void ReplaceValues(const XStringW& field, const std::vector<FilterValue>& values);
     void ApplyTheme(Conf::ITheme* theme);
     // Picks a value of a field as its menu item does: ticks it, or unticks a ticked value of a
     // multiple-choice condition. False when the field or the value is unknown or nothing can be

@@ -27,12 +27,13 @@ FundCompareModuleImpl::FundCompareModuleImpl() = default;
 
 FundCompareModuleImpl::~FundCompareModuleImpl() {
     // The host's events outlive the library: leave no callback into code that is being unloaded.
-    for (const char* name : {kThemeChanged, kShowCommand}) {
+    for (const char* name : {kThemeChanged, kShowCommand, kDatabaseChangedEvent}) {
         XComPtr<Kernel::IEvent> event;
         event.Attach(getEvent(name));
         if (event != nullptr) {
             event->Unsubscribe(&FundCompareModuleImpl::OnThemeChanged, this);
             event->Unsubscribe(&FundCompareModuleImpl::OnShowComparison, this);
+            event->Unsubscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
         }
     }
 }
@@ -97,6 +98,14 @@ int FundCompareModuleImpl::Initialize(IApp* app, XStringW& error) {
     if (themeChanged != nullptr)
         themeChanged->Subscribe(&FundCompareModuleImpl::OnThemeChanged, this);
 
+    XComPtr<Kernel::IEvent> databaseChanged;
+    databaseChanged.Attach(createEvent(kDatabaseChangedEvent));
+    if (databaseChanged != nullptr) {
+        // Once, however often the module is initialised.
+        databaseChanged->Unsubscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
+        databaseChanged->Subscribe(&FundCompareModuleImpl::OnDatabaseChanged, this);
+    }
+
     XComPtr<Kernel::IEvent> showCommand;
     showCommand.Attach(createEvent(kShowCommand));
     if (showCommand != nullptr)
@@ -155,6 +164,11 @@ int FundCompareModuleImpl::AddFund(XStringW code) {
         return kPresent;
     m_funds.insert(code);
     FundsChanged();
+    // A note about an earlier removal or undo would read as if it described this addition.
+    if (m_setNoteShown) {
+        m_setNoteShown = false;
+        PostNote(Control::StatusNote());
+    }
     m_workspace.OnFundsAdded();
     FireCompareChanged();
     return kAdded;
@@ -165,12 +179,18 @@ bool FundCompareModuleImpl::RemoveFund(const XStringW& code) {
 }
 
 bool FundCompareModuleImpl::RemoveFunds(const std::vector<XStringW>& codes) {
-    bool removed = false;
+    std::vector<XStringW> removed;
     for (const XStringW& code : codes)
-        removed = RemoveFund(code) || removed;
-    if (removed)
-        NotifyFundsChanged(XStringW());
-    return removed;
+        if (RemoveFund(code))
+            removed.push_back(code);
+    if (removed.empty())
+        return false;
+    NotifyFundsChanged(XStringW());
+    // A Delete pressed on the wrong rows should cost no more than Ctrl+Z.
+    const size_t count = removed.size();
+    Remember(UndoStep{UndoStep::Kind::Removed, std::move(removed), {}});
+    NoteSetChange(XStringW(L"已移除" + std::to_wstring(count) + L"只对比基金。"));
+    return true;
 }
 
 void FundCompareModuleImpl::ClearFunds() {
@@ -179,13 +199,9 @@ void FundCompareModuleImpl::ClearFunds() {
     m_funds.clear();
     FundsChanged();
     if (!cleared.empty()) {
-        m_undo = cleared;
-        Control::StatusNote note;
-        note.text = XStringW(L"已清除" + std::to_wstring(cleared.size()) + L"只对比基金。");
-        note.action = L"撤销 (Ctrl+Z)";
-        note.target = m_workspace.Window();
-        note.command = kUndoCommand;
-        ShowNote(note);
+        const size_t count = cleared.size();
+        Remember(UndoStep{UndoStep::Kind::Cleared, std::move(cleared), {}});
+        NoteSetChange(XStringW(L"已清除" + std::to_wstring(count) + L"只对比基金。"));
     }
     m_workspace.OnFundsCleared();
 }
@@ -244,11 +260,39 @@ void FundCompareModuleImpl::OnShowComparison(void*, void* context) {
     static_cast<FundCompareModuleImpl*>(context)->ShowComparison();
 }
 
+void FundCompareModuleImpl::OnDatabaseChanged(void*, void* context) {
+    static_cast<FundCompareModuleImpl*>(context)->FollowDatabase();
+}
+
+void FundCompareModuleImpl::FollowDatabase() {
+    XComPtr<IModule> module;
+    XComPtr<Data::IDatabase> database;
+    if (m_app == nullptr || !m_app->GetModule(module.Receive(), "mod_Database"))
+        return;
+    XComPtr<IDbModule> dbModule = module.As<IDbModule>();
+    if (dbModule == nullptr || !dbModule->GetDatabase(database.Receive()) || database == nullptr)
+        return;
+    m_database = database;
+    // An undo would bring back funds of the other database, which this one may lack.
+    m_undo.clear();
+    std::vector<XStringW> dropped;
+    std::vector<XStringW> kept = ExistingFunds(std::vector<XStringW>(m_funds.begin(), m_funds.end()), dropped);
+    if (!dropped.empty()) {
+        m_funds = FundCodeSet(kept.begin(), kept.end());
+        FundsChanged();
+    }
+    // Whatever was read ahead from the other database is forgotten; the picker's list and the
+    // compared funds' histories are read from this one.
+    m_readAhead.Start(m_database, kept, BackgroundPage::FundsSource());
+    m_workspace.OnDatabaseChanged();
+    NoteDropped(dropped);
+    if (!dropped.empty())
+        FireCompareChanged();
+}
+
 // ---- What the comparison remembers, and undoing ---------------------------------------------------
 
 void FundCompareModuleImpl::FundsChanged() {
-    // An undo restores what a clear took; after any other change it would undo the wrong thing.
-    m_undo.reset();
     if (!m_restored || !m_settings.Available())
         return;
     XStringW error;
@@ -318,44 +362,79 @@ void FundCompareModuleImpl::RestoreFunds() {
 void FundCompareModuleImpl::ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& text) {
     std::vector<XStringW> dropped;
     std::vector<XStringW> kept = ExistingFunds(codes, dropped);
-    std::vector<XStringW> previous(m_funds.begin(), m_funds.end());
+    FundCodeSet previous = m_funds;
     m_funds.clear();
     for (const XStringW& code : kept)
         if (m_funds.size() < kMaxFunds)
             m_funds.insert(code);
     NotifyFundsChanged(XStringW());
-    if (!previous.empty())
-        m_undo = previous;
-    Control::StatusNote note;
-    note.text = XStringW(text.str() + L"（" + std::to_wstring(m_funds.size()) + L"只基金）。");
+    UndoStep step{UndoStep::Kind::Replaced, {}, {}};
+    for (const XStringW& code : previous)
+        if (m_funds.count(code) == 0)
+            step.taken.push_back(code);
+    for (const XStringW& code : m_funds)
+        if (previous.count(code) == 0)
+            step.brought.push_back(code);
+    if (!step.taken.empty() || !step.brought.empty())
+        Remember(std::move(step));
+    std::wstring note = text.str() + L"（" + std::to_wstring(m_funds.size()) + L"只基金）。";
     if (!dropped.empty())
-        note.text =
-            XStringW(note.text.str() + std::to_wstring(dropped.size()) + L"只已不在数据库中的基金未加入。");
-    if (m_undo) {
+        note += std::to_wstring(dropped.size()) + L"只已不在数据库中的基金未加入。";
+    NoteSetChange(XStringW(note));
+}
+
+void FundCompareModuleImpl::Remember(UndoStep step) {
+    m_undo.push_back(std::move(step));
+    if (m_undo.size() > kMaxUndo)
+        m_undo.erase(m_undo.begin());
+}
+
+bool FundCompareModuleImpl::Undo() {
+    if (m_undo.empty())
+        return false;
+    UndoStep step = std::move(m_undo.back());
+    m_undo.pop_back();
+    for (const XStringW& code : step.brought)
+        m_funds.erase(code);
+    // Funds added since the step stay, so the set may have no room left for all that come back.
+    size_t refused = 0;
+    for (const XStringW& code : step.taken) {
+        if (m_funds.count(code) != 0)
+            continue;
+        if (m_funds.size() >= kMaxFunds) {
+            ++refused;
+            continue;
+        }
+        m_funds.insert(code);
+    }
+    NotifyFundsChanged(XStringW());
+    std::wstring text = step.kind == UndoStep::Kind::Replaced
+                            ? L"已恢复打开对比组合前的" + std::to_wstring(m_funds.size()) + L"只对比基金。"
+                            : L"已恢复" + std::to_wstring(step.taken.size() - refused) + L"只对比基金。";
+    if (refused > 0)
+        text += std::to_wstring(refused) + L"只因对比已满100只未能恢复。";
+    NoteSetChange(XStringW(text));
+    return true;
+}
+
+void FundCompareModuleImpl::NoteSetChange(const XStringW& text) {
+    Control::StatusNote note;
+    note.text = text;
+    if (!m_undo.empty()) {
         note.action = L"撤销 (Ctrl+Z)";
         note.target = m_workspace.Window();
         note.command = kUndoCommand;
     }
-    ShowNote(note);
-}
-
-bool FundCompareModuleImpl::UndoClear() {
-    if (!m_undo)
-        return false;
-    std::vector<XStringW> codes = std::move(*m_undo);
-    m_undo.reset();
-    m_funds.clear();
-    for (const XStringW& code : codes)
-        if (m_funds.size() < kMaxFunds)
-            m_funds.insert(code);
-    NotifyFundsChanged(XStringW());
-    Control::StatusNote note;
-    note.text = XStringW(L"已恢复" + std::to_wstring(m_funds.size()) + L"只对比基金。");
-    ShowNote(note);
-    return true;
+    PostNote(note);
+    m_setNoteShown = true;
 }
 
 void FundCompareModuleImpl::ShowNote(const Control::StatusNote& note) {
+    m_setNoteShown = false;
+    PostNote(note);
+}
+
+void FundCompareModuleImpl::PostNote(const Control::StatusNote& note) {
     if (Control::ShowStatusNote(m_workspace.Window(), note))
         return;
     // Before the workspace has a window the note goes to the frame among the top-level windows.
@@ -409,7 +488,7 @@ void FundCompareModuleImpl::OnWorkspaceCreated() {
     if (m_pendingNote) {
         Control::StatusNote note = *m_pendingNote;
         m_pendingNote.reset();
-        ShowNote(note);
+        PostNote(note);
     }
 }
 

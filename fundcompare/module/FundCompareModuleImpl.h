@@ -68,26 +68,49 @@ public:
     CompareSettings& Settings() override { return m_settings; }
     WorkspaceKeys& Keys() { return m_keys; }
     void ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& note) override;
-    bool UndoClear() override;
-    bool CanUndo() const { return m_undo.has_value(); }
+    bool Undo() override;
+    // How many steps Ctrl+Z can still undo.
+    size_t UndoDepth() const { return m_undo.size(); }
     void ActivateWorkspace() override;
     void OnWorkspaceCreated() override;
     void OnPageShown(int index) override;
     void OnWorkspaceClosing() override;
 
 private:
+    // One step that Ctrl+Z undoes: the funds a removal, a clear or an opened set took away, and
+    // those it brought in. Undoing puts back the first and takes out the second, so that funds
+    // added since stay.
+    struct UndoStep {
+        enum class Kind { Removed, Cleared, Replaced };
+        Kind kind;
+        std::vector<XStringW> taken;
+        std::vector<XStringW> brought;
+    };
+    // The steps kept; older ones are forgotten.
+    static constexpr size_t kMaxUndo = 50;
+
     void ApplyTheme(Conf::ITheme* theme);
     void FireCompareChanged();
-    // The set changed by the user: it is remembered, and an older undo no longer applies.
+    // The set changed: it is remembered for the next run.
     void FundsChanged();
+    void Remember(UndoStep step);
+    // A note about a change of the set, offering the undo while there is a step to undo. It stays
+    // until another note replaces it, or a fund is added (which it would no longer describe).
+    void NoteSetChange(const XStringW& text);
+    // Hands a note to the frame (or keeps it until the frame can take it).
+    void PostNote(const Control::StatusNote& note);
     // The codes the database still holds a fund for, in the order given; the others in dropped.
     // When the check itself fails, every code is kept.
     std::vector<XStringW> ExistingFunds(const std::vector<XStringW>& codes, std::vector<XStringW>& dropped);
     // The remembered compared set, given back at start.
     void RestoreFunds();
     void NoteDropped(const std::vector<XStringW>& dropped);
+    // The host opened another database, or read the same one anew: the pages read from it, and the
+    // compared funds it lacks leave the comparison with a note, as at a restored start.
+    void FollowDatabase();
     static void OnThemeChanged(void* argument, void* context);
     static void OnShowComparison(void* argument, void* context);
+    static void OnDatabaseChanged(void* argument, void* context);
 
     FundCodeSet m_funds;
     // Before the workspace: its pages may still ask it for data while they are destroyed.
@@ -102,7 +125,8 @@ private:
     CompareSettings m_settings;
     WorkspaceSession m_session{m_workspace};
     WorkspaceKeys m_keys{*this, m_workspace};
-    std::optional<std::vector<XStringW>> m_undo;      // the funds the last clear took away
+    std::vector<UndoStep> m_undo;                     // oldest first
     std::optional<Control::StatusNote> m_pendingNote; // shown once the frame can take it
+    bool m_setNoteShown = false;                      // the status bar describes a change of the set
     bool m_restored = false;
 };

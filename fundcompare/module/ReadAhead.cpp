@@ -329,6 +329,7 @@ ReadAhead::State ReadAhead::Histories(const std::vector<XStringW>& codes) {
 
 void ReadAhead::Queue(std::shared_ptr<Job> job) {
     job->generation = m_generation;
+    fprintf(stderr, "queue kind %d\n", (int)job->kind);
     job->version = m_versions != nullptr ? m_versions->DataVersion() : 0;
     std::sort(job->codes.begin(), job->codes.end());
     // A job given up while the worker holds it is freed by whichever of the two lets go last.

@@ -4,12 +4,15 @@
 #include "workspace/BackgroundPage.h"
 
 #include "grid/HeaderText.h"
+#include "pages/common/ToolbarFlow.h"
 #include "wgui/ModuleInstance.h"
 #include "wgui/OffscreenPaint.h"
 #include "workspace/PageList.h"
 
 #include <sdk/CompareWorkspace.h>
 #include <sdk/Kernel.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +21,7 @@ const wchar_t* const kTitle = CompareWorkspace::kTitle;
 const wchar_t kPrompt[] = L"请选择对比的基金：";
 // The width of a page tab.
 constexpr int kTabWidth = 80;
+constexpr int kMinTabWidth = 60; // four characters of the tab font, with a little room
 
 // The columns of the picker's drop-down list, on one line as the picker's grid reads it.
 const wchar_t kPickerHeader[] =
@@ -228,6 +232,18 @@ void BackgroundPage::OnFundsCleared() {
         page->OnFundsCleared();
 }
 
+void BackgroundPage::OnDatabaseChanged() {
+    if (IsCreated() && m_fundsTable != nullptr) {
+        m_fundsTable = make<Data::IDataTable>("Data.DataTable");
+        if (m_fundsView != nullptr)
+            m_fundsView->SetSource(m_fundsTable);
+        SetPickerSource(m_fundsTable);
+        LoadFunds();
+    }
+    for (const auto& page : m_pages)
+        page->OnDatabaseChanged();
+}
+
 void BackgroundPage::OnFundsLoaded() {
     SetPickerSource(m_fundsTable);
     if (m_filtersPending) {
@@ -400,7 +416,7 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (LOWORD(wParam) == WorkspaceContext::kUndoCommand && m_context != nullptr) {
-            m_context->UndoClear();
+            m_context->Undo();
             return 0;
         }
         break;
@@ -475,15 +491,34 @@ void BackgroundPage::OnCreate() {
 }
 
 void BackgroundPage::OnSize(int width, int height) {
-    ::MoveWindow(m_picker, 140, 8, 220, 23, TRUE);
+    // The prompt and the picker with its button stay together; the other buttons follow on the
+    // same row while it has room and wrap below it when the window is narrow.
+    ToolbarFlow flow(20, 8, width - 8, 23, 6, 10);
+    const size_t prompt = flow.Add(nullptr, 120); // painted
+    ToolbarFlow::Item picker;
+    picker.window = m_picker;
+    picker.width = 220;
+    picker.minWidth = 150;
+    flow.Add(picker);
+    flow.Add(m_addButton, 50, 0, 4);
+    flow.Group();
+    flow.Add(m_clearButton, 100);
+    flow.Group();
+    flow.Add(m_sets.Button(), 100);
+    flow.Group();
+    flow.Add(m_reportButton, 100);
+    flow.Apply();
+    m_promptRect = flow.Rect(prompt);
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);
-    m_addButton.MoveWindow(RECT{364, 8, 414, 31}, TRUE);
-    m_clearButton.MoveWindow(RECT{424, 8, 524, 31}, TRUE);
-    m_sets.Move(RECT{534, 8, 634, 31});
-    m_reportButton.MoveWindow(RECT{644, 8, 744, 31}, TRUE);
-    // Wide enough for every tab.
-    ::MoveWindow(m_header, 5, 44, 5 + PageCount() * kTabWidth, 20, TRUE);
-    RECT pageRect{0, kStripHeight, width, height};
+
+    // The tabs narrow when the window is too narrow for all of them at their full width.
+    const int headerTop = flow.Bottom() + 13;
+    const int count = std::max(1, PageCount());
+    const int tabWidth = std::clamp((width - 10) / count, kMinTabWidth, kTabWidth);
+    m_header.SetButtonWidth(tabWidth);
+    ::MoveWindow(m_header, 5, headerTop, std::min(5 + count * tabWidth, std::max(0, width - 5)), 20, TRUE);
+    m_pageTop = headerTop + 20;
+    RECT pageRect{0, m_pageTop, width, std::max(m_pageTop, height)};
     for (const auto& page : m_pages)
         page->MoveWindow(pageRect, TRUE);
 }
@@ -498,7 +533,8 @@ void BackgroundPage::OnPaint() {
                                                             : static_cast<HGDIOBJ>(m_labelFont.GetHandle()));
     SetTextColor(dc, m_labelColour);
     SetBkMode(dc, TRANSPARENT);
-    TextOutW(dc, paint.Client().left + 20, 12, kPrompt, static_cast<int>(wcslen(kPrompt)));
+    TextOutW(dc, paint.Client().left + m_promptRect.left, m_promptRect.top + 4, kPrompt,
+             static_cast<int>(wcslen(kPrompt)));
     SelectObject(dc, oldFont);
 }
 

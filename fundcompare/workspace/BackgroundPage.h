@@ -11,6 +11,7 @@
 #include "pages/asset/AssetAllocationPage.h"
 #include "pages/general/GeneralComparePage.h"
 #include "pages/growth/GrowthPage.h"
+#include "pages/holdings/HoldingsComparePage.h"
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
@@ -33,7 +34,7 @@ class BackgroundPage : public ITabPage {
 public:
     // Message by which the page tabs report a new selection: wParam the tab header, lParam the index.
     static constexpr UINT kTabSelected = 5341;
-    // The top strip above the pages.
+    // The height of the strip above the pages while the toolbar takes one row.
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
@@ -100,6 +101,9 @@ public:
     void OnFundsAdded();
     void OnFundsRemoved();
     void OnFundsCleared();
+    // The module reads another database: the picker's list is read again (the picker lists nothing
+    // until it comes) and every page hears of it.
+    void OnDatabaseChanged();
     // A result read ahead arrived: the fund list for the picker, or the data of the page that
     // waits for its kind.
     void OnReadAheadArrived(AheadKind kind);
@@ -125,6 +129,7 @@ public:
     IndustryPage& Industry() { return PageOf<IndustryPage>(); }
     RiskReturnPage& RiskReturn() { return PageOf<RiskReturnPage>(); }
     GrowthPage& Growth() { return PageOf<GrowthPage>(); }
+    HoldingsComparePage& Holdings() { return PageOf<HoldingsComparePage>(); }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -168,6 +173,8 @@ private:
     COLORREF m_labelColour = RGB(255, 255, 255);
     gdiobj::GdiObject<HFONT> m_labelFont;
     int m_currentTab = 0;
+    RECT m_promptRect{20, 8, 140, 31}; // where the prompt is painted
+    int m_pageTop = kStripHeight;      // below the tabs: lower when the toolbar wraps
     Control::XTableHeader m_header;
     WGUI::Button m_addButton;
     WGUI::Button m_clearButton;

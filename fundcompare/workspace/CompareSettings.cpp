@@ -50,9 +50,13 @@ void CompareSettings::Attach(IApp* app) {
 std::optional<XStringW> CompareSettings::Read(const std::string& path) const {
     if (!m_store)
         return std::nullopt;
+    return ReadFrom(*m_store, path);
+}
+
+std::optional<XStringW> CompareSettings::ReadFrom(Conf::IConfStore& store, const std::string& path) {
     XComPtr<Conf::IConfKey> key;
     XComPtr<Conf::IConfValue> value;
-    if (!m_store->GetKey(key.Receive(), path.c_str()) || !key)
+    if (!store.GetKey(key.Receive(), path.c_str()) || !key)
         return std::nullopt;
     XStringW text;
     // A key that exists without text holds the empty value (an empty compared set).
@@ -99,6 +103,7 @@ CompareSettings::Session CompareSettings::LoadSession() const {
         session.funds = SplitCodes(*funds);
     session.page = toInt(Read(kSession + "/Page"), 0);
     session.horizon = toInt(Read(kSession + "/Horizon"), 0);
+    session.riskFit = toInt(Read(kSession + "/RiskFit"), 0) == 1;
     session.assetDate = Read(kSession + "/AssetDate").value_or(XStringW());
     session.industryDate = Read(kSession + "/IndustryDate").value_or(XStringW());
     std::vector<std::string> names;
@@ -132,6 +137,7 @@ bool CompareSettings::SaveSession(const Session& session, XStringW& error) {
     }
     Write(kSession + "/Page", XStringW(std::to_wstring(session.page)));
     Write(kSession + "/Horizon", XStringW(std::to_wstring(session.horizon)));
+    Write(kSession + "/RiskFit", XStringW(session.riskFit ? L"1" : L"0"));
     Write(kSession + "/AssetDate", session.assetDate);
     Write(kSession + "/IndustryDate", session.industryDate);
     // Sorts and filters of pages are written whole, so that a cleared one does not come back.
@@ -167,23 +173,34 @@ bool CompareSettings::SaveSet(const XStringW& name, const std::vector<XStringW>&
         error = L"没有可写的配置";
         return false;
     }
-    std::string key;
+    // The key is chosen while the configuration is locked, over the file as another program may
+    // just have saved it: two programs saving a set at once would otherwise both take the first
+    // free number, and the later would overwrite the earlier's set.
+    return m_store->SaveChanging(
+        [&](Conf::IConfStore& store, XStringW& reason) {
+            const std::string key = SetKeyFor(store, name);
+            if (!store.SetValue((kSets + "/" + key + "/Name").c_str(), name) ||
+                !store.SetValue((kSets + "/" + key + "/Funds").c_str(), JoinCodes(funds))) {
+                reason = L"无法写入配置";
+                return false;
+            }
+            return true;
+        },
+        error);
+}
+
+std::string CompareSettings::SetKeyFor(Conf::IConfStore& store, const XStringW& name) {
     std::vector<std::string> keys;
-    m_store->GetChildren(kSets.c_str(), keys);
-    for (const NamedSet& set : Sets())
-        if (set.name == name)
-            key = set.key;
+    store.GetChildren(kSets.c_str(), keys);
+    for (const std::string& key : keys)
+        if (ReadFrom(store, kSets + "/" + key + "/Name") == std::optional<XStringW>(name))
+            return key;
     // A new set takes the first free number, so that keys stay short and unique.
-    for (int n = 1; key.empty(); ++n) {
+    for (int n = 1;; ++n) {
         std::string candidate = "S" + std::to_string(n);
         if (std::find(keys.begin(), keys.end(), candidate) == keys.end())
-            key = candidate;
+            return candidate;
     }
-    if (!Write(kSets + "/" + key + "/Name", name) || !Write(kSets + "/" + key + "/Funds", JoinCodes(funds))) {
-        error = L"无法写入配置";
-        return false;
-    }
-    return Save(error);
 }
 
 bool CompareSettings::RenameSet(const std::string& key, const XStringW& name, XStringW& error) {

@@ -5,6 +5,7 @@
 //   Session/Funds          the compared codes, joined with ","
 //   Session/Page           the page shown (0 general ... )
 //   Session/Horizon        the risk-return horizon box's position
+//   Session/RiskFit        "1" when the risk-return map fits its axes to the stars (default "0")
 //   Session/AssetDate      the report date of the asset page, YYYY-MM-DD
 //   Session/IndustryDate   the report date of the industry page
 //   Session/Sort/<Page>    "field<TAB>asc" or "field<TAB>desc"
@@ -31,6 +32,7 @@ public:
         std::optional<std::vector<XStringW>> funds; // empty optional: never saved
         int page = 0;
         int horizon = 0;
+        bool riskFit = false;
         XStringW assetDate;
         XStringW industryDate;
         std::map<std::string, std::pair<XStringW, bool>> sorts; // page -> (field, ascending)
@@ -54,7 +56,9 @@ public:
     bool SaveSession(const Session& session, XStringW& error);
 
     std::vector<NamedSet> Sets() const;
-    // Saves a set under a name; a set of that name is replaced.
+    // Saves a set under a name; a set of that name is replaced. The name is looked for, and a new
+    // set's key chosen, while the configuration is locked for saving, so that programs saving sets
+    // at once never take the same key.
     bool SaveSet(const XStringW& name, const std::vector<XStringW>& funds, XStringW& error);
     bool RenameSet(const std::string& key, const XStringW& name, XStringW& error);
     bool DeleteSet(const std::string& key, XStringW& error);
@@ -65,6 +69,9 @@ public:
 
 private:
     std::optional<XStringW> Read(const std::string& path) const;
+    static std::optional<XStringW> ReadFrom(Conf::IConfStore& store, const std::string& path);
+    // The key of the set of that name in the store, else the first free "S<n>".
+    static std::string SetKeyFor(Conf::IConfStore& store, const XStringW& name);
     bool Write(const std::string& path, const XStringW& value);
     bool Save(XStringW& error);
 

@@ -19,11 +19,11 @@ public:
     // Adds a fund to the comparison (kFull before kPresent: a full set answers "full" even for a
     // code it holds).
     virtual int AddFund(XStringW code) = 0;
-    // Empties the comparison; the funds taken can be brought back with UndoClear.
+    // Empties the comparison; the funds taken can be brought back with Undo.
     virtual void ClearFunds() = 0;
-    // Brings back the funds that the last clear (or replacement) took away; false when there is
-    // nothing to bring back.
-    virtual bool UndoClear() = 0;
+    // Undoes the latest removal, clear or opened set not yet undone: the funds it took away come
+    // back and those it brought in leave. False when there is nothing to undo.
+    virtual bool Undo() = 0;
     // Replaces the compared funds with a saved set (those no longer in the database left out);
     // `note` says what was done.
     virtual void ReplaceFunds(const std::vector<XStringW>& codes, const XStringW& note) = 0;

@@ -186,7 +186,7 @@ bool WorkspaceKeys::Handle(const MSG& message) {
     // The picker's field keeps no undo and no clipboard of its own: these keys always mean the
     // comparison and its list.
     if (key == 'Z')
-        return m_context.UndoClear();
+        return m_context.Undo();
     if (key != 'S' && key != 'C')
         return false;
     // The list or chart with the focus, else the first list (or chart) of the page shown.

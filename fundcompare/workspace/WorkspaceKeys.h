@@ -4,7 +4,7 @@
 //   Tab, Shift+Tab   the fund picker, the buttons, the visible page's boxes, then its list or chart
 //   Ctrl+1 ... Ctrl+6  shows a page (bringing the workspace forward)
 //   Ctrl+F           puts the caret in the fund picker
-//   Ctrl+Z           brings back the funds of the last "清除对比基金" (or the set it replaced)
+//   Ctrl+Z           undoes the latest removal of funds, "清除对比基金" or set opened, one at a time
 //   Ctrl+S           exports the page's list (a chart page saves its picture)
 //   Ctrl+P           exports the report of the whole comparison (a PDF document)
 //   Ctrl+C           copies the selected rows of the page's list (all rows when none is selected)

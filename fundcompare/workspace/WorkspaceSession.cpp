@@ -66,6 +66,7 @@ void WorkspaceSession::OnWorkspaceCreated() {
     int horizons = static_cast<int>(SendMessageW(horizon, CB_GETCOUNT, 0, 0));
     if (m_pending.horizon > 0 && m_pending.horizon < horizons)
         SendMessageW(horizon, CB_SETCURSEL, static_cast<WPARAM>(m_pending.horizon), 0);
+    m_workspace.RiskReturn().SetFitToData(m_pending.riskFit);
     if (m_pending.page > 0 && m_pending.page < m_workspace.PageCount())
         m_workspace.Header().SetCurrSel(m_pending.page);
 }
@@ -111,6 +112,7 @@ CompareSettings::Session WorkspaceSession::Capture() const {
     session.page = m_workspace.CurrentTab();
     LRESULT horizon = SendMessageW(m_workspace.RiskReturn().HorizonBox().GetHandle(), CB_GETCURSEL, 0, 0);
     session.horizon = horizon == CB_ERR ? 0 : static_cast<int>(horizon);
+    session.riskFit = m_workspace.RiskReturn().FitToData();
     session.assetDate = boxText(m_workspace.Asset().DateBox());
     session.industryDate = boxText(m_workspace.Industry().DateBox());
     for (int i = 0; i < m_workspace.PageCount(); ++i) {

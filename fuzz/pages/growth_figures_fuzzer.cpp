@@ -4,6 +4,7 @@
 // drawdown within [-1, 0]. Date text is parsed on the side and must format back to itself.
 #include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthFigures.h"
+#include "pages/growth/GrowthPanel.h"
 
 #include <cmath>
 #include <cstdint>
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const int start = 14000 + (size > 0 ? data[0] % 64 : 0);
     const GrowthPanel panel = GrowthPanel::Build(pointers, start, start + 400);
     for (size_t k = 0; k < 4; ++k) {
-        const GrowthFigures::Figures f = GrowthFigures::Compute(panel, k, 3, 0.015);
+        const GrowthFigures::Figures f =
+            GrowthFigures::Compute(series[k], &series[3], start, start + 400, 0.015);
         Check(f.maxDrawdown, -1.0, 0.0);
         Check(f.correlation, -1.0, 1.0);
         for (double value :
@@ -57,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         for (size_t p = 0; p < panel.days.size(); ++p)
             Check(panel.CumulativePercent(k, p), -INFINITY, INFINITY);
     }
-    for (double value : GrowthFigures::CorrelationMatrix(panel, {0, 1, 2, 3}))
+    for (double value : GrowthFigures::CorrelationMatrix(pointers, start, start + 400))
         Check(value, -1.0, 1.0);
     return 0;
 }

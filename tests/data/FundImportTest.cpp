@@ -573,3 +573,104 @@ TEST_F(ImportFolder, ACancelledImportWritesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// Stock holdings: a report's lines kept in order, its stocks named with their industry, a second
+// import replacing the report whole, and the rows that cannot be a holding.
+TEST_F(ImportFolder, AHoldingsFileGivesEachReportsLinesAndItsStocks) {
+    const std::string funds = FundList();
+    const std::string holdings =
+        Write("持仓.csv", "基金代码,报告期,股票代码,股票名称,所属行业,持股数,持仓市值(元),"
+                          "占净值比例(%)\n"
+                          "000082,2023-12-31,600519,贵山酒业,食品、饮料,1000,1800000,9.5\n"
+                          "000082,2023-12-31,1,平岸银行,金融、保险业,20万,2000000,8\n"
+                          "000082,2023-12-31,00700,港岛科技,,500,300000,1.5\n"
+                          "000083,2023-12-31,600519,贵山酒业,,10,18000,0.1\n");
+    FundImport::Result result = Run({funds, holdings});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    const auto lines = Sql("select code, date, rank, stockcode, stockname, shares, marketvalue, percent from "
+                           "tb_stockholding where not isdeleted order by code, rank");
+    ASSERT_EQ(lines.rows.size(), 4u);
+    EXPECT_EQ(lines.rows[0][3].text, "600519");
+    EXPECT_EQ(lines.rows[0][2].text, "1");
+    EXPECT_DOUBLE_EQ(lines.rows[0][7].real, 0.095); // a Chinese percent header holds percentages
+    EXPECT_EQ(lines.rows[1][3].text, "000001");     // the zeros a spreadsheet dropped
+    EXPECT_DOUBLE_EQ(lines.rows[1][5].real, 200000);
+    EXPECT_EQ(lines.rows[2][3].text, "00700"); // five digits as text: a Hong Kong code, kept
+    EXPECT_EQ(lines.rows[2][2].text, "3");
+    EXPECT_EQ(lines.rows[3][0].text, "000083");
+    const auto stocks = Sql("select code, name, industryid from tb_stock where not isdeleted order by code");
+    ASSERT_EQ(stocks.rows.size(), 3u);
+    EXPECT_EQ(stocks.rows[0][0].text, "000001");
+    EXPECT_EQ(stocks.rows[0][2].text, "20");
+    EXPECT_EQ(stocks.rows[1][0].text, "00700");
+    EXPECT_EQ(stocks.rows[1][2].text, "");  // no industry given
+    EXPECT_EQ(stocks.rows[2][2].text, "4"); // the line without an industry keeps the one given before
+    EXPECT_EQ(Sql("select stockid from tb_import order by id desc limit 1").rows[0][0].text, "4");
+
+    // The report again with a changed line and one line fewer: the old lines stay, withdrawn.
+    const std::string again =
+        Write("持仓2.csv", "基金代码,报告期,股票代码,股票名称,持股数,持仓市值,占净值比例\n"
+                           "000082,2023-12-31,600519,贵山酒业,1000,1800000,9.5\n"
+                           "000082,2023-12-31,000001,平岸银行,30万,3000000,12\n");
+    result = Run({again});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    EXPECT_EQ(result.rowsReplaced, 1);
+    EXPECT_EQ(result.rowsWithdrawn, 1);
+    EXPECT_EQ(result.rowsUnchanged, 3); // the first line, and the two stocks named again
+    const auto live =
+        Sql("select rank, percent from tb_stockholding where code = '000082' and not isdeleted order "
+            "by rank");
+    ASSERT_EQ(live.rows.size(), 2u);
+    EXPECT_DOUBLE_EQ(live.rows[1][1].real, 0.12);
+    EXPECT_EQ(Sql("select count(*) from tb_stockholding where isdeleted").rows[0][0].text, "2");
+    // Numbering goes on from the last import's: the replacing line is the fifth.
+    EXPECT_EQ(Sql("select max(id) from tb_stockholding").rows[0][0].text, "5");
+}
+
+TEST_F(ImportFolder, HoldingsRowsThatCannotBeALineAreRefusedByName) {
+    const std::string funds = FundList();
+    const std::string holdings =
+        Write("持仓.csv", "基金代码,报告期,序号,股票代码,股票名称,持仓市值,占净值比例(%)\n"
+                          "000082,2023-12-31,1,600519,贵山酒业,1800000,9.5\n"
+                          "000082,2023-12-31,1,600520,重复序号,100,1\n"
+                          "000082,2023-12-31,2,,无代码,100,1\n"
+                          "000082,2023-12-31,3,600521,过大,100,250\n"
+                          "000082,2023-12-31,4,600522,负数,100,-2\n"
+                          "999999,2023-12-31,1,600519,无此基金,100,1\n");
+    const FundImport::Result result = Run({funds, holdings});
+    EXPECT_FALSE(result.written);
+    std::vector<std::string> texts;
+    for (const FundImport::Problem& problem : result.problems)
+        texts.push_back(std::to_string(problem.line) + " " + problem.column + ": " + problem.reason);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "3 序号: line 1 of this report comes twice",
+                         "4 股票代码: no stock code",
+                         "5 占净值比例: a share of net assets beyond 100 %",
+                         "6 占净值比例: must not be negative",
+                         "7 基金代码: unknown fund code 999999",
+                     }));
+}
+
+TEST_F(ImportFolder, ADatabaseMadeBeforeTheHoldingsTakesThemAndKeepsItsOldRows) {
+    ASSERT_TRUE(Run({FundList()}).written);
+    {
+        // As a database made before the holdings: no holdings tables, no column for their numbers.
+        SampleDb::SqliteHandle db = SampleDb::OpenDatabase(m_db, false);
+        SampleDb::Exec(db.get(),
+                       "DROP TABLE tb_stockholding; DROP TABLE tb_stock; ALTER TABLE tb_import DROP COLUMN "
+                       "stockid;");
+    }
+    const std::string holdings = Write("持仓.csv", "基金代码,报告期,股票代码,股票名称,占净值比例(%)\n"
+                                                   "000082,2023-12-31,600519,贵山酒业,9.5\n");
+    const FundImport::Result result = Run({holdings});
+    ASSERT_TRUE(result.written) << (result.problems.empty() ? result.error : result.problems[0].Text());
+    EXPECT_EQ(Sql("select count(*) from tb_stockholding").rows[0][0].text, "1");
+    const auto log = Sql("select stockid from tb_import order by id");
+    ASSERT_EQ(log.rows.size(), 2u);
+    EXPECT_EQ(log.rows[0][0].text, ""); // the earlier import gave no holdings
+    EXPECT_EQ(log.rows[1][0].text, "1");
+}
+
+} // namespace

@@ -202,6 +202,18 @@ TEST(ImportHeaders, KindsAreRecognisedFromEnglishAndChineseNames) {
     EXPECT_EQ(RecogniseHeader({"基金代码", "基金经理", "任职日期", "离任日期"}, Kind::Auto).kind,
               Kind::Managers);
     EXPECT_EQ(RecogniseHeader({"基金代码", "除息日", "每份分红"}, Kind::Auto).kind, Kind::Dividends);
+    // A holdings file with the stock's industry is no industry allocation, and its 股票名称 is no
+    // fund name.
+    header = RecogniseHeader(
+        {"基金代码", "报告期", "股票代码", "股票名称", "行业名称", "持股数", "持仓市值", "占净值比例"},
+        Kind::Auto);
+    EXPECT_EQ(header.kind, Kind::Holdings);
+    EXPECT_TRUE(header.ignored.empty());
+    EXPECT_TRUE(header.percent[7]);
+    EXPECT_EQ(RecogniseHeader({"code", "date", "stockcode", "percent"}, Kind::Auto).kind, Kind::Holdings);
+    // The captions of messages follow the kind: the same column is 占总资产比例 in an asset file.
+    EXPECT_STREQ(ColumnCaption(Column::Percent, Kind::Holdings), "占净值比例");
+    EXPECT_STREQ(ColumnCaption(Column::Percent, Kind::Assets), "占总资产比例");
 
     // Unknown columns are listed, not fatal; a header of nothing known says so.
     header = RecogniseHeader({"Date", "Value", "Comment"}, Kind::Auto);

@@ -579,3 +579,64 @@ TEST_F(ConfManagerTest, TemporariesOfAKilledSaveAreRemovedAtTheNextLoad) {
                                                "config.xml", "config.xml.Backup", "config.xml.aB3dEg",
                                                "config.xml.backup", "config.xml.bad"}));
 }
+
+// ---- Changes made under the lock ------------------------------------------------------------------
+
+TEST_F(ConfManagerTest, AChangeUnderTheLockSeesTheFileAsItIsAndKeepsPendingKeys) {
+    Write("<Quenda2/>");
+    XComPtr<ConfManager> a = Loaded(path), b = Loaded(path);
+    XStringW error;
+    ASSERT_TRUE(a->SetValue("/Quenda2/UserConfig/FontSize", L"2")); // not yet saved
+    // What A lists now, before B saves.
+    std::vector<std::string> seen;
+    ASSERT_FALSE(a->GetChildren("/Quenda2/Sets", seen));
+    ASSERT_TRUE(b->SetValue("/Quenda2/Sets/S1/Name", L"B"));
+    ASSERT_TRUE(b->Save(error)) << error.ToUtf8();
+    // The change runs over the file as B left it, though A read it before.
+    std::string chosen;
+    ASSERT_TRUE(a->SaveChanging(
+        [&](Conf::IConfStore& store, XStringW&) {
+            std::vector<std::string> names;
+            store.GetChildren("/Quenda2/Sets", names);
+            chosen = "S" + std::to_string(names.size() + 1);
+            return store.SetValue(("/Quenda2/Sets/" + chosen + "/Name").c_str(), L"A");
+        },
+        error))
+        << error.ToUtf8();
+    EXPECT_EQ(chosen, "S2");
+    XComPtr<ConfManager> c = Loaded(path);
+    EXPECT_EQ(Text(c, "/Quenda2/Sets/S1/Name"), "B");
+    EXPECT_EQ(Text(c, "/Quenda2/Sets/S2/Name"), "A");
+    EXPECT_EQ(Text(c, "/Quenda2/UserConfig/FontSize"), "2");
+    EXPECT_EQ(Text(a, "/Quenda2/Sets/S1/Name"), "B");
+
+    // A change that refuses leaves nothing behind, in the file or in memory, and says why.
+    const std::string before = Read(path);
+    EXPECT_FALSE(a->SaveChanging(
+        [](Conf::IConfStore& store, XStringW& reason) {
+            store.SetValue("/Quenda2/Sets/S3/Name", L"half");
+            reason = L"refused";
+            return false;
+        },
+        error));
+    EXPECT_EQ(error.ToUtf8(), "refused");
+    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(Text(a, "/Quenda2/Sets/S3/Name"), "<none>");
+}
+
+TEST_F(ConfManagerTest, AChangeThatCannotBeSavedHoldsForTheSession) {
+    if (TestSupport::RanUnprivileged())
+        return;
+    const std::string original = "<Quenda2/>";
+    Write(original);
+    ::chmod(path.c_str(), 0444);
+    XStringW error;
+    ASSERT_TRUE(conf->Load(path, error)) << error.ToUtf8();
+    EXPECT_FALSE(conf->SaveChanging(
+        [](Conf::IConfStore& store, XStringW&) { return store.SetValue("/Quenda2/Sets/S1/Name", L"A"); },
+        error));
+    EXPECT_NE(error.ToUtf8().find("read-only"), std::string::npos) << error.ToUtf8();
+    EXPECT_EQ(Text(conf, "/Quenda2/Sets/S1/Name"), "A");
+    EXPECT_EQ(Read(path), original);
+    ::chmod(path.c_str(), 0600);
+}

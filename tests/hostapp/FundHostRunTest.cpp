@@ -580,10 +580,14 @@ TEST_F(FundHostRun, TheGrowthPageIsReachedByNameAndDumpsItsFiguresAsShown) {
     std::getline(in, fund);
     std::getline(in, index);
     EXPECT_EQ(
-        titles.rfind("代码\t名称\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t", 0), 0u)
+        titles.rfind(
+            "代码\t名称\t起始日\t截止日\t区间收益\t年化收益\t年化波动率\t最大回撤\t回撤峰值日\t回撤谷底日\t",
+            0),
+        0u)
         << titles;
-    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t6.32%\t", 0), 0u) << fund;
-    EXPECT_EQ(index.rfind("sh000001\t上证指数\t6.00%\t", 0), 0u) << index;
+    // Eleven days are not annualised.
+    EXPECT_EQ(fund.rfind("000001\t华夏成长股票\t2010-09-20\t2010-09-30\t6.32%\t--\t", 0), 0u) << fund;
+    EXPECT_EQ(index.rfind("sh000001\t上证指数\t2010-09-20\t2010-09-30\t6.00%\t--\t", 0), 0u) << index;
     EXPECT_FALSE(std::getline(in, extra) && !extra.empty()) << extra;
 }
 
@@ -650,6 +654,40 @@ TEST_F(FundHostRun, TimingsAreWrittenForASessionInTheWindowWhenItEnds) {
     EXPECT_EQ(line, 0);
     EXPECT_GT(messages, 0);
     EXPECT_GT(busy, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FundHostRun, ScriptsChooseTheGrowthRangeAndViewWithoutCoordinates) {
+    TestSupport::FixtureDb history{"funds.sql", "../pages_growth/growth_history.sql"};
+    const std::string args =
+        "--headless --size 1024x700 --db " + history.Path() + " --config " + (folder / "config.xml").string();
+    const std::string figures = (folder / "figures.tsv").string(), custom = (folder / "custom.tsv").string(),
+                      matrix = (folder / "matrix.png").string();
+    HostRun run =
+        runHost(args + " --script " +
+                writeScript(folder, "add 000001\nadd 000002\ntab 走势对比\nrange 1m\ndump " + figures +
+                                        "\nrange 2010-09-21:2010-09-28\ndump " + custom +
+                                        "\nview matrix\nscreenshot " + matrix + "\nview figures\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    auto read = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // 起始日 and 截止日 of 000001 follow the range chosen.
+    EXPECT_NE(read(figures).find("\t2010-09-20\t2010-09-30\t"), std::string::npos) << read(figures);
+    EXPECT_NE(read(custom).find("\t2010-09-21\t2010-09-28\t"), std::string::npos) << read(custom);
+
+    // A start after the end fails its line with the page's reason; so do words the page lacks.
+    run = runHost(args + " --script " +
+                  writeScript(folder, "add 000001\ntab 走势对比\nrange 2010-09-28:2010-09-21\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("晚于结束日期"), std::string::npos) << run.output;
+    run = runHost(args + " --script " + writeScript(folder, "tab 业绩表现\nrange 1y\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("no range to choose"), std::string::npos) << run.output;
 }
 
 } // namespace

@@ -116,6 +116,45 @@ TEST(MainFrame, ButtonsFireTheirEventsAndTabsShowTheirPages) {
     frame->Destroy();
 }
 
+// A page put in another's place (the host's fund list made anew on another database) keeps the
+// tab's place and shows at once when the old one was showing; a page that is not in the tab is
+// not replaced.
+TEST(MainFrame, AReplacedPageTakesTheOldOnesPlaceAndShowsWhenItWasShown) {
+    PlatformStartHeadless(1024, 700);
+    auto frame = HostKernel::MakeRef<MainFrame>();
+    ASSERT_TRUE(frame->Create(1024, 700, L"基金分析"));
+    auto first = HostKernel::MakeRef<ColourPage>(L"基金筛选", RGB(200, 0, 0));
+    auto second = HostKernel::MakeRef<ColourPage>(L"对比分析", RGB(0, 0, 200));
+    auto fresh = HostKernel::MakeRef<ColourPage>(L"基金筛选", RGB(0, 160, 0));
+    auto stranger = HostKernel::MakeRef<ColourPage>(L"别的", RGB(9, 9, 9));
+    TabCtrl* tab = frame->FundFilterTab();
+    tab->AddPage(first);
+    tab->AddPage(second);
+    PlatformRunUntilIdle();
+    RECT area = frame->PageArea();
+    POINT inPage{area.left + 40, area.top + 40};
+
+    EXPECT_FALSE(tab->ReplacePage(stranger, fresh));
+    EXPECT_FALSE(tab->ReplacePage(first, second)) << "a page already in the tab";
+    ASSERT_TRUE(tab->ReplacePage(first, fresh));
+    PlatformRunUntilIdle();
+    EXPECT_EQ(tab->IndexOf(fresh), 0);
+    EXPECT_EQ(tab->IndexOf(first), -1);
+    EXPECT_EQ(tab->Current(), 0);
+    EXPECT_EQ(fresh->activations, 1);
+    EXPECT_EQ(PlatformScreenPixel(inPage.x, inPage.y), RGB(0, 160, 0));
+
+    // Replacing a page that is not shown leaves the shown one alone.
+    tab->Activate(1);
+    auto later = HostKernel::MakeRef<ColourPage>(L"基金筛选", RGB(160, 160, 0));
+    ASSERT_TRUE(tab->ReplacePage(fresh, later));
+    PlatformRunUntilIdle();
+    EXPECT_EQ(tab->Current(), 1);
+    EXPECT_EQ(later->activations, 0);
+    EXPECT_EQ(PlatformScreenPixel(inPage.x, inPage.y), RGB(0, 0, 200));
+    frame->Destroy();
+}
+
 // The source note at the right end of the status bar (where the data come from) stays whole, and a long
 // status gives way to it instead of running underneath.
 TEST(MainFrame, TheSourceNoteKeepsTheRightEndOfTheStatusBar) {

@@ -47,6 +47,17 @@ TEST(Script, ParsesEveryActionWithItsArguments) {
     EXPECT_EQ(a[16].kind, Kind::Clear);
 }
 
+TEST(Script, TheDataMenuLinesKeepTheirPathsWhole) {
+    std::string error;
+    auto actions = ParseScript("opendb /tmp/我的 基金.db\nimport /tmp/a.csv  /tmp/净值/\n", error);
+    ASSERT_TRUE(actions) << error;
+    ASSERT_EQ(actions->size(), 2u);
+    EXPECT_EQ((*actions)[0].kind, Kind::OpenDatabase);
+    EXPECT_EQ((*actions)[0].text, XStringW(L"/tmp/我的 基金.db"));
+    EXPECT_EQ((*actions)[1].kind, Kind::Import);
+    EXPECT_EQ((*actions)[1].text, XStringW(L"/tmp/a.csv  /tmp/净值/"));
+}
+
 TEST(Script, ReportsTheFirstBadLine) {
     std::string error;
     struct Case {
@@ -66,6 +77,14 @@ TEST(Script, ReportsTheFirstBadLine) {
         {"theme blue", "line 1: theme wants dark or light"},
         {"\n\nscreenshot", "line 3: screenshot wants a value"},
         {"clear now", "line 1: clear takes nothing after it"},
+        {"range 2y", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO (YYYY-MM-DD), not '2y'"},
+        {"range 2010-01-01", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO (YYYY-MM-DD), not "
+                             "'2010-01-01'"},
+        {"range 2010-01-01:2010/02/01", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO "
+                                        "(YYYY-MM-DD), not '2010-01-01:2010/02/01'"},
+        {"view chart", "line 1: view wants figures or matrix"},
+        {"opendb", "line 1: opendb wants a value"},
+        {"import   ", "line 1: import wants a value"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ParseScript(c.script, error)) << c.script;

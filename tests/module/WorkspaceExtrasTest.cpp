@@ -170,14 +170,14 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F003"}));
     // Files are proposed under the page's caption.
     EXPECT_EQ(ws().Performance().Grid().GetExportName().str(), L"业绩表现");
-    for (int page = 0; page < 6; ++page) {
+    for (int page = 0; page < 7; ++page) {
         Ctrl(static_cast<UINT>('1' + page));
         EXPECT_EQ(ws().CurrentTab(), page);
     }
-    EXPECT_TRUE(ws().Growth().IsWindowVisible());
-    // There is no seventh page: Ctrl+7 changes nothing.
-    Ctrl('7');
-    EXPECT_EQ(ws().CurrentTab(), 5);
+    EXPECT_TRUE(ws().Holdings().IsWindowVisible());
+    // There is no eighth page: Ctrl+8 changes nothing.
+    Ctrl('8');
+    EXPECT_EQ(ws().CurrentTab(), 6);
 
     // Ctrl+F selects the picker's whole text: typing a code replaces the last one.
     Ctrl('F');
@@ -223,11 +223,10 @@ TEST_F(Extras, PageKeysFindKeyEscapeAndDeleteWorkThroughTheirControls) {
     EXPECT_EQ(PlatformMenus()[0].items[0].caption, L"保存对比组合...(&S)");
 }
 
-TEST_F(Extras, ClearingCanBeUndoneUntilTheSetChangesAgain) {
+TEST_F(Extras, ClearingCanBeUndoneAndFundsAddedSinceStay) {
     Add(L"000001");
     Add(L"000002");
     Add(L"000004");
-    PlatformClearMenus();
     ClickWindow(ws().ClearButton());
     EXPECT_TRUE(module->Funds().empty());
     ASSERT_FALSE(g_notes.empty());
@@ -236,9 +235,12 @@ TEST_F(Extras, ClearingCanBeUndoneUntilTheSetChangesAgain) {
     Ctrl('Z');
     EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F004"}));
     EXPECT_EQ(g_notes.back().text.str(), L"已恢复3只对比基金。");
-    // A second Ctrl+Z has nothing left to bring back.
+    // Nothing is left to undo: the note offers nothing, and a second Ctrl+Z changes nothing.
+    EXPECT_TRUE(g_notes.back().action.empty());
+    size_t notes = g_notes.size();
     Ctrl('Z');
     EXPECT_EQ(module->Funds().size(), 3u);
+    EXPECT_EQ(g_notes.size(), notes);
 
     // The note's action sends the undo command to the workspace, as a click on it does.
     ClickWindow(ws().ClearButton());
@@ -246,16 +248,157 @@ TEST_F(Extras, ClearingCanBeUndoneUntilTheSetChangesAgain) {
     SendMessageW(note.target, WM_COMMAND, MAKEWPARAM(note.command, 0), 0);
     PlatformRunUntilIdle();
     EXPECT_EQ(module->Funds().size(), 3u);
-    // After a clear, another change makes the undo void: it would undo the wrong thing.
+
+    // A fund added after a clear stays when the clear is undone; the note about the clear gives
+    // way to an empty status bar as soon as the set no longer is what it describes.
     ClickWindow(ws().ClearButton());
     Add(L"000005");
+    EXPECT_TRUE(g_notes.back().text.empty());
+    EXPECT_TRUE(g_notes.back().action.empty());
+    notes = g_notes.size();
+    Add(L"000003");
+    EXPECT_EQ(g_notes.size(), notes); // an empty bar is not emptied again
     Ctrl('Z');
-    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F005"}));
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F003", L"F004", L"F005"}));
     // Clearing an empty set offers nothing to undo.
     ClickWindow(ws().ClearButton());
-    size_t notes = g_notes.size();
+    Ctrl('Z');
+    ClickWindow(ws().ClearButton());
+    ClickWindow(ws().ClearButton());
+    notes = g_notes.size();
     ClickWindow(ws().ClearButton());
     EXPECT_EQ(g_notes.size(), notes);
+}
+
+TEST_F(Extras, RemovalsByDeleteAndByTheMenuAreUndoneOneByOneLeavingThePageAsItWas) {
+    for (const wchar_t* code : {L"000001", L"000002", L"000004", L"000005"})
+        Add(code);
+    // The asset page filtered to two asset types and sorted by share.
+    Ctrl('4');
+    AssetGrid& grid = ws().Asset().Grid();
+    ws().Asset().FilterPanel().PickValue(L"assettype", L"股票投资");
+    ws().Asset().FilterPanel().PickValue(L"assettype", L"债券投资");
+    ASSERT_TRUE(grid.SortBy(L"percent", false));
+    const int rows = rowCount(grid);
+    ASSERT_GT(rows, 4);
+    // The first row that shows the fund's code (as the user knows it).
+    auto rowOf = [&](const wchar_t* shownCode) {
+        for (int r = 0; r < rowCount(grid); ++r)
+            for (int c = 0; c < 4; ++c) {
+                Control::DataGridEx::CellTextRequest request;
+                request.row = r;
+                request.column = c;
+                SendMessageW(grid, Control::DataGridEx::kGetCellTextMessage, 0,
+                             reinterpret_cast<LPARAM>(&request));
+                if (request.text == XStringW(shownCode))
+                    return r;
+            }
+        return -1;
+    };
+    auto clickRow = [&](const wchar_t* shownCode, PlatformMouseButton button = PlatformMouseButton::Left) {
+        int row = rowOf(shownCode);
+        ASSERT_GE(row, 0) << XStringW(shownCode).ToUtf8();
+        RECT cell = grid.GetCellRect(row, 1);
+        POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+        ClientToScreen(grid, &p);
+        PlatformClick(p.x, p.y, button);
+        PlatformRunUntilIdle();
+    };
+    auto pageAsItWas = [&] {
+        EXPECT_EQ(ws().CurrentTab(), 3);
+        EXPECT_EQ(rowCount(grid), rows);
+        EXPECT_EQ(grid.GetSortColumn().str(), L"percent");
+        EXPECT_FALSE(grid.GetSortAscending());
+        const FilterWnd2::ConditionState* state = ws().Asset().FilterPanel().FindState(L"assettype");
+        ASSERT_NE(state, nullptr);
+        EXPECT_EQ(state->ticked.size(), 2u);
+    };
+
+    // Remove, undo, remove, undo: each undo brings back exactly what its removal took.
+    clickRow(L"000002");
+    Key(VK_DELETE);
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F004", L"F005"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已移除1只对比基金。");
+    EXPECT_EQ(g_notes.back().action.str(), L"撤销 (Ctrl+Z)");
+    EXPECT_EQ(g_notes.back().target, ws().Window());
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F004", L"F005"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已恢复1只对比基金。");
+    EXPECT_TRUE(g_notes.back().action.empty());
+    pageAsItWas();
+    // Two rows of two funds at once, through the list's menu this time.
+    clickRow(L"000001");
+    PlatformKeyDown(VK_CONTROL);
+    clickRow(L"000005");
+    PlatformKeyUp(VK_CONTROL);
+    PlatformSetMenuHook(PlatformMenuPickCaption(L"从当前对比中移除(&R)"));
+    clickRow(L"000005", PlatformMouseButton::Right);
+    PlatformSetMenuHook({});
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F002", L"F004"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已移除2只对比基金。");
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F004", L"F005"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已恢复2只对比基金。");
+    pageAsItWas();
+
+    // Removals one after another come back newest first, one per Ctrl+Z; the note offers the undo
+    // while another step remains.
+    clickRow(L"000001");
+    Key(VK_DELETE);
+    clickRow(L"000004");
+    Key(VK_DELETE);
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F002", L"F005"}));
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F002", L"F004", L"F005"}));
+    EXPECT_EQ(g_notes.back().action.str(), L"撤销 (Ctrl+Z)");
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F004", L"F005"}));
+    EXPECT_TRUE(g_notes.back().action.empty());
+    pageAsItWas();
+
+    // A clear after a removal: the first undo brings back the clear's funds, the second the
+    // removal's. A removal after a clear (of funds added since) is undone alone.
+    clickRow(L"000004");
+    Key(VK_DELETE);
+    ClickWindow(ws().ClearButton());
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F005"}));
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F004", L"F005"}));
+    ClickWindow(ws().ClearButton());
+    Add(L"000003");
+    Add(L"000001");
+    Ctrl('4');
+    clickRow(L"000003");
+    Key(VK_DELETE);
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001"}));
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F003"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已恢复1只对比基金。");
+    // The clear is still there to undo, under the removal; the funds added since it stay.
+    EXPECT_EQ(g_notes.back().action.str(), L"撤销 (Ctrl+Z)");
+    Ctrl('Z');
+    EXPECT_EQ(Funds(), (std::vector<std::wstring>{L"F001", L"F002", L"F003", L"F004", L"F005"}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已恢复4只对比基金。");
+}
+
+TEST_F(Extras, AnUndoThatWouldPassAHundredFundsBringsBackWhatFitsAndSaysSo) {
+    Add(L"000001");
+    Add(L"000002");
+    ASSERT_TRUE(module->RemoveFunds({XStringW(L"F001"), XStringW(L"F002"), XStringW(L"F404")}));
+    EXPECT_EQ(g_notes.back().text.str(), L"已移除2只对比基金。");
+    // Filled to the limit since (codes the set takes as they come).
+    for (int i = 0; i < 99; ++i)
+        ASSERT_EQ(module->AddFund(XStringW(L"X" + std::to_wstring(100 + i))), WorkspaceContext::kAdded);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(module->Undo());
+    EXPECT_EQ(module->Funds().size(), 100u);
+    EXPECT_EQ(module->Funds().count(L"F001"), 1u);
+    EXPECT_EQ(module->Funds().count(L"F002"), 0u);
+    EXPECT_EQ(g_notes.back().text.str(), L"已恢复1只对比基金。1只因对比已满100只未能恢复。");
+    // Codes that no removal took leave nothing to undo.
+    EXPECT_FALSE(module->RemoveFunds({XStringW(L"F404")}));
+    EXPECT_FALSE(module->Undo());
 }
 
 TEST_F(Extras, NamedSetsAreSavedOpenedRenamedAndDeletedThroughTheMenuButton) {

@@ -22,12 +22,17 @@ TEST(CalendarDate, ParsesOnlyRealDatesOfTenCharacters) {
     EXPECT_EQ(d.Format(), XStringW(L"2010-06-30"));
 
     for (const wchar_t* bad : {L"", L"2010-6-30", L"2010-06-30 ", L"20100630", L"2010-13-01", L"2010-00-10",
-                               L"2010-02-29", L"2010-04-31", L"2o10-01-01", L"0000-01-01", L"2010-06-3x"}) {
+                               L"2010-02-29", L"2010-04-31", L"2o10-01-01", L"0000-01-01", L"2010-06-3x",
+                               // Other separators, and years no fund data names.
+                               L"2099/12/31", L"2010.06.30", L"2010-06/30", L"2010 06 30", L"1899-12-31",
+                               L"3000-01-01", L"9999-12-31"}) {
         CalendarDate unchanged = date(L"2001-02-03");
         EXPECT_FALSE(unchanged.Parse(bad)) << XStringW(bad).ToUtf8();
         EXPECT_EQ(unchanged.Format(), XStringW(L"2001-02-03"));
     }
     EXPECT_EQ(date(L"2012-02-29").day, 29);
+    EXPECT_EQ(date(L"1900-01-01").year, 1900);
+    EXPECT_EQ(date(L"2999-12-31").year, 2999);
 }
 
 TEST(CalendarDate, DayOfWeekAgreesWithTheCLibrary) {
@@ -92,6 +97,10 @@ TEST(ReportDates, WalkBackThroughQuarterEndsPastTheEarliestDate) {
 TEST(ReportDates, MissingOrMalformedDatesNeverRunAway) {
     EXPECT_TRUE(BuildReportDateList(L"", L"").empty());
     EXPECT_TRUE(BuildReportDateList(L"garbage", L"2009-01-01").empty());
+    EXPECT_TRUE(BuildReportDateList(L"2099/12/31", L"2009-01-01").empty());
+    // The walk stops at the first year of data: every date it offers reads back as a date.
+    for (const XStringW& entry : BuildReportDateList(L"1900-09-30", L"1900-01-01"))
+        EXPECT_TRUE(CalendarDate().Parse(entry)) << entry.ToUtf8();
     EXPECT_EQ(BuildReportDateList(L"2010-06-30", L""), std::vector<XStringW>{L"2010-06-30"});
     EXPECT_EQ(BuildReportDateList(L"2010-06-30", L"not a date").size(), 1u);
     // A very old earliest date ends at the first year of the calendar.

@@ -88,24 +88,27 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
     EXPECT_EQ(page().RangeStart(), FromCivil(2009, 9, 30));
     const auto rows = Cells();
     ASSERT_EQ(rows.size(), 4u);
-    // 代码 名称 区间收益 年化收益 年化波动率 最大回撤 回撤峰值日 回撤谷底日 夏普 索提诺 卡玛 贝塔 阿尔法
-    // 相关系数
+    // 代码 名称 起始日 截止日 区间收益 年化收益 年化波动率 最大回撤 回撤峰值日 回撤谷底日 夏普 索提诺 卡玛
+    // 贝塔 阿尔法 相关系数
     EXPECT_EQ(rows[0][0], L"000001");
     EXPECT_EQ(rows[0][1], L"华夏成长股票");
-    EXPECT_EQ(rows[0][2], L"6.32%");  // reinvested: the unit value alone would say -4.00%
-    EXPECT_EQ(rows[0][5], L"-1.08%"); // 1.03 on the dividend day to 1.0189 on the next
-    EXPECT_EQ(rows[0][6], L"2010-09-24");
-    EXPECT_EQ(rows[0][7], L"2010-09-27");
+    EXPECT_EQ(rows[0][4], L"6.32%");  // reinvested: the unit value alone would say -4.00%
+    EXPECT_EQ(rows[0][7], L"-1.08%"); // 1.03 on the dividend day to 1.0189 on the next
+    EXPECT_EQ(rows[0][8], L"2010-09-24");
+    EXPECT_EQ(rows[0][9], L"2010-09-27");
     EXPECT_EQ(rows[1][0], L"000002");
-    EXPECT_EQ(rows[1][2], L"10.00%"); // from its own first day
+    EXPECT_EQ(rows[0][2], L"2010-09-20"); // the figures' own first and last day
+    EXPECT_EQ(rows[0][3], L"2010-09-30");
+    EXPECT_EQ(rows[1][4], L"10.00%"); // from its own first day, which the row shows
+    EXPECT_EQ(rows[1][2], L"2010-09-27");
     EXPECT_EQ(rows[2][0], L"000004"); // no history: every figure missing
     for (size_t c = 2; c < rows[2].size(); ++c)
         EXPECT_EQ(rows[2][c], L"--") << c;
     EXPECT_EQ(rows[3][0], L"sh000001");
     EXPECT_EQ(rows[3][1], L"上证指数");
-    EXPECT_EQ(rows[3][2], L"6.00%");
-    EXPECT_EQ(rows[3][11], L"1.00");
+    EXPECT_EQ(rows[3][4], L"6.00%");
     EXPECT_EQ(rows[3][13], L"1.00");
+    EXPECT_EQ(rows[3][15], L"1.00");
     // The fund without history says so in the legend and stays off the chart.
     EXPECT_EQ(chart().Lines()[2].label, XStringW(L"000004 嘉实稳健债券（无净值数据）"));
     EXPECT_TRUE(chart().Path(2).empty());
@@ -113,7 +116,7 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
 
     // Sorting by a figure orders by value, the missing ones last.
     const RECT header = page().Grid().GetHeaderRect();
-    const RECT cell = page().Grid().GetCellRect(0, 2);
+    const RECT cell = page().Grid().GetCellRect(0, 4);
     ClickIn(page().Grid(), RECT{cell.left, header.top, cell.right, header.bottom});
     std::vector<std::wstring> order;
     for (const auto& row : Cells())
@@ -121,6 +124,54 @@ TEST_F(GrowthFixture, TheFiguresGridShowsTheRangeAsDisplayedWithTheIndexLast) {
     const bool ascending = page().Grid().GetSortAscending();
     EXPECT_EQ(order, ascending ? (std::vector<std::wstring>{L"sh000001", L"000001", L"000002", L"000004"})
                                : (std::vector<std::wstring>{L"000002", L"000001", L"sh000001", L"000004"}));
+}
+
+TEST_F(GrowthFixture, EachFundKeepsItsLineStyleWhenAnotherLeaves) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    Show();
+    ASSERT_EQ(chart().Lines().size(), 3u);
+    const LineStyles::LineStyle first = chart().Lines()[0].style, second = chart().Lines()[1].style;
+    EXPECT_NE(first.colour, second.colour);
+    module.RemoveFund(L"F001");
+    module.NotifyFundsChanged(XStringW());
+    ASSERT_EQ(chart().Lines().size(), 2u);
+    EXPECT_EQ(chart().Lines()[0].key, XStringW(L"F002"));
+    EXPECT_EQ(chart().Lines()[0].style.colour, second.colour);
+    EXPECT_EQ(chart().Lines()[0].style.dash, second.dash);
+    // A fund that joins takes the style that was let go, never one still in use.
+    module.AddFund(L"F003");
+    module.NotifyFundsChanged(XStringW());
+    ASSERT_EQ(chart().Lines().size(), 3u);
+    EXPECT_EQ(chart().Lines()[1].style.colour, first.colour);
+    EXPECT_EQ(chart().Lines()[0].style.colour, second.colour);
+}
+
+TEST_F(GrowthFixture, FutureAndOutlyingHistoryRowsAreLeftOutAndCounted) {
+    // A row dated 2099 in the index and in F001, and an accumulated value a thousand times too
+    // large in F002: the range still ends on the last real day, every fund keeps its figures,
+    // and the caption counts the three rows.
+    Alter("insert into tb_indexhistory (id, exponentcode, date, closevalue, isdeleted)"
+          " values (0, 'sh000001', '2099-12-31', 3300, 0);"
+          "insert into tb_netvaluehistory (id, code, date, value, totalvalue, isdeleted)"
+          " values (0, 'F001', '2099-12-31', 0.97, 2.07, 0);"
+          "update tb_netvaluehistory set totalvalue = totalvalue * 1000 where code = 'F002'"
+          " and date = '2010-09-28' and not isdeleted;");
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    module.AddFund(L"F002");
+    Show();
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    const auto rows = Cells();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][4], L"6.32%");
+    EXPECT_EQ(rows[1][4], L"10.00%");
+    EXPECT_EQ(rows[2][4], L"6.00%");
+    EXPECT_NE(page().FiguresCaption().str().find(L"已忽略 3 条"), std::wstring::npos)
+        << page().FiguresCaption().ToUtf8();
 }
 
 TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
@@ -145,7 +196,7 @@ TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
     EXPECT_EQ(page().RangeKind(), GrowthPage::kCustomRange);
     EXPECT_EQ(page().RangeHeader().GetCurrSel(), GrowthPage::kCustomRange);
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 22));
-    EXPECT_EQ(Cells()[0][2], L"6.32%"); // 1.00 on 09-22, the same as on 09-20
+    EXPECT_EQ(Cells()[0][4], L"6.32%"); // 1.00 on 09-22, the same as on 09-20
 
     // A day later with the arrow key; text that is no date leaves the date alone.
     PlatformKeyPress(VK_UP);
@@ -157,10 +208,48 @@ TEST_F(GrowthFixture, RangeButtonsAndTheDateBoxesChooseTheRange) {
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 23));
     EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-09-23"));
 
-    // A date after the last day moves to it; the range never runs backwards.
-    page().SetCustomRange(FromCivil(2011, 5, 1), FromCivil(2010, 9, 24));
+    // A date after the last day moves to it.
+    EXPECT_TRUE(page().SetCustomRange(FromCivil(2010, 9, 24), FromCivil(2011, 5, 1)));
     EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 24));
     EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(GrowthFixture, AStartAfterTheEndIsRefusedWhenAppliedAndTheBoxesKeepWhatWasTyped) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    ASSERT_TRUE(page().SetCustomRange(FromCivil(2010, 9, 21), FromCivil(2010, 9, 24)));
+    // Typing a start after the end: nothing is swapped, the range on show stays, the status bar
+    // says why.
+    RECT box{};
+    GetClientRect(page().StartBox(), &box);
+    ClickIn(page().StartBox(), box);
+    PlatformTypeText(L"20100928");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().StartBox().Text(), XStringW(L"2010-09-28"));
+    EXPECT_EQ(page().EndBox().Text(), XStringW(L"2010-09-24"));
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 21));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 24));
+    EXPECT_NE(page().RangeNote().str().find(L"晚于结束日期"), std::wstring::npos);
+    // The 自定义 button applies the boxes again and is refused again: the selection stays.
+    ClickIn(page().RangeHeader(), page().RangeHeader().GetButtonRect(GrowthPage::kCustomRange));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 24));
+    // The next edit, a later end, is not a no-op: it makes the range valid and takes it.
+    GetClientRect(page().EndBox(), &box);
+    ClickIn(page().EndBox(), box);
+    // Only the focused box shows the caret.
+    PlatformPaintAll();
+    EXPECT_FALSE(page().StartBox().Editing());
+    EXPECT_TRUE(page().EndBox().Editing());
+    PlatformTypeText(L"20100930");
+    PlatformKeyPress(VK_RETURN);
+    PlatformRunUntilIdle();
+    EXPECT_EQ(page().RangeStart(), FromCivil(2010, 9, 28));
+    EXPECT_EQ(page().RangeEnd(), FromCivil(2010, 9, 30));
+    EXPECT_TRUE(page().RangeNote().empty());
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 

@@ -147,3 +147,21 @@ TEST(RiskStarDelegate, AverageStarKeepsTheLabelAndIgnoresPositionsOutside) {
     EXPECT_TRUE(delegate.GetAverageStar(5, untouched));
     EXPECT_EQ(untouched.kind, 0);
 }
+
+TEST(RiskModelFit, RangesHugTheValuesWithAMarginAndKeepDeviationsAboveZero) {
+    double lower = 0, upper = 0;
+    // A spread of 20 points: two points of margin each side, rounded out to whole percent.
+    ASSERT_TRUE(RiskModel::FitRange({5.0, 25.0, 12.0}, true, lower, upper));
+    EXPECT_EQ(lower, 3.0);
+    EXPECT_EQ(upper, 27.0);
+    // A single value still gets a range around it; a deviation range stops at zero.
+    ASSERT_TRUE(RiskModel::FitRange({0.5}, true, lower, upper));
+    EXPECT_EQ(lower, 0.0);
+    EXPECT_EQ(upper, 2.0);
+    // Returns may go below zero; values that are no numbers are ignored.
+    ASSERT_TRUE(RiskModel::FitRange({-30.0, std::nan(""), 10.0, HUGE_VAL}, false, lower, upper));
+    EXPECT_EQ(lower, -34.0);
+    EXPECT_EQ(upper, 14.0);
+    EXPECT_FALSE(RiskModel::FitRange({std::nan("")}, false, lower, upper));
+    EXPECT_FALSE(RiskModel::FitRange({}, false, lower, upper));
+}

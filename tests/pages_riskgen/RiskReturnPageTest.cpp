@@ -251,3 +251,101 @@ TEST_F(RiskReturnPageTest, OneFigureThatIsNoNumberLeavesItsTypeAverageInPlace) {
     EXPECT_EQ(MapStars().size(), 1 + kTypeAverages.size());
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
+
+TEST_F(RiskReturnPageTest, FundsWithoutAStarAreListedUnderTheMapWithTheirReason) {
+    // F005 has no figure at any horizon; F008 is a money-market fund, outside the risk figures.
+    Alter("UPDATE tb_riskevaluation SET increasepercent = 0 WHERE fundcode = 'F005';");
+    StartModule();
+    for (const wchar_t* code : {L"F001", L"F004", L"F005", L"F008"})
+        module.AddFund(code);
+    Show();
+    using Reason = RiskModel::MissingFund::Reason;
+    auto missing = [&] {
+        std::vector<std::pair<std::wstring, Reason>> list;
+        for (const RiskModel::MissingFund& fund : page().Missing())
+            list.emplace_back(fund.code.str(), fund.reason);
+        return list;
+    };
+    EXPECT_EQ(missing(), (std::vector<std::pair<std::wstring, Reason>>{{L"F005", Reason::NoFigures},
+                                                                       {L"F008", Reason::NotCovered}}));
+    const std::wstring text = page().MissingText().str();
+    EXPECT_NE(text.find(L"以下2只对比基金没有“最近1年(年化)”的数据"), std::wstring::npos);
+    EXPECT_NE(text.find(L"(F005) 无数据"), std::wstring::npos);
+    EXPECT_NE(text.find(L"F008 不在风险统计范围内"), std::wstring::npos);
+    // At two years the bond fund, which has a one-year figure only, is too young.
+    PickHorizon(1);
+    EXPECT_EQ(missing(),
+              (std::vector<std::pair<std::wstring, Reason>>{
+                  {L"F004", Reason::TooYoung}, {L"F005", Reason::NoFigures}, {L"F008", Reason::NotCovered}}));
+    EXPECT_NE(page().MissingText().str().find(L"运作不足2年"), std::wstring::npos);
+
+    // The words are painted below the map, inside the page.
+    RECT client{}, map{};
+    GetClientRect(page().GetHandle(), &client);
+    GetWindowRect(page().StarMap(), &map);
+    const RECT& words = page().MissingRect();
+    EXPECT_GE(words.top, map.bottom);
+    EXPECT_LE(words.bottom, client.bottom);
+    PlatformPaintAll();
+    bool painted = false;
+    for (int x = words.left; x < words.right && !painted; ++x)
+        for (int y = words.top; y < words.bottom && !painted; ++y)
+            painted = PlatformWindowPixel(page().GetHandle(), x, y) != kBackground;
+    EXPECT_TRUE(painted);
+    // Every fund with a star: nothing is listed, and the map takes its full height again.
+    module.RemoveFunds({XStringW(L"F004"), XStringW(L"F005"), XStringW(L"F008")});
+    EXPECT_TRUE(page().Missing().empty());
+    EXPECT_TRUE(page().MissingText().empty());
+    GetWindowRect(page().StarMap(), &map);
+    EXPECT_EQ(map.bottom - map.top, client.bottom - 50);
+}
+
+TEST_F(RiskReturnPageTest, TheFitToggleFitsBothAxesToTheShownStarsAndGivesTheFixedOnesBack) {
+    StartModule();
+    module.AddFund(L"F001");
+    module.AddFund(L"F004");
+    Show();
+    double upper = 0, lower = 0;
+    ASSERT_TRUE(page().Delegate().GetStdDevRange(upper, lower));
+    EXPECT_EQ(std::make_pair(lower, upper), std::make_pair(0.0, 50.0));
+    ASSERT_TRUE(page().Delegate().GetReturnRange(upper, lower));
+    EXPECT_EQ(std::make_pair(lower, upper), std::make_pair(-50.0, 160.0));
+
+    // A click on the box, as a person makes it.
+    HWND box = page().FitBox().GetHandle();
+    RECT r{};
+    GetWindowRect(box, &r);
+    PlatformClick(r.left + 6, (r.top + r.bottom) / 2);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(page().FitToData());
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    // Every shown star lies inside the fitted ranges, with room at both ends.
+    double sdUpper = 0, sdLower = 0, retUpper = 0, retLower = 0;
+    page().Delegate().GetStdDevRange(sdUpper, sdLower);
+    page().Delegate().GetReturnRange(retUpper, retLower);
+    double minSd = 1e9, maxSd = -1e9, minRet = 1e9, maxRet = -1e9;
+    for (const Control::StarInfo& star : page().StarMap().GetStars()) {
+        minSd = std::min(minSd, star.stdDev), maxSd = std::max(maxSd, star.stdDev);
+        minRet = std::min(minRet, star.returnValue), maxRet = std::max(maxRet, star.returnValue);
+    }
+    EXPECT_LE(sdLower, minSd); // an average with no deviation sits on the zero line
+    EXPECT_GT(sdUpper, maxSd);
+    EXPECT_LT(retLower, minRet);
+    EXPECT_GT(retUpper, maxRet);
+    EXPECT_GE(sdLower, 0.0);
+    // Tighter than the fixed axes, so the stars spread over the plot.
+    EXPECT_LT(sdUpper - sdLower, 50.0);
+    EXPECT_LT(retUpper - retLower, 210.0);
+    // The map took the new ranges: the same star now sits elsewhere.
+    const Control::StarInfo star = page().StarMap().GetStars()[0];
+    POINT fitted{};
+    ASSERT_TRUE(page().StarMap().ValueToPoint(star.stdDev, star.returnValue, fitted));
+    PlatformClick(r.left + 6, (r.top + r.bottom) / 2);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(page().FitToData());
+    POINT fixed{};
+    ASSERT_TRUE(page().StarMap().ValueToPoint(star.stdDev, star.returnValue, fixed));
+    EXPECT_TRUE(fixed.x != fitted.x || fixed.y != fitted.y);
+    page().Delegate().GetStdDevRange(upper, lower);
+    EXPECT_EQ(upper, 50.0);
+}

@@ -167,6 +167,15 @@ void AllocationPage::ReloadIfVisible() {
         Reload(true);
 }
 
+void AllocationPage::OnDatabaseChanged() {
+    // The report dates are those of the new database; the list waits for them.
+    if (m_dateBox.IsWindow())
+        m_dateBox.SendMessage(CB_RESETCONTENT);
+    m_lastDate.clear();
+    ClearList();
+    ReloadIfVisible();
+}
+
 void AllocationPage::OnFundsCleared() {
     ClearList();
 }

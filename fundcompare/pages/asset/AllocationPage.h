@@ -47,6 +47,7 @@ public:
     void ReloadIfVisible() override;
     // A cleared comparison empties the list; it is filled again when the page is next shown.
     void OnFundsCleared() override;
+    void OnDatabaseChanged() override;
     int ReloadCount() const { return m_reloads; }
     // Empties the list without refilling it (the compared set was cleared or is about to be shown anew).
     void ClearList();

@@ -9,6 +9,10 @@ namespace {
 
 constexpr int kMinYear = 1;
 constexpr int kMaxYear = 9999;
+// The years a date of fund data can name. A year outside them is a typing error or a stand-in
+// ("9999-12-31", "0001-01-01") that would otherwise open a page on a day without data.
+constexpr int kFirstDataYear = 1900;
+constexpr int kLastDataYear = 2999;
 // A bound on the report-date list, far beyond any real history (250 years of quarters), so that
 // odd dates can never make the walk run on.
 constexpr size_t kMaxReportDates = 1000;
@@ -56,12 +60,12 @@ int CalendarDate::DaysInMonth(int year, int month) {
 }
 
 bool CalendarDate::Parse(const XStringW& text) {
-    if (text.length() != 10)
+    if (text.length() != 10 || text[4] != L'-' || text[7] != L'-')
         return false;
     int y, m, d;
     if (!readNumber(text, 0, 4, y) || !readNumber(text, 5, 2, m) || !readNumber(text, 8, 2, d))
         return false;
-    if (y < kMinYear || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
+    if (y < kFirstDataYear || y > kLastDataYear || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
         return false;
     year = static_cast<WORD>(y);
     month = static_cast<WORD>(m);
@@ -125,7 +129,8 @@ std::vector<XStringW> BuildReportDateList(const XStringW& latest, const XStringW
     if (!first.Parse(earliest))
         return dates;
     const XStringW earliestText = first.Format();
-    while (dates.back().compare(earliestText) > 0 && dates.size() < kMaxReportDates && date.year > 1) {
+    while (dates.back().compare(earliestText) > 0 && dates.size() < kMaxReportDates &&
+           date.year > kFirstDataYear) {
         date.AddMonths(-3);
         date.SetDay(date.month == 3 || date.month == 12 ? 31 : 30);
         dates.push_back(date.Format());

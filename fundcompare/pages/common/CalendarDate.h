@@ -15,8 +15,9 @@ struct CalendarDate {
 
     static CalendarDate FromLocalClock();
 
-    // Reads "YYYY-MM-DD" (exactly ten characters, digits where numbers stand, a real calendar
-    // day). Anything else leaves the date unchanged and returns false.
+    // Reads "YYYY-MM-DD" (exactly ten characters, digits where numbers stand, hyphens between
+    // them, a real calendar day of the years 1900 to 2999). Anything else leaves the date
+    // unchanged and returns false. The one reading of a date for every page of the module.
     bool Parse(const XStringW& text);
     // Moves by whole months; the day is clamped to the length of the resulting month. Years stay
     // within 1 to 9999.

@@ -47,6 +47,9 @@ public:
     virtual void OnFundsRemoved() { ReloadIfVisible(); }
     // The comparison was emptied.
     virtual void OnFundsCleared() { ReloadIfVisible(); }
+    // The database is another one (or the same one read anew): a page forgets what it read from
+    // the old one (universes, report dates, histories) and reads again, now or when next shown.
+    virtual void OnDatabaseChanged() { ReloadIfVisible(); }
     // What the page waits for from the read-ahead: set while the page is the current page and says
     // "加载中" for data on their way.
     virtual std::optional<AheadRequest> AwaitedAhead() const { return std::nullopt; }

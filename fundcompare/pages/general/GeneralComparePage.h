@@ -18,6 +18,7 @@ public:
     void OnFundsAdded() override { Reload(); }
     void OnFundsRemoved() override { Reload(); }
     void OnFundsCleared() override { Reload(); }
+    void OnDatabaseChanged() override { Reload(); }
     int ReloadCount() const { return m_reloads; }
 
     GeneralCompareGrid& Grid() { return m_grid; }

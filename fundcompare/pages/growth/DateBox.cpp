@@ -40,8 +40,11 @@ bool DateBox::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result
         Repaint();
         return false;
     case WM_KILLFOCUS:
+        // The caret and the focus frame go with the focus.
         if (m_editing)
             Commit();
+        m_editing = false;
+        Repaint();
         return false;
     case WM_CHAR:
         OnChar(static_cast<wchar_t>(wParam));

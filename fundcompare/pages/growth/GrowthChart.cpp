@@ -323,7 +323,7 @@ void GrowthChart::DrawPicture(HDC dc, ChartCanvas& canvas) {
     for (size_t k = 0; k < m_lines.size(); ++k) {
         if (m_lines[k].isIndex || IsLineHidden(k))
             continue;
-        canvas.Polyline(m_paths[k].data(), m_paths[k].size(), m_lines[k].style.colour, 1.0f,
+        canvas.Polyline(m_paths[k].data(), m_paths[k].size(), m_lines[k].style.colour, 1.5f,
                         LineStyles::PatternOf(m_lines[k].style.dash));
     }
     // The index goes on top of the funds, so that a hundred of them never bury the benchmark.
@@ -395,7 +395,7 @@ void GrowthChart::DrawLegend(HDC dc, ChartCanvas& canvas) {
         }
         const ChartPoint sample[2] = {{static_cast<float>(entry.left + 18), middle + 0.5f},
                                       {static_cast<float>(entry.left + 44), middle + 0.5f}};
-        canvas.Polyline(sample, 2, hidden ? m_colours.legendHidden : colour, line.isIndex ? 2.0f : 1.0f,
+        canvas.Polyline(sample, 2, hidden ? m_colours.legendHidden : colour, line.isIndex ? 2.0f : 1.5f,
                         LineStyles::PatternOf(line.isIndex ? LineStyles::kIndexDash : line.style.dash));
     }
     GdiFlush();

@@ -37,11 +37,8 @@ XStringW Format(int day) {
 }
 
 std::optional<int> Parse(const XStringW& text) {
-    const std::wstring& s = text.str();
-    if (s.size() != 10 || s[4] != L'-' || s[7] != L'-')
-        return std::nullopt;
     CalendarDate date;
-    if (!date.Parse(text) || date.year < 1900 || date.year > 2999)
+    if (!date.Parse(text))
         return std::nullopt;
     return FromCivil(date.year, date.month, date.day);
 }

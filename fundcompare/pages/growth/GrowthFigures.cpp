@@ -9,13 +9,6 @@
 namespace GrowthFigures {
 namespace {
 
-// The daily return at a position, NaN where the line lacks the day or the day before.
-double ReturnAt(const GrowthPanel::Line& line, int p) {
-    if (p <= line.first || p > line.last)
-        return Figures::kNone;
-    return line.wealth[static_cast<size_t>(p)] / line.wealth[static_cast<size_t>(p) - 1] - 1.0;
-}
-
 // A standard deviation of daily returns below this is rounding, not movement: a line that rises
 // by the same rate every day has none, and a ratio over it would be noise.
 constexpr double kFlat = 1e-10;
@@ -34,164 +27,188 @@ Figures Finite(Figures f) {
     return f;
 }
 
-Figures ComputeRaw(const GrowthPanel& panel, size_t lineIndex, int indexLine, double riskFreeRate) {
+// The returns of two series between the days both have in their windows, in day order.
+void PairReturns(const GrowthSeries& a, Window wa, const GrowthSeries& b, Window wb, std::vector<double>& ra,
+                 std::vector<double>& rb) {
+    ra.clear();
+    rb.clear();
+    size_t i = wa.from, j = wb.from;
+    bool matched = false;
+    size_t pi = 0, pj = 0;
+    while (i < wa.to && j < wb.to) {
+        const int da = a.days[i], db = b.days[j];
+        if (da < db) {
+            ++i;
+        } else if (db < da) {
+            ++j;
+        } else {
+            if (matched) {
+                ra.push_back(a.wealth[i] / a.wealth[pi] - 1.0);
+                rb.push_back(b.wealth[j] / b.wealth[pj] - 1.0);
+            }
+            matched = true;
+            pi = i++;
+            pj = j++;
+        }
+    }
+}
+
+// Means and sums of squared and crossed deviations of paired returns (two passes, for accuracy
+// on nearly constant series).
+struct Moments {
+    size_t count = 0;
+    double meanA = 0.0, meanB = 0.0;
+    double squaresA = 0.0, squaresB = 0.0, cross = 0.0;
+};
+
+Moments MomentsOf(const std::vector<double>& ra, const std::vector<double>& rb) {
+    Moments m;
+    m.count = ra.size();
+    if (m.count == 0)
+        return m;
+    for (size_t k = 0; k < m.count; ++k) {
+        m.meanA += ra[k];
+        m.meanB += rb[k];
+    }
+    m.meanA /= static_cast<double>(m.count);
+    m.meanB /= static_cast<double>(m.count);
+    for (size_t k = 0; k < m.count; ++k) {
+        const double x = ra[k] - m.meanA, y = rb[k] - m.meanB;
+        m.squaresA += x * x;
+        m.squaresB += y * y;
+        m.cross += x * y;
+    }
+    return m;
+}
+
+// Whether a sum of squared deviations over `count` returns is only rounding.
+bool Flat(double squares, size_t count) {
+    return squares <= kFlat * kFlat * static_cast<double>(count > 1 ? count - 1 : 1);
+}
+
+Figures ComputeRaw(const GrowthSeries& series, const GrowthSeries* index, int start, int end,
+                   double riskFreeRate) {
     Figures f;
-    if (lineIndex >= panel.lines.size())
+    const Window w = InRange(series, start, end);
+    if (w.Count() == 0)
         return f;
-    const GrowthPanel::Line& line = panel.lines[lineIndex];
-    if (!line.HasValues())
+    f.firstDay = series.days[w.from];
+    f.lastDay = series.days[w.to - 1];
+    if (w.Count() < 2)
         return f;
     const double rf = DailyRate(riskFreeRate);
-    const double firstWealth = line.wealth[static_cast<size_t>(line.first)];
-    const double lastWealth = line.wealth[static_cast<size_t>(line.last)];
-    if (!line.HasReturns())
-        return f;
+    const double firstWealth = series.wealth[w.from];
+    const double lastWealth = series.wealth[w.to - 1];
 
     f.totalReturn = lastWealth / firstWealth - 1.0;
-    const double years = GrowthDates::YearsBetween(panel.days[static_cast<size_t>(line.first)],
-                                                   panel.days[static_cast<size_t>(line.last)]);
-    if (years > 0.0)
+    // A return over less than a year is not annualised: a good week would read as a four-digit
+    // yearly rate. A series that was already trading when the range began counts the period from
+    // the chosen start (which may be a day off), one that began later from its own first day; the
+    // same holds at the end.
+    const int measuredFrom = w.from > 0 ? std::min(start, f.firstDay) : f.firstDay;
+    const int measuredTo = w.to < series.days.size() ? std::max(end, f.lastDay) : f.lastDay;
+    const double years = GrowthDates::YearsBetween(f.firstDay, f.lastDay);
+    if (GrowthDates::YearsBetween(measuredFrom, measuredTo) >= 1.0 && years > 0.0)
         f.annualReturn = std::pow(1.0 + f.totalReturn, 1.0 / years) - 1.0;
 
     // Drawdown: the deepest fall below the highest value reached so far.
     double peak = firstWealth;
-    int peakPosition = line.first;
+    size_t peakPosition = w.from;
     f.maxDrawdown = 0.0;
-    for (int p = line.first; p <= line.last; ++p) {
-        const double w = line.wealth[static_cast<size_t>(p)];
-        if (w > peak) {
-            peak = w;
+    for (size_t p = w.from; p < w.to; ++p) {
+        const double value = series.wealth[p];
+        if (value > peak) {
+            peak = value;
             peakPosition = p;
         }
-        const double drawdown = w / peak - 1.0;
+        const double drawdown = value / peak - 1.0;
         if (drawdown < f.maxDrawdown) {
             f.maxDrawdown = drawdown;
-            f.peakDay = panel.days[static_cast<size_t>(peakPosition)];
-            f.troughDay = panel.days[static_cast<size_t>(p)];
+            f.peakDay = series.days[peakPosition];
+            f.troughDay = series.days[p];
         }
     }
     if (f.maxDrawdown < 0.0 && !std::isnan(f.annualReturn))
         f.calmar = f.annualReturn / -f.maxDrawdown;
 
-    // Moments of the daily returns (two passes, for accuracy on nearly constant series).
-    const int n = line.last - line.first;
-    double sum = 0.0;
-    for (int p = line.first + 1; p <= line.last; ++p)
-        sum += ReturnAt(line, p);
-    const double mean = sum / n;
-    double squares = 0.0, downside = 0.0;
-    for (int p = line.first + 1; p <= line.last; ++p) {
-        const double r = ReturnAt(line, p);
-        squares += (r - mean) * (r - mean);
-        const double below = std::min(0.0, r - rf);
-        downside += below * below;
-    }
-    const double excess = mean - rf;
+    std::vector<double> returns;
+    returns.reserve(w.Count() - 1);
+    for (size_t p = w.from + 1; p < w.to; ++p)
+        returns.push_back(series.wealth[p] / series.wealth[p - 1] - 1.0);
+    const Moments own = MomentsOf(returns, returns);
+    const size_t n = own.count;
     if (n >= 2) {
-        const double sd = std::sqrt(squares / (n - 1));
+        const double sd = std::sqrt(own.squaresA / static_cast<double>(n - 1));
         f.volatility = sd * std::sqrt(kTradingDaysPerYear);
-        if (sd > kFlat)
+        // Both ratios need a line that moves: the downside of a flat line is only the risk-free
+        // rate it falls short of, and a ratio over that says nothing about the fund.
+        if (sd > kFlat) {
+            const double excess = own.meanA - rf;
             f.sharpe = excess / sd * std::sqrt(kTradingDaysPerYear);
+            double downside = 0.0;
+            for (double r : returns) {
+                const double below = std::min(0.0, r - rf);
+                downside += below * below;
+            }
+            const double downsideDeviation = std::sqrt(downside / static_cast<double>(n));
+            if (downsideDeviation > kFlat)
+                f.sortino =
+                    excess * kTradingDaysPerYear / (downsideDeviation * std::sqrt(kTradingDaysPerYear));
+        }
     }
-    const double downsideDeviation = std::sqrt(downside / n);
-    if (downsideDeviation > kFlat)
-        f.sortino = excess * kTradingDaysPerYear / (downsideDeviation * std::sqrt(kTradingDaysPerYear));
 
-    // Against the index, over the days on which both have a return.
-    if (indexLine < 0 || static_cast<size_t>(indexLine) >= panel.lines.size())
+    // Against the index, over the days both have.
+    if (index == nullptr)
         return f;
-    const GrowthPanel::Line& index = panel.lines[static_cast<size_t>(indexLine)];
-    const int from = std::max(line.first, index.first) + 1;
-    const int to = std::min(line.last, index.last);
-    const int pairs = to - from + 1;
-    if (index.first < 0 || pairs < 2)
+    std::vector<double> ra, rb;
+    PairReturns(series, w, *index, InRange(*index, start, end), ra, rb);
+    const Moments pair = MomentsOf(ra, rb);
+    if (pair.count < 2 || Flat(pair.squaresB, pair.count))
         return f;
-    double sumF = 0.0, sumI = 0.0;
-    for (int p = from; p <= to; ++p) {
-        sumF += ReturnAt(line, p);
-        sumI += ReturnAt(index, p);
-    }
-    const double meanF = sumF / pairs, meanI = sumI / pairs;
-    double covariance = 0.0, varianceF = 0.0, varianceI = 0.0;
-    for (int p = from; p <= to; ++p) {
-        const double a = ReturnAt(line, p) - meanF, b = ReturnAt(index, p) - meanI;
-        covariance += a * b;
-        varianceF += a * a;
-        varianceI += b * b;
-    }
-    const double flat = kFlat * kFlat * (pairs - 1);
-    if (varianceI > flat) {
-        f.beta = covariance / varianceI;
-        f.alpha = ((meanF - rf) - f.beta * (meanI - rf)) * kTradingDaysPerYear;
-        if (varianceF > flat)
-            f.correlation = std::clamp(covariance / std::sqrt(varianceF * varianceI), -1.0, 1.0);
-    }
+    f.beta = pair.cross / pair.squaresB;
+    f.alpha = ((pair.meanA - rf) - f.beta * (pair.meanB - rf)) * kTradingDaysPerYear;
+    if (!Flat(pair.squaresA, pair.count))
+        f.correlation = std::clamp(pair.cross / std::sqrt(pair.squaresA * pair.squaresB), -1.0, 1.0);
     return f;
 }
 
 } // namespace
 
-Figures Compute(const GrowthPanel& panel, size_t lineIndex, int indexLine, double riskFreeRate) {
-    return Finite(ComputeRaw(panel, lineIndex, indexLine, riskFreeRate));
+Window InRange(const GrowthSeries& series, int start, int end) {
+    Window w;
+    w.from = static_cast<size_t>(std::lower_bound(series.days.begin(), series.days.end(), start) -
+                                 series.days.begin());
+    w.to = static_cast<size_t>(std::upper_bound(series.days.begin(), series.days.end(), end) -
+                               series.days.begin());
+    if (w.to < w.from || series.wealth.size() < series.days.size())
+        w.to = w.from;
+    return w;
 }
 
-std::vector<double> CorrelationMatrix(const GrowthPanel& panel, const std::vector<size_t>& lines) {
-    const size_t n = lines.size();
+Figures Compute(const GrowthSeries& series, const GrowthSeries* index, int start, int end,
+                double riskFreeRate) {
+    return Finite(ComputeRaw(series, index, start, end, riskFreeRate));
+}
+
+std::vector<double> CorrelationMatrix(const std::vector<const GrowthSeries*>& series, int start, int end) {
+    const size_t n = series.size();
     std::vector<double> matrix(n * n, Figures::kNone);
-    const size_t positions = panel.days.size();
-
-    // Each line's returns, 0 where it has none, with prefix sums of the returns and their squares,
-    // so that any pair's overlap (one interval, as every line's days are) costs one dot product.
-    struct Prepared {
-        std::vector<double> r;
-        std::vector<double> sum, squares; // prefix: over positions [0, p)
-        int from = 0, to = -1;            // positions with a return
-    };
-    std::vector<Prepared> prepared(n);
-    for (size_t k = 0; k < n; ++k) {
-        Prepared& item = prepared[k];
-        item.r.assign(positions, 0.0);
-        item.sum.assign(positions + 1, 0.0);
-        item.squares.assign(positions + 1, 0.0);
-        if (lines[k] >= panel.lines.size())
-            continue;
-        const GrowthPanel::Line& line = panel.lines[lines[k]];
-        if (!line.HasReturns())
-            continue;
-        item.from = line.first + 1;
-        item.to = line.last;
-        for (int p = item.from; p <= item.to; ++p)
-            item.r[static_cast<size_t>(p)] = ReturnAt(line, p);
-        for (size_t p = 0; p < positions; ++p) {
-            item.sum[p + 1] = item.sum[p] + item.r[p];
-            item.squares[p + 1] = item.squares[p] + item.r[p] * item.r[p];
-        }
-    }
-
+    std::vector<Window> windows(n);
+    for (size_t k = 0; k < n; ++k)
+        if (series[k] != nullptr)
+            windows[k] = InRange(*series[k], start, end);
+    std::vector<double> ra, rb;
     for (size_t i = 0; i < n; ++i) {
+        if (windows[i].Count() < 3)
+            continue;
         for (size_t j = i; j < n; ++j) {
-            const Prepared& a = prepared[i];
-            const Prepared& b = prepared[j];
-            const int from = std::max(a.from, b.from), to = std::min(a.to, b.to);
-            const int count = to - from + 1;
-            if (count < 2)
+            if (windows[j].Count() < 3)
                 continue;
-            const size_t lo = static_cast<size_t>(from), hi = static_cast<size_t>(to) + 1;
-            const double sa = a.sum[hi] - a.sum[lo], sb = b.sum[hi] - b.sum[lo];
-            const double ssa = a.squares[hi] - a.squares[lo], ssb = b.squares[hi] - b.squares[lo];
-            const double qa = ssa - sa * sa / count, qb = ssb - sb * sb / count;
-            double cross = 0.0;
-            const double* x = a.r.data();
-            const double* y = b.r.data();
-            for (size_t p = lo; p < hi; ++p)
-                cross += x[p] * y[p];
-            cross -= sa * sb / count;
-            // The sums of squares come out of a subtraction, which leaves rounding of the size of
-            // the terms; a line that does not move leaves only that.
-            const double flat = kFlat * kFlat * (count - 1);
-            if (qa <= flat + 1e-12 * ssa || qb <= flat + 1e-12 * ssb)
+            PairReturns(*series[i], windows[i], *series[j], windows[j], ra, rb);
+            const Moments m = MomentsOf(ra, rb);
+            if (m.count < 2 || Flat(m.squaresA, m.count) || Flat(m.squaresB, m.count))
                 continue;
-            const double value = std::clamp(cross / std::sqrt(qa * qb), -1.0, 1.0);
+            const double value = std::clamp(m.cross / std::sqrt(m.squaresA * m.squaresB), -1.0, 1.0);
             matrix[i * n + j] = value;
             matrix[j * n + i] = value;
         }

@@ -9,7 +9,8 @@
 
 namespace {
 
-constexpr const wchar_t* kTextColumns[] = {L"code", L"aliascode", L"name", L"peakdate", L"troughdate"};
+constexpr const wchar_t* kTextColumns[] = {L"code",     L"aliascode", L"name",      L"firstdate",
+                                           L"lastdate", L"peakdate",  L"troughdate"};
 constexpr const wchar_t* kFigureColumns[] = {L"totalreturn", L"annualreturn", L"volatility", L"maxdrawdown",
                                              L"sharpe",      L"sortino",      L"calmar",     L"beta",
                                              L"alpha",       L"correlation"};
@@ -67,6 +68,10 @@ void GrowthFiguresGrid::Fill(const std::vector<Row>& rows) {
         SetText(dataRow->GetValue(L"code"), row.code);
         SetText(dataRow->GetValue(L"aliascode"), row.aliascode);
         SetText(dataRow->GetValue(L"name"), row.name);
+        if (f.firstDay >= 0)
+            SetText(dataRow->GetValue(L"firstdate"), GrowthDates::Format(f.firstDay));
+        if (f.lastDay >= 0)
+            SetText(dataRow->GetValue(L"lastdate"), GrowthDates::Format(f.lastDay));
         if (f.peakDay >= 0)
             SetText(dataRow->GetValue(L"peakdate"), GrowthDates::Format(f.peakDay));
         if (f.troughDay >= 0)

@@ -21,7 +21,8 @@ public:
     GrowthFiguresGrid();
     ~GrowthFiguresGrid() override;
 
-    // The table the grid shows: code, aliascode, name, peakdate, troughdate (text) and the
+    // The table the grid shows: code, aliascode, name, firstdate and lastdate (the days the figures
+    // run over), peakdate, troughdate (text) and the
     // figures (real): totalreturn, annualreturn, volatility, maxdrawdown, sharpe, sortino, calmar,
     // beta, alpha, correlation.
     Data::IDataTable* Table() const { return m_table; }

@@ -1,7 +1,9 @@
 // GrowthHistory: reading fund and index histories through the host database.
 #include "pages/growth/GrowthHistory.h"
 
+#include "pages/common/CalendarDate.h"
 #include "pages/common/SqlCodeList.h"
+#include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthQueries.h"
 
 #include <sdk/XComPtr.h>
@@ -26,6 +28,12 @@ bool Run(Data::IDatabase* database, const XStringW& sql, XComPtr<Data::IStatemen
 bool Finished(Data::IStatement* statement, XStringW& error) {
     statement->GetError(error);
     return error.empty();
+}
+
+// Today as a day number: no history row can be later.
+int Today() {
+    const CalendarDate today = CalendarDate::FromLocalClock();
+    return GrowthDates::FromCivil(today.year, today.month, today.day);
 }
 
 XStringW Quoted(const XStringW& text) {
@@ -137,7 +145,7 @@ bool GrowthHistory::ReadFund(Data::IDatabase* database, GrowthSeries& series, XS
     ++m_fundReads;
     if (!Run(database, sql, statement, error))
         return false;
-    WealthBuilder builder;
+    WealthBuilder builder(Today());
     while (statement->Next()) {
         // Rows whose date SQLite cannot read come back as day 0 (or before); no fund is that old.
         const double day = statement->GetDouble(0);
@@ -162,7 +170,7 @@ bool GrowthHistory::ReadIndex(Data::IDatabase* database, XStringW& error) {
         sql.Format(kIndexHistoryQuery, Quoted(kIndexCode).c_str());
         if (!Run(database, sql, statement, error))
             return false;
-        WealthBuilder builder;
+        WealthBuilder builder(Today());
         while (statement->Next()) {
             const double day = statement->GetDouble(0);
             if (day > 0.0 && day < 1.0e6)

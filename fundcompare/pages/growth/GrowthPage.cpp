@@ -2,9 +2,12 @@
 #include "pages/growth/GrowthPage.h"
 
 #include "grid/HeaderText.h"
+#include "pages/common/ToolbarFlow.h"
 #include "pages/growth/GrowthDates.h"
 #include "pages/growth/GrowthSettings.h"
+
 #include "wgui/ModuleInstance.h"
+#include <sdk/ControlScriptCommand.h>
 
 #include <algorithm>
 #include <climits>
@@ -16,7 +19,7 @@ constexpr int kViewButtonWidth = 84;
 constexpr int kButtonGap = 4; // the table header's gap between flat buttons
 constexpr int kDateBoxWidth = 100;
 
-const wchar_t kChartCaption[] = L"累计收益率（%）：以区间起点为 "
+const wchar_t kChartCaption[] = L"累计收益率（%）：各线以自己在区间内的首个交易日为 "
                                 L"0；现金分红按除息日的单位净值再投资（累计净值的日增量除以前一日单位净值）；"
                                 L"虚线为上证指数";
 
@@ -54,6 +57,9 @@ bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case Control::kTableHeaderSelChange:
         OnHeaderSelection(reinterpret_cast<HWND>(wParam), static_cast<int>(lParam));
         result = 0;
+        return true;
+    case Control::kScriptCommandMessage:
+        result = RunScriptCommand(*reinterpret_cast<Control::ScriptCommand*>(lParam)) ? 1 : 0;
         return true;
     case WM_COMMAND:
         if (HIWORD(wParam) == DateBox::kDateChanged &&
@@ -102,18 +108,19 @@ void GrowthPage::OnCreate() {
 
 void GrowthPage::OnSize(int width, int height) {
     const int rangeWidth = (GrowthRange::kCount + 1) * (kRangeButtonWidth + kButtonGap) - kButtonGap;
-    ::MoveWindow(m_rangeHeader, 8, 4, rangeWidth, 22, TRUE);
-    const int startLeft = 8 + rangeWidth + 12;
-    m_startBox.MoveWindow(RECT{startLeft, 4, startLeft + kDateBoxWidth, 26}, TRUE);
-    m_endBox.MoveWindow(RECT{startLeft + kDateBoxWidth + 24, 4, startLeft + 2 * kDateBoxWidth + 24, 26},
-                        TRUE);
-    const int viewWidth = 2 * kViewButtonWidth + kButtonGap;
-    const int viewLeft = std::max(startLeft + 2 * kDateBoxWidth + 40, width - viewWidth - 8);
-    ::MoveWindow(m_viewHeader, viewLeft, 4, viewWidth, 22, TRUE);
+    ToolbarFlow flow(8, 4, width - 8);
+    flow.Add(m_rangeHeader, rangeWidth);
+    flow.Group();
+    flow.Add(m_startBox, kDateBoxWidth);
+    flow.Add(nullptr, 24); // "至", painted
+    flow.Add(m_endBox, kDateBoxWidth);
+    flow.Group(true);
+    flow.Add(m_viewHeader, 2 * kViewButtonWidth + kButtonGap);
+    const int stripBottom = std::max(kTopStrip, flow.Apply() + 4);
 
-    const int chartHeight = std::max(160, (height - kTopStrip) * 11 / 20);
-    m_chart.MoveWindow(RECT{0, kTopStrip, width, kTopStrip + chartHeight}, TRUE);
-    m_captionRect = RECT{8, kTopStrip + chartHeight, width - 8, kTopStrip + chartHeight + kCaptionHeight};
+    const int chartHeight = std::max(160, (height - stripBottom) * 11 / 20);
+    m_chart.MoveWindow(RECT{0, stripBottom, width, stripBottom + chartHeight}, TRUE);
+    m_captionRect = RECT{8, stripBottom + chartHeight, width - 8, stripBottom + chartHeight + kCaptionHeight};
     const RECT below{0, m_captionRect.bottom, width,
                      std::max(static_cast<int>(m_captionRect.bottom), height)};
     if (m_grid.IsWindow())
@@ -227,6 +234,12 @@ void GrowthPage::Reload() {
     Load();
 }
 
+void GrowthPage::OnDatabaseChanged() {
+    m_history = GrowthHistory();
+    ClearData();
+    ReloadIfVisible();
+}
+
 void GrowthPage::OnFundsCleared() {
     ClearData();
     ReloadIfVisible();
@@ -331,6 +344,10 @@ void GrowthPage::Rebuild() {
         if (static_cast<int>(k) != indexLine)
             earliestFund = std::min(earliestFund, s->days.front());
     }
+    // The ranges end on the index's last day: a fund that also has values on days the index lacks
+    // (a weekend, a mainland holiday) must not move every other fund's range.
+    if (indexLine >= 0 && !series[static_cast<size_t>(indexLine)]->Empty())
+        latest = series[static_cast<size_t>(indexLine)]->days.back();
     if (latest == INT_MIN) {
         ClearData();
         m_chart.SetNotice(kNoDataNotice);
@@ -348,24 +365,41 @@ void GrowthPage::Rebuild() {
         earliestFund = earliest;
     m_startBox.SetLimits(earliest, latest);
     m_endBox.SetLimits(earliest, latest);
+    bool boxesFollow = true;
     if (m_rangeKind == kCustomRange) {
-        int start = m_startBox.Date() >= 0 ? m_startBox.Date() : GrowthDates::AddYears(latest, -1);
-        int end = m_endBox.Date() >= 0 ? m_endBox.Date() : latest;
-        if (start > end)
-            std::swap(start, end);
-        end = std::clamp(end, earliest, latest);
-        start = std::min(start, end - 1);
-        m_start = start;
-        m_end = end;
+        const int start = m_startBox.Date() >= 0 ? m_startBox.Date() : GrowthDates::AddYears(latest, -1);
+        const int end = std::clamp(m_endBox.Date() >= 0 ? m_endBox.Date() : latest, earliest, latest);
+        if (start <= end) {
+            m_start = start;
+            m_end = end;
+        } else {
+            // The boxes hold a start after the end: the last valid range stays on show, and the
+            // boxes keep what the user typed so that the next edit can put it right.
+            boxesFollow = false;
+            if (m_end <= m_start) {
+                m_end = latest;
+                m_start = GrowthDates::AddYears(latest, -1);
+            }
+        }
     } else {
         m_end = latest;
         m_start = GrowthRange::StartOf(m_rangeKind, latest, earliestFund);
     }
-    m_startBox.SetDate(m_start);
-    m_endBox.SetDate(m_end);
+    if (boxesFollow) {
+        m_startBox.SetDate(m_start);
+        m_endBox.SetDate(m_end);
+    }
     m_panel = GrowthPanel::Build(series, m_start, m_end);
+    m_ignoredRows = 0;
+    for (const GrowthSeries* s : series)
+        if (s != nullptr)
+            m_ignoredRows += s->ignoredRows;
 
-    // The chart.
+    // The chart. Each fund keeps its style while it stays compared; a fund that joins takes the
+    // first style no compared fund holds.
+    std::erase_if(m_styleSlots, [&](const auto& entry) {
+        return std::find(codes.begin(), codes.end(), entry.first) == codes.end();
+    });
     const COLORREF background = ThemeColour(m_theme, "chart_bg", m_backColour);
     const int saturation = m_theme != nullptr ? m_theme->GetNumber("chart_line_saturation") : 0;
     const int lightness = m_theme != nullptr ? m_theme->GetNumber("chart_line_lightness") : 0;
@@ -384,7 +418,7 @@ void GrowthPage::Rebuild() {
         if (!m_panel.lines[k].HasValues())
             line.label += XStringW(L"（无净值数据）");
         line.style = isIndex ? LineStyles::LineStyle{}
-                             : LineStyles::FundStyle(static_cast<int>(k), background, saturation, lightness);
+                             : LineStyles::FundStyle(StyleSlot(codes[k]), background, saturation, lightness);
         line.values.resize(m_panel.days.size());
         for (size_t p = 0; p < m_panel.days.size(); ++p)
             line.values[p] = m_panel.CumulativePercent(k, p);
@@ -393,9 +427,11 @@ void GrowthPage::Rebuild() {
     m_chart.SetNotice(XStringW());
     m_chart.SetData(m_panel.days, std::move(lines));
 
-    // The figures, the index last.
+    // The figures, the index last: each row from its own series (and the index), so that no row
+    // depends on which other funds are compared.
     std::vector<GrowthFiguresGrid::Row> rows;
     const double rate = m_riskFreePercent / 100.0;
+    const GrowthSeries* index = indexLine >= 0 ? series[static_cast<size_t>(indexLine)] : nullptr;
     for (size_t k = 0; k < series.size(); ++k) {
         GrowthFiguresGrid::Row row;
         const GrowthSeries* s = series[k];
@@ -403,28 +439,41 @@ void GrowthPage::Rebuild() {
         row.code = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
         row.aliascode = s != nullptr ? s->aliascode : codes[k];
         row.name = s != nullptr ? s->name : XStringW();
-        row.figures = GrowthFigures::Compute(m_panel, k, indexLine, rate);
+        if (s != nullptr)
+            row.figures = GrowthFigures::Compute(*s, index, m_start, m_end, rate);
         rows.push_back(std::move(row));
     }
     m_grid.Fill(rows);
 
-    // The matrix of the funds that have returns in the range.
-    std::vector<size_t> matrixLines;
+    // The matrix of the funds that have at least two returns in the range.
+    std::vector<const GrowthSeries*> matrixSeries;
     std::vector<XStringW> names;
     for (size_t k = 0; k < codes.size(); ++k) {
-        if (!m_panel.lines[k].HasReturns())
-            continue;
-        matrixLines.push_back(k);
         const GrowthSeries* s = series[k];
-        names.push_back(s != nullptr && !s->name.empty() ? s->name : codes[k]);
+        if (s == nullptr || GrowthFigures::InRange(*s, m_start, m_end).Count() < 3)
+            continue;
+        matrixSeries.push_back(s);
+        names.push_back(!s->name.empty() ? s->name : codes[k]);
     }
-    if (matrixLines.size() < 2) {
+    if (matrixSeries.size() < 2) {
         m_matrix.SetData({}, {});
         m_matrix.SetNotice(kMatrixNotice);
     } else {
         m_matrix.SetNotice(XStringW());
-        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(m_panel, matrixLines));
+        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(matrixSeries, m_start, m_end));
     }
+}
+
+int GrowthPage::StyleSlot(const XStringW& code) {
+    if (auto found = m_styleSlots.find(code); found != m_styleSlots.end())
+        return found->second;
+    std::vector<bool> taken(m_styleSlots.size() + 1, false);
+    for (const auto& entry : m_styleSlots)
+        if (entry.second >= 0 && static_cast<size_t>(entry.second) < taken.size())
+            taken[static_cast<size_t>(entry.second)] = true;
+    const int slot = static_cast<int>(std::find(taken.begin(), taken.end(), false) - taken.begin());
+    m_styleSlots.emplace(code, slot);
+    return slot;
 }
 
 // ---- Ranges and views -------------------------------------------------------------------------------
@@ -433,9 +482,13 @@ void GrowthPage::OnHeaderSelection(HWND header, int index) {
     if (m_selecting)
         return;
     if (header == static_cast<HWND>(m_rangeHeader)) {
-        if (index == kCustomRange)
-            SetCustomRange(m_startBox.Date(), m_endBox.Date());
-        else
+        if (index == kCustomRange) {
+            if (!SetCustomRange(m_startBox.Date(), m_endBox.Date())) {
+                m_selecting = true;
+                m_rangeHeader.SetCurrSel(m_rangeKind);
+                m_selecting = false;
+            }
+        } else
             SelectRange(index);
     } else if (header == static_cast<HWND>(m_viewHeader)) {
         ShowMatrix(index == 1);
@@ -452,10 +505,79 @@ void GrowthPage::SelectRange(int kind) {
     Rebuild();
 }
 
-void GrowthPage::SetCustomRange(int start, int end) {
-    m_startBox.SetDate(std::min(start, end));
-    m_endBox.SetDate(std::max(start, end));
+bool GrowthPage::RunScriptCommand(Control::ScriptCommand& command) {
+    if (!IsWindowVisible())
+        return false;
+    if (command.verb == XStringW(L"view")) {
+        command.ok = command.argument == XStringW(L"figures") || command.argument == XStringW(L"matrix");
+        if (command.ok)
+            ClickIn(m_viewHeader,
+                    m_viewHeader.GetButtonRect(command.argument == XStringW(L"matrix") ? 1 : 0));
+        else
+            command.error = XStringW(L"figures or matrix");
+        return true;
+    }
+    if (command.verb != XStringW(L"range"))
+        return false;
+    static const wchar_t* const kNames[GrowthRange::kCount] = {L"1m", L"3m", L"6m", L"1y",
+                                                               L"3y", L"5y", L"all"};
+    for (int kind = 0; kind < GrowthRange::kCount; ++kind)
+        if (command.argument == XStringW(kNames[kind])) {
+            ClickIn(m_rangeHeader, m_rangeHeader.GetButtonRect(kind));
+            command.ok = m_rangeKind == kind;
+            if (!command.ok)
+                command.error = XStringW(L"the button did not take");
+            return true;
+        }
+    // FROM:TO, typed into the two boxes as a person would, then applied with Enter.
+    const std::wstring& text = command.argument.str();
+    const size_t colon = text.find(L':');
+    const std::optional<int> from = GrowthDates::Parse(XStringW(text.substr(0, colon)));
+    const std::optional<int> to =
+        colon == std::wstring::npos ? std::nullopt : GrowthDates::Parse(XStringW(text.substr(colon + 1)));
+    if (!from || !to) {
+        command.error = XStringW(L"not a range of two dates YYYY-MM-DD:YYYY-MM-DD");
+        return true;
+    }
+    for (const auto& [box, day] : {std::pair<DateBox*, int>{&m_endBox, *to}, {&m_startBox, *from}}) {
+        const XStringW typed = GrowthDates::Format(day);
+        ::SetFocus(*box);
+        for (wchar_t c : typed.str())
+            if (c != L'-')
+                ::SendMessageW(*box, WM_CHAR, c, 0);
+        ::SendMessageW(*box, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    command.ok = m_rangeNote.empty() && m_rangeKind == kCustomRange;
+    if (!command.ok)
+        command.error = m_rangeNote.empty() ? XStringW(L"the dates were not taken") : m_rangeNote;
+    return true;
+}
+
+void GrowthPage::ClickIn(HWND window, const RECT& rect) {
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+bool GrowthPage::SetCustomRange(int start, int end) {
+    if (start >= 0 && end >= 0 && start > end) {
+        // Checked when applied, not while typing: swapping the boxes at once would make the next
+        // edit a no-op and leave a range nobody chose.
+        m_rangeNote = XStringW(L"起始日期 ") + GrowthDates::Format(start) + XStringW(L" 晚于结束日期 ") +
+                      GrowthDates::Format(end) + XStringW(L"，仍显示 ") + GrowthDates::Format(m_start) +
+                      XStringW(L" 至 ") + GrowthDates::Format(m_end);
+        if (m_context != nullptr) {
+            Control::StatusNote note;
+            note.text = m_rangeNote;
+            m_context->ShowNote(note);
+        }
+        return false;
+    }
+    m_rangeNote.clear();
+    m_startBox.SetDate(start);
+    m_endBox.SetDate(end);
     SelectRange(kCustomRange);
+    return true;
 }
 
 void GrowthPage::ShowMatrix(bool matrix) {
@@ -481,8 +603,11 @@ XStringW GrowthPage::FiguresCaption() const {
             caption += XStringW(L"：") + range + XStringW(L"，各基金日收益率两两之间的相关系数");
         return caption;
     }
-    caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；按日收益率计算，一年按 252 个交易日年化）",
+    caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；各基金按自己的交易日计算日收益率，一年按 252 "
+                   L"个交易日年化，不足一年不年化；与指数的贝塔、阿尔法、相关系数按两者共有的交易日计算）",
                    hasRange ? L"：" : L"", range.c_str(), m_riskFreePercent);
+    if (m_ignoredRows > 0)
+        caption += XStringW().Format(L"；已忽略 %d 条异常的历史记录", m_ignoredRows);
     return caption;
 }
 
@@ -498,7 +623,7 @@ void GrowthPage::PaintOver(HDC dc, const RECT&) {
         m_startBox.GetWindowRect(&start);
         POINT corner{start.right, start.top};
         ::ScreenToClient(m_hWnd, &corner);
-        RECT to{corner.x, 4, corner.x + 24, 26};
+        RECT to{corner.x, corner.y, corner.x + 24, corner.y + 22};
         DrawTextW(dc, L"至", -1, &to, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     const XStringW caption = FiguresCaption();

@@ -19,7 +19,10 @@
 #include "pages/growth/GrowthPanel.h"
 #include "pages/growth/GrowthRange.h"
 
+#include <sdk/ControlScriptCommand.h>
 #include <sdk/ControlTableHeader.h>
+
+#include <map>
 
 class GrowthPage : public ComparePage {
 public:
@@ -45,6 +48,7 @@ public:
     void ReloadIfVisible() override;
     // A cleared comparison empties the chart, the figures and the matrix before the reload.
     void OnFundsCleared() override;
+    void OnDatabaseChanged() override;
     // Brings the history in line with the compared set and recomputes the chart, the figures and
     // the matrix. A failed statement is reported and leaves the page as it was. Histories being
     // read ahead are waited for: the chart says it is loading until they come (OnReadAhead).
@@ -59,8 +63,15 @@ public:
     // ---- Ranges and views ----
     // One of GrowthRange's kinds, or kCustomRange for the two boxes' dates.
     void SelectRange(int kind);
-    // The dates of the two boxes, taken as the range (the order does not matter).
-    void SetCustomRange(int start, int end);
+    // Takes two dates as the range. A start after the end is refused with a note in the status
+    // bar (RangeNote); the range on show and the boxes then stay as they are.
+    bool SetCustomRange(int start, int end);
+    // A script's verb: "range" (1m ... all, or FROM:TO typed into the boxes) or "view" (figures,
+    // matrix), carried out through the page's own buttons and boxes. False for another verb or a
+    // hidden page.
+    bool RunScriptCommand(Control::ScriptCommand& command);
+    // The last refusal of SetCustomRange, empty after a range was taken.
+    const XStringW& RangeNote() const { return m_rangeNote; }
     int RangeKind() const { return m_rangeKind; }
     int RangeStart() const { return m_start; }
     int RangeEnd() const { return m_end; }
@@ -103,6 +114,10 @@ private:
     // reading failed (reported).
     bool TakeHistories(AheadResult result);
     void StopWaiting();
+    // A click at the middle of a rectangle of a child window, as its own messages.
+    static void ClickIn(HWND window, const RECT& rect);
+    // The style of a compared fund's line, kept by its code.
+    int StyleSlot(const XStringW& code);
     void ApplyChartTheme();
 
     Control::XTableHeader m_rangeHeader;
@@ -124,8 +139,12 @@ private:
     bool m_matrixShown = false;
     double m_riskFreePercent = 1.5;
     int m_reloads = 0;
-    bool m_waiting = false;   // histories are being read ahead; the chart says so
-    XStringW m_noticeBefore;  // the chart's notice before it said so
-    bool m_selecting = false; // the page itself moves a header's selection
+    int m_ignoredRows = 0;
+    XStringW m_rangeNote;
+    std::map<XStringW, int> m_styleSlots; // compared fund code -> its line style     // bad history rows of
+                                          // the shown series, left out
+    bool m_waiting = false;               // histories are being read ahead; the chart says so
+    XStringW m_noticeBefore;              // the chart's notice before it said so
+    bool m_selecting = false;             // the page itself moves a header's selection
     RECT m_captionRect{0, 0, 0, 0};
 };

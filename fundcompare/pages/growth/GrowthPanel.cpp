@@ -16,13 +16,11 @@ GrowthPanel GrowthPanel::Build(const std::vector<const GrowthSeries*>& series, i
     for (const GrowthSeries* s : series) {
         if (s == nullptr)
             continue;
-        auto from = std::upper_bound(s->days.begin(), s->days.end(), panel.start);
+        auto from = std::lower_bound(s->days.begin(), s->days.end(), panel.start);
         for (auto it = from; it != s->days.end() && *it <= panel.end; ++it)
             position[static_cast<size_t>(*it - panel.start)] = 0;
     }
-    panel.days.push_back(panel.start);
-    position[0] = 0;
-    for (int offset = 1; offset <= span; ++offset)
+    for (int offset = 0; offset <= span; ++offset)
         if (position[static_cast<size_t>(offset)] == 0) {
             position[static_cast<size_t>(offset)] = static_cast<int>(panel.days.size());
             panel.days.push_back(panel.start + offset);
@@ -36,11 +34,9 @@ GrowthPanel GrowthPanel::Build(const std::vector<const GrowthSeries*>& series, i
         const GrowthSeries* s = series[k];
         if (s == nullptr || s->days.empty())
             continue;
-        auto from = std::upper_bound(s->days.begin(), s->days.end(), panel.start);
-        if (from != s->days.begin()) {
-            line.wealth[0] = s->wealth[static_cast<size_t>(from - s->days.begin()) - 1];
-            line.first = line.last = 0;
-        }
+        // The line starts on its own first day on or after the range's start, never on a value
+        // carried over from before it.
+        auto from = std::lower_bound(s->days.begin(), s->days.end(), panel.start);
         for (auto it = from; it != s->days.end() && *it <= panel.end; ++it) {
             const int p = position[static_cast<size_t>(*it - panel.start)];
             line.wealth[static_cast<size_t>(p)] = s->wealth[static_cast<size_t>(it - s->days.begin())];

@@ -1,11 +1,11 @@
 // GrowthPanel: the series of the growth page laid on one axis of days for a range, which is what
 // the chart draws and the figures are computed from.
 //
-// The axis starts with the range's first day (position 0) and then holds every day in the range on
-// which any series has a value. A series' value at position 0 is its wealth on its last day on or
-// before the range's start; a series that starts later has none there and begins at its own first
-// day. Between its first and last day in the range a series is carried forward over the days it
-// lacks (a day off for that fund is a day without change); outside them it has no value (NaN).
+// The axis holds every day in the range on which any series has a value. Each series begins on its
+// own first day on or after the range's start (a range chosen from a Saturday starts on the Monday)
+// and ends on its last day on or before the range's end. Between its first and last day in the range a series
+// is carried forward over the days it lacks (a day off for that fund is a day without change); outside them
+// it has no value (NaN).
 #pragma once
 
 #include "pages/growth/GrowthSeries.h"
@@ -16,7 +16,7 @@
 struct GrowthPanel {
     int start = 0; // the range, days since 1970-01-01
     int end = 0;
-    std::vector<int> days; // the axis: days[0] == start, then ascending up to end
+    std::vector<int> days; // the axis: ascending, within [start, end]
 
     struct Line {
         std::vector<double> wealth; // one value per axis position, NaN where the series has none

@@ -127,6 +127,21 @@ void PerformancePage::ShowData() {
     Fill();
 }
 
+void PerformancePage::OnDatabaseChanged() {
+    m_universe = PerformanceUniverse();
+    const XStringW year = m_latestYear;
+    ReadLatestYear();
+    // The periods of whole years are named after the database's latest year.
+    if (m_latestYear != year) {
+        BuildPeriods();
+        std::vector<FilterValue> values;
+        for (const XStringW& label : m_periods)
+            values.push_back(FilterValue{label, label});
+        m_filter.ReplaceValues(L"distance", values);
+    }
+    ReloadIfVisible();
+}
+
 void PerformancePage::OnFundsCleared() {
     ClearList();
     ReloadIfVisible();

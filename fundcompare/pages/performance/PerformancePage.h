@@ -34,6 +34,7 @@ public:
     void ReloadIfVisible() override;
     // A cleared comparison empties the list before the reload.
     void OnFundsCleared() override;
+    void OnDatabaseChanged() override;
     // Reads and ranks the fund universe if that has not succeeded yet, then refills the list. A
     // universe being read ahead is waited for: the page shows that it is loading and finishes the
     // show when the universe comes (OnReadAhead).

@@ -9,15 +9,31 @@ void MyNewStarDelegate::SetHorizon(int horizon) {
     m_horizon = std::clamp(horizon, 0, RiskModel::kHorizonCount - 1);
 }
 
+std::vector<double> MyNewStarDelegate::ShownValues(bool returns) const {
+    std::vector<double> values;
+    for (const RiskModel::FundStar& star : m_stars)
+        values.push_back((returns ? star.returnValue : star.stdDev) * 100.0);
+    for (const RiskModel::AverageEntry& entry : m_averages) {
+        const RiskModel::AverageStar& average = entry[static_cast<size_t>(m_horizon)];
+        if (average.present)
+            values.push_back((returns ? average.returnValue : average.stdDev) * 100.0);
+    }
+    return values;
+}
+
 bool MyNewStarDelegate::GetStdDevRange(double& upper, double& lower) {
-    upper = 50.0;
-    lower = 0.0;
+    if (!m_fitToData || !RiskModel::FitRange(ShownValues(false), true, lower, upper)) {
+        upper = 50.0;
+        lower = 0.0;
+    }
     return true;
 }
 
 bool MyNewStarDelegate::GetReturnRange(double& upper, double& lower) {
-    upper = 160.0;
-    lower = -50.0;
+    if (!m_fitToData || !RiskModel::FitRange(ShownValues(true), false, lower, upper)) {
+        upper = 160.0;
+        lower = -50.0;
+    }
     return true;
 }
 

@@ -14,6 +14,10 @@ public:
     // Clamped to the horizons there are, so that a stray position never indexes past them.
     void SetHorizon(int horizon);
     int Horizon() const { return m_horizon; }
+    // Off, the axes are the fixed ones (standard deviation 0 to 50 %, return -50 to 160 %); on,
+    // both are fitted to the stars shown, funds, averages and index alike.
+    void SetFitToData(bool fit) { m_fitToData = fit; }
+    bool FitToData() const { return m_fitToData; }
 
     const std::vector<RiskModel::FundStar>& Stars() const { return m_stars; }
     const std::vector<RiskModel::AverageEntry>& Averages() const { return m_averages; }
@@ -34,7 +38,11 @@ public:
     XStringW GetStdDevCaption() override;
 
 private:
+    // The figures (percent) of every star shown at the current horizon: return or deviation.
+    std::vector<double> ShownValues(bool returns) const;
+
     std::vector<RiskModel::FundStar> m_stars;
     std::vector<RiskModel::AverageEntry> m_averages;
     int m_horizon = 0;
+    bool m_fitToData = false;
 };

@@ -1,7 +1,9 @@
 // RiskModel: the index entry and the star kinds.
 #include "pages/riskreturn/RiskModel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace RiskModel {
 
@@ -33,6 +35,52 @@ AverageEntry ComputeIndexEntry(const std::vector<double>& weeks) {
         star.present = growth >= 0.0 && std::isfinite(star.returnValue) && std::isfinite(star.stdDev);
     }
     return entry;
+}
+
+XStringW DescribeMissing(const std::vector<MissingFund>& missing, int h) {
+    if (missing.empty())
+        return XStringW();
+    const Horizon& horizon = kHorizons[static_cast<size_t>(std::clamp(h, 0, kHorizonCount - 1))];
+    std::wstring text = std::wstring(L"以下") + std::to_wstring(missing.size()) + L"只对比基金没有“" +
+                        horizon.label + L"”的数据，图中未画出：";
+    for (size_t i = 0; i < missing.size(); ++i) {
+        const MissingFund& fund = missing[i];
+        if (i > 0)
+            text += L"；";
+        text += fund.name.empty() ? fund.code.str() : fund.name.str() + L"(" + fund.code.str() + L")";
+        switch (fund.reason) {
+        case MissingFund::Reason::NotCovered:
+            text += L" 不在风险统计范围内";
+            break;
+        case MissingFund::Reason::TooYoung:
+            text += L" 运作不足" + std::to_wstring(horizon.years) + L"年";
+            break;
+        case MissingFund::Reason::NoFigures:
+            text += L" 无数据";
+            break;
+        }
+    }
+    return XStringW(text);
+}
+
+bool FitRange(const std::vector<double>& values, bool nonNegative, double& lower, double& upper) {
+    bool any = false;
+    double lo = 0.0, hi = 0.0;
+    for (double v : values) {
+        if (!std::isfinite(v))
+            continue;
+        lo = any ? std::min(lo, v) : v;
+        hi = any ? std::max(hi, v) : v;
+        any = true;
+    }
+    if (!any)
+        return false;
+    const double margin = std::max((hi - lo) * 0.1, 1.0);
+    lower = std::floor(lo - margin);
+    upper = std::ceil(hi + margin);
+    if (nonNegative && lo >= 0.0)
+        lower = std::max(lower, 0.0);
+    return true;
 }
 
 int FundStarKind(const XStringW& investtype) {

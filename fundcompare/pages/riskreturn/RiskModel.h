@@ -66,6 +66,25 @@ inline constexpr double kMinimumReturn = 0.00001;
 // shorter span that would pass for the full one.
 AverageEntry ComputeIndexEntry(const std::vector<double>& weeks);
 
+// A compared fund that has no star at a horizon, and why: the risk figures leave it out (a
+// money-market, delisted or unknown fund), it has figures for a shorter horizon only (too young
+// for this one), or it has none at all.
+struct MissingFund {
+    enum class Reason { NotCovered, TooYoung, NoFigures };
+    XStringW code, name;
+    Reason reason = Reason::NoFigures;
+};
+
+// What the page writes under the map about the funds without a star at horizon h; empty when
+// every compared fund has one.
+XStringW DescribeMissing(const std::vector<MissingFund>& missing, int h);
+
+// An axis range fitted to the values (percent): from the smallest to the largest finite value,
+// widened on both sides by a tenth of their spread and at least one percentage point, then
+// rounded out to whole percent. A standard deviation cannot be negative, so with `nonNegative`
+// the range does not reach below zero for values that do not. False when no value is finite.
+bool FitRange(const std::vector<double>& values, bool nonNegative, double& lower, double& upper);
+
 // The star image of a fund's investment type, compared exactly: 1 QDII, 2 capital-guaranteed,
 // 3 bond, 4 index, 5 hybrid, 6 equity, 7 anything else.
 int FundStarKind(const XStringW& investtype);

@@ -8,6 +8,7 @@
 #include "pages/common/ComparePage.h"
 #include "pages/riskreturn/MyNewStarDelegate.h"
 #include "pages/riskreturn/RiskUniverse.h"
+#include "wgui/Button.h"
 #include "wgui/ComboBox.h"
 
 #include <sdk/CompareWorkspace.h>
@@ -18,6 +19,8 @@
 class RiskReturnPage : public ComparePage {
 public:
     static constexpr int kHorizonBoxId = CompareWorkspace::kChoiceBoxId;
+    static constexpr int kFitBoxId = 106;
+    static constexpr const wchar_t* kFitCaption = L"适应数据";
 
     RiskReturnPage();
     ~RiskReturnPage() override;
@@ -27,6 +30,7 @@ public:
 
     // Rebuilds the page when its window is visible; a hidden page catches up when shown.
     void ReloadIfVisible() override;
+    void OnDatabaseChanged() override;
     int ReloadCount() const { return m_reloads; }
 
     // Loads the figures if none are loaded yet, picks the compared funds' stars of horizon h and
@@ -40,7 +44,18 @@ public:
     void LoadRiskData();
     void BuildStars(int h);
 
+    // Fits the axes to the stars shown, or gives the fixed axes back; the box follows.
+    void SetFitToData(bool fit);
+    bool FitToData() const { return m_delegate.FitToData(); }
+    // The compared funds without a star at the horizon shown, in set order, and the words the
+    // page writes about them under the map.
+    const std::vector<RiskModel::MissingFund>& Missing() const { return m_missing; }
+    XStringW MissingText() const { return RiskModel::DescribeMissing(m_missing, m_delegate.Horizon()); }
+    // Where the words about the funds without a star are written (below the map).
+    const RECT& MissingRect() const { return m_missingRect; }
+
     Control::FundStarMap& StarMap() { return m_starMap; }
+    WGUI::Button& FitBox() { return m_fitBox; }
     WGUI::ComboBox& HorizonBox() { return m_horizonBox; }
     MyNewStarDelegate& Delegate() { return m_delegate; }
     const std::vector<RiskModel::FundStar>& Stars() const { return m_stars; }
@@ -51,6 +66,9 @@ public:
 private:
     void OnCreate();
     void OnSize(int width, int height);
+    // Places the box, the map and the words under it in the page's client area.
+    void Layout();
+    void PaintOver(HDC dc, const RECT& client) override;
     int CurrentHorizon() const;
     // Takes the read-ahead's answer: its universe (or its error), or the universe read here when
     // nothing reads ahead; false while it is on its way.
@@ -60,9 +78,13 @@ private:
     void Adopt(RiskUniverse universe);
 
     WGUI::ComboBox m_horizonBox;
+    WGUI::Button m_fitBox;
     Control::FundStarMap m_starMap;
     MyNewStarDelegate m_delegate;
     RiskUniverse m_universe;
     std::vector<RiskModel::FundStar> m_stars;
+    std::vector<RiskModel::MissingFund> m_missing;
+    RECT m_missingRect{0, 0, 0, 0};
+    COLORREF m_labelColour = RGB(128, 128, 128);
     int m_reloads = 0;
 };

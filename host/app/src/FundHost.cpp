@@ -3,7 +3,7 @@
 // Sections: start-up; the compare module; the loop; shut-down; paths.
 #include "FundHost.h"
 
-#include "FundTables.h"
+#include "DatabaseCheck.h"
 #include "InstallPaths.h"
 #include "SampleData.h"
 
@@ -31,37 +31,6 @@ constexpr const wchar_t* kReadOnlyNote = L"配置文件只读：本次运行中�
 
 std::wstring wide(const std::string& text) {
     return XStringW::FromUtf8(text).str();
-}
-
-// A database file must be a file and start like an SQLite file, so that a wrong path fails at
-// start with a clear message instead of at the first query. The first bytes are read without
-// waiting, so a pipe given as the database is refused rather than waited on.
-bool looksLikeSqlite(const std::string& path, std::string& error) {
-    std::string header, reason;
-    if (!HostConf::ReadRegularFileStart(path, 16, header, reason)) {
-        error = "cannot open the fund database: " + reason;
-        return false;
-    }
-    if (header.size() < 16 || header.compare(0, 15, "SQLite format 3") != 0) {
-        error = "'" + path + "' is not an SQLite fund database";
-        return false;
-    }
-    return true;
-}
-
-std::vector<std::string> words(const char* text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        out.push_back(word);
-    return out;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const std::string& name : names)
-        out += (out.empty() ? "" : ", ") + name;
-    return out;
 }
 
 } // namespace
@@ -96,6 +65,7 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     std::string configPath = line.config;
     if (configPath.empty() && (configPath = DefaultConfigPath(error)).empty())
         return false;
+    m_configPath = configPath;
     // No configuration yet: the program starts for the first time (for this configuration).
     std::error_code ignored;
     const bool firstStart = !std::filesystem::exists(configPath, ignored);
@@ -159,6 +129,10 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     XComPtr<Data::IDatabase> database;
     m_database->GetDatabase(database.Receive());
     const bool sample = SampleData::IsSample(database);
+    m_sample = sample;
+    // The user's own database opened at start heads the 数据 menu's list, however it was chosen.
+    if (!sample)
+        DataCommands::Remember(m_config, databasePath);
 
     m_concern.Attach(new ConcernFundModule(m_config));
     m_app->RegisterModule(ConcernFundModule::kId, m_concern);
@@ -169,10 +143,14 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
         if (m_frame->FundFilterTab()->PageCount() > 0)
             m_frame->FundFilterTab()->Activate(0);
     });
+    m_data = std::make_unique<DataCommands>(*this);
+    m_frame->AddHostButton(nullptr, DataCommands::kButtonId, L"数据", [this] { m_data->ShowMenu(); });
     m_frame->SetThemeSwitch([this] { ToggleTheme(); });
     XComPtr<Conf::ITheme> theme;
-    if (m_themes->GetCurrentTheme(theme.Receive()))
+    if (m_themes->GetCurrentTheme(theme.Receive())) {
         m_frame->ApplyTheme(theme);
+        m_data->Importer().ApplyTheme(theme);
+    }
     // The window comes back at the size and place it had when the program last closed, unless the
     // command line gives a size.
     int width = line.width, height = line.height;
@@ -213,8 +191,7 @@ bool FundHost::StartUp(const CommandLine& line, std::string& error) {
     m_frame->SetStatus(firstStart || sample ? SampleData::AddFundHint() : L"就绪");
     if (m_config->ReadOnly())
         m_frame->SetStatus(kReadOnlyNote);
-    if (sample)
-        m_frame->SetSourceNote(SampleData::Notice(configPath));
+    ShowSource();
     if (line.zoom) {
         // Saved once the frame is there, so that a failure is reported like every other setting's.
         m_config->SetValue("/Quenda2/UserConfig/FontSize", XStringW(std::to_wstring(*line.zoom)));
@@ -261,54 +238,72 @@ bool FundHost::OpenDatabase(const std::string& path, std::string& error) {
         error = "no fund database given (--db FILE)";
         return false;
     }
-    if (!looksLikeSqlite(path, error))
-        return false;
-    m_database.Attach(new HostDb::DatabaseModule);
-    XStringW dbError;
-    if (!m_database->Open(path, dbError)) {
-        error = dbError.ToUtf8();
-        return false;
-    }
-    XComPtr<Data::IDatabase> database;
-    m_database->GetDatabase(database.Receive());
-    auto* sqlite = dynamic_cast<HostDb::SqliteDatabase*>(database.Get());
-    // The tables and columns the program reads: a database without them is some other file, or
-    // one made for another version, whose pages would stay empty without saying why.
-    std::vector<std::string> wanted, missing, present;
-    for (const FundTables::Table& table : FundTables::kTables)
-        if (!table.optional)
-            wanted.push_back(table.name);
-    if (sqlite != nullptr && !sqlite->MissingTables(wanted, missing, dbError)) {
-        error = "cannot read the tables of '" + path + "': " + dbError.ToUtf8();
-        return false;
-    }
-    if (!missing.empty()) {
-        error = "'" + path + "' is not a fund database: it has no table " + joined(missing);
-        return false;
-    }
-    std::string lacking;
-    for (const FundTables::Table& table : FundTables::kTables) {
-        std::vector<std::string> gone;
-        if (sqlite == nullptr ||
-            (table.optional && (!sqlite->MissingTables({table.name}, gone, dbError) || !gone.empty())))
-            continue;
-        if (!sqlite->MissingColumns(table.name, words(table.columns), gone, dbError)) {
-            error = "cannot read the columns of '" + path + "': " + dbError.ToUtf8();
-            return false;
-        }
-        if (!gone.empty())
-            lacking +=
-                (lacking.empty() ? "" : "; ") + std::string(table.name) + " has no column " + joined(gone);
-    }
-    if (!lacking.empty()) {
-        error = "'" + path + "' is not a fund database the program can read: " + lacking;
+    DatabaseCheck::Failure failure;
+    XComPtr<HostDb::SqliteDatabase> sqlite = DatabaseCheck::Open(path, failure);
+    if (sqlite == nullptr) {
+        error = DatabaseCheck::CommandLineText(failure);
         return false;
     }
     // The comparison module reads the universes ahead on a worker thread with a connection of its
     // own, so that no page waits for them on the user-interface thread.
-    if (sqlite != nullptr)
-        sqlite->OfferConnections(true);
+    sqlite->OfferConnections(true);
+    m_database.Attach(new HostDb::DatabaseModule);
+    m_database->Use(sqlite);
+    m_databasePath = path;
     m_app->RegisterModule(HostDb::DatabaseModule::kId, m_database);
+    return true;
+}
+
+void FundHost::ShowSource() {
+    const std::wstring title = L"基金分析";
+    SetWindowTextW(m_frame->Window(), (m_sample ? SampleData::Title(title) : title).c_str());
+    m_frame->SetSourceNote(m_sample ? SampleData::Notice() : std::wstring());
+}
+
+bool FundHost::SwitchDatabase(const std::string& path, std::wstring& error) {
+    DatabaseCheck::Failure failure;
+    XComPtr<HostDb::SqliteDatabase> sqlite = DatabaseCheck::Open(path, failure);
+    if (sqlite == nullptr) {
+        error = DatabaseCheck::WindowText(failure);
+        return false;
+    }
+    sqlite->OfferConnections(true);
+    m_database->Use(sqlite);
+    m_databasePath = path;
+    m_sample = SampleData::IsSample(sqlite);
+    XComPtr<Data::IDatabase> database;
+    m_database->GetDatabase(database.Receive());
+
+    // The host's fund list is made anew on the new database; its filters leave the other pages
+    // first, since their values (types, companies) may not exist there.
+    if (m_filterPage != nullptr) {
+        XComPtr<FundFilterPage> old = m_filterPage;
+        if (old->IsCreated())
+            old->ClearFilters();
+        m_filterPage.Attach(new FundFilterPage(m_app, database, m_concern));
+        XComPtr<Conf::ITheme> theme;
+        if (m_themes->GetCurrentTheme(theme.Receive()))
+            m_filterPage->ApplyTheme(theme);
+        m_frame->FundFilterTab()->ReplacePage(old, m_filterPage);
+        old->Destroy();
+    }
+    for (HoldingsPage* page : {m_assetPage.Get(), m_industryPage.Get()})
+        if (page != nullptr)
+            page->UseDatabase(database);
+    // The comparison module takes the new database from "mod_Database" and reads anew.
+    XComPtr<Kernel::IEvent> changed;
+    changed.Attach(getEvent(kDatabaseChangedEvent));
+    if (changed != nullptr)
+        changed->Fire(database.Get());
+    ShowSource();
+
+    // The sample is what opens when nothing is set, so choosing it forgets the setting.
+    if (m_sample)
+        m_config->RemoveKey(SampleData::kDatabaseKey);
+    else
+        m_config->SetValue(SampleData::kDatabaseKey, XStringW::FromUtf8(path));
+    DataCommands::Remember(m_config, path);
+    SaveSettings();
     return true;
 }
 
@@ -384,6 +379,8 @@ void FundHost::ToggleTheme() {
                 page->ApplyTheme(theme);
         if (m_filterPage != nullptr)
             m_filterPage->ApplyTheme(theme);
+        if (m_data != nullptr)
+            m_data->Importer().ApplyTheme(theme);
     }
     m_config->SetValue("/Quenda2/UserConfig/Theme", XStringW::FromUtf8(next));
     SaveSettings();
@@ -409,6 +406,8 @@ bool FundHost::SaveSettings() {
 // ---- Shut-down ------------------------------------------------------------------------------------
 
 void FundHost::Stop() {
+    // An import still running is cancelled (it writes nothing) before anything it reports to goes.
+    m_data.reset();
     if (m_compare != nullptr) {
         m_compare->Uninitialize();
         m_compare = nullptr;

@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "ConcernFundModule.h"
+#include "DataCommands.h"
 #include "FundFilterPage.h"
 #include "HoldingsModules.h"
 #include "HostApp.h"
@@ -13,6 +14,7 @@
 #include <hostconf/ThemeManager.h>
 #include <hostdb/DatabaseModule.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -48,6 +50,16 @@ public:
     // Writes the configuration; a failure is reported in a message box, every time.
     bool SaveSettings();
 
+    // The database the pages read, and whether it is the sample.
+    const std::string& DatabasePath() const { return m_databasePath; }
+    bool SampleOpen() const { return m_sample; }
+    HostConf::ConfManager* Config() const { return m_config; }
+    DataCommands* Data() const { return m_data.get(); }
+    // Opens another database (or the same file anew, after an import wrote to it) and has every
+    // page read from it; the choice is remembered for the next start and in the list of databases.
+    // False with the reason, in the window's words, when it will not open: the open one stays.
+    bool SwitchDatabase(const std::string& path, std::wstring& error);
+
     // The folder of the executable, from which the module and the themes are found (beside it in
     // a build tree, in the installation's folders once installed).
     static std::string ProgramFolder();
@@ -69,11 +81,17 @@ private:
     // The frame's size (when useSize) and place remembered from the last run, and remembering them.
     void RememberedWindow(int& width, int& height, std::optional<POINT>& place, bool useSize) const;
     void RememberWindow();
+    // The window title and the status bar's note about where the data come from.
+    void ShowSource();
 
     XComPtr<HostApp> m_app;
     XComPtr<HostConf::ConfManager> m_config;
     XComPtr<HostConf::ThemeManager> m_themes;
     XComPtr<HostDb::DatabaseModule> m_database;
+    std::string m_databasePath;
+    bool m_sample = false;
+    std::string m_configPath;
+    std::unique_ptr<DataCommands> m_data;
     XComPtr<ConcernFundModule> m_concern;
     XComPtr<MainFrame> m_frame;
     XComPtr<FundFilterPage> m_filterPage;

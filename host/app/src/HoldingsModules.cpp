@@ -117,7 +117,14 @@ HoldingsPage::~HoldingsPage() {
         DeleteObject(m_backBrush);
 }
 
+void HoldingsPage::UseDatabase(Data::IDatabase* database) {
+    m_database = database;
+    if (!m_code.empty())
+        ShowFundCode(m_code);
+}
+
 void HoldingsPage::ShowFundCode(const XStringW& code) {
+    m_code = code;
     m_fundText = m_loader(m_database, code, m_table);
     RebuildHeader();
     if (m_window != nullptr)

@@ -20,6 +20,8 @@ public:
     HoldingsPage(XStringW title, Data::IDatabase* database, Loader loader);
 
     void ShowFundCode(const XStringW& code);
+    // Reads from another database: the fund shown is read again from it.
+    void UseDatabase(Data::IDatabase* database);
     const XStringW& FundText() const { return m_fundText; }
     Data::IDataTable* Table() const { return m_table; }
     Control::DataGridEx& Grid() { return m_grid; }
@@ -50,6 +52,7 @@ private:
     XComPtr<Data::IDataTable> m_table;
     HoldingsGrid m_grid;
     XStringW m_fundText;
+    XStringW m_code; // the fund shown; empty before the first
     COLORREF m_back = RGB(11, 13, 18), m_text = RGB(200, 204, 212);
     HBRUSH m_backBrush = nullptr;
 };

@@ -67,6 +67,21 @@ void TabCtrl::RemovePage(ITabPage* page) {
     m_frame->Invalidate();
 }
 
+bool TabCtrl::ReplacePage(ITabPage* old, ITabPage* page) {
+    int index = IndexOf(old);
+    if (index < 0 || page == nullptr || IndexOf(page) >= 0)
+        return false;
+    XComPtr<ITabPage> keep = m_pages[static_cast<size_t>(index)];
+    m_pages[static_cast<size_t>(index)] = page;
+    if (m_current == index) {
+        if (old->IsCreated())
+            old->Hide();
+        Activate(index);
+    }
+    m_frame->Invalidate();
+    return true;
+}
+
 ITabPage* TabCtrl::Page(int index) const {
     return index >= 0 && index < PageCount() ? m_pages[static_cast<size_t>(index)].Get() : nullptr;
 }

@@ -24,6 +24,8 @@ public:
 
     void AddPage(ITabPage* page) override;
     void RemovePage(ITabPage* page) override;
+    // Puts a page in another's place (shown when that one was); false when `old` is not a page.
+    bool ReplacePage(ITabPage* old, ITabPage* page);
 
     const std::string& Id() const { return m_id; }
     int PageCount() const { return static_cast<int>(m_pages.size()); }

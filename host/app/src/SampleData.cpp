@@ -3,8 +3,6 @@
 
 #include <SampleDbGenerator.h>
 
-#include <cstdlib>
-
 namespace {
 
 // Reads the first column of the first row as a number; false when the statement fails.
@@ -18,17 +16,6 @@ bool firstNumber(Data::IDatabase* database, const wchar_t* sql, double& value) {
     return true;
 }
 
-// The configuration file as a person types it: the home folder as "~".
-std::string shortPath(const std::string& path) {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0') {
-        std::string prefix = std::string(home) + "/";
-        if (path.rfind(prefix, 0) == 0)
-            return "~/" + path.substr(prefix.size());
-    }
-    return path;
-}
-
 } // namespace
 
 namespace SampleData {
@@ -39,12 +26,12 @@ bool IsSample(Data::IDatabase* database) {
 }
 
 std::wstring Title(const std::wstring& programTitle) {
-    return programTitle + L" — 示例数据 · 打开自己的数据库：fundhost --db 文件，或设置 FundHost/Database";
+    return programTitle + L" — 示例数据 · 用自己的数据：数据 > 导入数据...";
 }
 
-std::wstring Notice(const std::string& configPath) {
-    return L"示例数据（公司、基金、经理均为虚构）。打开自己的数据库：fundhost --db 文件，或在 " +
-           XStringW::FromUtf8(shortPath(configPath)).str() + L" 中设置 FundHost/Database";
+std::wstring Notice() {
+    return L"示例数据（公司、基金、经理均为虚构）。用自己的数据：工具栏“数据” > 导入数据...，"
+           L"或 数据 > 打开数据库...";
 }
 
 std::wstring AddFundHint() {

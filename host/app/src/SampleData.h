@@ -15,12 +15,12 @@ namespace SampleData {
 // SQLite application id). A database that cannot say is taken for the user's own.
 bool IsSample(Data::IDatabase* database);
 
-// The window title on the sample database: that it is the sample, and how to open one's own.
+// The window title on the sample database: that it is the sample, and where one's own data come in.
 std::wstring Title(const std::wstring& programTitle);
 
-// The status-bar note on the sample database: that the data are invented, and the two ways to
-// open one's own database (the command line and the configuration key, in configPath).
-std::wstring Notice(const std::string& configPath);
+// The status-bar note on the sample database: that the data are invented, and the toolbar's
+// commands that import one's own data or open one's own database.
+std::wstring Notice();
 
 // The status-bar hint on how to add a fund.
 std::wstring AddFundHint();

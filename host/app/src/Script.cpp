@@ -66,6 +66,10 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"pick", Kind::Pick},
         {"press", Kind::Press},
         {"expect-status", Kind::ExpectStatus},
+        {"range", Kind::Range},
+        {"view", Kind::View},
+        {"opendb", Kind::OpenDatabase},
+        {"import", Kind::Import},
     };
 
     std::string text = utf8;
@@ -125,6 +129,8 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Pick:
         case Kind::Press:
         case Kind::ExpectStatus:
+        case Kind::OpenDatabase:
+        case Kind::Import:
             if (rest.empty())
                 return fail(word + " wants a value");
             break;
@@ -145,6 +151,22 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
             action.ascending = direction == "asc";
             break;
         }
+        case Kind::Range: {
+            static const char* const kRanges[] = {"1m", "3m", "6m", "1y", "3y", "5y", "all"};
+            bool known = false;
+            for (const char* range : kRanges)
+                known = known || rest == range;
+            const size_t colon = rest.find(':');
+            if (!known && (colon == std::string::npos || !isDate(rest.substr(0, colon)) ||
+                           !isDate(rest.substr(colon + 1))))
+                return fail("range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO (YYYY-MM-DD), not '" + rest +
+                            "'");
+            break;
+        }
+        case Kind::View:
+            if (rest != "figures" && rest != "matrix")
+                return fail("view wants figures or matrix");
+            break;
         case Kind::Horizon:
             if (!parseInt(rest, 1, 5, action.number) || action.number == 4)
                 return fail("horizon wants 1, 2, 3 or 5 years");

@@ -10,6 +10,9 @@
 //   filter VALUE           tick a value in the visible page's filter menu ("all" shows all)
 //   sort FIELD asc|desc    click the column's header until it sorts that way
 //   horizon N              choose the risk-return horizon of N years (1, 2, 3 or 5)
+//   range R                the growth page's range: 1m, 3m, 6m, 1y, 3y, 5y, all, or FROM:TO
+//                          (YYYY-MM-DD:YYYY-MM-DD) as typed into its two date boxes
+//   view figures|matrix    the growth page's figures (风险指标) or correlation matrix (相关性矩阵)
 //   follow CODE            follow a fund (the followed-funds module)
 //   theme dark|light       switch the colour theme
 //   click X Y              a left click at a screen point
@@ -32,6 +35,11 @@
 //                          of a submenu); without the line a menu reads the keys that follow
 //   press CAPTION          clicks the visible button with this caption (with or without its '&')
 //   expect-status TEXT     the status bar's text holds TEXT
+//   opendb FILE            "数据 > 打开数据库...", answering the open dialog with FILE; the pages then
+//                          read FILE
+//   import FILE...         "数据 > 导入数据...", answering the open dialog with the files and folders
+//                          (separated by blanks) and waiting for the import's end; on the sample a
+//                          save-as line before it names the user's new database
 // Keys may carry modifiers: key Ctrl+S, key Shift+Tab, key Alt+G, key Ctrl+1. Key and type lines
 // that follow an input line (press, click, key, type) join its stream: a dialog that the input
 // opens reads them as a person's typing ("press 对比组合", "type 组合A", "key Enter").
@@ -71,6 +79,10 @@ struct ScriptAction {
         Pick,
         Press,
         ExpectStatus,
+        Range,
+        View,
+        OpenDatabase,
+        Import,
     };
     Kind kind = Kind::Clear;
     int line = 0;  // 1-based, for messages

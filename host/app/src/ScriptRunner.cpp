@@ -7,6 +7,7 @@
 #include <sdk/ControlComboEx.h>
 #include <sdk/ControlDataGrid.h>
 #include <sdk/ControlPicture.h>
+#include <sdk/ControlScriptCommand.h>
 #include <sdk/ControlStarMap.h>
 #include <sdk/ControlTableHeader.h>
 
@@ -298,6 +299,14 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
     }
     case Kind::Press:
         return Press(action.text, error);
+    case Kind::Range:
+        return PageCommand(L"range", action.text, error);
+    case Kind::View:
+        return PageCommand(L"view", action.text, error);
+    case Kind::OpenDatabase:
+        return OpenDatabase(action.text, error);
+    case Kind::Import:
+        return Import(action.text, error);
     case Kind::ExpectStatus:
         if (m_host.Frame()->Status().find(action.text.str()) == std::wstring::npos) {
             error = "the status bar says '" + XStringW(m_host.Frame()->Status()).ToUtf8() + "', not '" +
@@ -796,12 +805,18 @@ PlatformMenuHook ScriptRunner::PickPath(const std::shared_ptr<PendingPick>& pick
 }
 
 bool ScriptRunner::Press(const XStringW& caption, std::string& error) {
-    HWND button = findChild(m_host.Frame()->Window(), [&](HWND w) {
+    auto matches = [&](HWND w) {
         wchar_t name[64] = {}, text[128] = {};
         GetClassNameW(w, name, 64);
         GetWindowTextW(w, text, 128);
         return std::wstring(name) == L"Button" && IsWindowVisible(w) && captionMatches(text, caption.str());
-    });
+    };
+    // The import's window stands over the frame: its buttons come first.
+    HWND button = nullptr;
+    if (m_host.Data() != nullptr && m_host.Data()->Importer().Window() != nullptr)
+        button = findChild(m_host.Data()->Importer().Window(), matches);
+    if (button == nullptr)
+        button = findChild(m_host.Frame()->Window(), matches);
     if (button == nullptr) {
         error = "there is no visible button '" + caption.ToUtf8() + "'";
         return false;
@@ -942,6 +957,41 @@ bool ScriptRunner::Report(const XStringW& file, std::string& error) {
     }
     error = "the report was not written to '" + path + "'";
     return false;
+}
+
+namespace {
+
+struct CommandSearch {
+    Control::ScriptCommand* command = nullptr;
+    bool answered = false;
+};
+
+BOOL CALLBACK offerCommand(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<CommandSearch*>(context);
+    if (IsWindowVisible(window) && SendMessageW(window, Control::kScriptCommandMessage, 0,
+                                                reinterpret_cast<LPARAM>(search->command)) != 0)
+        search->answered = true;
+    return !search->answered;
+}
+
+} // namespace
+
+bool ScriptRunner::PageCommand(const wchar_t* verb, const XStringW& argument, std::string& error) {
+    Control::ScriptCommand command;
+    command.verb = verb;
+    command.argument = argument;
+    CommandSearch search{&command};
+    EnumChildWindows(m_host.Frame()->Window(), &offerCommand, reinterpret_cast<LPARAM>(&search));
+    if (!search.answered) {
+        error = "the visible page has no " + XStringW(verb).ToUtf8() + " to choose (show 走势对比 first)";
+        return false;
+    }
+    Settle();
+    if (!command.ok) {
+        error = XStringW(verb).ToUtf8() + " " + argument.ToUtf8() + ": " + command.error.ToUtf8();
+        return false;
+    }
+    return true;
 }
 
 bool ScriptRunner::Key(const std::string& name, std::string& error) {
@@ -1106,5 +1156,65 @@ bool ScriptRunner::ExpectMessage(const XStringW& text, std::string& error) {
                 text.ToUtf8() + "'";
         return false;
     }
+    return true;
+}
+
+// ---- The "数据" menu ------------------------------------------------------------------------------
+
+bool ScriptRunner::DataMenu(const wchar_t* item, const std::vector<std::wstring>& paths, std::string& error) {
+    RECT button = m_host.Frame()->ButtonRect(DataCommands::kButtonId);
+    if (IsRectEmpty(&button)) {
+        error = "the toolbar has no button 数据";
+        return false;
+    }
+    const size_t dialogsBefore = PlatformOpenDialogCount();
+    PlatformSetOpenDialogHook([paths](const PlatformOpenDialogRequest&) { return std::optional(paths); });
+    PlatformSetMenuHook(PlatformMenuPickCaption(item));
+    ClickAt(button);
+    Settle();
+    PlatformSetMenuHook({});
+    PlatformSetOpenDialogHook({});
+    if (PlatformOpenDialogCount() == dialogsBefore) {
+        error = "the menu of 数据 offered no '" + XStringW(item).ToUtf8() + "'";
+        return false;
+    }
+    if (PlatformOpenDialogs().back().answer.empty()) {
+        error = "the open dialog refused the answer";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::OpenDatabase(const XStringW& file, std::string& error) {
+    const size_t boxes = PlatformMessageBoxCount();
+    if (!DataMenu(DataCommands::kOpenItem, {file.str()}, error))
+        return false;
+    if (PlatformMessageBoxCount() > boxes) {
+        error = "the database did not open" + messageSince(boxes);
+        return false;
+    }
+    if (m_host.DatabasePath() != file.ToUtf8()) {
+        error = "the window still shows '" + m_host.DatabasePath() + "'";
+        return false;
+    }
+    return true;
+}
+
+bool ScriptRunner::Import(const XStringW& files, std::string& error) {
+    std::vector<std::wstring> paths;
+    std::wistringstream words(files.str());
+    for (std::wstring path; words >> path;)
+        paths.push_back(path);
+    const size_t boxes = PlatformMessageBoxCount();
+    if (!DataMenu(DataCommands::kImportItem, paths, error))
+        return false;
+    // The worker has ended by now (the headless screen waits for announced work); the window
+    // shows its summary.
+    ImportWindow& importer = m_host.Data()->Importer();
+    if (importer.Window() == nullptr || importer.Busy() || importer.CopyText().empty()) {
+        error = "no import ran" + messageSince(boxes);
+        return false;
+    }
+    std::printf("import: %s\n", XStringW(importer.Lines().front()).ToUtf8().c_str());
     return true;
 }

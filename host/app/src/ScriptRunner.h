@@ -32,12 +32,21 @@ private:
     bool Tab(const XStringW& name, std::string& error);
     bool Theme(const std::string& name, std::string& error);
     bool Key(const std::string& name, std::string& error);
+    // A verb for the visible page's own controls (range, view), offered to its windows in turn.
+    bool PageCommand(const wchar_t* verb, const XStringW& argument, std::string& error);
     bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
     bool Export(const XStringW& file, std::string& error);
     // The comparison report through the workspace's button and the save dialog, waited for until
     // the file is written (or a message box says why not).
     bool Report(const XStringW& file, std::string& error);
     bool Press(const XStringW& caption, std::string& error);
+    // "数据 > 打开数据库..." answered with a file, and "数据 > 导入数据..." answered with files and
+    // folders; each fails when the database shown afterwards is not the one expected, or when no
+    // import ran to its end.
+    bool OpenDatabase(const XStringW& file, std::string& error);
+    bool Import(const XStringW& files, std::string& error);
+    // Picks an item of the "数据" menu, the open dialog answered with `paths`.
+    bool DataMenu(const wchar_t* item, const std::vector<std::wstring>& paths, std::string& error);
     // A pick line's answer for the next menu, until a menu asks for it.
     struct PendingPick {
         int line = 0;

@@ -499,7 +499,7 @@ void Apply(const std::vector<Change>& changes, const pugi::xml_node& root) {
 } // namespace
 
 void ConfManager::Refresh() {
-    if (m_path.empty() || m_refused)
+    if (m_path.empty() || m_refused || m_changing)
         return;
     const std::string target = HostKernel::AtomicFile::ResolveLinks(m_path);
     struct stat info {};
@@ -559,7 +559,38 @@ std::string BackupName(const std::string& target) {
 } // namespace
 
 bool ConfManager::Save(XStringW& error) {
+    bool refused = false;
+    return SaveWith(nullptr, refused, error);
+}
+
+bool ConfManager::SaveChanging(const ChangeFn& change, XStringW& error) {
+    bool refused = false;
+    if (SaveWith(&change, refused, error))
+        return true;
+    if (!refused) {
+        XStringW ignored;
+        std::unique_ptr<Document> document = std::move(m_document);
+        RunChange(change, document, ignored);
+        m_document = std::move(document);
+    }
+    return false;
+}
+
+bool ConfManager::RunChange(const ChangeFn& change, std::unique_ptr<Document>& document, XStringW& error) {
+    auto before = std::make_unique<Document>(*document);
+    std::swap(m_document, document);
+    m_changing = true;
+    const bool made = change(*this, error);
+    m_changing = false;
+    std::swap(m_document, document);
+    if (!made)
+        document = std::move(before);
+    return made;
+}
+
+bool ConfManager::SaveWith(const ChangeFn* change, bool& refused, XStringW& error) {
     error.clear();
+    refused = false;
     if (m_path.empty()) {
         error = L"the configuration has no file";
         return false;
@@ -609,6 +640,10 @@ bool ConfManager::Save(XStringW& error) {
     }
     if (!merged)
         merged = std::make_unique<Document>(*m_document);
+    if (change != nullptr && !RunChange(*change, merged, error)) {
+        refused = true;
+        return false;
+    }
 
     HostKernel::AtomicFile file;
     HostKernel::AtomicFile::Options options;

@@ -16,6 +16,14 @@
 #define WC_COMBOBOXW L"ComboBox"
 #define TOOLTIPS_CLASSW L"tooltips_class32"
 #define TOOLTIPS_CLASS TOOLTIPS_CLASSW
+#define PROGRESS_CLASSW L"msctls_progress32"
+#define PROGRESS_CLASS PROGRESS_CLASSW
+
+// The colour that gives a control's part back its default colour.
+#define CLR_DEFAULT 0xFF000000L
+// Messages shared by the common controls.
+#define CCM_FIRST 0x2000
+#define CCM_SETBKCOLOR (CCM_FIRST + 1)
 
 // InitCommonControlsEx: the standard controls are always registered here; the call only succeeds.
 struct INITCOMMONCONTROLSEX {
@@ -158,6 +166,34 @@ struct NMTTDISPINFOW {
 typedef NMTTDISPINFOW* LPNMTTDISPINFOW;
 typedef NMTTDISPINFOW TOOLTIPTEXTW;
 typedef NMTTDISPINFOW* LPTOOLTIPTEXTW;
+
+// ---- Progress bars ------------------------------------------------------------------------------
+// A bar that fills from the left (from the bottom with PBS_VERTICAL) as its position moves from the
+// low to the high limit of its range (0 to 100 unless set). Positions outside the range are moved
+// to its nearest limit. Without PBS_SMOOTH the bar is drawn as a row of blocks.
+
+#define PBS_SMOOTH 0x01
+#define PBS_VERTICAL 0x04
+
+#define PBM_SETRANGE (WM_USER + 1)   // lParam MAKELPARAM(low, high); answers the old range, 16 bits each
+#define PBM_SETPOS (WM_USER + 2)     // wParam the position; answers the old position
+#define PBM_DELTAPOS (WM_USER + 3)   // wParam added to the position; answers the old position
+#define PBM_SETSTEP (WM_USER + 4)    // wParam the step (10 unless set); answers the old step
+#define PBM_STEPIT (WM_USER + 5)     // one step on, back to the low limit past the high one
+#define PBM_SETRANGE32 (WM_USER + 6) // wParam low, lParam high (32 bits); answers as PBM_SETRANGE
+#define PBM_GETRANGE (WM_USER + 7)   // wParam TRUE: answers the low limit, FALSE the high; fills a PBRANGE*
+#define PBM_GETPOS (WM_USER + 8)
+#define PBM_SETBARCOLOR (WM_USER + 9) // lParam a COLORREF or CLR_DEFAULT; answers the old one
+#define PBM_SETBKCOLOR CCM_SETBKCOLOR // lParam a COLORREF or CLR_DEFAULT; answers the old one
+#define PBM_GETSTEP (WM_USER + 13)
+#define PBM_GETBKCOLOR (WM_USER + 14)
+#define PBM_GETBARCOLOR (WM_USER + 15)
+
+struct PBRANGE {
+    int iLow;
+    int iHigh;
+};
+typedef PBRANGE* PPBRANGE;
 
 extern "C" {
 BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);

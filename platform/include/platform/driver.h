@@ -161,7 +161,7 @@ const std::vector<PlatformMessageBoxRecord>& PlatformMessageBoxes();
 size_t PlatformMessageBoxCount();
 void PlatformClearMessageBoxes();
 
-// ---- The clipboard and the save dialog ----------------------------------------------------------
+// ---- The clipboard and the file dialogs ---------------------------------------------------------
 
 // The text put on the clipboard last (CF_UNICODETEXT, without its terminating zero), and how many
 // times text was put there since the process started; empty and 0 before the first time.
@@ -191,3 +191,31 @@ struct PlatformSaveDialogRecord {
 };
 const std::vector<PlatformSaveDialogRecord>& PlatformSaveDialogs();
 size_t PlatformSaveDialogCount();
+
+// What GetOpenFileNameW asks: the title, the folder shown first, the types offered, whether
+// several may be chosen and whether folders may be chosen as well as files.
+struct PlatformOpenDialogRequest {
+    HWND owner = nullptr;
+    std::wstring title;
+    std::wstring folder;
+    std::vector<std::pair<std::wstring, std::wstring>> types;
+    int typeIndex = 1;
+    bool multiple = false;
+    bool folders = false;
+};
+// Receives the request; returns the paths chosen (relative ones are taken from the request's
+// folder), or nothing to cancel. An answer that the dialog could not have given is refused and
+// counts as a cancel: several paths when one was asked for, a folder when files were, or a path
+// that does not exist when the caller wants existing files (OFN_FILEMUSTEXIST). Without a hook the
+// platform's own dialog reads the input queued so far and is cancelled when that runs out.
+using PlatformOpenDialogHook =
+    std::function<std::optional<std::vector<std::wstring>>(const PlatformOpenDialogRequest&)>;
+void PlatformSetOpenDialogHook(PlatformOpenDialogHook hook);
+// The open dialogs shown on the headless screen, oldest first, with the full paths they answered
+// (none when cancelled or refused); kept and counted as the save dialogs are.
+struct PlatformOpenDialogRecord {
+    PlatformOpenDialogRequest request;
+    std::vector<std::wstring> answer;
+};
+const std::vector<PlatformOpenDialogRecord>& PlatformOpenDialogs();
+size_t PlatformOpenDialogCount();

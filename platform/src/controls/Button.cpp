@@ -1,10 +1,15 @@
-// The "Button" class: push buttons.
+// The "Button" class: push buttons and check boxes.
 //
 // A button paints a face with a one-pixel border inside a margin that it fills with the brush its
 // parent answers to WM_CTLCOLORBTN (so a button sits on its parent's background), its caption
 // centred in the WM_SETFONT font, a sunken look while pressed, grey text while disabled and a
 // dotted focus mark. A press and a release inside it send BN_CLICKED to the parent; moving out
 // while the button is held lifts the face, moving back presses it again, as on Windows.
+//
+// A check box (BS_CHECKBOX, BS_AUTOCHECKBOX) draws a square with a tick and its caption to the
+// right, in the text colour and on the brush its parent answers to WM_CTLCOLORSTATIC, so that it
+// reads on a dark page as on a light one. BM_GETCHECK and BM_SETCHECK read and set the tick; an
+// automatic check box turns it over itself before it tells its parent of the click.
 #include "internal/Controls.h"
 #include "internal/WindowSystemClasses.h"
 
@@ -17,7 +22,13 @@ struct ButtonState {
     bool pushed = false;   // drawn pressed
     bool spaceDown = false;
     bool focused = false;
+    bool checked = false;
 };
+
+bool isCheckBox(HWND window) {
+    LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX;
+}
 
 ButtonState* stateOf(HWND window) {
     return ControlState<ButtonState>(window);
@@ -38,10 +49,75 @@ void setPushed(HWND window, ButtonState* state, bool pushed) {
 }
 
 void click(HWND window) {
+    if ((GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        ButtonState* state = ControlState<ButtonState>(window);
+        if (state != nullptr) {
+            state->checked = !state->checked;
+            InvalidateRect(window, nullptr, FALSE);
+        }
+    }
     NotifyParent(window, BN_CLICKED);
 }
 
+void paintCheckBox(HWND window, HDC dc, ButtonState* state) {
+    RECT client;
+    GetClientRect(window, &client);
+    HWND parent = GetParent(window);
+    COLORREF oldColor = SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    HBRUSH around = nullptr;
+    // The parent sets the text colour on the DC as it answers, as Win32 parents do.
+    if (parent != nullptr)
+        around = reinterpret_cast<HBRUSH>(SendMessageW(
+            parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window)));
+    if (around == nullptr)
+        around = GetSysColorBrush(COLOR_BTNFACE);
+    FillRect(dc, &client, around);
+    const COLORREF text = GetTextColor(dc);
+    const bool enabled = IsWindowEnabled(window) != FALSE;
+
+    const int side = 13;
+    const int top = (client.top + client.bottom - side) / 2;
+    RECT box{client.left + 1, top, client.left + 1 + side, top + side};
+    HBRUSH frame = CreateSolidBrush(enabled ? text : GetSysColor(COLOR_GRAYTEXT));
+    FrameRect(dc, &box, frame);
+    if (state->checked) {
+        // A tick of two strokes, two pixels thick.
+        HPEN pen = CreatePen(PS_SOLID, 2, enabled ? text : GetSysColor(COLOR_GRAYTEXT));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        MoveToEx(dc, box.left + 3, box.top + 6, nullptr);
+        LineTo(dc, box.left + 5, box.top + 9);
+        LineTo(dc, box.left + 10, box.top + 3);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    }
+    DeleteObject(frame);
+
+    int length = GetWindowTextLengthW(window);
+    RECT textRect{box.right + 4, client.top, client.right, client.bottom};
+    if (length > 0) {
+        std::wstring caption(static_cast<size_t>(length) + 1, L'\0');
+        GetWindowTextW(window, caption.data(), length + 1);
+        caption.resize(static_cast<size_t>(length));
+        HGDIOBJ oldFont = SelectObject(dc, ControlFont(state->font));
+        int oldMode = SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, enabled ? text : GetSysColor(COLOR_GRAYTEXT));
+        DrawTextW(dc, caption.c_str(), length, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        SetBkMode(dc, oldMode);
+        SelectObject(dc, oldFont);
+    }
+    SetTextColor(dc, oldColor);
+    if (state->focused) {
+        RECT focus{textRect.left - 2, client.top + 1, client.right - 1, client.bottom - 1};
+        if (!IsRectEmpty(&focus))
+            DrawFocusRect(dc, &focus);
+    }
+}
+
 void paint(HWND window, HDC dc, ButtonState* state) {
+    if (isCheckBox(window)) {
+        paintCheckBox(window, dc, state);
+        return;
+    }
     RECT client;
     GetClientRect(window, &client);
     HWND parent = GetParent(window);
@@ -213,6 +289,14 @@ LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return (state->pushed ? BST_PUSHED : 0) | (state->focused ? BST_FOCUS : 0);
     case BM_SETSTATE:
         setPushed(window, state, wParam != 0);
+        return 0;
+    case BM_GETCHECK:
+        return state->checked ? BST_CHECKED : BST_UNCHECKED;
+    case BM_SETCHECK:
+        if (state->checked != (wParam == BST_CHECKED)) {
+            state->checked = wParam == BST_CHECKED;
+            InvalidateRect(window, nullptr, FALSE);
+        }
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

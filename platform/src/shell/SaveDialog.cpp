@@ -1,7 +1,7 @@
 // GetSaveFileNameW: reads the request from OPENFILENAMEW, asks the driver's hook (headless), the
 // desktop portal (on a display, when it can be had) or the platform's own dialog, and writes the
 // answer back the way Win32 does (full path, name and extension offsets, type index).
-#include "shell/SaveDialogParts.h"
+#include "shell/FileDialogParts.h"
 
 #include "internal/RecordLog.h"
 
@@ -10,6 +10,7 @@
 #include <platform/winnls.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <filesystem>
 #include <vector>
 
@@ -28,8 +29,19 @@ SaveDialogDriver& driver() {
 
 thread_local DWORD g_lastError = 0;
 
-// The pairs of a double-zero-terminated filter text.
-std::vector<std::pair<std::wstring, std::wstring>> parseFilter(LPCWSTR filter) {
+std::wstring lowered(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return text;
+}
+
+} // namespace
+
+void SetDialogError(unsigned long error) {
+    g_lastError = static_cast<DWORD>(error);
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> ParseFilter(const wchar_t* filter) {
     std::vector<std::pair<std::wstring, std::wstring>> types;
     if (filter == nullptr)
         return types;
@@ -46,13 +58,11 @@ std::vector<std::pair<std::wstring, std::wstring>> parseFilter(LPCWSTR filter) {
     return types;
 }
 
-std::wstring currentFolder() {
+std::wstring CurrentFolder() {
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::current_path(ec);
     return ec ? std::wstring(L"/") : WideOf(folder);
 }
-
-} // namespace
 
 std::filesystem::path PathOf(const std::wstring& text) {
     int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
@@ -82,6 +92,25 @@ std::wstring PatternExtension(const std::wstring& patterns) {
     return ext == L"*" ? std::wstring() : ext;
 }
 
+bool MatchesPatterns(const std::wstring& name, const std::wstring& patterns) {
+    const std::wstring lowerName = lowered(name);
+    size_t start = 0;
+    while (start <= patterns.size()) {
+        size_t end = patterns.find(L';', start);
+        std::wstring pattern = lowered(patterns.substr(start, end == std::wstring::npos ? end : end - start));
+        start = end == std::wstring::npos ? patterns.size() + 1 : end + 1;
+        if (pattern == L"*" || pattern == L"*.*")
+            return true;
+        if (pattern.size() > 2 && pattern.compare(0, 2, L"*.") == 0) {
+            std::wstring tail = pattern.substr(1);
+            if (lowerName.size() > tail.size() &&
+                lowerName.compare(lowerName.size() - tail.size(), tail.size(), tail) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace platform
 
 using namespace platform;
@@ -95,7 +124,7 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
     PlatformSaveDialogRequest request;
     request.owner = ofn->hwndOwner;
     request.title = ofn->lpstrTitle != nullptr ? ofn->lpstrTitle : L"另存为";
-    request.types = parseFilter(ofn->lpstrFilter);
+    request.types = ParseFilter(ofn->lpstrFilter);
     request.typeIndex = request.types.empty()
                             ? 0
                             : static_cast<int>(std::clamp<DWORD>(ofn->nFilterIndex, 1,
@@ -107,25 +136,25 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
     else if (ofn->lpstrInitialDir != nullptr && *ofn->lpstrInitialDir != L'\0')
         request.folder = ofn->lpstrInitialDir;
     else
-        request.folder = currentFolder();
+        request.folder = CurrentFolder();
 
-    SaveChoice choice;
+    FileChoice choice;
     if (!PlatformUsesDisplay() && driver().hook) {
         std::optional<std::wstring> answer = driver().hook(request);
-        choice.kind = answer ? SaveChoice::Chosen : SaveChoice::Cancelled;
+        choice.kind = answer ? FileChoice::Chosen : FileChoice::Cancelled;
         if (answer)
-            choice.path = *answer;
+            choice.paths.push_back(*answer);
     } else {
-        choice.kind = SaveChoice::Unavailable;
+        choice.kind = FileChoice::Unavailable;
         if (PlatformUsesDisplay())
             choice = PortalSaveFile(request);
-        if (choice.kind == SaveChoice::Unavailable)
+        if (choice.kind == FileChoice::Unavailable)
             choice = OwnSaveDialog(request, (ofn->Flags & OFN_OVERWRITEPROMPT) != 0);
     }
 
     std::filesystem::path path;
-    if (choice.kind == SaveChoice::Chosen && !choice.path.empty()) {
-        path = PathOf(choice.path);
+    if (choice.kind == FileChoice::Chosen && choice.paths.size() == 1 && !choice.paths.front().empty()) {
+        path = PathOf(choice.paths.front());
         if (path.is_relative())
             path = PathOf(request.folder) / path;
         // A name without an extension takes the chosen type's, else the default one.

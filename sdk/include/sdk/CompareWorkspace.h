@@ -34,6 +34,7 @@ struct PageTab {
 inline constexpr PageTab kPageTabs[] = {
     {L"综合对比", L"general"}, {L"业绩表现", L"performance"}, {L"风险回报", L"risk"},
     {L"资产分布", L"asset"},   {L"行业配置", L"industry"},    {L"走势对比", L"growth"},
+    {L"持仓对比", L"holdings"},
 };
 inline constexpr std::size_t kPageTabCount = sizeof(kPageTabs) / sizeof(kPageTabs[0]);
 

@@ -8,6 +8,7 @@
 #include <sdk/IXUnknown.h>
 #include <sdk/XStringW.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,13 @@ struct IConfStore : IConfManager {
     virtual bool GetChildren(const char* path, std::vector<std::string>& names) = 0;
     // Writes the configuration to its file; false with the reason.
     virtual bool Save(XStringW& error) = 0;
+    // Saves as Save does, letting `change` make its changes first, over the file as it is at that
+    // moment and while no other program may save it. A choice that depends on what other programs
+    // saved, such as a free key for a new entry, is then made on what the file holds, and no
+    // other program can make the same choice before this one is written. When `change` answers
+    // false nothing of it is kept and nothing is saved; the reason it left in `error` is returned.
+    virtual bool SaveChanging(const std::function<bool(IConfStore& store, XStringW& error)>& change,
+                              XStringW& error) = 0;
 
 protected:
     ~IConfStore() = default;

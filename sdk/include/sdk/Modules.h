@@ -45,6 +45,12 @@ struct ButtonDesc {
     XComPtr<Kernel::IEvent> event;
 };
 
+// The event the host fires after "mod_Database" took another database (another file was opened, or
+// the same file read anew after an import wrote to it): whoever holds the old Data::IDatabase takes
+// the new one from IDbModule::GetDatabase and reads what it shows again. The argument is the new
+// database.
+inline constexpr const char* kDatabaseChangedEvent = "event_database_changed";
+
 // "mod_Database".
 struct IDbModule : IModule {
     virtual bool GetDatabase(Data::IDatabase** database) = 0;

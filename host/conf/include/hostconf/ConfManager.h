@@ -30,6 +30,7 @@
 #include <sdk/Conf.h>
 #include <sdk/XComPtr.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -61,6 +62,10 @@ public:
     bool RemoveKey(const char* path) override;
     bool GetChildren(const char* path, std::vector<std::string>& names) override;
     bool Save(XStringW& error) override;
+    // A change that fails to be saved is still made on the settings in memory, as keys set before
+    // a failed Save stay set; one that `change` itself refuses is dropped.
+    bool SaveChanging(const std::function<bool(Conf::IConfStore&, XStringW&)>& change,
+                      XStringW& error) override;
     const std::string& Path() const { return m_path; }
 
 private:
@@ -76,6 +81,13 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
+    using ChangeFn = std::function<bool(Conf::IConfStore&, XStringW&)>;
+    // Saves, first letting `change` (when not null) change the merged settings under the lock.
+    // `refused` tells a change that answered false from a save that failed.
+    bool SaveWith(const ChangeFn* change, bool& refused, XStringW& error);
+    // Runs `change` with `document` standing for the settings; on refusal the document is left as
+    // it was.
+    bool RunChange(const ChangeFn& change, std::unique_ptr<Document>& document, XStringW& error);
     // Takes in what another program saved since this one last read or wrote the file.
     void Refresh();
     // Reads and parses the file; false when it is missing, unreadable or malformed (`malformed`
@@ -91,6 +103,7 @@ private:
     bool m_userFileMalformed = false;
     bool m_refused = false;
     bool m_readOnly = false;
+    bool m_changing = false; // a change runs over the file as read under the lock: no refresh
 };
 
 } // namespace HostConf

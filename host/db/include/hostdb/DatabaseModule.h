@@ -13,6 +13,9 @@ public:
 
     // Opens the database file, replacing the one open before only when this one opens.
     bool Open(const std::string& path, XStringW& error);
+    // Replaces the database with one opened elsewhere (another file, or the same file read anew);
+    // those who hold the old one keep it alive until they let it go.
+    void Use(XComPtr<SqliteDatabase> database) { m_database = std::move(database); }
 
     bool GetInfo(ModuleInfo& info) override;
     int Load(void*, void*) override { return 0; }

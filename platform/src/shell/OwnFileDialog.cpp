@@ -1,15 +1,24 @@
-// The platform's own save dialog: a modal pop-up with the folder (a path field and a button to go
-// up), the folders and the files of the chosen type in it, the file name and the type.
+// The platform's own file dialogs: a modal pop-up with the folder (a path field and a button to go
+// up), the folders and the files of the chosen type in it, the file name and the type — for saving
+// one file, or for opening one file, several, or files and folders together.
 //
 // Keys: Tab and Shift+Tab move between the parts; Enter opens the folder typed or selected, else
-// saves; Escape cancels (or closes the open type list); Alt+N, Alt+T, Alt+U and Alt+S reach the
-// name, the type, the folder above and the save button. On the headless screen the dialog reads
-// the input queued so far and is cancelled when it runs out.
+// saves or opens; Escape cancels (or closes the open type list); Alt+N, Alt+T and Alt+U reach the
+// name, the type and the folder above, Alt+S saves and Alt+O opens. When several entries may be
+// chosen, Ctrl with a click adds or takes away one, Shift with a click or the arrows selects from
+// the anchor to the entry, and Ctrl+A selects every entry that may be chosen.
 //
-// Sections: the file list; the dialog window; the modal run.
+// Opening: the names of the entries selected in the list stand in the name field ("a.csv", or
+// "a.csv" "b.csv" for several). The open button (or Enter in the name field) takes them while the
+// field still says what the list chose, which is how a folder is chosen; a name typed instead is
+// taken as typed, and a typed folder is opened. Enter or a double click in the list opens the
+// folder under the caret, or takes the file. On the headless screen the dialog reads the input
+// queued so far and is cancelled when it runs out.
+//
+// Sections: the file list; the dialog window; choosing; the modal run.
 #include "internal/Controls.h"
 #include "internal/WindowSystemClasses.h"
-#include "shell/SaveDialogParts.h"
+#include "shell/FileDialogParts.h"
 
 #include <platform/windows.h>
 
@@ -22,6 +31,7 @@ namespace platform {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"PlatformSaveDialog";
+constexpr wchar_t kOpenDialogClass[] = L"PlatformOpenDialog";
 constexpr wchar_t kListClass[] = L"PlatformFileList";
 constexpr int kWidth = 560, kHeight = 404, kTitleHeight = 24;
 constexpr int kRowHeight = 20;
@@ -38,8 +48,11 @@ struct Entry {
 
 struct ListState {
     std::vector<Entry> entries;
-    int selected = -1;
+    std::vector<bool> selected;
+    int caret = -1;  // the entry the keys move from
+    int anchor = -1; // where a Shift selection starts
     int top = 0;
+    bool multiple = false; // several entries may be selected
 };
 
 ListState* listOf(HWND window) {
@@ -52,19 +65,46 @@ int visibleRows(HWND list) {
     return std::max(1, static_cast<int>(client.bottom - 2) / kRowHeight);
 }
 
-void selectRow(HWND list, ListState* state, int row, bool notify) {
-    if (state->entries.empty())
-        return;
-    row = std::clamp(row, 0, static_cast<int>(state->entries.size()) - 1);
-    state->selected = row;
+int rowCount(const ListState* state) {
+    return static_cast<int>(state->entries.size());
+}
+
+void scrollTo(HWND list, ListState* state, int row) {
     int rows = visibleRows(list);
     if (row < state->top)
         state->top = row;
     if (row >= state->top + rows)
         state->top = row - rows + 1;
+}
+
+// Selects the entry alone, or (extend) every entry from the anchor to it, and moves the caret there.
+void selectRow(HWND list, ListState* state, int row, bool extend, bool notify) {
+    if (state->entries.empty())
+        return;
+    row = std::clamp(row, 0, rowCount(state) - 1);
+    state->selected.assign(state->entries.size(), false);
+    if (extend && state->multiple && state->anchor >= 0) {
+        for (int i = std::min(state->anchor, row); i <= std::max(state->anchor, row); ++i)
+            state->selected[static_cast<size_t>(i)] = true;
+    } else {
+        state->selected[static_cast<size_t>(row)] = true;
+        state->anchor = row;
+    }
+    state->caret = row;
+    scrollTo(list, state, row);
     InvalidateRect(list, nullptr, FALSE);
     if (notify)
         NotifyParent(list, kListSelected);
+}
+
+void toggleRow(HWND list, ListState* state, int row) {
+    if (!state->multiple)
+        return selectRow(list, state, row, false, true);
+    state->selected[static_cast<size_t>(row)] = !state->selected[static_cast<size_t>(row)];
+    state->caret = row;
+    state->anchor = row;
+    InvalidateRect(list, nullptr, FALSE);
+    NotifyParent(list, kListSelected);
 }
 
 void paintList(HWND list, ListState* state) {
@@ -72,18 +112,21 @@ void paintList(HWND list, ListState* state) {
     HDC dc = BeginPaint(list, &ps);
     RECT client;
     GetClientRect(list, &client);
+    const bool focused = GetFocus() == list;
     FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    FrameRect(dc, &client, GetSysColorBrush(GetFocus() == list ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW));
+    FrameRect(dc, &client, GetSysColorBrush(focused ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW));
     HGDIOBJ old = SelectObject(dc, ControlFont(nullptr));
     SetBkMode(dc, TRANSPARENT);
     int rows = visibleRows(list);
-    for (int i = 0; i < rows && state->top + i < static_cast<int>(state->entries.size()); ++i) {
+    for (int i = 0; i < rows && state->top + i < rowCount(state); ++i) {
         int index = state->top + i;
         const Entry& entry = state->entries[static_cast<size_t>(index)];
         RECT row{1, 1 + i * kRowHeight, client.right - 1, 1 + (i + 1) * kRowHeight};
-        bool selected = index == state->selected;
+        bool selected = state->selected[static_cast<size_t>(index)];
         if (selected)
             FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
+        if (focused && index == state->caret && state->multiple)
+            DrawFocusRect(dc, &row);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         // Folders carry a trailing slash, as a path names them.
         std::wstring text = entry.folder ? entry.name + L"/" : entry.name;
@@ -94,6 +137,43 @@ void paintList(HWND list, ListState* state) {
     }
     SelectObject(dc, old);
     EndPaint(list, &ps);
+}
+
+LRESULT OnListKey(HWND list, ListState* state, WPARAM key) {
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    int page = visibleRows(list);
+    int current = state->caret;
+    switch (key) {
+    case VK_UP:
+        selectRow(list, state, current - 1, shift, true);
+        break;
+    case VK_DOWN:
+        selectRow(list, state, current + 1, shift, true);
+        break;
+    case VK_PRIOR:
+        selectRow(list, state, current - page, shift, true);
+        break;
+    case VK_NEXT:
+        selectRow(list, state, current + page, shift, true);
+        break;
+    case VK_HOME:
+        selectRow(list, state, 0, shift, true);
+        break;
+    case VK_END:
+        selectRow(list, state, rowCount(state) - 1, shift, true);
+        break;
+    case 'A':
+        if (control && state->multiple && !state->entries.empty()) {
+            state->selected.assign(state->entries.size(), true);
+            InvalidateRect(list, nullptr, FALSE);
+            NotifyParent(list, kListSelected);
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
 }
 
 LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -114,46 +194,25 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK: {
         SetFocus(list);
         int row = state->top + (GET_Y_LPARAM(lParam) - 1) / kRowHeight;
-        if (row >= 0 && row < static_cast<int>(state->entries.size())) {
-            selectRow(list, state, row, true);
-            if (message == WM_LBUTTONDBLCLK)
-                NotifyParent(list, kListOpened);
-        }
+        if (row < 0 || row >= rowCount(state))
+            return 0;
+        if (message == WM_LBUTTONDOWN && (wParam & MK_CONTROL) != 0)
+            toggleRow(list, state, row);
+        else
+            selectRow(list, state, row, (wParam & MK_SHIFT) != 0, true);
+        if (message == WM_LBUTTONDBLCLK)
+            NotifyParent(list, kListOpened);
         return 0;
     }
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-        int maxTop = std::max(0, static_cast<int>(state->entries.size()) - visibleRows(list));
+        int maxTop = std::max(0, rowCount(state) - visibleRows(list));
         state->top = std::clamp(state->top - 3 * notches, 0, maxTop);
         InvalidateRect(list, nullptr, FALSE);
         return 0;
     }
-    case WM_KEYDOWN: {
-        int page = visibleRows(list);
-        int current = state->selected;
-        switch (wParam) {
-        case VK_UP:
-            selectRow(list, state, current - 1, true);
-            return 0;
-        case VK_DOWN:
-            selectRow(list, state, current + 1, true);
-            return 0;
-        case VK_PRIOR:
-            selectRow(list, state, current - page, true);
-            return 0;
-        case VK_NEXT:
-            selectRow(list, state, current + page, true);
-            return 0;
-        case VK_HOME:
-            selectRow(list, state, 0, true);
-            return 0;
-        case VK_END:
-            selectRow(list, state, static_cast<int>(state->entries.size()) - 1, true);
-            return 0;
-        default:
-            return 0;
-        }
-    }
+    case WM_KEYDOWN:
+        return OnListKey(list, state, wParam);
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     default:
@@ -163,12 +222,26 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- The dialog window ----------------------------------------------------------------------------
 
-struct DialogState {
-    PlatformSaveDialogRequest request;
+// What the dialog is asked, whichever call asked it.
+struct DialogRequest {
+    bool open = false;
+    std::wstring title;
+    std::wstring fileName;
+    std::wstring folder;
+    std::vector<std::pair<std::wstring, std::wstring>> types;
+    int typeIndex = 0;
+    bool multiple = false;
+    bool folders = false;
     bool overwritePrompt = false;
+    HWND owner = nullptr;
+};
+
+struct DialogState {
+    DialogRequest request;
     std::filesystem::path folder;
     int typeIndex = 0; // 1-based, 0 without types
-    std::optional<SaveChoice> answer;
+    std::wstring selectionText; // what the list's selection put into the name field
+    std::optional<FileChoice> answer;
     HWND window = nullptr;
 };
 
@@ -188,10 +261,20 @@ std::wstring textOf(HWND window) {
     return text;
 }
 
+std::wstring currentPatterns(DialogState* state) {
+    if (state->typeIndex <= 0)
+        return L"*";
+    return state->request.types[static_cast<size_t>(state->typeIndex - 1)].second;
+}
+
 std::wstring currentExtension(DialogState* state) {
     if (state->typeIndex <= 0)
         return std::wstring();
-    return PatternExtension(state->request.types[static_cast<size_t>(state->typeIndex - 1)].second);
+    return PatternExtension(currentPatterns(state));
+}
+
+void message(DialogState* state, const std::wstring& text) {
+    MessageBoxW(state->window, text.c_str(), state->request.title.c_str(), MB_OK | MB_ICONWARNING);
 }
 
 // Reads the folder into the list: its folders first, then the files of the chosen type, each
@@ -200,9 +283,10 @@ void fillList(DialogState* state) {
     HWND list = item(state, kListId);
     ListState* ls = listOf(list);
     ls->entries.clear();
-    ls->selected = -1;
+    ls->caret = -1;
+    ls->anchor = -1;
     ls->top = 0;
-    std::wstring ext = currentExtension(state);
+    std::wstring patterns = currentPatterns(state);
     std::error_code ec;
     std::vector<Entry> folders, files;
     for (std::filesystem::directory_iterator it(state->folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -212,7 +296,7 @@ void fillList(DialogState* state) {
         std::error_code typeError;
         if (it->is_directory(typeError))
             folders.push_back(Entry{name, true});
-        else if (ext.empty() || WideOf(it->path().extension()) == L"." + ext)
+        else if (MatchesPatterns(name, patterns))
             files.push_back(Entry{name, false});
     }
     auto byName = [](const Entry& a, const Entry& b) { return a.name < b.name; };
@@ -220,6 +304,8 @@ void fillList(DialogState* state) {
     std::sort(files.begin(), files.end(), byName);
     ls->entries = folders;
     ls->entries.insert(ls->entries.end(), files.begin(), files.end());
+    ls->selected.assign(ls->entries.size(), false);
+    state->selectionText.clear();
     SetWindowTextW(item(state, kFolderId), WideOf(state->folder).c_str());
     InvalidateRect(list, nullptr, FALSE);
 }
@@ -227,8 +313,7 @@ void fillList(DialogState* state) {
 void openFolder(DialogState* state, const std::filesystem::path& folder) {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
-        MessageBoxW(state->window, (L"找不到文件夹“" + WideOf(folder) + L"”。").c_str(),
-                    state->request.title.c_str(), MB_OK | MB_ICONWARNING);
+        message(state, L"找不到文件夹“" + WideOf(folder) + L"”。");
         SetWindowTextW(item(state, kFolderId), WideOf(state->folder).c_str());
         return;
     }
@@ -255,7 +340,52 @@ void matchNameToType(DialogState* state) {
     }
 }
 
-void accept(DialogState* state) {
+// ---- Choosing --------------------------------------------------------------------------------------
+
+void choose(DialogState* state, std::vector<std::wstring> paths) {
+    FileChoice choice;
+    choice.kind = FileChoice::Chosen;
+    choice.paths = std::move(paths);
+    choice.typeIndex = state->typeIndex;
+    state->answer = choice;
+}
+
+// The selected entries that may be chosen: files, and folders when the caller allows them.
+std::vector<const Entry*> choosableSelection(DialogState* state) {
+    ListState* ls = listOf(item(state, kListId));
+    std::vector<const Entry*> chosen;
+    for (size_t i = 0; i < ls->entries.size(); ++i)
+        if (ls->selected[i] && (!ls->entries[i].folder || state->request.folders))
+            chosen.push_back(&ls->entries[i]);
+    return chosen;
+}
+
+// The names of the name field: several in double quotes ("a.csv" "b.csv"), else the text as one.
+std::vector<std::wstring> typedNames(const std::wstring& text) {
+    std::vector<std::wstring> names;
+    size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos)
+        return names;
+    if (text[first] != L'"') {
+        size_t last = text.find_last_not_of(L' ');
+        names.push_back(text.substr(first, last - first + 1));
+        return names;
+    }
+    for (size_t at = first; at < text.size();) {
+        size_t open = text.find(L'"', at);
+        if (open == std::wstring::npos)
+            break;
+        size_t close = text.find(L'"', open + 1);
+        if (close == std::wstring::npos)
+            close = text.size();
+        if (close > open + 1)
+            names.push_back(text.substr(open + 1, close - open - 1));
+        at = close + 1;
+    }
+    return names;
+}
+
+void acceptSave(DialogState* state) {
     std::wstring name = textOf(item(state, kNameId));
     if (name.empty()) {
         SetFocus(item(state, kNameId));
@@ -274,38 +404,113 @@ void accept(DialogState* state) {
     if (!path.has_extension() && !currentExtension(state).empty())
         path += PathOf(L"." + currentExtension(state)).native();
     if (!std::filesystem::is_directory(path.parent_path(), ec)) {
-        MessageBoxW(state->window, (L"找不到文件夹“" + WideOf(path.parent_path()) + L"”。").c_str(),
-                    state->request.title.c_str(), MB_OK | MB_ICONWARNING);
+        message(state, L"找不到文件夹“" + WideOf(path.parent_path()) + L"”。");
         return;
     }
-    if (state->overwritePrompt && std::filesystem::exists(path, ec)) {
+    if (state->request.overwritePrompt && std::filesystem::exists(path, ec)) {
         std::wstring question = WideOf(path.filename()) + L" 已存在。\n要替换它吗？";
         if (MessageBoxW(state->window, question.c_str(), state->request.title.c_str(),
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return;
     }
-    SaveChoice choice;
-    choice.kind = SaveChoice::Chosen;
-    choice.path = WideOf(path);
-    choice.typeIndex = state->typeIndex;
-    state->answer = choice;
+    choose(state, {WideOf(path)});
+}
+
+void acceptOpen(DialogState* state) {
+    std::wstring text = textOf(item(state, kNameId));
+    if (!state->selectionText.empty() && text == state->selectionText) {
+        std::vector<std::wstring> paths;
+        for (const Entry* entry : choosableSelection(state))
+            paths.push_back(WideOf(state->folder / PathOf(entry->name)));
+        return choose(state, std::move(paths));
+    }
+    std::vector<std::wstring> names = typedNames(text);
+    if (names.empty()) {
+        // Files only: a folder selected in the list is opened, as its Enter would.
+        ListState* ls = listOf(item(state, kListId));
+        if (ls->caret >= 0 && ls->entries[static_cast<size_t>(ls->caret)].folder &&
+            ls->selected[static_cast<size_t>(ls->caret)])
+            openFolder(state, state->folder / PathOf(ls->entries[static_cast<size_t>(ls->caret)].name));
+        else
+            SetFocus(item(state, kNameId));
+        return;
+    }
+    std::error_code ec;
+    auto full = [&](const std::wstring& name) {
+        std::filesystem::path path = PathOf(name);
+        return path.is_relative() ? state->folder / path : path;
+    };
+    if (names.size() == 1 && std::filesystem::is_directory(full(names.front()), ec)) {
+        openFolder(state, full(names.front()));
+        SetWindowTextW(item(state, kNameId), L"");
+        return;
+    }
+    if (names.size() > 1 && !state->request.multiple) {
+        message(state, L"只能选择一个文件。");
+        return;
+    }
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : names) {
+        std::filesystem::path path = full(name);
+        if (!std::filesystem::exists(path, ec)) {
+            message(state, L"找不到文件“" + name + L"”。\n请检查文件名是否正确。");
+            return;
+        }
+        if (std::filesystem::is_directory(path, ec) && !state->request.folders) {
+            message(state, L"“" + name + L"”是文件夹，不能选作文件。");
+            return;
+        }
+        paths.push_back(WideOf(path));
+    }
+    choose(state, std::move(paths));
+}
+
+void accept(DialogState* state) {
+    if (state->request.open)
+        acceptOpen(state);
+    else
+        acceptSave(state);
 }
 
 void cancel(DialogState* state) {
-    SaveChoice choice;
-    choice.kind = SaveChoice::Cancelled;
+    FileChoice choice;
+    choice.kind = FileChoice::Cancelled;
     state->answer = choice;
 }
 
+// Enter or a double click in the list: the folder under the caret opens; a file is taken.
 void openSelected(DialogState* state) {
     ListState* ls = listOf(item(state, kListId));
-    if (ls->selected < 0 || ls->selected >= static_cast<int>(ls->entries.size()))
+    if (ls->caret < 0 || ls->caret >= rowCount(ls))
         return;
-    const Entry& entry = ls->entries[static_cast<size_t>(ls->selected)];
-    if (entry.folder)
+    const Entry& entry = ls->entries[static_cast<size_t>(ls->caret)];
+    int selectedCount = static_cast<int>(std::count(ls->selected.begin(), ls->selected.end(), true));
+    if (entry.folder && selectedCount <= 1) {
         openFolder(state, state->folder / PathOf(entry.name));
+        return;
+    }
+    if (state->request.open && !state->selectionText.empty())
+        SetWindowTextW(item(state, kNameId), state->selectionText.c_str());
+    accept(state);
+}
+
+// The list's selection, written into the name field.
+void showSelection(DialogState* state) {
+    std::vector<const Entry*> chosen = choosableSelection(state);
+    if (!state->request.open) {
+        if (chosen.size() == 1)
+            SetWindowTextW(item(state, kNameId), chosen.front()->name.c_str());
+        return;
+    }
+    std::wstring text;
+    if (chosen.size() == 1)
+        text = chosen.front()->name;
     else
-        accept(state);
+        for (const Entry* entry : chosen)
+            text += (text.empty() ? L"\"" : L" \"") + entry->name + L"\"";
+    state->selectionText = text;
+    if (!text.empty())
+        SetWindowTextW(item(state, kNameId), text.c_str());
 }
 
 void onCommand(DialogState* state, int id, WORD code) {
@@ -320,21 +525,17 @@ void onCommand(DialogState* state, int id, WORD code) {
         if (state->folder.has_parent_path() && state->folder != state->folder.root_path())
             openFolder(state, state->folder.parent_path());
         break;
-    case kListId: {
-        ListState* ls = listOf(item(state, kListId));
-        if (code == kListOpened) {
+    case kListId:
+        if (code == kListOpened)
             openSelected(state);
-        } else if (code == kListSelected && ls->selected >= 0) {
-            const Entry& entry = ls->entries[static_cast<size_t>(ls->selected)];
-            if (!entry.folder)
-                SetWindowTextW(item(state, kNameId), entry.name.c_str());
-        }
+        else if (code == kListSelected)
+            showSelection(state);
         break;
-    }
     case kTypeId:
         if (code == CBN_SELCHANGE) {
             state->typeIndex = static_cast<int>(SendMessageW(item(state, kTypeId), CB_GETCURSEL, 0, 0)) + 1;
-            matchNameToType(state);
+            if (!state->request.open)
+                matchNameToType(state);
             fillList(state);
         }
         break;
@@ -359,12 +560,13 @@ void paintDialog(HWND window, DialogState* state) {
     DrawTextW(dc, state->request.title.c_str(), -1, &titleText,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    const bool open = state->request.open;
     struct Label {
         const wchar_t* text;
         RECT rect;
-    } labels[] = {{L"保存在：", {12, 36, 90, 60}},
+    } labels[] = {{open ? L"查找范围：" : L"保存在：", {12, 36, 90, 60}},
                   {L"文件名(&N)：", {12, 316, 108, 340}},
-                  {L"保存类型(&T)：", {12, 350, 108, 374}}};
+                  {open ? L"文件类型(&T)：" : L"保存类型(&T)：", {12, 350, 108, 374}}};
     for (Label& label : labels)
         DrawTextW(dc, label.text, -1, &label.rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, old);
@@ -399,6 +601,8 @@ SystemClassRegistration dialogClass([] {
     wc.lpfnWndProc = DialogProc;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kDialogClass;
+    RegisterSystemClass(wc);
+    wc.lpszClassName = kOpenDialogClass;
     RegisterSystemClass(wc);
     WNDCLASSEXW list{};
     list.cbSize = sizeof(list);
@@ -439,26 +643,22 @@ void focusItem(DialogState* state, int id) {
 
 bool filterKeys(DialogState* state, const MSG& msg) {
     HWND focus = GetFocus();
+    const wchar_t acceptKey = state->request.open ? L'O' : L'S';
     if (msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSCHAR) {
         wchar_t key = static_cast<wchar_t>(towupper(static_cast<wint_t>(msg.wParam)));
         if (msg.message == WM_SYSCHAR)
-            return key == L'N' || key == L'T' || key == L'U' || key == L'S';
-        switch (key) {
-        case L'N':
+            return key == L'N' || key == L'T' || key == L'U' || key == acceptKey;
+        if (key == L'N')
             focusItem(state, kNameId);
-            return true;
-        case L'T':
+        else if (key == L'T')
             focusItem(state, kTypeId);
-            return true;
-        case L'U':
+        else if (key == L'U')
             onCommand(state, kUpId, BN_CLICKED);
-            return true;
-        case L'S':
+        else if (key == acceptKey)
             accept(state);
-            return true;
-        default:
+        else
             return false;
-        }
+        return true;
     }
     if (msg.message != WM_KEYDOWN)
         return false;
@@ -499,12 +699,9 @@ bool filterKeys(DialogState* state, const MSG& msg) {
     }
 }
 
-} // namespace
-
-SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwritePrompt) {
+FileChoice runDialog(const DialogRequest& request) {
     DialogState state;
     state.request = request;
-    state.overwritePrompt = overwritePrompt;
     state.folder = PathOf(request.folder);
     state.typeIndex = request.types.empty() ? 0 : std::max(1, request.typeIndex);
 
@@ -516,16 +713,18 @@ SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwrit
     int x = std::max(0, static_cast<int>(area.left + area.right - kWidth) / 2);
     int y = std::max(0, static_cast<int>(area.top + area.bottom - kHeight) / 2);
     HWND previousFocus = GetFocus();
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kDialogClass, request.title.c_str(),
-                                  WS_POPUP, x, y, kWidth, kHeight, ownerTop, nullptr, nullptr, nullptr);
-    SaveChoice result;
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, request.open ? kOpenDialogClass : kDialogClass,
+                                  request.title.c_str(), WS_POPUP, x, y, kWidth, kHeight, ownerTop, nullptr,
+                                  nullptr, nullptr);
+    FileChoice result;
     if (window == nullptr)
         return result;
     state.window = window;
     dialogOf(window) = &state;
     makeChild(window, WC_EDITW, L"", ES_AUTOHSCROLL, RECT{90, 36, 440, 60}, kFolderId);
     makeChild(window, WC_BUTTONW, L"上一级(&U)", 0, RECT{448, 36, 548, 60}, kUpId);
-    makeChild(window, kListClass, L"", 0, RECT{12, 68, 548, 304}, kListId);
+    HWND list = makeChild(window, kListClass, L"", 0, RECT{12, 68, 548, 304}, kListId);
+    listOf(list)->multiple = request.open && request.multiple;
     makeChild(window, WC_EDITW, request.fileName.c_str(), ES_AUTOHSCROLL, RECT{108, 316, 440, 340}, kNameId);
     HWND type = makeChild(window, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL, RECT{108, 350, 440, 470},
                           kTypeId);
@@ -533,7 +732,7 @@ SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwrit
         SendMessageW(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.first.c_str()));
     if (state.typeIndex > 0)
         SendMessageW(type, CB_SETCURSEL, static_cast<WPARAM>(state.typeIndex - 1), 0);
-    makeChild(window, WC_BUTTONW, L"保存(&S)", 0, RECT{448, 316, 548, 340}, IDOK);
+    makeChild(window, WC_BUTTONW, request.open ? L"打开(&O)" : L"保存(&S)", 0, RECT{448, 316, 548, 340}, IDOK);
     makeChild(window, WC_BUTTONW, L"取消", 0, RECT{448, 350, 548, 374}, IDCANCEL);
     std::error_code ec;
     if (!std::filesystem::is_directory(state.folder, ec))
@@ -559,6 +758,33 @@ SaveChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwrit
     if (previousFocus != nullptr && IsWindow(previousFocus))
         SetFocus(previousFocus);
     return result;
+}
+
+} // namespace
+
+FileChoice OwnSaveDialog(const PlatformSaveDialogRequest& request, bool overwritePrompt) {
+    DialogRequest r;
+    r.title = request.title;
+    r.fileName = request.fileName;
+    r.folder = request.folder;
+    r.types = request.types;
+    r.typeIndex = request.typeIndex;
+    r.overwritePrompt = overwritePrompt;
+    r.owner = request.owner;
+    return runDialog(r);
+}
+
+FileChoice OwnOpenDialog(const PlatformOpenDialogRequest& request) {
+    DialogRequest r;
+    r.open = true;
+    r.title = request.title;
+    r.folder = request.folder;
+    r.types = request.types;
+    r.typeIndex = request.typeIndex;
+    r.multiple = request.multiple;
+    r.folders = request.folders;
+    r.owner = request.owner;
+    return runDialog(r);
 }
 
 } // namespace platform
