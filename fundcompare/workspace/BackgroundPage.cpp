@@ -274,6 +274,7 @@ XStringW BackgroundPage::ShownCode(const XStringW& code) {
 void BackgroundPage::SetContext(WorkspaceContext* context) {
     m_context = context;
     m_sets.SetContext(context);
+    m_report.SetContext(context);
     for (const auto& page : m_pages)
         page->SetContext(context);
 }
@@ -392,7 +393,8 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_CTLCOLORBTN:
         if (reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_addButton) ||
             reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_clearButton) ||
-            reinterpret_cast<HWND>(lParam) == m_sets.Button())
+            reinterpret_cast<HWND>(lParam) == m_sets.Button() ||
+            reinterpret_cast<HWND>(lParam) == static_cast<HWND>(m_reportButton))
             return reinterpret_cast<LRESULT>(m_backBrush.GetHandle());
         break;
     case WM_COMMAND:
@@ -403,6 +405,10 @@ LRESULT BackgroundPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         if (LOWORD(wParam) == kClearButtonId && HIWORD(wParam) == BN_CLICKED) {
             if (m_context != nullptr)
                 m_context->ClearFunds();
+            return 0;
+        }
+        if (LOWORD(wParam) == kReportButtonId && HIWORD(wParam) == BN_CLICKED) {
+            m_report.StartWithDialog();
             return 0;
         }
         if (LOWORD(wParam) == CompareSetsMenu::kButtonId && HIWORD(wParam) == BN_CLICKED) {
@@ -466,6 +472,20 @@ void BackgroundPage::OnCreate() {
 
     // Beside them, the menu of named comparison sets; then what the last run left is restored.
     m_sets.Create(m_window);
+    // Beside the sets, the report of the whole comparison.
+    m_reportButton.Create(m_window, &empty, CompareWorkspace::kReportButton, WS_CHILD | WS_VISIBLE, 0,
+                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kReportButtonId)));
+    m_reportButton.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    m_report.Create(m_window, m_context,
+                    ReportJob::Pages{[this] { return PageCount(); },
+                                     [this](int index) { return PageAt(index); },
+                                     [](int index) {
+                                         const auto& pages = PageList();
+                                         return index >= 0 && index < static_cast<int>(pages.size())
+                                                    ? XStringW(pages[static_cast<size_t>(index)].caption)
+                                                    : XStringW();
+                                     },
+                                     [this] { return CurrentTab(); }, [this](int index) { ShowTab(index); }});
     if (m_context != nullptr)
         m_context->OnWorkspaceCreated();
 }
@@ -485,6 +505,8 @@ void BackgroundPage::OnSize(int width, int height) {
     flow.Add(m_clearButton, 100);
     flow.Group();
     flow.Add(m_sets.Button(), 100);
+    flow.Group();
+    flow.Add(m_reportButton, 100);
     flow.Apply();
     m_promptRect = flow.Rect(prompt);
     ::MoveWindow(m_picker.GetDropDownGrid(), 0, 0, 540, 333, TRUE);

@@ -16,6 +16,7 @@
 #include "pages/industry/IndustryPage.h"
 #include "pages/performance/PerformancePage.h"
 #include "pages/riskreturn/RiskReturnPage.h"
+#include "report/ReportJob.h"
 #include "wgui/Button.h"
 #include "wgui/GdiObject.h"
 #include "wgui/Verify.h"
@@ -38,6 +39,10 @@ public:
     static constexpr int kStripHeight = 64;
     static constexpr UINT kAddButtonId = 16;
     static constexpr UINT kClearButtonId = 17;
+    // The sets menu's button has 18: two buttons with one id would both answer to either's click.
+    static constexpr UINT kReportButtonId = 19;
+    static_assert(kReportButtonId != CompareSetsMenu::kButtonId && kReportButtonId != kAddButtonId &&
+                  kReportButtonId != kClearButtonId);
 
     BackgroundPage();
     ~BackgroundPage();
@@ -81,6 +86,9 @@ public:
     HWND ClearButton() const { return m_clearButton.GetHandle(); }
     HWND SetsButton() const { return m_sets.Button(); }
     CompareSetsMenu& Sets() { return m_sets; }
+    HWND ReportButton() const { return m_reportButton.GetHandle(); }
+    // The comparison report: "导出报告..." and Ctrl+P.
+    ReportJob& Report() { return m_report; }
     // The page of a tab index, null past the last; and how many pages there are.
     ComparePage* Page(int index) { return PageAt(index); }
     int PageCount() const { return static_cast<int>(m_pages.size()); }
@@ -173,6 +181,8 @@ private:
     WGUI::Button m_addButton;
     WGUI::Button m_clearButton;
     CompareSetsMenu m_sets;
+    WGUI::Button m_reportButton;
+    ReportJob m_report;
     Control::XComboEx m_picker;
     XComPtr<Data::IDataTable> m_fundsTable;
     XComPtr<Data::IDataView> m_fundsView;

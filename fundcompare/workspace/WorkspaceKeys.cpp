@@ -158,6 +158,10 @@ bool WorkspaceKeys::Handle(const MSG& message) {
     if (ctrl && !alt) {
         if (key >= '1' && key <= '9')
             return ShowPage(static_cast<int>(key - '1'));
+        if (key == 'P' && IsWindowVisible(m_workspace.Window())) {
+            m_workspace.Report().StartWithDialog();
+            return true;
+        }
         if (key == 'F') {
             m_context.ActivateWorkspace();
             if (HWND edit = m_workspace.Picker().GetEditWindow()) {

@@ -6,6 +6,7 @@
 //   Ctrl+F           puts the caret in the fund picker
 //   Ctrl+Z           undoes the latest removal of funds, "清除对比基金" or set opened, one at a time
 //   Ctrl+S           exports the page's list (a chart page saves its picture)
+//   Ctrl+P           exports the report of the whole comparison (a PDF document)
 //   Ctrl+C           copies the selected rows of the page's list (all rows when none is selected)
 //   Escape           closes the picker's open list
 //   Alt+letter       presses the workspace button whose caption marks that letter

@@ -1,16 +1,17 @@
 # The module's layers, checked on its sources (cmake -DSOURCE=<root> -P Layers.cmake): each layer
 # includes only the layers below it,
-#   wgui  <  grid, filter  <  pages  <  workspace  <  module
+#   wgui  <  grid, filter  <  pages  <  report  <  workspace  <  module
 # the module reaches the host only through sdk/ (no host kernel header), and the host's script runner
 # finds the workspace by the sdk's names rather than by window classes written out again.
 cmake_minimum_required(VERSION 3.25)
-set(layers wgui grid filter pages workspace module)
+set(layers wgui grid filter pages report workspace module)
 set(below_wgui "")
 set(below_grid wgui)
 set(below_filter wgui grid)
 set(below_pages wgui grid filter pages)
-set(below_workspace wgui grid filter pages workspace)
-set(below_module wgui grid filter pages workspace module)
+set(below_report wgui grid filter pages report)
+set(below_workspace wgui grid filter pages report workspace)
+set(below_module wgui grid filter pages report workspace module)
 set(failures "")
 
 foreach(layer IN LISTS layers)
@@ -18,7 +19,7 @@ foreach(layer IN LISTS layers)
     foreach(file IN LISTS files)
         file(STRINGS ${file} includes REGEX "^#include [\"<]")
         foreach(line IN LISTS includes)
-            if(line MATCHES "^#include \"(wgui|grid|filter|pages|workspace|module)/")
+            if(line MATCHES "^#include \"(wgui|grid|filter|pages|report|workspace|module)/")
                 set(target ${CMAKE_MATCH_1})
                 if(NOT target STREQUAL layer AND NOT target IN_LIST below_${layer})
                     list(APPEND failures "${file}: ${layer} includes ${target}: ${line}")

@@ -36,6 +36,13 @@ protected:
         WindowTest::TearDown();
     }
     std::wstring wide(const std::filesystem::path& p) const { return XStringWide(p.string()); }
+    static std::string XStringNarrow(const std::wstring& wide) {
+        int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), n, nullptr, nullptr);
+        out.resize(static_cast<size_t>(n - 1));
+        return out;
+    }
     static std::wstring XStringWide(const std::string& utf8) {
         int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
         std::wstring out(static_cast<size_t>(n), L'\0');
@@ -45,15 +52,16 @@ protected:
     }
     // Runs the dialog with the input queued beforehand; the answer, or nothing when cancelled.
     std::optional<std::wstring> Run(const std::wstring& proposed = L"名单.xlsx",
-                                    DWORD flags = OFN_OVERWRITEPROMPT) {
+                                    DWORD flags = OFN_OVERWRITEPROMPT, const wchar_t* types = kTypes,
+                                    DWORD typeIndex = 1) {
         buffer.assign(1024, L'\0');
         std::copy(proposed.begin(), proposed.end(), buffer.begin());
         initial = wide(folder);
         ofn = OPENFILENAMEW{};
         ofn.lStructSize = sizeof ofn;
         ofn.hwndOwner = owner;
-        ofn.lpstrFilter = kTypes;
-        ofn.nFilterIndex = 1;
+        ofn.lpstrFilter = types;
+        ofn.nFilterIndex = typeIndex;
         ofn.lpstrFile = buffer.data();
         ofn.nMaxFile = static_cast<DWORD>(buffer.size());
         ofn.lpstrInitialDir = initial.c_str();
@@ -185,6 +193,47 @@ TEST_F(SaveDialogTest, TheHookAnswersOnTheHeadlessScreenAndTheBufferMustHoldTheP
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
     EXPECT_FALSE(GetSaveFileNameW(nullptr));
     EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_INITIALIZATION));
+}
+
+TEST_F(SaveDialogTest, TwoTypesSharingAnExtensionKeepTheTypeTheUserChose) {
+    // One document in two page shapes, both saved as .pdf, and a third type with its own extension.
+    static const wchar_t shapes[] = L"PDF 横向 (*.pdf)\0*.pdf\0PDF 纵向 (*.pdf)\0*.pdf\0CSV (*.csv)\0*.csv\0";
+    std::wstring answerName;
+    PlatformSetSaveDialogHook(
+        [&](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(answerName); });
+    struct Case {
+        const wchar_t* name;
+        DWORD requested;
+        const wchar_t* file;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {L"r.pdf", 1, L"r.pdf", 1}, // the first of the pair is not given up for the last
+        {L"r.pdf", 2, L"r.pdf", 2}, // nor the second for the first
+        {L"r", 2, L"r.pdf", 2},     // a bare name takes the chosen type's extension and keeps the type
+        {L"r.pdf", 3, L"r.pdf", 1}, // the chosen type does not fit: the first that does
+        {L"r.csv", 2, L"r.csv", 3}, // another extension still moves the type to its own
+        {L"r.txt", 2, L"r.txt", 2}, // no type has it: the chosen one stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "answer " << XStringNarrow(c.name) << ", type " << c.requested);
+        answerName = c.name;
+        auto answer = Run(L"报告.pdf", OFN_OVERWRITEPROMPT, shapes, c.requested);
+        ASSERT_TRUE(answer.has_value());
+        EXPECT_EQ(*answer, wide(folder / XStringNarrow(c.file)));
+        EXPECT_EQ(ofn.nFilterIndex, c.expected);
+    }
+
+    // The platform's own dialog: the second shape picked in the type box stays chosen.
+    PlatformSetSaveDialogHook({});
+    Alt('T');
+    Keys({VK_DOWN});
+    Alt('N');
+    Keys({VK_RETURN});
+    auto answer = Run(L"报告.pdf", OFN_OVERWRITEPROMPT, shapes, 1);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, wide(folder / "报告.pdf"));
+    EXPECT_EQ(ofn.nFilterIndex, 2u);
 }
 
 TEST_F(SaveDialogTest, TheEditFieldTypesDeletesSelectsAndTellsItsParent) {

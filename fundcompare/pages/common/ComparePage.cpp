@@ -7,6 +7,9 @@
 #include "wgui/Verify.h"
 
 #include <sdk/ControlDataGrid.h>
+#include <sdk/ControlPicture.h>
+
+#include <vector>
 
 ComparePage::ComparePage(const wchar_t* pageClassName) : m_pageClassName(pageClassName) {
     m_backBrush.Attach(CreateSolidBrush(m_backColour));
@@ -63,6 +66,29 @@ void ComparePage::PaintOver(HDC, const RECT&) {}
 
 XStringW ComparePage::ExportCaption() const {
     return XStringW();
+}
+
+void ComparePage::WriteReport(ReportSink& sink) {
+    const XStringW caption = ExportCaption();
+    if (!caption.empty())
+        sink.Note(caption);
+    // Every window of the page at any depth, in the order the page made them, so that a list
+    // inside a panel takes part too.
+    std::vector<HWND> windows;
+    EnumChildWindows(
+        m_hWnd,
+        [](HWND window, LPARAM context) -> BOOL {
+            if (::IsWindowVisible(window))
+                reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        if (auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window)))
+            sink.Table(*grid);
+        else if (Control::IsChartWindow(window))
+            sink.Chart(window);
+    }
 }
 
 bool ComparePage::IsCurrentPage() const {

@@ -9,6 +9,7 @@
 #include "grid/GeneralDataGrid.h"
 #include "pages/common/AheadResult.h"
 #include "pages/common/CompareContext.h"
+#include "pages/common/ReportSink.h"
 #include "wgui/GdiObject.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"
@@ -62,6 +63,10 @@ public:
     bool IsLoading() const { return m_loading; }
     // The page is the workspace's current page, whether or not the workspace is on screen now.
     bool IsCurrentPage() const;
+    // The page's part of a report, written when the page is shown with its data: by default what
+    // the page says about its lists (ExportCaption), then each of its lists and charts that shows,
+    // in the order the page made them. A page with more to say (pictures in parts) overrides it.
+    virtual void WriteReport(ReportSink& sink);
     // What a list exported from the page says above its header besides the page's name: the
     // range, report date or horizon the page shows. Empty when there is nothing to add.
     virtual XStringW ExportCaption() const;

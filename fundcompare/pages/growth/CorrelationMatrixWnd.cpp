@@ -1,6 +1,7 @@
 // CorrelationMatrixWnd: layout, drawing, the pointer tip and scrolling.
 #include "pages/growth/CorrelationMatrixWnd.h"
 
+#include "pages/growth/DcCanvas.h"
 #include "pages/growth/LineStyles.h"
 #include "pages/growth/PixelCanvas.h"
 #include "wgui/ModuleInstance.h"
@@ -76,6 +77,21 @@ bool CorrelationMatrixWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
         OnMouseWheel(wParam);
         result = 0;
         return true;
+    case WM_PRINTCLIENT:
+        // The cells in view as they stand, without the pointer's tip, onto the caller's DC (a
+        // report's page keeps them as vectors).
+        if (wParam != 0 && m_client.right > 0 && m_client.bottom > 0) {
+            const XStringW tip = m_tipText;
+            const int hoverRow = m_hoverRow;
+            m_tipText.clear();
+            m_hoverRow = -1;
+            DcCanvas canvas(reinterpret_cast<HDC>(wParam));
+            DrawPicture(reinterpret_cast<HDC>(wParam), canvas);
+            m_tipText = tip;
+            m_hoverRow = hoverRow;
+        }
+        result = 0;
+        return true;
     case WM_DESTROY:
         m_buffer.Release();
         return false;
@@ -135,6 +151,21 @@ void CorrelationMatrixWnd::Layout() {
     m_cells = RECT{kRowLabelWidth, kColumnLabelHeight,
                    std::min(static_cast<int>(m_client.right) - kMargin, kRowLabelWidth + n * m_cell),
                    std::min(static_cast<int>(m_client.bottom) - kMargin, kColumnLabelHeight + n * m_cell)};
+}
+
+int CorrelationMatrixWnd::RowsInView() const {
+    return m_cell > 0 ? std::max(1, static_cast<int>(m_cells.bottom - m_cells.top) / m_cell) : 1;
+}
+
+int CorrelationMatrixWnd::ColumnsInView() const {
+    return m_cell > 0 ? std::max(1, static_cast<int>(m_cells.right - m_cells.left) / m_cell) : 1;
+}
+
+void CorrelationMatrixWnd::ScrollToCell(int row, int column) {
+    const int n = static_cast<int>(m_names.size());
+    m_firstRow = std::clamp(row, 0, std::max(0, n - 1));
+    m_firstColumn = std::clamp(column, 0, std::max(0, n - 1));
+    Changed();
 }
 
 RECT CorrelationMatrixWnd::CellRect(size_t row, size_t column) const {
@@ -197,8 +228,11 @@ void CorrelationMatrixWnd::Draw() {
     m_dirty = false;
     if (!m_buffer.Ensure(m_client.right, m_client.bottom))
         return;
-    HDC dc = m_buffer.Dc();
     PixelCanvas canvas(m_buffer.Bits(), m_buffer.Width(), m_buffer.Height(), m_buffer.Width());
+    DrawPicture(m_buffer.Dc(), canvas);
+}
+
+void CorrelationMatrixWnd::DrawPicture(HDC dc, ChartCanvas& canvas) {
     canvas.FillRect(m_client, m_colours.background);
     HGDIOBJ oldFont = SelectObject(dc, m_font.IsNull() ? GetStockObject(DEFAULT_GUI_FONT)
                                                        : static_cast<HGDIOBJ>(m_font.GetHandle()));

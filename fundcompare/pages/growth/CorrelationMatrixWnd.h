@@ -5,6 +5,7 @@
 // minimum the grid scrolls: the wheel moves the rows, the wheel with Shift the columns.
 #pragma once
 
+#include "pages/growth/ChartCanvas.h"
 #include "wgui/DibBuffer.h"
 #include "wgui/GdiObject.h"
 #include "wgui/WindowBase.h"
@@ -62,9 +63,18 @@ public:
     // A whole frame into the off-screen buffer.
     void RenderFrame();
 
+    // For a picture in parts: the rows and the columns that show whole at the present size, and
+    // the cell shown first at the top left (the others scroll), kept within the matrix.
+    int RowsInView() const;
+    int ColumnsInView() const;
+    int FirstRow() const { return m_firstRow; }
+    int FirstColumn() const { return m_firstColumn; }
+    void ScrollToCell(int row, int column);
+
 private:
     void Layout();
     void Draw();
+    void DrawPicture(HDC dc, ChartCanvas& canvas);
     void OnPaint();
     void OnMouseWheel(WPARAM wParam);
     void Changed();

@@ -1,6 +1,8 @@
 // GrowthChart: data, layout, the base picture, the overlay and the pointer.
 #include "pages/growth/GrowthChart.h"
 
+#include "pages/growth/DcCanvas.h"
+
 #include "pages/growth/GrowthDates.h"
 #include "wgui/ModuleInstance.h"
 #include "wgui/OffscreenPaint.h"
@@ -63,6 +65,15 @@ bool GrowthChart::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
             return true;
         }
         return false;
+    case WM_PRINTCLIENT:
+        // The base picture, without the pointer's cursor and tip, onto the caller's DC: a
+        // report's page keeps its lines as vectors.
+        if (wParam != 0 && m_client.right > 0 && m_client.bottom > 0) {
+            DcCanvas canvas(reinterpret_cast<HDC>(wParam));
+            DrawPicture(reinterpret_cast<HDC>(wParam), canvas);
+        }
+        result = 0;
+        return true;
     case WM_SIZE:
         OnSize();
         return false;
@@ -288,8 +299,11 @@ void GrowthChart::DrawBase() {
     m_overlayDirty = true;
     if (!m_base.Ensure(m_client.right, m_client.bottom))
         return;
-    HDC dc = m_base.Dc();
     PixelCanvas canvas(m_base.Bits(), m_base.Width(), m_base.Height(), m_base.Width());
+    DrawPicture(m_base.Dc(), canvas);
+}
+
+void GrowthChart::DrawPicture(HDC dc, ChartCanvas& canvas) {
     canvas.FillRect(m_client, m_colours.background);
     HGDIOBJ oldFont = SelectObject(dc, m_font.IsNull() ? GetStockObject(DEFAULT_GUI_FONT)
                                                        : static_cast<HGDIOBJ>(m_font.GetHandle()));
@@ -304,7 +318,7 @@ void GrowthChart::DrawBase() {
     }
     // GDI's text is done before the pixels are written, and the other way round below.
     GdiFlush();
-    DrawGridAndLabels(canvas);
+    DrawGridAndLabels(dc, canvas);
     canvas.SetClip(m_plot);
     for (size_t k = 0; k < m_lines.size(); ++k) {
         if (m_lines[k].isIndex || IsLineHidden(k))
@@ -320,12 +334,11 @@ void GrowthChart::DrawBase() {
                         LineStyles::PatternOf(LineStyles::kIndexDash));
     }
     canvas.SetClip(m_client);
-    DrawLegend(canvas);
+    DrawLegend(dc, canvas);
     SelectObject(dc, oldFont);
 }
 
-void GrowthChart::DrawGridAndLabels(PixelCanvas& canvas) {
-    HDC dc = m_base.Dc();
+void GrowthChart::DrawGridAndLabels(HDC dc, ChartCanvas& canvas) {
     canvas.SetClip(m_plot);
     for (double tick : m_valueAxis.ticks) {
         const int y = static_cast<int>(std::floor(YOfValue(tick)));
@@ -358,8 +371,7 @@ void GrowthChart::DrawGridAndLabels(PixelCanvas& canvas) {
     GdiFlush();
 }
 
-void GrowthChart::DrawLegend(PixelCanvas& canvas) {
-    HDC dc = m_base.Dc();
+void GrowthChart::DrawLegend(HDC dc, ChartCanvas& canvas) {
     const int rows = std::max(1, static_cast<int>((m_legend.bottom - m_legend.top) / kLegendRowHeight));
     m_legendTop = std::clamp(m_legendTop, 0, std::max(0, static_cast<int>(m_lines.size()) - rows));
     GdiFlush();

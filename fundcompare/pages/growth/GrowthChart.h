@@ -118,8 +118,11 @@ private:
     void Changed(bool picture);
 
     void DrawBase();
-    void DrawGridAndLabels(PixelCanvas& canvas);
-    void DrawLegend(PixelCanvas& canvas);
+    // The base picture (caption, axes, lines, legend) onto a DC and a canvas over it: the screen's
+    // bitmap, or a document's page through WM_PRINTCLIENT.
+    void DrawPicture(HDC dc, ChartCanvas& canvas);
+    void DrawGridAndLabels(HDC dc, ChartCanvas& canvas);
+    void DrawLegend(HDC dc, ChartCanvas& canvas);
     void DrawOverlay();
     void DrawTip(HDC dc);
     void PutText(HDC dc, const XStringW& text, RECT rect, UINT format, COLORREF colour);

@@ -632,3 +632,41 @@ void GrowthPage::PaintOver(HDC dc, const RECT&) {
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, oldFont);
 }
+
+// ---- The report ------------------------------------------------------------------------------------
+
+void GrowthPage::WriteReport(ReportSink& sink) {
+    const XStringW caption = ExportCaption();
+    if (!caption.empty())
+        sink.Note(caption);
+    if (m_chart.IsWindow())
+        sink.Chart(m_chart);
+    if (m_grid.IsWindow())
+        sink.Table(m_grid);
+    if (m_matrix.IsWindow() && m_matrix.Size() >= 2 && m_matrix.Notice().empty())
+        WriteMatrix(sink);
+}
+
+void GrowthPage::WriteMatrix(ReportSink& sink) {
+    // The matrix is laid out at the picture's size and scrolled part by part, so that every pair
+    // is printed once by the window's own drawing; then it gets its place and scroll back.
+    RECT placed{};
+    ::GetWindowRect(m_matrix, &placed);
+    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&placed), 2);
+    const int firstRow = m_matrix.FirstRow();
+    const int firstColumn = m_matrix.FirstColumn();
+    const SIZE area = sink.PictureArea();
+    ::MoveWindow(m_matrix, 0, 0, area.cx, area.cy, FALSE);
+    const int n = static_cast<int>(m_matrix.Size());
+    const int rows = m_matrix.RowsInView();
+    const int columns = m_matrix.ColumnsInView();
+    for (int row = 0; row < n; row += rows)
+        for (int column = 0; column < n; column += columns) {
+            m_matrix.ScrollToCell(row, column);
+            sink.Picture(area, [this](HDC dc) {
+                ::SendMessageW(m_matrix, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            });
+        }
+    m_matrix.ScrollToCell(firstRow, firstColumn);
+    m_matrix.MoveWindow(placed, TRUE);
+}

@@ -83,6 +83,9 @@ public:
     XStringW FiguresCaption() const;
     // An exported list carries the figures' caption: the range and the risk-free rate.
     XStringW ExportCaption() const override { return FiguresCaption(); }
+    // The chart, the figures and the whole correlation matrix, in parts where it is larger than a
+    // page, whether or not the matrix is shown on the screen.
+    void WriteReport(ReportSink& sink) override;
 
     GrowthChart& Chart() { return m_chart; }
     GrowthFiguresGrid& Grid() { return m_grid; }
@@ -98,6 +101,7 @@ protected:
     void PaintOver(HDC dc, const RECT& client) override;
 
 private:
+    void WriteMatrix(ReportSink& sink);
     void OnCreate();
     void OnSize(int width, int height);
     void OnHeaderSelection(HWND header, int index);

@@ -6,6 +6,7 @@
 // centre is at +0.5. Nothing is drawn outside the clip rectangle.
 #pragma once
 
+#include "pages/growth/ChartCanvas.h"
 #include "pages/growth/LineStyles.h"
 
 #include <platform/windef.h>
@@ -13,26 +14,21 @@
 #include <cstdint>
 #include <vector>
 
-struct ChartPoint {
-    float x = 0.0f;
-    float y = 0.0f;
-};
-
-class PixelCanvas {
+class PixelCanvas : public ChartCanvas {
 public:
     // stride in pixels; the bits stay owned by the caller.
     PixelCanvas(std::uint32_t* bits, int width, int height, int stride);
 
-    void SetClip(const RECT& clip);
+    void SetClip(const RECT& clip) override;
     const RECT& Clip() const { return m_clip; }
 
     // A polyline of `width` (1 or 2) pixels; the dash pattern runs on from one segment to the next.
     void Polyline(const ChartPoint* points, size_t count, COLORREF colour, float width,
-                  LineStyles::DashPattern dash);
+                  LineStyles::DashPattern dash) override;
     // Crisp one-pixel lines along the pixel grid, for axes, grid lines and the cursor.
-    void HorizontalLine(int x0, int x1, int y, COLORREF colour, int dashOn = 0, int dashOff = 0);
-    void VerticalLine(int x, int y0, int y1, COLORREF colour, int dashOn = 0, int dashOff = 0);
-    void FillRect(const RECT& rect, COLORREF colour);
+    void HorizontalLine(int x0, int x1, int y, COLORREF colour, int dashOn = 0, int dashOff = 0) override;
+    void VerticalLine(int x, int y0, int y1, COLORREF colour, int dashOn = 0, int dashOff = 0) override;
+    void FillRect(const RECT& rect, COLORREF colour) override;
     COLORREF Pixel(int x, int y) const;
 
 private:

@@ -60,6 +60,7 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"dump", Kind::Dump},
         {"expect-message", Kind::ExpectMessage},
         {"export", Kind::Export},
+        {"report", Kind::Report},
         {"save-as", Kind::SaveAs},
         {"clipboard", Kind::Clipboard},
         {"pick", Kind::Pick},
@@ -122,6 +123,7 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::Dump:
         case Kind::ExpectMessage:
         case Kind::Export:
+        case Kind::Report:
         case Kind::SaveAs:
         case Kind::Clipboard:
         case Kind::Pick:

@@ -27,6 +27,8 @@
 //   export FILE            "导出..." from the visible list's context menu (a chart's "保存图片..."
 //                          for FILE.png), answering the save dialog with FILE; the type follows the
 //                          extension (.xlsx, .csv, .png)
+//   report FILE            presses "导出报告..." and answers the save dialog with FILE (A4 landscape),
+//                          then waits until the report is written
 //   save-as FILE           the next save dialog is answered with FILE (then, for example, key Ctrl+S)
 //   clipboard FILE         writes the text last put on the clipboard to FILE (UTF-8)
 //   pick CAPTION           the next pop-up menu picks the item with this caption ("A > B" for an item
@@ -71,6 +73,7 @@ struct ScriptAction {
         Dump,
         ExpectMessage,
         Export,
+        Report,
         SaveAs,
         Clipboard,
         Pick,

@@ -19,6 +19,7 @@
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -260,6 +261,8 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return Sort(action.text, action.ascending, error);
     case Kind::Export:
         return Export(action.text, error);
+    case Kind::Report:
+        return Report(action.text, error);
     case Kind::SaveAs: {
         // One answer, for the next dialog only; the line that shows the dialog must write the file.
         auto save = std::make_shared<PendingSave>();
@@ -915,6 +918,45 @@ bool ScriptRunner::Export(const XStringW& file, std::string& error) {
     }
     std::printf("export: %s\n", file.ToUtf8().c_str());
     return true;
+}
+
+bool ScriptRunner::Report(const XStringW& file, std::string& error) {
+    if (!ShowWorkspace(error))
+        return false;
+    const std::string path = file.ToUtf8();
+    const auto before = fileVersion(path);
+    const size_t boxesBefore = PlatformMessageBoxCount();
+    const size_t dialogsBefore = PlatformSaveDialogCount();
+    const std::wstring answer = file.str();
+    PlatformSetSaveDialogHook(
+        [answer](const PlatformSaveDialogRequest&) { return std::optional<std::wstring>(answer); });
+    const bool pressed = ClickWorkspaceButton(CompareWorkspace::kReportButton, error);
+    PlatformSetSaveDialogHook({});
+    if (!pressed)
+        return false;
+    if (PlatformSaveDialogCount() == dialogsBefore) {
+        error = "the report button showed no save dialog";
+        return false;
+    }
+    // The pages are written one turn of the loop at a time (a page waiting for its data on a timer)
+    // and the file by a worker thread: the loop runs, and the clock moves, until either is done.
+    for (int turn = 0; turn < 30000; ++turn) {
+        if (PlatformMessageBoxCount() > boxesBefore) {
+            error = "the report failed: " + XStringW(PlatformMessageBoxes().back().text).ToUtf8();
+            return false;
+        }
+        const auto after = fileVersion(path);
+        if (after && after != before) {
+            Settle();
+            std::printf("report: %s\n", path.c_str());
+            return true;
+        }
+        PlatformAdvanceClock(20);
+        Settle();
+        usleep(1000);
+    }
+    error = "the report was not written to '" + path + "'";
+    return false;
 }
 
 namespace {

@@ -36,6 +36,9 @@ private:
     bool PageCommand(const wchar_t* verb, const XStringW& argument, std::string& error);
     bool Key(const std::string& name, std::string& error, const std::vector<UINT>& modifiers);
     bool Export(const XStringW& file, std::string& error);
+    // The comparison report through the workspace's button and the save dialog, waited for until
+    // the file is written (or a message box says why not).
+    bool Report(const XStringW& file, std::string& error);
     bool Press(const XStringW& caption, std::string& error);
     // "数据 > 打开数据库..." answered with a file, and "数据 > 导入数据..." answered with files and
     // folders; each fails when the database shown afterwards is not the one expected, or when no

@@ -75,4 +75,22 @@ bool ThemeManager::GetCurrentTheme(Conf::ITheme** theme) {
     return true;
 }
 
+bool ThemeManager::GetThemeByName(const char* name, Conf::ITheme** theme) {
+    if (theme == nullptr)
+        return false;
+    *theme = nullptr;
+    const std::string wanted = name != nullptr ? name : "";
+    if (wanted.empty() || wanted.find('/') != std::string::npos || wanted.find('\\') != std::string::npos ||
+        wanted.find("..") != std::string::npos)
+        return false;
+    XStringW error;
+    XComPtr<Theme> loaded =
+        Theme::LoadFile((std::filesystem::path(m_folder) / (wanted + ".xml")).string(), error);
+    if (loaded == nullptr)
+        return false;
+    *theme = loaded.Get();
+    (*theme)->AddRef();
+    return true;
+}
+
 } // namespace HostConf

@@ -103,6 +103,19 @@ LRESULT FundStarMap::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         return OnPaint();
+    case WM_PRINTCLIENT: {
+        // The map as it stands, without the pointer's tip, onto the caller's DC: a document's
+        // page keeps its lines, stars and labels as vectors and text.
+        RECT client{};
+        ::GetClientRect(m_hWnd, &client);
+        if (wParam != 0 && client.right > 0 && client.bottom > 0) {
+            const int hot = m_hot;
+            m_hot = -1;
+            Render(reinterpret_cast<HDC>(wParam), client);
+            m_hot = hot;
+        }
+        return 0;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:

@@ -47,6 +47,18 @@ DeviceContext::~DeviceContext() {
         cairo_region_destroy(systemClip);
     if (windowSurface != nullptr)
         cairo_surface_destroy(windowSurface);
+    if (vectorSurface != nullptr) {
+        // A document never ended is dropped: its writer hears nothing more.
+        if (sink != nullptr && !sink->finished)
+            sink->aborted = true;
+        cairo_surface_destroy(vectorSurface);
+    }
+}
+
+void DeviceContext::BaseMatrix(cairo_t* context) const {
+    cairo_identity_matrix(context);
+    if (IsVector())
+        cairo_scale(context, vectorScale, vectorScale);
 }
 
 void DeviceContext::ResetTarget() {
@@ -73,7 +85,7 @@ const cairo_region_t* DeviceContext::EffectiveClip() {
     }
     // Re-apply to the cairo context on the next Prepare.
     if (cr != nullptr) {
-        cairo_identity_matrix(cr);
+        BaseMatrix(cr);
         cairo_reset_clip(cr);
         int count = cairo_region_num_rectangles(effectiveClip);
         cairo_rectangle_int_t extents;
@@ -101,7 +113,7 @@ cairo_t* DeviceContext::Prepare() {
     }
     if (clipDirty)
         EffectiveClip();
-    cairo_identity_matrix(cr);
+    BaseMatrix(cr);
     cairo_translate(cr, OffsetX(), OffsetY());
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);

@@ -11,6 +11,8 @@
 
 #include <cairo.h>
 
+#include <memory>
+
 namespace platform::gdi {
 
 struct DcState {
@@ -31,6 +33,17 @@ struct DcState {
     cairo_region_t* clip = nullptr; // the DC's own clipping in DC coordinates; null: none
 };
 
+// Where a vector DC's document goes: the writer its maker gave, and what became of the writing.
+struct VectorSink {
+    bool (*write)(void* closure, const unsigned char* data, unsigned int length) = nullptr;
+    void* closure = nullptr;
+    bool failed = false;   // a write was refused; the document is incomplete
+    bool aborted = false;  // AbortDoc or DeleteDC before EndDoc: nothing more is written
+    bool finished = false; // EndDoc completed the document
+    int pages = 0;         // pages ended with EndPage
+    bool pageOpen = false; // StartPage was called and EndPage not yet
+};
+
 struct DeviceContext : GdiObject {
     DeviceContext() : GdiObject(OBJ_DC) {}
     ~DeviceContext() override;
@@ -38,8 +51,15 @@ struct DeviceContext : GdiObject {
     bool memory = false;
     HWND window = nullptr;
     cairo_surface_t* windowSurface = nullptr; // surface DCs only (referenced)
-    POINT origin{0, 0};                       // the DC's (0, 0) on its surface
-    cairo_region_t* systemClip = nullptr;     // surface coordinates; null: the whole surface
+    // Vector DCs (a PDF document): the surface, its page size in pixels at 96 per inch, the scale
+    // from pixels to the surface's units, and the writer behind it.
+    cairo_surface_t* vectorSurface = nullptr;
+    int vectorWidth = 0;
+    int vectorHeight = 0;
+    double vectorScale = 1.0;
+    std::unique_ptr<VectorSink> sink;
+    POINT origin{0, 0};                   // the DC's (0, 0) on its surface
+    cairo_region_t* systemClip = nullptr; // surface coordinates; null: the whole surface
     DcState state;
     std::vector<DcState> saved;
 
@@ -47,9 +67,14 @@ struct DeviceContext : GdiObject {
     cairo_region_t* effectiveClip = nullptr; // surface coordinates, cached
     bool clipDirty = true;
 
-    cairo_surface_t* Target() const { return memory ? state.bitmap->surface : windowSurface; }
-    int SurfaceWidth() const { return cairo_image_surface_get_width(Target()); }
-    int SurfaceHeight() const { return cairo_image_surface_get_height(Target()); }
+    cairo_surface_t* Target() const {
+        return vectorSurface != nullptr ? vectorSurface : (memory ? state.bitmap->surface : windowSurface);
+    }
+    bool IsVector() const { return vectorSurface != nullptr; }
+    int SurfaceWidth() const { return IsVector() ? vectorWidth : cairo_image_surface_get_width(Target()); }
+    int SurfaceHeight() const { return IsVector() ? vectorHeight : cairo_image_surface_get_height(Target()); }
+    // Resets a cairo context's matrix to surface pixels (identity, or the vector scale).
+    void BaseMatrix(cairo_t* context) const;
     // Logical to surface offset.
     int OffsetX() const { return origin.x + state.viewportOrg.x; }
     int OffsetY() const { return origin.y + state.viewportOrg.y; }

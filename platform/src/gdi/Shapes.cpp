@@ -68,7 +68,12 @@ public:
         m_opaqueGaps = dc->state.bkMode == OPAQUE;
         m_bkColor = dc->state.bkColor;
         m_width = pen->style == PS_NULL ? 0 : pen->width;
+        m_vector = dc->IsVector();
     }
+
+    ~LineRasterizer() { strokeVectorPath(); }
+    LineRasterizer(const LineRasterizer&) = delete;
+    LineRasterizer& operator=(const LineRasterizer&) = delete;
 
     bool Visible() const { return m_width > 0; }
 
@@ -76,6 +81,10 @@ public:
         if (m_width == 0)
             return;
         x0 = clampCoord(x0), y0 = clampCoord(y0), x1 = clampCoord(x1), y1 = clampCoord(y1);
+        if (m_vector) {
+            vectorSegment(x0, y0, x1, y1);
+            return;
+        }
         if (m_width > 1) {
             wideSegment(x0, y0, x1, y1);
             return;
@@ -153,7 +162,40 @@ private:
         cairo_stroke(m_cr);
     }
 
+    // A document keeps lines as lines: the segments of one call become one path through the pixel
+    // centres, stroked once when the call ends, dashed with the pen's pattern along its length.
+    void vectorSegment(long long x0, long long y0, long long x1, long long y1) {
+        if (!m_pathOpen || x0 != m_lastX || y0 != m_lastY)
+            cairo_move_to(m_cr, static_cast<double>(x0) + 0.5, static_cast<double>(y0) + 0.5);
+        cairo_line_to(m_cr, static_cast<double>(x1) + 0.5, static_cast<double>(y1) + 0.5);
+        m_pathOpen = true;
+        m_lastX = x1;
+        m_lastY = y1;
+    }
+
+    void strokeVectorPath() {
+        if (!m_pathOpen)
+            return;
+        m_pathOpen = false;
+        SetSourceColor(m_cr, m_color);
+        cairo_set_line_width(m_cr, std::max(1, m_width));
+        cairo_set_line_cap(m_cr, m_width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+        cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
+        if (m_pattern.count > 0) {
+            double dashes[8];
+            int count = std::min(m_pattern.count, 8);
+            for (int i = 0; i < count; ++i)
+                dashes[i] = m_pattern.lengths[i];
+            cairo_set_dash(m_cr, dashes, count, 0);
+        }
+        cairo_stroke(m_cr);
+        cairo_set_dash(m_cr, nullptr, 0, 0);
+    }
+
     cairo_t* m_cr;
+    bool m_vector = false;
+    bool m_pathOpen = false;
+    long long m_lastX = 0, m_lastY = 0;
     DashPattern m_pattern;
     COLORREF m_color;
     COLORREF m_bkColor;
@@ -216,6 +258,9 @@ void invertRect(cairo_t* cr, long long left, long long top, long long right, lon
 }
 
 std::uint32_t* pixelAddress(DeviceContext* dc, int x, int y) {
+    // A document has no pixels to read or write in place.
+    if (dc->IsVector())
+        return nullptr;
     long long sx = static_cast<long long>(x) + dc->OffsetX();
     long long sy = static_cast<long long>(y) + dc->OffsetY();
     if (sx < 0 || sy < 0 || sx >= dc->SurfaceWidth() || sy >= dc->SurfaceHeight())
@@ -556,10 +601,18 @@ COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
     DeviceContext* dc = LookupDC(handle);
     if (dc == nullptr)
         return CLR_INVALID;
+    color &= 0x00FFFFFF;
+    if (dc->IsVector()) {
+        // On a document a pixel is a square of one pixel's size.
+        cairo_t* cr = dc->Prepare();
+        SetSourceColor(cr, color);
+        cairo_rectangle(cr, x, y, 1, 1);
+        cairo_fill(cr);
+        return color;
+    }
     std::uint32_t* pixel = pixelAddress(dc, x, y);
     if (pixel == nullptr)
         return CLR_INVALID;
-    color &= 0x00FFFFFF;
     *pixel = 0xFF000000u | (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
     cairo_surface_mark_dirty(dc->Target());
     return color;

@@ -62,6 +62,7 @@ cairo_t* Graphics::Begin() {
     cairo_surface_t* target = nullptr;
     const cairo_region_t* deviceClip = nullptr;
     double offsetX = 0, offsetY = 0;
+    double scale = 1.0; // a vector DC's pixels to its surface's units
     if (m_dc != nullptr) {
         platform::gdi::DeviceContext* dc = platform::gdi::LookupDC(m_dc);
         if (dc == nullptr) {
@@ -72,6 +73,7 @@ cairo_t* Graphics::Begin() {
         deviceClip = dc->EffectiveClip();
         offsetX = dc->OffsetX();
         offsetY = dc->OffsetY();
+        scale = dc->IsVector() ? dc->vectorScale : 1.0;
     } else if (m_image != nullptr && m_image->Surface() != nullptr) {
         target = m_image->Surface();
     } else {
@@ -79,6 +81,7 @@ cairo_t* Graphics::Begin() {
         return nullptr;
     }
     cairo_t* cr = cairo_create(target);
+    cairo_scale(cr, scale, scale);
     // Clips are pixel-exact, as GDI+ region clipping is.
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     if (deviceClip != nullptr) {
@@ -283,8 +286,14 @@ Status Graphics::GetClipBounds(RectF* rect) const {
     // Unclipped: the whole target, as far as the Graphics can tell.
     cairo_surface_t* target = nullptr;
     if (m_dc != nullptr) {
-        if (auto* dc = platform::gdi::LookupDC(m_dc))
+        if (auto* dc = platform::gdi::LookupDC(m_dc)) {
             target = dc->Target();
+            if (dc->IsVector()) {
+                *rect = RectF(0, 0, static_cast<REAL>(dc->SurfaceWidth()),
+                              static_cast<REAL>(dc->SurfaceHeight()));
+                return Ok;
+            }
+        }
     } else if (m_image != nullptr) {
         target = m_image->Surface();
     }

@@ -189,9 +189,15 @@ extern "C" BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
     // The type follows the extension the file ended up with, when one of the types has it.
     std::wstring ext = ofn->nFileExtension != 0 ? full.substr(ofn->nFileExtension) : std::wstring();
     DWORD typeIndex = static_cast<DWORD>(choice.typeIndex > 0 ? choice.typeIndex : request.typeIndex);
-    for (size_t i = 0; i < request.types.size(); ++i)
-        if (!ext.empty() && PatternExtension(request.types[i].second) == ext)
+    // Two types may share an extension (a document in two page shapes): the chosen one stays when
+    // it fits, else the first that does.
+    const bool chosenFits = typeIndex >= 1 && typeIndex <= request.types.size() &&
+                            PatternExtension(request.types[typeIndex - 1].second) == ext;
+    for (size_t i = 0; i < request.types.size() && !chosenFits; ++i)
+        if (!ext.empty() && PatternExtension(request.types[i].second) == ext) {
             typeIndex = static_cast<DWORD>(i + 1);
+            break;
+        }
     ofn->nFilterIndex = typeIndex;
     if (ofn->lpstrFileTitle != nullptr && ofn->nMaxFileTitle > 0) {
         std::wstring name = full.substr(nameStart).substr(0, ofn->nMaxFileTitle - 1);

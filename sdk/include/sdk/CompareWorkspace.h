@@ -22,6 +22,7 @@ inline constexpr int kChoiceBoxId = 102;
 
 // The workspace's buttons and menu items that a script presses.
 inline constexpr const wchar_t* kClearButton = L"清除对比基金";
+inline constexpr const wchar_t* kReportButton = L"导出报告...";
 inline constexpr const wchar_t* kRemoveItem = L"从当前对比中移除(&R)";
 inline constexpr const wchar_t* kShowAllItem = L"显示所有(&A)";
 

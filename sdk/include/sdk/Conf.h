@@ -91,6 +91,15 @@ protected:
 
 struct IThemeMgr : IXUnknown {
     virtual bool GetCurrentTheme(ITheme** theme) = 0;
+    // A shipped theme by its name ("light", "dark") without making it the current one, for
+    // output that has colours of its own (a printed report is light whatever the screen shows).
+    // False, with *theme null, when there is no such theme or it does not load.
+    virtual bool GetThemeByName(const char* name, ITheme** theme) {
+        (void)name;
+        if (theme != nullptr)
+            *theme = nullptr;
+        return false;
+    }
 
 protected:
     ~IThemeMgr() = default;

@@ -144,6 +144,29 @@ public:
     const XStringW& GetSortColumn() const { return m_sortName; }
     bool GetSortAscending() const { return m_sortAscending; }
 
+    // ---- Printing ----
+    // A part of the list that fits a printed page: rows [firstRow, firstRow + rowCount) under the
+    // header, and the columns [firstColumn, lastColumn), after the first column when it is repeated
+    // on every part (a list too wide for a page repeats its first column, which names the rows).
+    struct PrintPart {
+        int firstRow = 0;
+        int rowCount = 0;
+        int firstColumn = 0;
+        int lastColumn = 0;
+        bool repeatFirst = false;
+        SIZE size{0, 0}; // pixels, header included
+    };
+    // Cuts the whole list, in its current order and filter, into parts of at most `area` pixels:
+    // rows down the pages, and within each band of rows the columns across. A list without columns
+    // gives no parts; one without rows gives its header alone. The first band of rows may be given
+    // less height (`firstHeight`, what is left on a page under a heading); it is used when it holds
+    // the header and at least one row, and otherwise ignored.
+    std::vector<PrintPart> PlanPrint(SIZE area, int firstHeight = 0);
+    // Draws a part at `origin` of the DC through the same drawing hooks as the screen (so a derived
+    // grid's colours, bars and merged cells come out alike), without selection, focus or scroll
+    // bars, and leaves the grid as it was on the screen.
+    void DrawPrintPart(HDC hdc, POINT origin, const PrintPart& part);
+
 protected:
     // ---- Drawing hooks ----
     // The whole frame into the back buffer: background, rows, header, scroll bars and border.

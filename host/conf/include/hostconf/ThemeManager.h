@@ -29,6 +29,7 @@ public:
                                     std::vector<XStringW>& failures);
 
     bool GetCurrentTheme(Conf::ITheme** theme) override;
+    bool GetThemeByName(const char* name, Conf::ITheme** theme) override;
 
 private:
     std::string m_folder;
