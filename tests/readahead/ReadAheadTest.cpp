@@ -651,4 +651,24 @@ TEST_F(ReadAheadTest, ADatabaseCutShortStopsTheReadingAheadAndEveryWaitingPageRe
     EXPECT_EQ(module.Ahead().Handed(), handed + 1);
 }
 
+TEST_F(ReadAheadTest, ADatabaseFileTruncatedUnderTheProgramLeavesNoPageWaitingAndNoWorkerBusy) {
+    for (const double kept : {0.0, 0.5}) {
+        TestSupport::GeneratedDb generated(SampleDb::Options{300, 4, 3, 60});
+        const std::vector<XStringW> funds = SomeFunds(generated.Path(), 3);
+        Host host(generated.Path(), true, funds, /*hold=*/true);
+        host.module.Workspace().ShowTab(1);
+        ASSERT_TRUE(host.module.Workspace().Performance().IsLoading());
+        const auto size = std::filesystem::file_size(generated.Path());
+        std::filesystem::resize_file(generated.Path(), static_cast<std::uintmax_t>(size * kept));
+        host.module.Ahead().HoldWorker(false);
+        PlatformRunUntilIdle();
+        EXPECT_EQ(PlatformBackgroundWork(), 0) << kept;
+        EXPECT_FALSE(host.module.Workspace().Performance().IsLoading()) << kept;
+        host.module.Workspace().ShowTab(5);
+        PlatformRunUntilIdle();
+        EXPECT_FALSE(host.module.Workspace().Growth().WaitingForHistories()) << kept;
+        EXPECT_EQ(PlatformBackgroundWork(), 0) << kept;
+    }
+}
+
 } // namespace
