@@ -45,6 +45,9 @@ struct ReadAhead::Shared {
     bool running = false;  // a worker thread is at work, or about to start
     bool stopping = false; // the queue is being given up
     bool held = false;     // the worker waits before its next job
+    // A job of this generation failed: the worker gave up the queue and no job is taken any more,
+    // so that a database that fails every statement is not read again and again.
+    bool failed = false;
 };
 
 namespace {
@@ -116,6 +119,7 @@ void ReadAhead::Start(Data::IDatabase* database, const std::vector<XStringW>& co
         m_shared->connection = m_connection;
         m_shared->window = m_window;
         m_shared->stopping = false;
+        m_shared->failed = false;
     }
     // The fund list first, which the workspace needs the moment it is shown; then the two
     // universes, in the order of the tabs; then the compared funds' histories.
@@ -160,6 +164,7 @@ void ReadAhead::StopWorker() {
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
         m_shared->connection = nullptr;
+        m_shared->failed = false;
     }
     m_connection = nullptr;
     m_versions = nullptr;
@@ -257,8 +262,7 @@ ReadAhead::State ReadAhead::Funds(const XStringW& sql) {
     fresh->funds = object.As<Data::IDataTable>();
     if (fresh->funds == nullptr)
         return State::kUnavailable;
-    Queue(std::move(fresh));
-    return State::kPending;
+    return Queue(std::move(fresh)) ? State::kPending : State::kUnavailable;
 }
 
 // ---- The performance universe ---------------------------------------------------------------------
@@ -283,8 +287,7 @@ ReadAhead::State ReadAhead::Performance(const XStringW& year) {
     auto fresh = std::make_shared<Job>();
     fresh->kind = Kind::kPerformance;
     fresh->year = year;
-    Queue(std::move(fresh));
-    return State::kPending;
+    return Queue(std::move(fresh)) ? State::kPending : State::kUnavailable;
 }
 
 // ---- The risk-return universe ---------------------------------------------------------------------
@@ -299,8 +302,7 @@ ReadAhead::State ReadAhead::Risk() {
         return State::kReady;
     auto fresh = std::make_shared<Job>();
     fresh->kind = Kind::kRisk;
-    Queue(std::move(fresh));
-    return State::kPending;
+    return Queue(std::move(fresh)) ? State::kPending : State::kUnavailable;
 }
 
 // ---- Histories ------------------------------------------------------------------------------------
@@ -321,26 +323,27 @@ ReadAhead::State ReadAhead::Histories(const std::vector<XStringW>& codes) {
     auto fresh = std::make_shared<Job>();
     fresh->kind = Kind::kHistory;
     fresh->codes = std::move(wanted);
-    Queue(std::move(fresh));
-    return State::kPending;
+    return Queue(std::move(fresh)) ? State::kPending : State::kUnavailable;
 }
 
 // ---- The worker and its messages ------------------------------------------------------------------
 
-void ReadAhead::Queue(std::shared_ptr<Job> job) {
+bool ReadAhead::Queue(std::shared_ptr<Job> job) {
     job->generation = m_generation;
-    fprintf(stderr, "queue kind %d\n", (int)job->kind);
     job->version = m_versions != nullptr ? m_versions->DataVersion() : 0;
     std::sort(job->codes.begin(), job->codes.end());
-    // A job given up while the worker holds it is freed by whichever of the two lets go last.
-    m_slots[SlotOf(job->kind)] = job;
     bool start = false;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
+        // After a failure the asker reads for itself, once, where it reports what goes wrong.
+        if (m_shared->failed)
+            return false;
         m_shared->queue.push_back(job);
         start = !m_shared->running;
         m_shared->running = true;
     }
+    // A job given up while the worker holds it is freed by whichever of the two lets go last.
+    m_slots[SlotOf(job->kind)] = job;
     if (start) {
         // The previous worker said it was ending; it is waited for before another starts.
         if (m_thread.joinable())
@@ -348,6 +351,7 @@ void ReadAhead::Queue(std::shared_ptr<Job> job) {
         PlatformBeginBackgroundWork();
         m_thread = std::thread(&ReadAhead::Work, m_shared);
     }
+    return true;
 }
 
 void ReadAhead::JoinWorker() {
@@ -401,6 +405,12 @@ void ReadAhead::Work(std::shared_ptr<Shared> shared) {
             job->error = std::move(error);
             job->year = std::move(year);
             job->done = true;
+            // The jobs still queued would most likely fail the same way; their askers are
+            // released when the failure arrives.
+            if (!ok) {
+                shared->failed = true;
+                shared->queue.clear();
+            }
         }
         PostMessageW(window, kArrivedMessage, static_cast<WPARAM>(job->kind), job->generation);
     }
@@ -435,14 +445,28 @@ void ReadAhead::OnArrived(WPARAM what, unsigned generation) {
     if (generation != m_generation || !FC_VERIFY(what < static_cast<WPARAM>(kKindCount)))
         return;
     const Kind kind = static_cast<Kind>(what);
-    Job* job = Slot(kind);
-    if (job == nullptr)
-        return;
+    bool failed = false;
+    bool done = false;
+    std::vector<Kind> news;
     {
         std::lock_guard<std::mutex> lock(m_shared->mutex);
-        if (!job->done)
-            return; // an older job of the kind, given up; the current one follows
+        failed = m_shared->failed;
+        Job* job = Slot(kind);
+        done = job != nullptr && job->done;
+        // After a failure the worker runs nothing more: a job not done by now never will be. It is
+        // forgotten, and whoever waits for its kind is told, so that it asks again and reads for
+        // itself instead of waiting for ever.
+        if (failed)
+            for (int k = 0; k < kKindCount; ++k)
+                if (m_slots[k] != nullptr && !m_slots[k]->done) {
+                    m_slots[k].reset();
+                    news.push_back(static_cast<Kind>(k));
+                }
     }
+    // Otherwise an unfinished job is an older one of the kind, given up; the current one follows.
+    if (done)
+        news.insert(news.begin(), kind);
     if (m_listener)
-        m_listener(kind);
+        for (Kind each : news)
+            m_listener(each);
 }

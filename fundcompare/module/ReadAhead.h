@@ -15,6 +15,11 @@
 // only), in which case it reads for itself as it always did. A failed statement comes back as its
 // error text, which the page reports where it would have reported its own failure.
 //
+// The first failed statement ends the reading of a generation: the jobs still queued are given up,
+// the pages that wait for them are told, and every later request is answered "read it yourself",
+// so that a database that broke under the program is not read again and again, and each page
+// reports the failure where it reports its own.
+//
 // A result read before the data changed (another program wrote to the database) is not handed
 // out: asking for it starts the reading anew. A change of database (Start again) or the end of
 // the module (Stop) interrupts the statement under way and forgets every result.
@@ -102,7 +107,9 @@ private:
     State Histories(const std::vector<XStringW>& codes);
 
     // ---- The worker ----
-    void Queue(std::shared_ptr<Job> job);
+    // Queues a job and makes it the kind's; false, queuing nothing, once a job of this generation
+    // has failed.
+    bool Queue(std::shared_ptr<Job> job);
     void JoinWorker();
     // Interrupts, joins and forgets, keeping the window.
     void StopWorker();

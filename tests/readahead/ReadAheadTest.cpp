@@ -200,6 +200,70 @@ private:
     XComPtr<Data::IDatabase> m_inner;
 };
 
+// What a database file cut short under the running program does to every connection to it: each
+// statement fails and the data version moves at every look, as it does while the file is rewritten.
+// The version settles after a while, so that a reader that retried for ever still comes to rest
+// and the count of its statements tells.
+struct Breakage {
+    std::atomic<bool> broken{false};
+    std::atomic<int> workerStatements{0}; // statements tried on the worker's connections once broken
+    std::atomic<long long> version{0};
+    static constexpr int kSettlesAfter = 400;
+};
+
+class CutShort final : public HostKernel::RefCounted<Data::IDatabase, Data::IDatabaseConnections> {
+public:
+    CutShort(Data::IDatabase* inner, std::shared_ptr<Breakage> breakage, bool worker)
+        : m_inner(inner), m_breakage(std::move(breakage)), m_worker(worker) {}
+    bool IsOpen() override { return m_inner->IsOpen(); }
+    bool Execute(const wchar_t* sql, Data::IDataTable* table, int replace, int reserved) override {
+        if (Broken())
+            return false;
+        return m_inner->Execute(sql, table, replace, reserved);
+    }
+    bool Query(Data::IStatement** statement, const wchar_t* sql, XStringW& error) override {
+        if (Broken()) {
+            error = kMalformed;
+            return false;
+        }
+        return m_inner->Query(statement, sql, error);
+    }
+    void GetLastError(XStringW& error) override {
+        if (m_breakage->broken)
+            error = kMalformed;
+        else
+            m_inner->GetLastError(error);
+    }
+    bool OpenConnection(Data::IDatabase** connection, XStringW& error) override {
+        XComPtr<Data::IDatabase> real;
+        if (!Connections()->OpenConnection(real.Receive(), error))
+            return false;
+        auto wrapped = HostKernel::MakeRef<CutShort>(real.Get(), m_breakage, true);
+        *connection = XComPtr<Data::IDatabase>(wrapped.Get()).Detach();
+        return true;
+    }
+    void Interrupt() override { Connections()->Interrupt(); }
+    long long DataVersion() override {
+        if (m_breakage->broken && m_breakage->workerStatements < Breakage::kSettlesAfter)
+            return ++m_breakage->version;
+        return m_breakage->version;
+    }
+    static constexpr const wchar_t* kMalformed = L"database disk image is malformed";
+
+private:
+    bool Broken() {
+        if (!m_breakage->broken)
+            return false;
+        if (m_worker)
+            ++m_breakage->workerStatements;
+        return true;
+    }
+    XComPtr<Data::IDatabaseConnections> Connections() { return m_inner.As<Data::IDatabaseConnections>(); }
+    XComPtr<Data::IDatabase> m_inner;
+    std::shared_ptr<Breakage> m_breakage;
+    bool m_worker;
+};
+
 // Keeps the funds of one investment type, as the host's fund-filter page does.
 class TypeFilter final : public HostKernel::RefCounted<Data::IDataFilter> {
 public:
@@ -531,6 +595,80 @@ TEST_F(ReadAheadTest, StoppingGivesUpTheWorkWithoutAResultOrAWait) {
     EXPECT_GT(host->module.Workspace().Performance().ListTable()->GetRowCount(), 0);
     host.reset();
     EXPECT_EQ(PlatformBackgroundWork(), 0);
+}
+
+TEST_F(ReadAheadTest, ADatabaseCutShortStopsTheReadingAheadAndEveryWaitingPageReportsIt) {
+    TestSupport::GeneratedDb generated(SampleDb::Options{120, 3, 3, 40});
+    const std::vector<XStringW> funds = SomeFunds(generated.Path(), 3);
+    ASSERT_FALSE(funds.empty());
+    auto breakage = std::make_shared<Breakage>();
+    Host host(generated.Path(), true, funds, /*hold=*/true, nullptr, [breakage](Data::IDatabase* real) {
+        return XComPtr<Data::IDatabase>(HostKernel::MakeRef<CutShort>(real, breakage, false).Get());
+    });
+    FundCompareModuleImpl& module = host.module;
+    // The performance page waits for its universe behind the fund list, the risk universe and the
+    // histories; then the file is cut short.
+    module.Workspace().ShowTab(1);
+    ASSERT_TRUE(module.Workspace().Performance().IsLoading());
+    ASSERT_TRUE(module.Workspace().FundsArriving());
+    breakage->broken = true;
+    module.Ahead().HoldWorker(false);
+    PlatformRunUntilIdle();
+
+    // The first failure ends the reading: no job after it, no worker left.
+    EXPECT_LE(breakage->workerStatements.load(), 2) << "the worker kept reading a broken database";
+    EXPECT_EQ(PlatformBackgroundWork(), 0);
+    // The waiting page is released and says what went wrong.
+    EXPECT_FALSE(module.Workspace().Performance().IsLoading());
+    ASSERT_EQ(PlatformMessageBoxes().size(), 1u);
+    EXPECT_NE(PlatformMessageBoxes()[0].text.find(CutShort::kMalformed), std::wstring::npos);
+    EXPECT_FALSE(module.Workspace().FundsArriving());
+
+    // The pages shown later start no reading and report the failure too.
+    module.Workspace().ShowTab(2);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(module.Workspace().RiskReturn().IsLoading());
+    EXPECT_EQ(PlatformMessageBoxes().size(), 2u);
+    module.Workspace().ShowTab(5);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(module.Workspace().Growth().WaitingForHistories());
+    EXPECT_NE(module.Workspace().Growth().Chart().Notice(), XStringW(ComparePage::kLoadingText));
+    EXPECT_EQ(PlatformMessageBoxes().size(), 3u);
+    module.Workspace().ShowTab(1);
+    PlatformRunUntilIdle();
+    EXPECT_LE(breakage->workerStatements.load(), 2);
+    EXPECT_EQ(PlatformBackgroundWork(), 0);
+
+    // A database opened again reads ahead again.
+    breakage->broken = false;
+    const int handed = module.Ahead().Handed();
+    module.Ahead().Start(host.database, funds);
+    PlatformRunUntilIdle();
+    module.Workspace().ShowTab(0);
+    module.Workspace().ShowTab(2);
+    EXPECT_FALSE(module.Workspace().RiskReturn().IsLoading());
+    EXPECT_FALSE(module.Workspace().RiskReturn().Stars().empty());
+    EXPECT_EQ(module.Ahead().Handed(), handed + 1);
+}
+
+TEST_F(ReadAheadTest, ADatabaseFileTruncatedUnderTheProgramLeavesNoPageWaitingAndNoWorkerBusy) {
+    for (const double kept : {0.0, 0.5}) {
+        TestSupport::GeneratedDb generated(SampleDb::Options{300, 4, 3, 60});
+        const std::vector<XStringW> funds = SomeFunds(generated.Path(), 3);
+        Host host(generated.Path(), true, funds, /*hold=*/true);
+        host.module.Workspace().ShowTab(1);
+        ASSERT_TRUE(host.module.Workspace().Performance().IsLoading());
+        const auto size = std::filesystem::file_size(generated.Path());
+        std::filesystem::resize_file(generated.Path(), static_cast<std::uintmax_t>(size * kept));
+        host.module.Ahead().HoldWorker(false);
+        PlatformRunUntilIdle();
+        EXPECT_EQ(PlatformBackgroundWork(), 0) << kept;
+        EXPECT_FALSE(host.module.Workspace().Performance().IsLoading()) << kept;
+        host.module.Workspace().ShowTab(5);
+        PlatformRunUntilIdle();
+        EXPECT_FALSE(host.module.Workspace().Growth().WaitingForHistories()) << kept;
+        EXPECT_EQ(PlatformBackgroundWork(), 0) << kept;
+    }
 }
 
 } // namespace
