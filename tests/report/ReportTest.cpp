@@ -111,7 +111,9 @@ struct Report : ::testing::Test {
             EnumChildWindows(
                 workspace->Page(page)->GetHandle(),
                 [](HWND window, LPARAM context) -> BOOL {
-                    if (auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window)))
+                    // Only the lists the page shows: a page with views (holdings) hides the others.
+                    auto* grid = dynamic_cast<Control::DataGridEx*>(Control::XWin::FromHandle(window));
+                    if (grid != nullptr && IsWindowVisible(window))
                         reinterpret_cast<std::vector<Control::DataGridEx*>*>(context)->push_back(grid);
                     return TRUE;
                 },
