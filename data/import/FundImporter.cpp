@@ -181,6 +181,11 @@ private:
     void Bad(std::int64_t line, Column column, const std::string& reason);
     void Tick();
 
+    // A report (a fund at a date) must come as one run of lines: where each began, and whether
+    // the one starting at `line` was seen before (reported as a bad line when it was).
+    using ReportLines = std::map<std::pair<std::string, int>, std::int64_t>;
+    bool FirstOfReport(ReportLines& reports, const std::string& code, int day, std::int64_t line);
+
     void Funds(const Table& table);
     void History(const Table& table, bool index);
     void Holdings(const Table& table, bool industries);
@@ -353,6 +358,15 @@ std::string_view Run::Text(const std::vector<Cell>& row, Column column) const {
 void Run::Bad(std::int64_t line, Column column, const std::string& reason) {
     m_result.problems.push_back(
         {m_table->label, line, column == Column::None ? "" : ColumnCaption(column, m_header->kind), reason});
+}
+
+bool Run::FirstOfReport(ReportLines& reports, const std::string& code, int day, std::int64_t line) {
+    const auto [at, added] = reports.emplace(std::make_pair(code, day), line);
+    if (!added)
+        Bad(line, Column::None,
+            "this report was given before, from line " + std::to_string(at->second) +
+                "; keep a report's lines together");
+    return added;
 }
 
 std::optional<int> Run::Date(const std::vector<Cell>& row, Column column, std::int64_t line, bool& bad) {
@@ -738,8 +752,7 @@ void Run::Holdings(const Table& table, bool industries) {
     std::string code;
     int date = 0;
     std::vector<std::vector<Value>> rows;
-    std::set<std::pair<std::string, int>> done;
-    std::map<std::pair<std::string, int>, std::int64_t> firstLine;
+    ReportLines reports;
     auto flush = [&]() {
         if (!rows.empty())
             Count(m_store->Merge(industries ? kIndustries : kAssets,
@@ -784,17 +797,11 @@ void Run::Holdings(const Table& table, bool industries) {
             return ++m_result.rowsRejected, void();
         if (rowCode != code || *day != date) {
             flush();
-            const auto group = std::make_pair(rowCode, *day);
-            if (done.count(group) != 0) {
-                Bad(line, Column::None,
-                    "this report was given before, from line " + std::to_string(firstLine[group]) +
-                        "; keep a report's lines together");
+            if (!FirstOfReport(reports, rowCode, *day, line)) {
                 ++m_result.rowsRejected;
                 code.clear();
                 return;
             }
-            done.insert(group);
-            firstLine[group] = line;
             code = rowCode;
             date = *day;
         }
@@ -842,8 +849,7 @@ void Run::StockHoldings(const Table& table) {
     std::string code;
     int date = 0;
     std::vector<std::vector<Value>> rows;
-    std::set<std::pair<std::string, int>> done;
-    std::map<std::pair<std::string, int>, std::int64_t> firstLine;
+    ReportLines reports;
     std::set<std::int64_t> ranks;
     std::set<std::string> stocksSeen;
     auto flush = [&]() {
@@ -898,17 +904,11 @@ void Run::StockHoldings(const Table& table) {
             return ++m_result.rowsRejected, void();
         if (rowCode != code || *day != date) {
             flush();
-            const auto group = std::make_pair(rowCode, *day);
-            if (done.count(group) != 0) {
-                Bad(line, Column::None,
-                    "this report was given before, from line " + std::to_string(firstLine[group]) +
-                        "; keep a report's lines together");
+            if (!FirstOfReport(reports, rowCode, *day, line)) {
                 ++m_result.rowsRejected;
                 code.clear();
                 return;
             }
-            done.insert(group);
-            firstLine[group] = line;
             code = rowCode;
             date = *day;
         }
