@@ -99,7 +99,7 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
         if (fund.aliascode.empty())
             fund.aliascode = code;
         fund.name = TextAt(statement, 2);
-        if (hasFees && !TextAt(statement, 3).empty()) {
+        if (hasFees && std::isfinite(NumberAt(statement, 3))) {
             fund.known = true;
             fund.shareClass = TextAt(statement, 4);
             fund.management = NumberAt(statement, 5);
@@ -115,8 +115,13 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
         sql.Format(kFeeTiersQuery, list.c_str());
         if (!Run(database, sql, statement, error))
             return false;
+        // The tiers come by code: a fund's rows follow each other, so the fund is looked up once.
+        auto found = read.end();
+        XStringW code;
         while (statement->Next()) {
-            auto found = read.find(TextAt(statement, 0));
+            statement->GetString(code, 0);
+            if (found == read.end() || found->first != code)
+                found = read.find(code);
             const double type = NumberAt(statement, 1);
             if (found == read.end() || (type != 1.0 && type != 2.0))
                 continue;

@@ -74,8 +74,14 @@ public:
     static XStringW DescribeTiers(const std::vector<FeeTier>& tiers, bool amounts);
     // The same, a line per tier.
     static std::vector<XStringW> TierLines(const std::vector<FeeTier>& tiers, bool amounts);
+    // One tier's line: its range, then its rate or fixed fee ("100万-500万 1%").
+    static XStringW TierLine(const FeeTier& tier, bool amounts);
     // A bound as the page writes it: amounts in 元, 万 or 亿, periods in 天, 个月 or 年.
     static XStringW BoundText(double value, bool amount);
     // A rate as a percentage with up to two decimals ("1.5%", "0.25%", "0").
     static XStringW RateText(double rate);
+    // Yuan with two decimals ("1477.83"), a percentage with two ("1.80%"); "--" for NaN, and never
+    // a negative zero.
+    static XStringW MoneyText(double value);
+    static XStringW PercentText(double fraction);
 };

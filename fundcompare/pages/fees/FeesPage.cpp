@@ -19,32 +19,18 @@ constexpr int kTickWidth = 150;
 constexpr UINT kManagerRemoveCommand = 103;
 constexpr UINT kHistoryRemoveCommand = 104;
 
-XStringW Money(double value) {
-    if (!std::isfinite(value))
-        return XStringW(L"--");
-    XStringW text;
-    text.Format(L"%.2f", value);
-    return text == XStringW(L"-0.00") ? XStringW(L"0.00") : text;
-}
+using Shown = FeeCompareGrid::Shown;
 
-XStringW Percent(double fraction) {
-    if (!std::isfinite(fraction))
-        return XStringW(L"--");
-    XStringW text;
-    text.Format(L"%.2f%%", fraction * 100.0);
-    return text == XStringW(L"-0.00%") ? XStringW(L"0.00%") : text;
-}
-
-FeeCompareGrid::Cell NumberCell(XStringW text, double number) {
+FeeCompareGrid::Cell NumberCell(Shown shown, double number) {
     FeeCompareGrid::Cell cell;
-    cell.text = std::move(text);
+    cell.shown = shown;
     cell.number = number;
     return cell;
 }
 
 FeeCompareGrid::Cell TextCell(const XStringW& text) {
     FeeCompareGrid::Cell cell;
-    cell.text = text.empty() ? XStringW(L"--") : text;
+    cell.text = text;
     return cell;
 }
 
@@ -224,7 +210,7 @@ void FeesPage::ApplyTheme(Conf::ITheme* theme) {
     m_feeGrid.SetRowHight(24);
     m_feeGrid.SetHeaderRowHight(40);
     m_feeGrid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
-    m_feeGrid.Fill(m_feeGrid.Columns());
+    m_feeGrid.ResetHeader();
 
     const std::pair<ManagerGrid*, const wchar_t*> grids[] = {{&m_managerGrid, L"FEES_MANAGER_GRIDHEADER"},
                                                              {&m_historyGrid, L"FEES_HISTORY_GRIDHEADER"}};
@@ -400,32 +386,24 @@ void FeesPage::Recalculate() {
         const bool known = fund.known;
         cells[FeeCompareGrid::kShareClass] =
             TextCell(known && fund.shareClass.empty() ? XStringW(L"不分类") : fund.shareClass);
-        cells[FeeCompareGrid::kManagementFee] =
-            NumberCell(FeeCalculator::RateText(fund.management), fund.management);
-        cells[FeeCompareGrid::kCustodyFee] = NumberCell(FeeCalculator::RateText(fund.custody), fund.custody);
-        cells[FeeCompareGrid::kSalesFee] = NumberCell(FeeCalculator::RateText(fund.sales), fund.sales);
-        const double yearly = FeeCalculator::YearlyRate(fund);
-        cells[FeeCompareGrid::kYearlyFees] = NumberCell(FeeCalculator::RateText(yearly), yearly);
-        cells[FeeCompareGrid::kMinPurchase] =
-            NumberCell(std::isfinite(fund.minPurchase) ? FeeCalculator::BoundText(fund.minPurchase, true)
-                                                       : XStringW(L"--"),
-                       fund.minPurchase);
-        cells[FeeCompareGrid::kPurchaseTiers] = TextCell(FeeCalculator::DescribeTiers(fund.purchase, true));
-        cells[FeeCompareGrid::kRedemptionTiers] =
-            TextCell(FeeCalculator::DescribeTiers(fund.redemption, false));
-        column.tiers[0] = FeeCalculator::TierLines(fund.purchase, true);
-        column.tiers[1] = FeeCalculator::TierLines(fund.redemption, false);
+        cells[FeeCompareGrid::kManagementFee] = NumberCell(Shown::kRate, fund.management);
+        cells[FeeCompareGrid::kCustodyFee] = NumberCell(Shown::kRate, fund.custody);
+        cells[FeeCompareGrid::kSalesFee] = NumberCell(Shown::kRate, fund.sales);
+        cells[FeeCompareGrid::kYearlyFees] = NumberCell(Shown::kRate, FeeCalculator::YearlyRate(fund));
+        cells[FeeCompareGrid::kMinPurchase] = NumberCell(Shown::kAmount, fund.minPurchase);
+        column.tiers[0] = fund.purchase;
+        column.tiers[1] = fund.redemption;
 
         const double growth = m_estimateGrowth ? RecentGrowth(fund.code, GrowthYears()) : 0.0;
-        cells[FeeCompareGrid::kGrowth] = NumberCell(Percent(growth), growth);
+        cells[FeeCompareGrid::kGrowth] = NumberCell(Shown::kPercent, growth);
         const FeeCost cost = FeeCalculator::Compute(fund, m_amount, m_days, growth);
-        cells[FeeCompareGrid::kSubscription] = NumberCell(Money(cost.subscription), cost.subscription);
+        cells[FeeCompareGrid::kSubscription] = NumberCell(Shown::kMoney, cost.subscription);
         if (cost.belowMinimum && std::isfinite(cost.subscription))
-            cells[FeeCompareGrid::kSubscription].text += XStringW(L"（低于起购额）");
-        cells[FeeCompareGrid::kHoldingFees] = NumberCell(Money(cost.yearly), cost.yearly);
-        cells[FeeCompareGrid::kRedemption] = NumberCell(Money(cost.redemption), cost.redemption);
-        cells[FeeCompareGrid::kTotal] = NumberCell(Money(cost.total), cost.total);
-        cells[FeeCompareGrid::kPerYear] = NumberCell(Percent(cost.perYear), cost.perYear);
+            cells[FeeCompareGrid::kSubscription].text = L"（低于起购额）";
+        cells[FeeCompareGrid::kHoldingFees] = NumberCell(Shown::kMoney, cost.yearly);
+        cells[FeeCompareGrid::kRedemption] = NumberCell(Shown::kMoney, cost.redemption);
+        cells[FeeCompareGrid::kTotal] = NumberCell(Shown::kMoney, cost.total);
+        cells[FeeCompareGrid::kPerYear] = NumberCell(Shown::kPercent, cost.perYear);
         // Only a total with every fee known competes for the cheapest: a fund whose tiers are
         // missing would otherwise win by what is not known.
         if (cost.complete && cost.total < cheapest)
