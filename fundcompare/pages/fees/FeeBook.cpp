@@ -99,6 +99,7 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
         if (fund.aliascode.empty())
             fund.aliascode = code;
         fund.name = TextAt(statement, 2);
+        fund.investType = TextAt(statement, hasFees ? 9 : 3);
         if (hasFees && std::isfinite(NumberAt(statement, 3))) {
             fund.known = true;
             fund.shareClass = TextAt(statement, 4);

@@ -34,7 +34,8 @@ struct FundFees {
     XStringW code;
     XStringW aliascode;
     XStringW name;
-    bool known = false; // the fund has a live fee row
+    XStringW investType; // 股票型, 债券型...; empty when the database does not say
+    bool known = false;  // the fund has a live fee row
     XStringW shareClass;
     double management = FeeTier::kNone; // yearly fractions of the net assets
     double custody = FeeTier::kNone;

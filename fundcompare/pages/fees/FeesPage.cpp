@@ -126,6 +126,16 @@ void FeesPage::OnCreate() {
     m_historyGrid.Create(L"", WS_CHILD, 0, 0, 0, 0, m_hWnd);
     m_historyGrid.Bind();
 
+    // The manager view keeps the rows of the investment types ticked in its filter.
+    m_filter.SetTarget(&m_managerGrid);
+    m_filter.Create(m_hWnd);
+    FilterCondition condition;
+    condition.field = L"investtype";
+    condition.title = L"投资类型";
+    condition.prompt = L"投资类型:";
+    condition.flags = FilterCondition::kButtonAtOnce | FilterCondition::kMultiple | FilterCondition::kVisible;
+    m_filter.AddCondition(condition);
+
     m_selecting = true;
     m_viewHeader.SetCurrSel(0);
     m_selecting = false;
@@ -158,6 +168,12 @@ void FeesPage::Layout() {
     const bool fees = m_view == View::kFees;
     for (WGUI::ComboBox* box : {&m_amountBox, &m_periodBox})
         box->ShowWindow(fees ? SW_SHOW : SW_HIDE);
+    // The filter stands where the boxes stand in the fee view.
+    if (m_filter.GetHandle() != nullptr) {
+        const int left = 8 + viewWidth + 16;
+        ::MoveWindow(m_filter.GetHandle(), left, 2, std::max(0, std::min(345, width - left - 8)), 26, TRUE);
+        ::ShowWindow(m_filter.GetHandle(), fees ? SW_HIDE : SW_SHOW);
+    }
 
     m_captionRect = RECT{8, kTopStrip, width - 8, kTopStrip + kCaptionHeight};
     const int top = m_captionRect.bottom;
@@ -193,6 +209,7 @@ void FeesPage::ApplyTheme(Conf::ITheme* theme) {
     m_labelFont.Replace(CreateFontIndirectW(&logFont));
 
     m_viewHeader.SetBkColor(m_backColour);
+    m_filter.ApplyTheme(theme);
     COLORREF colour = 0;
     auto set = [&](const char* key, void (Control::XTableHeader::*setter)(COLORREF)) {
         if (theme->GetColor(key, colour))
@@ -234,6 +251,20 @@ void FeesPage::ReloadIfVisible() {
 void FeesPage::OnFundsCleared() {
     m_book.Clear();
     m_history.Clear();
+    m_waiting = false;
+    m_historyCode.clear();
+    m_feeGrid.Fill({});
+    m_managerGrid.Clear();
+    m_historyGrid.Clear();
+    ReloadIfVisible();
+}
+
+void FeesPage::OnDatabaseChanged() {
+    // Nothing read from the other database stands: its histories least of all, which the cache
+    // would otherwise keep for the funds compared in both.
+    m_book.Clear();
+    m_history.Clear();
+    m_waiting = false;
     m_historyCode.clear();
     m_feeGrid.Fill({});
     m_managerGrid.Clear();
@@ -254,25 +285,74 @@ void FeesPage::Reload() {
         ReportQueryError(error);
         return;
     }
-    if (NeedsHistory() && !SyncHistory())
-        return;
     m_book = std::move(read);
+    // The lists show at once; returns that wait for their histories fill in when these arrive.
+    if (NeedsHistory() && BringHistory() == HistoryState::kFailed && m_estimateGrowth) {
+        m_estimateGrowth = false;
+        if (IsWindow())
+            InvalidateRect(m_hWnd, &m_tickRect, FALSE);
+    }
     if (m_view == View::kManagers)
         RebuildManagers();
     Recalculate();
 }
 
-bool FeesPage::SyncHistory() {
+FeesPage::HistoryState FeesPage::BringHistory(std::optional<AheadResult> arrived) {
     Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
-    if (database == nullptr)
-        return true;
+    if (database == nullptr || !database->IsOpen()) {
+        m_waiting = false;
+        return HistoryState::kFailed;
+    }
     const std::vector<XStringW> codes(m_context->Funds().begin(), m_context->Funds().end());
+    // A result for another set (an older one) may lack funds of this one: they are asked for
+    // again, never read here while a read-ahead works.
+    for (int round = 0; round < 2 && m_history.NeedsReading(codes); ++round) {
+        AheadResult result =
+            arrived ? std::move(*arrived) : m_context->FetchAhead(AheadRequest::Histories(codes));
+        arrived.reset();
+        if (result.ReadHere())
+            break; // the Sync below reads them here
+        if (result.OnItsWay()) {
+            m_waiting = true;
+            return HistoryState::kWaiting;
+        }
+        if (!result.Ok()) {
+            m_waiting = false;
+            ReportQueryError(result.Error());
+            return HistoryState::kFailed;
+        }
+        m_history.Merge(result.Take<GrowthHistory>());
+    }
+    m_waiting = false;
     XStringW error;
     if (!m_history.Sync(database, codes, error)) {
         ReportQueryError(error);
-        return false;
+        return HistoryState::kFailed;
     }
-    return true;
+    return HistoryState::kReady;
+}
+
+std::optional<AheadRequest> FeesPage::AwaitedAhead() const {
+    if (!m_waiting || !IsCurrentPage() || m_context == nullptr)
+        return std::nullopt;
+    return AheadRequest::Histories(
+        std::vector<XStringW>(m_context->Funds().begin(), m_context->Funds().end()));
+}
+
+void FeesPage::OnReadAhead(AheadResult result) {
+    // Histories nobody waits for any more (the view or the set changed meanwhile, and a reload
+    // took them) are dropped.
+    if (!m_waiting || result.Kind() != AheadKind::kHistory)
+        return;
+    if (BringHistory(std::move(result)) == HistoryState::kWaiting)
+        return;
+    if (!NeedsHistory())
+        return;
+    if (m_view == View::kManagers)
+        RebuildManagers();
+    Recalculate();
+    if (IsWindow())
+        InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 // ---- The calculator ---------------------------------------------------------------------------------
@@ -327,8 +407,9 @@ void FeesPage::SetEstimateGrowth(bool estimate) {
     if (estimate == m_estimateGrowth)
         return;
     m_estimateGrowth = estimate;
+    // The estimate waits for the histories when they are on their way ("--" until they come).
     if (estimate && m_context != nullptr && m_context->Database() != nullptr && IsWindowVisible() &&
-        !SyncHistory()) {
+        BringHistory() == HistoryState::kFailed) {
         m_estimateGrowth = false;
         return;
     }
@@ -365,10 +446,12 @@ XStringW FeesPage::CostCaption() const {
     XStringW caption;
     caption.Format(
         L"投资 %s、持有 %s：申购费按金额所在档前端收取（费率按外扣法，固定费用按笔）；年费用按日计提，"
-        L"%s；赎回费按持有天数所在档；区间含下限、不含上限；一年按 365 天",
+        L"%s；赎回费按持有天数所在档；区间含下限、不含上限；一年按 365 天%s",
         FeeCalculator::BoundText(m_amount, true).c_str(), FeeCalculator::BoundText(m_days, false).c_str(),
         m_estimateGrowth ? XStringW().Format(L"资产按各基金近 %d 年年化收益增长", GrowthYears()).c_str()
-                         : L"资产按零增长计");
+                         : L"资产按零增长计",
+        m_estimateGrowth && m_waiting ? (XStringW(L"（") + kHistoryComingNotice + XStringW(L"）")).c_str()
+                                      : L"");
     return caption;
 }
 
@@ -455,25 +538,31 @@ int FeesPage::AsOfDay() const {
     return GrowthDates::FromCivil(today.year, today.month, today.day);
 }
 
+StintFigures FeesPage::FiguresOf(const ManagerStint& stint, const XStringW& code) const {
+    StintFigures figures = ManagerRecord::Figures(stint, AsOfDay(), m_history.Find(code),
+                                                  m_history.HasIndex() ? &m_history.Index() : nullptr);
+    // The data's last day is not known before the histories come; a tenure to today would change
+    // under the user's eyes when they do.
+    if (m_waiting)
+        figures.tenureYears = StintFigures::kNone;
+    return figures;
+}
+
 void FeesPage::RebuildManagers() {
-    const int asOf = AsOfDay();
-    const GrowthSeries* index = m_history.HasIndex() ? &m_history.Index() : nullptr;
     std::vector<ManagerGrid::Row> rows;
     for (const FundFees& fund : m_book.Funds()) {
         const std::vector<ManagerStint>& stints = m_book.Stints(fund.code);
         const int changes = ManagerRecord::Changes(stints);
         const std::vector<ManagerStint> current = ManagerRecord::Current(stints);
-        const GrowthSeries* series = m_history.Find(fund.code);
         if (current.empty()) {
             // A fund without a current manager keeps its row, so that it stays in view and removable.
-            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, {}, changes, -1};
+            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, {}, changes, -1, fund.investType};
             rows.push_back(row);
             continue;
         }
         for (const ManagerStint& stint : current) {
-            ManagerGrid::Row row{fund.code, fund.aliascode,
-                                 fund.name, ManagerRecord::Figures(stint, asOf, series, index),
-                                 changes,   -1};
+            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, FiguresOf(stint, fund.code), changes,
+                                 -1,        fund.investType};
             const int run = m_book.FundsRun(stint.name);
             // The funds run now other than this one.
             row.otherFunds = run >= 1 ? run - 1 : run;
@@ -481,6 +570,7 @@ void FeesPage::RebuildManagers() {
         }
     }
     m_managerGrid.Fill(rows);
+    UpdateFilterValues();
     if (!m_historyCode.empty() && m_book.Find(m_historyCode) == nullptr)
         m_historyCode.clear();
     if (m_historyCode.empty() && !m_book.Funds().empty())
@@ -492,22 +582,37 @@ void FeesPage::ShowHistoryOf(const XStringW& code) {
     m_historyCode = code;
     const FundFees* fund = m_book.Find(code);
     std::vector<ManagerGrid::Row> rows;
-    if (fund != nullptr) {
-        const int asOf = AsOfDay();
-        const GrowthSeries* index = m_history.HasIndex() ? &m_history.Index() : nullptr;
+    if (fund != nullptr)
         for (const ManagerStint& stint : m_book.Stints(code))
-            rows.push_back({fund->code, fund->aliascode, fund->name,
-                            ManagerRecord::Figures(stint, asOf, m_history.Find(code), index), -1, -1});
-    }
+            rows.push_back(
+                {fund->code, fund->aliascode, fund->name, FiguresOf(stint, code), -1, -1, fund->investType});
     m_historyGrid.Fill(rows);
     if (IsWindow())
         InvalidateRect(m_hWnd, &m_historyCaptionRect, FALSE);
+}
+
+void FeesPage::UpdateFilterValues() {
+    std::vector<XStringW> types;
+    for (const FundFees& fund : m_book.Funds())
+        types.push_back(fund.investType.empty() ? XStringW(L"--") : fund.investType);
+    std::sort(types.begin(), types.end());
+    types.erase(std::unique(types.begin(), types.end()), types.end());
+    // New values untick what was ticked: only a set of types that changed replaces them.
+    if (types == m_filterTypes)
+        return;
+    m_filterTypes = types;
+    std::vector<FilterValue> values;
+    for (const XStringW& type : types)
+        values.push_back(FilterValue{type, type});
+    m_filter.ReplaceValues(L"investtype", values);
 }
 
 XStringW FeesPage::ExportCaption() const {
     if (m_view == View::kFees)
         return CostCaption();
     XStringW caption;
+    if (m_waiting)
+        return kHistoryComingNotice;
     caption.Format(L"截至 %s；收益含分红再投资，任职早于净值历史的从历史首日起算",
                    GrowthDates::Format(AsOfDay()).c_str());
     return caption;
