@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -34,9 +35,7 @@ double NumberAt(Data::IStatement* statement, int column) {
 }
 
 XStringW TextAt(Data::IStatement* statement, int column) {
-    XStringW text;
-    statement->GetString(text, column);
-    return text;
+    return XStringW::FromUtf8(statement->GetUtf8(column));
 }
 
 } // namespace
@@ -118,11 +117,13 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
             return false;
         // The tiers come by code: a fund's rows follow each other, so the fund is looked up once.
         auto found = read.end();
-        XStringW code;
+        std::string code;
         while (statement->Next()) {
-            statement->GetString(code, 0);
-            if (found == read.end() || found->first != code)
-                found = read.find(code);
+            const std::string_view utf8 = statement->GetUtf8(0);
+            if (found == read.end() || utf8 != code) {
+                code.assign(utf8);
+                found = read.find(XStringW::FromUtf8(code));
+            }
             const double type = NumberAt(statement, 1);
             if (found == read.end() || (type != 1.0 && type != 2.0))
                 continue;
