@@ -168,10 +168,11 @@ void FeesPage::Layout() {
     const bool fees = m_view == View::kFees;
     for (WGUI::ComboBox* box : {&m_amountBox, &m_periodBox})
         box->ShowWindow(fees ? SW_SHOW : SW_HIDE);
-    // The filter stands where the boxes stand in the fee view.
+    // The filter stands at the right of the strip, as on the other pages with one; its buttons
+    // grow to the left as values are ticked.
     if (m_filter.GetHandle() != nullptr) {
-        const int left = 8 + viewWidth + 16;
-        ::MoveWindow(m_filter.GetHandle(), left, 2, std::max(0, std::min(345, width - left - 8)), 26, TRUE);
+        const int left = std::max(8 + viewWidth + 16, width - 353);
+        ::MoveWindow(m_filter.GetHandle(), left, 2, std::max(0, width - 8 - left), 26, TRUE);
         ::ShowWindow(m_filter.GetHandle(), fees ? SW_HIDE : SW_SHOW);
     }
 
