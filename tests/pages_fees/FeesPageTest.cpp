@@ -429,7 +429,12 @@ TEST_F(FeesFixture, HistoriesOfAnOlderSetAreNotEnoughAndHistoriesNobodyWaitsForA
     EXPECT_EQ(Returns()[3], L"4.76%");
     EXPECT_EQ(page().Histories().FundReads(), 5); // and the worker's four: none read here
 
-    // Once nobody waits, a late reading changes nothing.
+    // Once nobody waits (the fee view wants no histories), a late reading is dropped, even one for
+    // a fund that joined meanwhile.
+    page().ShowView(FeesPage::View::kFees);
+    module.AddFund(L"F005");
+    PlatformRunUntilIdle();
+    ASSERT_FALSE(page().WaitingForHistories());
     GrowthHistory late;
     ASSERT_TRUE(late.Sync(module.Database(), {L"F005"}, error)) << error.ToUtf8();
     page().OnReadAhead(AheadResult::Ready(AheadKind::kHistory, true, XStringW(), std::move(late)));

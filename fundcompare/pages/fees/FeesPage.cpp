@@ -287,8 +287,11 @@ void FeesPage::Reload() {
         return;
     }
     m_book = std::move(read);
-    // The lists show at once; returns that wait for their histories fill in when these arrive.
-    if (NeedsHistory() && BringHistory() == HistoryState::kFailed && m_estimateGrowth) {
+    // The lists show at once; returns that wait for their histories fill in when these arrive. A
+    // view that wants none waits for none.
+    if (!NeedsHistory())
+        m_waiting = false;
+    else if (BringHistory() == HistoryState::kFailed && m_estimateGrowth) {
         m_estimateGrowth = false;
         if (IsWindow())
             InvalidateRect(m_hWnd, &m_tickRect, FALSE);
@@ -408,6 +411,8 @@ void FeesPage::SetEstimateGrowth(bool estimate) {
     if (estimate == m_estimateGrowth)
         return;
     m_estimateGrowth = estimate;
+    if (!NeedsHistory())
+        m_waiting = false;
     // The estimate waits for the histories when they are on their way ("--" until they come).
     if (estimate && m_context != nullptr && m_context->Database() != nullptr && IsWindowVisible() &&
         BringHistory() == HistoryState::kFailed) {
