@@ -554,6 +554,20 @@ StintFigures FeesPage::FiguresOf(const ManagerStint& stint, const XStringW& code
     return figures;
 }
 
+namespace {
+
+// A row of a manager list for a fund; the figures and counts are filled in by the caller.
+ManagerGrid::Row RowOf(const FundFees& fund) {
+    ManagerGrid::Row row;
+    row.code = fund.code;
+    row.aliascode = fund.aliascode;
+    row.name = fund.name;
+    row.investType = fund.investType;
+    return row;
+}
+
+} // namespace
+
 void FeesPage::RebuildManagers() {
     std::vector<ManagerGrid::Row> rows;
     for (const FundFees& fund : m_book.Funds()) {
@@ -562,17 +576,19 @@ void FeesPage::RebuildManagers() {
         const std::vector<ManagerStint> current = ManagerRecord::Current(stints);
         if (current.empty()) {
             // A fund without a current manager keeps its row, so that it stays in view and removable.
-            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, {}, changes, -1, fund.investType};
-            rows.push_back(row);
+            ManagerGrid::Row row = RowOf(fund);
+            row.changes = changes;
+            rows.push_back(std::move(row));
             continue;
         }
         for (const ManagerStint& stint : current) {
-            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, FiguresOf(stint, fund.code), changes,
-                                 -1,        fund.investType};
+            ManagerGrid::Row row = RowOf(fund);
+            row.figures = FiguresOf(stint, fund.code);
+            row.changes = changes;
             const int run = m_book.FundsRun(stint.name);
             // The funds run now other than this one.
             row.otherFunds = run >= 1 ? run - 1 : run;
-            rows.push_back(row);
+            rows.push_back(std::move(row));
         }
     }
     m_managerGrid.Fill(rows);
@@ -589,9 +605,11 @@ void FeesPage::ShowHistoryOf(const XStringW& code) {
     const FundFees* fund = m_book.Find(code);
     std::vector<ManagerGrid::Row> rows;
     if (fund != nullptr)
-        for (const ManagerStint& stint : m_book.Stints(code))
-            rows.push_back(
-                {fund->code, fund->aliascode, fund->name, FiguresOf(stint, code), -1, -1, fund->investType});
+        for (const ManagerStint& stint : m_book.Stints(code)) {
+            ManagerGrid::Row row = RowOf(*fund);
+            row.figures = FiguresOf(stint, code);
+            rows.push_back(std::move(row));
+        }
     m_historyGrid.Fill(rows);
     if (IsWindow())
         InvalidateRect(m_hWnd, &m_historyCaptionRect, FALSE);
