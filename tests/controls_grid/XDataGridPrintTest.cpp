@@ -66,6 +66,20 @@ TEST_F(GridPrint, PartsCoverEveryCellOnceAndFitThePage) {
         EXPECT_EQ(parts.front().rowCount, 5) << first;
     }
 
+    // Only the top rows: seven of 23 are five and two, each once; more than the list is the whole
+    // list; none is the header alone.
+    parts = grid.PlanPrint(SIZE{400, 130}, 0, 7);
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[1].rowCount, 2);
+    EXPECT_EQ(parts[1].size.cy, 24 + 2 * 20);
+    seen = Coverage(parts);
+    EXPECT_EQ(seen.size(), 7u * 3u);
+    EXPECT_EQ(seen.rbegin()->first.first, 6);
+    EXPECT_EQ(grid.PlanPrint(SIZE{400, 130}, 0, 500).size(), 5u);
+    parts = grid.PlanPrint(SIZE{400, 130}, 0, 0);
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_EQ(parts[0].rowCount, 0);
+
     // 230 wide: code (100) in front of each band; name (80) fits beside it, yield (120) does too
     // only alone: two bands per band of rows.
     parts = grid.PlanPrint(SIZE{230, 1000});
@@ -133,7 +147,18 @@ TEST_F(GridPrint, APartIsDrawnByTheGridsHooksAndTheScreenStaysAsItWas) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     // The second part (rows 10 to 19) at (30, 40): its odd rows take the grid's odd colour, and the
     // selected row 9 is not in it; nothing lands outside the part.
+    constexpr COLORREF kLine = RGB(200, 0, 0);
+    grid.SetGridColor(kLine);
+    grid.SetDrawGridLine(false, true);
     grid.DrawPrintPart(dc, POINT{30, 40}, parts[1]);
+    // The vertical lines run down every row of the part, at the right edge of each column.
+    for (int row : {0, 5, 9}) {
+        const int y = 40 + 24 + row * 20 + 10;
+        EXPECT_EQ(GetPixel(dc, 30 + 100 - 1, y), kLine) << row;
+        EXPECT_EQ(GetPixel(dc, 30 + 180 - 1, y), kLine) << row;
+        EXPECT_NE(GetPixel(dc, 30 + 150, y), kLine) << row;
+    }
+    EXPECT_NE(GetPixel(dc, 30 + 100 - 1, 40 + parts[1].size.cy + 2), kLine);
     EXPECT_EQ(GetPixel(dc, 200, 40 + 24 + 1 * 20 + 10), gridtest::TestGrid::kOddColour); // row 11
     EXPECT_NE(GetPixel(dc, 200, 40 + 24 + 0 * 20 + 10), gridtest::TestGrid::kOddColour); // row 10
     EXPECT_EQ(GetPixel(dc, 20, 100), RGB(255, 255, 255));

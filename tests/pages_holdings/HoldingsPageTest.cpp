@@ -208,6 +208,37 @@ TEST_F(HoldingsFixture, OneFundsReportsComeLatestFirstWithTheChangeSinceTheRepor
     EXPECT_EQ(Sheet(page().FundGrid()).size(), 4u);
 }
 
+TEST_F(HoldingsFixture, AStockMissingFromATopTenReportIsNotCalledNew) {
+    Start();
+    // An annual report after the third quarter's top ten: A again, and D, which the top ten did
+    // not list (the fund may have held it below them).
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture->Path().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO tb_stockholding (id, code, date, rank, stockcode, stockname, shares, "
+                           "marketvalue, percent, isdeleted) VALUES "
+                           "(900, 'F001', '2010-12-31', 1, '600001', '甲银行', 1100000, 11000000, 0.11, 0), "
+                           "(901, 'F001', '2010-12-31', 2, '600009', '丁能源', 200000, 2000000, 0.02, 0)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    module.AddFund(L"F001");
+    Show();
+    page().ShowView(HoldingsComparePage::kFundView);
+    const auto sheet = Sheet(page().FundGrid());
+    ASSERT_EQ(Cell(sheet, 1, L"报告期"), L"2010-12-31");
+    EXPECT_EQ(Cell(sheet, 1, L"较上期"), L"1.00%");
+    ASSERT_EQ(Cell(sheet, 2, L"股票名称"), L"丁能源");
+    EXPECT_EQ(Cell(sheet, 2, L"较上期"), L"--");
+    EXPECT_EQ(Cell(sheet, 2, L"变动"), L"");
+    // After the complete half-year report, the third quarter's new stock is new still.
+    bool marked = false;
+    for (size_t row = 1; row < sheet.size(); ++row)
+        marked =
+            marked || (Cell(sheet, row, L"报告期") == L"2010-09-30" && Cell(sheet, row, L"变动") == L"新进");
+    EXPECT_TRUE(marked);
+}
+
 TEST_F(HoldingsFixture, AnotherDateShowsThatDatesReports) {
     Start();
     module.AddFund(L"F001");

@@ -10,7 +10,7 @@
 
 namespace Control {
 
-std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeight) {
+std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeight, int maxRows) {
     std::vector<PrintPart> parts;
     const int columns = GetColumnCount();
     if (columns == 0 || area.cx <= 0 || area.cy <= 0)
@@ -53,9 +53,10 @@ std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeigh
     const int perPage = std::max(1, (static_cast<int>(area.cy) - header) / rowHeight);
     const int firstRows =
         std::min(perPage, (std::min(firstHeight, static_cast<int>(area.cy)) - header) / rowHeight);
-    for (int row = 0, rows = firstRows >= 1 ? firstRows : perPage; row == 0 || row < m_rowCount;
+    const int printed = maxRows >= 0 ? std::min(m_rowCount, maxRows) : m_rowCount;
+    for (int row = 0, rows = firstRows >= 1 ? firstRows : perPage; row == 0 || row < printed;
          row += rows, rows = perPage) {
-        const int count = std::max(0, std::min(rows, m_rowCount - row));
+        const int count = std::max(0, std::min(rows, printed - row));
         for (const Band& band : bands)
             parts.push_back(PrintPart{row, count, band.first, band.last, band.repeat,
                                       SIZE{band.width, header + count * rowHeight}});
@@ -100,7 +101,21 @@ void XDataGrid::DrawPrintPart(HDC hdc, POINT origin, const PrintPart& part) {
     {
         Gdiplus::Graphics graphics(hdc);
         DrawBackground(hdc, &graphics, l.client);
+        // On paper each vertical line is one stroke down the part, not one per cell: a long list
+        // then takes a fraction of the document's drawing operations, and looks the same.
+        const bool lines = m_vLines;
+        m_vLines = false;
         DrawContent(hdc, &graphics, l.data);
+        m_vLines = lines;
+        if (lines) {
+            const int lockedRight = l.data.left + l.lockedWidth;
+            for (int i = part.repeatFirst ? std::max(1, part.firstColumn) : part.firstColumn;
+                 i < part.lastColumn; ++i) {
+                const int right = ColumnLeft(i) + ZoomedWidth(i);
+                if (right > lockedRight && right - 1 < l.data.right)
+                    FillSolid(hdc, RECT{right - 1, l.data.top, right, l.data.bottom}, m_gridColor);
+            }
+        }
         DrawHeader(hdc, &graphics, l.header);
         DrawBorder(hdc, &graphics, l.client);
     }
