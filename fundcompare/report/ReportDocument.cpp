@@ -174,7 +174,7 @@ void ReportDocument::Note(const XStringW& text) {
     m_y += kNoteLine + kGap / 2;
 }
 
-void ReportDocument::Table(Control::DataGridEx& grid, int maxRows) {
+void ReportDocument::Table(Control::DataGridEx& grid) {
     if (m_dc == nullptr)
         return;
     // Parts as large as a continued page holds; each goes under what is on the page when it fits.
@@ -184,7 +184,7 @@ void ReportDocument::Table(Control::DataGridEx& grid, int maxRows) {
     EnsurePage();
     const int room = m_pageEmpty ? area.cy : Bottom() - m_y;
     const int first = room >= area.cy / 4 ? room : 0;
-    for (const Control::XDataGrid::PrintPart& part : grid.PlanPrint(area, first, maxRows)) {
+    for (const Control::XDataGrid::PrintPart& part : grid.PlanPrint(area, first)) {
         Reserve(part.size.cy);
         grid.DrawPrintPart(m_dc, POINT{Left(), m_y}, part);
         m_y += part.size.cy + kGap;

@@ -51,7 +51,7 @@ public:
 
     // ---- ReportSink ----
     void Note(const XStringW& text) override;
-    void Table(Control::DataGridEx& grid, int maxRows = -1) override;
+    void Table(Control::DataGridEx& grid) override;
     void Chart(HWND chart) override;
     SIZE PictureArea() const override;
     void Picture(SIZE size, const std::function<void(HDC)>& draw) override;

@@ -66,20 +66,6 @@ TEST_F(GridPrint, PartsCoverEveryCellOnceAndFitThePage) {
         EXPECT_EQ(parts.front().rowCount, 5) << first;
     }
 
-    // Only the top rows: seven of 23 are five and two, each once; more than the list is the whole
-    // list; none is the header alone.
-    parts = grid.PlanPrint(SIZE{400, 130}, 0, 7);
-    ASSERT_EQ(parts.size(), 2u);
-    EXPECT_EQ(parts[1].rowCount, 2);
-    EXPECT_EQ(parts[1].size.cy, 24 + 2 * 20);
-    seen = Coverage(parts);
-    EXPECT_EQ(seen.size(), 7u * 3u);
-    EXPECT_EQ(seen.rbegin()->first.first, 6);
-    EXPECT_EQ(grid.PlanPrint(SIZE{400, 130}, 0, 500).size(), 5u);
-    parts = grid.PlanPrint(SIZE{400, 130}, 0, 0);
-    ASSERT_EQ(parts.size(), 1u);
-    EXPECT_EQ(parts[0].rowCount, 0);
-
     // 230 wide: code (100) in front of each band; name (80) fits beside it, yield (120) does too
     // only alone: two bands per band of rows.
     parts = grid.PlanPrint(SIZE{230, 1000});

@@ -16,9 +16,8 @@ class ReportSink {
 public:
     // A line of text under the page's heading (what the page shows: a range, a report date).
     virtual void Note(const XStringW& text) = 0;
-    // A list as it is shown (its order, filters and sort mark), over as many pages as it takes;
-    // with `maxRows` of zero or more, only that many rows from the top.
-    virtual void Table(Control::DataGridEx& grid, int maxRows = -1) = 0;
+    // A list as it is shown (its order, filters and sort mark), over as many pages as it takes.
+    virtual void Table(Control::DataGridEx& grid) = 0;
     // A chart laid out anew at the size of the picture area and drawn through WM_PRINTCLIENT; the
     // window gets its size back afterwards.
     virtual void Chart(HWND chart) = 0;

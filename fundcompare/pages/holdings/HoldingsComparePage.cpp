@@ -747,10 +747,6 @@ XStringW HoldingsComparePage::CaptionOf(int view) const {
 
 // ---- The report -------------------------------------------------------------------------------------
 
-int HoldingsComparePage::ReportStockRows(int funds) {
-    return std::max(kReportStockRowsAtLeast, kReportStockCells / std::max(1, funds));
-}
-
 void HoldingsComparePage::WriteReport(ReportSink& sink) {
     if (!m_notice.empty()) {
         sink.Note(m_notice);
@@ -762,17 +758,7 @@ void HoldingsComparePage::WriteReport(ReportSink& sink) {
     sink.Note(CaptionOf(kMatrixView));
     sink.Table(m_matrixGrid);
     sink.Note(CaptionOf(kStocksView));
-    // A comparison of many funds at a full report date holds a thousand stocks or more, one column
-    // per fund: hundreds of printed pages that nobody reads, and more time than the whole rest of
-    // the report. The list is printed whole up to a number of cells, and beyond that its top rows
-    // in the order shown (by default the stocks most funds hold), with a line that says so.
-    XComPtr<Data::IDataView> shown = m_stockGrid.GetDisplayView();
-    const int stocks = shown != nullptr ? shown->GetRowCount() : 0;
-    const int printed = ReportStockRows(static_cast<int>(m_fundColumns.size()));
-    if (stocks > printed)
-        sink.Note(XStringW().Format(
-            L"报告列出按当前排序的前 %d 只股票（共 %d 只）；完整列表可用“导出...”导出", printed, stocks));
-    sink.Table(m_stockGrid, printed);
+    sink.Table(m_stockGrid);
     if (m_view == kFundView) {
         sink.Note(CaptionOf(kFundView));
         sink.Table(m_fundGrid);

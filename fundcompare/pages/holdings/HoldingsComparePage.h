@@ -68,11 +68,6 @@ public:
     const XStringW& Notice() const { return m_notice; }
     // The overlap matrix and the stock list whatever the view; the single fund when it is shown.
     void WriteReport(ReportSink& sink) override;
-    // How many rows of the stock list the report prints for `funds` fund columns: the whole list
-    // of a usual comparison, the top of a very wide one.
-    static constexpr int kReportStockCells = 10000;
-    static constexpr int kReportStockRowsAtLeast = 50;
-    static int ReportStockRows(int funds);
 
     // ---- Inspection ----
     HoldingsGrid& StockGrid() { return m_stockGrid; }

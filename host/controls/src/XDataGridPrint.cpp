@@ -10,7 +10,7 @@
 
 namespace Control {
 
-std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeight, int maxRows) {
+std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeight) {
     std::vector<PrintPart> parts;
     const int columns = GetColumnCount();
     if (columns == 0 || area.cx <= 0 || area.cy <= 0)
@@ -53,10 +53,9 @@ std::vector<XDataGrid::PrintPart> XDataGrid::PlanPrint(SIZE area, int firstHeigh
     const int perPage = std::max(1, (static_cast<int>(area.cy) - header) / rowHeight);
     const int firstRows =
         std::min(perPage, (std::min(firstHeight, static_cast<int>(area.cy)) - header) / rowHeight);
-    const int printed = maxRows >= 0 ? std::min(m_rowCount, maxRows) : m_rowCount;
-    for (int row = 0, rows = firstRows >= 1 ? firstRows : perPage; row == 0 || row < printed;
+    for (int row = 0, rows = firstRows >= 1 ? firstRows : perPage; row == 0 || row < m_rowCount;
          row += rows, rows = perPage) {
-        const int count = std::max(0, std::min(rows, printed - row));
+        const int count = std::max(0, std::min(rows, m_rowCount - row));
         for (const Band& band : bands)
             parts.push_back(PrintPart{row, count, band.first, band.last, band.repeat,
                                       SIZE{band.width, header + count * rowHeight}});

@@ -160,9 +160,8 @@ public:
     // rows down the pages, and within each band of rows the columns across. A list without columns
     // gives no parts; one without rows gives its header alone. The first band of rows may be given
     // less height (`firstHeight`, what is left on a page under a heading); it is used when it holds
-    // the header and at least one row, and otherwise ignored. With `maxRows` of zero or more only
-    // that many rows from the top are planned.
-    std::vector<PrintPart> PlanPrint(SIZE area, int firstHeight = 0, int maxRows = -1);
+    // the header and at least one row, and otherwise ignored.
+    std::vector<PrintPart> PlanPrint(SIZE area, int firstHeight = 0);
     // Draws a part at `origin` of the DC through the same drawing hooks as the screen (so a derived
     // grid's colours, bars and merged cells come out alike), without selection, focus or scroll
     // bars, and leaves the grid as it was on the screen.
