@@ -3,6 +3,7 @@
 
 #include "pages/common/CalendarDate.h"
 #include "pages/growth/LineStyles.h"
+#include "pages/holdings/FirstRowsFilter.h"
 #include "pages/holdings/HoldingsQueries.h"
 
 #include <algorithm>
@@ -747,6 +748,13 @@ XStringW HoldingsComparePage::CaptionOf(int view) const {
 
 // ---- The report -------------------------------------------------------------------------------------
 
+int HoldingsComparePage::ReportStockRows() const {
+    if (m_reportStockRows > 0)
+        return m_reportStockRows;
+    const int funds = std::max<int>(1, static_cast<int>(m_fundColumns.size()));
+    return std::max(kReportStockRowsAtLeast, kReportStockCells / funds);
+}
+
 void HoldingsComparePage::WriteReport(ReportSink& sink) {
     if (!m_notice.empty()) {
         sink.Note(m_notice);
@@ -758,7 +766,24 @@ void HoldingsComparePage::WriteReport(ReportSink& sink) {
     sink.Note(CaptionOf(kMatrixView));
     sink.Table(m_matrixGrid);
     sink.Note(CaptionOf(kStocksView));
+    // A comparison of many funds at a full report date holds a thousand stocks or more, one column
+    // per fund: hundreds of printed pages that nobody reads, and more time than the whole rest of
+    // the report. The list is printed whole up to a number of cells; beyond that, the stocks most
+    // funds hold (in the order shown), with a line that says so.
+    XComPtr<Data::IDataView> shown = m_stockGrid.GetDisplayView();
+    const int stocks = shown != nullptr ? shown->GetRowCount() : 0;
+    const int printed = ReportStockRows();
+    XComPtr<FirstRowsFilter> top;
+    if (stocks > printed) {
+        sink.Note(XStringW().Format(L"报告列出持有基金数最多的前 %d 只股票（共 %d 只），按列表的排序；"
+                                    L"完整列表可用“导出...”导出",
+                                    printed, stocks));
+        top = XMakeRef<FirstRowsFilter>(printed);
+        shown->AddFilter(top.Get());
+    }
     sink.Table(m_stockGrid);
+    if (top != nullptr)
+        shown->RemoveFilter(top.Get());
     if (m_view == kFundView) {
         sink.Note(CaptionOf(kFundView));
         sink.Table(m_fundGrid);
