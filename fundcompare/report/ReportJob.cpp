@@ -226,10 +226,12 @@ bool ReportJob::Start(const XStringW& path, bool portrait) {
     m_waitStarted = 0;
     m_document->WriteTitle(ReadTitle());
     const int pages = m_pages.count ? m_pages.count() : 0;
+    // The steps come on a timer, not a posted message: posted messages go before painting, so a
+    // chain of them would leave the window and the progress unpainted until the report ends.
     XComPtr<Conf::ITheme> screen = ScreenTheme();
     m_progress.Open(m_hWnd, L"导出报告 → " + fileName(m_path), pages + 1, screen.Get(), [this] { Cancel(); });
     ShowStep(0, pages);
-    PostMessageW(m_hWnd, kStepMessage, 0, 0);
+    SetTimer(m_hWnd, kWaitTimer, kStepDelayMs, nullptr);
     return true;
 }
 
@@ -289,7 +291,7 @@ void ReportJob::Step() {
         ++m_next;
         m_waitStarted = 0;
         ShowStep(m_next, count);
-        PostMessageW(m_hWnd, kStepMessage, 0, 0);
+        SetTimer(m_hWnd, kWaitTimer, kStepDelayMs, nullptr);
         return;
     }
     FinishDrawing();

@@ -74,7 +74,8 @@ public:
 private:
     static constexpr UINT kStepMessage = WM_APP + 0x2A0;
     static constexpr UINT kWrittenMessage = WM_APP + 0x2A1;
-    static constexpr UINT_PTR kWaitTimer = 0x2A2;
+    static constexpr UINT_PTR kWaitTimer = 0x2A2; // the next step, or the next look at a waiting page
+    static constexpr UINT kStepDelayMs = 1;
 
     struct Written {
         bool ok = false;
