@@ -3,8 +3,8 @@
 
 #include "pages/common/CalendarDate.h"
 #include "pages/growth/LineStyles.h"
-#include "pages/holdings/FirstRowsFilter.h"
 #include "pages/holdings/HoldingsQueries.h"
+#include "pages/holdings/TopStocksFilter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -773,12 +773,12 @@ void HoldingsComparePage::WriteReport(ReportSink& sink) {
     XComPtr<Data::IDataView> shown = m_stockGrid.GetDisplayView();
     const int stocks = shown != nullptr ? shown->GetRowCount() : 0;
     const int printed = ReportStockRows();
-    XComPtr<FirstRowsFilter> top;
+    XComPtr<TopStocksFilter> top;
     if (stocks > printed) {
         sink.Note(XStringW().Format(L"报告列出持有基金数最多的前 %d 只股票（共 %d 只），按列表的排序；"
                                     L"完整列表可用“导出...”导出",
                                     printed, stocks));
-        top = XMakeRef<FirstRowsFilter>(printed);
+        top = XMakeRef<TopStocksFilter>(printed, L"holders", L"totalweight");
         shown->AddFilter(top.Get());
     }
     sink.Table(m_stockGrid);
