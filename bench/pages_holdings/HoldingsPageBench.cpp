@@ -3,7 +3,7 @@
 //   - the first show, next to the plain SQLite loop over the statements it ran, on one connection
 //     and in one iteration, compared in processor time (budget 1.3 x);
 //   - the 100 x 100 overlap matrix from the report read, over stocks and over industries (20 ms);
-//   - a full frame of the stock list and of the matrix in a 1280 x 800 page (16 ms).
+//   - a full frame of the stock list and of the matrix in a 1280 x 800 page, in processor time (16 ms).
 #include "BenchDatabase.h"
 #include "RawStatements.h"
 #include "Summary.h"
@@ -208,13 +208,18 @@ void Frame(benchmark::State& state, int view) {
     page->ShowView(view);
     HoldingsGrid& grid = view == HoldingsComparePage::kStocksView ? page->StockGrid() : page->MatrixGrid();
     PlatformPaintAll();
-    std::vector<double> times;
+    // The frame is drawn on this thread alone, so its processor time is the frame's cost; the wall
+    // time, reported beside it, mostly measures the wait for a processor on a shared machine.
+    std::vector<double> times, walls;
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
+        const auto wall = std::chrono::steady_clock::now();
+        const double start = ThreadSeconds();
         grid.Invalidate(FALSE);
         UpdateWindow(grid);
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(ThreadSeconds() - start);
+        walls.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count());
     }
+    state.counters["wall_ms"] = Median(walls) * 1000;
     BenchSupport::SummaryRow(
         std::string("holdings page frame, 1280 x 800, ") +
             (view == HoldingsComparePage::kStocksView ? "stocks held" : "overlap matrix"),
