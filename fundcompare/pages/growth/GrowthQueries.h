@@ -20,3 +20,7 @@ inline constexpr const wchar_t kIndexHistoryQuery[] =
 // The shown code and the name of funds; "%s" takes the parenthesised list of quoted codes.
 inline constexpr const wchar_t kFundNamesQuery[] =
     L"select code, aliascode, name from tb_fund where code in %s and not isdeleted";
+
+// The indexes that have closes, in code order.
+inline constexpr const wchar_t kIndexCodesQuery[] =
+    L"select distinct exponentcode from tb_indexhistory where not isdeleted order by exponentcode";
