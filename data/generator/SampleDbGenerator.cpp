@@ -486,10 +486,11 @@ void MakeIndexDays(const Options& options, Market& market, Writer& out) {
         for (int i = calendar.weekStart[t]; i < calendar.weekStart[t + 1]; ++i)
             bondDaily[i] = drift + bond.Normal(0.0, 0.001);
     }
+    // Written in code order, the order of the table's key.
     std::int64_t id = 0;
+    WriteIndex(options, calendar, kBondIndexCode, bondDaily, 1000.0, false, id, out);
     WriteIndex(options, calendar, "sh000001", market.indexDaily, 1250.0, true, id, out);
     WriteIndex(options, calendar, "sz399001", second, 3000.0, false, id, out);
-    WriteIndex(options, calendar, kBondIndexCode, bondDaily, 1000.0, false, id, out);
 }
 
 Market MakeMarket(const Options& options, Writer& out) {

@@ -138,6 +138,39 @@ TEST_F(BenchmarkFixture, ADatabaseWithoutIndexesShutsTheBoxAndLeavesTheBenchmark
     EXPECT_TRUE(PlatformMessageBoxes().empty());
 }
 
+TEST_F(BenchmarkFixture, AtTheSmallestWindowTheBoxStaysInsideTheStripBesideTheOtherControls) {
+    StartModule();
+    CreatePage();
+    module.AddFund(L"F001");
+    Show();
+    for (const SIZE size : {SIZE{760, 520}, SIZE{1200, 700}}) {
+        MoveWindow(page(), 0, 0, size.cx, size.cy, TRUE);
+        PlatformRunUntilIdle();
+        RECT chart{};
+        GetWindowRect(page().Chart(), &chart);
+        MapWindowPoints(nullptr, page(), reinterpret_cast<POINT*>(&chart), 2);
+        // The toolbar's controls by their visible strip (a box's list drops below it when open).
+        std::vector<RECT> placed;
+        for (HWND control : {static_cast<HWND>(page().RangeHeader()), static_cast<HWND>(page().StartBox()),
+                             static_cast<HWND>(page().EndBox()), static_cast<HWND>(page().BenchmarkBox()),
+                             static_cast<HWND>(page().ViewHeader())}) {
+            RECT r{};
+            GetWindowRect(control, &r);
+            MapWindowPoints(nullptr, page(), reinterpret_cast<POINT*>(&r), 2);
+            r.bottom = r.top + 22;
+            EXPECT_GE(r.left, 0) << size.cx;
+            EXPECT_LE(r.right, size.cx) << size.cx;
+            EXPECT_LE(r.bottom, chart.top) << size.cx;
+            EXPECT_GT(r.right - r.left, 60) << size.cx;
+            for (const RECT& other : placed) {
+                RECT overlap{};
+                EXPECT_FALSE(IntersectRect(&overlap, &r, &other)) << size.cx;
+            }
+            placed.push_back(r);
+        }
+    }
+}
+
 TEST(GrowthSettingsBenchmark, AWrittenChoiceReadsBackAndAnythingButACodeIsNone) {
     auto app = HostKernel::MakeRef<ConfiguredApp>();
     XStringW error;
