@@ -178,6 +178,11 @@ private:
     // A number: nullopt when missing; `bad` set (and reported) when unreadable.
     std::optional<double> Number(const std::vector<Cell>& row, Column column, std::int64_t line, bool& bad);
     std::string Code(const std::vector<Cell>& row, std::int64_t line, bool& bad);
+    // The row's fund code, reported as bad unless the database (or this import) has the fund.
+    std::string KnownFund(const std::vector<Cell>& row, std::int64_t line, bool& bad);
+    // A date the row must have: `missing` is the reason reported when the cell is empty.
+    std::optional<int> RequiredDate(const std::vector<Cell>& row, Column column, std::int64_t line, bool& bad,
+                                    const char* missing);
     void Bad(std::int64_t line, Column column, const std::string& reason);
     void Tick();
 
@@ -409,6 +414,25 @@ std::optional<double> Run::Number(const std::vector<Cell>& row, Column column, s
     if (m_header->percent[static_cast<std::size_t>(at)])
         value /= 100.0;
     return value;
+}
+
+std::string Run::KnownFund(const std::vector<Cell>& row, std::int64_t line, bool& bad) {
+    std::string code = Code(row, line, bad);
+    if (!bad && !m_store->HasFund(code)) {
+        Bad(line, Column::Code, "unknown fund code " + code);
+        bad = true;
+    }
+    return code;
+}
+
+std::optional<int> Run::RequiredDate(const std::vector<Cell>& row, Column column, std::int64_t line,
+                                     bool& bad, const char* missing) {
+    const std::optional<int> day = Date(row, column, line, bad);
+    if (!day && !bad) {
+        Bad(line, column, missing);
+        bad = true;
+    }
+    return day;
 }
 
 std::string Run::Code(const std::vector<Cell>& row, std::int64_t line, bool& bad) {
@@ -761,16 +785,8 @@ void Run::Holdings(const Table& table, bool industries) {
     };
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
-        const std::string rowCode = Code(row, line, bad);
-        if (!bad && !m_store->HasFund(rowCode)) {
-            Bad(line, Column::Code, "unknown fund code " + rowCode);
-            bad = true;
-        }
-        const std::optional<int> day = Date(row, Column::ReportDate, line, bad);
-        if (!day && !bad) {
-            Bad(line, Column::ReportDate, "no report date");
-            bad = true;
-        }
+        const std::string rowCode = KnownFund(row, line, bad);
+        const std::optional<int> day = RequiredDate(row, Column::ReportDate, line, bad, "no report date");
         Value key;
         if (industries) {
             std::string name(Text(row, Has(Column::IndustryId) ? Column::IndustryId : Column::Industry));
@@ -860,16 +876,8 @@ void Run::StockHoldings(const Table& table) {
     };
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
-        const std::string rowCode = Code(row, line, bad);
-        if (!bad && !m_store->HasFund(rowCode)) {
-            Bad(line, Column::Code, "unknown fund code " + rowCode);
-            bad = true;
-        }
-        const std::optional<int> day = Date(row, Column::ReportDate, line, bad);
-        if (!day && !bad) {
-            Bad(line, Column::ReportDate, "no report date");
-            bad = true;
-        }
+        const std::string rowCode = KnownFund(row, line, bad);
+        const std::optional<int> day = RequiredDate(row, Column::ReportDate, line, bad, "no report date");
         const std::string stock = StockCode(row, line, bad);
         const std::string name(Text(row, Column::StockName));
         const std::optional<double> shares = Number(row, Column::StockShares, line, bad);
@@ -936,16 +944,8 @@ void Run::Ratings(const Table& table) {
     static const TableShape kRatings{"tb_analyticalindex", {"code", "reportdate"}, {"year"}, {"star"}};
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
-        const std::string code = Code(row, line, bad);
-        if (!bad && !m_store->HasFund(code)) {
-            Bad(line, Column::Code, "unknown fund code " + code);
-            bad = true;
-        }
-        const std::optional<int> day = Date(row, Column::ReportDate, line, bad);
-        if (!day && !bad) {
-            Bad(line, Column::ReportDate, "no report date");
-            bad = true;
-        }
+        const std::string code = KnownFund(row, line, bad);
+        const std::optional<int> day = RequiredDate(row, Column::ReportDate, line, bad, "no report date");
         std::vector<std::vector<Value>> rows;
         auto star = [&](Column column, int years) {
             const StarCell stars = ReadStars(Text(row, column));
@@ -984,16 +984,8 @@ void Run::Dividends(const Table& table) {
     static const TableShape kBonus{"tb_bonus", {"code"}, {"date", "type"}, {"bonus"}};
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
-        const std::string code = Code(row, line, bad);
-        if (!bad && !m_store->HasFund(code)) {
-            Bad(line, Column::Code, "unknown fund code " + code);
-            bad = true;
-        }
-        const std::optional<int> day = Date(row, Column::Date, line, bad);
-        if (!day && !bad) {
-            Bad(line, Column::Date, "no date");
-            bad = true;
-        }
+        const std::string code = KnownFund(row, line, bad);
+        const std::optional<int> day = RequiredDate(row, Column::Date, line, bad, "no date");
         bool split = false;
         std::optional<double> amount;
         if (Has(Column::Amount)) {
@@ -1042,11 +1034,7 @@ void Run::Managers(const Table& table) {
     };
     ReadRows(table, [&](const std::vector<Cell>& row, std::int64_t line) {
         bool bad = false;
-        const std::string rowCode = Code(row, line, bad);
-        if (!bad && !m_store->HasFund(rowCode)) {
-            Bad(line, Column::Code, "unknown fund code " + rowCode);
-            bad = true;
-        }
+        const std::string rowCode = KnownFund(row, line, bad);
         const std::string name(Text(row, Column::ManagerName));
         if (name.empty() && !bad) {
             Bad(line, Column::ManagerName, "no name");

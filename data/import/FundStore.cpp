@@ -579,6 +579,24 @@ MergeCounts FundStore::Merge(const TableShape& shape, const std::vector<Value>& 
 
 // 5. Histories and their figures ====================================================================
 
+void FundStore::WithdrawDay(const char* table, const char* codeColumn, const std::string& code, int day) {
+    const std::string date = CivilDays::Text(day);
+    sqlite3_stmt* next = Statement(std::string("SELECT max(isdeleted) FROM ") + table + " WHERE " +
+                                   codeColumn + " = ? AND date = ?");
+    sqlite3_bind_text(next, 1, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(next, 2, date.c_str(), -1, SQLITE_TRANSIENT);
+    std::int64_t flag = 1;
+    if (sqlite3_step(next) == SQLITE_ROW)
+        flag = sqlite3_column_int64(next, 0) + 1;
+    sqlite3_reset(next);
+    sqlite3_stmt* update = Statement(std::string("UPDATE ") + table + " SET isdeleted = ? WHERE " +
+                                     codeColumn + " = ? AND date = ? AND isdeleted = 0");
+    sqlite3_bind_int64(update, 1, flag);
+    sqlite3_bind_text(update, 2, code.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(update, 3, date.c_str(), -1, SQLITE_TRANSIENT);
+    Step(update);
+}
+
 void FundStore::FlushHistory() {
     if (m_batch.Empty())
         return;
@@ -704,21 +722,7 @@ FundStore::HistoryOutcome FundStore::PutHistory(const std::string& code, const s
                 continue;
             }
             FlushHistory();
-            const std::string date = CivilDays::Text(day.day);
-            sqlite3_stmt* next =
-                Statement("SELECT max(isdeleted) FROM tb_netvaluehistory WHERE code = ? AND date = ?");
-            sqlite3_bind_text(next, 1, code.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(next, 2, date.c_str(), -1, SQLITE_TRANSIENT);
-            std::int64_t flag = 1;
-            if (sqlite3_step(next) == SQLITE_ROW)
-                flag = sqlite3_column_int64(next, 0) + 1;
-            sqlite3_reset(next);
-            sqlite3_stmt* update = Statement(
-                "UPDATE tb_netvaluehistory SET isdeleted = ? WHERE code = ? AND date = ? AND isdeleted = 0");
-            sqlite3_bind_int64(update, 1, flag);
-            sqlite3_bind_text(update, 2, code.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(update, 3, date.c_str(), -1, SQLITE_TRANSIENT);
-            Step(update);
+            WithdrawDay("tb_netvaluehistory", "code", code, day.day);
             add(day);
             merged.push_back(day);
             ++outcome.counts.replaced;
@@ -973,21 +977,7 @@ FundStore::HistoryOutcome FundStore::PutIndex(const std::string& code, const std
                 continue;
             }
             FlushHistory();
-            const std::string date = CivilDays::Text(day.day);
-            sqlite3_stmt* next =
-                Statement("SELECT max(isdeleted) FROM tb_indexhistory WHERE exponentcode = ? AND date = ?");
-            sqlite3_bind_text(next, 1, code.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(next, 2, date.c_str(), -1, SQLITE_TRANSIENT);
-            std::int64_t flag = 1;
-            if (sqlite3_step(next) == SQLITE_ROW)
-                flag = sqlite3_column_int64(next, 0) + 1;
-            sqlite3_reset(next);
-            sqlite3_stmt* update = Statement("UPDATE tb_indexhistory SET isdeleted = ? WHERE exponentcode = "
-                                             "? AND date = ? AND isdeleted = 0");
-            sqlite3_bind_int64(update, 1, flag);
-            sqlite3_bind_text(update, 2, code.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_text(update, 3, date.c_str(), -1, SQLITE_TRANSIENT);
-            Step(update);
+            WithdrawDay("tb_indexhistory", "exponentcode", code, day.day);
             add(day);
             merged.push_back(day);
             ++outcome.counts.replaced;

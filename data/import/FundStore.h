@@ -118,6 +118,9 @@ private:
     void Step(sqlite3_stmt* statement);
     std::int64_t NextId(const char* table);
     void FlushHistory();
+    // Withdraws the live row of a history table (fund or index) at a day: it takes the next free
+    // isdeleted number, so that the rows withdrawn before it stay apart.
+    void WithdrawDay(const char* table, const char* codeColumn, const std::string& code, int day);
     void WriteFigures(const std::string& code, const Derive::FundFigures& figures, int firstNewDay);
     HistoryOutcome AppendHistory(const std::string& code, const std::vector<HistoryDay>& days,
                                  Derive::FundState& state, bool inferPayouts);

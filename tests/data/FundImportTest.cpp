@@ -544,6 +544,20 @@ TEST_F(ImportFolder, IndexClosesGiveTheWeeklySeriesTheRiskPageReads) {
     options.code = "sh000001";
     ASSERT_TRUE(Run({(m_folder / "more.csv").string()}, options).written);
     EXPECT_EQ(Sql("select count(*) from tb_yieldhistory where yieldtype = 4").rows[0][0].real, 15.0);
+    // Two corrections of that close withdraw the rows they replace, each under its own number.
+    for (double factor : {1.06, 1.07}) {
+        Write("more.csv", "date,close\n2021-04-16," + std::to_string(close * factor) + "\n");
+        ASSERT_TRUE(Run({(m_folder / "more.csv").string()}, options).written);
+    }
+    EXPECT_EQ(Sql("select group_concat(isdeleted) from (select isdeleted from tb_indexhistory where "
+                  "exponentcode = 'sh000001' and date = '2021-04-16' order by isdeleted)")
+                  .rows[0][0]
+                  .text,
+              "0,1,2");
+    EXPECT_NEAR(Sql("select closevalue from tb_indexhistory where date = '2021-04-16' and not isdeleted")
+                    .rows[0][0]
+                    .real,
+                close * 1.07, 1e-3);
 }
 
 TEST_F(ImportFolder, FilesThatAreNotDataAreReportedByName) {
