@@ -92,6 +92,16 @@ TEST_F(DataRun, AnotherDatabaseIsShownOnEveryPageAndOpensAgainAtTheNextStart) {
     EXPECT_EQ(second.code, 0) << second.output;
 }
 
+TEST_F(DataRun, AnUndoDoesNotBringBackFundsOfTheDatabaseOpenBefore) {
+    TestSupport::FixtureDb fixture({"funds.sql"});
+    const std::string mine = ownDatabase("mine.db", {"基金列表.csv", "净值"});
+    HostRun switched =
+        run(fixture.Path(), "add 000001\nclear\nopendb " + mine + "\nkey Ctrl+Z\nadd 000082\n");
+    ASSERT_EQ(switched.code, 0) << switched.output;
+    const std::string settings = readAll(config());
+    EXPECT_NE(settings.find("<Funds>000082</Funds>"), std::string::npos) << settings;
+}
+
 TEST_F(DataRun, AFileThatIsNoFundDatabaseIsRefusedAndTheOpenOneStays) {
     TestSupport::FixtureDb fixture({"funds.sql"});
     std::ofstream(file("notes.db")) << "not a database at all\n";
