@@ -49,6 +49,7 @@ XStringW now() {
 ReportJob::ReportJob() = default;
 
 ReportJob::~ReportJob() {
+    m_progress.Close();
     if (m_writer.joinable())
         m_writer.join();
 }
@@ -78,6 +79,11 @@ bool ReportJob::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
         OnWritten();
         result = 0;
         return true;
+    case WM_DESTROY:
+        // The workspace goes: a report being drawn goes with it; one being written ends on its own.
+        m_document.reset();
+        m_progress.Close();
+        return false;
     default:
         return false;
     }
@@ -219,9 +225,38 @@ bool ReportJob::Start(const XStringW& path, bool portrait) {
     m_returnTab = m_pages.current ? m_pages.current() : 0;
     m_waitStarted = 0;
     m_document->WriteTitle(ReadTitle());
-    Progress(L"正在导出报告…");
-    PostMessageW(m_hWnd, kStepMessage, 0, 0);
+    const int pages = m_pages.count ? m_pages.count() : 0;
+    // The steps come on a timer, not a posted message: posted messages go before painting, so a
+    // chain of them would leave the window and the progress unpainted until the report ends.
+    XComPtr<Conf::ITheme> screen = ScreenTheme();
+    m_progress.Open(m_hWnd, L"导出报告 → " + fileName(m_path), pages + 1, screen.Get(), [this] { Cancel(); });
+    ShowStep(0, pages);
+    SetTimer(m_hWnd, kWaitTimer, kStepDelayMs, nullptr);
     return true;
+}
+
+void ReportJob::Cancel() {
+    if (m_document == nullptr)
+        return;
+    KillTimer(m_hWnd, kWaitTimer);
+    m_document.reset();
+    m_progress.Close();
+    if (m_pages.show)
+        m_pages.show(m_returnTab);
+    Progress(L"已取消导出报告");
+}
+
+void ReportJob::ShowStep(int done, int pages) {
+    XStringW line;
+    if (done < pages) {
+        const XStringW caption = m_pages.caption ? m_pages.caption(done) : XStringW();
+        line.Format(L"第 %d / %d 页：%s", done + 1, pages, caption.c_str());
+    } else if (done == pages) {
+        line = L"正在写入文件：" + fileName(m_path);
+    } else {
+        line = L"报告已导出";
+    }
+    m_progress.SetStep(done, line);
 }
 
 bool ReportJob::Waiting(const ComparePage& page) {
@@ -252,13 +287,11 @@ void ReportJob::Step() {
             SetTimer(m_hWnd, kWaitTimer, 20, nullptr);
             return;
         }
-        const XStringW caption = m_pages.caption ? m_pages.caption(m_next) : XStringW();
         WritePage(*m_document, m_next);
         ++m_next;
         m_waitStarted = 0;
-        Progress(L"正在导出报告：" + XStringW(std::to_wstring(m_next)) + L"/" +
-                 XStringW(std::to_wstring(count)) + L" " + caption);
-        PostMessageW(m_hWnd, kStepMessage, 0, 0);
+        ShowStep(m_next, count);
+        SetTimer(m_hWnd, kWaitTimer, kStepDelayMs, nullptr);
         return;
     }
     FinishDrawing();
@@ -277,7 +310,7 @@ void ReportJob::FinishDrawing() {
         PostMessageW(m_hWnd, kWrittenMessage, 0, 0);
         return;
     }
-    Progress(L"正在写入报告…");
+    m_progress.SetCancellable(false);
     // The file is written off the message loop: the bytes move to the worker, and its one answer
     // comes back as a message.
     HWND window = m_hWnd;
@@ -294,8 +327,11 @@ void ReportJob::OnWritten() {
     if (written == nullptr)
         return;
     if (written->ok) {
+        ShowStep(m_progress.Steps(), m_progress.Steps() - 1);
+        m_progress.Close();
         Progress(L"报告已导出：" + m_path);
     } else {
+        m_progress.Close();
         Progress(XStringW());
         const XStringW text = L"无法导出报告到 " + m_path + L"：" + written->error;
         MessageBoxW(::GetAncestor(m_hWnd, GA_ROOT), text.c_str(), L"导出报告", MB_OK | MB_ICONERROR);

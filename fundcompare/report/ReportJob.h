@@ -3,10 +3,12 @@
 // job then goes through the pages in tab order, one page per turn of the message loop so that the
 // window stays responsive: it shows the page (which loads, or waits for its data read ahead),
 // gives it the light theme's colours, lets it write its part (ComparePage::WriteReport) and gives
-// it the screen's colours back. The status bar shows how far it is. When every page is written the
+// it the screen's colours back. A small window with a progress bar (ReportProgressWindow) shows how
+// far it is and lets the person stop before the file is written. When every page is written the
 // tab the user was on comes back, and a worker thread writes the document to the file — through a
 // temporary that replaces the file only when complete — and hands its result back once, on the
-// message loop: a note in the status bar, or a message box with the reason.
+// message loop: a note in the status bar, or a message box with the reason. The progress window
+// closes when the report ends, whether written, failed or stopped.
 //
 // The job owns a hidden window of its own (class "Quenda2_ReportJob") for its turns, its timer and
 // the worker's answer; it lives as long as the workspace.
@@ -15,6 +17,7 @@
 #include "pages/common/CompareContext.h"
 #include "pages/common/ComparePage.h"
 #include "report/ReportDocument.h"
+#include "report/ReportProgressWindow.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"
 
@@ -56,6 +59,10 @@ public:
     // Starts writing the report to a file (UTF-8 path). False when a report is being made.
     bool Start(const XStringW& path, bool portrait);
     bool Busy() const { return m_document != nullptr || m_writer.joinable(); }
+    // Stops a report whose pages are being drawn: nothing is written, the user's tab comes back.
+    // A report whose file is being written finishes (the write is short and leaves no half file).
+    void Cancel();
+    const ReportProgressWindow& ProgressWindow() const { return m_progress; }
 
     // The whole report drawn at once, for callers that wait anyway (benchmarks, tests): every page
     // shown and written in turn, without waiting for data read ahead. The document's bytes, or
@@ -67,7 +74,8 @@ public:
 private:
     static constexpr UINT kStepMessage = WM_APP + 0x2A0;
     static constexpr UINT kWrittenMessage = WM_APP + 0x2A1;
-    static constexpr UINT_PTR kWaitTimer = 0x2A2;
+    static constexpr UINT_PTR kWaitTimer = 0x2A2; // the next step, or the next look at a waiting page
+    static constexpr UINT kStepDelayMs = 1;
 
     struct Written {
         bool ok = false;
@@ -83,6 +91,8 @@ private:
     void FinishDrawing();
     void OnWritten();
     void Progress(const XStringW& text);
+    // The progress window's line and bar after `done` steps (the pages, then the file).
+    void ShowStep(int done, int pages);
     Conf::ITheme* ReportTheme();
     XComPtr<Conf::ITheme> ScreenTheme() const;
 
@@ -98,4 +108,5 @@ private:
     DWORD m_waitStarted = 0; // when the page began to wait for its data
     std::thread m_writer;
     std::shared_ptr<Written> m_written;
+    ReportProgressWindow m_progress;
 };

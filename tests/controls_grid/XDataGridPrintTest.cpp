@@ -133,7 +133,18 @@ TEST_F(GridPrint, APartIsDrawnByTheGridsHooksAndTheScreenStaysAsItWas) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     // The second part (rows 10 to 19) at (30, 40): its odd rows take the grid's odd colour, and the
     // selected row 9 is not in it; nothing lands outside the part.
+    constexpr COLORREF kLine = RGB(200, 0, 0);
+    grid.SetGridColor(kLine);
+    grid.SetDrawGridLine(false, true);
     grid.DrawPrintPart(dc, POINT{30, 40}, parts[1]);
+    // The vertical lines run down every row of the part, at the right edge of each column.
+    for (int row : {0, 5, 9}) {
+        const int y = 40 + 24 + row * 20 + 10;
+        EXPECT_EQ(GetPixel(dc, 30 + 100 - 1, y), kLine) << row;
+        EXPECT_EQ(GetPixel(dc, 30 + 180 - 1, y), kLine) << row;
+        EXPECT_NE(GetPixel(dc, 30 + 150, y), kLine) << row;
+    }
+    EXPECT_NE(GetPixel(dc, 30 + 100 - 1, 40 + parts[1].size.cy + 2), kLine);
     EXPECT_EQ(GetPixel(dc, 200, 40 + 24 + 1 * 20 + 10), gridtest::TestGrid::kOddColour); // row 11
     EXPECT_NE(GetPixel(dc, 200, 40 + 24 + 0 * 20 + 10), gridtest::TestGrid::kOddColour); // row 10
     EXPECT_EQ(GetPixel(dc, 20, 100), RGB(255, 255, 255));

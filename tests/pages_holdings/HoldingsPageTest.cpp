@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -206,6 +207,97 @@ TEST_F(HoldingsFixture, OneFundsReportsComeLatestFirstWithTheChangeSinceTheRepor
     EXPECT_FALSE(page().ShowFund(L"F009")); // not compared
     EXPECT_EQ(page().ChosenFund(), XStringW(L"F002"));
     EXPECT_EQ(Sheet(page().FundGrid()).size(), 4u);
+}
+
+// What the page hands a report: the notes, and each list's names as they are at that moment.
+struct RecordingSink : ReportSink {
+    std::vector<std::wstring> notes;
+    std::vector<std::vector<std::wstring>> tables;
+    void Note(const XStringW& text) override { notes.push_back(text.str()); }
+    void Table(Control::DataGridEx& grid) override {
+        const Control::DataGridEx::Sheet sheet = grid.ReadSheet(false);
+        std::vector<std::wstring> firstCells;
+        for (const auto& row : sheet.rows)
+            firstCells.push_back(row.size() > 2 ? row[2].str() : std::wstring());
+        tables.push_back(firstCells);
+    }
+    void Chart(HWND) override {}
+    SIZE PictureArea() const override { return SIZE{800, 500}; }
+    void Picture(SIZE, const std::function<void(HDC)>&) override {}
+};
+
+TEST_F(HoldingsFixture, TheReportHoldsTheMatrixAndTheTopStocksInTheOrderShown) {
+    Start();
+    for (const wchar_t* code : {L"F001", L"F002", L"F003", L"F004", L"F005"})
+        module.AddFund(code);
+    Show();
+    // Five stocks fit the rule's limit: the whole list, the matrix before it, no single fund.
+    RecordingSink whole;
+    page().WriteReport(whole);
+    ASSERT_EQ(whole.tables.size(), 2u);
+    EXPECT_EQ(whole.tables[0].size(), 5u); // the matrix: a row per fund
+    EXPECT_EQ(whole.tables[1].size(), 5u);
+    EXPECT_NE(whole.notes[0].find(L"持仓重合度"), std::wstring::npos);
+    EXPECT_NE(whole.notes[1].find(L"重仓股"), std::wstring::npos);
+
+    // Three rows only, the list sorted by name descending: the three stocks most funds hold, in
+    // that order, and the list on screen whole again afterwards.
+    ASSERT_TRUE(page().StockGrid().SortBy(L"stockname", false));
+    const auto before = Sheet(page().StockGrid());
+    page().SetReportStockRows(3);
+    RecordingSink top;
+    page().WriteReport(top);
+    ASSERT_EQ(top.tables.size(), 2u);
+    std::vector<std::wstring> expected;
+    for (size_t row = 1; row < before.size(); ++row) {
+        const std::wstring name = Cell(before, row, L"股票名称");
+        if (name == L"甲银行" || name == L"乙机械" || name == L"丙食品")
+            expected.push_back(name);
+    }
+    EXPECT_EQ(top.tables[1], expected);
+    EXPECT_NE(std::find_if(top.notes.begin(), top.notes.end(),
+                           [](const std::wstring& note) {
+                               return note.find(L"前 3 只股票（共 5 只）") != std::wstring::npos;
+                           }),
+              top.notes.end());
+    EXPECT_EQ(Sheet(page().StockGrid()), before);
+
+    // In the single-fund view that list comes last.
+    page().ShowView(HoldingsComparePage::kFundView);
+    RecordingSink withFund;
+    page().WriteReport(withFund);
+    EXPECT_EQ(withFund.tables.size(), 3u);
+}
+
+TEST_F(HoldingsFixture, AStockMissingFromATopTenReportIsNotCalledNew) {
+    Start();
+    // An annual report after the third quarter's top ten: A again, and D, which the top ten did
+    // not list (the fund may have held it below them).
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture->Path().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO tb_stockholding (id, code, date, rank, stockcode, stockname, shares, "
+                           "marketvalue, percent, isdeleted) VALUES "
+                           "(900, 'F001', '2010-12-31', 1, '600001', '甲银行', 1100000, 11000000, 0.11, 0), "
+                           "(901, 'F001', '2010-12-31', 2, '600009', '丁能源', 200000, 2000000, 0.02, 0)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    module.AddFund(L"F001");
+    Show();
+    page().ShowView(HoldingsComparePage::kFundView);
+    const auto sheet = Sheet(page().FundGrid());
+    ASSERT_EQ(Cell(sheet, 1, L"报告期"), L"2010-12-31");
+    EXPECT_EQ(Cell(sheet, 1, L"较上期"), L"1.00%");
+    ASSERT_EQ(Cell(sheet, 2, L"股票名称"), L"丁能源");
+    EXPECT_EQ(Cell(sheet, 2, L"较上期"), L"--");
+    EXPECT_EQ(Cell(sheet, 2, L"变动"), L"");
+    // After the complete half-year report, the third quarter's new stock is new still.
+    bool marked = false;
+    for (size_t row = 1; row < sheet.size(); ++row)
+        marked =
+            marked || (Cell(sheet, row, L"报告期") == L"2010-09-30" && Cell(sheet, row, L"变动") == L"新进");
+    EXPECT_TRUE(marked);
 }
 
 TEST_F(HoldingsFixture, AnotherDateShowsThatDatesReports) {

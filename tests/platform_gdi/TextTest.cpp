@@ -113,6 +113,33 @@ TEST(Text, EndEllipsisShortensToTheRectangle) {
     EXPECT_EQ(measure.right, wide.right);
 }
 
+TEST(Text, ManyDifferentEllipsisedTextsKeepEveryLayoutInUseAlive) {
+    // Thousands of different texts cut with "...", as the headers of a long report: each asks for
+    // the whole line, "..." and the cut line, so the layout cache fills up in the middle of a call
+    // again and again. A cache that started afresh there freed the line still being read (a crash,
+    // or a use after free under AddressSanitizer).
+    FontCanvas canvas(300, 30, -15);
+    const wchar_t* base = L"华夏成长混合型证券投资基金";
+    RECT first{0, 0, 80, 30};
+    DrawTextW(canvas.dc, base, -1, &first, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+    for (int i = 0; i < 6000; ++i) {
+        const std::wstring text = std::to_wstring(i) + base;
+        RECT r{0, 0, 80, 30};
+        ASSERT_GT(DrawTextW(canvas.dc, text.c_str(), -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT),
+                  0)
+            << i;
+        ASSERT_LE(r.right, 80) << i;
+        if (i % 7 == 0) {
+            RECT drawn{0, 0, 80, 30};
+            DrawTextW(canvas.dc, text.c_str(), -1, &drawn, DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER);
+        }
+    }
+    // The first text measures as it did, whichever generation of the cache holds it now.
+    RECT again{0, 0, 80, 30};
+    DrawTextW(canvas.dc, base, -1, &again, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+    EXPECT_EQ(again.right, first.right);
+}
+
 namespace {
 
 // The pixels of a canvas, to compare two drawings.

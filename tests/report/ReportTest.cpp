@@ -6,7 +6,11 @@
 #include "support/FixtureDb.h"
 #include "support/PdfTools.h"
 
+#include "pages/holdings/HoldingsComparePage.h"
+#include "report/ReportProgressWindow.h"
+
 #include <hostconf/Theme.h>
+#include <platform/commctrl.h>
 #include <sdk/ControlDataGrid.h>
 
 #include <cairo.h>
@@ -223,15 +227,30 @@ TEST_F(Report, PageOneIsAnA4PageWithInkAndTheListsAreOnWhitePaper) {
 TEST_F(Report, TheFileIsWrittenWholeOrNotAtAll) {
     // Through the button's path: pages one turn at a time, the file by a worker.
     const std::string good = (folder / "报告.pdf").string();
+    const ReportProgressWindow& progress = workspace->Report().ProgressWindow();
     ASSERT_TRUE(workspace->Report().Start(XStringW::FromUtf8(good), false));
     EXPECT_FALSE(workspace->Report().Start(XStringW::FromUtf8(good), true)); // one at a time
+    // The progress bar counts every page and then the file, never going back.
+    ASSERT_TRUE(IsWindow(progress.Bar()));
+    PBRANGE range{};
+    SendMessageW(progress.Bar(), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    EXPECT_EQ(range.iHigh, workspace->PageCount() + 1);
+    std::vector<int> positions;
     for (int i = 0; i < 20000 && workspace->Report().Busy(); ++i) {
+        if (IsWindow(progress.Bar()))
+            positions.push_back(static_cast<int>(SendMessageW(progress.Bar(), PBM_GETPOS, 0, 0)));
         PlatformRunUntilIdle();
         PlatformAdvanceClock(20);
         usleep(500);
     }
     PlatformRunUntilIdle();
     ASSERT_FALSE(workspace->Report().Busy());
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), 0);
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(positions.back(), workspace->PageCount()); // every page drawn while the file is written
+    EXPECT_EQ(progress.Done(), progress.Steps());        // and the file written at the end
+    EXPECT_FALSE(IsWindow(progress.GetHandle()));
     std::ifstream in(good, std::ios::binary);
     std::string head(5, '\0');
     in.read(head.data(), 5);
@@ -251,6 +270,9 @@ TEST_F(Report, TheFileIsWrittenWholeOrNotAtAll) {
         PlatformRunUntilIdle();
     }
     EXPECT_EQ(PlatformMessageBoxCount(), boxes + 2);
+    // A failed write ends the progress short of its end, and its window with it.
+    EXPECT_FALSE(IsWindow(progress.GetHandle()));
+    EXPECT_LT(progress.Done(), progress.Steps());
     EXPECT_NE(XStringW(PlatformMessageBoxes().back().text).ToUtf8().find("无法导出报告"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(taken));
     EXPECT_TRUE(fs::is_empty(taken));
@@ -299,6 +321,88 @@ TEST_F(Report, TheButtonAndCtrlPAskForTheFileAndTheSetsButtonKeepsItsMenu) {
     PlatformSetSaveDialogHook({});
     PlatformSetMenuHook({});
     EXPECT_TRUE(fs::is_regular_file(target));
+}
+
+TEST_F(Report, CancelStopsTheDrawingAndWritesNothing) {
+    workspace->ShowTab(1);
+    PlatformRunUntilIdle();
+    const fs::path target = folder / "取消.pdf";
+    const ReportProgressWindow& progress = workspace->Report().ProgressWindow();
+    ASSERT_TRUE(workspace->Report().Start(XStringW::FromUtf8(target.string()), false));
+    // Two pages on, "取消" is pressed.
+    for (int i = 0; i < 1000 && progress.Done() < 2; ++i) {
+        PlatformRunUntilIdle();
+        PlatformAdvanceClock(20);
+    }
+    ASSERT_TRUE(IsWindow(progress.GetHandle()));
+    EXPECT_NE(XStringW(progress.Line()).ToUtf8().find(" / "), std::string::npos);
+    SendMessageW(progress.GetHandle(), WM_COMMAND, MAKEWPARAM(ReportProgressWindow::kCancelId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(progress.CancelButton()));
+    EXPECT_FALSE(workspace->Report().Busy());
+    EXPECT_FALSE(IsWindow(progress.GetHandle()));
+    Finish();
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(workspace->CurrentTab(), 1);
+    // Another report starts afresh and is written whole.
+    ASSERT_TRUE(workspace->Report().Start(XStringW::FromUtf8(target.string()), false));
+    Finish();
+    EXPECT_TRUE(fs::is_regular_file(target));
+}
+
+TEST_F(Report, TheHoldingsSectionHoldsTheOverlapAndTheStocksWhateverTheView) {
+    HoldingsComparePage* holdings = nullptr;
+    for (int page = 0; page < workspace->PageCount() && holdings == nullptr; ++page)
+        holdings = dynamic_cast<HoldingsComparePage*>(workspace->Page(page));
+    ASSERT_NE(holdings, nullptr);
+    workspace->ShowTab(workspace->PageCount() - 1);
+    for (int page = 0; page < workspace->PageCount(); ++page)
+        if (workspace->Page(page) == holdings)
+            workspace->ShowTab(page);
+    PlatformRunUntilIdle();
+    ASSERT_TRUE(holdings->Notice().empty()) << holdings->Notice().ToUtf8();
+    auto numbers = [](Control::DataGridEx& grid) {
+        std::set<std::string> found;
+        for (const auto& row : grid.ReadSheet(false).rows)
+            for (const XStringW& cell : row) {
+                double value = 0;
+                std::string format;
+                if (Control::ParseShownNumber(cell, value, format))
+                    found.insert(TestSupport::WithoutBlanks(cell.ToUtf8()));
+            }
+        return found;
+    };
+    auto missingFrom = [](const std::string& text, const std::set<std::string>& wanted) {
+        size_t missing = 0;
+        for (const std::string& number : wanted)
+            missing += text.find(number) == std::string::npos ? 1 : 0;
+        return missing;
+    };
+    for (int view : {HoldingsComparePage::kStocksView, HoldingsComparePage::kFundView}) {
+        holdings->ShowView(view);
+        PlatformRunUntilIdle();
+        const std::set<std::string> overlap = numbers(holdings->MatrixGrid());
+        const std::set<std::string> stocks = numbers(holdings->StockGrid());
+        const std::set<std::string> fund = numbers(holdings->FundGrid());
+        ASSERT_GT(overlap.size(), 10u);
+        ASSERT_GT(stocks.size(), 10u);
+        const std::string text = TestSupport::WithoutBlanks(
+            TestSupport::PdfText(Save(workspace->Report().DrawNow(false), "holdings.pdf")));
+        const size_t section = text.find("持仓对比");
+        ASSERT_NE(section, std::string::npos);
+        const std::string part = text.substr(section);
+        // The overlap matrix with its definition, and the stocks held, in either view.
+        EXPECT_NE(part.find("持仓重合度：报告期"), std::string::npos) << view;
+        EXPECT_NE(part.find("重仓股："), std::string::npos) << view;
+        EXPECT_EQ(missingFrom(part, overlap), 0u) << view;
+        EXPECT_EQ(missingFrom(part, stocks), 0u) << view;
+        // The single fund only when it is the view shown.
+        EXPECT_EQ(part.find("单只基金：") != std::string::npos, view == HoldingsComparePage::kFundView)
+            << view;
+        if (view == HoldingsComparePage::kFundView)
+            EXPECT_EQ(missingFrom(part, fund), 0u);
+        EXPECT_EQ(holdings->CurrentView(), view); // the report leaves the screen as it was
+    }
 }
 
 // The same, with the pages' data read ahead by the module's worker.

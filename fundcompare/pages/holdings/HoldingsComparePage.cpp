@@ -4,6 +4,7 @@
 #include "pages/common/CalendarDate.h"
 #include "pages/growth/LineStyles.h"
 #include "pages/holdings/HoldingsQueries.h"
+#include "pages/holdings/TopStocksFilter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -712,6 +713,10 @@ bool HoldingsComparePage::ShowFund(const XStringW& code) {
 }
 
 XStringW HoldingsComparePage::Caption() const {
+    return CaptionOf(m_view);
+}
+
+XStringW HoldingsComparePage::CaptionOf(int view) const {
     if (!m_notice.empty())
         return m_notice;
     const XStringW date = m_report.Date();
@@ -720,7 +725,7 @@ XStringW HoldingsComparePage::Caption() const {
     XStringW missing;
     if (reported < total)
         missing.Format(L"；%d 只基金在该报告期没有持仓数据，显示为 --", total - reported);
-    switch (m_view) {
+    switch (view) {
     case kStocksView:
         return XStringW().Format(
             L"重仓股：报告期 %s，%u 只股票；权重为占基金净值比例，★ 为两只及以上基金共同持有%s", date.c_str(),
@@ -740,6 +745,50 @@ XStringW HoldingsComparePage::Caption() const {
         return XStringW().Format(L"单只基金：%s 历次报告期的股票持仓，较上期为占净值比例的变化",
                                  name.c_str());
     }
+    }
+}
+
+// ---- The report -------------------------------------------------------------------------------------
+
+int HoldingsComparePage::ReportStockRows() const {
+    if (m_reportStockRows > 0)
+        return m_reportStockRows;
+    const int funds = std::max<int>(1, static_cast<int>(m_fundColumns.size()));
+    return std::max(kReportStockRowsAtLeast, kReportStockCells / funds);
+}
+
+void HoldingsComparePage::WriteReport(ReportSink& sink) {
+    if (!m_notice.empty()) {
+        sink.Note(m_notice);
+        return;
+    }
+    // The overlap is what the page is for, and the stocks behind it are what a reader checks it
+    // against, so the report holds both whichever view is on screen. The single-fund view is about
+    // one fund the user picked; it goes in only when it is the one shown.
+    sink.Note(CaptionOf(kMatrixView));
+    sink.Table(m_matrixGrid);
+    sink.Note(CaptionOf(kStocksView));
+    // A comparison of many funds at a full report date holds a thousand stocks or more, one column
+    // per fund: hundreds of printed pages that nobody reads, and more time than the whole rest of
+    // the report. The list is printed whole up to a number of cells; beyond that, the stocks most
+    // funds hold (in the order shown), with a line that says so.
+    XComPtr<Data::IDataView> shown = m_stockGrid.GetDisplayView();
+    const int stocks = shown != nullptr ? shown->GetRowCount() : 0;
+    const int printed = ReportStockRows();
+    XComPtr<TopStocksFilter> top;
+    if (stocks > printed) {
+        sink.Note(XStringW().Format(L"报告列出持有基金数最多的前 %d 只股票（共 %d 只），按列表的排序；"
+                                    L"完整列表可用“导出...”导出",
+                                    printed, stocks));
+        top = XMakeRef<TopStocksFilter>(printed, L"holders", L"totalweight");
+        shown->AddFilter(top.Get());
+    }
+    sink.Table(m_stockGrid);
+    if (top != nullptr)
+        shown->RemoveFilter(top.Get());
+    if (m_view == kFundView) {
+        sink.Note(CaptionOf(kFundView));
+        sink.Table(m_fundGrid);
     }
 }
 

@@ -63,8 +63,17 @@ public:
     const XStringW& ChosenFund() const { return m_chosenFund; }
     // What the caption line says for the view shown.
     XStringW Caption() const;
+    XStringW CaptionOf(int view) const;
     XStringW ExportCaption() const override { return Caption(); }
     const XStringW& Notice() const { return m_notice; }
+    // The overlap matrix and the stock list whatever the view; the single fund when it is shown.
+    void WriteReport(ReportSink& sink) override;
+    // How many stocks the report lists: the whole list of a usual comparison (up to this many
+    // fund cells), the top of a very wide one. Tests set a number of rows (0: the rule).
+    static constexpr int kReportStockCells = 10000;
+    static constexpr int kReportStockRowsAtLeast = 50;
+    int ReportStockRows() const;
+    void SetReportStockRows(int rows) { m_reportStockRows = rows; }
 
     // ---- Inspection ----
     HoldingsGrid& StockGrid() { return m_stockGrid; }
@@ -123,6 +132,7 @@ private:
     bool m_industryMatrix = false;
     bool m_selecting = false;
     int m_reloads = 0;
+    int m_reportStockRows = 0;
     std::vector<XStringW> m_fundColumns; // the stock list's fund columns, in Funds() order
     // Last, so that it goes first: its filters live on the stock list's view.
     FilterWnd2 m_filter;

@@ -35,6 +35,15 @@ bool Finished(Data::IStatement* statement, XStringW& error) {
     return error.empty();
 }
 
+// Whether a report lists every holding of the fund: the half-year and annual reports do (dates at
+// the end of June or December), the quarterly ones only their ten largest; a report of more than
+// ten lines lists more than its ten largest whatever its date.
+bool ListsEveryHolding(const XStringW& date, size_t lines) {
+    const std::wstring& text = date.str();
+    const std::wstring month = text.size() >= 7 ? text.substr(5, 2) : std::wstring();
+    return lines > 10 || month == L"06" || month == L"12";
+}
+
 } // namespace
 
 bool HoldingsReport::ProbeTables(Data::IDatabase* database, bool& hasHoldings, bool& hasStocks,
@@ -233,6 +242,7 @@ bool HoldingsReport::LoadFund(Data::IDatabase* database, bool hasStocks, const X
     // stock in a report added up). The first report has nothing to compare with.
     std::map<XStringW, double> previous, current;
     bool hasPrevious = false;
+    bool previousComplete = false;
     size_t begin = 0;
     while (begin < read.size()) {
         size_t end = begin;
@@ -250,7 +260,9 @@ bool HoldingsReport::LoadFund(Data::IDatabase* database, bool hasStocks, const X
             if (!hasPrevious) {
                 line.change = kNaN;
             } else if (before == previous.end()) {
-                line.isNew = true;
+                // A first- or third-quarter report discloses only the ten largest holdings: a stock
+                // missing there may well have been held below them, so it is not called new.
+                line.isNew = previousComplete;
                 line.change = kNaN;
             } else {
                 line.change = current[line.stockcode] - before->second;
@@ -258,6 +270,7 @@ bool HoldingsReport::LoadFund(Data::IDatabase* database, bool hasStocks, const X
         }
         previous.swap(current);
         hasPrevious = true;
+        previousComplete = ListsEveryHolding(read[begin].date, end - begin);
         begin = end;
     }
     // Latest report first: what a user opens the list for.

@@ -100,7 +100,21 @@ void XDataGrid::DrawPrintPart(HDC hdc, POINT origin, const PrintPart& part) {
     {
         Gdiplus::Graphics graphics(hdc);
         DrawBackground(hdc, &graphics, l.client);
+        // On paper each vertical line is one stroke down the part, not one per cell: a long list
+        // then takes a fraction of the document's drawing operations, and looks the same.
+        const bool lines = m_vLines;
+        m_vLines = false;
         DrawContent(hdc, &graphics, l.data);
+        m_vLines = lines;
+        if (lines) {
+            const int lockedRight = l.data.left + l.lockedWidth;
+            for (int i = part.repeatFirst ? std::max(1, part.firstColumn) : part.firstColumn;
+                 i < part.lastColumn; ++i) {
+                const int right = ColumnLeft(i) + ZoomedWidth(i);
+                if (right > lockedRight && right - 1 < l.data.right)
+                    FillSolid(hdc, RECT{right - 1, l.data.top, right, l.data.bottom}, m_gridColor);
+            }
+        }
         DrawHeader(hdc, &graphics, l.header);
         DrawBorder(hdc, &graphics, l.client);
     }

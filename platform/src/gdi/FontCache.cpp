@@ -10,7 +10,7 @@ namespace platform::gdi {
 namespace {
 
 constexpr const char* kDefaultFace = "WenQuanYi Micro Hei";
-// Enough for every cell of a few full grids; beyond it the cache starts afresh.
+// Enough for every cell of a few full grids; beyond it a new generation starts (see m_olderLayouts).
 constexpr size_t kMaxLayoutsPerFont = 4096;
 
 std::string faceToUtf8(const WCHAR* face) {
@@ -117,6 +117,7 @@ FontInstance::FontInstance(const LOGFONTW& log) : m_log(log) {
 
 FontInstance::~FontInstance() {
     m_layouts.clear();
+    m_olderLayouts.clear();
     if (m_attributes != nullptr)
         pango_attr_list_unref(m_attributes);
     pango_font_description_free(m_description);
@@ -132,8 +133,21 @@ const TextLayout* FontInstance::Layout(const wchar_t* text, size_t length, int w
     auto found = m_layouts.find(key);
     if (found != m_layouts.end())
         return found->second.get();
-    if (m_layouts.size() >= kMaxLayoutsPerFont)
+    // A layout of the older generation moves to the newer, so that what is in use now is young.
+    std::unique_ptr<TextLayout> kept;
+    if (auto older = m_olderLayouts.find(key); older != m_olderLayouts.end()) {
+        kept = std::move(older->second);
+        m_olderLayouts.erase(older);
+    }
+    if (m_layouts.size() >= kMaxLayoutsPerFont) {
+        m_olderLayouts = std::move(m_layouts);
         m_layouts.clear();
+    }
+    if (kept != nullptr) {
+        const TextLayout* result = kept.get();
+        m_layouts.emplace(std::move(key), std::move(kept));
+        return result;
+    }
 
     auto made = std::make_unique<TextLayout>();
     made->layout = pango_layout_new(SharedPangoContext());

@@ -57,7 +57,12 @@ private:
     int m_maxCharWidth = 0;
     int m_underlinePosition = 1;
     int m_underlineThickness = 1;
+    // Two generations: when the newer is full it becomes the older and the older goes. A layout
+    // handed out stays alive while its caller asks for a few more (DrawTextW asks for "..." and
+    // the cut line while it still reads the whole line's layout); starting the whole cache afresh
+    // would free it under the caller.
     std::unordered_map<std::string, std::unique_ptr<TextLayout>> m_layouts;
+    std::unordered_map<std::string, std::unique_ptr<TextLayout>> m_olderLayouts;
 };
 
 PangoContext* SharedPangoContext();
