@@ -575,6 +575,8 @@ void HoldingsComparePage::FillMatrix() {
 }
 
 XStringW HoldingsComparePage::MatrixTip(int row, const XStringW& column) {
+    if (row < 0)
+        return XStringW(); // the column titles carry the whole name already
     const auto& funds = m_report.Funds();
     const XStringW rowCode = m_matrixGrid.RowCode(row);
     size_t r = funds.size(), c = funds.size();
