@@ -215,6 +215,10 @@ public:
 
     bool WaitForInput(DWORD timeout) override {
         SDL_Event event;
+        // SDL wakes its wait by a message to one of the program's X windows; with one of them
+        // destroyed from outside, a wake-up may go nowhere, so the wait is cut into short ones.
+        if (m_windowGone && (timeout == INFINITE_WAIT || timeout > kShortWait))
+            timeout = kShortWait;
         int got = timeout == INFINITE_WAIT ? SDL_WaitEvent(&event)
                                            : SDL_WaitEventTimeout(&event, static_cast<int>(timeout));
         if (got != 0) {
@@ -222,7 +226,8 @@ public:
             while (SDL_PollEvent(&event) != 0)
                 handle(event);
         }
-        if (ownWindows().lost.exchange(false)) {
+        if (ownWindows().lost.exchange(false) && !m_windowGone) {
+            m_windowGone = true;
             std::fprintf(stderr, "fundhost: a window of the program was destroyed from outside; ending\n");
             PostQuitMessage(0);
         }
@@ -240,7 +245,7 @@ public:
         Shown shown = it->second;
         m_byId.erase(SDL_GetWindowID(shown.sdl));
         m_windows.erase(it);
-        SDL_HideWindow(shown.sdl);
+        hide(shown.sdl);
         m_spares.push_back(shown);
     }
 
@@ -352,7 +357,7 @@ private:
         }
         SDL_Window* sdl = it->second.sdl;
         if (!visible) {
-            SDL_HideWindow(sdl);
+            hide(sdl);
             return;
         }
         int x = 0;
@@ -490,6 +495,16 @@ private:
     std::map<HWND, Shown> m_windows;
     std::map<Uint32, HWND> m_byId;
     std::vector<Shown> m_spares; // hidden, for the next top-level of their kind
+    // SDL waits for the display to confirm a hidden window, which never comes for a window that
+    // is no longer there: once one was destroyed from outside the program only ends, and hides
+    // nothing.
+    void hide(SDL_Window* sdl) {
+        if (!m_windowGone && !ownWindows().lost.load())
+            SDL_HideWindow(sdl);
+    }
+
+    static constexpr DWORD kShortWait = 20;
+    bool m_windowGone = false; // one of the program's X windows was destroyed from outside
 };
 
 SdlBackend* current() {
