@@ -161,12 +161,7 @@ void GrowthPage::ApplyTheme(Conf::ITheme* theme) {
     theme->GetColor("list_prev_data", m_labelColour);
     Conf::ThemeFont font;
     theme->GetFont("default", font);
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
-    m_labelFont.Replace(CreateFontIndirectW(&logFont));
+    m_labelFont.Replace(gdiobj::CreateTextFont(font.face.c_str()));
 
     for (Control::XTableHeader* header : {&m_rangeHeader, &m_viewHeader}) {
         header->SetBkColor(m_backColour);
