@@ -476,7 +476,19 @@ void MakeIndexDays(const Options& options, Market& market, Writer& out) {
     std::vector<double> second(calendar.days.size(), 0.0);
     for (size_t i = 1; i < second.size(); ++i)
         second[i] = 1.1 * market.indexDaily[i] + other.Normal(0.0, 0.004);
+    // A bond index, so that bond funds can be measured against something like them: the year's
+    // money-market yield plus a term premium of one point (about 2.5 to 5 % a year), with a small
+    // daily noise (a volatility of about 1.6 % a year). Its code and name are made up.
+    Prng bond(options.seed, 7);
+    std::vector<double> bondDaily(calendar.days.size(), 0.0);
+    for (int t = 0; t < market.weeks; ++t) {
+        const double drift = std::log1p(market.cashRate[t / kWeeksPerYear] + 0.01) / 260.0;
+        for (int i = calendar.weekStart[t]; i < calendar.weekStart[t + 1]; ++i)
+            bondDaily[i] = drift + bond.Normal(0.0, 0.001);
+    }
+    // Written in code order, the order of the table's key.
     std::int64_t id = 0;
+    WriteIndex(options, calendar, kBondIndexCode, bondDaily, 1000.0, false, id, out);
     WriteIndex(options, calendar, "sh000001", market.indexDaily, 1250.0, true, id, out);
     WriteIndex(options, calendar, "sz399001", second, 3000.0, false, id, out);
 }

@@ -28,6 +28,9 @@ inline constexpr std::int32_t kApplicationId = 0x46435344; // "FCSD"
 
 // Every report in the sample ends on this year's last quarter.
 inline constexpr int kLastYear = 2010;
+// The sample's bond index, beside the composite (sh000001) and sz399001; code and name are made up
+// (the growth page knows it as 示例综合债券指数).
+inline constexpr const char* kBondIndexCode = "fc000101";
 
 // Table row counts of a finished database, for the program's summary.
 struct Summary {

@@ -91,6 +91,7 @@ std::vector<FilledStatement> AllStatements(const XStringW& date, int latestYear,
              kFundHistoryQuery,
              (XStringW(L"'") + SqlCodeList::EscapeLiteral(codes.at(0)) + XStringW(L"'")).c_str()))},
         {"kIndexHistoryQuery", Utf8(XStringW().Format(kIndexHistoryQuery, L"'sh000001'"))},
+        {"kIndexCodesQuery", Utf8(kIndexCodesQuery)},
         {"kFundNamesQuery",
          Utf8(XStringW().Format(kFundNamesQuery, SqlCodeList::Parenthesized(codes).c_str()))},
     };

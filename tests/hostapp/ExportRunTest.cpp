@@ -303,4 +303,31 @@ TEST_F(ExportRun, SpreadsheetsGetValuesTheyCanComputeWith) {
     EXPECT_NE(csv.find(",-1.57%"), std::string::npos) << csv;
 }
 
+TEST_F(ExportRun, TheCorrelationMatrixDumpsExportsAndCopiesLikeEveryList) {
+    TestSupport::FixtureDb history{"funds.sql", "../pages_growth/growth_history.sql"};
+    std::filesystem::path path = folder / "script.txt";
+    std::ofstream(path) << "add 000001\nadd 000002\nadd 000004\ntab 走势对比\nview matrix\ndump " +
+                               file("matrix.tsv") + "\nexport " + file("matrix.xlsx") + "\nexport " +
+                               file("matrix.csv") + "\nkey Ctrl+C\nclipboard " + file("clip.tsv") + "\n";
+    HostRun result = runHost("--headless --size 1024x700 --db " + history.Path() + " --config " +
+                             (folder / "config.xml").string() + " --script " + path.string());
+    ASSERT_EQ(result.code, 0) << result.output;
+    // 000004 has no history: a matrix of the two others, coefficient 0.17 (two decimals).
+    auto rows = readDump(file("matrix.tsv"));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"名称", "代码", "000001", "000002"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"华夏成长股票", "000001", "1.00", "0.17"}));
+    EXPECT_EQ(rows[2], (std::vector<std::string>{"华夏红利股票", "000002", "0.17", "1.00"}));
+    expectSameAsDump(file("matrix.xlsx"), file("matrix.tsv"), "走势对比  相关系数矩阵");
+    // The workbook holds the coefficient itself, not the two decimals shown.
+    std::string frozen;
+    bool full = false;
+    for (const ReadCell& cell : readWithOpenpyxl(file("matrix.xlsx"), frozen))
+        full = full || (cell.kind == 'n' && cell.value.rfind("0.1745", 0) == 0 && cell.value.size() > 6);
+    EXPECT_TRUE(full);
+    EXPECT_NE(readText(file("matrix.csv")).find("华夏成长股票,"), std::string::npos);
+    // Ctrl+C with nothing selected copies every row with the header, as the dump shows them.
+    EXPECT_EQ(readText(file("clip.tsv")), readText(file("matrix.tsv")));
+}
+
 } // namespace

@@ -688,6 +688,22 @@ TEST_F(FundHostRun, ScriptsChooseTheGrowthRangeAndViewWithoutCoordinates) {
     run = runHost(args + " --script " + writeScript(folder, "tab 业绩表现\nrange 1y\n"));
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("no range to choose"), std::string::npos) << run.output;
+
+    // The benchmark by its code; one the database lacks fails its line and names those it has.
+    const std::string benchmark = (folder / "benchmark.tsv").string();
+    run = runHost(
+        args + " --script " +
+        writeScript(folder, "add 000001\ntab 走势对比\nbenchmark sz399001\ndump " + benchmark + "\n"));
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(read(benchmark).find("sz399001\t深证成指"), std::string::npos) << read(benchmark);
+    EXPECT_EQ(read(benchmark).find("上证指数"), std::string::npos) << read(benchmark);
+    run =
+        runHost(args + " --script " + writeScript(folder, "add 000001\ntab 走势对比\nbenchmark zz000000\n"));
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find(
+                  "benchmark zz000000: the database has no index 'zz000000' (it has sh000001 sz399001)"),
+              std::string::npos)
+        << run.output;
 }
 
 } // namespace

@@ -83,6 +83,8 @@ TEST(Script, ReportsTheFirstBadLine) {
         {"range 2010-01-01:2010/02/01", "line 1: range wants 1m, 3m, 6m, 1y, 3y, 5y, all or FROM:TO "
                                         "(YYYY-MM-DD), not '2010-01-01:2010/02/01'"},
         {"view chart", "line 1: view wants figures or matrix"},
+        {"benchmark", "line 1: benchmark wants one index code"},
+        {"benchmark sh000001 sz399001", "line 1: benchmark wants one index code"},
         {"opendb", "line 1: opendb wants a value"},
         {"import   ", "line 1: import wants a value"},
     };
@@ -110,6 +112,10 @@ TEST(Script, PointerMovesAndTheGrowthPage) {
     EXPECT_EQ((*actions)[2].y, 300);
     EXPECT_FALSE(ParseScript("move 640", error));
     EXPECT_EQ(error, "line 1: move wants X Y");
+    actions = ParseScript("benchmark fc000101\n", error);
+    ASSERT_TRUE(actions) << error;
+    EXPECT_EQ((*actions)[0].kind, Kind::Benchmark);
+    EXPECT_EQ((*actions)[0].text, XStringW(L"fc000101"));
 }
 
 } // namespace

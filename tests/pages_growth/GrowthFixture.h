@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -27,8 +28,25 @@ struct FakeConfKey : HostKernel::RefCounted<Conf::IConfKey> {
         return true;
     }
 };
-struct FakeConfManager : HostKernel::RefCounted<Conf::IConfManager> {
+struct FakeConfManager : HostKernel::RefCounted<Conf::IConfStore> {
     std::map<std::string, XStringW> keys;
+    int saves = 0;
+    bool writable = true;
+    bool SetValue(const char* path, const XStringW& value) override {
+        if (writable)
+            keys[path] = value;
+        return writable;
+    }
+    bool RemoveKey(const char* path) override { return keys.erase(path) != 0; }
+    bool GetChildren(const char*, std::vector<std::string>&) override { return false; }
+    bool Save(XStringW&) override {
+        ++saves;
+        return true;
+    }
+    bool SaveChanging(const std::function<bool(Conf::IConfStore&, XStringW&)>& change,
+                      XStringW& error) override {
+        return change(*this, error) && Save(error);
+    }
     bool GetKey(Conf::IConfKey** key, const char* path) override {
         *key = nullptr;
         auto found = keys.find(path);

@@ -354,7 +354,36 @@ TEST_F(GrowthFixture, TheChartDrawsTheZeroLineTheDashedIndexAndTheTheme) {
     EXPECT_EQ(PlatformWindowPixel(window, 2, 2), RGB(240, 240, 240));
 }
 
-TEST_F(GrowthFixture, TheSwitchShowsTheCorrelationMatrixInsteadOfTheFigures) {
+// The matrix list's cells as displayed: the header's titles, then each row.
+std::vector<std::vector<std::wstring>> MatrixSheet(CorrelationMatrixGrid& grid) {
+    std::vector<std::vector<std::wstring>> rows;
+    Control::DataGridEx::Sheet sheet = grid.ReadSheet(false);
+    std::vector<std::wstring> titles;
+    for (const auto& column : sheet.columns)
+        titles.push_back(column.title.str());
+    rows.push_back(titles);
+    for (const auto& row : sheet.rows) {
+        std::vector<std::wstring> cells;
+        for (const XStringW& cell : row)
+            cells.push_back(cell.str());
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+std::wstring SheetCell(const std::vector<std::vector<std::wstring>>& sheet, size_t row,
+                       const std::wstring& title) {
+    for (size_t c = 0; c < sheet[0].size(); ++c)
+        if (sheet[0][c] == title)
+            return row < sheet.size() ? sheet[row][c] : L"<no row>";
+    return L"<no column " + title + L">";
+}
+
+TEST_F(GrowthFixture, TheMatrixIsAListOfCoefficientsWithTwoDecimalsAndDashesForShortPairs) {
+    // F003 has two returns, both before F002's first day: a matrix member without a pair with F002.
+    Alter("INSERT INTO tb_netvaluehistory (code, date, value, totalvalue, isdeleted) VALUES "
+          "('F003', '2010-09-20', 1.00, 1.00, 0), ('F003', '2010-09-21', 1.02, 1.02, 0), "
+          "('F003', '2010-09-22', 1.01, 1.01, 0)");
     StartModule();
     CreatePage();
     module.AddFund(L"F001");
@@ -362,29 +391,65 @@ TEST_F(GrowthFixture, TheSwitchShowsTheCorrelationMatrixInsteadOfTheFigures) {
     ClickIn(page().ViewHeader(), page().ViewHeader().GetButtonRect(1));
     EXPECT_TRUE(page().MatrixShown());
     EXPECT_FALSE(IsWindowVisible(page().Grid()));
-    EXPECT_TRUE(page().Matrix().IsWindowVisible());
-    // One fund is no matrix.
-    EXPECT_EQ(page().Matrix().Notice(), XStringW(GrowthPage::kMatrixNotice));
+    EXPECT_TRUE(IsWindowVisible(page().Matrix()));
+    // One fund is no matrix; the caption says why.
+    EXPECT_EQ(page().MatrixNotice(), XStringW(GrowthPage::kMatrixNotice));
+    EXPECT_EQ(page().Matrix().Size(), 0u);
+    EXPECT_NE(page().FiguresCaption().str().find(GrowthPage::kMatrixNotice), std::wstring::npos);
+
     module.AddFund(L"F002");
-    EXPECT_TRUE(page().Matrix().Notice().empty());
-    ASSERT_EQ(page().Matrix().Size(), 2u);
-    EXPECT_NEAR(page().Matrix().Value(0, 0), 1.0, 1e-12);
-    const double value = page().Matrix().Value(0, 1);
-    EXPECT_TRUE(value >= -1.0 && value <= 1.0);
-    EXPECT_DOUBLE_EQ(value, page().Matrix().Value(1, 0));
-    // The tip names the pair and the value.
-    const RECT cell = page().Matrix().CellRect(0, 1);
-    POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
-    ClientToScreen(page().Matrix(), &p);
-    PlatformMouseMove(p.x, p.y);
-    PlatformRunUntilIdle();
-    XStringW expected;
-    expected.Format(L"华夏成长股票 与 华夏红利股票：%.2f", value);
-    EXPECT_EQ(page().Matrix().TipText(), expected);
+    module.AddFund(L"F003");
+    EXPECT_TRUE(page().MatrixNotice().empty());
+    ASSERT_EQ(page().Matrix().Size(), 3u);
+    const auto sheet = MatrixSheet(page().Matrix());
+    ASSERT_EQ(sheet.size(), 4u);
+    // The names first, then a column per fund titled with its code, in the set's order.
+    EXPECT_EQ(sheet[0][0], L"名称");
+    EXPECT_EQ(sheet[1][0], L"华夏成长股票");
+    EXPECT_EQ(sheet[0].size(), 5u);
+    // F001 and F002 over the three returns between the days both have (27 to 30 September):
+    // F001 +2.17 %, +1.06 %, +1.05 %; F002 +5 %, -4.76 %, +10 % give 0.1745.
+    EXPECT_EQ(SheetCell(sheet, 1, L"000002"), L"0.17");
+    EXPECT_EQ(SheetCell(sheet, 2, L"000001"), L"0.17");
+    EXPECT_NEAR(page().Matrix().Value(0, 1), 0.17454, 1e-4);
+    EXPECT_DOUBLE_EQ(page().Matrix().Value(0, 1), page().Matrix().Value(1, 0));
+    for (size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(sheet[k + 1][k + 2], L"1.00") << k;
+    // F003 and F002 share no day; F003 and F001 share three days, two returns, which is enough.
+    EXPECT_EQ(SheetCell(sheet, 3, L"000002"), L"--");
+    EXPECT_EQ(SheetCell(sheet, 2, L"000003"), L"--");
+    EXPECT_EQ(SheetCell(sheet, 3, L"000001"), L"1.00");
+
+    // The title's tip gives the whole name; a cell's tip names the pair, or why it has no value.
+    CorrelationMatrixGrid& grid = page().Matrix();
+    int second = -1, third = -1;
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        second = grid.GetColumn(c)->title == XStringW(L"000002") ? c : second;
+        third = grid.GetColumn(c)->title == XStringW(L"000003") ? c : third;
+    }
+    ASSERT_GE(second, 0);
+    ASSERT_GE(third, 0);
+    RECT cell = grid.GetCellRect(0, second);
+    grid.HoverAt((cell.left + cell.right) / 2, 4);
+    EXPECT_EQ(grid.TipText(), XStringW(L"华夏红利股票（000002）"));
+    grid.HoverAt((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    EXPECT_EQ(grid.TipText(), XStringW(L"华夏成长股票（000001） 与 华夏红利股票（000002）：0.17"));
+    cell = grid.GetCellRect(1, third);
+    grid.HoverAt((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    EXPECT_NE(grid.TipText().str().find(L"：--（两者共同的日收益率不足两个）"), std::wstring::npos)
+        << grid.TipText().ToUtf8();
+
+    // The heat runs both ways from the background: +1 and -1 differ, 0 is the list's own colour,
+    // and a weak coefficient is paler than a strong one.
+    EXPECT_EQ(grid.HeatColour(0), grid.GetEvenLineColour());
+    EXPECT_NE(grid.HeatColour(0.9), grid.HeatColour(-0.9));
+    EXPECT_NE(grid.HeatColour(-0.9), grid.GetEvenLineColour());
+    EXPECT_NE(grid.HeatColour(0.2), grid.HeatColour(0.9));
     EXPECT_NE(page().FiguresCaption().str().find(L"相关系数矩阵"), std::wstring::npos);
+
     ClickIn(page().ViewHeader(), page().ViewHeader().GetButtonRect(0));
     EXPECT_TRUE(IsWindowVisible(page().Grid()));
-    EXPECT_FALSE(page().Matrix().IsWindowVisible());
+    EXPECT_FALSE(IsWindowVisible(page().Matrix()));
 }
 
 TEST_F(GrowthFixture, SettingsComeFromTheirOwnNodeWithDefaultsForBadValues) {

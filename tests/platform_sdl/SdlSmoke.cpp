@@ -2,7 +2,7 @@
 // driven by SDL events pushed into SDL's queue (as the display would deliver them), then a
 // screenshot of the X screen checked by pixels. Exits 0 when everything arrived and showed.
 //
-// Usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request
+// Usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request | --destroyed-outside
 #include <platform/commctrl.h>
 #include <platform/display.h>
 #include <platform/windows.h>
@@ -182,7 +182,46 @@ int refusedRequest() {
     mapWindow(info.info.x11.display, 0x1FFFFFF);
     sync(info.info.x11.display, 0);
     pump(main, 200);
+    if (quitSeen) {
+        std::fprintf(stderr, "sdl_smoke: a refusal about another window ended the loop\n");
+        return 1;
+    }
     DestroyWindow(main);
+    return 0;
+}
+
+// With --destroyed-outside: something outside the program destroys the window's X window. The
+// loop must end (WM_QUIT) instead of running on without a window.
+int destroyedOutside() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = L"SmokeDestroyed";
+    RegisterClassExW(&wc);
+    HWND main = CreateWindowExW(0, L"SmokeDestroyed", L"destroyed", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+    pump(main, 200);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(PlatformSdlWindowId(main)), &info) ||
+        info.subsystem != SDL_SYSWM_X11)
+        return 5;
+    using DestroyXWindow = int (*)(void*, unsigned long);
+    using Sync = int (*)(void*, int);
+    auto destroy = reinterpret_cast<DestroyXWindow>(dlsym(RTLD_DEFAULT, "XDestroyWindow"));
+    auto sync = reinterpret_cast<Sync>(dlsym(RTLD_DEFAULT, "XSync"));
+    if (destroy == nullptr || sync == nullptr)
+        return 5;
+    destroy(info.info.x11.display, info.info.x11.window);
+    sync(info.info.x11.display, 0);
+    for (int turn = 0; turn < 20 && !quitSeen; ++turn) {
+        InvalidateRect(main, nullptr, TRUE);
+        pump(main, 100);
+    }
+    if (!quitSeen) {
+        std::fprintf(stderr, "sdl_smoke: the loop ran on without its window\n");
+        return 1;
+    }
     return 0;
 }
 
@@ -190,7 +229,9 @@ int refusedRequest() {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request\n");
+        std::fprintf(
+            stderr,
+            "usage: sdl_smoke SCREENSHOT.png | --lose-display | --refused-request | --destroyed-outside\n");
         return 2;
     }
     if (!PlatformStartSdl())
@@ -199,6 +240,8 @@ int main(int argc, char** argv) {
         return loseDisplay();
     if (std::string(argv[1]) == "--refused-request")
         return refusedRequest();
+    if (std::string(argv[1]) == "--destroyed-outside")
+        return destroyedOutside();
     check(PlatformUsesDisplay(), "the display backend is not in use");
 
     WNDCLASSEXW wc{};

@@ -55,3 +55,18 @@ TEST(SdlDisplay, ARequestTheServerRefusesIsReportedAndTheProgramGoesOn) {
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("X error: BadWindow"), std::string::npos) << text;
 }
+
+TEST(SdlDisplay, AWindowDestroyedFromOutsideEndsTheLoop) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is missing";
+    std::filesystem::create_directories(FC_TEST_OUTPUT_DIR);
+    std::string log = std::string(FC_TEST_OUTPUT_DIR) + "/sdl-destroyed-outside.txt";
+    std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 SDL_VIDEODRIVER=x11 xvfb-run -a ") +
+                          SDL_SMOKE_PROGRAM + " --destroyed-outside 2>" + log;
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    EXPECT_NE(text.find("destroyed from outside"), std::string::npos) << text;
+}

@@ -8,6 +8,7 @@
 
 #include <sdk/XComPtr.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -40,15 +41,55 @@ XStringW Quoted(const XStringW& text) {
     return XStringW(L"'") + SqlCodeList::EscapeLiteral(text) + XStringW(L"'");
 }
 
+const GrowthSeries& NoSeries() {
+    static const GrowthSeries none;
+    return none;
+}
+
 } // namespace
+
+XStringW GrowthHistory::IndexName(const XStringW& code) {
+    static const std::pair<const wchar_t*, const wchar_t*> kNames[] = {
+        {kIndexCode, kIndexName},
+        {L"sz399001", L"深证成指"},
+        {L"sz399300", L"沪深300"},
+        {L"sh000300", L"沪深300"},
+        {L"sh000905", L"中证500"},
+        {L"sh000012", L"国债指数"},
+        {L"sh000013", L"企债指数"},
+        // The bond index of the sample database; its code and name are made up.
+        {L"fc000101", L"示例综合债券指数"},
+    };
+    for (const auto& [known, name] : kNames)
+        if (code == XStringW(known))
+            return name;
+    return code;
+}
 
 void GrowthHistory::Clear() {
     m_status = Status::kNotLoaded;
     m_hasIndexTable = false;
-    m_indexRead = false;
+    m_indexCodesRead = false;
+    m_indexCodes.clear();
     m_funds.clear();
-    m_index = GrowthSeries();
+    m_indexes.clear();
     m_fundReads = 0;
+}
+
+XStringW GrowthHistory::BenchmarkCode() const {
+    const auto has = [this](const XStringW& code) {
+        return std::find(m_indexCodes.begin(), m_indexCodes.end(), code) != m_indexCodes.end();
+    };
+    if (!m_wantedIndex.empty() && has(m_wantedIndex))
+        return m_wantedIndex;
+    if (has(XStringW(kIndexCode)) || m_indexCodes.empty())
+        return m_indexCodes.empty() ? XStringW() : XStringW(kIndexCode);
+    return m_indexCodes.front();
+}
+
+const GrowthSeries& GrowthHistory::Index() const {
+    const auto found = m_indexes.find(BenchmarkCode());
+    return found != m_indexes.end() ? found->second : NoSeries();
 }
 
 bool GrowthHistory::NeedsReading(const std::vector<XStringW>& codes) const {
@@ -56,7 +97,9 @@ bool GrowthHistory::NeedsReading(const std::vector<XStringW>& codes) const {
         return true;
     if (m_status == Status::kNoHistory)
         return false;
-    if (!m_indexRead)
+    if (!m_indexCodesRead)
+        return true;
+    if (const XStringW index = BenchmarkCode(); !index.empty() && m_indexes.count(index) == 0)
         return true;
     for (const XStringW& code : codes)
         if (m_funds.count(code) == 0)
@@ -71,10 +114,12 @@ void GrowthHistory::Merge(GrowthHistory&& other) {
         m_status = other.m_status;
         m_hasIndexTable = other.m_hasIndexTable;
     }
-    if (!m_indexRead && other.m_indexRead) {
-        m_index = std::move(other.m_index);
-        m_indexRead = true;
+    if (!m_indexCodesRead && other.m_indexCodesRead) {
+        m_indexCodes = std::move(other.m_indexCodes);
+        m_indexCodesRead = true;
     }
+    for (auto& [code, series] : other.m_indexes)
+        m_indexes.emplace(code, std::move(series));
     for (auto& [code, series] : other.m_funds)
         m_funds.emplace(code, std::move(series));
     m_fundReads += other.m_fundReads;
@@ -94,7 +139,10 @@ bool GrowthHistory::Sync(Data::IDatabase* database, const std::vector<XStringW>&
         return false;
     if (m_status == Status::kNoHistory)
         return true;
-    if (!m_indexRead && !ReadIndex(database, error))
+    if (!m_indexCodesRead && !ReadIndexCodes(database, error))
+        return false;
+    if (const XStringW index = BenchmarkCode();
+        !index.empty() && m_indexes.count(index) == 0 && !ReadIndex(database, index, error))
         return false;
 
     const std::set<XStringW> wanted(codes.begin(), codes.end());
@@ -158,29 +206,47 @@ bool GrowthHistory::ReadFund(Data::IDatabase* database, GrowthSeries& series, XS
     return true;
 }
 
-bool GrowthHistory::ReadIndex(Data::IDatabase* database, XStringW& error) {
-    m_index = GrowthSeries();
-    m_index.code = kIndexCode;
-    m_index.aliascode = kIndexCode;
-    m_index.name = kIndexName;
-    m_index.isIndex = true;
+bool GrowthHistory::ReadIndexCodes(Data::IDatabase* database, XStringW& error) {
+    std::vector<XStringW> codes;
     if (m_hasIndexTable) {
         XComPtr<Data::IStatement> statement;
-        XStringW sql;
-        sql.Format(kIndexHistoryQuery, Quoted(kIndexCode).c_str());
-        if (!Run(database, sql, statement, error))
+        if (!Run(database, kIndexCodesQuery, statement, error))
             return false;
-        WealthBuilder builder(Today());
         while (statement->Next()) {
-            const double day = statement->GetDouble(0);
-            if (day > 0.0 && day < 1.0e6)
-                builder.AddClose(static_cast<int>(day), statement->GetDouble(1));
+            XStringW code;
+            statement->GetString(code, 0);
+            if (!code.empty())
+                codes.push_back(std::move(code));
         }
         if (!Finished(statement, error))
             return false;
-        builder.Finish(m_index);
     }
-    m_indexRead = true;
+    m_indexCodes = std::move(codes);
+    m_indexCodesRead = true;
+    return true;
+}
+
+bool GrowthHistory::ReadIndex(Data::IDatabase* database, const XStringW& code, XStringW& error) {
+    GrowthSeries index;
+    index.code = code;
+    index.aliascode = code;
+    index.name = IndexName(code);
+    index.isIndex = true;
+    XComPtr<Data::IStatement> statement;
+    XStringW sql;
+    sql.Format(kIndexHistoryQuery, Quoted(code).c_str());
+    if (!Run(database, sql, statement, error))
+        return false;
+    WealthBuilder builder(Today());
+    while (statement->Next()) {
+        const double day = statement->GetDouble(0);
+        if (day > 0.0 && day < 1.0e6)
+            builder.AddClose(static_cast<int>(day), statement->GetDouble(1));
+    }
+    if (!Finished(statement, error))
+        return false;
+    builder.Finish(index);
+    m_indexes[code] = std::move(index);
     return true;
 }
 

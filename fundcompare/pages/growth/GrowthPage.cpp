@@ -18,10 +18,12 @@ constexpr int kRangeButtonWidth = 64;
 constexpr int kViewButtonWidth = 84;
 constexpr int kButtonGap = 4; // the table header's gap between flat buttons
 constexpr int kDateBoxWidth = 100;
+constexpr int kBenchmarkBoxWidth = 180;
+constexpr int kBenchmarkBoxMinWidth = 120;
+constexpr int kBenchmarkDrop = 160; // the height of the benchmark box's list below it
 
 const wchar_t kChartCaption[] = L"累计收益率（%）：各线以自己在区间内的首个交易日为 "
-                                L"0；现金分红按除息日的单位净值再投资（累计净值的日增量除以前一日单位净值）；"
-                                L"虚线为上证指数";
+                                L"0；现金分红按除息日的单位净值再投资（累计净值的日增量除以前一日单位净值）";
 
 COLORREF ThemeColour(Conf::ITheme* theme, const char* key, COLORREF fallback) {
     COLORREF colour = fallback;
@@ -34,6 +36,7 @@ COLORREF ThemeColour(Conf::ITheme* theme, const char* key, COLORREF fallback) {
 
 GrowthPage::GrowthPage() : ComparePage(L"GrowthPage") {
     LetRemoveFunds(m_grid);
+    LetRemoveFunds(m_matrix);
 }
 
 GrowthPage::~GrowthPage() = default;
@@ -65,6 +68,9 @@ bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         if (HIWORD(wParam) == DateBox::kDateChanged &&
             (LOWORD(wParam) == kStartBoxId || LOWORD(wParam) == kEndBoxId))
             SetCustomRange(m_startBox.Date(), m_endBox.Date());
+        else if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kBenchmarkBoxId &&
+                 reinterpret_cast<HWND>(lParam) == m_benchmarkBox.GetHandle())
+            OnBenchmarkPicked();
         return false;
     default:
         return ComparePage::HandleMessage(message, wParam, lParam, result);
@@ -72,8 +78,11 @@ bool GrowthPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 }
 
 void GrowthPage::OnCreate() {
-    if (m_context != nullptr)
-        m_rangeKind = GrowthSettings::Read(m_context->App()).defaultRange;
+    if (m_context != nullptr) {
+        const GrowthSettings settings = GrowthSettings::Read(m_context->App());
+        m_rangeKind = settings.defaultRange;
+        m_benchmark = settings.benchmark;
+    }
 
     m_rangeHeader.SetFontSize(12);
     m_rangeHeader.SetButtonWidth(kRangeButtonWidth);
@@ -85,6 +94,11 @@ void GrowthPage::OnCreate() {
 
     m_startBox.Create(m_hWnd, kStartBoxId);
     m_endBox.Create(m_hWnd, kEndBoxId);
+    const RECT none{0, 0, 0, 0};
+    m_benchmarkBox.Create(m_hWnd, &none, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, 0,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBenchmarkBoxId)));
+    m_benchmarkBox.SetFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    FillBenchmarkBox();
 
     m_viewHeader.SetFontSize(12);
     m_viewHeader.SetButtonWidth(kViewButtonWidth);
@@ -97,7 +111,7 @@ void GrowthPage::OnCreate() {
     m_chart.SetCaption(kChartCaption);
     m_grid.Create(L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWnd);
     m_grid.Bind();
-    m_matrix.Create(m_hWnd);
+    m_matrix.Create(L"", WS_CHILD, 0, 0, 0, 0, m_hWnd);
 
     m_selecting = true;
     m_rangeHeader.SetCurrSel(m_rangeKind);
@@ -114,6 +128,13 @@ void GrowthPage::OnSize(int width, int height) {
     flow.Add(m_startBox, kDateBoxWidth);
     flow.Add(nullptr, 24); // "至", painted
     flow.Add(m_endBox, kDateBoxWidth);
+    flow.Group();
+    ToolbarFlow::Item benchmark;
+    benchmark.window = m_benchmarkBox;
+    benchmark.width = kBenchmarkBoxWidth;
+    benchmark.minWidth = kBenchmarkBoxMinWidth;
+    benchmark.dropHeight = kBenchmarkDrop;
+    flow.Add(benchmark);
     flow.Group(true);
     flow.Add(m_viewHeader, 2 * kViewButtonWidth + kButtonGap);
     const int stripBottom = std::max(kTopStrip, flow.Apply() + 4);
@@ -125,7 +146,8 @@ void GrowthPage::OnSize(int width, int height) {
                      std::max(static_cast<int>(m_captionRect.bottom), height)};
     if (m_grid.IsWindow())
         m_grid.MoveWindow(below.left, below.top, below.right - below.left, below.bottom - below.top, TRUE);
-    m_matrix.MoveWindow(below, TRUE);
+    if (m_matrix.IsWindow())
+        m_matrix.MoveWindow(below.left, below.top, below.right - below.left, below.bottom - below.top, TRUE);
 }
 
 // ---- Theme ------------------------------------------------------------------------------------------
@@ -139,12 +161,7 @@ void GrowthPage::ApplyTheme(Conf::ITheme* theme) {
     theme->GetColor("list_prev_data", m_labelColour);
     Conf::ThemeFont font;
     theme->GetFont("default", font);
-    LOGFONTW logFont{};
-    logFont.lfHeight = -12;
-    logFont.lfWeight = FW_NORMAL;
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(logFont.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
-    m_labelFont.Replace(CreateFontIndirectW(&logFont));
+    m_labelFont.Replace(gdiobj::CreateTextFont(font.face.c_str()));
 
     for (Control::XTableHeader* header : {&m_rangeHeader, &m_viewHeader}) {
         header->SetBkColor(m_backColour);
@@ -176,7 +193,15 @@ void GrowthPage::ApplyTheme(Conf::ITheme* theme) {
     m_grid.SetHeader(LoadResourceText(WGUI::ModuleInstance(), L"XML", L"GROWTH_GRIDHEADER").c_str());
     m_grid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
     m_grid.ApplyUserZoom();
-    // The fund palette depends on the background.
+    m_matrix.SetTheme(theme);
+    m_matrix.SetDrawGridLine(true, true);
+    m_matrix.SetApp(m_context != nullptr ? m_context->App() : nullptr);
+    m_matrix.ApplyUserZoom();
+    m_matrix.SetHeatColours(ThemeColour(theme, "matrix_positive", RGB(220, 50, 50)),
+                            ThemeColour(theme, "matrix_negative", RGB(40, 100, 220)));
+    // The fund palette depends on the background; the matrix's header takes the theme's fonts.
+    if (m_history.GetStatus() == GrowthHistory::Status::kNotLoaded)
+        m_matrix.Empty();
     if (m_history.GetStatus() != GrowthHistory::Status::kNotLoaded)
         Rebuild();
     Refresh();
@@ -207,19 +232,6 @@ void GrowthPage::ApplyChartTheme() {
     Conf::ThemeFont font;
     theme->GetFont("default", font);
     m_chart.SetFontFace(font.face);
-
-    CorrelationMatrixWnd::Colours m;
-    m.background = background;
-    m.text = text;
-    m.grid = c.grid;
-    m.negative = ThemeColour(theme, "matrix_negative", RGB(40, 100, 220));
-    m.neutral = ThemeColour(theme, "matrix_neutral", LineStyles::Mix(background, text, 0.15));
-    m.positive = ThemeColour(theme, "matrix_positive", RGB(220, 50, 50));
-    m.tipBackground = c.tipBackground;
-    m.tipText = c.tipText;
-    m.tipBorder = c.tipBorder;
-    m_matrix.SetColours(m);
-    m_matrix.SetFontFace(font.face);
 }
 
 // ---- Reloading --------------------------------------------------------------------------------------
@@ -250,6 +262,7 @@ void GrowthPage::Load(std::optional<AheadResult> arrived) {
     if (database == nullptr || !database->IsOpen())
         return;
     m_riskFreePercent = GrowthSettings::Read(m_context->App()).riskFreePercent;
+    m_history.SetBenchmark(m_benchmark);
     const std::vector<XStringW> codes(m_context->Funds().begin(), m_context->Funds().end());
     if (m_history.NeedsReading(codes) &&
         !TakeHistories(arrived ? std::move(*arrived) : m_context->FetchAhead(AheadRequest::Histories(codes))))
@@ -306,7 +319,8 @@ void GrowthPage::ClearData() {
     m_panel = GrowthPanel();
     m_chart.SetData({}, {});
     m_grid.Clear();
-    m_matrix.SetData({}, {});
+    m_matrix.Empty();
+    m_matrixNotice.clear();
     if (IsWindow())
         InvalidateRect(m_hWnd, &m_captionRect, FALSE);
 }
@@ -316,10 +330,12 @@ void GrowthPage::Rebuild() {
         return;
     if (IsWindow())
         InvalidateRect(m_hWnd, &m_captionRect, FALSE);
+    FillBenchmarkBox();
     if (m_history.GetStatus() == GrowthHistory::Status::kNoHistory) {
         ClearData();
         m_chart.SetNotice(kNoHistoryNotice);
-        m_matrix.SetNotice(kNoHistoryNotice);
+        m_matrixNotice = kNoHistoryNotice;
+        FillBenchmarkBox();
         return;
     }
 
@@ -351,7 +367,7 @@ void GrowthPage::Rebuild() {
     if (latest == INT_MIN) {
         ClearData();
         m_chart.SetNotice(kNoDataNotice);
-        m_matrix.SetNotice(kMatrixNotice);
+        m_matrixNotice = kMatrixNotice;
         std::vector<GrowthFiguresGrid::Row> rows;
         for (size_t k = 0; k < codes.size(); ++k)
             rows.push_back({codes[k],
@@ -408,10 +424,10 @@ void GrowthPage::Rebuild() {
         GrowthChart::Line line;
         const GrowthSeries* s = series[k];
         const bool isIndex = static_cast<int>(k) == indexLine;
-        line.key = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
+        line.key = isIndex ? s->code : codes[k];
         line.isIndex = isIndex;
         if (isIndex)
-            line.label = GrowthHistory::kIndexName;
+            line.label = s->name;
         else
             line.label = (s != nullptr ? s->aliascode : codes[k]) + XStringW(L" ") +
                          (s != nullptr ? s->name : XStringW());
@@ -425,6 +441,9 @@ void GrowthPage::Rebuild() {
         lines.push_back(std::move(line));
     }
     m_chart.SetNotice(XStringW());
+    m_chart.SetCaption(indexLine >= 0
+                           ? XStringW(kChartCaption) + XStringW(L"；虚线为基准 ") + m_history.Index().name
+                           : XStringW(kChartCaption));
     m_chart.SetData(m_panel.days, std::move(lines));
 
     // The figures, the index last: each row from its own series (and the index), so that no row
@@ -436,7 +455,7 @@ void GrowthPage::Rebuild() {
         GrowthFiguresGrid::Row row;
         const GrowthSeries* s = series[k];
         const bool isIndex = static_cast<int>(k) == indexLine;
-        row.code = isIndex ? XStringW(GrowthHistory::kIndexCode) : codes[k];
+        row.code = isIndex ? s->code : codes[k];
         row.aliascode = s != nullptr ? s->aliascode : codes[k];
         row.name = s != nullptr ? s->name : XStringW();
         if (s != nullptr)
@@ -447,20 +466,20 @@ void GrowthPage::Rebuild() {
 
     // The matrix of the funds that have at least two returns in the range.
     std::vector<const GrowthSeries*> matrixSeries;
-    std::vector<XStringW> names;
+    std::vector<CorrelationMatrixGrid::Fund> funds;
     for (size_t k = 0; k < codes.size(); ++k) {
         const GrowthSeries* s = series[k];
         if (s == nullptr || GrowthFigures::InRange(*s, m_start, m_end).Count() < 3)
             continue;
         matrixSeries.push_back(s);
-        names.push_back(!s->name.empty() ? s->name : codes[k]);
+        funds.push_back({codes[k], s->aliascode, s->name});
     }
     if (matrixSeries.size() < 2) {
-        m_matrix.SetData({}, {});
-        m_matrix.SetNotice(kMatrixNotice);
+        m_matrix.Empty();
+        m_matrixNotice = kMatrixNotice;
     } else {
-        m_matrix.SetNotice(XStringW());
-        m_matrix.SetData(std::move(names), GrowthFigures::CorrelationMatrix(matrixSeries, m_start, m_end));
+        m_matrixNotice.clear();
+        m_matrix.Fill(std::move(funds), GrowthFigures::CorrelationMatrix(matrixSeries, m_start, m_end));
     }
 }
 
@@ -515,6 +534,27 @@ bool GrowthPage::RunScriptCommand(Control::ScriptCommand& command) {
                     m_viewHeader.GetButtonRect(command.argument == XStringW(L"matrix") ? 1 : 0));
         else
             command.error = XStringW(L"figures or matrix");
+        return true;
+    }
+    if (command.verb == XStringW(L"benchmark")) {
+        const auto at = std::find(m_boxCodes.begin(), m_boxCodes.end(), command.argument);
+        if (at == m_boxCodes.end()) {
+            command.error = XStringW(L"the database has no index '") + command.argument + XStringW(L"'");
+            if (!m_boxCodes.empty()) {
+                command.error += XStringW(L" (it has");
+                for (const XStringW& code : m_boxCodes)
+                    command.error += XStringW(L" ") + code;
+                command.error += XStringW(L")");
+            }
+            return true;
+        }
+        // Chosen in the box as a person would: the selection, then the box's notice to the page.
+        m_benchmarkBox.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(at - m_boxCodes.begin()), 0);
+        ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(kBenchmarkBoxId, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(m_benchmarkBox.GetHandle()));
+        command.ok = m_history.BenchmarkCode() == command.argument;
+        if (!command.ok)
+            command.error = XStringW(L"the index was not taken");
         return true;
     }
     if (command.verb != XStringW(L"range"))
@@ -596,16 +636,22 @@ XStringW GrowthPage::FiguresCaption() const {
     XStringW range;
     if (hasRange)
         range = GrowthDates::Format(m_start) + XStringW(L" 至 ") + GrowthDates::Format(m_end);
+    const XStringW benchmark =
+        m_history.HasIndex() ? XStringW(L"（") + m_history.Index().name + XStringW(L"）") : XStringW();
     XStringW caption;
     if (m_matrixShown) {
         caption = XStringW(L"相关系数矩阵");
+        if (!m_matrixNotice.empty())
+            return caption + XStringW(L"：") + m_matrixNotice;
         if (hasRange)
-            caption += XStringW(L"：") + range + XStringW(L"，各基金日收益率两两之间的相关系数");
+            caption += XStringW(L"：") + range +
+                       XStringW(L"，各基金日收益率两两之间的相关系数，按两者共有的交易日计算；共同的日收益率"
+                                L"不足两个时为 --");
         return caption;
     }
     caption.Format(L"风险指标%s%s（无风险利率 %.2f%%/年；各基金按自己的交易日计算日收益率，一年按 252 "
-                   L"个交易日年化，不足一年不年化；与指数的贝塔、阿尔法、相关系数按两者共有的交易日计算）",
-                   hasRange ? L"：" : L"", range.c_str(), m_riskFreePercent);
+                   L"个交易日年化，不足一年不年化；与基准%s的贝塔、阿尔法、相关系数按两者共有的交易日计算）",
+                   hasRange ? L"：" : L"", range.c_str(), m_riskFreePercent, benchmark.c_str());
     if (m_ignoredRows > 0)
         caption += XStringW().Format(L"；已忽略 %d 条异常的历史记录", m_ignoredRows);
     return caption;
@@ -643,30 +689,83 @@ void GrowthPage::WriteReport(ReportSink& sink) {
         sink.Chart(m_chart);
     if (m_grid.IsWindow())
         sink.Table(m_grid);
-    if (m_matrix.IsWindow() && m_matrix.Size() >= 2 && m_matrix.Notice().empty())
-        WriteMatrix(sink);
+    // The whole matrix follows the figures whichever of the two is on the screen, as a list, so
+    // that the document carries its numbers over as many pages as it takes.
+    if (m_matrix.IsWindow() && m_matrix.Size() >= 2) {
+        const bool shown = m_matrixShown;
+        m_matrixShown = true;
+        sink.Note(FiguresCaption());
+        m_matrixShown = shown;
+        sink.Table(m_matrix);
+    }
 }
 
-void GrowthPage::WriteMatrix(ReportSink& sink) {
-    // The matrix is laid out at the picture's size and scrolled part by part, so that every pair
-    // is printed once by the window's own drawing; then it gets its place and scroll back.
-    RECT placed{};
-    ::GetWindowRect(m_matrix, &placed);
-    MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&placed), 2);
-    const int firstRow = m_matrix.FirstRow();
-    const int firstColumn = m_matrix.FirstColumn();
-    const SIZE area = sink.PictureArea();
-    ::MoveWindow(m_matrix, 0, 0, area.cx, area.cy, FALSE);
-    const int n = static_cast<int>(m_matrix.Size());
-    const int rows = m_matrix.RowsInView();
-    const int columns = m_matrix.ColumnsInView();
-    for (int row = 0; row < n; row += rows)
-        for (int column = 0; column < n; column += columns) {
-            m_matrix.ScrollToCell(row, column);
-            sink.Picture(area, [this](HDC dc) {
-                ::SendMessageW(m_matrix, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-            });
+// ---- The benchmark ---------------------------------------------------------------------------------
+
+void GrowthPage::FillBenchmarkBox() {
+    if (!m_benchmarkBox.IsWindow())
+        return;
+    const std::vector<XStringW>& codes = m_history.IndexCodes();
+    const XStringW chosen = m_history.BenchmarkCode();
+    if (codes == m_boxCodes && m_benchmarkBox.SendMessage(CB_GETCOUNT) > 0) {
+        const auto at = std::find(codes.begin(), codes.end(), chosen);
+        if (at != codes.end() && m_benchmarkBox.SendMessage(CB_GETCURSEL) != at - codes.begin())
+            m_benchmarkBox.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(at - codes.begin()), 0);
+        return;
+    }
+    m_boxCodes = codes;
+    m_benchmarkBox.SendMessage(CB_RESETCONTENT);
+    if (codes.empty()) {
+        // A database without indexes: the box says so and stays shut; the figures that need a
+        // benchmark show "--".
+        m_benchmarkBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kNoIndexText));
+        m_benchmarkBox.SendMessage(CB_SETCURSEL, 0, 0);
+        ::EnableWindow(m_benchmarkBox, FALSE);
+        return;
+    }
+    for (const XStringW& code : codes) {
+        const XStringW name = GrowthHistory::IndexName(code);
+        const XStringW text = name == code ? code : code + XStringW(L" ") + name;
+        m_benchmarkBox.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    const auto at = std::find(codes.begin(), codes.end(), chosen);
+    m_benchmarkBox.SendMessage(CB_SETCURSEL, at != codes.end() ? static_cast<WPARAM>(at - codes.begin()) : 0,
+                               0);
+    ::EnableWindow(m_benchmarkBox, TRUE);
+}
+
+void GrowthPage::OnBenchmarkPicked() {
+    const LRESULT at = m_benchmarkBox.SendMessage(CB_GETCURSEL);
+    if (at < 0 || static_cast<size_t>(at) >= m_boxCodes.size())
+        return;
+    SelectBenchmark(m_boxCodes[static_cast<size_t>(at)]);
+}
+
+bool GrowthPage::SelectBenchmark(const XStringW& code) {
+    if (std::find(m_boxCodes.begin(), m_boxCodes.end(), code) == m_boxCodes.end())
+        return false;
+    if (code != m_benchmark) {
+        m_benchmark = code;
+        XStringW error;
+        if (m_context != nullptr && !GrowthSettings::WriteBenchmark(m_context->App(), code, error)) {
+            // The choice holds for this session; only keeping it failed.
+            Control::StatusNote note;
+            note.text = XStringW(L"无法保存所选基准：") + error;
+            m_context->ShowNote(note);
         }
-    m_matrix.ScrollToCell(firstRow, firstColumn);
-    m_matrix.MoveWindow(placed, TRUE);
+    }
+    m_history.SetBenchmark(code);
+    Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
+    if (database == nullptr || !database->IsOpen() || m_waiting) {
+        FillBenchmarkBox();
+        return true; // the histories on their way bring the page up to date
+    }
+    const std::vector<XStringW> codes(m_context->Funds().begin(), m_context->Funds().end());
+    XStringW error;
+    if (!m_history.Sync(database, codes, error)) {
+        ReportQueryError(error);
+        return true;
+    }
+    Rebuild();
+    return true;
 }

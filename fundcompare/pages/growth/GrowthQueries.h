@@ -20,3 +20,13 @@ inline constexpr const wchar_t kIndexHistoryQuery[] =
 // The shown code and the name of funds; "%s" takes the parenthesised list of quoted codes.
 inline constexpr const wchar_t kFundNamesQuery[] =
     L"select code, aliascode, name from tb_fund where code in %s and not isdeleted";
+
+// The indexes that have live closes, in code order. The table is read in the order of its key, so
+// each code is found by one step along the key after the one before (instead of reading every close
+// to collect the distinct codes), then checked for a live row.
+inline constexpr const wchar_t kIndexCodesQuery[] =
+    L"with recursive codes(code) as (select min(exponentcode) from tb_indexhistory"
+    L" union all select (select min(exponentcode) from tb_indexhistory where exponentcode > code)"
+    L" from codes where code is not null)"
+    L" select code from codes where code is not null and exists"
+    L" (select 1 from tb_indexhistory h where h.exponentcode = codes.code and not h.isdeleted)";

@@ -3,6 +3,7 @@
 
 #include <sdk/XComPtr.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
@@ -47,5 +48,39 @@ GrowthSettings GrowthSettings::Read(IApp* app) {
     if (auto range = ReadNumber(manager, kDefaultRangeKey);
         range && *range >= 0.0 && *range <= 6.0 && *range == std::floor(*range))
         settings.defaultRange = static_cast<int>(*range);
+    XComPtr<Conf::IConfKey> key;
+    XComPtr<Conf::IConfValue> value;
+    if (manager->GetKey(key.Receive(), kBenchmarkKey) && key != nullptr && key->GetValue(value.Receive()) &&
+        value != nullptr) {
+        XStringW code;
+        value->AsString(code);
+        // An index code is a short word; anything else is no code the database can have.
+        std::wstring text = code.str();
+        while (!text.empty() && std::iswspace(text.back()))
+            text.pop_back();
+        while (!text.empty() && std::iswspace(text.front()))
+            text.erase(text.begin());
+        const bool word =
+            !text.empty() && text.size() <= 32 &&
+            std::all_of(text.begin(), text.end(), [](wchar_t c) { return std::iswalnum(c) != 0; });
+        if (word)
+            settings.benchmark = XStringW(text);
+    }
     return settings;
+}
+
+bool GrowthSettings::WriteBenchmark(IApp* app, const XStringW& code, XStringW& error) {
+    XComPtr<Conf::IConfManager> manager;
+    XComPtr<Conf::IConfStore> store;
+    if (app != nullptr && app->GetConfManager(manager.Receive()) && manager != nullptr)
+        store = manager.As<Conf::IConfStore>();
+    if (!store) {
+        error = L"没有可写的配置";
+        return false;
+    }
+    if (!store->SetValue(kBenchmarkKey, code)) {
+        error = L"无法写入配置";
+        return false;
+    }
+    return store->Save(error);
 }

@@ -282,9 +282,7 @@ void HoldingsComparePage::ApplyTheme(Conf::ITheme* theme) {
     }
     m_filter.ApplyTheme(theme);
     // The lists' headers are made again with the theme's fonts.
-    FillStocks();
-    FillMatrix();
-    FillFund();
+    FillViews();
     Refresh();
 }
 
@@ -300,9 +298,7 @@ void HoldingsComparePage::OnFundsCleared() {
     m_loadedCodes.clear();
     m_lastDate.clear();
     m_chosenFund.clear();
-    FillStocks();
-    FillMatrix();
-    FillFund();
+    FillViews();
     FillFundBox();
     ReloadIfVisible();
 }
@@ -427,9 +423,7 @@ void HoldingsComparePage::Reload(bool force) {
         m_chosenFund = codes.empty() ? XStringW() : codes.front();
     SetNotice(codes.empty() ? XStringW(kNoFundsNotice) : XStringW());
     FillFundBox();
-    FillStocks();
-    FillMatrix();
-    FillFund();
+    FillViews();
     Refresh();
 }
 
@@ -520,7 +514,21 @@ void HoldingsComparePage::FillStocks() {
         update->Commit();
 }
 
+void HoldingsComparePage::FillViews() {
+    FillStocks();
+    m_matrixStale = m_fundStale = true;
+    FillIfStale(m_view);
+}
+
+void HoldingsComparePage::FillIfStale(int view) {
+    if (view == kMatrixView && m_matrixStale)
+        FillMatrix();
+    else if (view == kFundView && m_fundStale)
+        FillFund();
+}
+
 void HoldingsComparePage::FillMatrix() {
+    m_matrixStale = false;
     const auto& funds = m_report.Funds();
     Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (m_industryMatrix && !m_report.IndustriesLoaded() && !funds.empty() && database != nullptr) {
@@ -575,6 +583,8 @@ void HoldingsComparePage::FillMatrix() {
 }
 
 XStringW HoldingsComparePage::MatrixTip(int row, const XStringW& column) {
+    if (row < 0)
+        return XStringW(); // the column titles carry the whole name already
     const auto& funds = m_report.Funds();
     const XStringW rowCode = m_matrixGrid.RowCode(row);
     size_t r = funds.size(), c = funds.size();
@@ -618,6 +628,7 @@ XStringW HoldingsComparePage::MatrixTip(int row, const XStringW& column) {
 }
 
 void HoldingsComparePage::FillFund() {
+    m_fundStale = false;
     std::vector<HoldingsReport::FundLine> lines;
     Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
     if (!m_chosenFund.empty() && database != nullptr && m_hasHoldings) {
@@ -683,6 +694,7 @@ void HoldingsComparePage::ShowView(int view) {
     if (view < 0 || view >= kViewCount)
         return;
     m_view = view;
+    FillIfStale(view);
     m_selecting = true;
     m_viewHeader.SetCurrSel(view);
     m_selecting = false;
@@ -763,6 +775,7 @@ void HoldingsComparePage::WriteReport(ReportSink& sink) {
     // The overlap is what the page is for, and the stocks behind it are what a reader checks it
     // against, so the report holds both whichever view is on screen. The single-fund view is about
     // one fund the user picked; it goes in only when it is the one shown.
+    FillIfStale(kMatrixView);
     sink.Note(CaptionOf(kMatrixView));
     sink.Table(m_matrixGrid);
     sink.Note(CaptionOf(kStocksView));

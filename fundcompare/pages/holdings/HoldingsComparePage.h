@@ -77,15 +77,24 @@ public:
 
     // ---- Inspection ----
     HoldingsGrid& StockGrid() { return m_stockGrid; }
-    HoldingsGrid& MatrixGrid() { return m_matrixGrid; }
-    HoldingsGrid& FundGrid() { return m_fundGrid; }
+    HoldingsGrid& MatrixGrid() {
+        FillIfStale(kMatrixView);
+        return m_matrixGrid;
+    }
+    HoldingsGrid& FundGrid() {
+        FillIfStale(kFundView);
+        return m_fundGrid;
+    }
     FilterWnd2& FilterPanel() { return m_filter; }
     HWND DateBox() const { return m_dateBox.GetHandle(); }
     HWND FundBox() const { return m_fundBox.GetHandle(); }
     Control::XTableHeader& ViewHeader() { return m_viewHeader; }
     Control::XTableHeader& BasisHeader() { return m_basisHeader; }
     const HoldingsReport& Report() const { return m_report; }
-    const std::vector<double>& Matrix() const { return m_matrix; }
+    const std::vector<double>& Matrix() {
+        FillIfStale(kMatrixView);
+        return m_matrix;
+    }
 
 protected:
     void PaintOver(HDC dc, const RECT& client) override;
@@ -102,6 +111,10 @@ private:
     void FillStocks();
     void FillMatrix();
     void FillFund();
+    // The stock list is made at once; the matrix and the one-fund list when first needed (shown,
+    // printed, inspected), so that showing the page pays only for the list on screen.
+    void FillViews();
+    void FillIfStale(int view);
     XStringW MatrixTip(int row, const XStringW& column);
     XStringW FundOfColumn(const XStringW& column) const;
     void LayoutViews();
@@ -131,6 +144,8 @@ private:
     int m_view = kStocksView;
     bool m_industryMatrix = false;
     bool m_selecting = false;
+    bool m_matrixStale = true;
+    bool m_fundStale = true;
     int m_reloads = 0;
     int m_reportStockRows = 0;
     std::vector<XStringW> m_fundColumns; // the stock list's fund columns, in Funds() order

@@ -49,6 +49,10 @@ void HoldingsGrid::SetHeat(std::set<XStringW> columns, double scale, COLORREF co
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
+void HoldingsGrid::SetNegativeHeat(COLORREF colour) {
+    m_negativeHeat = colour;
+}
+
 void HoldingsGrid::SetMark(const XStringW& field, std::set<XStringW> columns, COLORREF colour) {
     m_markField = field;
     m_markColumns = std::move(columns);
@@ -78,18 +82,18 @@ void HoldingsGrid::OnEnterItem(int row) {
 
 COLORREF HoldingsGrid::HeatColour(double value) const {
     const COLORREF background = GetEvenLineColour();
-    if (!std::isfinite(value) || value <= 0)
+    if (!std::isfinite(value) || !IsHeated(value))
         return background;
-    const double amount = std::clamp(value / m_heatScale, 0.0, 1.0);
-    // Even a small overlap shows: the first tenth of the scale already moves a fifth of the way.
-    return LineStyles::Mix(background, m_heatColour, 0.15 + 0.85 * amount);
+    const double amount = std::clamp(std::fabs(value) / m_heatScale, 0.0, 1.0);
+    // Even a small value shows: the first tenth of the scale already moves a fifth of the way.
+    return LineStyles::Mix(background, value > 0 ? m_heatColour : *m_negativeHeat, 0.15 + 0.85 * amount);
 }
 
 void HoldingsGrid::DrawItem(HDC hdc, Gdiplus::Graphics* graphics, int row, const HeaderInfo2& item,
                             const RECT& rect) {
     if (m_heatColumns.count(item.name) != 0) {
         double value = 0;
-        if (GetItemNumber(row, item, value) && value > 0)
+        if (GetItemNumber(row, item, value) && IsHeated(value))
             FillSolid(hdc, RECT{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1},
                       HeatColour(value));
     }
@@ -100,7 +104,7 @@ void HoldingsGrid::GetItemColor(int row, const HeaderInfo2& item, const XStringW
     GeneralDataGrid::GetItemColor(row, item, text, colour);
     if (m_heatColumns.count(item.name) != 0) {
         double value = 0;
-        if (GetItemNumber(row, item, value) && value > 0)
+        if (GetItemNumber(row, item, value) && IsHeated(value))
             colour = LineStyles::TextOn(HeatColour(value));
         return;
     }
@@ -129,10 +133,16 @@ void HoldingsGrid::HoverAt(int x, int y) {
     int row = -1;
     HeaderInfo2 item;
     XStringW text;
-    if (m_tipSource && HitTest(x, y, row, item) == HitCell && row >= 0 && row < GetRowsCount())
+    const int area = m_tipSource ? HitTest(x, y, row, item) : HitNone;
+    if (area == HitCell && row >= 0 && row < GetRowsCount()) {
         text = m_tipSource(row, item.name);
-    else
+    } else if (area == HitHeader) {
         row = -1;
+        text = m_tipSource(-1, item.name);
+    } else {
+        row = -1;
+        item.name.clear();
+    }
     if (text == m_tipText && row == m_tipRow && item.name == m_tipColumn)
         return;
     m_tipText = text;

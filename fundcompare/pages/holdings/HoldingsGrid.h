@@ -2,9 +2,10 @@
 // some of them, so the table is made anew when they change) and fills the table; the grid sorts,
 // exports, copies and dumps it like every fund list. Its additions:
 // - a heat map: cells of chosen columns filled with a colour that runs from the background at 0 to
-//   the heat colour at a given scale, with text that stays readable on it;
+//   the heat colour at a given scale, with text that stays readable on it; with a second colour,
+//   values below 0 run towards that one (a matrix of correlations);
 // - marked rows: where an integer field reaches 2, chosen cells take the mark colour;
-// - a tip per cell, from the page;
+// - a tip per cell, and one per column header, from the page;
 // - removal by column: in a list whose columns are funds (the stocks held), the context menu's
 //   "从当前对比中移除(&R)" and Delete take the fund of the column last clicked, since a row is a
 //   stock; in the other lists the rows' code column names the fund, as everywhere.
@@ -16,6 +17,7 @@
 #include "wgui/ToolTipCtrl.h"
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -30,7 +32,7 @@ public:
     };
     // The fund whose column a column is; empty for a column of no fund.
     using ColumnFund = std::function<XStringW(const XStringW& column)>;
-    // The tip of a cell; empty for none.
+    // The tip of a cell, or of a column's header when row is -1; empty for none.
     using TipSource = std::function<XStringW(int row, const XStringW& column)>;
     using Remover = std::function<void(const std::vector<XStringW>& codes)>;
 
@@ -48,13 +50,16 @@ public:
 
     // ---- Drawing ----
     void SetHeat(std::set<XStringW> columns, double scale, COLORREF colour);
+    // Values below 0 take this colour by their size; without it they are not filled.
+    void SetNegativeHeat(COLORREF colour);
     void SetMark(const XStringW& field, std::set<XStringW> columns, COLORREF colour);
     // Columns of weights: a cell without a number (a fund without a report) shows "--" and, with
     // blankZero, a weight of 0 (a stock the fund does not hold) shows nothing.
     void SetWeightColumns(std::set<XStringW> columns, bool blankZero);
     // Enter on a row (a double click or the Enter key).
     void SetEnterAction(std::function<void(int row)> action) { m_enter = std::move(action); }
-    // The fill of a heat cell of this value: the background, or a mix towards the heat colour.
+    // The fill of a heat cell of this value: the background, or a mix towards the heat colour (or
+    // the negative one).
     COLORREF HeatColour(double value) const;
 
     // ---- Tip ----
@@ -80,6 +85,7 @@ protected:
     UINT RemoveCommand() const override { return kRemoveCommand; }
 
 private:
+    bool IsHeated(double value) const { return value > 0 || (value < 0 && m_negativeHeat); }
     void ResetTool(int width, int height);
     void RemoveClickedFund();
 
@@ -87,6 +93,7 @@ private:
     std::set<XStringW> m_heatColumns;
     double m_heatScale = 1;
     COLORREF m_heatColour = RGB(220, 60, 60);
+    std::optional<COLORREF> m_negativeHeat;
     XStringW m_markField;
     std::set<XStringW> m_markColumns;
     COLORREF m_markColour = RGB(255, 200, 0);

@@ -68,6 +68,7 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         {"expect-status", Kind::ExpectStatus},
         {"range", Kind::Range},
         {"view", Kind::View},
+        {"benchmark", Kind::Benchmark},
         {"opendb", Kind::OpenDatabase},
         {"import", Kind::Import},
     };
@@ -166,6 +167,10 @@ std::optional<std::vector<ScriptAction>> ParseScript(const std::string& utf8, st
         case Kind::View:
             if (rest != "figures" && rest != "matrix")
                 return fail("view wants figures or matrix");
+            break;
+        case Kind::Benchmark:
+            if (rest.empty() || rest.find_first_of(" \t") != std::string::npos)
+                return fail("benchmark wants one index code");
             break;
         case Kind::Horizon:
             if (!parseInt(rest, 1, 5, action.number) || action.number == 4)

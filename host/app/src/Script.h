@@ -13,6 +13,7 @@
 //   range R                the growth page's range: 1m, 3m, 6m, 1y, 3y, 5y, all, or FROM:TO
 //                          (YYYY-MM-DD:YYYY-MM-DD) as typed into its two date boxes
 //   view figures|matrix    the growth page's figures (风险指标) or correlation matrix (相关性矩阵)
+//   benchmark CODE         the growth page's benchmark: an index code the database has closes of
 //   follow CODE            follow a fund (the followed-funds module)
 //   theme dark|light       switch the colour theme
 //   click X Y              a left click at a screen point
@@ -81,6 +82,7 @@ struct ScriptAction {
         ExpectStatus,
         Range,
         View,
+        Benchmark,
         OpenDatabase,
         Import,
     };

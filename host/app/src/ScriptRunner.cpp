@@ -303,6 +303,8 @@ bool ScriptRunner::Perform(const ScriptAction& action, std::string& error) {
         return PageCommand(L"range", action.text, error);
     case Kind::View:
         return PageCommand(L"view", action.text, error);
+    case Kind::Benchmark:
+        return PageCommand(L"benchmark", action.text, error);
     case Kind::OpenDatabase:
         return OpenDatabase(action.text, error);
     case Kind::Import:

@@ -23,6 +23,9 @@
 // X errors. Should the server still refuse a request, the error is reported on stderr and the
 // program goes on; Xlib's default handler would call exit() on whatever thread met the error,
 // running the program's destructors under its live windows.
+// A refused request that names one of the program's own windows means that something outside
+// the program (a tool, a misbehaving desktop) destroyed it: the program would run on without a
+// window to show or close. It then ends as on a request to stop, saving what it saves on exit.
 #include "internal/Utf8.h"
 #include "internal/Window.h"
 #include "internal/WindowBackend.h"
@@ -31,7 +34,9 @@
 #include <platform/display.h>
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
+#include <atomic>
 #include <clocale>
 #include <cstdio>
 #include <dlfcn.h>
@@ -148,6 +153,42 @@ void wakeDisplayLoop() {
     SDL_PushEvent(&event);
 }
 
+// The X windows behind the SDL windows, for the error handler, which may run on any thread.
+// SDL windows are never destroyed while the program runs, so the list only grows; but SDL makes a
+// window's X window anew when it first gives it an accelerated surface, so a window is listed
+// again when it is first drawn.
+struct OwnWindows {
+    static constexpr int kMost = 256;
+    std::atomic<unsigned long> ids[kMost] = {};
+    std::atomic<int> count{0};
+    std::atomic<bool> lost{false};
+
+    void Add(SDL_Window* window) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+            return;
+        const unsigned long id = static_cast<unsigned long>(info.info.x11.window);
+        const int at = count.load();
+        if (at >= kMost || Has(id))
+            return;
+        ids[at].store(id);
+        count.store(at + 1);
+    }
+    bool Has(unsigned long id) const {
+        const int n = count.load();
+        for (int i = 0; i < n; ++i)
+            if (ids[i].load() == id)
+                return true;
+        return false;
+    }
+};
+
+OwnWindows& ownWindows() {
+    static OwnWindows* instance = new OwnWindows; // the error handler may run during exit
+    return *instance;
+}
+
 class SdlBackend : public WindowBackend {
 public:
     SdlBackend() {
@@ -174,12 +215,21 @@ public:
 
     bool WaitForInput(DWORD timeout) override {
         SDL_Event event;
+        // SDL wakes its wait by a message to one of the program's X windows; with one of them
+        // destroyed from outside, a wake-up may go nowhere, so the wait is cut into short ones.
+        if (m_windowGone && (timeout == INFINITE_WAIT || timeout > kShortWait))
+            timeout = kShortWait;
         int got = timeout == INFINITE_WAIT ? SDL_WaitEvent(&event)
                                            : SDL_WaitEventTimeout(&event, static_cast<int>(timeout));
         if (got != 0) {
             handle(event);
             while (SDL_PollEvent(&event) != 0)
                 handle(event);
+        }
+        if (ownWindows().lost.exchange(false) && !m_windowGone) {
+            m_windowGone = true;
+            std::fprintf(stderr, "fundhost: a window of the program was destroyed from outside; ending\n");
+            PostQuitMessage(0);
         }
         return true; // a display can always bring more input
     }
@@ -195,7 +245,7 @@ public:
         Shown shown = it->second;
         m_byId.erase(SDL_GetWindowID(shown.sdl));
         m_windows.erase(it);
-        SDL_HideWindow(shown.sdl);
+        hide(shown.sdl);
         m_spares.push_back(shown);
     }
 
@@ -212,6 +262,10 @@ public:
         SDL_Surface* target = SDL_GetWindowSurface(it->second.sdl);
         if (target == nullptr)
             return;
+        if (!it->second.listed) {
+            ownWindows().Add(it->second.sdl);
+            it->second.listed = true;
+        }
         cairo_surface_flush(window->surface);
         int width = std::min(cairo_image_surface_get_width(window->surface), target->w);
         int height = std::min(cairo_image_surface_get_height(window->surface), target->h);
@@ -235,6 +289,7 @@ private:
     struct Shown {
         SDL_Window* sdl = nullptr;
         Uint32 flags = 0;
+        bool listed = false; // its X window, as drawn on, is in ownWindows()
     };
 
     static Uint32 flagsOf(const Window* window) {
@@ -287,6 +342,7 @@ private:
                     std::fprintf(stderr, "display: cannot create a window: %s\n", SDL_GetError());
                     return;
                 }
+                ownWindows().Add(created);
             }
             it = m_windows.emplace(window->handle, Shown{created, flags}).first;
             if (flags & SDL_WINDOW_RESIZABLE) {
@@ -301,7 +357,7 @@ private:
         }
         SDL_Window* sdl = it->second.sdl;
         if (!visible) {
-            SDL_HideWindow(sdl);
+            hide(sdl);
             return;
         }
         int x = 0;
@@ -439,6 +495,16 @@ private:
     std::map<HWND, Shown> m_windows;
     std::map<Uint32, HWND> m_byId;
     std::vector<Shown> m_spares; // hidden, for the next top-level of their kind
+    // SDL waits for the display to confirm a hidden window, which never comes for a window that
+    // is no longer there: once one was destroyed from outside the program only ends, and hides
+    // nothing.
+    void hide(SDL_Window* sdl) {
+        if (!m_windowGone && !ownWindows().lost.load())
+            SDL_HideWindow(sdl);
+    }
+
+    static constexpr DWORD kShortWait = 20;
+    bool m_windowGone = false; // one of the program's X windows was destroyed from outside
 };
 
 SdlBackend* current() {
@@ -503,6 +569,10 @@ int displayRefused(void* display, XErrorEventMirror* error) {
     std::fprintf(stderr, "fundhost: X error: %s (request %u.%u, resource 0x%lx)\n", text,
                  static_cast<unsigned>(error->requestCode), static_cast<unsigned>(error->minorCode),
                  error->resourceId);
+    const unsigned char kBadWindow = 3, kBadDrawable = 9;
+    if ((error->errorCode == kBadWindow || error->errorCode == kBadDrawable) &&
+        ownWindows().Has(error->resourceId))
+        ownWindows().lost.store(true);
     return 0;
 }
 
@@ -545,7 +615,7 @@ bool PlatformStartSdl() {
     SetBackend(std::make_unique<SdlBackend>());
     SetScreenSize(bounds.w, bounds.h);
     SDL_StartTextInput();
-    for (Window* w : Desktop()->children)
+    for (platform::Window* w : Desktop()->children)
         Backend().TopLevelChanged(w);
     return true;
 }
