@@ -35,12 +35,27 @@ XStringW SubstituteFontAliases(const XStringW& header, Conf::ITheme* theme) {
     Conf::ThemeFont fonts[5];
     for (size_t i = 0; i < 5; ++i)
         theme->GetFont(kAliases[i].key, fonts[i]);
-    XStringW result = header;
-    for (size_t i = 0; i < 5; ++i) {
-        // The closing quote in the search text keeps "_font_digital" from matching inside
-        // "_font_digital_bold".
-        XStringW alias(kAliases[i].alias);
-        result.replace(alias, alias + XStringW(L" ") + fonts[i].attributes);
+    // One pass over the document: a header of a hundred columns is long, and five passes, each
+    // copying it, would cost more than everything else the header takes.
+    const std::wstring& text = header.str();
+    static const std::wstring kStart = L"font=\"_font_";
+    std::wstring result;
+    result.reserve(text.size() + text.size() / 4);
+    size_t done = 0;
+    for (size_t at = text.find(kStart); at != std::wstring::npos; at = text.find(kStart, at + 1)) {
+        for (size_t i = 0; i < 5; ++i) {
+            // The closing quote in the alias keeps "_font_digital" from matching inside
+            // "_font_digital_bold".
+            const std::wstring_view alias(kAliases[i].alias);
+            if (text.compare(at, alias.size(), alias) != 0)
+                continue;
+            result.append(text, done, at + alias.size() - done);
+            result += L' ';
+            result += fonts[i].attributes.str();
+            done = at + alias.size();
+            break;
+        }
     }
-    return result;
+    result.append(text, done, std::wstring::npos);
+    return XStringW(std::move(result));
 }

@@ -108,12 +108,101 @@ XStringA XStringW::ToMultiByte(unsigned codePage) const {
     return XStringA(encode(m_text, codePage));
 }
 
+namespace {
+
+// Decodes well-formed UTF-8 in one pass; false at the first ill-formed sequence (no overlong
+// forms, surrogates or values above U+10FFFF), which the code-page layer then handles.
+bool DecodeWellFormedUtf8(std::string_view text, std::wstring& out) {
+    out.resize(text.size());
+    size_t written = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            out[written++] = static_cast<wchar_t>(b);
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        std::uint32_t c = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            extra = 1;
+            c = b & 0x1Fu;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            extra = 2;
+            c = b & 0x0Fu;
+            lo = b == 0xE0 ? 0xA0 : lo;
+            hi = b == 0xED ? 0x9F : hi;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            extra = 3;
+            c = b & 0x07u;
+            lo = b == 0xF0 ? 0x90 : lo;
+            hi = b == 0xF4 ? 0x8F : hi;
+        } else {
+            return false;
+        }
+        if (i + static_cast<size_t>(extra) >= n)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char t = p[i + static_cast<size_t>(k)];
+            if (t < (k == 1 ? lo : 0x80) || t > (k == 1 ? hi : 0xBF))
+                return false;
+            c = (c << 6) | (t & 0x3Fu);
+        }
+        out[written++] = static_cast<wchar_t>(c);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    out.resize(written);
+    return true;
+}
+
+} // namespace
+
 XStringW XStringW::FromUtf8(std::string_view text) {
+    // Most text is well formed and goes through one pass here; the code-page layer, which
+    // converts twice (once to measure) and replaces what is ill formed, takes the rest.
+    std::wstring decoded;
+    if (DecodeWellFormedUtf8(text, decoded))
+        return XStringW(std::move(decoded));
     return XStringW(decode(text.data(), text.size(), CP_UTF8));
 }
 
 std::string XStringW::ToUtf8() const {
-    return encode(m_text, CP_UTF8);
+    // One pass to measure and one to write, here rather than through the code-page layer, which
+    // converts the whole text twice; headers and statements of some ten thousand characters go
+    // through this on every show. A character that is no Unicode scalar value becomes U+FFFD.
+    auto scalar = [](wchar_t w) {
+        const auto c = static_cast<std::uint32_t>(w);
+        return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) ? c : 0xFFFDu;
+    };
+    size_t length = 0;
+    for (wchar_t w : m_text) {
+        const std::uint32_t c = scalar(w);
+        length += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    }
+    std::string out(length, '\0');
+    char* p = out.data();
+    for (wchar_t w : m_text) {
+        const std::uint32_t c = scalar(w);
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 int XStringW::compare(const XStringW& other, bool ignoreCase) const {

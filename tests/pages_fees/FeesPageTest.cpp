@@ -51,6 +51,33 @@ protected:
         PlatformPaintAll();
     }
 
+    // The whole workspace over the fixture, reading ahead on a worker that waits until released
+    // when `hold`, with the four funds compared and the fee page's manager view shown.
+    void StartWorkspaceOnManagers(bool hold) {
+        ModuleHost::Options options;
+        options.readAhead = true;
+        options.holdWorker = hold;
+        ASSERT_TRUE(host.Start(fixture.Path(), options));
+        FakeTheme& theme = host.app->themes->theme;
+        theme.AddFont("fntn_font_header", L"WenQuanYi Micro Hei", 12, L"bold");
+        theme.AddFont("default", L"WenQuanYi Micro Hei", 12, L"normal");
+        CompareAll();
+        top = host.MakeWindow(1200, 700);
+        ASSERT_TRUE(host.ShowWorkspace(&theme, /*settle=*/false));
+        for (size_t k = 0; k < PageList().size(); ++k)
+            if (std::wstring(PageList()[k].caption) == L"费率与经理")
+                module.Workspace().ShowTab(static_cast<int>(k));
+        page().ShowView(FeesPage::View::kManagers);
+    }
+
+    // The manager view's return cells (任职以来收益) by row.
+    std::vector<std::wstring> Returns() {
+        std::vector<std::wstring> returns;
+        for (const auto& row : Cells(page().Managers()))
+            returns.push_back(row.size() > 7 ? row[7] : L"?");
+        return returns;
+    }
+
     void CompareAll() {
         for (const wchar_t* code : {L"F001", L"F002", L"F003", L"F004"})
             module.AddFund(code);
@@ -231,28 +258,29 @@ TEST_F(FeesFixture, TheManagerViewGivesReturnsSinceEachCurrentManagerStarted) {
     EXPECT_FALSE(::IsWindowVisible(grid()));
     EXPECT_EQ(page().AsOfDay(), GrowthDates::FromCivil(2010, 9, 30));
     const auto rows = Cells(page().Managers());
-    // 代码 名称 基金经理 任职日期 任职年限 收益起算日 任职以来收益 任职年化收益 同期上证指数 经理变更次数
-    // 现管其他基金
+    // 代码 名称 投资类型 基金经理 任职日期 任职年限 收益起算日 任职以来收益 任职年化收益 同期上证指数
+    // 经理变更次数 现管其他基金
     ASSERT_EQ(rows.size(), 6u);
     // F001's co-managers both started before the history: their return counts from its first day.
-    EXPECT_EQ(rows[0], (std::vector<std::wstring>{L"000001", L"华夏成长股票", L"张伟", L"2008-01-01", L"2.7",
-                                                  L"2010-09-20", L"6.32%", L"--", L"6.00%", L"2", L"1"}));
-    EXPECT_EQ(rows[1][2], L"李娜");
-    EXPECT_EQ(rows[1][10], L"0");
+    EXPECT_EQ(rows[0],
+              (std::vector<std::wstring>{L"000001", L"华夏成长股票", L"股票型", L"张伟", L"2008-01-01",
+                                         L"2.7", L"2010-09-20", L"6.32%", L"--", L"6.00%", L"2", L"1"}));
+    EXPECT_EQ(rows[1][3], L"李娜");
+    EXPECT_EQ(rows[1][11], L"0");
     // F002's second manager joined within the history: 1.05 to 1.10.
-    EXPECT_EQ(rows[2][2], L"陈静");
-    EXPECT_EQ(rows[3][2], L"周杰");
-    EXPECT_EQ(rows[3][5], L"2010-09-28");
-    EXPECT_EQ(rows[3][6], L"4.76%");
-    EXPECT_EQ(rows[3][9], L"1");
+    EXPECT_EQ(rows[2][3], L"陈静");
+    EXPECT_EQ(rows[3][3], L"周杰");
+    EXPECT_EQ(rows[3][6], L"2010-09-28");
+    EXPECT_EQ(rows[3][7], L"4.76%");
+    EXPECT_EQ(rows[3][10], L"1");
     // F003's manager left and came back: one row, from the latest start, two changes, no history.
-    EXPECT_EQ(rows[4][2], L"孙丽");
-    EXPECT_EQ(rows[4][3], L"2008-01-01");
-    EXPECT_EQ(rows[4][6], L"--");
-    EXPECT_EQ(rows[4][9], L"2");
+    EXPECT_EQ(rows[4][3], L"孙丽");
+    EXPECT_EQ(rows[4][4], L"2008-01-01");
+    EXPECT_EQ(rows[4][7], L"--");
+    EXPECT_EQ(rows[4][10], L"2");
     // F004 has no manager and keeps a row.
     EXPECT_EQ(rows[5][0], L"000004");
-    EXPECT_EQ(rows[5][2], L"--");
+    EXPECT_EQ(rows[5][3], L"--");
 
     // Enter on F003's row lists its managers over its life.
     page().Managers().SetCurrSel(4);
@@ -320,6 +348,115 @@ TEST_F(FeesFixture, TheWorkspaceShowsThePageAfterTheHoldingsPage) {
     EXPECT_EQ(module.Workspace().CurrentTab(), tab);
     EXPECT_TRUE(page().IsWindowVisible());
     EXPECT_EQ(page().ReloadCount(), 1);
+}
+
+TEST_F(FeesFixture, TheManagerViewFiltersByTheComparedFundsInvestmentTypes) {
+    StartModule();
+    CompareAll();
+    Show();
+    HWND filter = page().FilterPanel().GetHandle();
+    ASSERT_NE(filter, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(filter)); // the fee view's funds are columns: nothing to filter
+    page().ShowView(FeesPage::View::kManagers);
+    EXPECT_TRUE(::IsWindowVisible(filter));
+    ASSERT_EQ(Cells(page().Managers()).size(), 6u);
+    // The types of the compared funds are offered, and no other.
+    EXPECT_FALSE(page().FilterPanel().PickValue(L"investtype", L"混合型"));
+    ASSERT_TRUE(page().FilterPanel().PickValue(L"investtype", L"股票型"));
+    PlatformRunUntilIdle();
+    auto rows = Cells(page().Managers());
+    ASSERT_EQ(rows.size(), 4u); // F001's two co-managers, F002's two
+    for (const auto& row : rows)
+        EXPECT_EQ(row[2], L"股票型");
+    // A second type widens the list; the history list below is not filtered.
+    ASSERT_TRUE(page().FilterPanel().PickValue(L"investtype", L"债券型"));
+    PlatformRunUntilIdle();
+    rows = Cells(page().Managers());
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows.back()[0], L"000004");
+    EXPECT_EQ(Cells(page().History()).size(), 3u); // F001's managers, the first fund's
+    // A fund of another type joining the comparison is offered too.
+    module.AddFund(L"F005");
+    PlatformRunUntilIdle();
+    EXPECT_TRUE(page().FilterPanel().PickValue(L"investtype", L"混合型"));
+}
+
+TEST_F(FeesFixture, TheManagersShowAtOnceAndTheirReturnsFillWhenTheHistoriesArrive) {
+    StartWorkspaceOnManagers(/*hold=*/true);
+    // The histories are on their way: the rows stand, with their returns, tenures and the
+    // index's return unknown, and the caption says why.
+    EXPECT_TRUE(page().WaitingForHistories());
+    auto rows = Cells(page().Managers());
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0][3], L"张伟");
+    EXPECT_EQ(rows[0][5], L"--");
+    EXPECT_EQ(rows[0][7], L"--");
+    EXPECT_EQ(rows[0][9], L"--");
+    EXPECT_EQ(page().ExportCaption(), XStringW(FeesPage::kHistoryComingNotice));
+    EXPECT_EQ(page().Histories().FundReads(), 0) << "histories read on the page's thread";
+
+    module.Ahead().HoldWorker(false);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(page().WaitingForHistories());
+    rows = Cells(page().Managers());
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0][5], L"2.7");
+    EXPECT_EQ(rows[0][7], L"6.32%");
+    EXPECT_EQ(rows[0][9], L"6.00%");
+    EXPECT_EQ(rows[3][7], L"4.76%");
+    EXPECT_EQ(page().Histories().FundReads(), 4); // once each, on the worker
+    EXPECT_TRUE(PlatformMessageBoxes().empty());
+}
+
+TEST_F(FeesFixture, HistoriesOfAnOlderSetAreNotEnoughAndHistoriesNobodyWaitsForAreDropped) {
+    StartWorkspaceOnManagers(/*hold=*/true);
+    ASSERT_TRUE(page().WaitingForHistories());
+    // What a reading for an earlier set, F001 alone, would bring.
+    GrowthHistory older;
+    XStringW error;
+    ASSERT_TRUE(older.Sync(module.Database(), {L"F001"}, error)) << error.ToUtf8();
+    page().OnReadAhead(AheadResult::Ready(AheadKind::kHistory, true, XStringW(), std::move(older)));
+    // F001's figures may come from it, but the page still waits for the others and reads none
+    // of them itself.
+    EXPECT_TRUE(page().WaitingForHistories());
+    EXPECT_EQ(page().Histories().FundReads(), 1); // the older reading's one
+    EXPECT_EQ(Returns()[3], L"--");
+
+    module.Ahead().HoldWorker(false);
+    PlatformRunUntilIdle();
+    ASSERT_FALSE(page().WaitingForHistories());
+    EXPECT_EQ(Returns()[0], L"6.32%");
+    EXPECT_EQ(Returns()[3], L"4.76%");
+    EXPECT_EQ(page().Histories().FundReads(), 5); // and the worker's four: none read here
+
+    // Once nobody waits (the fee view wants no histories), a late reading is dropped, even one for
+    // a fund that joined meanwhile.
+    page().ShowView(FeesPage::View::kFees);
+    module.AddFund(L"F005");
+    PlatformRunUntilIdle();
+    ASSERT_FALSE(page().WaitingForHistories());
+    GrowthHistory late;
+    ASSERT_TRUE(late.Sync(module.Database(), {L"F005"}, error)) << error.ToUtf8();
+    page().OnReadAhead(AheadResult::Ready(AheadKind::kHistory, true, XStringW(), std::move(late)));
+    EXPECT_EQ(page().Histories().Find(L"F005"), nullptr);
+    EXPECT_FALSE(page().WaitingForHistories());
+}
+
+TEST_F(FeesFixture, AFailedHistoryReadingIsReportedAndLeavesTheManagersListed) {
+    Alter("ALTER TABLE tb_netvaluehistory RENAME COLUMN totalvalue TO totalvalue_gone;");
+    StartWorkspaceOnManagers(/*hold=*/true);
+    ASSERT_TRUE(page().WaitingForHistories());
+    module.Ahead().HoldWorker(false);
+    PlatformRunUntilIdle();
+    EXPECT_FALSE(page().WaitingForHistories());
+    ASSERT_FALSE(PlatformMessageBoxes().empty());
+    EXPECT_EQ(PlatformMessageBoxes().back().caption, L"ERROR");
+    EXPECT_NE(PlatformMessageBoxes().back().text.find(L"totalvalue"), std::wstring::npos);
+    // The list stands, with nothing made up for the returns, and the set is as it was.
+    const auto rows = Cells(page().Managers());
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0][7], L"--");
+    EXPECT_EQ(module.Funds().size(), 4u);
 }
 
 } // namespace

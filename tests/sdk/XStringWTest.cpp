@@ -90,6 +90,36 @@ TEST(XStringW, ConvertsToAndFromCodePages) {
     EXPECT_EQ(XStringW::FromMultiByte("ok\xFF", CP_UTF8), XStringW(L"ok\xFFFD"));
 }
 
+// The UTF-8 conversions take a shorter way than the code-page layer; they must give what it gives,
+// on the forms at each length's bounds and on every kind of ill-formed input.
+TEST(XStringW, Utf8ConversionsAgreeWithTheCodePageLayer) {
+    const std::string samples[] = {
+        "",
+        "plain ascii 000001",
+        "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", // each length's ends
+        "\xE5\x9F\xBA\xE9\x87\x91 fund",                                                // 基金
+        "cut \xE5\x9F",         // a sequence cut short at the end
+        "\xE5\x9F cut",         // and in the middle
+        "\xC0\xAF\xE0\x80\xAF", // overlong forms
+        "\xED\xA0\x80",         // an encoded surrogate
+        "\xF4\x90\x80\x80",     // above U+10FFFF
+        "\x80\xBF lone continuation bytes",
+        std::string("nul\0inside", 11),
+    };
+    for (const std::string& sample : samples) {
+        EXPECT_EQ(XStringW::FromUtf8(sample), XStringW::FromMultiByte(sample.data(), sample.size(), CP_UTF8))
+            << sample;
+        const XStringW wide = XStringW::FromMultiByte(sample.data(), sample.size(), CP_UTF8);
+        EXPECT_EQ(wide.ToUtf8(), wide.ToMultiByte(CP_UTF8).str()) << sample;
+    }
+    // Characters that are no scalar value are written as U+FFFD, as the code-page layer does.
+    const XStringW odd(
+        std::wstring{L'a', static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000), L'b'});
+    EXPECT_EQ(odd.ToUtf8(), "a\xEF\xBF\xBD\xEF\xBF\xBD"
+                            "b");
+    EXPECT_EQ(odd.ToUtf8(), odd.ToMultiByte(CP_UTF8).str());
+}
+
 TEST(XStringA, NarrowOperations) {
     XStringA key("list_bg_oddLine");
     EXPECT_EQ(key.compare("LIST_BG_ODDLINE", true), 0);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -34,9 +35,7 @@ double NumberAt(Data::IStatement* statement, int column) {
 }
 
 XStringW TextAt(Data::IStatement* statement, int column) {
-    XStringW text;
-    statement->GetString(text, column);
-    return text;
+    return XStringW::FromUtf8(statement->GetUtf8(column));
 }
 
 } // namespace
@@ -99,7 +98,8 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
         if (fund.aliascode.empty())
             fund.aliascode = code;
         fund.name = TextAt(statement, 2);
-        if (hasFees && !TextAt(statement, 3).empty()) {
+        fund.investType = TextAt(statement, hasFees ? 9 : 3);
+        if (hasFees && std::isfinite(NumberAt(statement, 3))) {
             fund.known = true;
             fund.shareClass = TextAt(statement, 4);
             fund.management = NumberAt(statement, 5);
@@ -115,8 +115,15 @@ bool FeeBook::LoadFees(Data::IDatabase* database, const std::vector<XStringW>& c
         sql.Format(kFeeTiersQuery, list.c_str());
         if (!Run(database, sql, statement, error))
             return false;
+        // The tiers come by code: a fund's rows follow each other, so the fund is looked up once.
+        auto found = read.end();
+        std::string code;
         while (statement->Next()) {
-            auto found = read.find(TextAt(statement, 0));
+            const std::string_view utf8 = statement->GetUtf8(0);
+            if (found == read.end() || utf8 != code) {
+                code.assign(utf8);
+                found = read.find(XStringW::FromUtf8(code));
+            }
             const double type = NumberAt(statement, 1);
             if (found == read.end() || (type != 1.0 && type != 2.0))
                 continue;

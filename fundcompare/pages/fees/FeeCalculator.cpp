@@ -111,6 +111,22 @@ XStringW FeeCalculator::RateText(double rate) {
     return Trimmed(rate * 100.0, 2) + XStringW(L"%");
 }
 
+XStringW FeeCalculator::MoneyText(double value) {
+    if (!Known(value))
+        return XStringW(L"--");
+    XStringW text;
+    text.Format(L"%.2f", value);
+    return text == XStringW(L"-0.00") ? XStringW(L"0.00") : text;
+}
+
+XStringW FeeCalculator::PercentText(double fraction) {
+    if (!Known(fraction))
+        return XStringW(L"--");
+    XStringW text;
+    text.Format(L"%.2f%%", fraction * 100.0);
+    return text == XStringW(L"-0.00%") ? XStringW(L"0.00%") : text;
+}
+
 XStringW FeeCalculator::BoundText(double value, bool amount) {
     if (amount) {
         if (value >= 1e8 && std::fmod(value, 1e6) == 0.0)
@@ -128,21 +144,27 @@ XStringW FeeCalculator::BoundText(double value, bool amount) {
     return Trimmed(days, 2) + XStringW(L"天");
 }
 
+XStringW FeeCalculator::TierLine(const FeeTier& tier, bool amounts) {
+    XStringW line;
+    const bool open = !std::isfinite(tier.upper);
+    if (tier.lower <= 0.0 && open)
+        line = XStringW(L"不限");
+    else if (tier.lower <= 0.0)
+        line = XStringW(L"<") + BoundText(tier.upper, amounts);
+    else if (open)
+        line = XStringW(L"≥") + BoundText(tier.lower, amounts);
+    else
+        line = BoundText(tier.lower, amounts) + XStringW(L"-") + BoundText(tier.upper, amounts);
+    line += L" ";
+    line += TierFeeText(tier);
+    return line;
+}
+
 std::vector<XStringW> FeeCalculator::TierLines(const std::vector<FeeTier>& tiers, bool amounts) {
     std::vector<XStringW> lines;
-    for (const FeeTier& tier : tiers) {
-        XStringW line;
-        const bool open = !std::isfinite(tier.upper);
-        if (tier.lower <= 0.0 && open)
-            line = XStringW(L"不限");
-        else if (tier.lower <= 0.0)
-            line = XStringW(L"<") + BoundText(tier.upper, amounts);
-        else if (open)
-            line = XStringW(L"≥") + BoundText(tier.lower, amounts);
-        else
-            line = BoundText(tier.lower, amounts) + XStringW(L"-") + BoundText(tier.upper, amounts);
-        lines.push_back(line + XStringW(L" ") + TierFeeText(tier));
-    }
+    lines.reserve(tiers.size());
+    for (const FeeTier& tier : tiers)
+        lines.push_back(TierLine(tier, amounts));
     return lines;
 }
 

@@ -34,7 +34,8 @@ struct FundFees {
     XStringW code;
     XStringW aliascode;
     XStringW name;
-    bool known = false; // the fund has a live fee row
+    XStringW investType; // 股票型, 债券型...; empty when the database does not say
+    bool known = false;  // the fund has a live fee row
     XStringW shareClass;
     double management = FeeTier::kNone; // yearly fractions of the net assets
     double custody = FeeTier::kNone;
@@ -74,8 +75,14 @@ public:
     static XStringW DescribeTiers(const std::vector<FeeTier>& tiers, bool amounts);
     // The same, a line per tier.
     static std::vector<XStringW> TierLines(const std::vector<FeeTier>& tiers, bool amounts);
+    // One tier's line: its range, then its rate or fixed fee ("100万-500万 1%").
+    static XStringW TierLine(const FeeTier& tier, bool amounts);
     // A bound as the page writes it: amounts in 元, 万 or 亿, periods in 天, 个月 or 年.
     static XStringW BoundText(double value, bool amount);
     // A rate as a percentage with up to two decimals ("1.5%", "0.25%", "0").
     static XStringW RateText(double rate);
+    // Yuan with two decimals ("1477.83"), a percentage with two ("1.80%"); "--" for NaN, and never
+    // a negative zero.
+    static XStringW MoneyText(double value);
+    static XStringW PercentText(double fraction);
 };

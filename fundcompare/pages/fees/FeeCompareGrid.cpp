@@ -71,11 +71,39 @@ XStringW FeeCompareGrid::SortName(int row) {
     return name;
 }
 
+XStringW FeeCompareGrid::CellText(const Cell& cell) {
+    XStringW text;
+    switch (cell.shown) {
+    case Shown::kText:
+        return cell.text.empty() ? XStringW(L"--") : cell.text;
+    case Shown::kRate:
+        text = FeeCalculator::RateText(cell.number);
+        break;
+    case Shown::kAmount:
+        text = std::isfinite(cell.number) ? FeeCalculator::BoundText(cell.number, true) : XStringW(L"--");
+        break;
+    case Shown::kMoney:
+        text = FeeCalculator::MoneyText(cell.number);
+        break;
+    case Shown::kPercent:
+        text = FeeCalculator::PercentText(cell.number);
+        break;
+    }
+    text += cell.text;
+    return text;
+}
+
+XStringW FeeCompareGrid::RowText(const Column& column, int row) {
+    if (row == kPurchaseTiers || row == kRedemptionTiers)
+        return FeeCalculator::DescribeTiers(column.tiers[row == kPurchaseTiers ? 0 : 1],
+                                            row == kPurchaseTiers);
+    return CellText(column.cells[static_cast<size_t>(row)]);
+}
+
 void FeeCompareGrid::Fill(std::vector<Column> columns) {
     m_columns = std::move(columns);
     m_tierRows[0] = m_tierRows[1] = 1;
     for (Column& column : m_columns) {
-        column.cells.resize(kRowCount);
         for (int k = 0; k < 2; ++k)
             m_tierRows[k] = std::max(m_tierRows[k], static_cast<int>(column.tiers[k].size()));
     }
@@ -122,7 +150,7 @@ XStringW FeeCompareGrid::Text(const XStringW& code, int row) const {
     const Column* column = Find(code);
     if (column == nullptr || row < 0 || row >= kRowCount)
         return XStringW();
-    return column->cells[static_cast<size_t>(row)].text;
+    return RowText(*column, row);
 }
 
 bool FeeCompareGrid::sort(const XStringW& name, bool ascending) {
@@ -143,11 +171,19 @@ bool FeeCompareGrid::sort(const XStringW& name, bool ascending) {
 void FeeCompareGrid::SortColumns() {
     if (m_sortRow < 0)
         return;
-    const size_t row = static_cast<size_t>(m_sortRow);
+    const int row = m_sortRow;
     const bool ascending = m_sortAscending;
-    std::stable_sort(m_columns.begin(), m_columns.end(), [row, ascending](const Column& a, const Column& b) {
-        const Cell& x = a.cells[row];
-        const Cell& y = b.cells[row];
+    // Texts are made once per column for a sort by a row that has no numbers.
+    std::vector<std::pair<Column*, XStringW>> keyed;
+    keyed.reserve(m_columns.size());
+    for (Column& column : m_columns) {
+        const Cell& cell = column.cells[static_cast<size_t>(row)];
+        const bool tiers = row == kPurchaseTiers || row == kRedemptionTiers;
+        keyed.emplace_back(&column, tiers || !std::isfinite(cell.number) ? RowText(column, row) : XStringW());
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [row, ascending](const auto& a, const auto& b) {
+        const Cell& x = a.first->cells[static_cast<size_t>(row)];
+        const Cell& y = b.first->cells[static_cast<size_t>(row)];
         const bool xNumber = std::isfinite(x.number), yNumber = std::isfinite(y.number);
         if (xNumber || yNumber) {
             // Cells without a number go last in both directions.
@@ -155,21 +191,48 @@ void FeeCompareGrid::SortColumns() {
                 return xNumber;
             return ascending ? x.number < y.number : y.number < x.number;
         }
-        const bool xEmpty = IsEmptyText(x.text), yEmpty = IsEmptyText(y.text);
+        const bool xEmpty = IsEmptyText(a.second), yEmpty = IsEmptyText(b.second);
         if (xEmpty || yEmpty)
             return !xEmpty && yEmpty;
-        const int order = NaturalCompare(x.text.str(), y.text.str());
+        const int order = NaturalCompare(a.second.str(), b.second.str());
         return ascending ? order < 0 : order > 0;
     });
+    std::vector<Column> sorted;
+    sorted.reserve(m_columns.size());
+    for (auto& [column, text] : keyed)
+        sorted.push_back(std::move(*column));
+    m_columns = std::move(sorted);
 }
 
-void FeeCompareGrid::Rebuild() {
-    XStringW xml(
-        L"<header><item title=\"\" font=\"_font_bold\" align=\"center\" name=\"column\" width=\"160\" />");
+void FeeCompareGrid::Rebuild(bool force) {
+    bool same = m_headerSet && !force && m_headerColumns.size() == m_columns.size();
+    for (size_t k = 0; same && k < m_columns.size(); ++k)
+        same =
+            m_headerColumns[k].first == m_columns[k].code && m_headerColumns[k].second == m_columns[k].title;
+    if (same) {
+        // The same columns: the cells changed, the header and the scroll position stay.
+        Refresh(false, false);
+        if (IsWindow())
+            ::InvalidateRect(m_hWnd, nullptr, FALSE);
+        return;
+    }
+    m_headerColumns.clear();
+    m_headerColumns.reserve(m_columns.size());
     for (const Column& column : m_columns)
-        xml += XStringW(L"<item title=\"") + GeneralCompareGrid::EscapeXmlAttribute(column.title) +
-               XStringW(L"\" font=\"_font_regular\" align=\"center\" name=\"") +
-               GeneralCompareGrid::EscapeXmlAttribute(column.code) + XStringW(L"\" width=\"190\" />");
+        m_headerColumns.emplace_back(column.code, column.title);
+    m_headerSet = true;
+    // One buffer for the whole document: a hundred funds make a header of some ten thousand
+    // characters.
+    std::wstring xml;
+    xml.reserve(160 + m_columns.size() * 160);
+    xml += L"<header><item title=\"\" font=\"_font_bold\" align=\"center\" name=\"column\" width=\"160\" />";
+    for (const Column& column : m_columns) {
+        xml += L"<item title=\"";
+        xml += GeneralCompareGrid::EscapeXmlAttribute(column.title).str();
+        xml += L"\" font=\"_font_regular\" align=\"center\" name=\"";
+        xml += GeneralCompareGrid::EscapeXmlAttribute(column.code).str();
+        xml += L"\" width=\"190\" />";
+    }
     xml += L"</header>";
     const int top = GetTopRow();
     SetHeader(xml.c_str());
@@ -196,10 +259,12 @@ void FeeCompareGrid::GetItemText(int displayRow, const HeaderInfo2& item, XStrin
         if (item.name == XStringW(L"column"))
             text = RowLabel(row);
         else if (const Column* column = Find(item.name)) {
-            const std::vector<XStringW>& lines = column->tiers[row == kPurchaseTiers ? 0 : 1];
-            text = static_cast<size_t>(place.tier) < lines.size() ? lines[static_cast<size_t>(place.tier)]
-                   : place.tier == 0                              ? XStringW(L"--")
-                                                                  : XStringW();
+            const std::vector<FeeTier>& tiers = column->tiers[row == kPurchaseTiers ? 0 : 1];
+            text =
+                static_cast<size_t>(place.tier) < tiers.size()
+                    ? FeeCalculator::TierLine(tiers[static_cast<size_t>(place.tier)], row == kPurchaseTiers)
+                : place.tier == 0 ? XStringW(L"--")
+                                  : XStringW();
         } else
             text.clear();
         if (item.name == XStringW(L"column") && row == m_sortRow)
@@ -213,7 +278,8 @@ void FeeCompareGrid::GetItemText(int displayRow, const HeaderInfo2& item, XStrin
         return;
     }
     const Column* column = Find(item.name);
-    text = column != nullptr && !IsGroupRow(row) ? column->cells[static_cast<size_t>(row)].text : XStringW();
+    text = column != nullptr && !IsGroupRow(row) ? CellText(column->cells[static_cast<size_t>(row)])
+                                                 : XStringW();
 }
 
 void FeeCompareGrid::GetItemColor(int displayRow, const HeaderInfo2& item, const XStringW&,

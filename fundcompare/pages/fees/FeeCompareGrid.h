@@ -5,10 +5,17 @@
 // fund columns by that row (numbers by value, texts in natural order, "--" last either way; a second click
 // turns the order round), and the sort is remembered like a list's under the name "rowN". The cheapest total
 // is marked. A right click on a fund's column offers to take that fund out of the comparison.
+//
+// The cells keep their numbers and the way each is written; the text is made when a cell is
+// painted, copied or dumped, so that filling a hundred funds formats nothing. The header is parsed
+// again only when the funds, their order or their titles change: working the costs out again for
+// another amount leaves it as it is.
 #pragma once
 
 #include "grid/GeneralDataGrid.h"
+#include "pages/fees/FeeCalculator.h"
 
+#include <array>
 #include <limits>
 #include <vector>
 
@@ -37,23 +44,37 @@ public:
         kRowCount
     };
 
+    // How a cell's number is written.
+    enum class Shown {
+        kText,    // the cell's text as it stands, "--" when empty
+        kRate,    // a yearly rate: "1.5%", "0", "--"
+        kAmount,  // an amount as the tiers write it: "1000元", "1万", "--"
+        kMoney,   // yuan, two decimals
+        kPercent, // a percentage, two decimals
+    };
     struct Cell {
-        XStringW text = L"--";
+        Shown shown = Shown::kText;
         double number = std::numeric_limits<double>::quiet_NaN(); // what sorts and exports
+        XStringW text; // kText: the text; otherwise what follows the number ("（最低）")
     };
     struct Column {
         XStringW code;
         XStringW title; // name and shown code, two lines
-        std::vector<Cell> cells = std::vector<Cell>(kRowCount);
-        std::vector<XStringW> tiers[2]; // a line per subscription, then redemption tier
+        std::array<Cell, kRowCount> cells{};
+        std::vector<FeeTier> tiers[2]; // subscription, then redemption tiers, a row each
         bool cheapest = false;
     };
+
+    // A cell's text as shown.
+    static XStringW CellText(const Cell& cell);
 
     FeeCompareGrid();
     ~FeeCompareGrid() override;
 
     // Replaces the fund columns (in the compared order) and applies the current sort to them.
     void Fill(std::vector<Column> columns);
+    // Sets the header afresh (a new theme) and repaints.
+    void ResetHeader() { Rebuild(true); }
     // The caption of the calculator's group row (the amount and the period).
     void SetCostCaption(const XStringW& caption) { m_costCaption = caption; }
     // The fund columns in the order shown.
@@ -98,12 +119,17 @@ protected:
     bool IsCaptionRow(int row) override { return IsGroupRow(PlaceOf(row).row); }
 
 private:
-    void Rebuild();
+    // Sets the header again when the columns differ from those it was made for, and repaints.
+    void Rebuild(bool force = false);
+    // The text a fund shows in a row, the tier rows written on one line.
+    static XStringW RowText(const Column& column, int row);
     const Column* Find(const XStringW& code) const;
     void SortColumns();
     void RemoveFundColumn(const XStringW& code);
 
     std::vector<Column> m_columns;
+    std::vector<std::pair<XStringW, XStringW>> m_headerColumns; // code and title the header shows
+    bool m_headerSet = false;
     XStringW m_costCaption;
     int m_tierRows[2] = {1, 1};
     int m_sortRow = -1;

@@ -9,12 +9,13 @@ inline constexpr const wchar_t kFeeTablesQuery[] =
 // The compared funds' names with their live fee row, when they have one.
 inline constexpr const wchar_t kFundFeesQuery[] =
     L"select f.code, f.aliascode, f.name, e.id, e.shareclass, e.managementfee, e.custodyfee, e.salesfee,"
-    L" e.minpurchase from tb_fund f left join tb_fundfee e on e.code = f.code and not e.isdeleted"
+    L" e.minpurchase, f.investtype from tb_fund f left join tb_fundfee e on e.code = f.code and not "
+    L"e.isdeleted"
     L" where f.code in %s and not f.isdeleted order by f.code, e.id desc";
 
 // The names alone, for a database without the fee tables.
 inline constexpr const wchar_t kFundNamesOnlyQuery[] =
-    L"select code, aliascode, name from tb_fund where code in %s and not isdeleted";
+    L"select code, aliascode, name, investtype from tb_fund where code in %s and not isdeleted";
 
 // The compared funds' live tiers in order: 1 subscription by amount, 2 redemption by days held.
 inline constexpr const wchar_t kFeeTiersQuery[] =

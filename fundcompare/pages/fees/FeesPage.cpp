@@ -19,32 +19,18 @@ constexpr int kTickWidth = 150;
 constexpr UINT kManagerRemoveCommand = 103;
 constexpr UINT kHistoryRemoveCommand = 104;
 
-XStringW Money(double value) {
-    if (!std::isfinite(value))
-        return XStringW(L"--");
-    XStringW text;
-    text.Format(L"%.2f", value);
-    return text == XStringW(L"-0.00") ? XStringW(L"0.00") : text;
-}
+using Shown = FeeCompareGrid::Shown;
 
-XStringW Percent(double fraction) {
-    if (!std::isfinite(fraction))
-        return XStringW(L"--");
-    XStringW text;
-    text.Format(L"%.2f%%", fraction * 100.0);
-    return text == XStringW(L"-0.00%") ? XStringW(L"0.00%") : text;
-}
-
-FeeCompareGrid::Cell NumberCell(XStringW text, double number) {
+FeeCompareGrid::Cell NumberCell(Shown shown, double number) {
     FeeCompareGrid::Cell cell;
-    cell.text = std::move(text);
+    cell.shown = shown;
     cell.number = number;
     return cell;
 }
 
 FeeCompareGrid::Cell TextCell(const XStringW& text) {
     FeeCompareGrid::Cell cell;
-    cell.text = text.empty() ? XStringW(L"--") : text;
+    cell.text = text;
     return cell;
 }
 
@@ -140,6 +126,16 @@ void FeesPage::OnCreate() {
     m_historyGrid.Create(L"", WS_CHILD, 0, 0, 0, 0, m_hWnd);
     m_historyGrid.Bind();
 
+    // The manager view keeps the rows of the investment types ticked in its filter.
+    m_filter.SetTarget(&m_managerGrid);
+    m_filter.Create(m_hWnd);
+    FilterCondition condition;
+    condition.field = L"investtype";
+    condition.title = L"投资类型";
+    condition.prompt = L"投资类型:";
+    condition.flags = FilterCondition::kButtonAtOnce | FilterCondition::kMultiple | FilterCondition::kVisible;
+    m_filter.AddCondition(condition);
+
     m_selecting = true;
     m_viewHeader.SetCurrSel(0);
     m_selecting = false;
@@ -172,6 +168,13 @@ void FeesPage::Layout() {
     const bool fees = m_view == View::kFees;
     for (WGUI::ComboBox* box : {&m_amountBox, &m_periodBox})
         box->ShowWindow(fees ? SW_SHOW : SW_HIDE);
+    // The filter stands at the right of the strip, as on the other pages with one; its buttons
+    // grow to the left as values are ticked.
+    if (m_filter.GetHandle() != nullptr) {
+        const int left = std::max(8 + viewWidth + 16, width - 353);
+        ::MoveWindow(m_filter.GetHandle(), left, 2, std::max(0, width - 8 - left), 26, TRUE);
+        ::ShowWindow(m_filter.GetHandle(), fees ? SW_HIDE : SW_SHOW);
+    }
 
     m_captionRect = RECT{8, kTopStrip, width - 8, kTopStrip + kCaptionHeight};
     const int top = m_captionRect.bottom;
@@ -207,6 +210,7 @@ void FeesPage::ApplyTheme(Conf::ITheme* theme) {
     m_labelFont.Replace(CreateFontIndirectW(&logFont));
 
     m_viewHeader.SetBkColor(m_backColour);
+    m_filter.ApplyTheme(theme);
     COLORREF colour = 0;
     auto set = [&](const char* key, void (Control::XTableHeader::*setter)(COLORREF)) {
         if (theme->GetColor(key, colour))
@@ -224,7 +228,7 @@ void FeesPage::ApplyTheme(Conf::ITheme* theme) {
     m_feeGrid.SetRowHight(24);
     m_feeGrid.SetHeaderRowHight(40);
     m_feeGrid.SetApp(m_context != nullptr ? m_context->App() : nullptr);
-    m_feeGrid.Fill(m_feeGrid.Columns());
+    m_feeGrid.ResetHeader();
 
     const std::pair<ManagerGrid*, const wchar_t*> grids[] = {{&m_managerGrid, L"FEES_MANAGER_GRIDHEADER"},
                                                              {&m_historyGrid, L"FEES_HISTORY_GRIDHEADER"}};
@@ -248,6 +252,20 @@ void FeesPage::ReloadIfVisible() {
 void FeesPage::OnFundsCleared() {
     m_book.Clear();
     m_history.Clear();
+    m_waiting = false;
+    m_historyCode.clear();
+    m_feeGrid.Fill({});
+    m_managerGrid.Clear();
+    m_historyGrid.Clear();
+    ReloadIfVisible();
+}
+
+void FeesPage::OnDatabaseChanged() {
+    // Nothing read from the other database stands: its histories least of all, which the cache
+    // would otherwise keep for the funds compared in both.
+    m_book.Clear();
+    m_history.Clear();
+    m_waiting = false;
     m_historyCode.clear();
     m_feeGrid.Fill({});
     m_managerGrid.Clear();
@@ -268,25 +286,77 @@ void FeesPage::Reload() {
         ReportQueryError(error);
         return;
     }
-    if (NeedsHistory() && !SyncHistory())
-        return;
     m_book = std::move(read);
+    // The lists show at once; returns that wait for their histories fill in when these arrive. A
+    // view that wants none waits for none.
+    if (!NeedsHistory())
+        m_waiting = false;
+    else if (BringHistory() == HistoryState::kFailed && m_estimateGrowth) {
+        m_estimateGrowth = false;
+        if (IsWindow())
+            InvalidateRect(m_hWnd, &m_tickRect, FALSE);
+    }
     if (m_view == View::kManagers)
         RebuildManagers();
     Recalculate();
 }
 
-bool FeesPage::SyncHistory() {
+FeesPage::HistoryState FeesPage::BringHistory(std::optional<AheadResult> arrived) {
     Data::IDatabase* database = m_context != nullptr ? m_context->Database() : nullptr;
-    if (database == nullptr)
-        return true;
+    if (database == nullptr || !database->IsOpen()) {
+        m_waiting = false;
+        return HistoryState::kFailed;
+    }
     const std::vector<XStringW> codes(m_context->Funds().begin(), m_context->Funds().end());
+    // A result for another set (an older one) may lack funds of this one: they are asked for
+    // again, never read here while a read-ahead works.
+    for (int round = 0; round < 2 && m_history.NeedsReading(codes); ++round) {
+        AheadResult result =
+            arrived ? std::move(*arrived) : m_context->FetchAhead(AheadRequest::Histories(codes));
+        arrived.reset();
+        if (result.ReadHere())
+            break; // the Sync below reads them here
+        if (result.OnItsWay()) {
+            m_waiting = true;
+            return HistoryState::kWaiting;
+        }
+        if (!result.Ok()) {
+            m_waiting = false;
+            ReportQueryError(result.Error());
+            return HistoryState::kFailed;
+        }
+        m_history.Merge(result.Take<GrowthHistory>());
+    }
+    m_waiting = false;
     XStringW error;
     if (!m_history.Sync(database, codes, error)) {
         ReportQueryError(error);
-        return false;
+        return HistoryState::kFailed;
     }
-    return true;
+    return HistoryState::kReady;
+}
+
+std::optional<AheadRequest> FeesPage::AwaitedAhead() const {
+    if (!m_waiting || !IsCurrentPage() || m_context == nullptr)
+        return std::nullopt;
+    return AheadRequest::Histories(
+        std::vector<XStringW>(m_context->Funds().begin(), m_context->Funds().end()));
+}
+
+void FeesPage::OnReadAhead(AheadResult result) {
+    // Histories nobody waits for any more (the view or the set changed meanwhile, and a reload
+    // took them) are dropped.
+    if (!m_waiting || result.Kind() != AheadKind::kHistory)
+        return;
+    if (BringHistory(std::move(result)) == HistoryState::kWaiting)
+        return;
+    if (!NeedsHistory())
+        return;
+    if (m_view == View::kManagers)
+        RebuildManagers();
+    Recalculate();
+    if (IsWindow())
+        InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
 // ---- The calculator ---------------------------------------------------------------------------------
@@ -341,8 +411,11 @@ void FeesPage::SetEstimateGrowth(bool estimate) {
     if (estimate == m_estimateGrowth)
         return;
     m_estimateGrowth = estimate;
+    if (!NeedsHistory())
+        m_waiting = false;
+    // The estimate waits for the histories when they are on their way ("--" until they come).
     if (estimate && m_context != nullptr && m_context->Database() != nullptr && IsWindowVisible() &&
-        !SyncHistory()) {
+        BringHistory() == HistoryState::kFailed) {
         m_estimateGrowth = false;
         return;
     }
@@ -379,10 +452,12 @@ XStringW FeesPage::CostCaption() const {
     XStringW caption;
     caption.Format(
         L"投资 %s、持有 %s：申购费按金额所在档前端收取（费率按外扣法，固定费用按笔）；年费用按日计提，"
-        L"%s；赎回费按持有天数所在档；区间含下限、不含上限；一年按 365 天",
+        L"%s；赎回费按持有天数所在档；区间含下限、不含上限；一年按 365 天%s",
         FeeCalculator::BoundText(m_amount, true).c_str(), FeeCalculator::BoundText(m_days, false).c_str(),
         m_estimateGrowth ? XStringW().Format(L"资产按各基金近 %d 年年化收益增长", GrowthYears()).c_str()
-                         : L"资产按零增长计");
+                         : L"资产按零增长计",
+        m_estimateGrowth && m_waiting ? (XStringW(L"（") + kHistoryComingNotice + XStringW(L"）")).c_str()
+                                      : L"");
     return caption;
 }
 
@@ -400,32 +475,24 @@ void FeesPage::Recalculate() {
         const bool known = fund.known;
         cells[FeeCompareGrid::kShareClass] =
             TextCell(known && fund.shareClass.empty() ? XStringW(L"不分类") : fund.shareClass);
-        cells[FeeCompareGrid::kManagementFee] =
-            NumberCell(FeeCalculator::RateText(fund.management), fund.management);
-        cells[FeeCompareGrid::kCustodyFee] = NumberCell(FeeCalculator::RateText(fund.custody), fund.custody);
-        cells[FeeCompareGrid::kSalesFee] = NumberCell(FeeCalculator::RateText(fund.sales), fund.sales);
-        const double yearly = FeeCalculator::YearlyRate(fund);
-        cells[FeeCompareGrid::kYearlyFees] = NumberCell(FeeCalculator::RateText(yearly), yearly);
-        cells[FeeCompareGrid::kMinPurchase] =
-            NumberCell(std::isfinite(fund.minPurchase) ? FeeCalculator::BoundText(fund.minPurchase, true)
-                                                       : XStringW(L"--"),
-                       fund.minPurchase);
-        cells[FeeCompareGrid::kPurchaseTiers] = TextCell(FeeCalculator::DescribeTiers(fund.purchase, true));
-        cells[FeeCompareGrid::kRedemptionTiers] =
-            TextCell(FeeCalculator::DescribeTiers(fund.redemption, false));
-        column.tiers[0] = FeeCalculator::TierLines(fund.purchase, true);
-        column.tiers[1] = FeeCalculator::TierLines(fund.redemption, false);
+        cells[FeeCompareGrid::kManagementFee] = NumberCell(Shown::kRate, fund.management);
+        cells[FeeCompareGrid::kCustodyFee] = NumberCell(Shown::kRate, fund.custody);
+        cells[FeeCompareGrid::kSalesFee] = NumberCell(Shown::kRate, fund.sales);
+        cells[FeeCompareGrid::kYearlyFees] = NumberCell(Shown::kRate, FeeCalculator::YearlyRate(fund));
+        cells[FeeCompareGrid::kMinPurchase] = NumberCell(Shown::kAmount, fund.minPurchase);
+        column.tiers[0] = fund.purchase;
+        column.tiers[1] = fund.redemption;
 
         const double growth = m_estimateGrowth ? RecentGrowth(fund.code, GrowthYears()) : 0.0;
-        cells[FeeCompareGrid::kGrowth] = NumberCell(Percent(growth), growth);
+        cells[FeeCompareGrid::kGrowth] = NumberCell(Shown::kPercent, growth);
         const FeeCost cost = FeeCalculator::Compute(fund, m_amount, m_days, growth);
-        cells[FeeCompareGrid::kSubscription] = NumberCell(Money(cost.subscription), cost.subscription);
+        cells[FeeCompareGrid::kSubscription] = NumberCell(Shown::kMoney, cost.subscription);
         if (cost.belowMinimum && std::isfinite(cost.subscription))
-            cells[FeeCompareGrid::kSubscription].text += XStringW(L"（低于起购额）");
-        cells[FeeCompareGrid::kHoldingFees] = NumberCell(Money(cost.yearly), cost.yearly);
-        cells[FeeCompareGrid::kRedemption] = NumberCell(Money(cost.redemption), cost.redemption);
-        cells[FeeCompareGrid::kTotal] = NumberCell(Money(cost.total), cost.total);
-        cells[FeeCompareGrid::kPerYear] = NumberCell(Percent(cost.perYear), cost.perYear);
+            cells[FeeCompareGrid::kSubscription].text = L"（低于起购额）";
+        cells[FeeCompareGrid::kHoldingFees] = NumberCell(Shown::kMoney, cost.yearly);
+        cells[FeeCompareGrid::kRedemption] = NumberCell(Shown::kMoney, cost.redemption);
+        cells[FeeCompareGrid::kTotal] = NumberCell(Shown::kMoney, cost.total);
+        cells[FeeCompareGrid::kPerYear] = NumberCell(Shown::kPercent, cost.perYear);
         // Only a total with every fee known competes for the cheapest: a fund whose tiers are
         // missing would otherwise win by what is not known.
         if (cost.complete && cost.total < cheapest)
@@ -477,32 +544,55 @@ int FeesPage::AsOfDay() const {
     return GrowthDates::FromCivil(today.year, today.month, today.day);
 }
 
+StintFigures FeesPage::FiguresOf(const ManagerStint& stint, const XStringW& code) const {
+    StintFigures figures = ManagerRecord::Figures(stint, AsOfDay(), m_history.Find(code),
+                                                  m_history.HasIndex() ? &m_history.Index() : nullptr);
+    // The data's last day is not known before the histories come; a tenure to today would change
+    // under the user's eyes when they do.
+    if (m_waiting)
+        figures.tenureYears = StintFigures::kNone;
+    return figures;
+}
+
+namespace {
+
+// A row of a manager list for a fund; the figures and counts are filled in by the caller.
+ManagerGrid::Row RowOf(const FundFees& fund) {
+    ManagerGrid::Row row;
+    row.code = fund.code;
+    row.aliascode = fund.aliascode;
+    row.name = fund.name;
+    row.investType = fund.investType;
+    return row;
+}
+
+} // namespace
+
 void FeesPage::RebuildManagers() {
-    const int asOf = AsOfDay();
-    const GrowthSeries* index = m_history.HasIndex() ? &m_history.Index() : nullptr;
     std::vector<ManagerGrid::Row> rows;
     for (const FundFees& fund : m_book.Funds()) {
         const std::vector<ManagerStint>& stints = m_book.Stints(fund.code);
         const int changes = ManagerRecord::Changes(stints);
         const std::vector<ManagerStint> current = ManagerRecord::Current(stints);
-        const GrowthSeries* series = m_history.Find(fund.code);
         if (current.empty()) {
             // A fund without a current manager keeps its row, so that it stays in view and removable.
-            ManagerGrid::Row row{fund.code, fund.aliascode, fund.name, {}, changes, -1};
-            rows.push_back(row);
+            ManagerGrid::Row row = RowOf(fund);
+            row.changes = changes;
+            rows.push_back(std::move(row));
             continue;
         }
         for (const ManagerStint& stint : current) {
-            ManagerGrid::Row row{fund.code, fund.aliascode,
-                                 fund.name, ManagerRecord::Figures(stint, asOf, series, index),
-                                 changes,   -1};
+            ManagerGrid::Row row = RowOf(fund);
+            row.figures = FiguresOf(stint, fund.code);
+            row.changes = changes;
             const int run = m_book.FundsRun(stint.name);
             // The funds run now other than this one.
             row.otherFunds = run >= 1 ? run - 1 : run;
-            rows.push_back(row);
+            rows.push_back(std::move(row));
         }
     }
     m_managerGrid.Fill(rows);
+    UpdateFilterValues();
     if (!m_historyCode.empty() && m_book.Find(m_historyCode) == nullptr)
         m_historyCode.clear();
     if (m_historyCode.empty() && !m_book.Funds().empty())
@@ -514,22 +604,39 @@ void FeesPage::ShowHistoryOf(const XStringW& code) {
     m_historyCode = code;
     const FundFees* fund = m_book.Find(code);
     std::vector<ManagerGrid::Row> rows;
-    if (fund != nullptr) {
-        const int asOf = AsOfDay();
-        const GrowthSeries* index = m_history.HasIndex() ? &m_history.Index() : nullptr;
-        for (const ManagerStint& stint : m_book.Stints(code))
-            rows.push_back({fund->code, fund->aliascode, fund->name,
-                            ManagerRecord::Figures(stint, asOf, m_history.Find(code), index), -1, -1});
-    }
+    if (fund != nullptr)
+        for (const ManagerStint& stint : m_book.Stints(code)) {
+            ManagerGrid::Row row = RowOf(*fund);
+            row.figures = FiguresOf(stint, code);
+            rows.push_back(std::move(row));
+        }
     m_historyGrid.Fill(rows);
     if (IsWindow())
         InvalidateRect(m_hWnd, &m_historyCaptionRect, FALSE);
+}
+
+void FeesPage::UpdateFilterValues() {
+    std::vector<XStringW> types;
+    for (const FundFees& fund : m_book.Funds())
+        types.push_back(fund.investType.empty() ? XStringW(L"--") : fund.investType);
+    std::sort(types.begin(), types.end());
+    types.erase(std::unique(types.begin(), types.end()), types.end());
+    // New values untick what was ticked: only a set of types that changed replaces them.
+    if (types == m_filterTypes)
+        return;
+    m_filterTypes = types;
+    std::vector<FilterValue> values;
+    for (const XStringW& type : types)
+        values.push_back(FilterValue{type, type});
+    m_filter.ReplaceValues(L"investtype", values);
 }
 
 XStringW FeesPage::ExportCaption() const {
     if (m_view == View::kFees)
         return CostCaption();
     XStringW caption;
+    if (m_waiting)
+        return kHistoryComingNotice;
     caption.Format(L"截至 %s；收益含分红再投资，任职早于净值历史的从历史首日起算",
                    GrowthDates::Format(AsOfDay()).c_str());
     return caption;

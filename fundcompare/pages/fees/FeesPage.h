@@ -5,14 +5,18 @@
 // manager started; Enter on a row lists that fund's managers over its life below.
 //
 // The page follows the compared-fund set and the theme like the other pages and reloads only while
-// it is visible. The fees are read on every reload; the daily histories (for returns) are read only
-// when the manager view or the tick needs them, once per fund (GrowthHistory). A change of the
-// boxes or the tick recomputes from memory. A database without the fee tables shows the page,
-// which then says so.
+// it is visible. The fees and the managers are read on every reload; the daily histories (for
+// returns) are wanted only by the manager view and the tick, and come through the read-ahead: the
+// lists show at once, their returns say "--" while the caption says that the histories are on their
+// way, and the cells fill when they arrive. Without a read-ahead the page reads them itself, once
+// per fund (GrowthHistory). A change of the boxes or the tick recomputes from memory. A database
+// without the fee tables shows the page, which then says so. The manager view has a filter by
+// investment type; the fee view has none, its funds being columns.
 //
 // Sections: creation and layout; theme; reloading; the calculator; the managers; painting.
 #pragma once
 
+#include "filter/FilterWnd2.h"
 #include "pages/common/ComparePage.h"
 #include "pages/fees/FeeBook.h"
 #include "pages/fees/FeeCompareGrid.h"
@@ -32,6 +36,7 @@ public:
     static constexpr int kDefaultDays = 3 * 365;
 
     static constexpr const wchar_t* kNoFeeDataNotice = L"数据库中没有费率数据";
+    static constexpr const wchar_t* kHistoryComingNotice = L"净值历史加载中，收益稍后填入";
 
     enum class View { kFees, kManagers };
 
@@ -44,6 +49,13 @@ public:
     // ---- Reloading ----
     void ReloadIfVisible() override;
     void OnFundsCleared() override;
+    void OnDatabaseChanged() override;
+    // The histories on their way from the read-ahead, wanted while the page is the current one.
+    std::optional<AheadRequest> AwaitedAhead() const override;
+    void OnReadAhead(AheadResult result) override;
+    // The histories the returns need are on their way.
+    bool WaitingForHistories() const { return m_waiting; }
+    const GrowthHistory& Histories() const { return m_history; }
     // Reads what the current view needs for the compared set and rebuilds it. A failed statement is
     // reported and leaves the page as it was.
     void Reload();
@@ -80,6 +92,7 @@ public:
     FeeCompareGrid& FeeGrid() { return m_feeGrid; }
     ManagerGrid& Managers() { return m_managerGrid; }
     ManagerGrid& History() { return m_historyGrid; }
+    FilterWnd2& FilterPanel() { return m_filter; }
     const FeeBook& Book() const { return m_book; }
     RECT TickRect() const { return m_tickRect; }
 
@@ -95,14 +108,23 @@ private:
     void OnSize(int width, int height);
     void OnBoxChange(int id);
     bool NeedsHistory() const { return m_view == View::kManagers || m_estimateGrowth; }
-    // Brings the histories in line with the set; false when the reading failed (reported).
-    bool SyncHistory();
+    enum class HistoryState { kReady, kWaiting, kFailed };
+    // Brings the histories in line with the set: from the read-ahead (`arrived`, or asked for now),
+    // or read here when nothing reads ahead. kWaiting while they are on their way; kFailed when
+    // the reading failed (reported).
+    HistoryState BringHistory(std::optional<AheadResult> arrived = std::nullopt);
+    // Offers the compared funds' investment types in the manager view's filter.
+    void UpdateFilterValues();
     // The fund's annualised return over the last `years` years; NaN when its history is shorter.
     double RecentGrowth(const XStringW& code, int years) const;
     void RebuildManagers();
+    // A stint's figures from the histories at hand; no tenure while they are on their way.
+    StintFigures FiguresOf(const ManagerStint& stint, const XStringW& code) const;
     void Layout();
 
     Control::XTableHeader m_viewHeader;
+    FilterWnd2 m_filter;
+    std::vector<XStringW> m_filterTypes;
     WGUI::ComboBox m_amountBox;
     WGUI::ComboBox m_periodBox;
     FeeCompareGrid m_feeGrid;
@@ -119,6 +141,7 @@ private:
     int m_days = kDefaultDays;
     bool m_estimateGrowth = false;
     XStringW m_historyCode;
+    bool m_waiting = false;
     int m_reloads = 0;
     bool m_selecting = false;
     RECT m_tickRect{0, 0, 0, 0};

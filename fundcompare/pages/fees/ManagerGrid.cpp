@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr const wchar_t* kTextColumns[] = {L"code",      L"aliascode", L"name",    L"manager",
-                                           L"startdate", L"enddate",   L"fromdate"};
+constexpr const wchar_t* kTextColumns[] = {L"code",    L"aliascode", L"name",    L"investtype",
+                                           L"manager", L"startdate", L"enddate", L"fromdate"};
 constexpr const wchar_t* kRealColumns[] = {L"tenure", L"fundreturn", L"annualreturn", L"indexreturn"};
 constexpr const wchar_t* kIntegerColumns[] = {L"changes", L"otherfunds"};
 
@@ -82,6 +82,7 @@ void ManagerGrid::Fill(const std::vector<Row>& rows) {
         SetText(dataRow->GetValue(L"code"), row.code);
         SetText(dataRow->GetValue(L"aliascode"), row.aliascode);
         SetText(dataRow->GetValue(L"name"), row.name);
+        SetText(dataRow->GetValue(L"investtype"), row.investType.empty() ? XStringW(L"--") : row.investType);
         SetText(dataRow->GetValue(L"manager"), f.stint.name.empty() ? XStringW(L"--") : f.stint.name);
         SetText(dataRow->GetValue(L"startdate"), DayText(f.stint.start));
         SetText(dataRow->GetValue(L"enddate"), f.stint.end >= 0 ? DayText(f.stint.end) : XStringW(L"至今"));

@@ -19,14 +19,15 @@ public:
         StintFigures figures;
         int changes = -1;    // -1: not shown
         int otherFunds = -1; // -1: not known
+        XStringW investType; // what the filter picks by
     };
     using EnterHandler = std::function<void(const XStringW& code)>;
 
     explicit ManagerGrid(UINT removeCommand);
     ~ManagerGrid() override;
 
-    // The table the grid shows: code, aliascode, name, manager, startdate, enddate, fromdate (text),
-    // tenure, fundreturn, annualreturn, indexreturn (real), changes, otherfunds (integer).
+    // The table the grid shows: code, aliascode, name, investtype, manager, startdate, enddate, fromdate
+    // (text), tenure, fundreturn, annualreturn, indexreturn (real), changes, otherfunds (integer).
     Data::IDataTable* Table() const { return m_table; }
     void Bind();
     // Replaces the rows in one update.
