@@ -11,39 +11,6 @@ constexpr int kValueWidth = 66;
 constexpr int kNameWidth = 170;
 constexpr int kCodeWidth = 70;
 
-// Text as an XML attribute value between double quotes; characters XML cannot hold are left out.
-XStringW Attribute(const XStringW& text) {
-    std::wstring escaped;
-    for (wchar_t c : text.str()) {
-        const auto u = static_cast<unsigned long>(c);
-        if (u < 0x20 || (u >= 0xD800 && u <= 0xDFFF) || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        if (c == L'&')
-            escaped += L"&amp;";
-        else if (c == L'<')
-            escaped += L"&lt;";
-        else if (c == L'>')
-            escaped += L"&gt;";
-        else if (c == L'"')
-            escaped += L"&quot;";
-        else
-            escaped += c;
-    }
-    return XStringW(std::move(escaped));
-}
-
-XStringW Item(const XStringW& title, const XStringW& name, int width, const wchar_t* align,
-              const wchar_t* font, const wchar_t* colour, const wchar_t* format) {
-    XStringW item = XStringW(L"<item title=\"") + Attribute(title) + L"\" name=\"" + Attribute(name) +
-                    L"\" width=\"" + XStringW().Format(L"%d", width) + L"\" align=\"" + align +
-                    L"\" font=\"" + font + L"\"";
-    if (colour != nullptr)
-        item += XStringW(L" text_color=\"") + colour + L"\"";
-    if (format != nullptr)
-        item += XStringW(L" data_type=\"d\" text_format=\"") + format + L"\"";
-    return item + L"/>";
-}
-
 XStringW ValueText(double value) {
     return std::isfinite(value) ? XStringW().Format(L"%.2f", value) : XStringW(L"--");
 }
@@ -79,16 +46,16 @@ void CorrelationMatrixGrid::Fill(std::vector<Fund> funds, std::vector<double> ma
         {L"code", Data::kText}, {L"name", Data::kText}, {L"aliascode", Data::kText}};
     XStringW header =
         XStringW(L"<header>") +
-        Item(L"名称", L"name", kNameWidth, L"left", L"_font_name", L"list_name", nullptr) +
-        Item(L"代码", L"aliascode", kCodeWidth, L"center", L"_font_digital", L"list_name", nullptr);
+        HeaderItem(L"名称", L"name", kNameWidth, L"left", L"_font_name", L"list_name", nullptr) +
+        HeaderItem(L"代码", L"aliascode", kCodeWidth, L"center", L"_font_digital", L"list_name", nullptr);
     std::set<XStringW> values;
     for (size_t k = 0; k < n; ++k) {
         const XStringW name = ColumnName(k);
         values.insert(name);
         columns.push_back({name, Data::kReal});
         // The code is short enough never to be cut; the tip of the title gives the whole name.
-        header += Item(m_funds[k].aliascode.empty() ? m_funds[k].code : m_funds[k].aliascode, name,
-                       kValueWidth, L"center", L"_font_digital", nullptr, L"%.02f");
+        header += HeaderItem(m_funds[k].aliascode.empty() ? m_funds[k].code : m_funds[k].aliascode, name,
+                             kValueWidth, L"center", L"_font_digital", nullptr, L"%.02f");
     }
     header += L"</header>";
     SetWeightColumns(values, false);

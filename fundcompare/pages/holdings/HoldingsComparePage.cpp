@@ -26,49 +26,6 @@ COLORREF ThemeColour(Conf::ITheme* theme, const char* key, COLORREF fallback) {
     return colour;
 }
 
-// The text as an XML attribute value between double quotes; characters XML cannot hold are left out.
-XStringW Attribute(const XStringW& text) {
-    std::wstring escaped;
-    for (wchar_t c : text.str()) {
-        const auto u = static_cast<unsigned long>(c);
-        if ((u < 0x20 && c != L'\n') || (u >= 0xD800 && u <= 0xDFFF) || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        switch (c) {
-        case L'&':
-            escaped += L"&amp;";
-            break;
-        case L'<':
-            escaped += L"&lt;";
-            break;
-        case L'>':
-            escaped += L"&gt;";
-            break;
-        case L'"':
-            escaped += L"&quot;";
-            break;
-        case L'\n':
-            escaped += L"&#10;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return XStringW(std::move(escaped));
-}
-
-// One column of a header document.
-XStringW Item(const XStringW& title, const XStringW& name, int width, const wchar_t* align,
-              const wchar_t* font, const wchar_t* colour = nullptr, const wchar_t* format = nullptr) {
-    XStringW item = XStringW(L"<item title=\"") + Attribute(title) + L"\" name=\"" + Attribute(name) +
-                    L"\" width=\"" + XStringW().Format(L"%d", width) + L"\" align=\"" + align +
-                    L"\" font=\"" + font + L"\"";
-    if (colour != nullptr)
-        item += XStringW(L" text_color=\"") + colour + L"\"";
-    if (format != nullptr)
-        item += XStringW(L" data_type=\"d\" text_format=\"") + format + L"\"";
-    return item + L"/>";
-}
-
 XStringW FundTitle(const HoldingsReport::Fund& fund) {
     return (fund.name.empty() ? fund.code : fund.name) + XStringW(L"\n(") + fund.aliascode + XStringW(L")");
 }
@@ -462,14 +419,14 @@ void HoldingsComparePage::FillStocks() {
         {L"stockcode", Data::kText}, {L"stockname", Data::kText},  {L"industry", Data::kText},
         {L"mark", Data::kText},      {L"holders", Data::kInteger}, {L"totalweight", Data::kReal}};
     XStringW header =
-        XStringW(L"<header>") + Item(L"标记", L"mark", 40, L"center", L"_font_regular") +
-        Item(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
-        Item(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
-        Item(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
+        XStringW(L"<header>") + HoldingsGrid::HeaderItem(L"标记", L"mark", 40, L"center", L"_font_regular") +
+        HoldingsGrid::HeaderItem(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
+        HoldingsGrid::HeaderItem(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
+        HoldingsGrid::HeaderItem(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
         XStringW(L"<item title=\"持有基金数\" name=\"holders\" width=\"80\" align=\"center\" "
                  L"font=\"_font_digital_bold\" data_type=\"i\" text_color=\"list_prev_data\"/>") +
-        Item(L"合计权重", L"totalweight", 84, L"right", L"_font_digital_bold", L"list_prev_data",
-             kPercentFormat);
+        HoldingsGrid::HeaderItem(L"合计权重", L"totalweight", 84, L"right", L"_font_digital_bold",
+                                 L"list_prev_data", kPercentFormat);
     m_fundColumns.clear();
     std::set<XStringW> weightColumns;
     for (size_t k = 0; k < funds.size(); ++k) {
@@ -477,8 +434,8 @@ void HoldingsComparePage::FillStocks() {
         m_fundColumns.push_back(name);
         weightColumns.insert(name);
         columns.push_back({name, Data::kReal});
-        header += Item(FundTitle(funds[k]), name, 110, L"right", L"_font_digital", L"list_prev_data",
-                       kPercentFormat);
+        header += HoldingsGrid::HeaderItem(FundTitle(funds[k]), name, 110, L"right", L"_font_digital",
+                                           L"list_prev_data", kPercentFormat);
     }
     header += L"</header>";
     m_stockGrid.SetWeightColumns(weightColumns, true);
@@ -542,15 +499,17 @@ void HoldingsComparePage::FillMatrix() {
 
     std::vector<HoldingsGrid::ColumnSpec> columns = {
         {L"code", Data::kText}, {L"aliascode", Data::kText}, {L"name", Data::kText}};
-    XStringW header = XStringW(L"<header>") +
-                      Item(L"代码", L"aliascode", 72, L"center", L"_font_digital", L"list_name") +
-                      Item(L"名称", L"name", 150, L"left", L"_font_name", L"list_name");
+    XStringW header =
+        XStringW(L"<header>") +
+        HoldingsGrid::HeaderItem(L"代码", L"aliascode", 72, L"center", L"_font_digital", L"list_name") +
+        HoldingsGrid::HeaderItem(L"名称", L"name", 150, L"left", L"_font_name", L"list_name");
     std::set<XStringW> heat;
     for (size_t k = 0; k < funds.size(); ++k) {
         const XStringW name = XStringW().Format(L"overlap%u", static_cast<unsigned>(k));
         heat.insert(name);
         columns.push_back({name, Data::kReal});
-        header += Item(FundTitle(funds[k]), name, 96, L"center", L"_font_digital", nullptr, kPercentFormat);
+        header += HoldingsGrid::HeaderItem(FundTitle(funds[k]), name, 96, L"center", L"_font_digital",
+                                           nullptr, kPercentFormat);
     }
     header += L"</header>";
     // The scale of the heat: the largest overlap of two different funds, so that the diagonal (a
@@ -644,16 +603,21 @@ void HoldingsComparePage::FillFund() {
         {L"marketvalue", Data::kReal}, {L"percent", Data::kReal},  {L"change", Data::kReal},
         {L"state", Data::kText}};
     const XStringW header =
-        XStringW(L"<header>") + Item(L"报告期", L"date", 90, L"center", L"_font_digital", L"list_name") +
-        Item(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
-        Item(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
-        Item(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
-        Item(L"持股数", L"shares", 100, L"right", L"_font_digital", L"list_prev_data", kAmountFormat) +
-        Item(L"持仓市值", L"marketvalue", 100, L"right", L"_font_digital", L"list_prev_data", kAmountFormat) +
-        Item(L"占净值比例", L"percent", 90, L"right", L"_font_digital_bold", L"list_prev_data",
-             kPercentFormat) +
-        Item(L"较上期", L"change", 84, L"right", L"_font_digital_bold", nullptr, kPercentFormat) +
-        Item(L"变动", L"state", 60, L"center", L"_font_regular", L"list_style") + XStringW(L"</header>");
+        XStringW(L"<header>") +
+        HoldingsGrid::HeaderItem(L"报告期", L"date", 90, L"center", L"_font_digital", L"list_name") +
+        HoldingsGrid::HeaderItem(L"股票代码", L"stockcode", 76, L"center", L"_font_digital", L"list_name") +
+        HoldingsGrid::HeaderItem(L"股票名称", L"stockname", 100, L"left", L"_font_name", L"list_name") +
+        HoldingsGrid::HeaderItem(L"行业", L"industry", 110, L"center", L"_font_regular", L"list_style") +
+        HoldingsGrid::HeaderItem(L"持股数", L"shares", 100, L"right", L"_font_digital", L"list_prev_data",
+                                 kAmountFormat) +
+        HoldingsGrid::HeaderItem(L"持仓市值", L"marketvalue", 100, L"right", L"_font_digital",
+                                 L"list_prev_data", kAmountFormat) +
+        HoldingsGrid::HeaderItem(L"占净值比例", L"percent", 90, L"right", L"_font_digital_bold",
+                                 L"list_prev_data", kPercentFormat) +
+        HoldingsGrid::HeaderItem(L"较上期", L"change", 84, L"right", L"_font_digital_bold", nullptr,
+                                 kPercentFormat) +
+        HoldingsGrid::HeaderItem(L"变动", L"state", 60, L"center", L"_font_regular", L"list_style") +
+        XStringW(L"</header>");
     m_fundGrid.SetHeader(header.c_str());
     Data::IDataTable* table = m_fundGrid.Reset(columns);
     if (table == nullptr)

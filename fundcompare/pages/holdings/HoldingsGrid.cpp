@@ -9,6 +9,40 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The text as an XML attribute value between double quotes; characters XML cannot hold are left out.
+XStringW Attribute(const XStringW& text) {
+    std::wstring escaped;
+    for (wchar_t c : text.str()) {
+        const auto u = static_cast<unsigned long>(c);
+        if ((u < 0x20 && c != L'\n') || (u >= 0xD800 && u <= 0xDFFF) || u == 0xFFFE || u == 0xFFFF)
+            continue;
+        switch (c) {
+        case L'&':
+            escaped += L"&amp;";
+            break;
+        case L'<':
+            escaped += L"&lt;";
+            break;
+        case L'>':
+            escaped += L"&gt;";
+            break;
+        case L'"':
+            escaped += L"&quot;";
+            break;
+        case L'\n':
+            escaped += L"&#10;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return XStringW(std::move(escaped));
+}
+
+} // namespace
+
 HoldingsGrid::HoldingsGrid() = default;
 
 HoldingsGrid::~HoldingsGrid() {
@@ -237,4 +271,17 @@ LRESULT HoldingsGrid::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return GeneralDataGrid::WndProc(message, wParam, lParam);
+}
+
+XStringW HoldingsGrid::HeaderItem(const XStringW& title, const XStringW& name, int width,
+                                  const wchar_t* align, const wchar_t* font, const wchar_t* colour,
+                                  const wchar_t* format) {
+    XStringW item = XStringW(L"<item title=\"") + Attribute(title) + L"\" name=\"" + Attribute(name) +
+                    L"\" width=\"" + XStringW().Format(L"%d", width) + L"\" align=\"" + align +
+                    L"\" font=\"" + font + L"\"";
+    if (colour != nullptr)
+        item += XStringW(L" text_color=\"") + colour + L"\"";
+    if (format != nullptr)
+        item += XStringW(L" data_type=\"d\" text_format=\"") + format + L"\"";
+    return item + L"/>";
 }

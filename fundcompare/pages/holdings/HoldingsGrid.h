@@ -23,6 +23,11 @@
 
 class HoldingsGrid : public GeneralDataGrid {
 public:
+    // One column of a header document: title and name escaped for XML (a line break kept as
+    // &#10;); the colour and the number format left out when null.
+    static XStringW HeaderItem(const XStringW& title, const XStringW& name, int width, const wchar_t* align,
+                               const wchar_t* font, const wchar_t* colour = nullptr,
+                               const wchar_t* format = nullptr);
     static constexpr UINT kRemoveCommand = 101; // "从当前对比中移除(&R)"
     static constexpr int kTipWidth = 520;
 
