@@ -250,6 +250,10 @@ void FeesPage::ReloadIfVisible() {
 }
 
 void FeesPage::OnFundsCleared() {
+    Forget();
+}
+
+void FeesPage::Forget() {
     m_book.Clear();
     m_history.Clear();
     m_waiting = false;
@@ -263,14 +267,7 @@ void FeesPage::OnFundsCleared() {
 void FeesPage::OnDatabaseChanged() {
     // Nothing read from the other database stands: its histories least of all, which the cache
     // would otherwise keep for the funds compared in both.
-    m_book.Clear();
-    m_history.Clear();
-    m_waiting = false;
-    m_historyCode.clear();
-    m_feeGrid.Fill({});
-    m_managerGrid.Clear();
-    m_historyGrid.Clear();
-    ReloadIfVisible();
+    Forget();
 }
 
 void FeesPage::Reload() {

@@ -104,6 +104,8 @@ protected:
     void PaintOver(HDC dc, const RECT& client) override;
 
 private:
+    // Drops everything read (fees, managers, histories) and reads again if shown.
+    void Forget();
     void OnCreate();
     void OnSize(int width, int height);
     void OnBoxChange(int id);
