@@ -154,25 +154,34 @@ int loseDisplay() {
     return 1;
 }
 
+// A plain shown window of its own class, pumped until the display has it, and the X11 side of
+// it; false when the display is not X11.
+bool ShownXWindow(const wchar_t* className, HWND& window, SDL_SysWMinfo& info) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+    window = CreateWindowExW(0, className, className, WS_POPUP | WS_VISIBLE, 40, 40, 200, 100, nullptr,
+                             nullptr, nullptr, nullptr);
+    pump(window, 200);
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(PlatformSdlWindowId(window)), &info) ||
+        info.subsystem != SDL_SYSWM_X11) {
+        std::fprintf(stderr, "sdl_smoke: not on X11\n");
+        return false;
+    }
+    return true;
+}
+
 // With --refused-request: the X server refuses a request (a window that is not there), as it does
 // when a request crosses the destruction of its window. The program must say so and go on, not
 // end in Xlib's exit() from inside its loop.
 int refusedRequest() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = L"SmokeRefused";
-    RegisterClassExW(&wc);
-    HWND main = CreateWindowExW(0, L"SmokeRefused", L"refused", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100,
-                                nullptr, nullptr, nullptr, nullptr);
-    pump(main, 200);
+    HWND main = nullptr;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(PlatformSdlWindowId(main)), &info) ||
-        info.subsystem != SDL_SYSWM_X11) {
-        std::fprintf(stderr, "sdl_smoke: not on X11\n");
+    if (!ShownXWindow(L"SmokeRefused", main, info))
         return 5;
-    }
     using MapWindow = int (*)(void*, unsigned long);
     using Sync = int (*)(void*, int);
     auto mapWindow = reinterpret_cast<MapWindow>(dlsym(RTLD_DEFAULT, "XMapWindow"));
@@ -193,18 +202,9 @@ int refusedRequest() {
 // With --destroyed-outside: something outside the program destroys the window's X window. The
 // loop must end (WM_QUIT) instead of running on without a window.
 int destroyedOutside() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = L"SmokeDestroyed";
-    RegisterClassExW(&wc);
-    HWND main = CreateWindowExW(0, L"SmokeDestroyed", L"destroyed", WS_POPUP | WS_VISIBLE, 40, 40, 200, 100,
-                                nullptr, nullptr, nullptr, nullptr);
-    pump(main, 200);
+    HWND main = nullptr;
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(SDL_GetWindowFromID(PlatformSdlWindowId(main)), &info) ||
-        info.subsystem != SDL_SYSWM_X11)
+    if (!ShownXWindow(L"SmokeDestroyed", main, info))
         return 5;
     using DestroyXWindow = int (*)(void*, unsigned long);
     using Sync = int (*)(void*, int);
